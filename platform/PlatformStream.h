@@ -1,0 +1,68 @@
+#pragma once
+// Byte streams the loader reads from: a file opened for reading without
+// sharing, or a block of memory (tests, embedded data).
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Raised when a file cannot be opened; the message names the file.
+class EFileOpenError : public std::runtime_error {
+public:
+    explicit EFileOpenError(const std::string& path) : std::runtime_error("Cannot open file " + path) {}
+};
+
+class TStream {
+public:
+    virtual ~TStream() = default;
+    // Reads up to Count bytes; returns how many were read (0 at the end or on error).
+    virtual int32_t Read(void* Buffer, int32_t Count) = 0;
+    // Moves to an absolute position (clamped to 0 .. Size); returns the new position.
+    virtual int64_t SetPosition(int64_t Position) = 0;
+    virtual int64_t Position() const = 0;
+    virtual int64_t Size() const = 0;
+
+    // Moves relative to the current position; returns the new position.
+    int64_t Skip(int64_t Delta) { return SetPosition(Position() + Delta); }
+};
+
+// A read-only file opened without sharing (share mode 0 on Windows).
+class TFileStream : public TStream {
+public:
+    explicit TFileStream(const std::string& Path);  // throws EFileOpenError
+    ~TFileStream() override;
+    TFileStream(const TFileStream&) = delete;
+    TFileStream& operator=(const TFileStream&) = delete;
+
+    int32_t Read(void* Buffer, int32_t Count) override;
+    int64_t SetPosition(int64_t Position) override;
+    int64_t Position() const override { return Pos; }
+    int64_t Size() const override { return FileSize; }
+
+private:
+#ifdef _WIN32
+    void* Handle = nullptr;  // Win32 file handle
+#else
+    std::FILE* File = nullptr;  // stdio file
+#endif
+    int64_t Pos = 0;       // current position in bytes
+    int64_t FileSize = 0;  // size at open time
+};
+
+// A stream over a copy of a byte block.
+class TMemoryStream : public TStream {
+public:
+    TMemoryStream() = default;
+    explicit TMemoryStream(std::vector<uint8_t> Bytes) : Data(std::move(Bytes)) {}
+
+    int32_t Read(void* Buffer, int32_t Count) override;
+    int64_t SetPosition(int64_t Position) override;
+    int64_t Position() const override { return Pos; }
+    int64_t Size() const override { return static_cast<int64_t>(Data.size()); }
+
+private:
+    std::vector<uint8_t> Data;  // the stream's bytes
+    int64_t Pos = 0;            // current position in bytes
+};

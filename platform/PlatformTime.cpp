@@ -1,0 +1,34 @@
+#include "platform/PlatformTime.h"
+
+#include <ctime>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <chrono>
+#include <thread>
+#endif
+
+void PlatformSleep(unsigned milliseconds)
+{
+#ifdef _WIN32
+    Sleep(milliseconds);
+#else
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+#endif
+}
+
+std::string PlatformLocalDateTime()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[64];
+    if (std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) == 0)
+        return {};
+    return text;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// One instrument sample and its ready-to-mix PCM.
+//
+// PCM layout: Buffer holds at least Length + 32 zeroed bytes; the PCM starts at
+// Data = Buffer + 16, so 16 zero bytes lie before it and at least 16 behind it
+// (the mixer reads one frame ahead). Values are signed 8-bit, or signed 16-bit
+// little-endian; stereo frames are left, right. All offsets are in bytes.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "player/DmfLimits.h"
+
+class TDmf;
+
+class TSample {
+public:
+    explicit TSample(TDmf* owner);
+    ~TSample();
+    TSample(const TSample&) = delete;
+    TSample& operator=(const TSample&) = delete;
+
+    bool Empty = false;    // holds no PCM
+    bool Stereo = false;   // frames are left, right
+    int32_t Rate = 0;      // Hz at the reference note 37
+    bool Looped = false;   // loops from LoopEnd back to LoopStart
+    bool Is16Bit = false;  // 16-bit little-endian values, else 8-bit
+    int32_t Length = 0;    // PCM length in bytes
+    uint8_t Volume = 0;    // default volume of a note given without one
+    int32_t LoopStart = 0; // byte offset from Data
+    int32_t LoopEnd = 0;   // byte offset from Data
+    bool Enabled = false;  // a note on a disabled sample leaves its voice silent
+    std::string Name;      // at most 30 characters
+    bool Compressed = false;              // the data came from an MPEG stream
+    std::vector<uint8_t> CompressedData;  // compressed source bytes, empty when none
+    int32_t CompressedSize = 0;           // byte count of CompressedData
+    std::vector<uint8_t> Buffer;          // the PCM allocation, guard bytes included
+    uint8_t* Data = nullptr;              // first PCM byte: Buffer + 16, null when none
+    TDmf* Owner = nullptr;                // the song that owns the sample
+    std::array<int32_t, MaxCuePoints> CuePoints;  // byte offsets from Data; -1 = unset
+
+    // Makes a zeroed allocation of Length + Extra + 32 bytes for Length bytes of PCM
+    // (Extra: room a decoder may write past the end) and points Data into it.
+    uint8_t* Allocate(int32_t Length, int32_t Extra = 0);
+    // Releases the PCM and the compressed copy; the sample becomes Empty with Length 0.
+    void Clear();
+    // Under the owner's lock: true releases the data (Clear), false only clears the flag.
+    void SetEmpty(bool Value);
+    void SetName(const std::string& S);
+    void SetCuePoint(int Index, int32_t Value);
+    int32_t GetCuePoint(int Index) const;
+};

@@ -1,0 +1,131 @@
+#pragma once
+// TDmf: one loaded song and the whole state of the player that renders it.
+//
+// The loader (module/) fills the song part, the sequencer and the mixer
+// (player/) keep their state here. One re-entrant Lock guards each whole load,
+// render, skip, start, stop and rewind.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/PlatformLock.h"
+#include "platform/PlatformStream.h"
+#include "player/DmfLimits.h"
+#include "player/DmfPattern.h"
+#include "player/DmfSample.h"
+#include "player/DmfSequence.h"
+#include "player/DmfVoice.h"
+
+class TSampleUnpacker;
+struct TSampleRecord;
+
+class TDmf {
+public:
+    TDmf();
+    ~TDmf();
+    TDmf(const TDmf&) = delete;
+    TDmf& operator=(const TDmf&) = delete;
+
+    // ---- Model -----------------------------------------------------------
+    void Acquire() { Lock.Enter(); }
+    void Release() { Lock.Leave(); }
+    // Pattern I, or null when I is outside 0..PatternCount-1.
+    TPattern* GetPattern(int32_t I);
+    // Sample N (1-based), or null when N names no existing sample.
+    TSample* GetSample(int32_t N);
+    // Creates empty patterns or drops those from N on (N held to 0..256).
+    void SetPatternCount(int32_t N);
+    // Creates samples or drops those above N, first silencing voices that play them (N held to 0..255).
+    void SetSampleCount(int32_t N);
+    // Stops a playing song; when Loaded, drops the samples and the Loaded state.
+    void Clear();
+
+    // ---- Sequencer -------------------------------------------------------
+    void Start();      // rewinds and plays (only when Loaded)
+    void Stop();       // stops and silences every voice
+    void Resume();     // plays on from where it stopped (only when Loaded)
+    void Rewind();     // back to the first row of the sequence
+    void SkipBlock();  // one sequencer tick and the gain update, nothing mixed
+    void ProcessTick();
+    void ProcessGlobalRow(uint8_t PatternNo);
+    void ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_t TrackNo);
+    void SetTickRate(double TicksPerSecond);
+    double NoteFreq(int32_t Rate, double Note) const;
+    void PlayInstrument(uint8_t Instrument, uint8_t Voice, uint16_t Note);
+    void PlayNote(uint8_t Voice, uint8_t SampleNo, uint16_t Note);
+    void SetVolume(uint8_t Voice, int16_t Value);
+    void SetPanning(uint8_t Voice, uint8_t Value);
+    void UpdateVoiceGains();
+    // Runs the song once silently from its start and stores LengthMs.
+    // RewindAfter: rewind once more at the end (the full load does, the information load not).
+    void MeasureLength(bool RewindAfter);
+
+    // ---- Mixer -----------------------------------------------------------
+    // Fills Dest with exactly Count bytes of output when 0 < Count <= 441000.
+    void RenderBlock(void* Dest, int32_t Count);
+    // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
+    void MixTick();
+
+    // ---- Loading ---------------------------------------------------------
+    // Throws EFileOpenError when the file cannot be opened.
+    void LoadFromFile(const std::string& Path);
+    void LoadInfoFromFile(const std::string& Path);
+    void LoadFromStream(TStream& Source);
+    void LoadInfoFromStream(TStream& Source);
+    static uint8_t BlockKind(const uint8_t Tag[4]);
+
+    // ---- Song ------------------------------------------------------------
+    TStream* Stream = nullptr;      // the module while it is being read
+    uint16_t SequencePos = 0;       // next sequence index to load; SequencePos - 1 plays
+    uint8_t CurrentPattern = 0;     // pattern that plays
+    uint16_t CurrentRow = 0;        // rows of the current pattern already read
+    uint8_t MasterVolume = 240;
+    uint16_t RowsPerBeat = 0;       // copied from the pattern by the tempo command
+    std::array<TTrackState, VoiceCount> TrackStates{};
+    std::vector<float> MixBuffer;   // 441017 accumulators, left, right interleaved
+    std::vector<int32_t> MixInts;   // the accumulators rounded
+    std::array<uint8_t, 62> Header{};  // raw header block after its tag
+    std::vector<uint8_t> TickBuffer;   // 16-bit stereo PCM of the last tick mixed
+    std::vector<uint8_t> Fifo;         // rendered PCM not yet handed out (2 x 441000)
+    int32_t FifoBytes = 0;
+    bool Playing = false;
+    int32_t BlockBytes = InitialBlockBytes;  // output bytes of one tick
+    std::string FileName;
+    std::array<std::unique_ptr<TSample>, MaxSamples + 1> Samples;  // 1-based; [0] unused
+    int32_t SampleCount = 0;
+    std::array<std::unique_ptr<TPattern>, MaxPatterns> Patterns;
+    int32_t PatternCount = 0;
+    TSequencer Sequencer;
+    std::string SongName;
+    std::string Composer;
+    int32_t Version = 0;            // the file's format version byte
+    std::string TrackerName;        // 8 characters naming the writing program
+    std::vector<std::string> Message;  // the song message, one line per entry
+    int32_t LengthMs = 0;
+    std::string FilePath;
+    TCriticalSection Lock;
+    std::array<TVoice, VoiceCount> Voices{};
+    bool Loaded = false;
+    uint8_t TickCountdown = 1;      // ticks left until the next row is read
+    uint16_t SongTrackCount = 0;    // track count of the pattern block header
+
+private:
+    void ResetTrackStatesAndPanning();
+    void ResetToEmptySong();
+    bool Load(TStream& Source, bool InfoOnly);
+
+    // ---- Loader working state (module/) ----------------------------------
+    uint8_t BlockTag[4]{};  // tag of the block being read
+    void ReadHeader();
+    void SkipUnknownBlock();
+    void ReadMessage();
+    void ReadSequence();
+    void ReadPatterns();
+    void ReadSampleInfo();
+    void ReadSampleData();
+    void SkipSampleData();
+    void ReadCuePoints();
+};
