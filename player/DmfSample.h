@@ -41,8 +41,9 @@ public:
     TDmf* Owner = nullptr;                // the song that owns the sample
     std::array<int32_t, MaxCuePoints> CuePoints;  // byte offsets from Data; -1 = unset
 
-    // Makes a zeroed allocation of Length + Extra + 32 bytes for Length bytes of PCM
-    // (Extra: room a decoder may write past the end) and points Data into it.
+    // Makes a zeroed allocation of Length + Extra + 32 bytes and points Data 16
+    // bytes into it (Extra: room a decoder may write past the PCM). Leaves the
+    // Length field to the caller.
     uint8_t* Allocate(int32_t Length, int32_t Extra = 0);
     // Releases the PCM and the compressed copy; the sample becomes Empty with Length 0.
     void Clear();
