@@ -1,0 +1,55 @@
+#pragma once
+// MPEG audio frames in a block of memory: finds frame headers and hands out the
+// bits of the current frame's body.
+
+#include <cstdint>
+
+class TBitStream {
+public:
+    static constexpr int32_t BufferWords = 433;                   // words of the largest frame body
+    static constexpr int32_t MaxFrameBytes = BufferWords * 4;     // 1732 bytes
+    static constexpr int32_t SearchWindow = 16384;                // bytes searched for the first header
+    static constexpr int MaxBits = 17;                            // widest GetBits request
+
+    // The block is not owned and must outlive the stream. Leading ID3v2 tags are skipped.
+    TBitStream(const uint8_t* Memory, int32_t Size);
+
+    // Copies up to Count bytes from the read position; false when nothing was copied.
+    bool ReadRaw(void* Dest, int32_t Count, int32_t& Got);
+    // Origin 0: from the start, 1: from Position, 2: from the end. A target outside
+    // the block is refused with -1; otherwise the new position is returned.
+    int32_t Seek(int32_t Offset, int Origin);
+    // Finds the next header candidate from Position and leaves Position behind its
+    // 4 bytes. Unsynced: any plausible sync (first header); synced: only headers
+    // matching the first one's sync pattern.
+    bool GetHeader(uint32_t& HeaderWord, bool Synced);
+    // Remembers the masked first header that later headers must match.
+    void SetSyncPattern(uint32_t HeaderWord);
+    // Reads the next Count bytes as the current frame body.
+    bool ReadFrame(int32_t Count);
+    // The next N bits (0..17) of the frame body, most significant first. Reads past
+    // the body's buffer give zero bits.
+    uint32_t GetBits(int N);
+    // Byte Index of the current frame body in stream order (0 beyond the buffer).
+    uint8_t FrameByte(int32_t Index) const;
+
+    const uint8_t* Data = nullptr;  // the stream's bytes (not owned)
+    int32_t Size = 0;               // length of Data in bytes
+    int32_t Position = 0;           // read position in Data
+    int32_t TagsEnd = 0;            // offset behind the leading ID3v2 tags; the search window starts here
+    int32_t DataStart = 0;          // offset of the first frame header found
+    int32_t FrameIndex = -1;        // number of the current frame from the first header; -1 before it
+    uint32_t SyncPattern = 0;       // masked first header word: sync, version, sampling frequency, mode
+    bool SingleChannel = false;     // the first header's mode is single channel
+    bool RiffWrapper = false;       // a "RIFF" tag was met: frames start only in its "data" chunk
+    int32_t RiffDataOffset = -1;    // offset of the "data" chunk tag, -1 until met
+
+private:
+    void AdvanceWord();
+
+    // The current frame body as big-endian words; the two words past the last
+    // stay zero so that bit reads beyond a body never leave the array.
+    uint32_t Buffer[BufferWords + 2] = {};
+    int32_t WordPointer = 0;  // word holding the next bit
+    int BitIndex = 0;         // bits of that word already handed out (0..31)
+};

@@ -1,0 +1,36 @@
+#pragma once
+// Collects the 16-bit PCM of one or two channels, interleaved, until it is read.
+
+#include <cstdint>
+
+class TBuffer {
+public:
+    static constexpr int32_t Capacity = 9216;  // bytes: one to four frames, whatever the layer
+
+    explicit TBuffer(int ChannelCount);
+
+    // Stores Value, clipped to 16 bits, as the channel's next sample. A write that
+    // would pass the capacity is dropped.
+    void Append(int Channel, int32_t Value)
+    {
+        if (Channel < 0 || Channel >= ChannelCount) return;
+        int32_t& Offset = WriteOffset[Channel];
+        if (Offset > Capacity - 2) return;
+        if (Value > 32767) Value = 32767;
+        if (Value < -32768) Value = -32768;
+        Data[Offset] = uint8_t(Value);
+        Data[Offset + 1] = uint8_t(uint32_t(Value) >> 8);
+        Offset += 2 * ChannelCount;
+        BytesWritten += 2;
+    }
+    // Copies up to Size bytes not yet read; the buffer starts over when drained.
+    int32_t Read(void* Dest, int32_t Size);
+    void Clear();
+    int32_t BytesHeld() const { return BytesWritten - ReadPosition; }
+
+    int32_t WriteOffset[2] = {};     // byte offset of each channel's next sample
+    uint8_t Data[Capacity] = {};     // signed 16-bit little-endian samples
+    int ChannelCount = 1;            // 1 or 2
+    int32_t BytesWritten = 0;        // bytes appended since the last Clear
+    int32_t ReadPosition = 0;        // bytes read since the last Clear
+};

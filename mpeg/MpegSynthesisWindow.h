@@ -1,0 +1,11 @@
+#pragma once
+// The 512-tap window of the 32-band polyphase synthesis, shared by every filter.
+
+// The window stored transposed (entry 16 * j + t is the coefficient of tap t for
+// output sample j) and multiplied by the ScaleFactor of the first call in the
+// process; later calls get that same table whatever they pass, so every filter of
+// the process shares one once-scaled window.
+const float* ScaledSynthesisWindow(float ScaleFactor);
+
+// The unscaled coefficient D[Index] (Index 0..511) of the standard window.
+double SynthesisWindowCoefficient(int Index);
