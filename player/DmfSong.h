@@ -119,13 +119,19 @@ private:
 
     // ---- Loader working state (module/) ----------------------------------
     uint8_t BlockTag[4]{};  // tag of the block being read
+    // Records of the last sample information block, held by the running load
+    // until the sample data block has used them; null outside a load.
+    std::vector<TSampleRecord>* SampleRecords = nullptr;
+    bool SampleInfoRead = false;  // this load has met a sample information block
     void ReadHeader();
-    void SkipUnknownBlock();
+    // Skips a block by its length field; false for a negative length, which ends the block walk.
+    bool SkipUnknownBlock();
     void ReadMessage();
     void ReadSequence();
     void ReadPatterns();
     void ReadSampleInfo();
-    void ReadSampleData();
-    void SkipSampleData();
-    void ReadCuePoints();
+    // These three may skip their block by its length: false when that ends the walk.
+    bool ReadSampleData();
+    bool SkipSampleData();
+    bool ReadCuePoints();
 };

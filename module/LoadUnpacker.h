@@ -1,0 +1,53 @@
+#pragma once
+// Decoder of packed sample data: a pre-order coded tree of 7-bit delta values,
+// then per output byte a sign bit and a walk down the tree. Bits come from
+// 16-bit little-endian words, least significant bit first, pulled from the
+// stream in 1024-byte reads (so it may read ahead of the sample's data; the
+// caller repositions the stream afterwards).
+
+#include <array>
+#include <cstdint>
+
+#include "platform/PlatformStream.h"
+
+class TSampleUnpacker {
+public:
+    static constexpr int MaxNodes = 256;      // node table size
+    static constexpr uint16_t NoChild = 0xFFFF;
+    static constexpr int InputBytes = 1024;   // one refill
+    static constexpr int InputWords = InputBytes / 2;
+
+    explicit TSampleUnpacker(TStream& Source) : Source(Source) {}
+
+    // Reads the decoding tree. False when the stream describes more nodes than
+    // the table holds: such data cannot be decoded and the sample stays silent.
+    bool InitUnpacker();
+    // Produces up to Count bytes into Dest; stops early once the input has run
+    // dry (after finishing the byte in hand). Returns the bytes produced.
+    int32_t UnpackBytes(uint8_t* Dest, int32_t Count);
+
+private:
+    struct TNode {
+        uint16_t Left = NoChild;   // index of the left child, NoChild when none
+        uint16_t Right = NoChild;  // index of the right child, NoChild when none
+        uint8_t Value = 0;         // 7-bit delta magnitude
+    };
+
+    void RefillInput();
+    // Makes the next bit available in bit 0 of BitWord.
+    void NextBit();
+    // Takes one bit.
+    unsigned TakeBit();
+    // Reads node NodeCount and its subtrees; false when the table overflows.
+    bool ReadTreeNode();
+
+    TStream& Source;                                // packed data
+    std::array<uint8_t, InputBytes> Input{};        // last refill; stale words are reused after a short read
+    int WordIndex = InputWords;                     // next word of Input to load
+    uint16_t BitWord = 0;                           // current word, shifted as bits are taken
+    uint8_t BitsLeft = 1;                           // bits of BitWord not yet taken, plus one
+    bool EndOfInput = false;                        // a refill delivered nothing
+    std::array<TNode, MaxNodes> Nodes{};            // the tree, root at 0, pre-order
+    uint16_t NodeCount = 0;                         // nodes read so far
+    uint8_t LastOutput = 0;                         // previous output byte (deltas add to it)
+};

@@ -1,0 +1,193 @@
+// The block walk: header, end block, unknown blocks, files and the song state after a load.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <thread>
+#endif
+
+#include "tests/module/LoadFixture.h"
+
+namespace {
+
+std::vector<uint8_t> Tagged(const std::string& Text) { return std::vector<uint8_t>(Text.begin(), Text.end()); }
+
+std::string TempPath(const std::string& Name) { return ::testing::TempDir() + Name; }
+
+// True when a thread other than the caller can take the song's lock.
+bool OtherThreadCanAcquire(TDmf& Song)
+{
+    static bool entered;
+    entered = false;
+    auto body = [](TDmf* song) {
+        song->Acquire();
+        entered = true;
+        song->Release();
+    };
+#ifdef _WIN32
+    struct TStart {
+        static DWORD WINAPI Run(LPVOID song)
+        {
+            Body(static_cast<TDmf*>(song));
+            return 0;
+        }
+        static inline void (*Body)(TDmf*) = nullptr;
+    };
+    TStart::Body = body;
+    HANDLE thread = CreateThread(nullptr, 0, &TStart::Run, &Song, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+#else
+    std::thread other(body, &Song);
+    other.join();
+#endif
+    return entered;
+}
+
+void WriteFile(const std::string& Path, const std::vector<uint8_t>& Bytes)
+{
+    std::ofstream file(Path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+}
+
+}  // namespace
+
+TEST(LoadContainer, BlockKinds)
+{
+    const char* tags[] = {"CMSG", "SEQU", "PATT", "SMPI", "SMPD", "SMPJ", "ZQKW", "ENDE"};
+    for (uint8_t kind = 1; kind <= 8; ++kind)
+        EXPECT_EQ(TDmf::BlockKind(reinterpret_cast<const uint8_t*>(tags[kind - 1])), kind);
+    EXPECT_EQ(TDmf::BlockKind(reinterpret_cast<const uint8_t*>("ende")), 255);
+    EXPECT_EQ(TDmf::BlockKind(reinterpret_cast<const uint8_t*>("XXXX")), 255);
+}
+
+TEST(LoadContainer, EndBlockAloneGivesTheEmptySong)
+{
+    TQuietLog quiet;
+    auto song = LoadBytes(Tagged("ENDE"));
+    EXPECT_TRUE(song->Loaded);
+    EXPECT_FALSE(song->Playing);
+    ASSERT_EQ(song->PatternCount, 1);
+    EXPECT_EQ(song->GetPattern(0)->TrackCount, 8);
+    EXPECT_EQ(song->GetPattern(0)->RowCount, 128);
+    EXPECT_EQ(song->SampleCount, 0);
+    EXPECT_EQ(song->Sequencer.Count, 1);
+    EXPECT_TRUE(song->SongName.empty());
+    EXPECT_TRUE(song->Message.empty());
+    EXPECT_GT(song->LengthMs, 0);
+}
+
+TEST(LoadContainer, EmptyOrEndlessFileIsNotLoaded)
+{
+    TQuietLog quiet;
+    EXPECT_FALSE(LoadBytes({})->Loaded);
+    auto noEnd = LoadBytes(TModuleWriter().Header(8, "Title", "Me").Bytes());
+    EXPECT_FALSE(noEnd->Loaded);
+    EXPECT_EQ(noEnd->SongName, "Title");  // what was read stays
+}
+
+TEST(LoadContainer, UnknownBlockIsSkippedByItsLength)
+{
+    TLogCapture log;
+    TModuleWriter writer;
+    writer.Block("XTRA", std::vector<uint8_t>(10, 0xEE)).Header(8, "After", "").End();
+    // Bytes after the end block are never read, even a header.
+    writer.Header(8, "Never", "");
+    auto song = LoadBytes(writer.Bytes());
+    EXPECT_TRUE(song->Loaded);
+    EXPECT_EQ(song->SongName, "After");
+    EXPECT_TRUE(log.Has("Reading Block, type: XTRA"));
+    EXPECT_TRUE(log.Has("Unknown Block, length: 0A"));
+    EXPECT_TRUE(log.Has("Reading Block, type: ZQKW"));
+}
+
+TEST(LoadContainer, NegativeUnknownLengthEndsTheWalk)
+{
+    TQuietLog quiet;
+    TModuleWriter writer;
+    writer.BlockWithLength("XTRA", -12, {}).End();
+    EXPECT_FALSE(LoadBytes(writer.Bytes())->Loaded);
+}
+
+TEST(LoadContainer, HeaderFields)
+{
+    TQuietLog quiet;
+    TModuleWriter writer;
+    writer.Header(7, std::string(30, 'T'), "Composer Name", "TRACKER!").End();
+    auto song = LoadBytes(writer.Bytes());
+    EXPECT_EQ(song->Version, 7);
+    EXPECT_EQ(song->SongName, std::string(30, 'T'));  // no zero byte: all 30
+    EXPECT_EQ(song->Composer, "Composer Name");
+    EXPECT_EQ(song->TrackerName, "TRACKER!");
+
+    TModuleWriter shortTracker;
+    shortTracker.Header(8, "", "", "AB").End();
+    auto second = LoadBytes(shortTracker.Bytes());
+    EXPECT_TRUE(second->SongName.empty());
+    EXPECT_EQ(second->TrackerName, std::string("AB\0\0\0\0\0\0", 8));  // zero bytes included
+}
+
+TEST(LoadContainer, FileLoadSetsNamesOnlyWhenLoaded)
+{
+    TQuietLog quiet;
+    const std::string good = TempPath("morvel_good.dmf");
+    const std::string bad = TempPath("morvel_bad.dmf");
+    WriteFile(good, WriteSong(SmallSong()));
+    WriteFile(bad, Tagged("ZQKW"));
+
+    TDmf song;
+    song.LoadFromFile(good);
+    EXPECT_TRUE(song.Loaded);
+    EXPECT_EQ(song.FileName, "morvel_good.dmf");
+    EXPECT_EQ(song.FilePath, good);
+
+    song.LoadFromFile(bad);
+    EXPECT_FALSE(song.Loaded);
+    EXPECT_EQ(song.FileName, "morvel_good.dmf");  // unchanged
+    std::remove(good.c_str());
+    std::remove(bad.c_str());
+}
+
+TEST(LoadContainer, MissingFileRaisesAndLeavesTheLock)
+{
+    TQuietLog quiet;
+    TDmf song;
+    const std::string path = TempPath("morvel_missing.dmf");
+    try {
+        song.LoadFromFile(path);
+        FAIL() << "no error raised";
+    } catch (const EFileOpenError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot open file " + path);
+    }
+    EXPECT_THROW(song.LoadInfoFromFile(path), EFileOpenError);
+    EXPECT_TRUE(OtherThreadCanAcquire(song));  // the lock was left
+}
+
+TEST(LoadContainer, SecondLoadUnloadsTheFirstAndRewinds)
+{
+    TLogCapture log;
+    TDmf song;
+    TMemoryStream first(WriteSong(SmallSong()));
+    song.LoadFromStream(first);
+    EXPECT_FALSE(log.Has("Deleting in-memory DMF"));
+    song.Start();
+    for (int i = 0; i < 50; ++i)
+        song.SkipBlock();
+
+    TWriterSong other = SmallSong();
+    other.Title = "Other";
+    other.Samples.pop_back();
+    TMemoryStream second(WriteSong(other));
+    song.LoadFromStream(second);
+    EXPECT_TRUE(log.Has("Deleting in-memory DMF"));
+    EXPECT_TRUE(song.Loaded);
+    EXPECT_FALSE(song.Playing);
+    EXPECT_EQ(song.SongName, "Other");
+    EXPECT_EQ(song.SampleCount, 2);
+    EXPECT_EQ(song.SequencePos, 1);  // rewound
+    EXPECT_EQ(song.CurrentRow, 0);
+}
