@@ -1,0 +1,258 @@
+#include "mpeg/MpegSubbandLayer2.h"
+
+#include "mpeg/MpegBitStream.h"
+#include "mpeg/MpegCrc16.h"
+#include "mpeg/MpegHeader.h"
+#include "mpeg/MpegQuantization.h"
+#include "mpeg/MpegScaleFactors.h"
+#include "mpeg/MpegSynthesisFilter.h"
+
+namespace {
+
+constexpr int ScfsiBits = 2;
+constexpr int ScaleFactorBits = 6;
+constexpr int LowRateSet = 5;
+
+float ReadScale(TBitStream& Stream)
+{
+    return ScaleFactorTable[Stream.GetBits(ScaleFactorBits)];
+}
+
+// Per-channel bit-rate class of MPEG-1 Layer II: 1 and 2 are the low-rate tables.
+int RateClass(const THeader& Header)
+{
+    int Class = Header.BitrateIndex;
+    if (!Header.SingleChannel()) Class = Class == 4 ? 1 : Class - 4;
+    return Class;
+}
+
+}  // namespace
+
+int TSubbandLayer2::AllocationBits(const THeader& Header, int Number)
+{
+    if (Header.Version == 0) return Number <= 3 ? 4 : Number <= 10 ? 3 : 2;
+    const int Class = RateClass(Header);
+    if (Class == 1 || Class == 2) return Number <= 1 ? 4 : 3;
+    return Number <= 10 ? 4 : Number <= 22 ? 3 : 2;
+}
+
+int TSubbandLayer2::ClassSet(const THeader& Header, int Number)
+{
+    const int Class = RateClass(Header);
+    if (Class == 1 || Class == 2) return LowRateSet;
+    return Number <= 2 ? 1 : Number <= 10 ? 2 : Number <= 22 ? 3 : 4;
+}
+
+void TSubbandLayer2::Reset(int Number)
+{
+    SubbandNumber = Number;
+    Allocation = 0;
+    CodeLength = 0;
+    SampleNumber = 0;
+    GroupNumber = 0;
+    Scfsi = 0;
+    ClassC = 0.0f;
+    ClassD = 0.0f;
+    FractionFactor = 0.0f;
+    for (float& Factor : ScaleFactors) Factor = 0.0f;
+    GroupTable = nullptr;
+}
+
+void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
+{
+    const int Bits = AllocationBits(Header, SubbandNumber);
+    Allocation = int(Stream.GetBits(Bits));
+    if (Crc) Crc->AddBits(uint32_t(Allocation), Bits);
+}
+
+void TSubbandLayer2::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
+{
+    if (Allocation == 0) return;
+    Scfsi = int(Stream.GetBits(ScfsiBits));
+    if (Crc) Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
+}
+
+void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3])
+{
+    switch (Selection) {
+    case 0:
+        for (float& Factor : Factors) Factor = ReadScale(Stream);
+        break;
+    case 1:
+        Factors[0] = Factors[1] = ReadScale(Stream);
+        Factors[2] = ReadScale(Stream);
+        break;
+    case 2:
+        Factors[0] = Factors[1] = Factors[2] = ReadScale(Stream);
+        break;
+    default:
+        Factors[0] = ReadScale(Stream);
+        Factors[1] = Factors[2] = ReadScale(Stream);
+        break;
+    }
+}
+
+void TSubbandLayer2::TakeClass(const TQuantClass& Class)
+{
+    CodeLength = Class.CodeLength;
+    GroupTable = Class.GroupTable;
+    FractionFactor = Class.FractionFactor;
+    ClassC = Class.ClassC;
+    ClassD = Class.ClassD;
+}
+
+void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
+{
+    if (Allocation == 0) return;
+    ReadScaleFactors(Stream, Scfsi, ScaleFactors);
+    TakeClass(QuantClass(ClassSet(Header, SubbandNumber), Allocation));
+}
+
+void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction,
+                                 float (&Values)[SamplesPerGranule])
+{
+    if (Table) {
+        const float* Group = Table + 3 * Stream.GetBits(Length);
+        for (int K = 0; K < SamplesPerGranule; ++K) Values[K] = Group[K];
+    } else {
+        for (float& Value : Values) Value = float(double(Stream.GetBits(Length)) * Fraction - 1.0);
+    }
+}
+
+bool TSubbandLayer2::CountGranule()
+{
+    GroupNumber = 0;
+    return ++SampleNumber == GranulesPerFrame;
+}
+
+bool TSubbandLayer2::ReadSampleData(TBitStream& Stream)
+{
+    if (Allocation != 0) ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
+    return CountGranule();
+}
+
+bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
+{
+    if (Allocation != 0 && Channels != ChannelsRight && GroupNumber < SamplesPerGranule) {
+        const float Value = Requantise(Samples[GroupNumber], GroupTable, ClassC, ClassD);
+        Left->InputSample(Value * ScaleFactors[Third()], SubbandNumber);
+    }
+    return ++GroupNumber >= SamplesPerGranule;
+}
+
+void TSubbandLayer2IntensityStereo::Channel2Reset()
+{
+    Channel2Scfsi = 0;
+    for (float& Factor : Channel2ScaleFactors) Factor = 0.0f;
+}
+
+void TSubbandLayer2IntensityStereo::Reset(int Number)
+{
+    TSubbandLayer2::Reset(Number);
+    Channel2Reset();
+}
+
+void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
+{
+    if (Allocation == 0) return;
+    Scfsi = int(Stream.GetBits(ScfsiBits));
+    Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
+    if (Crc) {
+        Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
+        Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+    }
+}
+
+void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
+{
+    if (Allocation == 0) return;
+    TSubbandLayer2::ReadScaleFactor(Stream, Header);
+    ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
+}
+
+bool TSubbandLayer2IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
+{
+    if (Allocation != 0 && GroupNumber < SamplesPerGranule) {
+        const float Value = Requantise(Samples[GroupNumber], GroupTable, ClassC, ClassD);
+        const int T = Third();
+        if (Channels == ChannelsBoth) {
+            Left->InputSample(Value * ScaleFactors[T], SubbandNumber);
+            Right->InputSample(Value * Channel2ScaleFactors[T], SubbandNumber);
+        } else if (Channels == ChannelsLeft) {
+            Left->InputSample(Value * ScaleFactors[T], SubbandNumber);
+        } else {
+            Left->InputSample(Value * Channel2ScaleFactors[T], SubbandNumber);
+        }
+    }
+    return ++GroupNumber >= SamplesPerGranule;
+}
+
+void TSubbandLayer2Stereo::Channel2Reset()
+{
+    Channel2Allocation = 0;
+    Channel2Scfsi = 0;
+    Channel2CodeLength = 0;
+    Channel2GroupTable = nullptr;
+    Channel2ClassC = 0.0f;
+    Channel2ClassD = 0.0f;
+    for (float& Factor : Channel2ScaleFactors) Factor = 0.0f;
+    Channel2FractionFactor = 0.0f;
+}
+
+void TSubbandLayer2Stereo::Reset(int Number)
+{
+    TSubbandLayer2::Reset(Number);
+    Channel2Reset();
+}
+
+void TSubbandLayer2Stereo::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
+{
+    const int Bits = AllocationBits(Header, SubbandNumber);
+    Allocation = int(Stream.GetBits(Bits));
+    Channel2Allocation = int(Stream.GetBits(Bits));
+    if (Crc) {
+        Crc->AddBits(uint32_t(Allocation), Bits);
+        Crc->AddBits(uint32_t(Channel2Allocation), Bits);
+    }
+}
+
+void TSubbandLayer2Stereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
+{
+    TSubbandLayer2::ReadScaleFactorSelection(Stream, Crc);
+    if (Channel2Allocation == 0) return;
+    Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
+    if (Crc) Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+}
+
+void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
+{
+    TSubbandLayer2::ReadScaleFactor(Stream, Header);
+    if (Channel2Allocation == 0) return;
+    ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
+    const TQuantClass& Class = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
+    Channel2CodeLength = Class.CodeLength;
+    Channel2GroupTable = Class.GroupTable;
+    Channel2FractionFactor = Class.FractionFactor;
+    Channel2ClassC = Class.ClassC;
+    Channel2ClassD = Class.ClassD;
+}
+
+bool TSubbandLayer2Stereo::ReadSampleData(TBitStream& Stream)
+{
+    if (Allocation != 0) ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
+    if (Channel2Allocation != 0)
+        ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2Samples);
+    return CountGranule();
+}
+
+bool TSubbandLayer2Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
+{
+    const int Position = GroupNumber;
+    const bool GranuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
+    if (Channel2Allocation != 0 && Channels != ChannelsLeft && Position < SamplesPerGranule) {
+        const float Value = Requantise(Channel2Samples[Position], Channel2GroupTable, Channel2ClassC, Channel2ClassD);
+        (Channels == ChannelsBoth ? Right : Left)
+            ->InputSample(Value * Channel2ScaleFactors[Third()], SubbandNumber);
+    }
+    return GranuleDone;
+}
