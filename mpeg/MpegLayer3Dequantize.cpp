@@ -1,0 +1,68 @@
+// Dequantisation: |value|^(4/3) times the global gain, then the scale factors of
+// each long band or short band and window.
+
+#include <cmath>
+
+#include "mpeg/MpegLayer3.h"
+
+namespace {
+
+// 2^(-Index/2), from the table where it reaches; exact scaling by powers of two beyond.
+float PowerOfTwoHalf(int Index)
+{
+    const TLayer3Math& Math = Layer3Math();
+    if (Index < 40)
+        return Math.PowerOfTwo[Index];
+    return std::ldexp(Math.PowerOfTwo[Index & 1], -(Index >> 1));
+}
+
+}  // namespace
+
+void TLayer3Decoder::Dequantize(int Channel, int Granule)
+{
+    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
+    const TScaleFactors& S = ScaleFactors[Channel];
+    const TBandTable& Bands = BandTables[BandTableIndex];
+    const TLayer3Math& Math = Layer3Math();
+    float* Out = Dequantized[Channel];
+
+    const float Gain = static_cast<float>(std::pow(2.0, 0.25 * (G.GlobalGain - 210)));
+    for (int Line = 0; Line < GranuleLines; ++Line) {
+        const int Value = HuffmanValues[Line];
+        const int Magnitude = Value < 0 ? -Value : Value;
+        const float Power = Magnitude < TLayer3Math::PowerTableSize
+                                ? Math.Power43[Magnitude]
+                                : static_cast<float>(std::pow(static_cast<double>(Magnitude), 4.0 / 3.0));
+        Out[Line] = (Value < 0 ? -Power : Power) * Gain;
+    }
+
+    auto ScaleLong = [&](int Band) {
+        const int Index = (S.Long[Band] + (G.Preflag ? PreEmphasis[Band] : 0)) << G.ScalefacScale;
+        const float Factor = PowerOfTwoHalf(Index);
+        for (int Line = Bands.Long[Band]; Line < Bands.Long[Band + 1]; ++Line)
+            Out[Line] *= Factor;
+    };
+    if (!G.Short()) {
+        for (int Band = 0; Band < LongBands - 1; ++Band)
+            ScaleLong(Band);
+        return;
+    }
+    // Mixed blocks: long bands below long boundary 8, short bands above it.
+    int LongEnd = 0;
+    if (G.Mixed()) {
+        for (int Band = 0; Band < 8; ++Band)
+            ScaleLong(Band);
+        LongEnd = Bands.Long[8];
+    }
+    for (int Band = 0; Band < ShortBands - 1; ++Band) {
+        const int Start = Bands.Short[Band] * 3;
+        const int Width = Bands.Short[Band + 1] - Bands.Short[Band];
+        for (int Window = 0; Window < 3; ++Window) {
+            const int Index = 4 * G.SubblockGain[Window] + (S.Short[Window][Band] << G.ScalefacScale);
+            const float Factor = PowerOfTwoHalf(Index);
+            for (int Line = Start + Window * Width; Line < Start + (Window + 1) * Width; ++Line)
+                if (Line >= LongEnd)
+                    Out[Line] *= Factor;
+        }
+    }
+}

@@ -1,0 +1,62 @@
+// The hybrid filter bank of one channel: antialias butterflies, inverse MDCT with
+// overlap-add, frequency inversion and the hand-off to the polyphase synthesis.
+
+#include <algorithm>
+
+#include "mpeg/MpegImdct.h"
+#include "mpeg/MpegLayer3.h"
+#include "mpeg/MpegSynthesisFilter.h"
+
+void TLayer3Decoder::Antialias(int Channel, int Granule)
+{
+    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
+    std::copy(Reordered, Reordered + GranuleLines, Antialiased);
+    if (G.Short() && !G.Mixed())
+        return;
+    const TLayer3Math& Math = Layer3Math();
+    // Mixed blocks: only the boundary between the two long subbands.
+    const int Boundaries = G.Mixed() ? 1 : 31;
+    for (int Subband = 0; Subband < Boundaries; ++Subband) {
+        float* Lower = Antialiased + Subband * SubbandLines;
+        float* Upper = Lower + SubbandLines;
+        for (int i = 0; i < 8; ++i) {
+            const float Bu = Lower[17 - i];
+            const float Bd = Upper[i];
+            Lower[17 - i] = Bu * Math.AntialiasCs[i] - Bd * Math.AntialiasCa[i];
+            Upper[i] = Bd * Math.AntialiasCs[i] + Bu * Math.AntialiasCa[i];
+        }
+    }
+}
+
+void TLayer3Decoder::Hybrid(int Channel, int Granule)
+{
+    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
+    float* Memory = Overlap[Channel];
+    float Raw[ImdctOutputs];
+    for (int Subband = 0; Subband < 32; ++Subband) {
+        const int BlockType = G.Mixed() && Subband < 2 ? 0 : G.BlockType;
+        const int First = Subband * SubbandLines;
+        InverseMdct(Antialiased + First, Raw, BlockType);
+        for (int i = 0; i < SubbandLines; ++i) {
+            HybridOut[First + i] = Raw[i] + Memory[First + i];
+            Memory[First + i] = Raw[SubbandLines + i];
+        }
+    }
+    // Odd subbands are spectrally inverted by the polyphase filter bank: negate their
+    // odd time slots.
+    for (int Subband = 1; Subband < 32; Subband += 2)
+        for (int Slot = 1; Slot < SubbandLines; Slot += 2)
+            HybridOut[Subband * SubbandLines + Slot] = -HybridOut[Subband * SubbandLines + Slot];
+}
+
+void TLayer3Decoder::HandOff(int Channel)
+{
+    TSynthesisFilter* Filter = Channel == 1 && Channels == 2 && FilterRight != nullptr ? FilterRight : FilterLeft;
+    if (Filter == nullptr)
+        return;
+    for (int Slot = 0; Slot < SubbandLines; ++Slot) {
+        for (int Subband = 0; Subband < 32; ++Subband)
+            Filter->InputSample(HybridOut[Subband * SubbandLines + Slot], Subband);
+        Filter->CalculatePcmSamples(*Output);
+    }
+}
