@@ -1,0 +1,102 @@
+// RenderBlock: ticks cut into the byte counts the player asks for, through
+// the FIFO, also when a tempo command changes the tick size mid-request.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/SongBuilder.h"
+
+namespace {
+
+// Two tracks of a looped 16-bit sample, a tick rate change at row 2 and a
+// tempo command at row 6, so that the tick size changes twice.
+std::unique_ptr<TDmf> TempoSong()
+{
+    auto song = MakeSong(1, 2, 16, 4);
+    TSample& sample = AddSample(*song, 1, 30000, 20000, true);
+    sample.Looped = true;
+    sample.LoopStart = 4000;
+    sample.LoopEnd = 16000;
+    TSector& first = Cell(*song, 0, 0, 0);
+    first.Instrument = 1;
+    first.Note = 37;
+    TSector& second = Cell(*song, 0, 1, 3);
+    second.Instrument = 1;
+    second.Note = 44;
+    second.Volume = 90;
+    SetGlobal(*song, 0, 1, 1, 99);   // 100 ticks per second
+    SetGlobal(*song, 0, 5, 2, 125);  // 125 beats per minute of 4 rows
+    song->Start();
+    return song;
+}
+
+// Renders Total bytes in requests of Count bytes (0: the current BlockBytes,
+// as the player thread asks).
+std::vector<uint8_t> RenderInRequests(TDmf& Song, int32_t Count, size_t Total)
+{
+    std::vector<uint8_t> out;
+    std::vector<uint8_t> block(MaxBlockBytes);
+    while (out.size() < Total) {
+        const int32_t count = Count > 0 ? Count : Song.BlockBytes;
+        Song.RenderBlock(block.data(), count);
+        out.insert(out.end(), block.begin(), block.begin() + count);
+    }
+    out.resize(Total);
+    return out;
+}
+
+TEST(RenderFifo, RequestsOfAnySizeGiveTheSameStreamAcrossTempoChanges)
+{
+    constexpr size_t total = 300000;  // past both tempo changes and the song's end
+    auto reference = TempoSong();
+    const std::vector<uint8_t> expected = RenderInRequests(*reference, 0, total);
+    EXPECT_EQ(reference->BlockBytes, 5292);
+    EXPECT_FALSE(reference->Playing);
+    EXPECT_NE(std::count(expected.begin(), expected.end(), 0), static_cast<long>(total));
+
+    const int32_t counts[] = {1000, 2940, 7004, 441000};
+    for (int32_t count : counts) {
+        auto song = TempoSong();
+        EXPECT_EQ(RenderInRequests(*song, count, total), expected) << count;
+    }
+}
+
+TEST(RenderFifo, SmallRequestKeepsTheRestForTheNextOne)
+{
+    auto song = TempoSong();
+    std::vector<uint8_t> block(4000);
+    song->RenderBlock(block.data(), 1000);
+    EXPECT_EQ(song->FifoBytes, 1940);
+    const int32_t position = song->Voices[0].Position;
+    const uint8_t countdown = song->TickCountdown;
+    song->RenderBlock(block.data(), 1940);
+    EXPECT_EQ(song->FifoBytes, 0);
+    EXPECT_EQ(song->Voices[0].Position, position);
+    EXPECT_EQ(song->TickCountdown, countdown);
+
+    // A larger request runs as many ticks as it needs and keeps the surplus.
+    song->RenderBlock(block.data(), 4000);
+    EXPECT_EQ(song->FifoBytes, 2 * 2940 - 4000);
+}
+
+TEST(RenderFifo, OutOfRangeCountsLeaveDestinationAndSongUntouched)
+{
+    auto song = TempoSong();
+    std::vector<uint8_t> block(100);
+    song->RenderBlock(block.data(), 100);
+    const int32_t fifoBytes = song->FifoBytes;
+    const uint8_t countdown = song->TickCountdown;
+    const int32_t position = song->Voices[0].Position;
+    const int32_t counts[] = {0, -4, MaxBlockBytes + 1};
+    for (int32_t count : counts) {
+        std::fill(block.begin(), block.end(), 0xAB);
+        song->RenderBlock(block.data(), count);
+        EXPECT_EQ(std::count(block.begin(), block.end(), 0xAB), 100) << count;
+        EXPECT_EQ(song->FifoBytes, fifoBytes);
+        EXPECT_EQ(song->TickCountdown, countdown);
+        EXPECT_EQ(song->Voices[0].Position, position);
+    }
+}
+
+}  // namespace
