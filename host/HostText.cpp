@@ -1,0 +1,53 @@
+#include "host/HostText.h"
+
+#include <cstdio>
+
+std::string Latin1ToUtf8(const std::string& Text)
+{
+    std::string out;
+    out.reserve(Text.size());
+    for (const char c : Text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string JsonString(const std::string& Text)
+{
+    std::string out = "\"";
+    for (const char c : Text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (byte < 0x20 || byte >= 0x7F) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
