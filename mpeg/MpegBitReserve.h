@@ -13,7 +13,22 @@ public:
     // The next N bits (0..32), most significant first, crossing bytes as needed.
     uint32_t ReadBits(int N);
     // The next N bits (0..24) without consuming them.
-    uint32_t PeekBits(int N) const;
+    uint32_t PeekBits(int N) const
+    {
+        if (N <= 0)
+            return 0;
+        // Four bytes from the byte holding the next bit cover any 24-bit request.
+        const uint32_t Byte = ReadBit >> 3;
+        const uint32_t Window = uint32_t(Ring[Byte]) << 24 | uint32_t(Ring[(Byte + 1) % Size]) << 16 |
+                                uint32_t(Ring[(Byte + 2) % Size]) << 8 | uint32_t(Ring[(Byte + 3) % Size]);
+        return (Window << (ReadBit & 7)) >> (32 - N);
+    }
+    // Consumes N bits (0..24) already looked at with PeekBits.
+    void SkipBits(int N)
+    {
+        ReadBit = (ReadBit + uint32_t(N)) & BitMask;
+        TotalBits += N;
+    }
     // Moves the read position back by N bits or N whole bytes.
     void RewindBits(int32_t N);
     void RewindBytes(int32_t N);

@@ -7,17 +7,18 @@ bool ReadLeaf(const THuffmanTable& Table, TBitReserve& Reservoir, int& Leaf)
 {
     const THuffmanLookup& Entry = Table.Lookup[Reservoir.PeekBits(HuffmanLookupBits)];
     if (Entry.Length != 0) {
-        Reservoir.ReadBits(Entry.Length);
+        Reservoir.SkipBits(Entry.Length);
         Leaf = Entry.Leaf;
         return true;
     }
-    Reservoir.ReadBits(HuffmanLookupBits);
+    Reservoir.SkipBits(HuffmanLookupBits);
     int Position = Entry.Position;
     // No code is longer than 32 bits; the counter bounds a walk whatever the tree.
     for (uint32_t Level = 1u << (31 - HuffmanLookupBits); Table.Tree[Position].Byte[0] != 0; Level >>= 1) {
         if (Level == 0)
             return false;
-        const int Bit = static_cast<int>(Reservoir.ReadBits(1));
+        const int Bit = static_cast<int>(Reservoir.PeekBits(1));
+        Reservoir.SkipBits(1);
         int Offset = Table.Tree[Position].Byte[Bit];
         while (Offset >= HuffmanExtension) {
             Position += Offset;
@@ -36,9 +37,11 @@ bool ReadLeaf(const THuffmanTable& Table, TBitReserve& Reservoir, int& Leaf)
 // A nonzero value is followed by its sign bit, 1 meaning negative.
 int ApplySign(int Value, TBitReserve& Reservoir)
 {
-    if (Value != 0 && Reservoir.ReadBits(1) != 0)
-        return -Value;
-    return Value;
+    if (Value == 0)
+        return 0;
+    const bool Negative = Reservoir.PeekBits(1) != 0;
+    Reservoir.SkipBits(1);
+    return Negative ? -Value : Value;
 }
 
 }  // namespace

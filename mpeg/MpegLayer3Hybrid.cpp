@@ -36,7 +36,12 @@ void TLayer3Decoder::Hybrid(int Channel, int Granule)
     for (int Subband = 0; Subband < 32; ++Subband) {
         const int BlockType = G.Mixed() && Subband < 2 ? 0 : G.BlockType;
         const int First = Subband * SubbandLines;
-        InverseMdct(Antialiased + First, Raw, BlockType);
+        // A silent subband (the usual case high up) transforms to zeros.
+        const float* In = Antialiased + First;
+        if (std::all_of(In, In + SubbandLines, [](float Value) { return Value == 0.0f; }))
+            std::fill(Raw, Raw + ImdctOutputs, 0.0f);
+        else
+            InverseMdct(In, Raw, BlockType);
         for (int i = 0; i < SubbandLines; ++i) {
             HybridOut[First + i] = Raw[i] + Memory[First + i];
             Memory[First + i] = Raw[SubbandLines + i];

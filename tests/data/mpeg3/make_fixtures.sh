@@ -47,3 +47,7 @@ make s32_ms 32000 2 "-m f -b 96"
 make s22_joint 22050 2 "-m j -b 64"
 make s24_mono 24000 1 "-m m -b 32"
 make s16_joint_vbr 16000 2 "-m j -V 2"
+
+# Benchmark stream: 10 s of the same kind of signal, 128 kbit/s stereo at 44.1 kHz.
+signal 44100 10 2
+lame --quiet -m s -b 128 "$tmp/in.wav" bench_s44_stereo_128.mp3
