@@ -10,6 +10,7 @@
 
 #include "host/HostCommand.h"
 #include "host/HostInfo.h"
+#include "host/HostRender.h"
 #include "module/LoadLog.h"
 
 namespace {
@@ -17,6 +18,7 @@ namespace {
 // Every command of the program; a new command is one more entry.
 const THostCommand* const Commands[] = {
     &InfoCommand,
+    &RenderCommand,
 };
 
 void PrintUsage(std::FILE* Out)

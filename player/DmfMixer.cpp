@@ -23,54 +23,77 @@ constexpr float WeightScale = 1.0f / 65536.0f;
 constexpr int FractionBits = 16;
 constexpr uint32_t FractionMask = 0xFFFF;
 
-// The gains of one voice as reals, set up once per voice and tick.
-struct TGains {
-    float Left;          // mono value to the left output
-    float Right;         // mono value to the right output
-    float LeftToLeft;    // stereo left channel to the left output
-    float LeftToRight;   // stereo left channel to the right output
-    float RightToLeft;   // stereo right channel to the left output
-    float RightToRight;  // stereo right channel to the right output
-};
+// Four lanes of floats or integers; the compiler maps them to SSE registers.
+// Lane-wise arithmetic is plain single precision, the same as scalar code.
+typedef float TFloat4 __attribute__((vector_size(16)));
+typedef int32_t TInt4 __attribute__((vector_size(16)));
+typedef int16_t TShort4 __attribute__((vector_size(8)));
+typedef int8_t TByte4 __attribute__((vector_size(4)));
+typedef double TDouble2 __attribute__((vector_size(16)));
 
-// The four PCM frame formats. Value reads channel Channel of the frame at
-// Frame as a 16-bit scale value (8-bit values count 256 times as much).
+// The left and right accumulators of one output frame in lanes 0 and 1,
+// moved as one 64-bit word (a whole-register load of 8 stored bytes stalls).
+inline TFloat4 LoadFrame(const float* Out)
+{
+    double both;
+    std::memcpy(&both, Out, sizeof both);
+    return reinterpret_cast<TFloat4>(TDouble2{both, 0.0});
+}
+
+inline void StoreFrame(float* Out, TFloat4 Sum)
+{
+    const double both = reinterpret_cast<TDouble2>(Sum)[0];
+    std::memcpy(Out, &both, sizeof both);
+}
+
+// The four PCM frame formats. Pair reads the frame at Frame and the next one
+// as 16-bit scale values (8-bit values count 256 times as much): stereo
+// {A left, A right, B left, B right}, mono {A, B, 0, 0}. PCM and processor
+// are both little-endian, so the bytes load straight into the lanes.
 template <bool Is16Bit, bool IsStereo>
 struct TFrameFormat {
     static constexpr bool Stereo = IsStereo;
-    static constexpr int ValueBytes = Is16Bit ? 2 : 1;
-    static constexpr int Bytes = ValueBytes * (IsStereo ? 2 : 1);
+    static constexpr int Bytes = (Is16Bit ? 2 : 1) * (IsStereo ? 2 : 1);
     static constexpr int BytesShift = Bytes == 4 ? 2 : Bytes == 2 ? 1 : 0;
 
-    static float Value(const uint8_t* Frame, int Channel)
+    static TFloat4 Pair(const uint8_t* Frame)
     {
-        const uint8_t* at = Frame + Channel * ValueBytes;
-        if constexpr (Is16Bit)
-            return static_cast<float>(static_cast<int16_t>(static_cast<uint16_t>(at[0] | (at[1] << 8))));
-        else
-            return static_cast<float>(static_cast<int8_t>(at[0]) * 256);
+        if constexpr (Is16Bit) {
+            TShort4 values{};
+            std::memcpy(&values, Frame, 2 * Bytes);
+            return __builtin_convertvector(__builtin_convertvector(values, TInt4), TFloat4);
+        } else {
+            TByte4 values{};
+            std::memcpy(&values, Frame, 2 * Bytes);
+            return __builtin_convertvector(__builtin_convertvector(values, TInt4) * 256, TFloat4);
+        }
     }
 };
 
 // Adds one output frame: the frame at Frame and the next one, weighted by W,
-// times the voice's gains, into Out[0] (left) and Out[1] (right).
+// times the voice's gains, into Out[0] (left) and Out[1] (right). Each lane
+// does exactly the scalar steps: A x (1 - W) + B x W, then left += v x gain,
+// right += v x gain, stereo left channel before right.
 template <class Format>
-inline void MixFrame(const uint8_t* Frame, float W, const TGains& Gains, float* Out)
+inline void MixFrame(const uint8_t* Frame, float W, const TFloat4& Gains, float* Out)
 {
-    const uint8_t* next = Frame + Format::Bytes;
-    const float keep = 1.0f - W;
+    const TFloat4 pair = Format::Pair(Frame);
+    TFloat4 sum = LoadFrame(Out);
     if constexpr (Format::Stereo) {
-        const float left = Format::Value(Frame, 0) * keep + Format::Value(next, 0) * W;
-        Out[0] += left * Gains.LeftToLeft;
-        Out[1] += left * Gains.LeftToRight;
-        const float right = Format::Value(Frame, 1) * keep + Format::Value(next, 1) * W;
-        Out[0] += right * Gains.RightToLeft;
-        Out[1] += right * Gains.RightToRight;
+        // {1 - W, 1 - W, W, W}: 1 + (-W) is exactly 1 - W.
+        const TFloat4 weights = TFloat4{1.0f, 1.0f, 0.0f, 0.0f} + TFloat4{-1.0f, -1.0f, 1.0f, 1.0f} * W;
+        const TFloat4 products = pair * weights;
+        const TFloat4 values = products + __builtin_shuffle(products, TInt4{2, 3, 2, 3});  // {vl, vr, ..}
+        const TFloat4 routed = __builtin_shuffle(values, TInt4{0, 0, 1, 1}) * Gains;  // {vl LL, vl LR, vr RL, vr RR}
+        sum += routed;
+        sum += __builtin_shuffle(routed, TInt4{2, 3, 2, 3});
     } else {
-        const float value = Format::Value(Frame, 0) * keep + Format::Value(next, 0) * W;
-        Out[0] += value * Gains.Left;
-        Out[1] += value * Gains.Right;
+        const TFloat4 weights = TFloat4{1.0f, 0.0f, 0.0f, 0.0f} + TFloat4{-1.0f, 1.0f, 0.0f, 0.0f} * W;
+        const TFloat4 products = pair * weights;
+        const float value = products[0] + products[1];
+        sum += TFloat4{value, value, 0.0f, 0.0f} * Gains;
     }
+    StoreFrame(Out, sum);
 }
 
 // Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
@@ -94,7 +117,7 @@ inline void Advance(TPlayHead& Head)
 // Mixes Frames frames whose two source frames all lie inside the sample's
 // allocation: no bounds checks, no branches. The offset fits 32 bits here.
 template <class Format>
-void MixInside(const uint8_t* Data, TPlayHead& Head, const TGains& Gains, float* Out, int32_t Frames)
+void MixInside(const uint8_t* Data, TPlayHead& Head, const TFloat4& Gains, float* Out, int32_t Frames)
 {
     uint32_t offset = static_cast<uint32_t>(Head.Offset);
     uint32_t fraction = Head.Fraction;
@@ -113,7 +136,7 @@ void MixInside(const uint8_t* Data, TPlayHead& Head, const TGains& Gains, float*
 // Mixes one frame that reaches outside the sample's allocation (or has no
 // data at all): bytes outside read as zero.
 template <class Format>
-void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const TGains& Gains, float* Out)
+void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const TFloat4& Gains, float* Out)
 {
     uint8_t frames[2 * Format::Bytes] = {};
     for (int i = 0; i < 2 * Format::Bytes; ++i) {
@@ -139,11 +162,14 @@ int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
     return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
 }
 
-TGains GainsOf(const TVoice& Voice)
+// The voice's gains as reals, set up once per voice and tick: mono
+// {left, right}, stereo {left to left, left to right, right to left, right to right}.
+TFloat4 GainsOf(const TVoice& Voice)
 {
-    return {static_cast<float>(Voice.LeftGain) * GainScale,   static_cast<float>(Voice.RightGain) * GainScale,
-            static_cast<float>(Voice.LeftToLeft) * GainScale, static_cast<float>(Voice.LeftToRight) * GainScale,
-            static_cast<float>(Voice.RightToLeft) * GainScale, static_cast<float>(Voice.RightToRight) * GainScale};
+    const bool stereo = (Voice.Flags & VoiceFlagStereo) != 0;
+    const TInt4 gains = stereo ? TInt4{Voice.LeftToLeft, Voice.LeftToRight, Voice.RightToLeft, Voice.RightToRight}
+                               : TInt4{Voice.LeftGain, Voice.RightGain, 0, 0};
+    return __builtin_convertvector(gains, TFloat4) * GainScale;
 }
 
 // Resampling step from the voice's frequency to the output rate in 16.16
@@ -169,7 +195,7 @@ void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
     // Last offset whose frame and the next one lie inside the allocation.
     const int64_t insideLast = std::min<int64_t>(end, int64_t{dataLength} - 2 * Format::Bytes);
 
-    const TGains gains = GainsOf(Voice);
+    const TFloat4 gains = GainsOf(Voice);
     const uint64_t step = StepOf(Voice.Frequency);
     TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(step >> FractionBits) * Format::Bytes,
                    static_cast<uint32_t>(step & FractionMask), step};

@@ -1,0 +1,128 @@
+// Render speed in multiples of real time (the "RealTime" counter: seconds of
+// output rendered per second of wall time), single thread.
+//
+// Example: the bundled example song (the first examples/*.dmf) from its start
+// for its whole length, or a small in-memory song when there is none.
+// Stress32: all 32 tracks sounding looped 16-bit stereo samples.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "module/LoadLog.h"
+#include "player/DmfSong.h"
+
+namespace {
+
+// First .dmf file of the examples folder in name order, empty when none.
+std::string ExampleSongPath()
+{
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(MORVEL_SOURCE_DIR "/examples", error))
+        if (entry.path().extension() == ".dmf")
+            found.push_back(entry.path().string());
+    std::sort(found.begin(), found.end());
+    return found.empty() ? std::string() : found.front();
+}
+
+// Adds sample Number: Length bytes of a sawtooth, looped over its second half.
+void AddLoopedSample(TDmf& Song, int Number, int32_t Length, bool Is16Bit, bool Stereo)
+{
+    Song.SetSampleCount(std::max(Song.SampleCount, Number));
+    TSample& sample = *Song.GetSample(Number);
+    uint8_t* data = sample.Allocate(Length);
+    for (int32_t i = 0; i < Length; ++i)
+        data[i] = static_cast<uint8_t>(i * (Number + 3));
+    sample.Empty = false;
+    sample.Length = Length;
+    sample.Rate = 22050 + 1000 * Number;
+    sample.Is16Bit = Is16Bit;
+    sample.Stereo = Stereo;
+    sample.Looped = true;
+    sample.LoopStart = Length / 2;
+    sample.LoopEnd = Length - 8;
+    sample.Enabled = true;
+    sample.Volume = 180;
+}
+
+// One pattern of Tracks tracks and 1024 rows (about a minute at 60 ticks per
+// second); every track starts a note on its first row and a new one every
+// 32 rows, cycling through four samples: all 16-bit stereo when AllStereo16,
+// else one of each frame format.
+std::unique_ptr<TDmf> SyntheticSong(int Tracks, bool AllStereo16)
+{
+    auto song = std::make_unique<TDmf>();
+    song->SetPatternCount(1);
+    TPattern& pattern = *song->GetPattern(0);
+    pattern.SetTrackCount(Tracks);
+    pattern.SetRowCount(1024);
+    pattern.RowsPerBeat = 4;
+    song->Sequencer.SetEntry(0, 0);
+    for (int n = 1; n <= 4; ++n)
+        AddLoopedSample(*song, n, 60000, AllStereo16 || n >= 3, AllStereo16 || n % 2 == 0);
+    for (int t = 0; t < Tracks; ++t) {
+        for (int row = 0; row < 1024; row += 32) {
+            TSector& cell = *pattern.Track(t)->Sector(row);
+            cell.Instrument = static_cast<uint8_t>(1 + (t + row / 32) % 4);
+            cell.Note = static_cast<uint8_t>(30 + (t * 5 + row / 32) % 24);
+            cell.VolumeEffect = 7;  // panning spread across the tracks
+            cell.VolumeParam = static_cast<uint8_t>(t * 8);
+        }
+    }
+    song->Loaded = true;
+    return song;
+}
+
+// Renders the song from its start for Seconds of output (or until it ends)
+// per iteration, the way the player thread asks for it.
+void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
+{
+    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    const int64_t wanted = static_cast<int64_t>(Seconds * OutputBytesPerSecond);
+    int64_t rendered = 0;
+    for (auto _ : State) {
+        Song.Start();
+        int64_t bytes = 0;
+        while (bytes < wanted && Song.Playing) {
+            const int32_t count = Song.BlockBytes;
+            Song.RenderBlock(block.data(), count);
+            bytes += count;
+        }
+        benchmark::DoNotOptimize(block.data());
+        rendered += bytes;
+    }
+    State.counters["RealTime"] =
+        benchmark::Counter(static_cast<double>(rendered) / OutputBytesPerSecond, benchmark::Counter::kIsRate);
+}
+
+void BM_RenderExample(benchmark::State& State)
+{
+    const std::string path = ExampleSongPath();
+    std::unique_ptr<TDmf> song;
+    if (path.empty()) {
+        song = SyntheticSong(8, false);
+        State.SetLabel("in-memory 8-track song");
+    } else {
+        SetDebugLogConsole(nullptr);
+        song = std::make_unique<TDmf>();
+        song->LoadFromFile(path);
+        State.SetLabel(std::filesystem::path(path).filename().string());
+    }
+    // A whole song of at most ten minutes per iteration.
+    RenderFromStart(State, *song, 600.0);
+}
+BENCHMARK(BM_RenderExample)->Unit(benchmark::kMillisecond);
+
+void BM_RenderStress32(benchmark::State& State)
+{
+    auto song = SyntheticSong(32, true);
+    RenderFromStart(State, *song, 20.0);
+}
+BENCHMARK(BM_RenderStress32)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+// Output of rendered songs: 44100 Hz 16-bit stereo PCM, as a WAV file or as
+// headerless bytes, to a file or to standard output.
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Bytes of a canonical PCM WAV header.
+inline constexpr int WavHeaderBytes = 44;
+// Most PCM bytes a WAV file can describe (its sizes are 32-bit), whole frames.
+inline constexpr uint64_t WavMaxDataBytes = (0xFFFFFFFFull - 36) & ~3ull;
+
+// The header of a WAV file holding DataBytes of 44100 Hz 16-bit stereo PCM.
+std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes);
+
+// Where the PCM goes. Every operation answers false once writing failed.
+class TPcmWriter {
+public:
+    // Path "-" is standard output. Raw: no WAV header.
+    TPcmWriter(const std::string& Path, bool Raw);
+    ~TPcmWriter();
+    TPcmWriter(const TPcmWriter&) = delete;
+    TPcmWriter& operator=(const TPcmWriter&) = delete;
+
+    bool IsOpen() const { return File != nullptr; }
+    // Writes the header (unless raw) for DataBytes of PCM to come.
+    bool Begin(uint32_t DataBytes);
+    bool Write(const void* Bytes, size_t Count);
+    // Flushes and closes; false when anything was not written.
+    bool Finish();
+
+private:
+    std::FILE* File = nullptr;  // the output, null when it could not be opened
+    bool OwnsFile = false;      // false for standard output
+    bool Raw = false;           // headerless PCM
+    bool Failed = false;        // a write fell short
+};
