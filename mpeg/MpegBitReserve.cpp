@@ -3,6 +3,8 @@
 void TBitReserve::PutByte(uint32_t Value)
 {
     Ring[WriteIndex] = static_cast<uint8_t>(Value);
+    if (WriteIndex < Mirror)
+        Ring[Size + WriteIndex] = static_cast<uint8_t>(Value);
     WriteIndex = (WriteIndex + 1) % Size;
 }
 

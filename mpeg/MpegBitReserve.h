@@ -17,10 +17,10 @@ public:
     {
         if (N <= 0)
             return 0;
-        // Four bytes from the byte holding the next bit cover any 24-bit request.
-        const uint32_t Byte = ReadBit >> 3;
-        const uint32_t Window = uint32_t(Ring[Byte]) << 24 | uint32_t(Ring[(Byte + 1) % Size]) << 16 |
-                                uint32_t(Ring[(Byte + 2) % Size]) << 8 | uint32_t(Ring[(Byte + 3) % Size]);
+        // Four bytes from the byte holding the next bit cover any 24-bit request; the
+        // mirror behind the ring saves wrapping each of them.
+        const uint8_t* At = Ring + (ReadBit >> 3);
+        const uint32_t Window = uint32_t(At[0]) << 24 | uint32_t(At[1]) << 16 | uint32_t(At[2]) << 8 | uint32_t(At[3]);
         return (Window << (ReadBit & 7)) >> (32 - N);
     }
     // Consumes N bits (0..24) already looked at with PeekBits.
@@ -38,7 +38,9 @@ public:
 private:
     static constexpr uint32_t BitMask = Size * 8 - 1;
 
-    uint8_t Ring[Size] = {};    // the stored main data
+    static constexpr int32_t Mirror = 3;  // ring bytes repeated behind its end
+
+    uint8_t Ring[Size + Mirror] = {};  // the stored main data, its first bytes repeated at the end
     uint32_t WriteIndex = 0;    // byte that the next PutByte fills (0..Size-1)
     uint32_t ReadBit = 0;       // ring bit position of the next bit to read (0..Size*8-1)
     int32_t TotalBits = 0;      // BitsRead

@@ -93,6 +93,7 @@ private:
     int32_t Part2Start = 0;           // BitsRead at the start of a channel's scale factors
 
     int HuffmanValues[GranuleLines] = {};        // quantised values of one granule and channel
+    int HuffmanFilled = 0;                       // values the Huffman stage decoded; the rest are 0
     float Dequantized[2][GranuleLines] = {};     // by channel
     float StereoValues[2][GranuleLines] = {};    // after stereo processing, by channel
     int IntensityPosition[GranuleLines] = {};    // per line, NoIntensity where not coded so

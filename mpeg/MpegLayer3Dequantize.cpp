@@ -1,6 +1,7 @@
 // Dequantisation: |value|^(4/3) times the global gain, then the scale factors of
 // each long band or short band and window.
 
+#include <algorithm>
 #include <cmath>
 
 #include "mpeg/MpegLayer3.h"
@@ -27,7 +28,10 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     float* Out = Dequantized[Channel];
 
     const float Gain = static_cast<float>(std::pow(2.0, 0.25 * (G.GlobalGain - 210)));
-    for (int Line = 0; Line < GranuleLines; ++Line) {
+    // Lines beyond the decoded values are zero whatever their scale factor.
+    const int End = HuffmanFilled;
+    std::fill(Out + End, Out + GranuleLines, 0.0f);
+    for (int Line = 0; Line < End; ++Line) {
         const int Value = HuffmanValues[Line];
         const int Magnitude = Value < 0 ? -Value : Value;
         const float Power = Magnitude < TLayer3Math::PowerTableSize
@@ -39,7 +43,7 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     auto ScaleLong = [&](int Band) {
         const int Index = (S.Long[Band] + (G.Preflag ? PreEmphasis[Band] : 0)) << G.ScalefacScale;
         const float Factor = PowerOfTwoHalf(Index);
-        for (int Line = Bands.Long[Band]; Line < Bands.Long[Band + 1]; ++Line)
+        for (int Line = Bands.Long[Band]; Line < std::min<int>(Bands.Long[Band + 1], End); ++Line)
             Out[Line] *= Factor;
     };
     if (!G.Short()) {
@@ -60,9 +64,9 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
         for (int Window = 0; Window < 3; ++Window) {
             const int Index = 4 * G.SubblockGain[Window] + (S.Short[Window][Band] << G.ScalefacScale);
             const float Factor = PowerOfTwoHalf(Index);
-            for (int Line = Start + Window * Width; Line < Start + (Window + 1) * Width; ++Line)
-                if (Line >= LongEnd)
-                    Out[Line] *= Factor;
+            const int Stop = std::min(Start + (Window + 1) * Width, End);
+            for (int Line = std::max(Start + Window * Width, LongEnd); Line < Stop; ++Line)
+                Out[Line] *= Factor;
         }
     }
 }

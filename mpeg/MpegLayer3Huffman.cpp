@@ -44,4 +44,5 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
     for (int32_t Missing = Part2_3End - Reservoir->BitsRead(); Missing > 0; Missing -= 32)
         Reservoir->ReadBits(std::min<int32_t>(Missing, 32));
     std::fill(HuffmanValues + Filled, HuffmanValues + GranuleLines, 0);
+    HuffmanFilled = Filled;
 }
