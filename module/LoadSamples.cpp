@@ -133,8 +133,9 @@ bool TDmf::ReadSampleData()
         bytesProcessed += static_cast<uint32_t>(stored);
     }
 
-    DebugLog(" " + HexVar(static_cast<int32_t>(bytesProcessed)) + " Bytes processed.");
-    DebugLog(" " + HexVar(static_cast<int32_t>(bytesRead)) + " Bytes gelesen.");
+    // (std::string first: GCC 12 misreports a prepended literal as an overlapping copy.)
+    DebugLog(std::string(" ") + HexVar(static_cast<int32_t>(bytesProcessed)) + " Bytes processed.");
+    DebugLog(std::string(" ") + HexVar(static_cast<int32_t>(bytesRead)) + " Bytes gelesen.");
     DebugLog(" Filepos NACH SMPD:" + HexVar(static_cast<int32_t>(in.Position())) + " Bytes.");
     SampleRecords->clear();
     return true;

@@ -87,9 +87,9 @@ TEST(HostInfo, JsonLinePerFileAndFailuresListedToo)
         lines.push_back(out.substr(start, end - start));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find("\"loaded\":false"), std::string::npos);
-    EXPECT_NE(lines[0].find("\"error\":\"Cannot open file " + missing + "\""), std::string::npos);
-    EXPECT_EQ(lines[1], "{\"file\":\"" + song +
-                            "\",\"loaded\":true,\"songname\":\"Tiny \\\"Song\\\"\",\"composer\":\"M\\u00FCller\","
+    EXPECT_NE(lines[0].find("\"error\":" + JsonString("Cannot open file " + missing)), std::string::npos);
+    EXPECT_EQ(lines[1], "{\"file\":" + JsonString(song) +
+                            ",\"loaded\":true,\"songname\":\"Tiny \\\"Song\\\"\",\"composer\":\"M\\u00FCller\","
                             "\"title\":\"Tiny \\\"Song\\\" - M\\u00FCller\",\"length_ms\":1017,\"length\":\"0:01.017\","
                             "\"patterns\":1,\"tracks\":3,\"samples\":1,"
                             "\"message\":[\"line one                                \","

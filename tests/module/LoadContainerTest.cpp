@@ -18,34 +18,36 @@ std::vector<uint8_t> Tagged(const std::string& Text) { return std::vector<uint8_
 
 std::string TempPath(const std::string& Name) { return ::testing::TempDir() + Name; }
 
+bool OtherThreadEntered = false;  // set by the helper thread below
+
+void AcquireAndRelease(TDmf* Song)
+{
+    Song->Acquire();
+    OtherThreadEntered = true;
+    Song->Release();
+}
+
+#ifdef _WIN32
+DWORD WINAPI AcquireThread(LPVOID Song)
+{
+    AcquireAndRelease(static_cast<TDmf*>(Song));
+    return 0;
+}
+#endif
+
 // True when a thread other than the caller can take the song's lock.
 bool OtherThreadCanAcquire(TDmf& Song)
 {
-    static bool entered;
-    entered = false;
-    auto body = [](TDmf* song) {
-        song->Acquire();
-        entered = true;
-        song->Release();
-    };
+    OtherThreadEntered = false;
 #ifdef _WIN32
-    struct TStart {
-        static DWORD WINAPI Run(LPVOID song)
-        {
-            Body(static_cast<TDmf*>(song));
-            return 0;
-        }
-        static inline void (*Body)(TDmf*) = nullptr;
-    };
-    TStart::Body = body;
-    HANDLE thread = CreateThread(nullptr, 0, &TStart::Run, &Song, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, &AcquireThread, &Song, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
 #else
-    std::thread other(body, &Song);
+    std::thread other(AcquireAndRelease, &Song);
     other.join();
 #endif
-    return entered;
+    return OtherThreadEntered;
 }
 
 void WriteFile(const std::string& Path, const std::vector<uint8_t>& Bytes)
