@@ -33,7 +33,11 @@ void DebugLog(const std::string& Message)
     std::FILE* file = std::fopen(LogFileName, "ab");
     if (!file)
         return;
-    const std::string entry = "[" + PlatformLocalDateTime() + "] " + Message + "\r\n";
+    std::string entry = "[";
+    entry += PlatformLocalDateTime();
+    entry += "] ";
+    entry += Message;
+    entry += "\r\n";
     std::fwrite(entry.data(), 1, entry.size(), file);
     std::fclose(file);
 }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds and runs every test: native (release, then address and undefined
+# behaviour sanitizers) and the 32-bit Windows build under wine.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${MORVEL_BUILD_DIR:-$root/build}"
+jobs="$(nproc)"
+
+"$root/scripts/install-deps.sh"
+export WINEDEBUG=-all
+
+echo "== native release build"
+cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release -DMORVEL_BENCH=ON >/dev/null
+cmake --build "$build/native" -j "$jobs"
+ctest --test-dir "$build/native" --output-on-failure
+
+echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$root" -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DMORVEL_SANITIZE=ON >/dev/null
+cmake --build "$build/sanitize" -j "$jobs"
+ctest --test-dir "$build/sanitize" --output-on-failure
+
+echo "== 32-bit Windows build, tests under wine"
+cmake -S "$root" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/i686-w64-mingw32.cmake" >/dev/null
+cmake --build "$build/win32" -j "$jobs"
+ctest --test-dir "$build/win32" --output-on-failure
