@@ -192,7 +192,10 @@ int32_t MpegOpen(TMpegHandle* Handle, const char* Name, const void* Memory, int3
         H.Header = std::move(Header);
         std::strncpy(H.SourceName, Name, SourceNameSize - 1);
         H.SourceName[SourceNameSize - 1] = 0;
-        H.TotalFrames = (H.Header->MaxNumberOfFrames(*H.Stream) + H.Header->MinNumberOfFrames(*H.Stream)) / 2;
+        // The estimate runs one short for short streams (a single frame gives 0), yet
+        // the first frame has just been read: there is at least that one.
+        H.TotalFrames =
+            std::max((H.Header->MaxNumberOfFrames(*H.Stream) + H.Header->MinNumberOfFrames(*H.Stream)) / 2, 1);
         H.VbrHeader = VbrHeader;
         H.Channels = H.Header->SingleChannel() ? ChannelsLeft : H.PreferredChannels;
         if (H.Notify) H.Notify(Handle, H.NotifyData);

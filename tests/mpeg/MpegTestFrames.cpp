@@ -1,0 +1,97 @@
+#include "MpegTestFrames.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "mpeg/MpegFrontEnd.h"
+#include "mpeg/MpegTables.h"
+
+namespace MpegTest {
+
+uint32_t HeaderWord(const TFrameSpec& Spec)
+{
+    return 0xFFF00000u | uint32_t(Spec.Version & 1) << 19 | uint32_t((4 - Spec.Layer) & 3) << 17 |
+           uint32_t(Spec.Crc ? 0 : 1) << 16 | uint32_t(Spec.BitrateIndex & 15) << 12 |
+           uint32_t(Spec.FrequencyIndex & 3) << 10 | uint32_t(Spec.Padding & 1) << 9 | uint32_t(Spec.Mode & 3) << 6 |
+           uint32_t(Spec.ModeExtension & 3) << 4;
+}
+
+int32_t FrameBytes(const TFrameSpec& Spec)
+{
+    const int32_t Rate = BitrateTable[Spec.Version][Spec.Layer - 1][Spec.BitrateIndex];
+    const int32_t Hz = FrequencyTable[Spec.Version][Spec.FrequencyIndex];
+    if (Spec.Layer == 1) return (12 * Rate / Hz + Spec.Padding) * 4;
+    int32_t Size = 144 * Rate / Hz;
+    if (Spec.Layer == 3 && Spec.Version == 0) Size /= 2;
+    return Size + Spec.Padding;
+}
+
+std::vector<uint8_t> Frame(const TFrameSpec& Spec, const std::vector<uint8_t>& Body)
+{
+    const uint32_t H = HeaderWord(Spec);
+    std::vector<uint8_t> Bytes = {uint8_t(H >> 24), uint8_t(H >> 16), uint8_t(H >> 8), uint8_t(H)};
+    Append(Bytes, Body);
+    Bytes.resize(size_t(FrameBytes(Spec)), 0);
+    return Bytes;
+}
+
+std::vector<uint8_t> Frames(const TFrameSpec& Spec, int Count)
+{
+    std::vector<uint8_t> Bytes;
+    for (int I = 0; I < Count; ++I) Append(Bytes, Frame(Spec));
+    return Bytes;
+}
+
+void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes)
+{
+    To.insert(To.end(), Bytes.begin(), Bytes.end());
+}
+
+void TBits::Put(uint32_t Value, int Count)
+{
+    for (int Bit = Count - 1; Bit >= 0; --Bit) {
+        if (BitCount % 8 == 0) Data.push_back(0);
+        if ((Value >> Bit) & 1) Data.back() |= uint8_t(0x80 >> (BitCount % 8));
+        ++BitCount;
+    }
+}
+
+std::vector<uint8_t> ReadFixture(const std::string& Name)
+{
+    std::ifstream File(std::string(MORVEL_TEST_DATA) + "/mpeg/" + Name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+}
+
+std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes)
+{
+    std::vector<int16_t> Samples(Bytes.size() / 2);
+    for (size_t I = 0; I < Samples.size(); ++I) Samples[I] = int16_t(Bytes[2 * I] | Bytes[2 * I + 1] << 8);
+    return Samples;
+}
+
+std::vector<int16_t> ReadPcm(const std::string& Name)
+{
+    return ToSamples(ReadFixture(Name));
+}
+
+std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads)
+{
+    constexpr int32_t Chunk = 16384;
+    TMpegHandle* Handle = MpegCreate(nullptr, 0);
+    MpegOpen(Handle, "xxx", Stream.data(), int32_t(Stream.size()));
+    MpegStart(Handle);
+    std::vector<uint8_t> Pcm;
+    std::vector<uint8_t> Buffer(Chunk);
+    int32_t Got;
+    do {
+        Got = MpegRead(Handle, Buffer.data(), Chunk);
+        if (Reads) Reads->push_back(Got);
+        if (Got < 0) break;
+        Pcm.insert(Pcm.end(), Buffer.begin(), Buffer.begin() + Got);
+    } while (Got == Chunk);
+    MpegStop(Handle);
+    MpegFree(Handle);
+    return Pcm;
+}
+
+}  // namespace MpegTest

@@ -1,0 +1,52 @@
+#pragma once
+// Hand-built MPEG audio frames and fixture access for the Layer I/II, header and
+// front-end tests.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace MpegTest {
+
+// Header fields of a hand-built frame (defaults: MPEG-1 Layer II, 44.1 kHz, 128 kbit/s, stereo, no CRC).
+struct TFrameSpec {
+    int Version = 1;        // 1 MPEG-1, 0 MPEG-2
+    int Layer = 2;          // 1..3
+    bool Crc = false;       // a CRC word follows the header
+    int BitrateIndex = 8;   // 0..15
+    int FrequencyIndex = 0; // 0..3
+    int Padding = 0;        // padding slot
+    int Mode = 0;           // 0 stereo, 1 joint, 2 dual, 3 single channel
+    int ModeExtension = 0;  // joint-stereo bound / Layer III stereo tools
+};
+
+uint32_t HeaderWord(const TFrameSpec& Spec);
+// Whole frame length in bytes, header included.
+int32_t FrameBytes(const TFrameSpec& Spec);
+// A frame whose body is Body followed by zero bytes (a zero Layer I/II body is a
+// frame of silence: every allocation is 0).
+std::vector<uint8_t> Frame(const TFrameSpec& Spec, const std::vector<uint8_t>& Body = {});
+// Count silent frames back to back.
+std::vector<uint8_t> Frames(const TFrameSpec& Spec, int Count);
+void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes);
+
+// Writes bit fields most significant bit first.
+class TBits {
+public:
+    void Put(uint32_t Value, int Count);
+    const std::vector<uint8_t>& Bytes() const { return Data; }
+
+private:
+    std::vector<uint8_t> Data;  // bytes written, the last one possibly partial
+    int BitCount = 0;           // bits written
+};
+
+std::vector<uint8_t> ReadFixture(const std::string& Name);
+std::vector<int16_t> ReadPcm(const std::string& Name);
+std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes);
+
+// Decodes Stream through the front end as a compressed sample is decoded (reads of
+// 16384 bytes until one is shorter); Reads receives every read's result.
+std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads = nullptr);
+
+}  // namespace MpegTest
