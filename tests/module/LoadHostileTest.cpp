@@ -105,7 +105,7 @@ TEST(LoadHostile, RandomMutationsOfValidModules)
     TQuietLog quiet;
     const std::vector<uint8_t> original = WriteSong(SmallSong());
     std::mt19937 random(2024);
-    for (int round = 0; round < 300; ++round) {
+    for (int round = 0; round < 150; ++round) {
         std::vector<uint8_t> bytes = original;
         const int edits = 1 + static_cast<int>(random() % 8);
         for (int e = 0; e < edits; ++e) {
