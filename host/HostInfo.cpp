@@ -57,8 +57,11 @@ std::string InfoAsJson(const THostSongInfo& Info)
     json += ",\"tracks\":" + std::to_string(Info.Tracks);
     json += ",\"samples\":" + std::to_string(Info.Samples);
     json += ",\"message\":[";
-    for (size_t i = 0; i < Info.Message.size(); ++i)
-        json += (i ? "," : "") + JsonString(Info.Message[i]);
+    for (size_t i = 0; i < Info.Message.size(); ++i) {
+        if (i)
+            json += ',';
+        json += JsonString(Info.Message[i]);
+    }
     json += "],\"error\":" + (Info.Error.empty() ? std::string("null") : JsonString(Info.Error)) + "}";
     return json;
 }
@@ -100,7 +103,9 @@ int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         const THostSongInfo info = ReadSongInfo(files[i]);
         if (!info.Loaded)
             status = 1;
-        const std::string text = json ? InfoAsJson(info) + "\n" : (i ? "\n" : "") + InfoAsText(info);
+        std::string text = json ? InfoAsJson(info) + "\n" : InfoAsText(info);
+        if (!json && i)
+            text.insert(0, 1, '\n');  // a blank line between files
         std::fwrite(text.data(), 1, text.size(), Out);
         std::fflush(Out);
     }

@@ -47,8 +47,8 @@ TEST(LoadMessage, ZeroBytesBecomeSpacesAndALaterBlockReplaces)
 TEST(LoadMessage, LengthBeyondTheFileReadsWhatIsThere)
 {
     TQuietLog quiet;
-    std::vector<uint8_t> payload(1, 0);  // filler
-    payload.insert(payload.end(), 85, 'm');
+    std::vector<uint8_t> payload(86, 'm');
+    payload[0] = 0;  // filler
     auto song = LoadBytes(TModuleWriter().BlockWithLength("CMSG", 1 << 30, payload).Bytes());
     EXPECT_FALSE(song->Loaded);
     EXPECT_EQ(song->Message.size(), 2u);
