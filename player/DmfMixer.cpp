@@ -7,7 +7,6 @@
 // always exact (a multiple of 1/65536 below 2).
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -22,6 +21,9 @@ constexpr float GainScale = 0.003921568859f;
 constexpr float WeightScale = 1.0f / 65536.0f;
 constexpr int FractionBits = 16;
 constexpr uint32_t FractionMask = 0xFFFF;
+// Rounding of the accumulators to integers (see MixTick).
+constexpr float RoundingBias = 12582912.0f;  // 1.5 x 2^23
+constexpr float RoundingRange = 4194304.0f;  // 2^22
 
 // Four lanes of floats or integers; the compiler maps them to SSE registers.
 // Lane-wise arithmetic is plain single precision, the same as scalar code.
@@ -46,10 +48,18 @@ inline void StoreFrame(float* Out, TFloat4 Sum)
     std::memcpy(Out, &both, sizeof both);
 }
 
-// The four PCM frame formats. Pair reads the frame at Frame and the next one
-// as 16-bit scale values (8-bit values count 256 times as much): stereo
-// {A left, A right, B left, B right}, mono {A, B, 0, 0}. PCM and processor
-// are both little-endian, so the bytes load straight into the lanes.
+// The four PCM frame formats.
+//
+// Pair reads the frame at Frame and the next one as 16-bit scale values
+// (8-bit values count 256 times as much): stereo {A left, A right, B left,
+// B right}, mono {A, B, 0, 0}.
+//
+// Columns reads the same for four frame positions at once, one value per
+// lane: First/Second are A and B of the left (or only) channel, Third/Fourth
+// those of the right channel. The bytes of a pair are loaded as 32-bit words
+// and the values cut out by shifts, which keeps the sign.
+//
+// PCM and processor are both little-endian, so bytes load straight into lanes.
 template <bool Is16Bit, bool IsStereo>
 struct TFrameFormat {
     static constexpr bool Stereo = IsStereo;
@@ -67,6 +77,47 @@ struct TFrameFormat {
             std::memcpy(&values, Frame, 2 * Bytes);
             return __builtin_convertvector(__builtin_convertvector(values, TInt4) * 256, TFloat4);
         }
+    }
+
+    struct TColumns {
+        TFloat4 LeftA, LeftB, RightA, RightB;  // mono: the values are in LeftA, LeftB
+    };
+
+    static TColumns Columns(const uint8_t* Data, const uint32_t (&Offsets)[4])
+    {
+        const auto words = [&](uint32_t Skip) {
+            TInt4 lanes;
+            for (int j = 0; j < 4; ++j) {
+                if constexpr (Bytes == 1) {
+                    uint16_t pair;
+                    std::memcpy(&pair, Data + Offsets[j], sizeof pair);
+                    lanes[j] = pair;
+                } else {
+                    std::memcpy(&lanes[j], Data + Offsets[j] + Skip, sizeof(int32_t));
+                }
+            }
+            return lanes;
+        };
+        const auto floats = [](TInt4 Values) { return __builtin_convertvector(Values, TFloat4); };
+        const TInt4 lowByteOff = TInt4{} + ~0xFF;
+        TColumns c{};
+        if constexpr (Is16Bit && IsStereo) {
+            const TInt4 a = words(0), b = words(4);
+            c = {floats((a << 16) >> 16), floats((b << 16) >> 16), floats(a >> 16), floats(b >> 16)};
+        } else if constexpr (Is16Bit) {
+            const TInt4 w = words(0);
+            c.LeftA = floats((w << 16) >> 16);
+            c.LeftB = floats(w >> 16);
+        } else if constexpr (IsStereo) {
+            const TInt4 w = words(0);
+            c = {floats((w << 24) >> 16), floats(((w << 8) >> 16) & lowByteOff), floats(((w << 16) >> 16) & lowByteOff),
+                 floats((w >> 16) & lowByteOff)};
+        } else {
+            const TInt4 w = words(0);
+            c.LeftA = floats((w << 24) >> 16);
+            c.LeftB = floats(((w << 16) >> 16) & lowByteOff);
+        }
+        return c;
     }
 };
 
@@ -96,6 +147,34 @@ inline void MixFrame(const uint8_t* Frame, float W, const TFloat4& Gains, float*
     StoreFrame(Out, sum);
 }
 
+// Adds four consecutive output frames whose source frames start at Offsets
+// with weights Fractions / 65536, lane by lane the same steps as MixFrame.
+// ToOutputs: {left, right, left, right} gains of the left (or only) channel,
+// RightToOutputs those of a stereo right channel.
+template <class Format>
+inline void MixFour(const uint8_t* Data, const uint32_t (&Offsets)[4], TInt4 Fractions, const TFloat4& ToOutputs,
+                    const TFloat4& RightToOutputs, float* Out)
+{
+    const typename Format::TColumns c = Format::Columns(Data, Offsets);
+    const TFloat4 w = __builtin_convertvector(Fractions, TFloat4) * WeightScale;
+    const TFloat4 keep = 1.0f - w;
+    TFloat4 first, second;  // output frames 0, 1 and 2, 3 as left, right, left, right
+    std::memcpy(&first, Out, sizeof first);
+    std::memcpy(&second, Out + 4, sizeof second);
+    const TFloat4 left = c.LeftA * keep + c.LeftB * w;
+    first += __builtin_shuffle(left, TInt4{0, 0, 1, 1}) * ToOutputs;
+    if constexpr (Format::Stereo) {
+        const TFloat4 right = c.RightA * keep + c.RightB * w;
+        first += __builtin_shuffle(right, TInt4{0, 0, 1, 1}) * RightToOutputs;
+        second += __builtin_shuffle(left, TInt4{2, 2, 3, 3}) * ToOutputs;
+        second += __builtin_shuffle(right, TInt4{2, 2, 3, 3}) * RightToOutputs;
+    } else {
+        second += __builtin_shuffle(left, TInt4{2, 2, 3, 3}) * ToOutputs;
+    }
+    std::memcpy(Out, &first, sizeof first);
+    std::memcpy(Out + 4, &second, sizeof second);
+}
+
 // Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
 struct TPlayHead {
     int64_t Offset;      // byte offset of the current frame from the voice's Data
@@ -123,11 +202,29 @@ void MixInside(const uint8_t* Data, TPlayHead& Head, const TFloat4& Gains, float
     uint32_t fraction = Head.Fraction;
     const uint32_t stepBytes = Head.StepBytes;
     const uint32_t stepFraction = Head.StepFraction;
-    for (int32_t k = 0; k < Frames; ++k) {
-        MixFrame<Format>(Data + offset, static_cast<float>(fraction) * WeightScale, Gains, Out + 2 * k);
+    const auto advance = [&] {
         fraction += stepFraction;
         offset += stepBytes + (fraction >> FractionBits) * Format::Bytes;
         fraction &= FractionMask;
+    };
+    // Four frames at a time: the fractions of the next four steps are the
+    // current one plus 0..3 fraction steps, wrapped to 16 bits.
+    const TInt4 fractionSteps = TInt4{0, 1, 2, 3} * static_cast<int32_t>(stepFraction);
+    const TFloat4 toOutputs = __builtin_shuffle(Gains, TInt4{0, 1, 0, 1});
+    const TFloat4 rightToOutputs = __builtin_shuffle(Gains, TInt4{2, 3, 2, 3});
+    int32_t k = 0;
+    for (; k + 4 <= Frames; k += 4) {
+        const TInt4 fractions = (static_cast<int32_t>(fraction) + fractionSteps) & static_cast<int32_t>(FractionMask);
+        uint32_t offsets[4];
+        for (uint32_t& at : offsets) {
+            at = offset;
+            advance();
+        }
+        MixFour<Format>(Data, offsets, fractions, toOutputs, rightToOutputs, Out + 2 * k);
+    }
+    for (; k < Frames; ++k) {
+        MixFrame<Format>(Data + offset, static_cast<float>(fraction) * WeightScale, Gains, Out + 2 * k);
+        advance();
     }
     Head.Offset = offset;
     Head.Fraction = fraction;
@@ -260,9 +357,9 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
 void TDmf::MixTick()
 {
     const int32_t frames = TickBytesOf(BlockBytes) / 4;
-    const int32_t values = 2 * frames;
+    const int32_t paddedValues = (2 * frames + 3) & ~3;
     float* mix = MixBuffer.data();
-    std::fill(mix, mix + values, 0.0f);
+    std::fill(mix, mix + paddedValues, 0.0f);
 
     for (int v = 0; v < MixedVoices; ++v) {
         TVoice& voice = Voices[static_cast<size_t>(v)];
@@ -280,13 +377,30 @@ void TDmf::MixTick()
             MixVoice<TFrameFormat<false, false>>(voice, mix, frames);
     }
 
+    // Four values at a time; the buffers have room for the last group's
+    // padding, which was zeroed with the rest.
     int32_t* ints = MixInts.data();
     uint8_t* out = TickBuffer.data();
-    for (int32_t i = 0; i < values; ++i) {
-        // lrint rounds in the default mode: to nearest, halves to even.
-        ints[i] = static_cast<int32_t>(std::lrint(mix[i]));
-        const int32_t sample = std::clamp<int32_t>(ints[i] >> 2, -32768, 32767);
-        out[2 * i] = static_cast<uint8_t>(sample & 0xFF);
-        out[2 * i + 1] = static_cast<uint8_t>((sample >> 8) & 0xFF);
+    const TFloat4 range = TFloat4{} + RoundingRange;
+    const TFloat4 outputRange = TFloat4{} + 131071.0f;
+    for (int32_t i = 0; i < paddedValues; i += 4) {
+        TFloat4 sum;
+        std::memcpy(&sum, mix + i, sizeof sum);
+        // Adding and taking away 1.5 x 2^23 leaves the value rounded to an
+        // integer in the default rounding mode (to nearest, halves to even);
+        // exact below 2^22, which 32 voices at full gain stay under. Larger
+        // values (only from out-of-range gains) are held there first; they
+        // saturate all the same.
+        sum = sum < -range ? -range : sum;
+        sum = sum > range ? range : sum;
+        TFloat4 rounded = (sum + RoundingBias) - RoundingBias;
+        const TInt4 whole = __builtin_convertvector(rounded, TInt4);
+        std::memcpy(ints + i, &whole, sizeof whole);
+        // Saturation before the shift by 2 (toward minus infinity), then
+        // little-endian 16-bit words.
+        rounded = rounded < -outputRange - 1.0f ? -outputRange - 1.0f : rounded;
+        rounded = rounded > outputRange ? outputRange : rounded;
+        const TShort4 samples = __builtin_convertvector(__builtin_convertvector(rounded, TInt4) >> 2, TShort4);
+        std::memcpy(out + 2 * i, &samples, sizeof samples);
     }
 }
