@@ -17,6 +17,19 @@ float PowerOfTwoHalf(int Index)
     return std::ldexp(Math.PowerOfTwo[Index & 1], -(Index >> 1));
 }
 
+// Scales the lines below End of long bands 0..Count-1 by their scale factors.
+void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int Preflag, int ScalefacScale,
+                    const TBandTable& Bands)
+{
+    for (int Band = 0; Band < Count; ++Band) {
+        const int Index = (ScaleFactors[Band] + (Preflag ? PreEmphasis[Band] : 0)) << ScalefacScale;
+        const float Factor = PowerOfTwoHalf(Index);
+        const int Stop = std::min<int>(Bands.Long[Band + 1], End);
+        for (int Line = Bands.Long[Band]; Line < Stop; ++Line)
+            Out[Line] *= Factor;
+    }
+}
+
 }  // namespace
 
 void TLayer3Decoder::Dequantize(int Channel, int Granule)
@@ -40,22 +53,14 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
         Out[Line] = (Value < 0 ? -Power : Power) * Gain;
     }
 
-    auto ScaleLong = [&](int Band) {
-        const int Index = (S.Long[Band] + (G.Preflag ? PreEmphasis[Band] : 0)) << G.ScalefacScale;
-        const float Factor = PowerOfTwoHalf(Index);
-        for (int Line = Bands.Long[Band]; Line < std::min<int>(Bands.Long[Band + 1], End); ++Line)
-            Out[Line] *= Factor;
-    };
     if (!G.Short()) {
-        for (int Band = 0; Band < LongBands - 1; ++Band)
-            ScaleLong(Band);
+        ScaleLongBands(Out, End, LongBands - 1, S.Long, G.Preflag, G.ScalefacScale, Bands);
         return;
     }
     // Mixed blocks: long bands below long boundary 8, short bands above it.
     int LongEnd = 0;
     if (G.Mixed()) {
-        for (int Band = 0; Band < 8; ++Band)
-            ScaleLong(Band);
+        ScaleLongBands(Out, End, 8, S.Long, G.Preflag, G.ScalefacScale, Bands);
         LongEnd = Bands.Long[8];
     }
     for (int Band = 0; Band < ShortBands - 1; ++Band) {
