@@ -83,6 +83,11 @@ TEST(LoadSequence, ShortBlocks)
     EXPECT_EQ(odd->Sequencer.Count, 0);
     EXPECT_EQ(odd->SongName, "next");
     EXPECT_TRUE(odd->Loaded);
+    // A length beyond the end of the file: the entries that are there.
+    auto cut = LoadBytes(TModuleWriter().BlockWithLength("SEQU", 1 << 30, {0, 0, 5, 0, 1, 0, 2, 0, 3}).Bytes());
+    EXPECT_EQ(cut->Sequencer.Count, 2);
+    EXPECT_EQ(cut->Sequencer.GetEntry(1), 2);
+    EXPECT_EQ(cut->Sequencer.LoopEnd, 1);
 }
 
 TEST(LoadSequence, EntriesPastTheTableReadAsPatternZero)

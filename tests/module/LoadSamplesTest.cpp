@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tests/module/LoadFixture.h"
+#include "tools/writer/WriterPacker.h"
 
 namespace {
 
@@ -182,4 +183,27 @@ TEST(LoadSamples, InformationLoadReadsNoSampleData)
         EXPECT_FALSE(full->GetSample(s)->Empty);
     }
     EXPECT_EQ(full->GetSample(1)->GetCuePoint(1), 20);
+}
+
+TEST(LoadSamples, PackedTreeOfMoreThan256NodesLoadsSilent)
+{
+    TQuietLog quiet;
+    TPackBitWriter chain;  // every node announces a right child
+    for (int n = 0; n < 400; ++n) {
+        chain.Bits(5, 7);
+        chain.Bit(0);
+        chain.Bit(1);
+    }
+    TWriterSample bad = Sample("bad tree", {});
+    bad.Encoding = TWriterEncoding::Mpeg;  // stores Compressed as it is
+    bad.Compressed = chain.Bytes();
+    bad.FlagsField = 0x04;
+    bad.LengthField = 100;
+    TWriterSample after = Sample("after", Ramp(60, 9));
+    auto song = LoadSamples({bad, after});
+    const TSample& silent = *song->GetSample(1);
+    EXPECT_EQ(silent.Length, 100);
+    EXPECT_TRUE(HoldsPcm(silent, std::vector<uint8_t>(100, 0)));
+    EXPECT_TRUE(HoldsPcm(*song->GetSample(2), after.Pcm));
+    EXPECT_TRUE(song->Loaded);
 }
