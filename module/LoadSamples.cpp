@@ -16,8 +16,9 @@ namespace {
 
 // Room behind packed PCM, as the format's own player allocates it.
 constexpr int32_t PackedExtraBytes = 256;
-// Each unpacked byte costs at least one bit, so packed input can grow at most
-// eightfold (plus what the unpacker's buffer may still hold).
+// Each unpacked byte costs at least one bit, so the input the unpacker may
+// take can grow at most eightfold (plus what its buffer may still hold): a
+// longer record length is a lie that must not decide the allocation.
 constexpr int64_t PackedGrowth = 8;
 constexpr int64_t PackedSlackBytes = 2 * TSampleUnpacker::InputBytes;
 
@@ -91,10 +92,11 @@ bool TDmf::ReadSampleData()
         if (record.Flags & SampleFlagPacked) {
             const int64_t start = in.Position();
             if (length >= 1) {
-                const int64_t decodable = PackedGrowth * (in.Remaining() + PackedSlackBytes);
+                const int64_t inputLimit = TSampleUnpacker::InputLimitFor(stored);
+                const int64_t decodable = PackedGrowth * (std::min(in.Remaining(), inputLimit) + PackedSlackBytes);
                 length = static_cast<int32_t>(std::min<int64_t>(length, decodable));
                 sample->Allocate(length, PackedExtraBytes);
-                TSampleUnpacker unpacker(*Stream);
+                TSampleUnpacker unpacker(*Stream, inputLimit);
                 if (unpacker.InitUnpacker())
                     unpacker.UnpackBytes(sample->Data, length);
             }

@@ -1,8 +1,18 @@
 #include "module/LoadUnpacker.h"
 
+#include <algorithm>
+
+int64_t TSampleUnpacker::InputLimitFor(int32_t Stored)
+{
+    const int64_t bytes = std::max<int64_t>(Stored, 0);
+    return ((bytes + InputBytes - 1) / InputBytes + 1) * InputBytes;
+}
+
 void TSampleUnpacker::RefillInput()
 {
-    const int32_t got = Source.Read(Input.data(), InputBytes);
+    const int32_t wanted = static_cast<int32_t>(std::min<int64_t>(InputBytes, InputLeft));
+    const int32_t got = wanted > 0 ? Source.Read(Input.data(), wanted) : 0;
+    InputLeft -= std::max(got, 0);
     if (got <= 0)
         EndOfInput = true;
     WordIndex = 0;

@@ -17,7 +17,13 @@ public:
     static constexpr int InputBytes = 1024;   // one refill
     static constexpr int InputWords = InputBytes / 2;
 
-    explicit TSampleUnpacker(TStream& Source) : Source(Source) {}
+    // InputLimit: the most bytes the unpacker may take from the stream; past
+    // it the input counts as run dry (a damaged sample cannot make it decode
+    // the rest of the file).
+    TSampleUnpacker(TStream& Source, int64_t InputLimit) : Source(Source), InputLeft(InputLimit) {}
+    // The input limit for a sample of Stored bytes: its own data and one
+    // refill beyond, all that an intact sample's decoding reads.
+    static int64_t InputLimitFor(int32_t Stored);
 
     // Reads the decoding tree. False when the stream describes more nodes than
     // the table holds: such data cannot be decoded and the sample stays silent.
@@ -42,6 +48,7 @@ private:
     bool ReadTreeNode();
 
     TStream& Source;                                // packed data
+    int64_t InputLeft;                              // bytes the unpacker may still take
     std::array<uint8_t, InputBytes> Input{};        // last refill; stale words are reused after a short read
     int WordIndex = InputWords;                     // next word of Input to load
     uint16_t BitWord = 0;                           // current word, shifted as bits are taken

@@ -92,6 +92,22 @@ TEST(LoadHostile, AbsurdCountsAndLengths)
         }
     }
 
+    // 255 packed samples that each claim 2 GB and store nothing: each may
+    // decode only what lies within reach of its own data.
+    TWriterSample liar;
+    liar.Pcm = Ramp(3000, 3);
+    liar.Encoding = TWriterEncoding::Packed;
+    liar.LengthField = 0x7FFFFFFF;
+    liar.StoredLengthField = 0;
+    const std::vector<TWriterSample> liars(255, liar);
+    TModuleWriter crowd;
+    crowd.SampleInfo(liars, 8).SampleData(liars).End();
+    auto lied = LoadBytes(crowd.Bytes());
+    size_t allocated = 0;
+    for (int s = 1; s <= lied->SampleCount; ++s)
+        allocated += lied->GetSample(s)->Buffer.size();
+    EXPECT_LT(allocated, 255u * 8 * 4096);
+
     // Lengths of every message, sequence and unknown block beyond the file.
     for (const char* tag : {"CMSG", "SEQU", "SMPJ", "SMPD", "XXXX", "SMPI"}) {
         TModuleWriter writer;

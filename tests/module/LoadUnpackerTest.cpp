@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "module/LoadUnpacker.h"
@@ -12,10 +13,11 @@
 namespace {
 
 // Unpacks Count bytes from Packed; Produced receives the unpacker's result (-1 when the tree is rejected).
-std::vector<uint8_t> Unpack(const std::vector<uint8_t>& Packed, int32_t Count, int32_t* Produced = nullptr)
+std::vector<uint8_t> Unpack(const std::vector<uint8_t>& Packed, int32_t Count, int32_t* Produced = nullptr,
+                            int64_t InputLimit = std::numeric_limits<int64_t>::max())
 {
     TMemoryStream stream(Packed);
-    TSampleUnpacker unpacker(stream);
+    TSampleUnpacker unpacker(stream, InputLimit);
     std::vector<uint8_t> out(static_cast<size_t>(std::max(Count, 0)), 0);
     int32_t produced = -1;
     if (unpacker.InitUnpacker())
@@ -84,6 +86,14 @@ TEST(LoadUnpacker, InputRunningDryEndsEarly)
     EXPECT_EQ(out[8182], static_cast<uint8_t>(3 * 8183));
     EXPECT_EQ(out[8183], static_cast<uint8_t>(3 * 8183 + 0xFC));
     EXPECT_EQ(out[8184], 0);
+
+    // The same when the data goes on but the input limit (one refill) is reached.
+    std::vector<uint8_t> more = bits.Bytes();
+    more.resize(4096, 0);
+    Unpack(more, 10000, &produced, TSampleUnpacker::InputLimitFor(0));
+    EXPECT_EQ(produced, 8184);
+    EXPECT_EQ(TSampleUnpacker::InputLimitFor(1), 2048);
+    EXPECT_EQ(TSampleUnpacker::InputLimitFor(1024), 2048);
 }
 
 TEST(LoadUnpacker, TreeOfMoreThan256NodesIsRejected)
