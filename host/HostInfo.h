@@ -2,6 +2,7 @@
 // morvel info [--json] FILE...: title, composer, length, counts and message of
 // each module, as text or as one JSON object per line.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
