@@ -13,7 +13,7 @@ public:
     // would pass the capacity is dropped.
     void Append(int Channel, int32_t Value)
     {
-        if (Channel < 0 || Channel >= ChannelCount) return;
+        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount) return;
         int32_t& Offset = WriteOffset[Channel];
         if (Offset > Capacity - 2) return;
         if (Value > 32767) Value = 32767;

@@ -18,9 +18,10 @@ int32_t FirstFrameAt(const std::vector<uint8_t>& Bytes)
 
 std::vector<uint8_t> Id3Tag(uint32_t Size, uint8_t Fill)
 {
-    std::vector<uint8_t> Tag = {'I', 'D', '3', 3, 0, 0, uint8_t((Size >> 21) & 0x7F), uint8_t((Size >> 14) & 0x7F),
-                                uint8_t((Size >> 7) & 0x7F), uint8_t(Size & 0x7F)};
-    Tag.resize(10 + Size, Fill);
+    std::vector<uint8_t> Tag(10 + Size, Fill);
+    const uint8_t Head[10] = {'I', 'D', '3', 3, 0, 0, uint8_t((Size >> 21) & 0x7F), uint8_t((Size >> 14) & 0x7F),
+                              uint8_t((Size >> 7) & 0x7F), uint8_t(Size & 0x7F)};
+    std::copy(Head, Head + 10, Tag.begin());
     return Tag;
 }
 

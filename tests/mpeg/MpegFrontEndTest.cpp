@@ -103,7 +103,7 @@ TEST(MpegFrontEnd, StreamWithoutFrames)
     TMpegInfo Info;
     std::memset(&Info, 0xAB, sizeof Info);
     EXPECT_EQ(MpegGetInfo(Opened.Handle, Info), MpegNoFrames);
-    EXPECT_EQ(Info.Layer, int32_t(0xABABABAB));
+    EXPECT_EQ(int32_t(Info.Layer), int32_t(0xABABABAB));
     uint8_t Out[64];
     EXPECT_EQ(MpegRead(Opened.Handle, Out, 64), 0);
     EXPECT_EQ(MpegStop(Opened.Handle), MpegOk);
@@ -213,10 +213,10 @@ TEST(MpegFrontEnd, ChannelModesAndRates)
         EXPECT_EQ(Opened.Handle->Channels, Case.Channels);
         TMpegInfo Info{};
         ASSERT_EQ(MpegGetInfo(Opened.Handle, Info), MpegOk);
-        EXPECT_EQ(Info.Mode, Case.Mode);
-        EXPECT_EQ(Info.Frequency, Case.Hz);
-        EXPECT_EQ(Info.NominalRate, Case.Nominal);
-        EXPECT_EQ(Info.Version, Case.Version);
+        EXPECT_EQ(int32_t(Info.Mode), Case.Mode);
+        EXPECT_EQ(int32_t(Info.Frequency), Case.Hz);
+        EXPECT_EQ(int32_t(Info.NominalRate), Case.Nominal);
+        EXPECT_EQ(int32_t(Info.Version), Case.Version);
         const std::vector<uint8_t> Pcm = DecodeAll(Bytes);
         EXPECT_EQ(Pcm.size(), 5 * Case.BytesPerFrame) << Case.Hz;
     }
@@ -228,14 +228,14 @@ TEST(MpegFrontEnd, InfoOfAStream)
     TOpened Opened(Bytes);
     TMpegInfo Info{};
     ASSERT_EQ(MpegGetInfo(Opened.Handle, Info), MpegOk);
-    EXPECT_EQ(Info.Version, 1);
-    EXPECT_EQ(Info.Layer, 2);
-    EXPECT_EQ(Info.Frequency, 44100);
-    EXPECT_EQ(Info.Bitrate, 192);
-    EXPECT_EQ(Info.Mode, 0);
-    EXPECT_EQ(Info.Frames, Opened.Handle->TotalFrames);
-    EXPECT_DOUBLE_EQ(Info.MsPerFrame, 26.12245);
-    EXPECT_EQ(Info.TotalMs, int32_t(float(Opened.Handle->Header->MaxNumberOfFrames(*Opened.Handle->Stream) * 26.12245)));
+    EXPECT_EQ(int32_t(Info.Version), 1);
+    EXPECT_EQ(int32_t(Info.Layer), 2);
+    EXPECT_EQ(int32_t(Info.Frequency), 44100);
+    EXPECT_EQ(int32_t(Info.Bitrate), 192);
+    EXPECT_EQ(int32_t(Info.Mode), 0);
+    EXPECT_EQ(int32_t(Info.Frames), Opened.Handle->TotalFrames);
+    EXPECT_DOUBLE_EQ(double(Info.MsPerFrame), 26.12245);
+    EXPECT_EQ(int32_t(Info.TotalMs), int32_t(float(Opened.Handle->Header->MaxNumberOfFrames(*Opened.Handle->Stream) * 26.12245)));
     EXPECT_EQ(Info.Tag[0], 0);
 }
 

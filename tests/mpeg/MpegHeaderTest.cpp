@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "MpegTestFrames.h"
@@ -121,15 +122,16 @@ TEST(MpegHeader, VbrInformationHeaderInFirstFrame)
     Spec.Layer = 3;
     Spec.BitrateIndex = 9;
     for (const char* Id : {"Xing", "VBRI"}) {
-        std::vector<uint8_t> Body(32, 0);
-        Body.insert(Body.end(), Id, Id + 4);
+        std::vector<uint8_t> Body(36, 0);
+        std::copy(Id, Id + 4, Body.begin() + 32);
         std::vector<uint8_t> Bytes = Frame(Spec, Body);
         Append(Bytes, Frame(Spec));
         EXPECT_TRUE(FirstHeader(Bytes).VbrHeader) << Id;
     }
     Spec.Mode = 3;  // single channel: the side information is 17 bytes
-    std::vector<uint8_t> Body(17, 0);
-    Body.insert(Body.end(), {'X', 'i', 'n', 'g'});
+    const char Tag[] = "Xing";
+    std::vector<uint8_t> Body(21, 0);
+    std::copy(Tag, Tag + 4, Body.begin() + 17);
     EXPECT_TRUE(FirstHeader(Frame(Spec, Body)).VbrHeader);
     EXPECT_FALSE(FirstHeader(Frame(Spec)).VbrHeader);
 }

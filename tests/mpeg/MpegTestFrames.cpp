@@ -1,5 +1,6 @@
 #include "MpegTestFrames.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -29,9 +30,10 @@ int32_t FrameBytes(const TFrameSpec& Spec)
 std::vector<uint8_t> Frame(const TFrameSpec& Spec, const std::vector<uint8_t>& Body)
 {
     const uint32_t H = HeaderWord(Spec);
-    std::vector<uint8_t> Bytes = {uint8_t(H >> 24), uint8_t(H >> 16), uint8_t(H >> 8), uint8_t(H)};
-    Append(Bytes, Body);
-    Bytes.resize(size_t(FrameBytes(Spec)), 0);
+    std::vector<uint8_t> Bytes(std::max(size_t(FrameBytes(Spec)), Body.size() + 4), 0);
+    for (int I = 0; I < 4; ++I) Bytes[size_t(I)] = uint8_t(H >> (24 - 8 * I));
+    std::copy(Body.begin(), Body.end(), Bytes.begin() + 4);
+    Bytes.resize(size_t(FrameBytes(Spec)));
     return Bytes;
 }
 
