@@ -6,6 +6,10 @@
 // (no fused multiply-add, no reassociation), and the interpolation weight is
 // always exact (a multiple of 1/65536 below 2).
 
+// Never fuse a product into a sum, even for a processor that could: each
+// must be rounded on its own for the output to match everywhere.
+#pragma GCC optimize("fp-contract=off")
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -55,7 +59,7 @@ inline void StoreFrame(float* Out, TFloat4 Sum)
 // B right}, mono {A, B, 0, 0}.
 //
 // Columns reads the same for four frame positions at once, one value per
-// lane: First/Second are A and B of the left (or only) channel, Third/Fourth
+// lane: LeftA/LeftB are A and B of the left (or only) channel, RightA/RightB
 // those of the right channel. The bytes of a pair are loaded as 32-bit words
 // and the values cut out by shifts, which keeps the sign.
 //
