@@ -8,17 +8,21 @@
 namespace {
 
 struct TFixture {
-    const char* Name;     // file name without extension
-    int32_t Frequency;    // sampling rate
-    int Channels;         // 1 or 2
+    const char* Name;       // file name without extension; the reference is Name.pcm
+    const char* Extension;  // of the stream file
+    int32_t Frequency;      // sampling rate
+    int Channels;           // 1 or 2
 };
 
 // The encoder's set: both versions and all six rates, mono, stereo, joint and
-// forced mid/side stereo, CBR and VBR with a Xing frame, CRC, ID3v2 and ID3v1 tags.
+// forced mid/side stereo, CBR and VBR with a Xing frame, CRC, ID3v2 and ID3v1 tags;
+// and a stream wrapped in a RIFF WAV, whose header holds bytes that look like sync.
 const TFixture Fixtures[] = {
-    {"s44_stereo_cbr", 44100, 2}, {"s44_joint_vbr_tags", 44100, 2}, {"s48_mono_crc", 48000, 1},
-    {"s32_ms", 32000, 2},         {"s22_joint", 22050, 2},          {"s24_mono", 24000, 1},
-    {"s16_joint_vbr", 16000, 2},
+    {"s44_stereo_cbr", ".mp3", 44100, 2}, {"s44_joint_vbr_tags", ".mp3", 44100, 2},
+    {"s48_mono_crc", ".mp3", 48000, 1},   {"s32_ms", ".mp3", 32000, 2},
+    {"s22_joint", ".mp3", 22050, 2},      {"s24_mono", ".mp3", 24000, 1},
+    {"s16_joint_vbr", ".mp3", 16000, 2},  {"s44_mono_title", ".mp3", 44100, 1},
+    {"s22_mono_title", ".mp3", 22050, 1}, {"riff_s44_stereo", ".wav", 44100, 2},
 };
 
 }  // namespace
@@ -31,7 +35,7 @@ TEST(Layer3Accuracy, StreamsMatchTheReferenceDecoder)
 {
     for (const TFixture& Fixture : Fixtures) {
         SCOPED_TRACE(Fixture.Name);
-        const TDecodedStream Decoded = DecodeLayer3Stream(ReadFixture(std::string(Fixture.Name) + ".mp3"));
+        const TDecodedStream Decoded = DecodeLayer3Stream(ReadFixture(std::string(Fixture.Name) + Fixture.Extension));
         const std::vector<int16_t> Reference = ReadReferencePcm(std::string(Fixture.Name) + ".pcm");
         ASSERT_EQ(Decoded.Channels, Fixture.Channels);
         ASSERT_EQ(Decoded.Frequency, Fixture.Frequency);

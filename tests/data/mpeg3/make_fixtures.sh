@@ -47,6 +47,28 @@ make s32_ms 32000 2 "-m f -b 96"
 make s22_joint 22050 2 "-m j -b 64"
 make s24_mono 24000 1 "-m m -b 32"
 make s16_joint_vbr 16000 2 "-m j -V 2"
+# Single-channel streams at the two usual sample rates, titled in an ID3v1 tag.
+make s44_mono_title 44100 1 "-m m -b 64 --id3v1-only --tt Flute"
+make s22_mono_title 22050 1 "-m m -b 32 --id3v1-only --tt Bell"
+
+# An MP3 stream inside a RIFF WAV (format tag 0x55) as ffmpeg writes it; the reference
+# decodes the bare stream taken from the "data" chunk.
+signal 44100 0.3 2
+ffmpeg -nostdin -loglevel error -bitexact -i "$tmp/in.wav" -c:a libmp3lame -b:a 128k -f wav riff_s44_stereo.wav
+python3 - riff_s44_stereo.wav "$tmp/data.mp3" <<'PY'
+import struct, sys
+data = open(sys.argv[1], 'rb').read()
+pos = 12
+while pos + 8 <= len(data):
+    tag, size = data[pos:pos + 4], struct.unpack('<I', data[pos + 4:pos + 8])[0]
+    if tag == b'data':
+        open(sys.argv[2], 'wb').write(data[pos + 8:pos + 8 + size])
+        break
+    pos += 8 + size + (size & 1)
+else:
+    sys.exit('no data chunk')
+PY
+mpg123 --quiet --no-gapless -s "$tmp/data.mp3" > riff_s44_stereo.pcm
 
 # Benchmark stream: 10 s of the same kind of signal, 128 kbit/s stereo at 44.1 kHz.
 signal 44100 10 2
