@@ -10,6 +10,7 @@
 namespace {
 
 constexpr uint32_t SyncPatternMask = 0xFFF80CC0;  // sync, version, sampling frequency, mode
+constexpr int32_t LowSamplingFrequencySubbands = 30;  // Layer II of MPEG-2 codes 30 subbands at any rate
 
 int FieldVersion(uint32_t H) { return int((H >> 19) & 1); }
 int FieldLayer(uint32_t H) { return 4 - int((H >> 17) & 3); }
@@ -56,6 +57,8 @@ void THeader::ComputeFrameLayout()
     IntensityStereoBound = Mode == ModeJointStereo ? ModeExtension * 4 + 4 : 0;
     if (Layer == 1) {
         NumberOfSubbands = 32;
+    } else if (Version == 0) {
+        NumberOfSubbands = LowSamplingFrequencySubbands;
     } else {
         // Per-channel rate class of the Layer II allocation tables.
         int RateClass = BitrateIndex;
@@ -157,7 +160,9 @@ int32_t THeader::MinNumberOfFrames(const TBitStream& Stream) const
 double THeader::MsPerFrame() const
 {
     if (Layer < 1 || Layer > 3 || SampleFrequency > 2) return 0.0;
-    return FrameDurationTable[Layer - 1][SampleFrequency];
+    // Layer I and II frames hold as many samples at half the rate in MPEG-2: they last twice as long.
+    const double Factor = Version == 0 && Layer < 3 ? 2.0 : 1.0;
+    return FrameDurationTable[Layer - 1][SampleFrequency] * Factor;
 }
 
 float THeader::TotalMs(const TBitStream& Stream) const

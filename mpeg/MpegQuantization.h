@@ -17,8 +17,9 @@ struct TQuantClass {
     float ClassD = 0.0f;                // requantisation offset D of the class
 };
 
-// Quantisation class sets: 1 (subbands 0-2), 2 (3-10), 3 (11-22), 4 (23 up), 5 (low-rate frames).
-inline constexpr int QuantClassSets = 5;
+// Quantisation class sets. MPEG-1: 1 (subbands 0-2), 2 (3-10), 3 (11-22), 4 (23 up),
+// 5 (low-rate frames, all subbands). MPEG-2 low sampling frequency: 6 (0-3), 7 (4-10), 8 (11 up).
+inline constexpr int QuantClassSets = 8;
 // The class of Allocation (0..15) in Set; allocation 0 and values the set does
 // not define give an empty class.
 const TQuantClass& QuantClass(int Set, int Allocation);

@@ -38,6 +38,8 @@ int TSubbandLayer2::AllocationBits(const THeader& Header, int Number)
 
 int TSubbandLayer2::ClassSet(const THeader& Header, int Number)
 {
+    // Low-sampling-frequency frames have one allocation table whatever the bit rate.
+    if (Header.Version == 0) return Number <= 3 ? 6 : Number <= 10 ? 7 : 8;
     const int Class = RateClass(Header);
     if (Class == 1 || Class == 2) return LowRateSet;
     return Number <= 2 ? 1 : Number <= 10 ? 2 : Number <= 22 ? 3 : 4;

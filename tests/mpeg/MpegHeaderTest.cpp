@@ -87,6 +87,12 @@ TEST(MpegHeader, SubbandCountsAndIntensityBound)
         EXPECT_EQ(H.NumberOfSubbands, Case.Subbands) << Case.Bitrate << "/" << Case.Frequency;
         EXPECT_EQ(H.IntensityStereoBound, Case.Bound) << Case.Bitrate << "/" << Case.Frequency;
     }
+    TFrameSpec Lsf;  // MPEG-2 Layer II codes 30 subbands at any rate
+    Lsf.Version = 0;
+    Lsf.BitrateIndex = 4;
+    EXPECT_EQ(FirstHeader(Frames(Lsf, 2)).NumberOfSubbands, 30);
+    EXPECT_DOUBLE_EQ(FirstHeader(Frames(Lsf, 2)).MsPerFrame(), 2 * 26.12245);
+
     TFrameSpec Layer1;
     Layer1.Layer = 1;
     Layer1.Mode = 1;

@@ -273,7 +273,10 @@ TEST(MpegSubband, Layer2AllocationWidthsAndSets)
     EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 1), 4);
     EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 2), 3);
     EXPECT_EQ(TSubbandLayer2::ClassSet(H, 0), 5);
-    H.Version = 0;
+    H.Version = 0;  // one table for every rate
+    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 3), 6);
+    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 10), 7);
+    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 29), 8);
     EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 3), 4);
     EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 4), 3);
     EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 11), 2);

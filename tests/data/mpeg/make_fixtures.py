@@ -24,10 +24,15 @@ LAYER2 = [
     ('l2_32k_joint_96', 32000, 2, 'j', 96, [], ['synth', SECONDS, 'sine', '60-12000', 'pinknoise']),
     ('l2_48k_stereo_384_silence_tail', 48000, 2, 's', 384, [], ['synth', SECONDS, 'sine', '2000', 'sine', '2500',
                                                               'fade', '0', SECONDS, '0.15']),
+    # MPEG-2 low sampling frequency
+    ('l2_22k_mono_32', 22050, 1, 'm', 32, [], ['synth', SECONDS, 'sine', '100-4000']),
+    ('l2_24k_joint_64_crc', 24000, 2, 'j', 64, ['-p'], ['synth', SECONDS, 'pinknoise', 'sine', '700']),
+    ('l2_16k_stereo_48', 16000, 2, 's', 48, [], ['synth', SECONDS, 'sine', '200-6000', 'square', '90']),
 ]
 
-LAYER1_BITRATES = [0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448]
-FREQ_INDEX = {44100: 0, 48000: 1, 32000: 2}
+LAYER1_BITRATES = {1: [0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448],
+                   0: [0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256]}
+FREQ_INDEX = {44100: 0, 48000: 1, 32000: 2, 22050: 0, 24000: 1, 16000: 2}
 
 
 def run(args, **kw):
@@ -57,10 +62,11 @@ def crc16(bits):
 
 
 def layer1_frame(rng, rate, mode, mode_ext, bitrate_index, protect):
-    """One random valid MPEG-1 Layer I frame."""
+    """One random valid Layer I frame (MPEG-2 below 32 kHz)."""
+    version = 1 if rate >= 32000 else 0
     channels = 1 if mode == 3 else 2
     bound = 4 * mode_ext + 4 if mode == 1 else 32
-    size = (12 * LAYER1_BITRATES[bitrate_index] * 1000 // rate) * 4
+    size = (12 * LAYER1_BITRATES[version][bitrate_index] * 1000 // rate) * 4
     budget = size * 8 - 32 - (16 if protect else 0)
     alloc = [[0] * 32 for _ in range(channels)]
     # Grow allocations at random while the frame has room for them.
@@ -80,7 +86,7 @@ def layer1_frame(rng, rate, mode, mode_ext, bitrate_index, protect):
             alloc[1][sb] = cur + 1
         used += extra
     header = Bits()
-    header.put(0xFFF, 12); header.put(1, 1); header.put(3, 2); header.put(0 if protect else 1, 1)
+    header.put(0xFFF, 12); header.put(version, 1); header.put(3, 2); header.put(0 if protect else 1, 1)
     header.put(bitrate_index, 4); header.put(FREQ_INDEX[rate], 2); header.put(0, 1); header.put(0, 1)
     header.put(mode, 2); header.put(mode_ext, 2); header.put(0, 4)
     body = Bits()
@@ -112,6 +118,7 @@ LAYER1 = [
     ('l1_48k_joint_crc', 48000, 1, 12, True),
     ('l1_32k_mono', 32000, 3, 8, False),
     ('l1_44k_dual_crc', 44100, 2, 13, True),
+    ('l1_24k_stereo_lsf', 24000, 0, 14, False),
 ]
 
 
@@ -130,7 +137,7 @@ def main():
         reference(name + '.mp1')
     wav = os.path.join(HERE, 'source.wav')
     for name, rate, channels, mode, kbps, extra, signal in LAYER2:
-        run(['sox', '-n', '-r', str(rate), '-c', str(channels), '-b', '16', wav] + signal + ['vol', '0.7'])
+        run(['sox', '-R', '-n', '-r', str(rate), '-c', str(channels), '-b', '16', wav] + signal + ['vol', '0.7'])
         run(['twolame', '--quiet', '-m', mode, '-b', str(kbps)] + extra + [wav, os.path.join(HERE, name + '.mp2')])
         reference(name + '.mp2')
     os.remove(wav)
