@@ -67,22 +67,15 @@ uint8_t TDmf::BlockKind(const uint8_t Tag[4])
     return KindUnknown;
 }
 
-void TDmf::LoadFromFile(const std::string& Path)
-{
-    TLockGuard guard(Lock);
-    TFileStream file(Path);
-    LoadFromStream(file);
-    if (Loaded) {
-        FileName = FileNamePart(Path);
-        FilePath = Path;
-    }
-}
+void TDmf::LoadFromFile(const std::string& Path) { LoadFile(Path, false); }
 
-void TDmf::LoadInfoFromFile(const std::string& Path)
+void TDmf::LoadInfoFromFile(const std::string& Path) { LoadFile(Path, true); }
+
+void TDmf::LoadFile(const std::string& Path, bool InfoOnly)
 {
     TLockGuard guard(Lock);
     TFileStream file(Path);
-    LoadInfoFromStream(file);
+    Load(file, InfoOnly);
     if (Loaded) {
         FileName = FileNamePart(Path);
         FilePath = Path;

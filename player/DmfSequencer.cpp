@@ -21,6 +21,14 @@ int32_t FrequencyToInt(double hz)
     return hz >= top ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(RoundHalfEven(hz));
 }
 
+// Moves the voice to a cue point of the sample when the cue lies inside the PCM.
+void JumpToCue(TVoice& voice, const TSample& sample, int index)
+{
+    const int32_t cue = sample.GetCuePoint(index);
+    if (cue >= 0 && cue < sample.Length)
+        voice.Position = cue;
+}
+
 // Effect numbers (low 4 bits of an effect byte).
 constexpr uint8_t GlobalTickRate = 1;
 constexpr uint8_t GlobalTempo = 2;
@@ -197,11 +205,8 @@ void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_
     if (cell.HasInstrument()) {
         voice.Position = 0;
         state.Instrument = cell.Instrument;
-        if (const TSample* sample = GetSample(state.Instrument)) {
-            const int32_t cue = sample->GetCuePoint(0);
-            if (cue >= 0 && cue < sample->Length)
-                voice.Position = cue;
-        }
+        if (const TSample* sample = GetSample(state.Instrument))
+            JumpToCue(voice, *sample, 0);
     }
 
     if (cell.HasNote()) {
@@ -224,11 +229,8 @@ void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_
             if (offset < voice.EndOffset)
                 voice.Position = offset;
         } else if (effect == InstrumentCueJump && state.Instrument != 0) {
-            if (const TSample* sample = GetSample(state.Instrument)) {
-                const int32_t cue = sample->GetCuePoint(cell.InstrumentParam);
-                if (cue >= 0 && cue < sample->Length)
-                    voice.Position = cue;
-            }
+            if (const TSample* sample = GetSample(state.Instrument))
+                JumpToCue(voice, *sample, cell.InstrumentParam);
         }
     }
 

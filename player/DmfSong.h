@@ -116,6 +116,7 @@ private:
     void ResetTrackStatesAndPanning();
     void ResetToEmptySong();
     bool Load(TStream& Source, bool InfoOnly);
+    void LoadFile(const std::string& Path, bool InfoOnly);
 
     // ---- Loader working state (module/) ----------------------------------
     uint8_t BlockTag[4]{};  // tag of the block being read
