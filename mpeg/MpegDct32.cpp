@@ -7,11 +7,11 @@ namespace {
 
 // 1 / (2 cos((2n + 1) pi / (2N))) for each size N of the split, n = 0..N/2-1.
 struct TDctConstants {
-    float Half32[16];
-    float Half16[8];
-    float Half8[4];
-    float Half4[2];
-    float Half2[1];
+    float Half32[16];  // the 32-point split: 1 / (2 cos(m pi / 64)), odd m
+    float Half16[8];   // the 16-point splits: 1 / (2 cos(m pi / 32)), odd m
+    float Half8[4];    // the 8-point splits: 1 / (2 cos(m pi / 16)), odd m
+    float Half4[2];    // the 4-point splits: 1 / (2 cos(m pi / 8)), m = 1, 3
+    float Half2[1];    // the 2-point splits: 1 / (2 cos(pi / 4))
 
     TDctConstants()
     {

@@ -9,8 +9,8 @@ namespace {
 constexpr int MaxAllocation = 15;
 
 struct TLayer1Constants {
-    float Factor[MaxAllocation + 1] = {};
-    float Offset[MaxAllocation + 1] = {};
+    float Factor[MaxAllocation + 1] = {};  // by allocation; 0 for 0 and the forbidden 15
+    float Offset[MaxAllocation + 1] = {};  // by allocation; 0 for 0 and the forbidden 15
 
     TLayer1Constants()
     {
@@ -25,8 +25,8 @@ struct TLayer1Constants {
 // Grouping table of a class: for every code of its width, three values
 // (2s - (n - 1)) / n of the samples s0 + n s1 + n^2 s2 = code; codes beyond n^3 - 1 stay 0.
 struct TGroupTable {
-    int Levels = 0;
-    std::vector<float> Values;
+    int Levels = 0;             // quantisation levels of each sample
+    std::vector<float> Values;  // three values per code of the class's width
 
     TGroupTable(int N, int CodeLength) : Levels(N), Values(size_t(3) << CodeLength, 0.0f)
     {
@@ -53,10 +53,11 @@ const std::vector<int> SetLevels[QuantClassSets] = {
 };
 
 struct TQuantTables {
-    TLayer1Constants Layer1;
-    TGroupTable Group3{3, 5};
-    TGroupTable Group5{5, 7};
-    TGroupTable Group9{9, 10};
+    TLayer1Constants Layer1;    // Layer I requantisation
+    TGroupTable Group3{3, 5};   // grouped 3-level codes (5 bits)
+    TGroupTable Group5{5, 7};   // grouped 5-level codes (7 bits)
+    TGroupTable Group9{9, 10};  // grouped 9-level codes (10 bits)
+    // Classes by set (0-based) and allocation; allocation 0 and undefined rows stay empty.
     std::array<std::array<TQuantClass, MaxAllocation + 1>, QuantClassSets> Classes{};
 
     TQuantTables()
