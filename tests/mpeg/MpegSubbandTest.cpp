@@ -85,19 +85,6 @@ TEST(MpegSubband, GroupedFiveLevelCodes)
     EXPECT_FLOAT_EQ(GroupedValues(3, 0)[1], -2.0f / 3.0f);
 }
 
-TEST(MpegSubband, UngroupedClassConstants)
-{
-    const TQuantClass& Seven = QuantClass(1, 2);  // 7 levels, 3 bits
-    EXPECT_EQ(Seven.CodeLength, 3);
-    EXPECT_EQ(Seven.GroupTable, nullptr);
-    EXPECT_FLOAT_EQ(Seven.FractionFactor, 0.25f);
-    EXPECT_FLOAT_EQ(Seven.ClassC, 8.0f / 7.0f);
-    EXPECT_FLOAT_EQ(Seven.ClassD, 0.25f);
-    EXPECT_EQ(QuantClass(4, 3).CodeLength, 16);  // 65535 levels
-    EXPECT_EQ(QuantClass(4, 0).CodeLength, 0);
-    EXPECT_EQ(QuantClass(4, 5).CodeLength, 0);  // not in the set
-}
-
 TEST(MpegSubband, Layer2GranulesUseTheirThirdsScaleFactor)
 {
     // Subband 5 (set 2), allocation 1 (3 levels, grouped), scfsi 0: thirds scaled 2, 1, 0.5.
@@ -257,27 +244,4 @@ TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
         EXPECT_FLOAT_EQ(FilterLeft.Samples[0], Channels == ChannelsRight ? Expected : 0.0f);
         EXPECT_FLOAT_EQ(FilterRight.Samples[0], Channels == ChannelsBoth ? Expected : 0.0f);
     }
-}
-
-TEST(MpegSubband, Layer2AllocationWidthsAndSets)
-{
-    THeader H = HighRateHeader();
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 10), 4);
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 11), 3);
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 23), 2);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 2), 1);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 3), 2);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 22), 3);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 29), 4);
-    H.BitrateIndex = 4;  // 32 kbit/s per channel: low-rate table
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 1), 4);
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 2), 3);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 0), 5);
-    H.Version = 0;  // one table for every rate
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 3), 6);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 10), 7);
-    EXPECT_EQ(TSubbandLayer2::ClassSet(H, 29), 8);
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 3), 4);
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 4), 3);
-    EXPECT_EQ(TSubbandLayer2::AllocationBits(H, 11), 2);
 }

@@ -136,11 +136,3 @@ TEST(MpegSynthesis, ResetForgetsTheHistory)
         for (int J = 0; J < 32; ++J) ASSERT_EQ(SampleAt(Buffer, J), 0);
     }
 }
-
-TEST(MpegSynthesis, IgnoresSubbandsOutOfRange)
-{
-    TSynthesisFilter Filter(0, 32768.0f);
-    Filter.InputSample(1.0f, 32);
-    Filter.InputSample(1.0f, -1);
-    for (float S : Filter.Samples) EXPECT_EQ(S, 0.0f);
-}
