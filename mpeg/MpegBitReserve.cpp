@@ -12,13 +12,8 @@ uint32_t TBitReserve::ReadBits(int N)
 {
     if (N <= 0)
         return 0;
-    uint32_t Value = 0;
-    if (N > 24) {
-        Value = PeekBits(16) << (N - 16);
-        SkipBits(16);
-        N -= 16;
-    }
-    Value |= PeekBits(N);
+    N = N > 32 ? 32 : N;
+    const uint32_t Value = uint32_t(PeekWindow() >> (64 - N));
     SkipBits(N);
     return Value;
 }

@@ -2,28 +2,38 @@
 // The Layer III bit reservoir: main data of successive frames is appended byte by
 // byte and read back bit by bit, possibly from frames before the current one.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 class TBitReserve {
 public:
     static constexpr int32_t Size = 4096;  // bytes in the ring; indices wrap modulo this
+    static constexpr int WindowBits = 57;  // valid bits of PeekWindow (64 less a partly read byte)
 
     // Appends one byte at the write index (the ring overwrites its oldest byte).
     void PutByte(uint32_t Value);
     // The next N bits (0..32), most significant first, crossing bytes as needed.
     uint32_t ReadBits(int N);
-    // The next N bits (0..24) without consuming them.
+    // The next N bits (0..32) without consuming them.
     uint32_t PeekBits(int N) const
     {
         if (N <= 0)
             return 0;
-        // Four bytes from the byte holding the next bit cover any 24-bit request; the
-        // mirror behind the ring saves wrapping each of them.
-        const uint8_t* At = Ring + (ReadBit >> 3);
-        const uint32_t Window = uint32_t(At[0]) << 24 | uint32_t(At[1]) << 16 | uint32_t(At[2]) << 8 | uint32_t(At[3]);
-        return (Window << (ReadBit & 7)) >> (32 - N);
+        return uint32_t(PeekWindow() >> (64 - (N < 32 ? N : 32)));
     }
-    // Consumes N bits (0..24) already looked at with PeekBits.
+    // The next bits, the next one at the top: at least WindowBits of them are valid.
+    uint64_t PeekWindow() const
+    {
+        // Eight bytes from the byte holding the next bit; the mirror behind the ring
+        // saves wrapping each of them.
+        uint64_t Window;
+        std::memcpy(&Window, Ring + (ReadBit >> 3), sizeof Window);
+        if constexpr (std::endian::native == std::endian::little)
+            Window = __builtin_bswap64(Window);
+        return Window << (ReadBit & 7);
+    }
+    // Consumes N bits (0..WindowBits) already looked at.
     void SkipBits(int N)
     {
         ReadBit = (ReadBit + uint32_t(N)) & BitMask;
@@ -38,7 +48,7 @@ public:
 private:
     static constexpr uint32_t BitMask = Size * 8 - 1;
 
-    static constexpr int32_t Mirror = 3;  // ring bytes repeated behind its end
+    static constexpr int32_t Mirror = 7;  // ring bytes repeated behind its end, for PeekWindow
 
     uint8_t Ring[Size + Mirror] = {};  // the stored main data, its first bytes repeated at the end
     uint32_t WriteIndex = 0;    // byte that the next PutByte fills (0..Size-1)

@@ -46,30 +46,8 @@ int ApplySign(int Value, TBitReserve& Reservoir)
 
 }  // namespace
 
-int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
+int HuffmanDecodeLong(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
 {
-    if (Table.Tree == nullptr) {
-        X = 0;
-        Y = 0;
-        return HuffmanNoTree;
-    }
-    // Common case: a short code of a pair table without linbits, taken with its sign
-    // bits from one look at the reservoir.
-    if (!Table.Quadruple && Table.LinBits == 0) {
-        const uint32_t Window = Reservoir.PeekBits(24);
-        const THuffmanLookup& Entry = Table.Lookup[Window >> (24 - HuffmanLookupBits)];
-        if (Entry.Length != 0) {
-            int Used = Entry.Length;
-            int Values[2] = {Entry.Leaf >> 4, Entry.Leaf & 15};
-            for (int& Value : Values)
-                if (Value != 0 && ((Window >> (23 - Used++)) & 1) != 0)
-                    Value = -Value;
-            Reservoir.SkipBits(Used);
-            X = Values[0];
-            Y = Values[1];
-            return HuffmanDecoded;
-        }
-    }
     int Leaf = 0;
     if (!ReadLeaf(Table, Reservoir, Leaf))
         return HuffmanDecoded;

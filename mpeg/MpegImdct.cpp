@@ -1,10 +1,27 @@
 #include "mpeg/MpegImdct.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
+typedef float TFloat4 __attribute__((vector_size(16)));
+
+TFloat4 Load4(const float* At)
+{
+    TFloat4 Value;
+    std::memcpy(&Value, At, sizeof Value);
+    return Value;
+}
+
+void Store4(float* At, TFloat4 Value)
+{
+    std::memcpy(At, &Value, sizeof Value);
+}
+
 constexpr double Pi = 3.14159265358979323846;
+constexpr int Padded9 = 12;  // 9 outputs as three vectors of four
+constexpr int Padded6 = 8;   // 6 outputs as two vectors of four
 
 struct TImdctTables {
     TImdctTables()
@@ -20,19 +37,21 @@ struct TImdctTables {
             PreScale[k] = static_cast<float>(0.5 / std::cos(Pi * (2 * k + 1) / 72));
         for (int m = 0; m < 9; ++m)
             for (int k = 0; k < 9; ++k) {
-                Dct2Of9[m][k] = static_cast<float>(std::cos(Pi * m * (2 * k + 1) / 18));
-                Dct4Of9[m][k] = static_cast<float>(std::cos(Pi / 9 * (m + 0.5) * (k + 0.5)));
+                Dct2Of9[k][m] = static_cast<float>(std::cos(Pi * m * (2 * k + 1) / 18));
+                Dct4Of9[k][m] = static_cast<float>(std::cos(Pi / 9 * (m + 0.5) * (k + 0.5)));
             }
         for (int j = 0; j < 6; ++j)
             for (int k = 0; k < 6; ++k)
-                Dct4Of6[j][k] = static_cast<float>(std::cos(Pi / 6 * (j + 0.5) * (k + 0.5)));
+                Dct4Of6[k][j] = static_cast<float>(std::cos(Pi / 6 * (j + 0.5) * (k + 0.5)));
     }
 
-    float Window[4][36];     // by block type; row 2 holds the 12-value short window
-    float PreScale[18];      // 1 / (2 cos(pi (2k + 1) / 72)): DCT-IV through DCT-II
-    float Dct2Of9[9][9];     // cos(pi m (2k + 1) / 18)
-    float Dct4Of9[9][9];     // cos(pi / 9 (m + 1/2)(k + 1/2))
-    float Dct4Of6[6][6];     // cos(pi / 6 (j + 1/2)(k + 1/2))
+    // The DCT matrices are stored by input k, outputs padded with zeros to whole
+    // vectors: each output still sums its products in k order, several at a time.
+    float Window[4][36];          // by block type; row 2 holds the 12-value short window
+    float PreScale[18];           // 1 / (2 cos(pi (2k + 1) / 72)): DCT-IV through DCT-II
+    float Dct2Of9[9][Padded9]{};  // [k][m] cos(pi m (2k + 1) / 18)
+    float Dct4Of9[9][Padded9]{};  // [k][m] cos(pi / 9 (m + 1/2)(k + 1/2))
+    float Dct4Of6[6][Padded6]{};  // [k][j] cos(pi / 6 (j + 1/2)(k + 1/2))
 };
 
 const TImdctTables& Tables()
@@ -54,19 +73,26 @@ void Dct4Of18(const float In[18], float Out[18])
         Sum[k] = Low + High;
         Difference[k] = Low - High;
     }
-    float D[19];
-    for (int m = 0; m < 9; ++m) {
-        float Even = 0.0f, Odd = 0.0f;
-        for (int k = 0; k < 9; ++k) {
-            Even += Sum[k] * T.Dct2Of9[m][k];
-            Odd += Difference[k] * T.Dct4Of9[m][k];
+    // Accumulators held in registers, one vector per four outputs.
+    TFloat4 Even[3] = {}, Odd[3] = {};
+    for (int k = 0; k < 9; ++k) {
+        const TFloat4 S = {Sum[k], Sum[k], Sum[k], Sum[k]};
+        const TFloat4 Dk = {Difference[k], Difference[k], Difference[k], Difference[k]};
+        for (int v = 0; v < 3; ++v) {
+            Even[v] += S * Load4(T.Dct2Of9[k] + 4 * v);
+            Odd[v] += Dk * Load4(T.Dct4Of9[k] + 4 * v);
         }
-        D[2 * m] = Even;
-        D[2 * m + 1] = Odd;
     }
-    D[18] = 0.0f;
-    for (int j = 0; j < 18; ++j)
-        Out[j] = D[j] + D[j + 1];
+    // y_j = D(j) + D(j + 1), with D(2m) = Even_m, D(2m + 1) = Odd_m and D(18) = 0.
+    float E[Padded9], O[Padded9];
+    for (int v = 0; v < 3; ++v) {
+        Store4(E + 4 * v, Even[v]);
+        Store4(O + 4 * v, Odd[v]);
+    }
+    for (int m = 0; m < 9; ++m) {
+        Out[2 * m] = E[m] + O[m];
+        Out[2 * m + 1] = O[m] + (m < 8 ? E[m + 1] : 0.0f);
+    }
 }
 
 }  // namespace
@@ -91,13 +117,16 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
             Out[i] = 0.0f;
         const float* Window = T.Window[2];
         for (int w = 0; w < 3; ++w) {
-            float Y[6];
-            for (int j = 0; j < 6; ++j) {
-                float Sum = 0.0f;
-                for (int k = 0; k < 6; ++k)
-                    Sum += In[w + 3 * k] * T.Dct4Of6[j][k];
-                Y[j] = Sum;
+            TFloat4 Low = {}, High = {};
+            for (int k = 0; k < 6; ++k) {
+                const float Value = In[w + 3 * k];
+                const TFloat4 Broadcast = {Value, Value, Value, Value};
+                Low += Broadcast * Load4(T.Dct4Of6[k]);
+                High += Broadcast * Load4(T.Dct4Of6[k] + 4);
             }
+            float Y[Padded6];
+            Store4(Y, Low);
+            Store4(Y + 4, High);
             float* Slot = Out + 6 + 6 * w;
             for (int i = 0; i < 3; ++i)
                 Slot[i] += Y[i + 3] * Window[i];

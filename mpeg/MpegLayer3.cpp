@@ -136,7 +136,14 @@ void TLayer3Decoder::ReadSideInfo()
 bool TLayer3Decoder::TakeMainData()
 {
     const int32_t Slots = std::max<int32_t>(Header->MainDataSlots, 0);
-    for (int32_t i = 0; i < Slots; ++i)
+    // Two bytes per read of the frame's bits, which is byte-aligned here.
+    int32_t Taken = 0;
+    for (; Taken + 1 < Slots; Taken += 2) {
+        const uint32_t Pair = Stream->GetBits(16);
+        Reservoir->PutByte(Pair >> 8);
+        Reservoir->PutByte(Pair & 0xFF);
+    }
+    if (Taken < Slots)
         Reservoir->PutByte(Stream->GetBits(8));
     int32_t MainDataEnd = Reservoir->BitsRead() / 8;
     if (Reservoir->BitsRead() % 8 != 0) {

@@ -27,7 +27,7 @@ public:
     // Forgets the reservoir, overlap memory and filter history (after a seek).
     void Reset();
     // Decodes the frame whose header THeader::ReadHeader has just read, appending
-    // its PCM to Output. Corrupt stereo data throws std::runtime_error.
+    // its PCM to Output. Corrupt data decodes to something; it raises no error.
     void DecodeFrame();
 
 private:
@@ -92,7 +92,9 @@ private:
     int32_t FrameStart = 0;           // reservoir byte count at the start of this frame's main data
     int32_t Part2Start = 0;           // BitsRead at the start of a channel's scale factors
 
-    int HuffmanValues[GranuleLines] = {};        // quantised values of one granule and channel
+    // Quantised values of one granule and channel (at most 15 + 8191 in magnitude).
+    // Not int: stores to them then cannot alias the reservoir's bit position.
+    int16_t HuffmanValues[GranuleLines] = {};
     int HuffmanFilled = 0;                       // values the Huffman stage decoded; the rest are 0
     float Dequantized[2][GranuleLines] = {};     // by channel
     float StereoValues[2][GranuleLines] = {};    // after stereo processing, by channel

@@ -40,23 +40,30 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     const TLayer3Math& Math = Layer3Math();
     float* Out = Dequantized[Channel];
 
-    const float Gain = static_cast<float>(std::pow(2.0, 0.25 * (G.GlobalGain - 210)));
+    const float Gain = Math.GlobalGain[G.GlobalGain & 255];
     // Lines beyond the decoded values are zero whatever their scale factor.
     const int End = HuffmanFilled;
     std::fill(Out + End, Out + GranuleLines, 0.0f);
-    for (int Line = 0; Line < End; ++Line) {
+    auto Quantized = [&](int Line) {
         const int Value = HuffmanValues[Line];
-        const int Magnitude = Value < 0 ? -Value : Value;
-        const float Power = Magnitude < TLayer3Math::PowerTableSize
-                                ? Math.Power43[Magnitude]
-                                : static_cast<float>(std::pow(static_cast<double>(Magnitude), 4.0 / 3.0));
-        Out[Line] = (Value < 0 ? -Power : Power) * Gain;
-    }
+        const int Magnitude = std::min(Value < 0 ? -Value : Value, TLayer3Math::PowerTableSize - 1);
+        const float Power = Math.Power43[Magnitude];
+        return (Value < 0 ? -Power : Power) * Gain;
+    };
 
     if (!G.Short()) {
-        ScaleLongBands(Out, End, LongBands - 1, S.Long, G.Preflag, G.ScalefacScale, Bands);
+        // One pass: the band's factor scales each line as it is dequantised.
+        for (int Band = 0; Band < LongBands - 1; ++Band) {
+            const int Index = (S.Long[Band] + (G.Preflag ? PreEmphasis[Band] : 0)) << G.ScalefacScale;
+            const float Factor = PowerOfTwoHalf(Index);
+            const int Stop = std::min<int>(Bands.Long[Band + 1], End);
+            for (int Line = Bands.Long[Band]; Line < Stop; ++Line)
+                Out[Line] = Quantized(Line) * Factor;
+        }
         return;
     }
+    for (int Line = 0; Line < End; ++Line)
+        Out[Line] = Quantized(Line);
     // Mixed blocks: long bands below long boundary 8, short bands above it.
     int LongEnd = 0;
     if (G.Mixed()) {

@@ -42,16 +42,16 @@ void TLayer3Decoder::Hybrid(int Channel, int Granule)
             std::fill(Raw, Raw + ImdctOutputs, 0.0f);
         else
             InverseMdct(In, Raw, BlockType);
-        for (int i = 0; i < SubbandLines; ++i) {
+        // Odd subbands are spectrally inverted by the polyphase filter bank: their odd
+        // time slots are negated.
+        const float OddSlotSign = Subband % 2 ? -1.0f : 1.0f;
+        for (int i = 0; i < SubbandLines; i += 2) {
             HybridOut[First + i] = Raw[i] + Memory[First + i];
-            Memory[First + i] = Raw[SubbandLines + i];
+            HybridOut[First + i + 1] = (Raw[i + 1] + Memory[First + i + 1]) * OddSlotSign;
         }
+        for (int i = 0; i < SubbandLines; ++i)
+            Memory[First + i] = Raw[SubbandLines + i];
     }
-    // Odd subbands are spectrally inverted by the polyphase filter bank: negate their
-    // odd time slots.
-    for (int Subband = 1; Subband < 32; Subband += 2)
-        for (int Slot = 1; Slot < SubbandLines; Slot += 2)
-            HybridOut[Subband * SubbandLines + Slot] = -HybridOut[Subband * SubbandLines + Slot];
 }
 
 void TLayer3Decoder::HandOff(int Channel)

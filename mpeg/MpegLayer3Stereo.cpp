@@ -2,7 +2,6 @@
 // reordering of short blocks from window-major to frequency-major order.
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "mpeg/MpegHeader.h"
 #include "mpeg/MpegLayer3.h"
@@ -16,9 +15,20 @@ void TLayer3Decoder::ProcessStereo(int Granule)
     const bool Joint = Header->Mode == THeader::ModeJointStereo;
     const bool MidSide = Joint && (Header->ModeExtension & 2) != 0;
     const bool Intensity = Joint && (Header->ModeExtension & 1) != 0;
+    if (!Intensity) {
+        // Every line is mid/side or plain stereo: one simple pass.
+        for (int Line = 0; Line < GranuleLines; ++Line) {
+            const float A = Dequantized[0][Line];
+            const float B = Dequantized[1][Line];
+            StereoValues[0][Line] = MidSide ? (A + B) * MsFactor : A;
+            StereoValues[1][Line] = MidSide ? (A - B) * MsFactor : B;
+        }
+        return;
+    }
+    // Lines get intensity positions only here, with intensity stereo on, so the
+    // stream cannot ask for intensity where it is off.
     std::fill(IntensityPosition, IntensityPosition + GranuleLines, NoIntensity);
-    if (Intensity)
-        FindIntensityPositions(Granule);
+    FindIntensityPositions(Granule);
     const bool Mpeg1 = Header->Version == 1;
     for (int Line = 0; Line < GranuleLines; ++Line) {
         const float A = Dequantized[0][Line];
@@ -31,8 +41,6 @@ void TLayer3Decoder::ProcessStereo(int Granule)
                 StereoValues[0][Line] = A;
                 StereoValues[1][Line] = B;
             }
-        } else if (!Intensity) {
-            throw std::runtime_error("Error in Stereo processing");
         } else if (Mpeg1) {
             const float Right = A / (1.0f + IntensityRatio[Line]);
             StereoValues[1][Line] = Right;

@@ -39,25 +39,29 @@ const float IntensityRatios[16] = {
     0.0f,           0.26794919f,  0.57735027f,  1.0f,
 };
 
+TLayer3Math::TLayer3Math()
+{
+    for (int i = 0; i < PowerTableSize; ++i)
+        Power43[i] = static_cast<float>(std::pow(static_cast<double>(i), 4.0 / 3.0));
+    for (int i = 0; i < 256; ++i)
+        GlobalGain[i] = static_cast<float>(std::pow(2.0, 0.25 * (i - 210)));
+    for (int i = 0; i < 40; ++i)
+        PowerOfTwo[i] = static_cast<float>(std::pow(2.0, -0.5 * i));
+    for (int i = 0; i < 32; ++i) {
+        IntensityFactors[0][i] = static_cast<float>(std::pow(2.0, -i / 4.0));
+        IntensityFactors[1][i] = static_cast<float>(std::pow(2.0, -i / 2.0));
+    }
+    const float Ci[8] = {-0.6f, -0.535f, -0.33f, -0.185f, -0.095f, -0.041f, -0.0142f, -0.0037f};
+    for (int i = 0; i < 8; ++i) {
+        const float Root = std::sqrt(1.0f + Ci[i] * Ci[i]);
+        AntialiasCs[i] = 1.0f / Root;
+        AntialiasCa[i] = Ci[i] / Root;
+    }
+}
+
 const TLayer3Math& Layer3Math()
 {
-    static const TLayer3Math Math = [] {
-        TLayer3Math M{};
-        for (int i = 0; i < TLayer3Math::PowerTableSize; ++i)
-            M.Power43[i] = static_cast<float>(std::pow(static_cast<double>(i), 4.0 / 3.0));
-        for (int i = 0; i < 40; ++i)
-            M.PowerOfTwo[i] = static_cast<float>(std::pow(2.0, -0.5 * i));
-        for (int i = 0; i < 32; ++i) {
-            M.IntensityFactors[0][i] = static_cast<float>(std::pow(2.0, -i / 4.0));
-            M.IntensityFactors[1][i] = static_cast<float>(std::pow(2.0, -i / 2.0));
-        }
-        const float Ci[8] = {-0.6f, -0.535f, -0.33f, -0.185f, -0.095f, -0.041f, -0.0142f, -0.0037f};
-        for (int i = 0; i < 8; ++i) {
-            const float Root = std::sqrt(1.0f + Ci[i] * Ci[i]);
-            M.AntialiasCs[i] = 1.0f / Root;
-            M.AntialiasCa[i] = Ci[i] / Root;
-        }
-        return M;
-    }();
+    // Built in place: the power table is too large for a temporary on a thread's stack.
+    static const TLayer3Math Math;
     return Math;
 }

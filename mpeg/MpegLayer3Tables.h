@@ -30,9 +30,12 @@ extern const float IntensityRatios[16];
 
 // Tables computed once: powers, antialias butterflies, MPEG-2 intensity factors.
 struct TLayer3Math {
-    static constexpr int PowerTableSize = 512;
+    TLayer3Math();
+
+    static constexpr int PowerTableSize = 15 + 8191 + 1;  // every magnitude a code with linbits gives
     float Power43[PowerTableSize];   // i^(4/3)
     float PowerOfTwo[40];            // 2^(-i/2)
+    float GlobalGain[256];           // 2^((i - 210) / 4), the quantiser step of global_gain i
     float AntialiasCs[8];            // 1 / sqrt(1 + ci^2)
     float AntialiasCa[8];            // ci / sqrt(1 + ci^2)
     float IntensityFactors[2][32];   // MPEG-2 intensity: 2^(-i/4) and 2^(-i/2)
