@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "mpeg/MpegAllocator.h"
@@ -58,6 +59,15 @@ int32_t GrowPool(std::array<std::unique_ptr<TSubband>, MaxSubbands>& Pool, int32
     To = std::clamp(To, 0, MaxSubbands);
     for (int32_t I = Count; I < To; ++I) Pool[size_t(I)] = MakeSubband(Layer, Kind, I);
     return std::max(Count, To);
+}
+
+// A play time truncated toward zero; a block near 2 GB of the slowest streams
+// would pass the 32-bit range, which saturates instead.
+int32_t WholeMilliseconds(float Ms)
+{
+    if (!(Ms > 0.0f)) return 0;
+    if (Ms >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
+    return int32_t(Ms);
 }
 
 void FreeSubbands(TMpegHandle& H)
@@ -154,15 +164,19 @@ TMpegHandle* MpegCreate(TMpegNotify Notify, int32_t NotifyData)
 
 TMpegHandle* MpegCreate(TMMAllocator& Allocator, TMpegNotify Notify, int32_t NotifyData)
 {
-    void* Block = Allocator.Alloc(TMMAllocator::FlagMoveable | TMMAllocator::FlagZeroInit, sizeof(TMpegHandle));
-    if (!Block) return MpegCreateFailure();
+    void* Block = nullptr;
     try {
+        Block = Allocator.Alloc(TMMAllocator::FlagMoveable | TMMAllocator::FlagZeroInit, sizeof(TMpegHandle));
+        if (!Block) return MpegCreateFailure();
         TMpegHandle* Handle = new (Block) TMpegHandle(&Allocator);
         Handle->Notify = Notify;
         Handle->NotifyData = NotifyData;
         return Handle;
     } catch (...) {
-        Allocator.Release(Block);
+        try {
+            Allocator.Release(Block);
+        } catch (...) {
+        }
         return MpegCreateFailure();
     }
 }
@@ -344,17 +358,21 @@ int32_t MpegClose(TMpegHandle* Handle)
 {
     if (!IsMpegHandle(Handle)) return MpegNoHandle;
     TMpegHandle& H = *Handle;
-    TLockGuard Guard(H.Lock);
-    MpegStop(Handle);
-    H.SourceName[0] = 0;
-    H.FromMemory = false;
-    H.VbrHeader = false;
-    H.TotalFrames = 0;
-    H.SeekFrame = 0;
-    H.TotalMs = 0;
-    H.Stream.reset();
-    H.Header.reset();
-    return MpegOk;
+    try {
+        TLockGuard Guard(H.Lock);
+        MpegStop(Handle);
+        H.SourceName[0] = 0;
+        H.FromMemory = false;
+        H.VbrHeader = false;
+        H.TotalFrames = 0;
+        H.SeekFrame = 0;
+        H.TotalMs = 0;
+        H.Stream.reset();
+        H.Header.reset();
+        return MpegOk;
+    } catch (...) {
+        return MpegStopFailed;
+    }
 }
 
 int32_t MpegFree(TMpegHandle*& Handle)
@@ -366,8 +384,12 @@ int32_t MpegFree(TMpegHandle*& Handle)
     TMMAllocator* Allocator = Handle->Allocator;
     Handle->~TMpegHandle();
     void* Block = Handle;
-    Allocator->Release(Block);
     Handle = nullptr;
+    try {
+        Allocator->Release(Block);
+    } catch (...) {
+        // The block stays in use; the handle itself is gone either way.
+    }
     return MpegOk;
 }
 
@@ -376,19 +398,25 @@ int32_t MpegGetInfo(TMpegHandle* Handle, TMpegInfo& Info)
     if (!IsMpegHandle(Handle)) return MpegNoHandle;
     TMpegHandle& H = *Handle;
     if (H.TotalFrames <= 0 || !H.Header || !H.Stream) return MpegNoFrames;
-    const THeader& Header = *H.Header;
-    Info.Version = Header.Version;
-    Info.Layer = Header.Layer;
-    Info.NominalRate = FrequencyTable[1][Header.SampleFrequency & 3];
-    Info.Frequency = Header.Frequency();
-    Info.Bitrate = H.VbrHeader ? 0 : Header.BitrateKbps();
-    Info.Mode = Header.Mode;
-    Info.Frames = H.TotalFrames;
-    Info.TotalMs = H.TotalMs > 0 ? H.TotalMs : int32_t(Header.TotalMs(*H.Stream));
-    Info.MsPerFrame = Header.MsPerFrame();
-    std::memset(Info.Tag, 0, sizeof Info.Tag);
-    MpegReadTag(Handle, Info.Tag);
-    return MpegOk;
+    try {
+        // Filled aside so that a failure leaves the caller's record untouched.
+        TMpegInfo Filled{};
+        const THeader& Header = *H.Header;
+        Filled.Version = Header.Version;
+        Filled.Layer = Header.Layer;
+        Filled.NominalRate = FrequencyTable[1][Header.SampleFrequency & 3];
+        Filled.Frequency = Header.Frequency();
+        Filled.Bitrate = H.VbrHeader ? 0 : Header.BitrateKbps();
+        Filled.Mode = Header.Mode;
+        Filled.Frames = H.TotalFrames;
+        Filled.TotalMs = H.TotalMs > 0 ? H.TotalMs : WholeMilliseconds(Header.TotalMs(*H.Stream));
+        Filled.MsPerFrame = Header.MsPerFrame();
+        MpegReadTag(Handle, Filled.Tag);
+        Info = Filled;
+        return MpegOk;
+    } catch (...) {
+        return MpegNoFrames;
+    }
 }
 
 bool MpegReadTag(TMpegHandle* Handle, void* Dest)
@@ -401,11 +429,12 @@ bool MpegReadTag(TMpegHandle* Handle, void* Dest)
     bool Found = false;
     // A block shorter than the search distance is searched from its start.
     const int32_t From = std::max((Stream.Size - TagSearchBack) / 4 * 4, 0);
-    uint8_t Window[TagSearchBytes];
+    // Bytes past the end of the block read as zero: a record cut short by the end
+    // still counts, with zeros where the block ended, and never carries stale bytes.
+    uint8_t Window[TagSearchBytes] = {};
     int32_t Got = 0;
     if (Stream.Seek(From, 0) >= 0 && Stream.ReadRaw(Window, TagSearchBytes, Got)) {
-        // Only whole 128-byte records inside the block count.
-        for (int32_t I = 0; I < TagStarts && I + TagBytes <= Got && !Found; ++I)
+        for (int32_t I = 0; I < TagStarts && !Found; ++I)
             if (TagUpper(Window[I]) == 'T' && TagUpper(Window[I + 1]) == 'A' && TagUpper(Window[I + 2]) == 'G') {
                 std::memcpy(Dest, Window + I, TagBytes);
                 Found = true;

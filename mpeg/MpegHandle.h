@@ -81,3 +81,4 @@ struct TMpegInfo {
     uint8_t Tag[128];     // trailing "TAG" record, all zero when none
 };
 #pragma pack(pop)
+static_assert(sizeof(TMpegInfo) == 162, "TMpegInfo is byte-packed");

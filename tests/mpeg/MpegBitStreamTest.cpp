@@ -116,6 +116,28 @@ TEST(MpegBitStream, RunsOfFFAreNotHeaders)
     EXPECT_EQ(FirstFrameAt(Plain), 7);
 }
 
+TEST(MpegBitStream, RefusedCandidateOverlappingARealHeader)
+{
+    // FF F0 00 FF passes as a first candidate and is refused (layer bits 00, bit
+    // rate 0); the real header begins at its last byte and must still be found.
+    std::vector<uint8_t> Bytes = {0xFF, 0xF0, 0x00};
+    Append(Bytes, Frame(Layer2));
+    EXPECT_EQ(FirstFrameAt(Bytes), 3);
+
+    // The same between frames of a single-channel stream: FF FD 00 FF matches the
+    // sync pattern and is refused for its bit rate; no frame is lost behind it.
+    TFrameSpec Mono = Layer2;
+    Mono.Mode = 3;
+    std::vector<uint8_t> Stream = Frame(Mono);
+    Append(Stream, {0xFF, 0xFD, 0x00});
+    Append(Stream, Frames(Mono, 2));
+    TBitStream Bits(Stream.data(), int32_t(Stream.size()));
+    THeader Header;
+    int Read = 0;
+    while (Header.ReadHeader(Bits, nullptr)) ++Read;
+    EXPECT_EQ(Read, 3);
+}
+
 TEST(MpegBitStream, LaterFramesMustMatchTheFirstHeader)
 {
     TFrameSpec Mono = Layer2;

@@ -179,12 +179,20 @@ TEST(MpegFrontEnd, ExactMultipleOf16384EndsWithFourZeroBytes)
     EXPECT_EQ(Two[0], 0);
 }
 
-TEST(MpegFrontEnd, SingleFrameStreamIsDecoded)
+TEST(MpegFrontEnd, OneAndTwoFrameStreamsAreDecodedWhole)
 {
-    const std::vector<uint8_t> Bytes = Frames(TFrameSpec(), 1);
-    TOpened Opened(Bytes);
-    EXPECT_EQ(Opened.Handle->TotalFrames, 1);
-    EXPECT_EQ(DecodeAll(Bytes).size(), 4608u);
+    // The estimate counts 0 frames for one frame and 1 for two; the stream is
+    // still opened, started and read to its real end.
+    for (int Count : {1, 2}) {
+        const std::vector<uint8_t> Bytes = Frames(TFrameSpec(), Count);
+        TOpened Opened(Bytes);
+        EXPECT_EQ(Opened.Handle->TotalFrames, 1);
+        TMpegInfo Info{};
+        EXPECT_EQ(MpegGetInfo(Opened.Handle, Info), MpegOk);
+        std::vector<int32_t> Reads;
+        EXPECT_EQ(DecodeAll(Bytes, &Reads).size(), size_t(Count) * 4608) << Count;
+        EXPECT_EQ(Reads.size(), 1u);
+    }
 }
 
 TEST(MpegFrontEnd, ChannelModesAndRates)
@@ -257,6 +265,16 @@ TEST(MpegFrontEnd, TagSearchNearTheEnd)
     uint8_t Tag[128] = {};
     TOpened Opened(Trailing);
     EXPECT_TRUE(MpegReadTag(Opened.Handle, Tag));
+    // A record cut short by the end of the block is found; where the block ended it reads zero.
+    std::vector<uint8_t> Cut = Frames3;
+    Append(Cut, {'T', 'A', 'G', 'C', 'u', 't'});
+    Append(Cut, std::vector<uint8_t>(40, 0x55));
+    TOpened CutOpened(Cut);
+    std::memset(Tag, 0xAB, sizeof Tag);
+    ASSERT_TRUE(MpegReadTag(CutOpened.Handle, Tag));
+    EXPECT_EQ(std::memcmp(Tag, "TAGCut", 6), 0);
+    EXPECT_EQ(Tag[45], 0x55);
+    for (int I = 46; I < 128; ++I) ASSERT_EQ(Tag[I], 0) << I;
     // None: the tag stays zero.
     TOpened Untagged(Frames3);
     EXPECT_FALSE(MpegReadTag(Untagged.Handle, Tag));
