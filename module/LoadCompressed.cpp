@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "module/LoadLog.h"
@@ -16,6 +17,10 @@ constexpr int32_t ReadChunkBytes = 16384;
 // front and let the PCM area grow with what is really decoded.
 constexpr int64_t MaxReservedBytes = 64 << 20;
 constexpr int TagTitleStart = 3;
+// Length is a signed 32-bit byte count and the allocation adds the guard bytes
+// to it: a stream that decodes to more (tens of megabytes of low-rate frames
+// can) keeps only what fits.
+constexpr size_t MaxPcmBytes = std::numeric_limits<int32_t>::max() - 2 * SampleGuardBytes;
 
 // Frees the decoder handle on every way out.
 class THandleOwner {
@@ -71,7 +76,10 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
     do {
         Got = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
         if (Got < 0) break;
-        Pcm.insert(Pcm.end(), Chunk.begin(), Chunk.begin() + Got);
+        const size_t Room = MaxPcmBytes - Pcm.size();
+        const size_t Kept = std::min(size_t(Got), Room);
+        Pcm.insert(Pcm.end(), Chunk.begin(), Chunk.begin() + static_cast<std::ptrdiff_t>(Kept));
+        if (Kept == Room) break;
     } while (Got == ReadChunkBytes);
 
     Sample.Name.clear();

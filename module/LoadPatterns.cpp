@@ -48,7 +48,9 @@ void Uncrunch(const std::vector<uint8_t>& Bytes, int Tracks, int Rows, TPattern*
     counters.fill(1);
     TCrunchedData data(Bytes);
 
-    for (int row = 0; row < Rows && row < MaxRows; ++row) {
+    // Row 0 is always decoded (a pattern without rows still has a global track
+    // that may keep cells); the end of the data is checked only between rows.
+    for (int row = 0;; ++row) {
         TGlobalSector global;
         if (--counters[0] == 0) {
             const uint8_t info = data.Next();
@@ -93,7 +95,7 @@ void Uncrunch(const std::vector<uint8_t>& Bytes, int Tracks, int Rows, TPattern*
                     if (TSector* cell = track->Sector(row))
                         *cell = sector;
         }
-        if (data.Exhausted())
+        if (data.Exhausted() || row + 1 >= Rows || row + 1 >= MaxRows)
             break;
     }
 }

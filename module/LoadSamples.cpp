@@ -64,8 +64,11 @@ void TDmf::ReadSampleInfo()
 bool TDmf::ReadSampleData()
 {
     // Without records (no sample information yet, or they were used by an
-    // earlier sample data block) there is nothing to read the data by.
-    if (!SampleRecords || SampleRecords->empty())
+    // earlier sample data block) there is nothing to read the data by. A
+    // sample information block of no samples leaves no records either, yet
+    // its sample data block is read as one of no samples.
+    const bool noSamplesDeclared = SampleInfoRead && SampleCount == 0;
+    if (!SampleRecords || (SampleRecords->empty() && !noSamplesDeclared))
         return SkipUnknownBlock();
 
     TFieldReader in(*Stream);

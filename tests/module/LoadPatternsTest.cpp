@@ -174,3 +174,17 @@ TEST(LoadPatterns, DataEndingInsideARowIsCompletedWithZeros)
     EXPECT_EQ(pattern.Track(0)->Sector(0)->Note, 0);
     EXPECT_TRUE(RowIsEmpty(pattern, 1));
 }
+
+TEST(LoadPatterns, RowZeroIsDecodedEvenWithoutRows)
+{
+    TQuietLog quiet;
+    // Pattern 0 of the empty song keeps its 128 global rows when the record
+    // names no tracks; its row 0 still comes from the data although R is 0.
+    auto song = LoadPatterns({RawPattern(0, 0, {0x01, 0x05, 0x02, 0x06})});
+    const TPattern& pattern = *song->GetPattern(0);
+    EXPECT_EQ(pattern.TrackCount, 0);
+    ASSERT_NE(pattern.GlobalTrack.Sector(0), nullptr);
+    EXPECT_EQ(pattern.GlobalTrack.Sector(0)->Effect, 1);
+    EXPECT_EQ(pattern.GlobalTrack.Sector(0)->Param, 5);
+    EXPECT_FALSE(pattern.GlobalTrack.Sector(1)->HasEffect());  // R = 0: one row only
+}

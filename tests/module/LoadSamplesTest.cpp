@@ -162,6 +162,21 @@ TEST(LoadSamples, SampleBlocksWithoutRecordsAreSkipped)
     EXPECT_TRUE(HoldsPcm(*song->GetSample(1), samples[0].Pcm));
 }
 
+TEST(LoadSamples, SampleDataOfASongWithoutSamplesIsReadAsSampleData)
+{
+    TLogCapture log;
+    TModuleWriter writer;
+    writer.SampleInfo({}, 8).SampleData({}).CuePoints({}).End();
+    auto song = LoadBytes(writer.Bytes());
+    EXPECT_TRUE(song->Loaded);
+    EXPECT_EQ(song->SampleCount, 0);
+    EXPECT_TRUE(log.Has(" SMPD Blocklength:00 Bytes."));
+    EXPECT_TRUE(log.Has(" 00 Bytes processed."));
+    EXPECT_TRUE(log.Has(" 04 Bytes gelesen."));
+    EXPECT_TRUE(log.Has("dmfReadSMPJ: 0000 bytes read"));
+    EXPECT_EQ(log.Text().find("Unknown Block"), std::string::npos);
+}
+
 TEST(LoadSamples, InformationLoadReadsNoSampleData)
 {
     TQuietLog quiet;
