@@ -17,13 +17,19 @@ float PowerOfTwoHalf(int Index)
     return std::ldexp(Math.PowerOfTwo[Index & 1], -(Index >> 1));
 }
 
+// The scale of long band Band (0..21).
+float LongBandFactor(const int* ScaleFactors, int Band, int Preflag, int ScalefacScale)
+{
+    const int Emphasis = Preflag ? PreEmphasis[Band] : 0;
+    return PowerOfTwoHalf((ScaleFactors[Band] + Emphasis) << ScalefacScale);
+}
+
 // Scales the lines below End of long bands 0..Count-1 by their scale factors.
 void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int Preflag, int ScalefacScale,
                     const TBandTable& Bands)
 {
     for (int Band = 0; Band < Count; ++Band) {
-        const int Index = (ScaleFactors[Band] + (Preflag ? PreEmphasis[Band] : 0)) << ScalefacScale;
-        const float Factor = PowerOfTwoHalf(Index);
+        const float Factor = LongBandFactor(ScaleFactors, Band, Preflag, ScalefacScale);
         const int Stop = std::min<int>(Bands.Long[Band + 1], End);
         for (int Line = Bands.Long[Band]; Line < Stop; ++Line)
             Out[Line] *= Factor;
@@ -54,8 +60,7 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     if (!G.Short()) {
         // One pass: the band's factor scales each line as it is dequantised.
         for (int Band = 0; Band < LongBands - 1; ++Band) {
-            const int Index = (S.Long[Band] + (G.Preflag ? PreEmphasis[Band] : 0)) << G.ScalefacScale;
-            const float Factor = PowerOfTwoHalf(Index);
+            const float Factor = LongBandFactor(S.Long, Band, G.Preflag, G.ScalefacScale);
             const int Stop = std::min<int>(Bands.Long[Band + 1], End);
             for (int Line = Bands.Long[Band]; Line < Stop; ++Line)
                 Out[Line] = Quantized(Line) * Factor;
