@@ -12,8 +12,23 @@ TSample::~TSample()
         Clear();
 }
 
+void TSample::SilenceVoices()
+{
+    // A voice must never read a released buffer.
+    if (!Owner || !Data)
+        return;
+    for (TVoice& voice : Owner->Voices) {
+        if (voice.Data == Data) {
+            voice.Active = false;
+            voice.Data = nullptr;
+            voice.DataLength = 0;
+        }
+    }
+}
+
 uint8_t* TSample::Allocate(int32_t Length, int32_t Extra)
 {
+    SilenceVoices();
     const size_t size = static_cast<size_t>(std::max(Length, 0)) + static_cast<size_t>(std::max(Extra, 0)) +
                         2 * SampleGuardBytes;
     Buffer.assign(size, 0);
@@ -24,16 +39,7 @@ uint8_t* TSample::Allocate(int32_t Length, int32_t Extra)
 void TSample::Clear()
 {
     if (!Empty) {
-        // A voice must never read a released buffer: silence any that plays it.
-        if (Owner && Data) {
-            for (TVoice& voice : Owner->Voices) {
-                if (voice.Data == Data) {
-                    voice.Active = false;
-                    voice.Data = nullptr;
-                    voice.DataLength = 0;
-                }
-            }
-        }
+        SilenceVoices();
         Buffer = {};
         Data = nullptr;
         CompressedData = {};

@@ -52,4 +52,8 @@ public:
     void SetName(const std::string& S);
     void SetCuePoint(int Index, int32_t Value);
     int32_t GetCuePoint(int Index) const;
+
+private:
+    // Makes every voice that reads this sample's PCM inactive, before the PCM goes.
+    void SilenceVoices();
 };

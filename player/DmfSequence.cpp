@@ -25,7 +25,8 @@ void TSequencer::SetLoopStart(int32_t V)
 
 void TSequencer::SetLoopEnd(int32_t V)
 {
-    if (V <= 0 || V < LoopStart)
+    // An empty sequence has no last entry: storing -1 would make the song never end.
+    if (V <= 0 || V < LoopStart || Count <= 0)
         return;
     LoopEnd = V < Count ? V : Count - 1;
 }

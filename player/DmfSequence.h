@@ -14,7 +14,7 @@ public:
     void SetEntry(int32_t I, int32_t V);
     // 0 unless 0 < V <= LoopEnd and V < Count.
     void SetLoopStart(int32_t V);
-    // Ignored when V <= 0 or V < LoopStart; held to Count - 1.
+    // Ignored when V <= 0, V < LoopStart or the sequence is empty; held to Count - 1.
     void SetLoopEnd(int32_t V);
     // Sets Count directly (the loader does before filling), held to 0..2048.
     void SetCount(int32_t N);

@@ -27,6 +27,10 @@ TEST(SongModel, SequenceLoopPoints)
     fresh.SetEntry(2047, 5);
     EXPECT_EQ(fresh.Count, 2048);
     EXPECT_EQ(fresh.GetEntry(2047), 5);
+
+    TSequencer empty;  // a loop end on an empty sequence would never be reached
+    empty.SetLoopEnd(3);
+    EXPECT_EQ(empty.LoopEnd, 0);
 }
 
 TEST(SongModel, PatternShape)
@@ -99,6 +103,19 @@ TEST(SongModel, ReleasingASampleSilencesItsVoice)
     song->Start();
     song->SkipBlock();
     song->GetSample(1)->SetEmpty(true);
+    EXPECT_FALSE(song->Voices[0].Active);
+    EXPECT_EQ(song->Voices[0].Data, nullptr);
+}
+
+TEST(SongModel, NewPcmForASampleSilencesItsVoice)
+{
+    auto song = MakeSong(1, 1, 4);
+    AddSample(*song, 1, 8000, 100);
+    Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};
+    song->Start();
+    song->SkipBlock();
+    ASSERT_TRUE(song->Voices[0].Active);
+    song->GetSample(1)->Allocate(5000);
     EXPECT_FALSE(song->Voices[0].Active);
     EXPECT_EQ(song->Voices[0].Data, nullptr);
 }
