@@ -23,6 +23,26 @@ public:
         Offset += 2 * ChannelCount;
         BytesWritten += 2;
     }
+    // Stores Count values as the channel's next samples, the same as Count calls
+    // of Append (those past the capacity are dropped), with one check of room.
+    void Append(int Channel, const int32_t* Values, int Count)
+    {
+        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0) return;
+        const int32_t Stride = 2 * ChannelCount;
+        const int32_t Offset = WriteOffset[Channel];
+        const int32_t Room = Offset > Capacity - 2 ? 0 : (Capacity - 2 - Offset) / Stride + 1;
+        const int32_t Stored = Count < Room ? Count : Room;
+        uint8_t* Out = Data + Offset;
+        for (int32_t I = 0; I < Stored; ++I, Out += Stride) {
+            int32_t Value = Values[I];
+            if (Value > 32767) Value = 32767;
+            if (Value < -32768) Value = -32768;
+            Out[0] = uint8_t(Value);
+            Out[1] = uint8_t(uint32_t(Value) >> 8);
+        }
+        WriteOffset[Channel] = Offset + Stored * Stride;
+        BytesWritten += 2 * Stored;
+    }
     // Copies up to Size bytes not yet read; the buffer starts over when drained.
     int32_t Read(void* Dest, int32_t Size);
     void Clear();

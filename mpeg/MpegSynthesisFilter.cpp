@@ -1,4 +1,11 @@
+// The window sums must give the same PCM on every build: each is accumulated in
+// double, tap 0 first, and no product may be fused into a sum. Widening the float
+// history and window to double is exact, and so is each product of the two.
+#pragma GCC optimize("fp-contract=off")
+
 #include "mpeg/MpegSynthesisFilter.h"
+
+#include <emmintrin.h>
 
 #include <array>
 #include <cstring>
@@ -12,22 +19,46 @@ namespace {
 
 constexpr int Subbands = TSynthesisFilter::Subbands;
 constexpr int Taps = TSynthesisFilter::Taps;
+constexpr int Lanes = 2;  // output samples summed at once: a pair of doubles
+
+// Adds tap Tap of output samples J and J + 1 to their sums. Each lane is one
+// output sample's own sum, so its order and rounding are those of a scalar sum.
+template <int Column, int Tap>
+inline void AddTap(const double* V, const double* Window, int J, __m128d& Sums)
+{
+    const double* Rows = V + Subbands * ((Column - Tap + Taps) % Taps) + J;
+    const double* Coefficients = Window + Subbands * Tap + J;
+    Sums = _mm_add_pd(Sums, _mm_mul_pd(_mm_loadu_pd(Rows), _mm_load_pd(Coefficients)));
+}
+
+// The PCM of two sums: truncated toward zero and limited to 16 bits (a
+// non-number gives 0). Limiting before truncating gives the same integers.
+inline __m128i PcmFromSums(__m128d Sums)
+{
+    Sums = _mm_and_pd(Sums, _mm_cmpord_pd(Sums, Sums));
+    Sums = _mm_min_pd(_mm_max_pd(Sums, _mm_set1_pd(-32768.0)), _mm_set1_pd(32767.0));
+    return _mm_cvttpd_epi32(Sums);
+}
 
 // The 16-tap window sums of one block, with the write column fixed at compile time
 // so that no index wraps inside the sums.
-template <int Column>
-void WindowBlock(const float* V, const float* Window, int Channel, TBuffer& Buffer)
+template <int Column, int... Tap>
+void WindowBlock(const double* V, const double* Window, int32_t* Pcm, std::integer_sequence<int, Tap...>)
 {
-    for (int J = 0; J < Subbands; ++J) {
-        const float* Row = V + Taps * J;
-        const float* Coefficients = Window + Taps * J;
-        double Sum = 0.0;
-        for (int T = 0; T < Taps; ++T) Sum += double(Row[(Column - T + Taps) % Taps]) * Coefficients[T];
-        Buffer.Append(Channel, PcmFromSum(Sum));
+    for (int J = 0; J < Subbands; J += Lanes) {
+        __m128d Sums = _mm_setzero_pd();
+        (AddTap<Column, Tap>(V, Window, J, Sums), ...);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + J), PcmFromSums(Sums));
     }
 }
 
-using TWindowBlock = void (*)(const float*, const float*, int, TBuffer&);
+template <int Column>
+void WindowBlock(const double* V, const double* Window, int32_t* Pcm)
+{
+    WindowBlock<Column>(V, Window, Pcm, std::make_integer_sequence<int, Taps>());
+}
+
+using TWindowBlock = void (*)(const double*, const double*, int32_t*);
 
 template <int... Columns>
 constexpr auto MakeWindowBlocks(std::integer_sequence<int, Columns...>)
@@ -39,14 +70,6 @@ constexpr auto WindowBlocks = MakeWindowBlocks(std::make_integer_sequence<int, T
 
 }  // namespace
 
-int32_t PcmFromSum(double Sum)
-{
-    constexpr double Limit = 1.0e9;  // far outside 16 bits, well inside 32
-    if (!(Sum > -Limit)) return Sum != Sum ? 0 : -int32_t(Limit);
-    if (Sum > Limit) return int32_t(Limit);
-    return int32_t(Sum);  // conversion truncates toward zero
-}
-
 TSynthesisFilter::TSynthesisFilter(int Channel, float ScaleFactor) : Channel(Channel), ScaleFactor(ScaleFactor)
 {
     Reset();
@@ -57,6 +80,7 @@ void TSynthesisFilter::Reset()
     ActualV = V1;
     WritePos = 15;
     Window = ScaledSynthesisWindow(ScaleFactor);
+    TapWindow = ScaledSynthesisWindowByTap(ScaleFactor);
     std::memset(V1, 0, sizeof V1);
     std::memset(V2, 0, sizeof V2);
     std::memset(Samples, 0, sizeof Samples);
@@ -71,17 +95,22 @@ void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
     Dct32(Samples, X);
 
     const int C = WritePos;
-    float* Other = ActualV == V1 ? V2 : V1;
-    // ActualV takes V[0..31]: X[16..31], 0, then -X[31..17].
-    for (int Row = 0; Row < 16; ++Row) ActualV[Taps * Row + C] = X[16 + Row];
-    ActualV[Taps * 16 + C] = 0.0f;
-    for (int Row = 17; Row < 32; ++Row) ActualV[Taps * Row + C] = -X[48 - Row];
+    double* Other = ActualV == V1 ? V2 : V1;
+    // ActualV takes V[0..31]: X[16..31], 0, then -X[31..17]. The history holds
+    // the float results widened to double, so the sums need not widen them.
+    double* Column = ActualV + Subbands * C;
+    for (int Row = 0; Row < 16; ++Row) Column[Row] = X[16 + Row];
+    Column[16] = 0.0;
+    for (int Row = 17; Row < 32; ++Row) Column[Row] = -X[48 - Row];
     // Other takes V[32..63]: -X[16], -X[15..0], then -X[1..15].
-    Other[C] = -X[16];
-    for (int Row = 1; Row <= 16; ++Row) Other[Taps * Row + C] = -X[16 - Row];
-    for (int Row = 17; Row < 32; ++Row) Other[Taps * Row + C] = -X[Row - 16];
+    Column = Other + Subbands * C;
+    Column[0] = -X[16];
+    for (int Row = 1; Row <= 16; ++Row) Column[Row] = -X[16 - Row];
+    for (int Row = 17; Row < 32; ++Row) Column[Row] = -X[Row - 16];
 
-    WindowBlocks[size_t(C)](ActualV, Window, Channel, Buffer);
+    int32_t Pcm[Subbands];
+    WindowBlocks[size_t(C)](ActualV, TapWindow, Pcm);
+    Buffer.Append(Channel, Pcm, Subbands);
 
     WritePos = (C + 1) % Taps;
     ActualV = Other;

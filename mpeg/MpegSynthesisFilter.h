@@ -24,16 +24,16 @@ public:
     // Turns the block into 32 PCM samples appended to Buffer, then clears the block.
     void CalculatePcmSamples(TBuffer& Buffer);
 
-    float V1[Subbands * Taps] = {};  // history half: 32 rows of 16 columns, index 16 * row + column
-    float V2[Subbands * Taps] = {};  // the other half, alternating with V1
-    float* ActualV = V1;             // the half that receives the first half of the next block
-    int WritePos = 15;               // column of the next block, 0..15
-    float Samples[Subbands] = {};    // subband samples of the next block
-    int Channel = 0;                 // buffer channel of the PCM
-    float ScaleFactor = 32768.0f;    // scale asked for at creation
-    const float* Window = nullptr;   // the process's scaled, transposed window
+    // The history is kept column by column (index 32 * column + row) so that the
+    // rows of neighbouring output samples are adjacent and sum side by side; its
+    // values are 32-bit floats held as doubles, ready for the double sums.
+    double V1[Subbands * Taps] = {};              // history half: 16 columns of 32 rows
+    double V2[Subbands * Taps] = {};              // the other half, alternating with V1
+    double* ActualV = V1;                         // the half that receives the first half of the next block
+    int WritePos = 15;                            // column of the next block, 0..15
+    float Samples[Subbands] = {};                 // subband samples of the next block
+    int Channel = 0;                              // buffer channel of the PCM
+    float ScaleFactor = 32768.0f;                 // scale asked for at creation
+    const float* Window = nullptr;                // the process's scaled, transposed window
+    const double* TapWindow = nullptr;            // the same window in double, tap by tap
 };
-
-// Converts a window sum to a PCM value: truncated toward zero, limited to a range
-// the buffer can clip (non-numbers give 0).
-int32_t PcmFromSum(double Sum);

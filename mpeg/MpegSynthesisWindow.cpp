@@ -56,7 +56,26 @@ std::array<float, WindowTaps * WindowSamples> MakeScaledWindow(float ScaleFactor
     return Window;
 }
 
+// Widening a float to double is exact, so sums over this table match sums over
+// the float one.
+struct TWindowByTap {
+    alignas(16) double Entries[WindowTaps * WindowSamples];  // entry 32 * t + j: tap t of output j
+
+    explicit TWindowByTap(const float* Window)
+    {
+        for (int T = 0; T < WindowTaps; ++T)
+            for (int J = 0; J < WindowSamples; ++J)
+                Entries[WindowSamples * T + J] = Window[WindowTaps * J + T];
+    }
+};
+
 }  // namespace
+
+const double* ScaledSynthesisWindowByTap(float ScaleFactor)
+{
+    static const TWindowByTap Window(ScaledSynthesisWindow(ScaleFactor));
+    return Window.Entries;
+}
 
 const float* ScaledSynthesisWindow(float ScaleFactor)
 {

@@ -7,5 +7,10 @@
 // the process shares one once-scaled window.
 const float* ScaledSynthesisWindow(float ScaleFactor);
 
+// The same scaled window widened to double and stored tap by tap (entry 32 * t + j
+// is entry 16 * j + t above), so that the coefficients of neighbouring output
+// samples sit side by side for summing several outputs at once. 16-byte aligned.
+const double* ScaledSynthesisWindowByTap(float ScaleFactor);
+
 // The unscaled coefficient D[Index] (Index 0..511) of the standard window.
 double SynthesisWindowCoefficient(int Index);

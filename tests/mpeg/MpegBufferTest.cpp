@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "mpeg/MpegBuffer.h"
 
 TEST(MpegBuffer, InterleavesTwoChannels)
@@ -40,4 +42,27 @@ TEST(MpegBuffer, NeverWritesPastItsCapacity)
     TBuffer Mono(1);
     Mono.Append(1, 5);     // a single-channel buffer has no channel 1
     EXPECT_EQ(Mono.BytesWritten, 0);
+}
+
+TEST(MpegBuffer, BlockAppendIsSingleAppends)
+{
+    // Both channels of a stereo buffer and a mono one, with clipping and blocks that
+    // run past the capacity.
+    int32_t Values[32];
+    for (int I = 0; I < 32; ++I) Values[I] = (I * 7919 - 100000) * (I % 3 == 0 ? 1 : -1);
+    for (int Channels = 1; Channels <= 2; ++Channels) {
+        TBuffer Block(Channels), Single(Channels);
+        for (int Round = 0; Round < 300; ++Round) {
+            const int Channel = Round % Channels;
+            const int Count = 1 + Round % 32;
+            Block.Append(Channel, Values, Count);
+            for (int I = 0; I < Count; ++I) Single.Append(Channel, Values[I]);
+            ASSERT_EQ(Block.BytesWritten, Single.BytesWritten) << Round;
+            ASSERT_EQ(Block.WriteOffset[Channel], Single.WriteOffset[Channel]) << Round;
+        }
+        EXPECT_EQ(std::memcmp(Block.Data, Single.Data, TBuffer::Capacity), 0);
+        Block.Append(Channels, Values, 4);   // no such channel
+        Block.Append(0, Values, 0);
+        EXPECT_EQ(Block.BytesWritten, Single.BytesWritten);
+    }
 }
