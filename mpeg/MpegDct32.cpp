@@ -48,6 +48,41 @@ struct TDctConstants {
 
 const TDctConstants DctConstants;  // computed at start-up, before any decoding
 
+// The factors in the lanes where the vector code needs them: the 32- and 16-point
+// splits for elements j..j+3, the others repeated in all four lanes.
+struct TDctLaneConstants {
+    __m128 Half32[2];        // 32-point factors of elements j = 0..3 and 4..7
+    __m128 Half32Mirror[2];  // 32-point factors of elements 15 - j
+    __m128 Half16[2];        // 16-point factors of elements j
+    __m128 Half8[4];         // DctConstants.Half8, one per vector
+    __m128 Half4[2];         // DctConstants.Half4, one per vector
+    __m128 Half2[1];         // DctConstants.Half2
+
+    TDctLaneConstants()
+    {
+        const TDctConstants& C = DctConstants;
+        for (int H = 0; H < 2; ++H) {
+            Half32[H] = _mm_loadu_ps(C.Half32 + 4 * H);
+            Half32Mirror[H] = _mm_setr_ps(C.Half32[15 - 4 * H], C.Half32[14 - 4 * H], C.Half32[13 - 4 * H],
+                                          C.Half32[12 - 4 * H]);
+            Half16[H] = _mm_loadu_ps(C.Half16 + 4 * H);
+        }
+        for (int I = 0; I < 4; ++I) Half8[I] = _mm_set1_ps(C.Half8[I]);
+        for (int I = 0; I < 2; ++I) Half4[I] = _mm_set1_ps(C.Half4[I]);
+        Half2[0] = _mm_set1_ps(C.Half2[0]);
+    }
+
+    template <int N>
+    const __m128* For() const
+    {
+        if constexpr (N == 8) return Half8;
+        else if constexpr (N == 4) return Half4;
+        else return Half2;
+    }
+};
+
+const TDctLaneConstants DctLaneConstants;  // made from DctConstants, defined above it
+
 // The N-point transform by the even/odd split, on four independent transforms at
 // once: lane l of every element belongs to transform l.
 template <int N>
@@ -57,11 +92,11 @@ inline void DctLanes(const __m128* In, __m128* Out)
         Out[0] = In[0];
     } else {
         constexpr int Half = N / 2;
-        const float* Factors = DctConstants.For<N>();
+        const __m128* Factors = DctLaneConstants.For<N>();
         __m128 Sums[Half], Differences[Half], Even[Half], Odd[Half];
         for (int I = 0; I < Half; ++I) {
             Sums[I] = _mm_add_ps(In[I], In[N - 1 - I]);
-            Differences[I] = _mm_mul_ps(_mm_sub_ps(In[I], In[N - 1 - I]), _mm_set1_ps(Factors[I]));
+            Differences[I] = _mm_mul_ps(_mm_sub_ps(In[I], In[N - 1 - I]), Factors[I]);
         }
         DctLanes<Half>(Sums, Even);
         DctLanes<Half>(Differences, Odd);
@@ -77,71 +112,52 @@ inline __m128 Reversed(__m128 V)
     return _mm_shuffle_ps(V, V, _MM_SHUFFLE(0, 1, 2, 3));
 }
 
-// Elements 1..3 of A, then element 0 of B.
-inline __m128 ShiftedByOne(__m128 A, __m128 B)
-{
-    const __m128 Merged = _mm_move_ss(A, B);
-    return _mm_shuffle_ps(Merged, Merged, _MM_SHUFFLE(0, 3, 2, 1));
-}
-
-// The split of an N-point input (N / 4 vectors, element order) into the inputs of
-// its even and odd halves: In[i] + In[N-1-i] and (In[i] - In[N-1-i]) x factor.
-template <int N>
-inline void Split(const __m128* In, __m128* Sums, __m128* Differences)
-{
-    const float* Factors = DctConstants.For<N>();
-    for (int I = 0; I < N / 8; ++I) {
-        const __m128 Mirror = Reversed(In[N / 4 - 1 - I]);
-        Sums[I] = _mm_add_ps(In[I], Mirror);
-        Differences[I] = _mm_mul_ps(_mm_sub_ps(In[I], Mirror), _mm_loadu_ps(Factors + 4 * I));
-    }
-}
-
-// The N-point result from its halves' results: Out[2k] = Even[k], Out[2k+1] =
-// Odd[k] + Odd[k+1], the last odd one alone (adding -0 leaves any float as it is).
-template <int N>
-inline void Merge(const __m128* Even, const __m128* Odd, __m128* Out)
-{
-    for (int I = 0; I < N / 8; ++I) {
-        const __m128 Next = I + 1 < N / 8 ? Odd[I + 1] : _mm_set1_ps(-0.0f);
-        const __m128 OddSums = _mm_add_ps(Odd[I], ShiftedByOne(Odd[I], Next));
-        Out[2 * I] = _mm_unpacklo_ps(Even[I], OddSums);
-        Out[2 * I + 1] = _mm_unpackhi_ps(Even[I], OddSums);
-    }
-}
-
 }  // namespace
 
 void Dct32(const float* In, float* Out)
 {
-    // The two top splits in element order, the four 8-point transforms side by
-    // side in lanes, then the two top merges in element order again.
-    __m128 Input[8];
-    for (int I = 0; I < 8; ++I) Input[I] = _mm_loadu_ps(In + 4 * I);
-    __m128 Sums32[4], Differences32[4];
-    Split<32>(Input, Sums32, Differences32);
-    __m128 Quarters[4][2];  // the inputs of the four 8-point transforms
-    Split<16>(Sums32, Quarters[0], Quarters[1]);
-    Split<16>(Differences32, Quarters[2], Quarters[3]);
+    // The 32-point split pairs element j with 31 - j, and the 16-point splits of
+    // its halves pair j with 15 - j; so j, 15 - j, 16 + j and 31 - j (j = 0..7)
+    // together give element j of the four 8-point inputs. Lanes are j here.
+    __m128 Inputs8[4][2];  // element j of 8-point input q: Inputs8[q][j / 4], lane j % 4
+    for (int H = 0; H < 2; ++H) {
+        const __m128 First = _mm_loadu_ps(In + 4 * H);                  // j
+        const __m128 Last = Reversed(_mm_loadu_ps(In + 28 - 4 * H));    // 31 - j
+        const __m128 Middle = Reversed(_mm_loadu_ps(In + 12 - 4 * H));  // 15 - j
+        const __m128 Next = _mm_loadu_ps(In + 16 + 4 * H);              // 16 + j
+        const __m128 Sums = _mm_add_ps(First, Last);
+        const __m128 Differences = _mm_mul_ps(_mm_sub_ps(First, Last), DctLaneConstants.Half32[H]);
+        const __m128 MirrorSums = _mm_add_ps(Middle, Next);
+        const __m128 MirrorDifferences = _mm_mul_ps(_mm_sub_ps(Middle, Next), DctLaneConstants.Half32Mirror[H]);
+        Inputs8[0][H] = _mm_add_ps(Sums, MirrorSums);
+        Inputs8[1][H] = _mm_mul_ps(_mm_sub_ps(Sums, MirrorSums), DctLaneConstants.Half16[H]);
+        Inputs8[2][H] = _mm_add_ps(Differences, MirrorDifferences);
+        Inputs8[3][H] = _mm_mul_ps(_mm_sub_ps(Differences, MirrorDifferences), DctLaneConstants.Half16[H]);
+    }
 
+    // The four 8-point transforms side by side: lane q is input q.
     __m128 Lanes[8];
-    for (int Part = 0; Part < 2; ++Part) {
-        __m128* Rows = Lanes + 4 * Part;
-        for (int Q = 0; Q < 4; ++Q) Rows[Q] = Quarters[Q][Part];
+    for (int H = 0; H < 2; ++H) {
+        __m128* Rows = Lanes + 4 * H;
+        for (int Q = 0; Q < 4; ++Q) Rows[Q] = Inputs8[Q][H];
         _MM_TRANSPOSE4_PS(Rows[0], Rows[1], Rows[2], Rows[3]);
     }
-    __m128 Transformed[8];
-    DctLanes<8>(Lanes, Transformed);
-    for (int Part = 0; Part < 2; ++Part) {
-        __m128* Rows = Transformed + 4 * Part;
-        _MM_TRANSPOSE4_PS(Rows[0], Rows[1], Rows[2], Rows[3]);
-        for (int Q = 0; Q < 4; ++Q) Quarters[Q][Part] = Rows[Q];
-    }
+    __m128 G[8];  // element k of the four 8-point results G0..G3 in lanes 0..3
+    DctLanes<8>(Lanes, G);
 
-    __m128 Even16[4], Odd16[4];
-    Merge<16>(Quarters[0], Quarters[1], Even16);
-    Merge<16>(Quarters[2], Quarters[3], Odd16);
-    __m128 Result[8];
-    Merge<32>(Even16, Odd16, Result);
-    for (int I = 0; I < 8; ++I) _mm_storeu_ps(Out + 4 * I, Result[I]);
+    // The merges: the 16-point results are A (G0 even, G1 odd) and B (G2 even, G3
+    // odd), Out = A even, B odd. With Gq[k] + Gq[k+1] in lane q of Pairs:
+    // Out[4k..4k+3] = G0[k], G2[k] + B-pair, G1 pair, G3 pair + G2[k+1]. Adding -0
+    // leaves any float as it is, which fills the lanes that take no sum.
+    const __m128 NegativeZero = _mm_set1_ps(-0.0f);
+    const __m128 OddLanes = _mm_castsi128_ps(_mm_setr_epi32(0, -1, 0, -1));
+    const __m128 EvenLanesNegativeZero = _mm_andnot_ps(OddLanes, NegativeZero);
+    for (int K = 0; K < 8; ++K) {
+        const __m128 Next = K + 1 < 8 ? G[K + 1] : NegativeZero;
+        const __m128 Pairs = K + 1 < 8 ? _mm_add_ps(G[K], Next) : G[K];
+        const __m128 Left = _mm_shuffle_ps(G[K], Pairs, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128 Right = _mm_or_ps(_mm_and_ps(_mm_shuffle_ps(Pairs, Next, _MM_SHUFFLE(2, 2, 3, 3)), OddLanes),
+                                       EvenLanesNegativeZero);
+        _mm_storeu_ps(Out + 4 * K, _mm_add_ps(Left, Right));
+    }
 }
