@@ -34,16 +34,6 @@ struct TDctConstants {
         for (int I = 0; I < Count; ++I)
             Table[I] = float(1.0 / (2.0 * std::cos((2 * I + 1) * std::numbers::pi / (2.0 * N))));
     }
-
-    template <int N>
-    const float* For() const
-    {
-        if constexpr (N == 32) return Half32;
-        else if constexpr (N == 16) return Half16;
-        else if constexpr (N == 8) return Half8;
-        else if constexpr (N == 4) return Half4;
-        else return Half2;
-    }
 };
 
 const TDctConstants DctConstants;  // computed at start-up, before any decoding
