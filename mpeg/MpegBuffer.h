@@ -23,9 +23,9 @@ public:
         Offset += 2 * ChannelCount;
         BytesWritten += 2;
     }
-    // Stores Count values as the channel's next samples, the same as Count calls
-    // of Append (those past the capacity are dropped), with one check of room.
-    void Append(int Channel, const int32_t* Values, int Count)
+    // Stores Count 16-bit values as the channel's next samples, the same as Count
+    // calls of Append (those past the capacity are dropped), with one check of room.
+    void Append(int Channel, const int16_t* Values, int Count)
     {
         if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0) return;
         const int32_t Stride = 2 * ChannelCount;
@@ -34,11 +34,9 @@ public:
         const int32_t Stored = Count < Room ? Count : Room;
         uint8_t* Out = Data + Offset;
         for (int32_t I = 0; I < Stored; ++I, Out += Stride) {
-            int32_t Value = Values[I];
-            if (Value > 32767) Value = 32767;
-            if (Value < -32768) Value = -32768;
+            const uint16_t Value = uint16_t(Values[I]);
             Out[0] = uint8_t(Value);
-            Out[1] = uint8_t(uint32_t(Value) >> 8);
+            Out[1] = uint8_t(Value >> 8);
         }
         WriteOffset[Channel] = Offset + Stored * Stride;
         BytesWritten += 2 * Stored;

@@ -19,7 +19,7 @@ namespace {
 
 constexpr int Subbands = TSynthesisFilter::Subbands;
 constexpr int Taps = TSynthesisFilter::Taps;
-constexpr int Lanes = 2;  // output samples summed at once: a pair of doubles
+constexpr int Lanes = 2;  // output samples per register: a pair of doubles
 
 // Adds tap Tap of output samples J and J + 1 to their sums. Each lane is one
 // output sample's own sum, so its order and rounding are those of a scalar sum.
@@ -40,25 +40,29 @@ inline __m128i PcmFromSums(__m128d Sums)
     return _mm_cvttpd_epi32(Sums);
 }
 
-// The 16-tap window sums of one block, with the write column fixed at compile time
-// so that no index wraps inside the sums.
+// The PCM of output samples J and J + 1: their 16-tap window sums, tap 0 first.
 template <int Column, int... Tap>
-void WindowBlock(const double* V, const double* Window, int32_t* Pcm, std::integer_sequence<int, Tap...>)
+inline __m128i PcmPair(const double* V, const double* Window, int J, std::integer_sequence<int, Tap...>)
 {
-    for (int J = 0; J < Subbands; J += Lanes) {
-        __m128d Sums = _mm_setzero_pd();
-        (AddTap<Column, Tap>(V, Window, J, Sums), ...);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + J), PcmFromSums(Sums));
+    __m128d Sums = _mm_setzero_pd();
+    (AddTap<Column, Tap>(V, Window, J, Sums), ...);
+    return PcmFromSums(Sums);
+}
+
+// The 32 PCM samples of one block, with the write column fixed at compile time so
+// that no index wraps inside the sums; four per round, packed to 16 bits.
+template <int Column>
+void WindowBlock(const double* V, const double* Window, int16_t* Pcm)
+{
+    constexpr auto TapOrder = std::make_integer_sequence<int, Taps>();
+    for (int J = 0; J < Subbands; J += 2 * Lanes) {
+        const __m128i Four = _mm_unpacklo_epi64(PcmPair<Column>(V, Window, J, TapOrder),
+                                                PcmPair<Column>(V, Window, J + Lanes, TapOrder));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + J), _mm_packs_epi32(Four, Four));
     }
 }
 
-template <int Column>
-void WindowBlock(const double* V, const double* Window, int32_t* Pcm)
-{
-    WindowBlock<Column>(V, Window, Pcm, std::make_integer_sequence<int, Taps>());
-}
-
-using TWindowBlock = void (*)(const double*, const double*, int32_t*);
+using TWindowBlock = void (*)(const double*, const double*, int16_t*);
 
 template <int... Columns>
 constexpr auto MakeWindowBlocks(std::integer_sequence<int, Columns...>)
@@ -108,7 +112,7 @@ void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
     for (int Row = 1; Row <= 16; ++Row) Column[Row] = -X[16 - Row];
     for (int Row = 17; Row < 32; ++Row) Column[Row] = -X[Row - 16];
 
-    int32_t Pcm[Subbands];
+    int16_t Pcm[Subbands];
     WindowBlocks[size_t(C)](ActualV, TapWindow, Pcm);
     Buffer.Append(Channel, Pcm, Subbands);
 

@@ -46,10 +46,10 @@ TEST(MpegBuffer, NeverWritesPastItsCapacity)
 
 TEST(MpegBuffer, BlockAppendIsSingleAppends)
 {
-    // Both channels of a stereo buffer and a mono one, with clipping and blocks that
-    // run past the capacity.
-    int32_t Values[32];
-    for (int I = 0; I < 32; ++I) Values[I] = (I * 7919 - 100000) * (I % 3 == 0 ? 1 : -1);
+    // Both channels of a stereo buffer and a mono one, with blocks that run past
+    // the capacity.
+    int16_t Values[32];
+    for (int I = 0; I < 32; ++I) Values[I] = int16_t((I * 7919 - 100000) * (I % 3 == 0 ? 1 : -1));
     for (int Channels = 1; Channels <= 2; ++Channels) {
         TBuffer Block(Channels), Single(Channels);
         for (int Round = 0; Round < 300; ++Round) {
