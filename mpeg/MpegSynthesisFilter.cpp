@@ -83,8 +83,7 @@ void TSynthesisFilter::Reset()
 {
     ActualV = V1;
     WritePos = 15;
-    Window = ScaledSynthesisWindow(ScaleFactor);
-    TapWindow = ScaledSynthesisWindowByTap(ScaleFactor);
+    Window = ScaledSynthesisWindowByTap(ScaleFactor);
     std::memset(V1, 0, sizeof V1);
     std::memset(V2, 0, sizeof V2);
     std::memset(Samples, 0, sizeof Samples);
@@ -113,7 +112,7 @@ void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
     for (int Row = 17; Row < 32; ++Row) Column[Row] = -X[Row - 16];
 
     int16_t Pcm[Subbands];
-    WindowBlocks[size_t(C)](ActualV, TapWindow, Pcm);
+    WindowBlocks[size_t(C)](ActualV, Window, Pcm);
     Buffer.Append(Channel, Pcm, Subbands);
 
     WritePos = (C + 1) % Taps;

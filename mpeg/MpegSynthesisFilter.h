@@ -34,6 +34,5 @@ public:
     float Samples[Subbands] = {};                 // subband samples of the next block
     int Channel = 0;                              // buffer channel of the PCM
     float ScaleFactor = 32768.0f;                 // scale asked for at creation
-    const float* Window = nullptr;                // the process's scaled, transposed window
-    const double* TapWindow = nullptr;            // the same window in double, tap by tap
+    const double* Window = nullptr;               // the process's scaled window, tap by tap
 };

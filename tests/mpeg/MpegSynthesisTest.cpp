@@ -99,7 +99,7 @@ public:
     }
 
 private:
-    const float* Window;       // the filter's scaled, transposed window
+    const float* Window;       // the process's scaled, transposed window
     float V1[512] = {};        // history half holding V[0..31] of even blocks
     float V2[512] = {};        // the other half
     bool FirstIsActual = true; // V1 receives the next block's first half
@@ -126,7 +126,7 @@ TEST(MpegSynthesis, SumsAreTruncatedTowardZeroAndClipped)
     TSynthesisFilter Filter(0, 32768.0f);
     // Tap t of the first block (column 15 of V1) reads column 15 - t of V1.
     for (int J = 0; J < 16; ++J) {
-        const double Coefficient = Filter.Window[16 * J + 8];
+        const double Coefficient = Filter.Window[32 * 8 + J];
         Filter.V1[32 * 7 + J] = float(Sums[J] / Coefficient);
         // Rounded to float, an in-range value must still truncate to the same integer.
         if (std::abs(Sums[J]) < 32767.0) {
@@ -145,7 +145,7 @@ TEST(MpegSynthesis, WindowSumsRunFromTapZero)
     // summed from tap 0 the small one survives (PCM 1), summed in another order it
     // may vanish into a large partial sum.
     TSynthesisFilter Filter(0, 32768.0f);
-    const auto Coefficient = [&](int J, int T) { return double(Filter.Window[16 * J + T]); };
+    const auto Coefficient = [&](int J, int T) { return Filter.Window[32 * T + J]; };
     for (int J = 0; J < 32; ++J) {
         // The scaled coefficients are whole halves, so these products are exact.
         const double Large = 0x1p40;
@@ -163,7 +163,8 @@ TEST(MpegSynthesis, WindowIsTransposedAndScaledOncePerProcess)
     TSynthesisFilter First(0, 32768.0f);
     TSynthesisFilter Second(1, 1.0f);
     EXPECT_EQ(First.Window, Second.Window);
-    const float* W = First.Window;
+    // The first filter fixed the scale for the whole process.
+    const float* W = ScaledSynthesisWindow(1.0f);
     EXPECT_FLOAT_EQ(W[0], 0.0f);
     EXPECT_FLOAT_EQ(W[1], -0.000442505f * 32768);
     EXPECT_FLOAT_EQ(W[2], 0.003250122f * 32768);
@@ -173,12 +174,11 @@ TEST(MpegSynthesis, WindowIsTransposedAndScaledOncePerProcess)
         for (int T = 0; T < 16; ++T)
             ASSERT_FLOAT_EQ(W[16 * J + T], float(SynthesisWindowCoefficient(32 * T + J) * 32768));
     Second.Reset();
-    EXPECT_FLOAT_EQ(Second.Window[8], 1.144989014f * 32768);
-    // The tap-major copy: the same values, aligned for whole-register loads.
-    const double* ByTap = Second.TapWindow;
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(ByTap) % 16, 0u);
+    // The filters' tap-major copy: the same values, aligned for whole-register loads.
+    EXPECT_EQ(Second.Window, First.Window);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(Second.Window) % 16, 0u);
     for (int J = 0; J < 32; ++J)
-        for (int T = 0; T < 16; ++T) ASSERT_EQ(ByTap[32 * T + J], double(W[16 * J + T]));
+        for (int T = 0; T < 16; ++T) ASSERT_EQ(Second.Window[32 * T + J], double(W[16 * J + T]));
 }
 
 TEST(MpegSynthesis, FastTransformMatchesTheDefinition)
@@ -235,7 +235,7 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
     // blocks; the PCM bytes equal the scalar sums'.
     std::mt19937 Random(13);
     TSynthesisFilter Filter(0, 32768.0f);
-    TScalarSynthesis Scalar(Filter.Window);
+    TScalarSynthesis Scalar(ScaledSynthesisWindow(Filter.ScaleFactor));
     TBuffer Fast(1), Expected(1);
     auto Run = [&](const float* Samples, int Block) {
         for (int K = 0; K < 32; ++K) Filter.InputSample(Samples[K], K);
@@ -254,7 +254,7 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
         Run(Samples, Block);
     }
     Filter.Reset();
-    Scalar = TScalarSynthesis(Filter.Window);
+    Scalar = TScalarSynthesis(ScaledSynthesisWindow(Filter.ScaleFactor));
     for (int Block = 0; Block < 20; ++Block) {
         float Samples[32] = {};
         Samples[Block % 32] = Block == 2 ? std::numeric_limits<float>::infinity() : 0.5f;
