@@ -137,7 +137,7 @@ void Dct32(const float* In, float* Out)
 
     // The merges: the 16-point results are A (G0 even, G1 odd) and B (G2 even, G3
     // odd), Out = A even, B odd. With Gq[k] + Gq[k+1] in lane q of Pairs:
-    // Out[4k..4k+3] = G0[k], G2[k] + B-pair, G1 pair, G3 pair + G2[k+1]. Adding -0
+    // Out[4k..4k+3] = G0[k], G2[k] + G3 pair, G1 pair, G3 pair + G2[k+1]. Adding -0
     // leaves any float as it is, which fills the lanes that take no sum.
     const __m128 NegativeZero = _mm_set1_ps(-0.0f);
     const __m128 OddLanes = _mm_castsi128_ps(_mm_setr_epi32(0, -1, 0, -1));
