@@ -18,7 +18,7 @@ done
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"
     apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 elif [[ -n "${need_update:-}" ]]; then
     apt-get update -qq
 fi
