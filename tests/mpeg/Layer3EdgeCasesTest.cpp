@@ -8,11 +8,11 @@
 
 namespace {
 
-TDecodedStream DecodeFrames(const std::vector<TFrameSpec>& Specs)
+TDecodedStream DecodeFrames(const std::vector<TLayer3FrameFields>& FrameList)
 {
     std::vector<uint8_t> Bytes;
-    for (const TFrameSpec& Spec : Specs) {
-        const std::vector<uint8_t> Frame = BuildFrame(Spec);
+    for (const TLayer3FrameFields& Fields : FrameList) {
+        const std::vector<uint8_t> Frame = BuildFrame(Fields);
         Bytes.insert(Bytes.end(), Frame.begin(), Frame.end());
     }
     return DecodeLayer3Stream(Bytes);
@@ -33,13 +33,13 @@ std::vector<int16_t> ChannelOf(const std::vector<int16_t>& Pcm, int Channel)
 }
 
 // Granule 1 of every frame below: one negative count1 quadruple of table 33.
-void PutSecondGranule(TFrameSpec& Spec, int FirstGranuleBits)
+void PutSecondGranule(TLayer3FrameFields& Fields, int FirstGranuleBits)
 {
-    const int Before = Spec.MainData.BitCount;
-    PutQuadruple(Spec.MainData, 1, 0, -1, 0, 0);
-    Spec.Granules[0][0].Part2_3Length = FirstGranuleBits;
-    Spec.Granules[1][0].Part2_3Length = Spec.MainData.BitCount - Before;
-    Spec.Granules[0][0].Count1Table = Spec.Granules[1][0].Count1Table = 1;
+    const int Before = Fields.MainData.BitCount;
+    PutQuadruple(Fields.MainData, 1, 0, -1, 0, 0);
+    Fields.Granules[0][0].Part2_3Length = FirstGranuleBits;
+    Fields.Granules[1][0].Part2_3Length = Fields.MainData.BitCount - Before;
+    Fields.Granules[0][0].Count1Table = Fields.Granules[1][0].Count1Table = 1;
 }
 
 }  // namespace
@@ -48,16 +48,16 @@ void PutSecondGranule(TFrameSpec& Spec, int FirstGranuleBits)
 // handed back; one that ends exactly there stays.
 TEST(Layer3EdgeCases, CountOneOvershootDropsTheLastQuadruple)
 {
-    TFrameSpec Exact;  // one quadruple, ending exactly at the end of the granule
+    TLayer3FrameFields Exact;  // one quadruple, ending exactly at the end of the granule
     PutQuadruple(Exact.MainData, 1, 0, 0, 0, 1);
     PutSecondGranule(Exact, 5);
 
-    TFrameSpec Overshoot;  // the same, with 2 more bits that start another quadruple
+    TLayer3FrameFields Overshoot;  // the same, with 2 more bits that start another quadruple
     PutQuadruple(Overshoot.MainData, 1, 0, 0, 0, 1);
     Overshoot.MainData.Put(3, 2);
     PutSecondGranule(Overshoot, 7);
 
-    TFrameSpec Two;  // two whole quadruples
+    TLayer3FrameFields Two;  // two whole quadruples
     PutQuadruple(Two.MainData, 1, 0, 0, 0, 1);
     PutQuadruple(Two.MainData, 1, 1, 0, 0, 0);
     PutSecondGranule(Two, 10);
@@ -76,14 +76,14 @@ TEST(Layer3EdgeCases, CountOneOvershootDropsTheLastQuadruple)
 TEST(Layer3EdgeCases, BigValuesAreLimitedTo288)
 {
     auto Frame = [](int BigValues) {
-        TFrameSpec Spec;
-        PutHuffmanPair(Spec.MainData, 1, 1, -1);
+        TLayer3FrameFields Fields;
+        PutHuffmanPair(Fields.MainData, 1, 1, -1);
         for (int Pair = 1; Pair < 287; ++Pair)
-            PutHuffmanPair(Spec.MainData, 1, 0, 0);
-        PutHuffmanPair(Spec.MainData, 1, 1, 0);
-        Spec.Granules[0][0].BigValues = BigValues;
-        Spec.Granules[0][0].Part2_3Length = Spec.MainData.BitCount;
-        return Spec;
+            PutHuffmanPair(Fields.MainData, 1, 0, 0);
+        PutHuffmanPair(Fields.MainData, 1, 1, 0);
+        Fields.Granules[0][0].BigValues = BigValues;
+        Fields.Granules[0][0].Part2_3Length = Fields.MainData.BitCount;
+        return Fields;
     };
     const TDecodedStream Full = DecodeFrames({Frame(288)});
     EXPECT_FALSE(Silent(Full.Pcm));
@@ -95,20 +95,20 @@ TEST(Layer3EdgeCases, BigValuesAreLimitedTo288)
 // the count1 region that follows starts at the granule's first bit.
 TEST(Layer3EdgeCases, TablesWithoutCodesReadNoBits)
 {
-    TFrameSpec Reference;
+    TLayer3FrameFields Reference;
     PutQuadruple(Reference.MainData, 1, 0, 0, 1, 0);
     PutSecondGranule(Reference, 5);
     for (int Table : {0, 4, 14}) {
-        TFrameSpec Spec;
-        PutQuadruple(Spec.MainData, 1, 0, 0, 1, 0);
-        PutSecondGranule(Spec, 5);
-        Spec.Granules[0][0].BigValues = 100;
-        for (int& Select : Spec.Granules[0][0].TableSelect)
+        TLayer3FrameFields Fields;
+        PutQuadruple(Fields.MainData, 1, 0, 0, 1, 0);
+        PutSecondGranule(Fields, 5);
+        Fields.Granules[0][0].BigValues = 100;
+        for (int& Select : Fields.Granules[0][0].TableSelect)
             Select = Table;
         // The big values are zeros, so the quadruple lands 200 lines further up.
-        EXPECT_NE(DecodeFrames({Spec}).Pcm, DecodeFrames({Reference}).Pcm);
-        Spec.Granules[0][0].BigValues = 0;
-        EXPECT_EQ(DecodeFrames({Spec}).Pcm, DecodeFrames({Reference}).Pcm);
+        EXPECT_NE(DecodeFrames({Fields}).Pcm, DecodeFrames({Reference}).Pcm);
+        Fields.Granules[0][0].BigValues = 0;
+        EXPECT_EQ(DecodeFrames({Fields}).Pcm, DecodeFrames({Reference}).Pcm);
     }
 }
 
@@ -117,19 +117,19 @@ TEST(Layer3EdgeCases, TablesWithoutCodesReadNoBits)
 TEST(Layer3EdgeCases, MixedBlockKeepsTheLowSubbandsLong)
 {
     auto Frame = [](int WindowSwitching, int Mixed) {
-        TFrameSpec Spec;
+        TLayer3FrameFields Fields;
         for (int Granule = 0; Granule < 2; ++Granule) {
-            const int Before = Spec.MainData.BitCount;
+            const int Before = Fields.MainData.BitCount;
             for (int Pair = 0; Pair < 14; ++Pair)
-                PutHuffmanPair(Spec.MainData, 1, Pair % 3 == 0 ? 1 : 0, Pair % 2 ? -1 : 0);
-            TGranuleSpec& G = Spec.Granules[Granule][0];
+                PutHuffmanPair(Fields.MainData, 1, Pair % 3 == 0 ? 1 : 0, Pair % 2 ? -1 : 0);
+            TGranuleFields& G = Fields.Granules[Granule][0];
             G.BigValues = 14;
-            G.Part2_3Length = Spec.MainData.BitCount - Before;
+            G.Part2_3Length = Fields.MainData.BitCount - Before;
             G.WindowSwitching = WindowSwitching;
             G.BlockType = WindowSwitching ? 2 : 0;
             G.MixedBlock = Mixed;
         }
-        return DecodeFrames({Spec}).Pcm;
+        return DecodeFrames({Fields}).Pcm;
     };
     const std::vector<int16_t> Long = Frame(0, 0);
     EXPECT_FALSE(Silent(Long));
@@ -144,25 +144,25 @@ TEST(Layer3EdgeCases, MixedBlockKeepsTheLowSubbandsLong)
 TEST(Layer3EdgeCases, IntensityStereoPositions)
 {
     auto Frame = [](int Position) {
-        TFrameSpec Spec;
-        Spec.Stereo = true;
-        Spec.ModeExtension = 1;
+        TLayer3FrameFields Fields;
+        Fields.Stereo = true;
+        Fields.ModeExtension = 1;
         for (int Granule = 0; Granule < 2; ++Granule) {
-            int Before = Spec.MainData.BitCount;
+            int Before = Fields.MainData.BitCount;
             for (int Pair = 0; Pair < 10; ++Pair)
-                PutHuffmanPair(Spec.MainData, 1, 1, Pair % 2 ? -1 : 1);
-            TGranuleSpec& Left = Spec.Granules[Granule][0];
+                PutHuffmanPair(Fields.MainData, 1, 1, Pair % 2 ? -1 : 1);
+            TGranuleFields& Left = Fields.Granules[Granule][0];
             Left.BigValues = 10;
-            Left.Part2_3Length = Spec.MainData.BitCount - Before;
+            Left.Part2_3Length = Fields.MainData.BitCount - Before;
             // Channel 1: scale factors only (slen1 4 bits for bands 0-10, slen2 3 bits for 11-20).
-            Before = Spec.MainData.BitCount;
+            Before = Fields.MainData.BitCount;
             for (int Band = 0; Band < 21; ++Band)
-                Spec.MainData.Put(Band < 11 ? Position : Position & 7, Band < 11 ? 4 : 3);
-            TGranuleSpec& Right = Spec.Granules[Granule][1];
+                Fields.MainData.Put(Band < 11 ? Position : Position & 7, Band < 11 ? 4 : 3);
+            TGranuleFields& Right = Fields.Granules[Granule][1];
             Right.ScalefacCompress = 15;
-            Right.Part2_3Length = Spec.MainData.BitCount - Before;
+            Right.Part2_3Length = Fields.MainData.BitCount - Before;
         }
-        return DecodeFrames({Spec});
+        return DecodeFrames({Fields});
     };
     const TDecodedStream Middle = Frame(3);
     ASSERT_EQ(Middle.Channels, 2);
@@ -184,13 +184,13 @@ TEST(Layer3EdgeCases, IntensityStereoPositions)
 TEST(Layer3EdgeCases, BlockTypeZeroWithWindowSwitchingKeepsTheReservoirAligned)
 {
     auto Stream = [](bool EarlyEnd) {
-        TFrameSpec First;
+        TLayer3FrameFields First;
         First.Granules[0][0].WindowSwitching = EarlyEnd;
         First.MainData.PadTo(FrameBytes - 4 - 17 - 20);
         const int Before = First.MainData.BitCount;
         PutHuffmanPair(First.MainData, 1, 1, 1);
         PutHuffmanPair(First.MainData, 1, -1, 0);
-        TFrameSpec Second;
+        TLayer3FrameFields Second;
         Second.MainDataBegin = 20;
         Second.Granules[0][0].BigValues = 2;
         Second.Granules[0][0].Part2_3Length = First.MainData.BitCount - Before;
@@ -255,18 +255,18 @@ TEST(Layer3EdgeCases, CorruptDataIsDecodedSafely)
             EXPECT_GT(Decoded.SamplesByFrame.size(), 2u) << Name;
         }
     }
-    TFrameSpec Ones;  // every side-information field at its largest
+    TLayer3FrameFields Ones;  // every side-information field at its largest
     for (auto& Granule : Ones.Granules)
-        for (TGranuleSpec& G : Granule)
+        for (TGranuleFields& G : Granule)
             G = {4095, 511, 255, 15, 0, 0, 0, {31, 31, 31}, 15, 7, 1};
     for (int i = 0; i < 396; ++i)
         Ones.MainData.Put(0xFF, 8);
-    const std::vector<TFrameSpec> Frames(3, Ones);
+    const std::vector<TLayer3FrameFields> Frames(3, Ones);
     EXPECT_EQ(DecodeFrames(Frames).SamplesByFrame.size(), 3u);
     for (auto& Granule : Ones.Granules)
-        for (TGranuleSpec& G : Granule)
+        for (TGranuleFields& G : Granule)
             G.WindowSwitching = 1, G.BlockType = 2, G.MixedBlock = 1;
     Ones.Stereo = true;
     Ones.ModeExtension = 3;
-    EXPECT_EQ(DecodeFrames(std::vector<TFrameSpec>(3, Ones)).SamplesByFrame.size(), 3u);
+    EXPECT_EQ(DecodeFrames(std::vector<TLayer3FrameFields>(3, Ones)).SamplesByFrame.size(), 3u);
 }

@@ -8,7 +8,7 @@
 #include "Layer3BitWriter.h"
 #include "mpeg/MpegHuffmanCodes.h"
 
-struct TGranuleSpec {
+struct TGranuleFields {
     int Part2_3Length = 0;         // bits of scale factors and Huffman data
     int BigValues = 0;             // 9-bit field as written
     int GlobalGain = 190;          // quantiser step
@@ -22,11 +22,11 @@ struct TGranuleSpec {
     int Count1Table = 0;           // 0: table 32, 1: table 33
 };
 
-struct TFrameSpec {
+struct TLayer3FrameFields {
     bool Stereo = false;           // joint stereo instead of single channel
     int ModeExtension = 0;         // joint stereo: bit 1 mid/side, bit 0 intensity
     int MainDataBegin = 0;         // bytes of main data in earlier frames
-    TGranuleSpec Granules[2][2];   // by granule, channel
+    TGranuleFields Granules[2][2];   // by granule, channel
     TBitWriter MainData;           // this frame's main data (padded with zeros)
 };
 
@@ -56,22 +56,22 @@ inline void PutQuadruple(TBitWriter& Writer, int Table1, int V, int W, int X, in
             Writer.Put(Value < 0, 1);
 }
 
-inline std::vector<uint8_t> BuildFrame(const TFrameSpec& Spec)
+inline std::vector<uint8_t> BuildFrame(const TLayer3FrameFields& Fields)
 {
-    const int Channels = Spec.Stereo ? 2 : 1;
+    const int Channels = Fields.Stereo ? 2 : 1;
     TBitWriter Frame;
     Frame.Put(0xFFFB, 16);                 // sync, MPEG-1, Layer III, no CRC
     Frame.Put(0x90, 8);                    // 128 kbit/s, 44.1 kHz, no padding
-    Frame.Put(Spec.Stereo ? 1 : 3, 2);     // joint stereo or single channel
-    Frame.Put(Spec.ModeExtension, 2);
+    Frame.Put(Fields.Stereo ? 1 : 3, 2);     // joint stereo or single channel
+    Frame.Put(Fields.ModeExtension, 2);
     Frame.Put(0, 4);
-    const size_t SideInfoEnd = 4 + (Spec.Stereo ? 32 : 17);
-    Frame.Put(Spec.MainDataBegin, 9);
-    Frame.Put(0, Spec.Stereo ? 3 : 5);
+    const size_t SideInfoEnd = 4 + (Fields.Stereo ? 32 : 17);
+    Frame.Put(Fields.MainDataBegin, 9);
+    Frame.Put(0, Fields.Stereo ? 3 : 5);
     Frame.Put(0, 4 * Channels);            // scfsi
     for (int Granule = 0; Granule < 2; ++Granule)
         for (int Channel = 0; Channel < Channels; ++Channel) {
-            const TGranuleSpec& G = Spec.Granules[Granule][Channel];
+            const TGranuleFields& G = Fields.Granules[Granule][Channel];
             Frame.Put(G.Part2_3Length, 12);
             Frame.Put(G.BigValues, 9);
             Frame.Put(G.GlobalGain, 8);
@@ -99,7 +99,7 @@ inline std::vector<uint8_t> BuildFrame(const TFrameSpec& Spec)
             Frame.Put(G.Count1Table, 1);
         }
     std::vector<uint8_t> Bytes = Frame.Bytes;
-    Bytes.insert(Bytes.end(), Spec.MainData.Bytes.begin(), Spec.MainData.Bytes.end());
+    Bytes.insert(Bytes.end(), Fields.MainData.Bytes.begin(), Fields.MainData.Bytes.end());
     Bytes.resize(FrameBytes, 0);
     return Bytes;
 }

@@ -25,7 +25,7 @@ std::vector<uint8_t> Id3Tag(uint32_t Size, uint8_t Fill)
     return Tag;
 }
 
-const TFrameSpec Layer2;
+const TFrameFields Layer2;
 
 }  // namespace
 
@@ -83,9 +83,9 @@ TEST(MpegBitStream, JunkBeforeTheFirstFrameWithinTheSearchWindow)
 
 TEST(MpegBitStream, RefusesForbiddenBitrateAndReservedFrequency)
 {
-    for (auto Spoil : {+[](TFrameSpec& S) { S.BitrateIndex = 15; }, +[](TFrameSpec& S) { S.BitrateIndex = 0; },
-                       +[](TFrameSpec& S) { S.FrequencyIndex = 3; }}) {
-        TFrameSpec Bad = Layer2;
+    for (auto Spoil : {+[](TFrameFields& S) { S.BitrateIndex = 15; }, +[](TFrameFields& S) { S.BitrateIndex = 0; },
+                       +[](TFrameFields& S) { S.FrequencyIndex = 3; }}) {
+        TFrameFields Bad = Layer2;
         Spoil(Bad);
         const uint32_t H = HeaderWord(Bad);
         std::vector<uint8_t> Bytes = {uint8_t(H >> 24), uint8_t(H >> 16), uint8_t(H >> 8), uint8_t(H), 0, 0, 0};
@@ -107,7 +107,7 @@ TEST(MpegBitStream, RunsOfFFAreNotHeaders)
     EXPECT_EQ(FirstFrameAt(std::vector<uint8_t>(5000, 0xFF)), -1);
 
     // MPEG-1 Layer I without CRC does start with 0xFF 0xFF.
-    TFrameSpec Layer1;
+    TFrameFields Layer1;
     Layer1.Layer = 1;
     std::vector<uint8_t> Plain(7, 0x00);
     Append(Plain, Frames(Layer1, 3));
@@ -126,7 +126,7 @@ TEST(MpegBitStream, RefusedCandidateOverlappingARealHeader)
 
     // The same between frames of a single-channel stream: FF FD 00 FF matches the
     // sync pattern and is refused for its bit rate; no frame is lost behind it.
-    TFrameSpec Mono = Layer2;
+    TFrameFields Mono = Layer2;
     Mono.Mode = 3;
     std::vector<uint8_t> Stream = Frame(Mono);
     Append(Stream, {0xFF, 0xFD, 0x00});
@@ -140,11 +140,11 @@ TEST(MpegBitStream, RefusedCandidateOverlappingARealHeader)
 
 TEST(MpegBitStream, LaterFramesMustMatchTheFirstHeader)
 {
-    TFrameSpec Mono = Layer2;
+    TFrameFields Mono = Layer2;
     Mono.Mode = 3;
-    TFrameSpec OtherRate = Layer2;
+    TFrameFields OtherRate = Layer2;
     OtherRate.FrequencyIndex = 1;
-    TFrameSpec Layer3 = Layer2;
+    TFrameFields Layer3 = Layer2;
     Layer3.Layer = 3;
     std::vector<uint8_t> Bytes = Frame(Layer2);
     Append(Bytes, Frame(Mono));

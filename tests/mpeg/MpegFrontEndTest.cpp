@@ -28,14 +28,14 @@ public:
     int32_t OpenResult = 0;  // what MpegOpen answered
 };
 
-TFrameSpec TinyLayer1()  // 48 kHz, 32 kbit/s: 32-byte frames of 384 samples
+TFrameFields TinyLayer1()  // 48 kHz, 32 kbit/s: 32-byte frames of 384 samples
 {
-    TFrameSpec Spec;
-    Spec.Layer = 1;
-    Spec.Crc = true;
-    Spec.FrequencyIndex = 1;
-    Spec.BitrateIndex = 1;
-    return Spec;
+    TFrameFields Fields;
+    Fields.Layer = 1;
+    Fields.Crc = true;
+    Fields.FrequencyIndex = 1;
+    Fields.BitrateIndex = 1;
+    return Fields;
 }
 
 std::vector<uint8_t> WithTag(std::vector<uint8_t> Bytes, const char* Marker, const char* Title)
@@ -77,7 +77,7 @@ TEST(MpegFrontEnd, CreateFailsWithoutMemoryAndHandlesAreRecycled)
     TMpegHandle* First = MpegCreate(Allocator, nullptr, 7);
     ASSERT_TRUE(IsMpegHandle(First));
     EXPECT_EQ(First->NotifyData, 7);
-    const std::vector<uint8_t> Bytes = Frames(TFrameSpec(), 3);
+    const std::vector<uint8_t> Bytes = Frames(TFrameFields(), 3);
     ASSERT_EQ(MpegOpen(First, "first", Bytes.data(), int32_t(Bytes.size())), MpegOk);
     TMpegHandle* const Block = First;
     EXPECT_EQ(MpegFree(First), MpegOk);
@@ -116,8 +116,8 @@ TEST(MpegFrontEnd, OpenByNameStartOnceAndClose)
     static int* Counter;
     Counter = &Calls;
     TMpegHandle* Handle = MpegCreate([](TMpegHandle*, int32_t Data) { *Counter += Data; }, 10);
-    const std::vector<uint8_t> Bytes = Frames(TFrameSpec(), 4);
-    const std::vector<uint8_t> Other = Frames(TFrameSpec(), 9);
+    const std::vector<uint8_t> Bytes = Frames(TFrameFields(), 4);
+    const std::vector<uint8_t> Other = Frames(TFrameFields(), 9);
     EXPECT_EQ(MpegOpen(Handle, "Stream", Bytes.data(), int32_t(Bytes.size())), MpegOk);
     EXPECT_EQ(Calls, 10);
     const int32_t Frames4 = Handle->TotalFrames;
@@ -136,7 +136,7 @@ TEST(MpegFrontEnd, OpenByNameStartOnceAndClose)
 
 TEST(MpegFrontEnd, StartFailsWhenTheFirstFrameCannotBeRead)
 {
-    const std::vector<uint8_t> Bytes = Frames(TFrameSpec(), 3);
+    const std::vector<uint8_t> Bytes = Frames(TFrameFields(), 3);
     TOpened Opened(Bytes);
     ASSERT_EQ(Opened.OpenResult, MpegOk);
     Opened.Handle->Stream->Size = 10;  // the block shrank under the open stream
@@ -146,7 +146,7 @@ TEST(MpegFrontEnd, StartFailsWhenTheFirstFrameCannotBeRead)
 
 TEST(MpegFrontEnd, SeekBeyondTheRealFramesFails)
 {
-    std::vector<uint8_t> Bytes = Frames(TFrameSpec(), 3);
+    std::vector<uint8_t> Bytes = Frames(TFrameFields(), 3);
     Bytes.resize(Bytes.size() + 10000, 0);
     TOpened Opened(Bytes);
     ASSERT_EQ(MpegStart(Opened.Handle), MpegOk);
@@ -184,7 +184,7 @@ TEST(MpegFrontEnd, OneAndTwoFrameStreamsAreDecodedWhole)
     // The estimate counts 0 frames for one frame and 1 for two; the stream is
     // still opened, started and read to its real end.
     for (int Count : {1, 2}) {
-        const std::vector<uint8_t> Bytes = Frames(TFrameSpec(), Count);
+        const std::vector<uint8_t> Bytes = Frames(TFrameFields(), Count);
         TOpened Opened(Bytes);
         EXPECT_EQ(Opened.Handle->TotalFrames, 1);
         TMpegInfo Info{};
@@ -210,12 +210,12 @@ TEST(MpegFrontEnd, ChannelModesAndRates)
         {0, 0, 0, 8, 2, 22050, 44100, 4608},  // MPEG-2 low sampling frequency
     };
     for (const TCase& Case : Cases) {
-        TFrameSpec Spec;
-        Spec.Version = Case.Version;
-        Spec.FrequencyIndex = Case.Frequency;
-        Spec.Mode = Case.Mode;
-        Spec.BitrateIndex = Case.Bitrate;
-        const std::vector<uint8_t> Bytes = Frames(Spec, 5);
+        TFrameFields Fields;
+        Fields.Version = Case.Version;
+        Fields.FrequencyIndex = Case.Frequency;
+        Fields.Mode = Case.Mode;
+        Fields.BitrateIndex = Case.Bitrate;
+        const std::vector<uint8_t> Bytes = Frames(Fields, 5);
         TOpened Opened(Bytes);
         ASSERT_EQ(Opened.OpenResult, MpegOk);
         EXPECT_EQ(Opened.Handle->Channels, Case.Channels);
@@ -249,7 +249,7 @@ TEST(MpegFrontEnd, InfoOfAStream)
 
 TEST(MpegFrontEnd, TagSearchNearTheEnd)
 {
-    const std::vector<uint8_t> Frames3 = Frames(TFrameSpec(), 3);
+    const std::vector<uint8_t> Frames3 = Frames(TFrameFields(), 3);
     for (const char* Marker : {"TAG", "tag", "Tag"}) {
         const std::vector<uint8_t> Bytes = WithTag(Frames3, Marker, "Title");
         TOpened Opened(Bytes);
@@ -257,7 +257,7 @@ TEST(MpegFrontEnd, TagSearchNearTheEnd)
         ASSERT_EQ(MpegGetInfo(Opened.Handle, Info), MpegOk);
         EXPECT_EQ(std::memcmp(Info.Tag, Marker, 3), 0);
         EXPECT_STREQ(reinterpret_cast<const char*>(Info.Tag + 3), "Title");
-        EXPECT_EQ(Opened.Handle->Stream->Position, FrameBytes(TFrameSpec()));  // position restored
+        EXPECT_EQ(Opened.Handle->Stream->Position, FrameBytes(TFrameFields()));  // position restored
     }
     // A tag followed by a few more bytes is still inside the search window.
     std::vector<uint8_t> Trailing = WithTag(Frames3, "TAG", "x");
@@ -291,10 +291,10 @@ TEST(MpegFrontEnd, JointStereoBoundMayChangeEveryFrame)
 {
     std::vector<uint8_t> Bytes;
     for (int Extension : {3, 0, 2, 0, 3, 1}) {
-        TFrameSpec Spec;
-        Spec.Mode = 1;
-        Spec.ModeExtension = Extension;
-        Append(Bytes, Frame(Spec));
+        TFrameFields Fields;
+        Fields.Mode = 1;
+        Fields.ModeExtension = Extension;
+        Append(Bytes, Frame(Fields));
     }
     TOpened Opened(Bytes);
     ASSERT_EQ(MpegStart(Opened.Handle), MpegOk);
@@ -309,14 +309,14 @@ TEST(MpegFrontEnd, StallGuardEndsAReadThatGivesNoPcm)
 {
     // MPEG-2 Layer III at 8 kbit/s, stereo with CRC: one byte of main data per frame,
     // and every frame's main data would begin 255 bytes back, so none gives PCM.
-    TFrameSpec Spec;
-    Spec.Version = 0;
-    Spec.Layer = 3;
-    Spec.Crc = true;
-    Spec.FrequencyIndex = 1;
-    Spec.BitrateIndex = 1;
+    TFrameFields Fields;
+    Fields.Version = 0;
+    Fields.Layer = 3;
+    Fields.Crc = true;
+    Fields.FrequencyIndex = 1;
+    Fields.BitrateIndex = 1;
     std::vector<uint8_t> Bytes;
-    for (int I = 0; I < 40; ++I) Append(Bytes, Frame(Spec, {0, 0, 0xFF}));
+    for (int I = 0; I < 40; ++I) Append(Bytes, Frame(Fields, {0, 0, 0xFF}));
     TOpened Opened(Bytes);
     ASSERT_EQ(Opened.Handle->Header->MainDataSlots, 1);
     ASSERT_EQ(MpegStart(Opened.Handle), MpegOk);
@@ -327,9 +327,9 @@ TEST(MpegFrontEnd, StallGuardEndsAReadThatGivesNoPcm)
 
 TEST(MpegFrontEnd, FailedFrameEndsTheRead)
 {
-    TFrameSpec Spec;
-    Spec.Layer = 3;
-    const std::vector<uint8_t> Bytes = Frames(Spec, 4);
+    TFrameFields Fields;
+    Fields.Layer = 3;
+    const std::vector<uint8_t> Bytes = Frames(Fields, 4);
     TOpened Opened(Bytes);
     ASSERT_EQ(MpegStart(Opened.Handle), MpegOk);
     Opened.Handle->Layer3.reset();  // the Layer III decoder is gone

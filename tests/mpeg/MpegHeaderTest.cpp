@@ -27,7 +27,7 @@ THeader FirstHeader(const std::vector<uint8_t>& Bytes, bool* Read = nullptr)
 
 TEST(MpegHeader, FrameSizesAndMainDataSlots)
 {
-    TFrameSpec Layer3;
+    TFrameFields Layer3;
     Layer3.Layer = 3;
     Layer3.BitrateIndex = 9;  // 128 kbit/s
     THeader H = FirstHeader(Frames(Layer3, 2));
@@ -38,7 +38,7 @@ TEST(MpegHeader, FrameSizesAndMainDataSlots)
     Layer3.Crc = true;
     EXPECT_EQ(FirstHeader(Frames(Layer3, 2)).MainDataSlots, 417 - 17 - 2 - 4);
 
-    TFrameSpec Lsf;  // MPEG-2 Layer III, 22050 Hz, 64 kbit/s: 417 halved
+    TFrameFields Lsf;  // MPEG-2 Layer III, 22050 Hz, 64 kbit/s: 417 halved
     Lsf.Version = 0;
     Lsf.Layer = 3;
     Lsf.BitrateIndex = 8;
@@ -48,7 +48,7 @@ TEST(MpegHeader, FrameSizesAndMainDataSlots)
     EXPECT_EQ(H.MainDataSlots, 209 - 17 - 4);
     EXPECT_EQ(H.Frequency(), 22050);
 
-    TFrameSpec Layer1;  // 448 kbit/s at 44.1 kHz with padding: (121 + 1) * 4
+    TFrameFields Layer1;  // 448 kbit/s at 44.1 kHz with padding: (121 + 1) * 4
     Layer1.Layer = 1;
     Layer1.BitrateIndex = 14;
     Layer1.Padding = 1;
@@ -57,7 +57,7 @@ TEST(MpegHeader, FrameSizesAndMainDataSlots)
     EXPECT_EQ(H.FrameSize, 488 - 4);
     EXPECT_EQ(H.MainDataSlots, 0);
 
-    TFrameSpec Layer2;  // 48 kHz, 128 kbit/s
+    TFrameFields Layer2;  // 48 kHz, 128 kbit/s
     Layer2.FrequencyIndex = 1;
     EXPECT_EQ(FirstHeader(Frames(Layer2, 2)).FrameSize, 384 - 4);
 }
@@ -78,22 +78,22 @@ TEST(MpegHeader, SubbandCountsAndIntensityBound)
         {8, 0, 2, 1, 27, 0},   // dual channel at 64 kbit/s per channel: no bound
     };
     for (const TCase& Case : Cases) {
-        TFrameSpec Spec;
-        Spec.BitrateIndex = Case.Bitrate;
-        Spec.FrequencyIndex = Case.Frequency;
-        Spec.Mode = Case.Mode;
-        Spec.ModeExtension = Case.Extension;
-        const THeader H = FirstHeader(Frames(Spec, 2));
+        TFrameFields Fields;
+        Fields.BitrateIndex = Case.Bitrate;
+        Fields.FrequencyIndex = Case.Frequency;
+        Fields.Mode = Case.Mode;
+        Fields.ModeExtension = Case.Extension;
+        const THeader H = FirstHeader(Frames(Fields, 2));
         EXPECT_EQ(H.NumberOfSubbands, Case.Subbands) << Case.Bitrate << "/" << Case.Frequency;
         EXPECT_EQ(H.IntensityStereoBound, Case.Bound) << Case.Bitrate << "/" << Case.Frequency;
     }
-    TFrameSpec Lsf;  // MPEG-2 Layer II codes 30 subbands at any rate
+    TFrameFields Lsf;  // MPEG-2 Layer II codes 30 subbands at any rate
     Lsf.Version = 0;
     Lsf.BitrateIndex = 4;
     EXPECT_EQ(FirstHeader(Frames(Lsf, 2)).NumberOfSubbands, 30);
     EXPECT_DOUBLE_EQ(FirstHeader(Frames(Lsf, 2)).MsPerFrame(), 2 * 26.12245);
 
-    TFrameSpec Layer1;
+    TFrameFields Layer1;
     Layer1.Layer = 1;
     Layer1.Mode = 1;
     Layer1.ModeExtension = 2;
@@ -124,30 +124,30 @@ TEST(MpegHeader, BitrateTextsAndKbps)
 
 TEST(MpegHeader, VbrInformationHeaderInFirstFrame)
 {
-    TFrameSpec Spec;
-    Spec.Layer = 3;
-    Spec.BitrateIndex = 9;
+    TFrameFields Fields;
+    Fields.Layer = 3;
+    Fields.BitrateIndex = 9;
     for (const char* Id : {"Xing", "VBRI"}) {
         std::vector<uint8_t> Body(36, 0);
         std::copy(Id, Id + 4, Body.begin() + 32);
-        std::vector<uint8_t> Bytes = Frame(Spec, Body);
-        Append(Bytes, Frame(Spec));
+        std::vector<uint8_t> Bytes = Frame(Fields, Body);
+        Append(Bytes, Frame(Fields));
         EXPECT_TRUE(FirstHeader(Bytes).VbrHeader) << Id;
     }
-    Spec.Mode = 3;  // single channel: the side information is 17 bytes
+    Fields.Mode = 3;  // single channel: the side information is 17 bytes
     const char Tag[] = "Xing";
     std::vector<uint8_t> Body(21, 0);
     std::copy(Tag, Tag + 4, Body.begin() + 17);
-    EXPECT_TRUE(FirstHeader(Frame(Spec, Body)).VbrHeader);
-    EXPECT_FALSE(FirstHeader(Frame(Spec)).VbrHeader);
+    EXPECT_TRUE(FirstHeader(Frame(Fields, Body)).VbrHeader);
+    EXPECT_FALSE(FirstHeader(Frame(Fields)).VbrHeader);
 }
 
 TEST(MpegHeader, FrameCountEstimatesAndPlayTime)
 {
-    TFrameSpec Spec;
-    Spec.Layer = 3;
-    Spec.BitrateIndex = 9;  // 417-byte frames
-    const std::vector<uint8_t> Bytes = Frames(Spec, 10);
+    TFrameFields Fields;
+    Fields.Layer = 3;
+    Fields.BitrateIndex = 9;  // 417-byte frames
+    const std::vector<uint8_t> Bytes = Frames(Fields, 10);
     TBitStream Stream(Bytes.data(), int32_t(Bytes.size()));
     THeader H;
     ASSERT_TRUE(H.ReadHeader(Stream, nullptr));
@@ -159,8 +159,8 @@ TEST(MpegHeader, FrameCountEstimatesAndPlayTime)
 
 TEST(MpegHeader, SeekToFrameRereadsFromTheFirstFrame)
 {
-    TFrameSpec Spec;
-    std::vector<uint8_t> Bytes = Frames(Spec, 4);
+    TFrameFields Fields;
+    std::vector<uint8_t> Bytes = Frames(Fields, 4);
     TBitStream Stream(Bytes.data(), int32_t(Bytes.size()));
     THeader H;
     while (H.ReadHeader(Stream, nullptr)) {
@@ -175,9 +175,9 @@ TEST(MpegHeader, SeekToFrameRereadsFromTheFirstFrame)
 
 TEST(MpegHeader, ProtectedFrameConsumesTheCheckWord)
 {
-    TFrameSpec Spec;
-    Spec.Crc = true;
-    std::vector<uint8_t> Bytes = Frame(Spec, {0xBE, 0xEF, 0xA5});
+    TFrameFields Fields;
+    Fields.Crc = true;
+    std::vector<uint8_t> Bytes = Frame(Fields, {0xBE, 0xEF, 0xA5});
     TBitStream Stream(Bytes.data(), int32_t(Bytes.size()));
     THeader H;
     ASSERT_TRUE(H.ReadHeader(Stream, nullptr));

@@ -44,16 +44,16 @@ TEST(MpegHostileStream, ValidHeadersOverRandomBodies)
     std::mt19937 Random(5);
     for (int Mode = 0; Mode < 4; ++Mode)
         for (int Layer : {1, 2}) {
-            TFrameSpec Spec;
-            Spec.Layer = Layer;
-            Spec.Mode = Mode;
-            Spec.ModeExtension = Mode == 1 ? 1 : 0;
-            Spec.BitrateIndex = 1;
+            TFrameFields Fields;
+            Fields.Layer = Layer;
+            Fields.Mode = Mode;
+            Fields.ModeExtension = Mode == 1 ? 1 : 0;
+            Fields.BitrateIndex = 1;
             std::vector<uint8_t> Bytes;
             for (int Frame = 0; Frame < 6; ++Frame) {
-                std::vector<uint8_t> Body(size_t(FrameBytes(Spec)) - 4);
+                std::vector<uint8_t> Body(size_t(FrameBytes(Fields)) - 4);
                 for (uint8_t& Byte : Body) Byte = uint8_t(Random());
-                Append(Bytes, MpegTest::Frame(Spec, Body));
+                Append(Bytes, MpegTest::Frame(Fields, Body));
             }
             const std::vector<uint8_t> Pcm = DecodeAll(Bytes);
             EXPECT_EQ(Pcm.size(), size_t(6 * (Layer == 1 ? 384 : 1152) * (Mode == 3 ? 2 : 4))) << Layer << "/" << Mode;

@@ -9,38 +9,38 @@
 
 namespace MpegTest {
 
-uint32_t HeaderWord(const TFrameSpec& Spec)
+uint32_t HeaderWord(const TFrameFields& Fields)
 {
-    return 0xFFF00000u | uint32_t(Spec.Version & 1) << 19 | uint32_t((4 - Spec.Layer) & 3) << 17 |
-           uint32_t(Spec.Crc ? 0 : 1) << 16 | uint32_t(Spec.BitrateIndex & 15) << 12 |
-           uint32_t(Spec.FrequencyIndex & 3) << 10 | uint32_t(Spec.Padding & 1) << 9 | uint32_t(Spec.Mode & 3) << 6 |
-           uint32_t(Spec.ModeExtension & 3) << 4;
+    return 0xFFF00000u | uint32_t(Fields.Version & 1) << 19 | uint32_t((4 - Fields.Layer) & 3) << 17 |
+           uint32_t(Fields.Crc ? 0 : 1) << 16 | uint32_t(Fields.BitrateIndex & 15) << 12 |
+           uint32_t(Fields.FrequencyIndex & 3) << 10 | uint32_t(Fields.Padding & 1) << 9 | uint32_t(Fields.Mode & 3) << 6 |
+           uint32_t(Fields.ModeExtension & 3) << 4;
 }
 
-int32_t FrameBytes(const TFrameSpec& Spec)
+int32_t FrameBytes(const TFrameFields& Fields)
 {
-    const int32_t Rate = BitrateTable[Spec.Version][Spec.Layer - 1][Spec.BitrateIndex];
-    const int32_t Hz = FrequencyTable[Spec.Version][Spec.FrequencyIndex];
-    if (Spec.Layer == 1) return (12 * Rate / Hz + Spec.Padding) * 4;
+    const int32_t Rate = BitrateTable[Fields.Version][Fields.Layer - 1][Fields.BitrateIndex];
+    const int32_t Hz = FrequencyTable[Fields.Version][Fields.FrequencyIndex];
+    if (Fields.Layer == 1) return (12 * Rate / Hz + Fields.Padding) * 4;
     int32_t Size = 144 * Rate / Hz;
-    if (Spec.Layer == 3 && Spec.Version == 0) Size /= 2;
-    return Size + Spec.Padding;
+    if (Fields.Layer == 3 && Fields.Version == 0) Size /= 2;
+    return Size + Fields.Padding;
 }
 
-std::vector<uint8_t> Frame(const TFrameSpec& Spec, const std::vector<uint8_t>& Body)
+std::vector<uint8_t> Frame(const TFrameFields& Fields, const std::vector<uint8_t>& Body)
 {
-    const uint32_t H = HeaderWord(Spec);
-    std::vector<uint8_t> Bytes(std::max(size_t(FrameBytes(Spec)), Body.size() + 4), 0);
+    const uint32_t H = HeaderWord(Fields);
+    std::vector<uint8_t> Bytes(std::max(size_t(FrameBytes(Fields)), Body.size() + 4), 0);
     for (int I = 0; I < 4; ++I) Bytes[size_t(I)] = uint8_t(H >> (24 - 8 * I));
     std::copy(Body.begin(), Body.end(), Bytes.begin() + 4);
-    Bytes.resize(size_t(FrameBytes(Spec)));
+    Bytes.resize(size_t(FrameBytes(Fields)));
     return Bytes;
 }
 
-std::vector<uint8_t> Frames(const TFrameSpec& Spec, int Count)
+std::vector<uint8_t> Frames(const TFrameFields& Fields, int Count)
 {
     std::vector<uint8_t> Bytes;
-    for (int I = 0; I < Count; ++I) Append(Bytes, Frame(Spec));
+    for (int I = 0; I < Count; ++I) Append(Bytes, Frame(Fields));
     return Bytes;
 }
 

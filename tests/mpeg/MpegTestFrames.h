@@ -9,7 +9,7 @@
 namespace MpegTest {
 
 // Header fields of a hand-built frame (defaults: MPEG-1 Layer II, 44.1 kHz, 128 kbit/s, stereo, no CRC).
-struct TFrameSpec {
+struct TFrameFields {
     int Version = 1;        // 1 MPEG-1, 0 MPEG-2
     int Layer = 2;          // 1..3
     bool Crc = false;       // a CRC word follows the header
@@ -20,14 +20,14 @@ struct TFrameSpec {
     int ModeExtension = 0;  // joint-stereo bound / Layer III stereo tools
 };
 
-uint32_t HeaderWord(const TFrameSpec& Spec);
+uint32_t HeaderWord(const TFrameFields& Fields);
 // Whole frame length in bytes, header included.
-int32_t FrameBytes(const TFrameSpec& Spec);
+int32_t FrameBytes(const TFrameFields& Fields);
 // A frame whose body is Body followed by zero bytes (a zero Layer I/II body is a
 // frame of silence: every allocation is 0).
-std::vector<uint8_t> Frame(const TFrameSpec& Spec, const std::vector<uint8_t>& Body = {});
+std::vector<uint8_t> Frame(const TFrameFields& Fields, const std::vector<uint8_t>& Body = {});
 // Count silent frames back to back.
-std::vector<uint8_t> Frames(const TFrameSpec& Spec, int Count);
+std::vector<uint8_t> Frames(const TFrameFields& Fields, int Count);
 void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes);
 
 // Writes bit fields most significant bit first.
