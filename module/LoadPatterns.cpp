@@ -4,20 +4,11 @@
 #include <string>
 
 #include "module/LoadLog.h"
+#include "module/LoadPatternFormat.h"
 #include "module/LoadReader.h"
 #include "player/DmfSong.h"
 
 namespace {
-
-// Info byte bits of a note track.
-constexpr uint8_t InfoRepeat = 0x80;
-constexpr uint8_t InfoInstrument = 0x40;
-constexpr uint8_t InfoNote = 0x20;
-constexpr uint8_t InfoVolume = 0x10;
-constexpr uint8_t InfoInstrumentEffect = 0x08;
-constexpr uint8_t InfoNoteEffect = 0x04;
-constexpr uint8_t InfoVolumeEffect = 0x02;
-constexpr uint8_t GlobalEffectMask = 0x7F;
 
 // A track count byte can name up to 255 tracks; all are decoded to stay in step.
 constexpr int MaxStoredTracks = 256;

@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
-namespace {
+#include "module/LoadPatternFormat.h"
 
-// Info byte bits of a note track.
-constexpr uint8_t InfoRepeat = 0x80;
-constexpr uint8_t InfoInstrument = 0x40;
-constexpr uint8_t InfoNote = 0x20;
-constexpr uint8_t InfoVolume = 0x10;
-constexpr uint8_t InfoInstrumentEffect = 0x08;
-constexpr uint8_t InfoNoteEffect = 0x04;
-constexpr uint8_t InfoVolumeEffect = 0x02;
+namespace {
 
 // Repeat count for Empty following empty rows: the track is silent for as
 // many rows as the count says (the 8-bit counter makes 255 work out as well).
@@ -37,10 +30,10 @@ std::vector<uint8_t> CrunchPattern(const TWriterPattern& Pattern)
         } else {
             const TWriterGlobalCell& cell = Pattern.Global[static_cast<size_t>(row)];
             const uint8_t repeat = RepeatFor(emptyAfter([&](int r) { return Pattern.Global[static_cast<size_t>(r)].Effect == 0; }, row));
-            out.push_back(static_cast<uint8_t>((cell.Effect & 0x7F) | (repeat ? InfoRepeat : 0)));
+            out.push_back(static_cast<uint8_t>((cell.Effect & GlobalEffectMask) | (repeat ? InfoRepeat : 0)));
             if (repeat)
                 out.push_back(repeat);
-            if (cell.Effect & 0x7F)
+            if (cell.Effect & GlobalEffectMask)
                 out.push_back(cell.Param);
             silent[0] = repeat;
         }
