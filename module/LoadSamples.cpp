@@ -116,12 +116,12 @@ bool TDmf::ReadSampleData()
             }
             length = std::min(length, decoded);
         } else if (length >= 1) {
-            // Raw data cut short by the end of the file keeps what is there.
-            const std::vector<uint8_t> pcm = in.Available(length);
-            length = static_cast<int32_t>(pcm.size());
-            bytesRead += static_cast<uint32_t>(length);
+            // Raw data cut short by the end of the file keeps what is there;
+            // it is read straight into the sample's allocation.
+            length = static_cast<int32_t>(std::min<int64_t>(length, in.Remaining()));
+            bytesRead += static_cast<uint32_t>(std::max(length, 0));
             if (length >= 1)
-                std::memcpy(sample->Allocate(length), pcm.data(), pcm.size());
+                in.Bytes(sample->Allocate(length), length);
         }
 
         sample->Length = length;
