@@ -345,6 +345,7 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
     TLockGuard guard(Lock);
     if (Count <= 0 || Count > MaxBlockBytes)
         return;
+    AllocateRenderBuffers();
     while (Count > FifoBytes) {
         SkipBlock();
         MixTick();
@@ -360,6 +361,7 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
 
 void TDmf::MixTick()
 {
+    AllocateRenderBuffers();
     const int32_t frames = TickBytesOf(BlockBytes) / 4;
     const int32_t paddedValues = (2 * frames + 3) & ~3;
     float* mix = MixBuffer.data();

@@ -11,7 +11,19 @@ constexpr size_t TickBytes = 441001;
 constexpr size_t FifoCapacity = 2 * static_cast<size_t>(MaxBlockBytes);
 }  // namespace
 
-TDmf::TDmf() : MixBuffer(MixValues), MixInts(MixValues), TickBuffer(TickBytes), Fifo(FifoCapacity) {}
+TDmf::TDmf() = default;
+
+void TDmf::AllocateRenderBuffers()
+{
+    // About 5 MB: only songs that are mixed pay for them, not the many
+    // information loads of a playlist.
+    if (!Fifo.empty())
+        return;
+    MixBuffer.assign(MixValues, 0.0f);
+    MixInts.assign(MixValues, 0);
+    TickBuffer.assign(TickBytes, 0);
+    Fifo.assign(FifoCapacity, 0);
+}
 
 TDmf::~TDmf()
 {

@@ -68,6 +68,8 @@ public:
     void RenderBlock(void* Dest, int32_t Count);
     // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
     void MixTick();
+    // Makes the buffers below on the first mix; a song that never renders has none.
+    void AllocateRenderBuffers();
 
     // ---- Loading ---------------------------------------------------------
     // Throws EFileOpenError when the file cannot be opened.
@@ -85,6 +87,7 @@ public:
     uint8_t MasterVolume = 240;
     uint16_t RowsPerBeat = 0;       // copied from the pattern by the tempo command
     std::array<TTrackState, VoiceCount> TrackStates{};
+    // Render buffers, empty until the song first mixes.
     std::vector<float> MixBuffer;   // 441017 accumulators, left, right interleaved
     std::vector<int32_t> MixInts;   // the accumulators rounded
     std::array<uint8_t, 62> Header{};  // raw header block after its tag
