@@ -1,0 +1,68 @@
+#pragma once
+// The plug-in's one object: its components, the song information form, the
+// playback driver's state and every handler of the input plug-in's events.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+#include "plugin/NoxWinAmpControl.h"
+#include "plugin/NoxWinAmpInputPlugin.h"
+#include "plugin/SongInfoForm.h"
+
+class TDmf;
+class TPlayerThread;
+
+class TDataModule1 : public TComponent {
+public:
+    explicit TDataModule1(TComponent* Owner);
+    ~TDataModule1() override;
+
+    TNoxWinAmpControl* plugincontrol;
+    TNoxWinAmpInputPlugin* morvelplugin;
+    Tsonginfoform* songinfoform = nullptr;  // made by Init
+
+    // ---- Handlers ------------------------------------------------------------
+    void morvelpluginInit(TSender Sender);
+    void morvelpluginQuit(TSender Sender);
+    void morvelpluginGetFileInfo(TSender Sender, const char* FileName, char* Title, int* LengthMS);
+    int morvelpluginInfoBox(TSender Sender, const char* FileName, HWND ParentWindow);
+    bool morvelpluginIsOurFile(TSender Sender, const char* FileName);
+    int morvelpluginPlay(TSender Sender, const char* FileName);
+    void morvelpluginPause(TSender Sender);
+    void morvelpluginUnPause(TSender Sender);
+    bool morvelpluginIsPaused(TSender Sender);
+    void morvelpluginStop(TSender Sender);
+    int morvelpluginGetLength(TSender Sender);
+    int morvelpluginGetOutputTime(TSender Sender);
+    void morvelpluginSetOutputTime(TSender Sender, int Value);
+    void morvelpluginSetVolume(TSender Sender, int Value);
+
+    // ---- Driver state --------------------------------------------------------
+    // The live song. Play replaces it while host threads may read it (file
+    // information), so readers take a reference of their own.
+    std::shared_ptr<TDmf> CurrentSong() const;
+    void SetCurrentSong(std::shared_ptr<TDmf> Song);
+
+    std::unique_ptr<TPlayerThread> PlayerThread;
+    std::atomic<bool> StopRequested{false};
+    std::atomic<bool> Paused{false};
+    std::atomic<double> PositionMS{0.0};
+    std::atomic<int32_t> SeekTargetMS{-1};
+    static_assert(std::atomic<double>::is_always_lock_free, "the play position is read whole without a lock");
+
+    Out_Module* OutMod() const;
+    In_Module* Module() const { return morvelplugin->FModule; }
+
+private:
+    void EndPlayerThread();
+    std::string FontPath() const;
+
+    mutable std::mutex SongSwap;    // guards the pointer FCurrentSong only
+    std::shared_ptr<TDmf> FCurrentSong;
+};
+
+// The one data module: made when the library loads, destroyed when it unloads.
+extern TDataModule1* DataModule1;
+void CreateDataModule1();
+void DestroyDataModule1();

@@ -1,0 +1,122 @@
+// Start-up and shut-down, file names, file information and the song
+// information window: the handlers that serve the host outside playback.
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "platform/PlatformFile.h"
+#include "player/DmfSong.h"
+#include "plugin/DataModule.h"
+
+namespace {
+// The longest title a module can give: a 30-character song name, " - " and a
+// 20-character composer.
+constexpr size_t MaxTitleLength = 53;
+// The longest module path the system hands out.
+constexpr size_t MaxModulePath = 260;
+
+std::string SongTitle(const TDmf& Song)
+{
+    return Song.SongName + " - " + Song.Composer;
+}
+
+void CopyTitle(const std::string& Title, char* Buffer)
+{
+    if (!Buffer)
+        return;
+    const size_t length = std::min(Title.size(), MaxTitleLength);
+    std::memcpy(Buffer, Title.data(), length);
+    Buffer[length] = '\0';
+}
+
+void StoreLength(int* Destination, int Value)
+{
+    if (Destination)
+        *Destination = Value;
+}
+}  // namespace
+
+std::string TDataModule1::FontPath() const
+{
+    std::string path = PluginModuleFileName();
+    if (path.size() > MaxModulePath)
+        path.resize(MaxModulePath);
+#ifdef _WIN32
+    const size_t delimiter = path.find_last_of("\\/:");
+#else
+    const size_t delimiter = path.find_last_of('/');
+#endif
+    path.erase(delimiter == std::string::npos ? 0 : delimiter + 1);
+    return path + "vuravi__.fon";
+}
+
+void TDataModule1::morvelpluginInit(TSender)
+{
+    SetCurrentSong(std::make_shared<TDmf>());
+    PluginAddFontResource(FontPath());
+    PluginBroadcastFontChange();
+    if (!songinfoform)
+        songinfoform = new Tsonginfoform(this);
+}
+
+void TDataModule1::morvelpluginQuit(TSender)
+{
+    PluginRemoveFontResource(FontPath());
+    PluginBroadcastFontChange();
+}
+
+bool TDataModule1::morvelpluginIsOurFile(TSender, const char* FileName)
+{
+    if (!FileName)
+        return false;
+    std::string name(FileName);
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name.find(".dmf") != std::string::npos;
+}
+
+void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* Title, int* LengthMS)
+{
+    if (!FileName || !*FileName) {
+        const std::shared_ptr<TDmf> song = CurrentSong();
+        if (!song)
+            return;
+        CopyTitle(SongTitle(*song), Title);
+        StoreLength(LengthMS, song->LengthMs);
+        return;
+    }
+    if (!PlatformIsFile(FileName)) {
+        StoreLength(LengthMS, 0);
+        return;
+    }
+    // A song of its own, dropped when done.
+    TDmf song;
+    try {
+        song.LoadInfoFromFile(FileName);
+    } catch (const std::exception&) {
+        // Found but not readable: as for a missing file.
+        StoreLength(LengthMS, 0);
+        return;
+    }
+    CopyTitle(SongTitle(song), Title);
+    StoreLength(LengthMS, song.LengthMs);
+}
+
+int TDataModule1::morvelpluginInfoBox(TSender, const char* FileName, HWND)
+{
+    const std::shared_ptr<TDmf> song = CurrentSong();
+    if (!song || !songinfoform)
+        return 0;
+    const bool current = !FileName || !*FileName || song->FilePath == FileName;
+    if (!current)
+        return 0;
+    songinfoform->SetSongMessage(song->Message);
+    songinfoform->SetSongTitle(SongTitle(*song));
+    if (songinfoform->Visible())
+        songinfoform->BringToFront();
+    else
+        songinfoform->Show();
+    return 0;
+}
