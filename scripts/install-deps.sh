@@ -2,7 +2,7 @@
 # Installs what building and testing Morvel needs on Debian, only what is missing.
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev
+packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev libasound2-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb mpg123 twolame lame sox)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native (release, then address and undefined
-# behaviour sanitizers) and the 32-bit Windows build under wine.
+# behaviour sanitizers), the plug-in's tests under ThreadSanitizer, and the
+# 32-bit Windows build under wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MORVEL_BUILD_DIR:-$root/build}"
@@ -18,6 +19,11 @@ echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DMORVEL_SANITIZE=ON >/dev/null
 cmake --build "$build/sanitize" -j "$jobs"
 ctest --test-dir "$build/sanitize" --output-on-failure
+
+echo "== plug-in tests under ThreadSanitizer"
+cmake -S "$root" -B "$build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEL_TSAN=ON >/dev/null
+cmake --build "$build/tsan" -j "$jobs" --target test_plugin
+ctest --test-dir "$build/tsan" --output-on-failure -R '^plugin$'
 
 echo "== 32-bit Windows build, tests under wine"
 cmake -S "$root" -B "$build/win32" -DCMAKE_BUILD_TYPE=Release \
