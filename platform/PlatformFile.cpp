@@ -14,7 +14,7 @@ bool PlatformIsFile(const std::string& Path)
     const DWORD attributes = GetFileAttributesA(Path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 #else
-    struct stat status {};
+    struct stat status { };
     return stat(Path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 #endif
 }

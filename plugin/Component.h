@@ -31,16 +31,14 @@ protected:
 
 private:
     TComponent* FOwner;
-    std::vector<TComponent*> FComponents;      // owned, destroyed with this one
-    std::vector<TComponent*> FFreeNotifies;    // told of this one's destruction
+    std::vector<TComponent*> FComponents;    // owned, destroyed with this one
+    std::vector<TComponent*> FFreeNotifies;  // told of this one's destruction
 };
 
 // A handler bound to its object: assigned when it has a target.
-template <class Signature>
-class TMethod;
+template <class Signature> class TMethod;
 
-template <class Result, class... Args>
-class TMethod<Result(Args...)> {
+template <class Result, class... Args> class TMethod<Result(Args...)> {
 public:
     TMethod() = default;
     template <class Object>

@@ -58,7 +58,7 @@ private:
     void EndPlayerThread();
     std::string FontPath() const;
 
-    mutable std::mutex SongSwap;    // guards the pointer FCurrentSong only
+    mutable std::mutex SongSwap;  // guards the pointer FCurrentSong only
     std::shared_ptr<TDmf> FCurrentSong;
 };
 

@@ -2,7 +2,9 @@
 
 #include "plugin/PluginPlatform.h"
 
-TNoxWinAmpNonePlugin::TNoxWinAmpNonePlugin(TNoxWinAmpControl* Owner) : TNoxWinAmpCustomPlugin(Owner) {}
+TNoxWinAmpNonePlugin::TNoxWinAmpNonePlugin(TNoxWinAmpControl* Owner) : TNoxWinAmpCustomPlugin(Owner)
+{
+}
 
 HWND TNoxWinAmpNonePlugin::GetMainWindow()
 {

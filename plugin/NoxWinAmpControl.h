@@ -48,6 +48,6 @@ protected:
 
 private:
     std::string FWindowClassName = "Winamp v1.x";
-    TNoxWinAmpCustomPlugin* FPlugin = nullptr;   // not owned
+    TNoxWinAmpCustomPlugin* FPlugin = nullptr;    // not owned
     TNoxWinAmpNonePlugin* FNonePlugin = nullptr;  // owned (as a component)
 };

@@ -12,13 +12,11 @@
 
 using TNoxWinAmpInputPluginEQData = std::array<uint8_t, 10>;  // one byte per equaliser band
 
-using TNoxWinAmpInputPluginGetFileInfoEvent =
-    TMethod<void(TSender, const char* FileName, char* Title, int* LengthMS)>;
+using TNoxWinAmpInputPluginGetFileInfoEvent = TMethod<void(TSender, const char* FileName, char* Title, int* LengthMS)>;
 using TNoxWinAmpInputPluginInfoBoxEvent = TMethod<int(TSender, const char* FileName, HWND ParentWindow)>;
 using TNoxWinAmpInputPluginFileNameCheckEvent = TMethod<bool(TSender, const char* FileName)>;
 using TNoxWinAmpInputPluginPlayEvent = TMethod<int(TSender, const char* FileName)>;
-using TNoxWinAmpInputPluginEQSetEvent =
-    TMethod<void(TSender, int IsOn, TNoxWinAmpInputPluginEQData& Data, int PreAmp)>;
+using TNoxWinAmpInputPluginEQSetEvent = TMethod<void(TSender, int IsOn, TNoxWinAmpInputPluginEQData& Data, int PreAmp)>;
 
 class TNoxWinAmpInputPlugin : public TNoxWinAmpCustomPlugin {
 public:
@@ -58,7 +56,7 @@ public:
     TNoxWinAmpOutputPluginSetValueEvent OnSetPan;
     TNoxWinAmpInputPluginEQSetEvent OnEQSet;
 
-    In_Module* FModule = nullptr;  // the host's record, once attached
+    In_Module* FModule = nullptr;      // the host's record, once attached
     std::atomic<bool> FPaused{false};  // set and cleared by the entry points (any host thread)
 
 protected:

@@ -27,7 +27,9 @@ int RoundMs(double Ms)
 }
 }  // namespace
 
-TPlayerThread::TPlayerThread(TDataModule1& Driver, TDmf& Song) : Driver(Driver), Song(Song) {}
+TPlayerThread::TPlayerThread(TDataModule1& Driver, TDmf& Song) : Driver(Driver), Song(Song)
+{
+}
 
 bool TPlayerThread::Start()
 {

@@ -22,8 +22,7 @@ Out_Module* HostOutput()
 }
 
 // Runs Body; any exception becomes Fallback.
-template <class Result, class Body>
-Result Guarded(Result Fallback, Body&& Run) noexcept
+template <class Result, class Body> Result Guarded(Result Fallback, Body&& Run) noexcept
 {
     try {
         return Run();
@@ -32,8 +31,7 @@ Result Guarded(Result Fallback, Body&& Run) noexcept
     }
 }
 
-template <class Body>
-void Guarded(Body&& Run) noexcept
+template <class Body> void Guarded(Body&& Run) noexcept
 {
     try {
         Run();

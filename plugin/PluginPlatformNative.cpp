@@ -16,8 +16,7 @@ namespace {
 std::mutex RecordLock;
 TPlatformRecord Record;
 
-template <class Change>
-void Note(Change&& Apply)
+template <class Change> void Note(Change&& Apply)
 {
     std::lock_guard<std::mutex> guard(RecordLock);
     Apply(Record);
@@ -89,7 +88,9 @@ struct TPluginThread::TState {
     std::thread Thread;
 };
 
-TPluginThread::TPluginThread() : State(std::make_unique<TState>()) {}
+TPluginThread::TPluginThread() : State(std::make_unique<TState>())
+{
+}
 
 TPluginThread::~TPluginThread()
 {

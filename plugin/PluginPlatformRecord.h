@@ -14,10 +14,10 @@ struct TRecordedMessageBox {
 };
 
 struct TRecordedInfoWindow {
-    int Created = 0;        // windows made so far
-    int Alive = 0;          // windows not yet destroyed
+    int Created = 0;  // windows made so far
+    int Alive = 0;    // windows not yet destroyed
     bool Visible = false;
-    int ShowCount = 0;      // hidden -> shown
+    int ShowCount = 0;  // hidden -> shown
     int BringToFrontCount = 0;
     std::string Title;
     std::vector<std::string> Lines;
@@ -25,7 +25,7 @@ struct TRecordedInfoWindow {
 
 struct TPlatformRecord {
     std::vector<TRecordedMessageBox> MessageBoxes;
-    std::vector<std::string> FontsAdded;    // paths, in order
+    std::vector<std::string> FontsAdded;  // paths, in order
     std::vector<std::string> FontsRemoved;
     int FontChangeBroadcasts = 0;
     std::vector<std::string> WindowClassesSought;
