@@ -10,10 +10,13 @@ TComponent::TComponent(TComponent* Owner) : FOwner(Owner)
 
 TComponent::~TComponent()
 {
-    // Those that asked hear of the destruction first, while this object is whole.
+    // Those that asked hear of the destruction first, and forget this one.
     const std::vector<TComponent*> subscribers = FFreeNotifies;
     for (TComponent* subscriber : subscribers)
         subscriber->Notification(this, TOperation::Remove);
+    for (TComponent* subscriber : subscribers)
+        subscriber->RemoveFreeNotification(this);
+    FFreeNotifies.clear();
     // Owned components go last to first, as they were made.
     while (!FComponents.empty()) {
         TComponent* child = FComponents.back();
@@ -23,9 +26,6 @@ TComponent::~TComponent()
         auto& siblings = FOwner->FComponents;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
     }
-    // Nobody we subscribed to may call us any more.
-    for (TComponent* subscriber : subscribers)
-        subscriber->RemoveFreeNotification(this);
 }
 
 void TComponent::FreeNotification(TComponent* Subscriber)
