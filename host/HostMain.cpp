@@ -11,6 +11,9 @@
 #include "host/HostCommand.h"
 #include "host/HostInfo.h"
 #include "host/HostRender.h"
+#ifndef _WIN32
+#include "host/HostPlay.h"
+#endif
 #include "module/LoadLog.h"
 
 namespace {
@@ -19,6 +22,9 @@ namespace {
 const THostCommand* const Commands[] = {
     &InfoCommand,
     &RenderCommand,
+#ifndef _WIN32
+    &PlayCommand,  // needs the plug-in as a shared library and ALSA
+#endif
 };
 
 void PrintUsage(std::FILE* Out)

@@ -1,0 +1,12 @@
+#pragma once
+// morvel play [--device NAME] [--plugin PATH] FILE...: plays a playlist through
+// the plug-in library, as a Winamp-style host does, on an ALSA device.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/HostCommand.h"
+
+int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err);
+extern const THostCommand PlayCommand;
