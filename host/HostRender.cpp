@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/HostInfo.h"
+#include "host/HostProgress.h"
 #include "host/HostText.h"
 #include "host/HostWav.h"
 #include "player/DmfSong.h"
@@ -16,40 +19,152 @@ namespace {
 
 // What the command line asked for.
 struct TRenderOptions {
-    std::string Input;   // the module file
-    std::string Output;  // the output file, "-" for standard output
-    bool Raw = false;    // headerless PCM instead of WAV
+    std::vector<std::string> Inputs;  // the module files
+    std::string Output;               // file or folder; "-" for standard output; empty: the defaults
+    bool Raw = false;                 // headerless PCM instead of WAV
 };
 
-// The default output: the module's file name with ".wav" for its extension,
-// in the current directory.
-std::string DefaultOutput(const std::string& Input)
+// One input and where its PCM goes.
+struct TRenderJob {
+    std::string Input;
+    std::string Output;
+};
+
+// The default output name: the module's file name with ".wav" (".pcm" for raw PCM) for its extension.
+std::string DefaultOutput(const std::string& Input, bool Raw)
 {
     const size_t slash = Input.find_last_of("/\\");
     std::string name = slash == std::string::npos ? Input : Input.substr(slash + 1);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0)
         name.erase(dot);
-    return name + ".wav";
+    return name + (Raw ? ".pcm" : ".wav");
+}
+
+std::string InFolder(const std::string& Folder, const std::string& Name)
+{
+    if (Folder.empty())
+        return Name;
+    const char last = Folder.back();
+    return last == '/' || last == '\\' ? Folder + Name : Folder + "/" + Name;
 }
 
 bool ParseOptions(const std::vector<std::string>& Args, TRenderOptions& Options)
 {
+    bool haveOutput = false;
     for (size_t i = 0; i < Args.size(); ++i) {
         const std::string& arg = Args[i];
-        if (arg == "-o" && i + 1 < Args.size())
+        if (arg == "-o" && i + 1 < Args.size() && !haveOutput) {
             Options.Output = Args[++i];
-        else if (arg == "--raw")
+            haveOutput = true;
+        } else if (arg == "--raw") {
             Options.Raw = true;
-        else if (Options.Input.empty() && (arg.empty() || arg[0] != '-'))
-            Options.Input = arg;
-        else
+        } else if (!arg.empty() && arg[0] != '-') {
+            Options.Inputs.push_back(arg);
+        } else {
             return false;
+        }
     }
-    if (Options.Input.empty())
+    return !Options.Inputs.empty() && !(haveOutput && Options.Output.empty());
+}
+
+// Where each input goes; false, after saying why, when the outputs cannot be
+// laid out (Status: the exit code).
+bool PlanJobs(const TRenderOptions& Options, std::vector<TRenderJob>& Jobs, std::FILE* Err, int& Status)
+{
+    Status = 2;
+    if (Options.Inputs.size() == 1) {
+        std::error_code error;
+        std::string output = Options.Output;
+        if (output.empty())
+            output = DefaultOutput(Options.Inputs[0], Options.Raw);
+        else if (output != "-" && std::filesystem::is_directory(output, error))
+            output = InFolder(output, DefaultOutput(Options.Inputs[0], Options.Raw));
+        Jobs.push_back({Options.Inputs[0], output});
+        return true;
+    }
+    if (Options.Output == "-") {
+        std::fprintf(Err, "morvel: several files cannot all go to standard output; -o names a folder for them\n");
         return false;
-    if (Options.Output.empty())
-        Options.Output = DefaultOutput(Options.Input);
+    }
+    for (const std::string& input : Options.Inputs) {
+        const std::string output = InFolder(Options.Output, DefaultOutput(input, Options.Raw));
+        for (const TRenderJob& job : Jobs) {
+            if (job.Output == output) {
+                std::fprintf(Err, "morvel: %s and %s would both be written to %s\n", job.Input.c_str(), input.c_str(),
+                             output.c_str());
+                return false;
+            }
+        }
+        Jobs.push_back({input, output});
+    }
+    if (!Options.Output.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(Options.Output, error);
+        if (!std::filesystem::is_directory(Options.Output)) {
+            std::fprintf(Err, "morvel: cannot make the folder %s%s%s\n", Options.Output.c_str(), error ? ": " : "",
+                         error ? error.message().c_str() : "");
+            Status = 1;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Renders one song and reports it after Separator; false, after saying why, when it failed.
+bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progress, const char* Separator,
+                std::FILE* Report, std::FILE* Err)
+{
+    const auto fail = [&](const std::string& Message) {
+        Progress.MakeWayFor(Err);
+        std::fprintf(Err, "morvel: %s\n", Message.c_str());
+        return false;
+    };
+    // The song object is large: keep it off the stack.
+    auto song = std::make_unique<TDmf>();
+    try {
+        song->LoadFromFile(Job.Input);
+    } catch (const std::exception& error) {
+        return fail(error.what());
+    }
+    if (!song->Loaded)
+        return fail(Job.Input + " is not a complete dmf module");
+
+    // The song's measured length in whole output frames.
+    const int32_t lengthMs = std::max(song->LengthMs, 0);
+    uint64_t totalBytes = static_cast<uint64_t>(lengthMs) * OutputRate / 1000 * 4;
+    if (!Raw && totalBytes > WavMaxDataBytes) {
+        Progress.MakeWayFor(Err);
+        std::fprintf(Err, "morvel: %s is too long for a WAV file; only its first 4 GB are written\n",
+                     Job.Input.c_str());
+        totalBytes = WavMaxDataBytes;
+    }
+
+    TPcmWriter writer(Job.Output, Raw);
+    if (!writer.IsOpen())
+        return fail("cannot write " + Job.Output);
+    bool written = writer.Begin(static_cast<uint32_t>(Raw ? 0 : totalBytes));
+    song->Start();
+    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    const size_t slash = Job.Input.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? Job.Input : Job.Input.substr(slash + 1);
+    for (uint64_t done = 0; written && done < totalBytes;) {
+        Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
+        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
+        song->RenderBlock(block.data(), count);
+        written = writer.Write(block.data(), static_cast<size_t>(count));
+        done += static_cast<uint64_t>(count);
+    }
+    if (!writer.Finish() || !written)
+        return fail("writing " + Job.Output + " failed");
+
+    Progress.MakeWayFor(Report);
+    std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song->SongName + " - " + song->Composer).c_str());
+    std::fprintf(Report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
+    std::fprintf(Report, "Output: %s (%s, 44100 Hz, 16-bit, stereo, %llu bytes of PCM)\n",
+                 Job.Output == "-" ? "standard output" : Job.Output.c_str(), Raw ? "raw PCM" : "WAV",
+                 static_cast<unsigned long long>(totalBytes));
+    std::fflush(Report);
     return true;
 }
 
@@ -62,56 +177,28 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
         std::fprintf(Err, "usage: morvel render %s\n", RenderCommand.Usage);
         return 2;
     }
+    std::vector<TRenderJob> jobs;
+    int status = 0;
+    if (!PlanJobs(options, jobs, Err, status))
+        return status;
+
     // The report goes to standard error when the PCM goes to standard output.
-    std::FILE* report = options.Output == "-" ? Err : Out;
-
-    TDmf song;
-    try {
-        song.LoadFromFile(options.Input);
-    } catch (const std::exception& error) {
-        std::fprintf(Err, "morvel: %s\n", error.what());
-        return 1;
+    std::FILE* report = jobs.front().Output == "-" ? Err : Out;
+    TProgressBar progress(Err, static_cast<int>(jobs.size()));
+    status = 0;
+    bool reported = false;
+    for (size_t i = 0; i < jobs.size(); ++i) {
+        // A blank line between the reports of two files.
+        if (RenderSong(jobs[i], options.Raw, static_cast<int>(i), progress, reported ? "\n" : "", report, Err))
+            reported = true;
+        else
+            status = 1;
     }
-    if (!song.Loaded) {
-        std::fprintf(Err, "morvel: %s is not a complete dmf module\n", options.Input.c_str());
-        return 1;
-    }
-
-    // The song's measured length in whole output frames.
-    const int32_t lengthMs = std::max(song.LengthMs, 0);
-    uint64_t totalBytes = static_cast<uint64_t>(lengthMs) * OutputRate / 1000 * 4;
-    if (!options.Raw && totalBytes > WavMaxDataBytes) {
-        std::fprintf(Err, "morvel: the song is too long for a WAV file; only its first 4 GB are written\n");
-        totalBytes = WavMaxDataBytes;
-    }
-
-    TPcmWriter writer(options.Output, options.Raw);
-    if (!writer.IsOpen()) {
-        std::fprintf(Err, "morvel: cannot write %s\n", options.Output.c_str());
-        return 1;
-    }
-    bool written = writer.Begin(static_cast<uint32_t>(options.Raw ? 0 : totalBytes));
-    song.Start();
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
-    for (uint64_t done = 0; written && done < totalBytes;) {
-        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
-        song.RenderBlock(block.data(), count);
-        written = writer.Write(block.data(), static_cast<size_t>(count));
-        done += static_cast<uint64_t>(count);
-    }
-    if (!writer.Finish() || !written) {
-        std::fprintf(Err, "morvel: writing %s failed\n", options.Output.c_str());
-        return 1;
-    }
-
-    std::fprintf(report, "Title:  %s\n", Latin1ToUtf8(song.SongName + " - " + song.Composer).c_str());
-    std::fprintf(report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
-    std::fprintf(report, "Output: %s (%s, 44100 Hz, 16-bit, stereo, %llu bytes of PCM)\n",
-                 options.Output == "-" ? "standard output" : options.Output.c_str(), options.Raw ? "raw PCM" : "WAV",
-                 static_cast<unsigned long long>(totalBytes));
-    return 0;
+    return status;
 }
 
-const THostCommand RenderCommand = {"render", "FILE [-o OUT.wav] [--raw]   (OUT - is standard output)",
-                                    "plays a song from its start for its length into a 44100 Hz 16-bit stereo WAV",
-                                    &RunRenderCommand};
+const THostCommand RenderCommand = {
+    "render", "FILE... [-o OUT] [--raw]",
+    "renders songs from their start for their length as 44100 Hz 16-bit stereo WAV (raw PCM with --raw); "
+    "one FILE: OUT is the output file (- standard output), several: OUT is a folder",
+    &RunRenderCommand};

@@ -1,6 +1,10 @@
 #pragma once
-// morvel render FILE [-o OUT.wav] [--raw]: the song from its start for its
+// morvel render FILE... [-o OUT] [--raw]: each song from its start for its
 // measured length as 44100 Hz 16-bit stereo PCM, in a WAV file or headerless.
+// One FILE: OUT is the output file ("-" standard output, an existing folder
+// takes the default name). Several: OUT is a folder, made when missing. The
+// default name is the input's with ".wav" (".pcm" with --raw), in the current
+// directory.
 
 #include <cstdio>
 #include <string>

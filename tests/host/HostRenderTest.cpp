@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "host/HostProgress.h"
 #include "host/HostRender.h"
 #include "host/HostWav.h"
 #include "module/LoadLog.h"
@@ -18,6 +20,12 @@ std::vector<uint8_t> ReadFile(const std::string& Path)
 {
     std::ifstream file(Path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void WriteFile(const std::string& Path, const std::vector<uint8_t>& Bytes)
+{
+    std::ofstream file(Path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
 }
 
 int RunRender(const std::vector<std::string>& Args)
@@ -66,6 +74,58 @@ TEST(HostRender, UsageErrorsAndUnreadableFilesFail)
     EXPECT_EQ(RunRender({ExampleSong, "--loud"}), 2);
     EXPECT_EQ(RunRender({::testing::TempDir() + "no-such-song.dmf"}), 1);
     EXPECT_EQ(RunRender({ExampleSong, "-o", ::testing::TempDir() + "no-such-folder/out.wav"}), 1);
+    // Several files: not all to standard output, and never two to the same output file.
+    EXPECT_EQ(RunRender({ExampleSong, ExampleSong, "-o", "-"}), 2);
+    EXPECT_EQ(RunRender({ExampleSong, ::testing::TempDir() + "morvel-demo.dmf", "-o", ::testing::TempDir()}), 2);
+    EXPECT_EQ(RunRender({ExampleSong, ExampleSong, "-o", ""}), 2);
+}
+
+TEST(HostRender, SeveralFilesGoToOneFolderMadeWhenMissingAndAFailureDoesNotStopTheRest)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "render-many";
+    fs::remove_all(root);
+    fs::create_directories(root / "in");
+    const std::vector<uint8_t> song = ReadFile(ExampleSong);
+    WriteFile((root / "in" / "first.dmf").string(), song);
+    WriteFile((root / "in" / "second.song.dmf").string(), song);
+    WriteFile((root / "in" / "broken.dmf").string(), std::vector<uint8_t>(song.begin(), song.begin() + 100));
+
+    const fs::path out = root / "out" / "wav";
+    EXPECT_EQ(RunRender({(root / "in" / "first.dmf").string(), (root / "in" / "broken.dmf").string(),
+                         (root / "in" / "second.song.dmf").string(), "-o", out.string()}),
+              1);
+    const std::vector<uint8_t> expected = ReadFile((out / "first.wav").string());
+    EXPECT_EQ(expected.size(), 2301005u * 4 + WavHeaderBytes);
+    EXPECT_EQ(ReadFile((out / "second.song.wav").string()), expected);
+    EXPECT_FALSE(fs::exists(out / "broken.wav"));
+
+    // Raw PCM is named .pcm; one file with -o naming a folder goes into it.
+    ASSERT_EQ(RunRender({(root / "in" / "first.dmf").string(), "--raw", "-o", root.string()}), 0);
+    const std::vector<uint8_t> raw = ReadFile((root / "first.pcm").string());
+    ASSERT_EQ(raw.size() + WavHeaderBytes, expected.size());
+    EXPECT_TRUE(std::equal(raw.begin(), raw.end(), expected.begin() + WavHeaderBytes));
+    fs::remove_all(root);
+}
+
+TEST(HostRender, ProgressLineFitsTheTerminalAndKeepsTheEndOfALongName)
+{
+    const std::string name = "a-rather-long-module-name-from-a-collection-of-many-songs.dmf";
+    for (int columns = 20; columns <= 200; ++columns) {
+        const std::string single = ProgressText(0, 1, name, 0.5, columns);
+        const std::string many = ProgressText(2, 7, name, 0.5, columns);
+        ASSERT_LE(single.size(), static_cast<size_t>(std::max(columns - 1, 35))) << columns;
+        ASSERT_LE(many.size(), static_cast<size_t>(std::max(columns - 1, 68))) << columns;
+        if (columns >= 131) {
+            EXPECT_NE(many.find(name), std::string::npos);
+        }
+    }
+    EXPECT_EQ(ProgressText(2, 7, "song.dmf", 0.5, 80),
+              "[3/7] song.dmf  [##########----------]  50%  all [#######-------------]  35%");
+    const std::string cut = ProgressText(0, 2, name, 1.0, 90);
+    EXPECT_EQ(cut.size(), 89u);
+    EXPECT_EQ(cut.rfind("[1/2] ...", 0), 0u) << cut;
+    EXPECT_NE(cut.find("-songs.dmf  ["), std::string::npos) << cut;
 }
 
 }  // namespace
