@@ -49,6 +49,32 @@ std::string InFolder(const std::string& Folder, const std::string& Name)
     return last == '/' || last == '\\' ? Folder + Name : Folder + "/" + Name;
 }
 
+// The PCM a player hands out for the whole song: render steps of the
+// BlockBytes current at each step's start, until the song stops by itself (the
+// plug-in plays exactly this). Counted by a run of the sequencer that mixes
+// nothing; the song is then back at its start, as it was after loading. An
+// endless song is cut where its measured length was: at the 32-bit byte total.
+uint64_t PlayedBytes(TDmf& Song)
+{
+    Song.Start();
+    int64_t queued = Song.FifoBytes;  // mixed but not yet handed out
+    int64_t total = 0;
+    do {
+        const int32_t step = Song.BlockBytes;
+        if (total + step > INT32_MAX)
+            break;
+        while (step > queued) {
+            Song.SkipBlock();
+            queued += Song.BlockBytes;
+        }
+        queued -= step;
+        total += step;
+    } while (Song.Playing);
+    Song.Stop();
+    Song.Rewind();
+    return static_cast<uint64_t>(total);
+}
+
 bool ParseOptions(const std::vector<std::string>& Args, TRenderOptions& Options)
 {
     bool haveOutput = false;
@@ -130,9 +156,8 @@ bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progre
     if (!song->Loaded)
         return fail(Job.Input + " is not a complete dmf module");
 
-    // The song's measured length in whole output frames.
     const int32_t lengthMs = std::max(song->LengthMs, 0);
-    uint64_t totalBytes = static_cast<uint64_t>(lengthMs) * OutputRate / 1000 * 4;
+    uint64_t totalBytes = PlayedBytes(*song);
     if (!Raw && totalBytes > WavMaxDataBytes) {
         Progress.MakeWayFor(Err);
         std::fprintf(Err, "morvel: %s is too long for a WAV file; only its first 4 GB are written\n",
