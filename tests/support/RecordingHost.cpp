@@ -132,7 +132,7 @@ TRecordingHost::~TRecordingHost()
 
 void TRecordingHost::Attach(In_Module& Module)
 {
-    Module.hMainWindow = Window.Handle();
+    Module.hMainWindow = MainWindow();
     Module.SAVSAInit = &THostFunctions::SAVSAInit;
     Module.SAVSADeInit = &THostFunctions::SAVSADeInit;
     Module.SAAddPCMData = &THostFunctions::SAAddPCMData;
@@ -328,6 +328,11 @@ void TRecordingHost::Post(unsigned Message, uintptr_t WParam, intptr_t LParam)
     Messages.push_back({Message, WParam, LParam, std::this_thread::get_id()});
     RecordLocked("PostMessage",
                  {static_cast<int64_t>(Message), static_cast<int64_t>(WParam), static_cast<int64_t>(LParam)});
+}
+
+void TRecordingHost::Receive(unsigned Message, uintptr_t WParam, intptr_t LParam)
+{
+    Post(Message, WParam, LParam);
 }
 
 // ---- What was recorded -----------------------------------------------------------

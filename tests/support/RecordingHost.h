@@ -28,7 +28,7 @@ struct TPostedMessage {
     unsigned Message;
     uintptr_t WParam;
     intptr_t LParam;
-    std::thread::id Thread;
+    std::thread::id Thread;  // the poster's; a real window's own thread, which received it
 };
 
 // How the output's played time follows what was written to it.
@@ -52,7 +52,12 @@ public:
     // DSP and SetInfo. hDllInstance is left as it is.
     void Attach(In_Module& Module);
     Out_Module& Output() { return FOutput; }
-    HWND MainWindow() { return Window.Handle(); }
+    HWND MainWindow() { return RealWindow ? RealWindow : Window.Handle(); }
+    // A real main window (Windows) in place of the stand-in: Attach hands it
+    // to the plug-in, and its window procedure passes what it receives to Receive.
+    void UseMainWindow(HWND Handle) { RealWindow = Handle; }
+    // A message the real main window received, recorded as posted.
+    void Receive(unsigned Message, uintptr_t WParam, intptr_t LParam);
 
     // ---- Behaviour (any time, from any thread) ----
     // Bytes the output holds at most: CanWrite answers this less what is
@@ -142,4 +147,5 @@ private:
 
     Out_Module FOutput{};
     TNativeHostWindow Window{};
+    HWND RealWindow = nullptr;
 };
