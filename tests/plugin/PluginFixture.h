@@ -1,161 +1,21 @@
 #pragma once
 // The plug-in driven through its entry points by a recording host: a fresh
-// data module per test, short songs made with the module writer, and
-// reference figures computed from a song's own tick lengths.
+// data module per test; songs and reference figures come from
+// support/PluginReference.h.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdint>
-#include <fstream>
 #include <string>
-#include <vector>
 
 #include "module/LoadLog.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
 #include "plugin/PluginPlatformRecord.h"
 #include "plugin/WinampPluginRecords.h"
+#include "support/PluginReference.h"
 #include "support/RecordingHost.h"
-#include "tools/writer/WriterModule.h"
 
 inline const std::string ExampleSong = MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf";
-
-inline constexpr double BytesPerMs = 176.4;
-
-// A file in the test's temporary folder, named after the running test so
-// that tests never share one.
-inline std::string TempPath(const std::string& Name)
-{
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string prefix = test ? std::string(test->test_suite_name()) + "." + test->name() + "." : "";
-    for (char& c : prefix)
-        if (c == '/')
-            c = '_';
-    return ::testing::TempDir() + prefix + Name;
-}
-
-inline std::string WriteFile(const std::string& Name, const std::vector<uint8_t>& Bytes)
-{
-    const std::string path = TempPath(Name);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-    return path;
-}
-
-inline std::string WriteSongFile(const std::string& Name, const TWriterSong& Song)
-{
-    return WriteFile(Name, WriteSong(Song));
-}
-
-// One pattern of Rows rows and two tracks at the initial tempo (60 ticks per
-// second, 2940 bytes a tick), with a looped sample sounding from the first row
-// and a second note halfway, so that the PCM is never silence.
-inline TWriterSong SteadySong(int Rows, const std::string& Title = "Steady", const std::string& Composer = "Tester")
-{
-    TWriterSong song;
-    song.Title = Title;
-    song.Composer = Composer;
-    song.Sequence = {0};
-    song.SongTracks = 2;
-    TWriterPattern pattern(2, Rows);
-    pattern.At(0, 0) = {1, 37, 180};
-    pattern.At(1, Rows / 2) = {1, 49, 120};
-    song.Patterns.push_back(pattern);
-    TWriterSample tone;
-    tone.Name = "tone";
-    for (int i = 0; i < 512; ++i)
-        tone.Pcm.push_back(static_cast<uint8_t>((i * 37) ^ (i >> 2)));
-    tone.Looped = true;
-    tone.LoopStart = 0;
-    tone.LoopEnd = 512;
-    song.Samples = {tone};
-    return song;
-}
-
-// A global command (1 tick rate, 2 tempo) at a row of the song's first pattern.
-inline TWriterSong WithGlobal(TWriterSong Song, int Row, uint8_t Effect, uint8_t Param)
-{
-    Song.Patterns.at(0).GlobalAt(Row) = {Effect, Param};
-    return Song;
-}
-
-// Ticks of 1764 bytes (100 a second, exactly 10 ms) from the first tick on.
-inline TWriterSong TenMsSong(int Rows)
-{
-    return WithGlobal(SteadySong(Rows, "Ten", "Ms"), 0, 1, 99);
-}
-
-// The song's render steps as it plays from its start: the BlockBytes after
-// each tick, up to the tick that ends it.
-inline std::vector<int32_t> TickLengths(const std::string& Path)
-{
-    TDmf song;
-    song.LoadFromFile(Path);
-    std::vector<int32_t> ticks;
-    song.Start();
-    do {
-        song.SkipBlock();
-        ticks.push_back(song.BlockBytes);
-    } while (song.Playing && ticks.size() < 1000000);
-    return ticks;
-}
-
-// What each pass of the player writes for these ticks: the first pass takes
-// the initial 2940 bytes; each later pass the length of the last tick the song
-// has rendered so far (the song renders whole ticks ahead of what it hands out);
-// the pass that renders the last tick is the last one.
-inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
-{
-    std::vector<int32_t> writes;
-    int64_t handed = 0;
-    int64_t rendered = 0;
-    size_t done = 0;
-    int32_t n = InitialBlockBytes;
-    for (;;) {
-        writes.push_back(n);
-        handed += n;
-        while (rendered < handed)
-            rendered += Ticks[done < Ticks.size() ? done++ : Ticks.size() - 1];
-        if (done == Ticks.size())
-            return writes;
-        n = Ticks[done - 1];
-    }
-}
-
-// Where a seek from the song's start to Target ends: after the first tick at
-// or after it, times accumulated tick by tick as the player does.
-inline double SeekEnd(const std::vector<int32_t>& Ticks, int Target)
-{
-    double t = 0;
-    for (size_t i = 0; Target > t && i < Ticks.size(); ++i)
-        t += Ticks[i] / BytesPerMs;
-    return t;
-}
-
-inline int64_t Sum(const std::vector<int32_t>& Values)
-{
-    int64_t sum = 0;
-    for (int32_t v : Values)
-        sum += v;
-    return sum;
-}
-
-// The first argument of every recorded call of that name.
-inline std::vector<int32_t> FirstArgs(const std::vector<THostCall>& Calls)
-{
-    std::vector<int32_t> args;
-    for (const THostCall& call : Calls)
-        args.push_back(call.Args.empty() ? 0 : static_cast<int32_t>(call.Args[0]));
-    return args;
-}
-
-inline std::string TitleOf(const std::string& Path)
-{
-    TDmf song;
-    song.LoadInfoFromFile(Path);
-    return song.SongName + " - " + song.Composer;
-}
 
 class TPluginTest : public ::testing::Test {
 protected:

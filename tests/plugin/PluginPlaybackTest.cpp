@@ -29,21 +29,6 @@ std::vector<uint8_t> RenderRaw(const std::string& Song)
     return bytes;
 }
 
-// The song's PCM handed out in these portions, straight from the engine.
-std::vector<uint8_t> EnginePcm(const std::string& Path, const std::vector<int32_t>& Portions)
-{
-    TDmf song;
-    song.LoadFromFile(Path);
-    song.Start();
-    std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
-    for (int32_t n : Portions) {
-        song.RenderBlock(block.data(), n);
-        pcm.insert(pcm.end(), block.begin(), block.begin() + n);
-    }
-    return pcm;
-}
-
 // The calls after Play's own, which the player thread made.
 std::vector<THostCall> ThreadCalls(const std::vector<THostCall>& Calls, std::thread::id Host)
 {
@@ -52,19 +37,6 @@ std::vector<THostCall> ThreadCalls(const std::vector<THostCall>& Calls, std::thr
         if (call.Thread != Host)
             calls.push_back(call);
     return calls;
-}
-
-// The bytes written in each pass: Writes between one SAAddPCMData and the next.
-std::vector<int32_t> PassWrites(const std::vector<THostCall>& Calls)
-{
-    std::vector<int32_t> passes;
-    for (const THostCall& call : Calls) {
-        if (call.Name == "SAAddPCMData")
-            passes.push_back(0);
-        else if (call.Name == "Write" && !passes.empty())
-            passes.back() += static_cast<int32_t>(call.Args[0]);
-    }
-    return passes;
 }
 
 TEST_F(TPluginPlayback, PlayLoadsThenPreparesTheHostInOrderAndStartsOneThread)

@@ -11,35 +11,6 @@ namespace {
 
 using TPluginSeek = TPluginTest;
 
-// The calls since the last Flush.
-std::vector<THostCall> SinceFlush(const std::vector<THostCall>& Calls)
-{
-    size_t start = 0;
-    for (size_t i = 0; i < Calls.size(); ++i)
-        if (Calls[i].Name == "Flush")
-            start = i + 1;
-    return {Calls.begin() + static_cast<ptrdiff_t>(start), Calls.end()};
-}
-
-int CountNamed(const std::vector<THostCall>& Calls, const std::string& Name)
-{
-    return static_cast<int>(
-        std::count_if(Calls.begin(), Calls.end(), [&](const THostCall& Call) { return Call.Name == Name; }));
-}
-
-// Ms of audio handed to the output before the first Flush, as the player counts it.
-double PositionBeforeFlush(const std::vector<THostCall>& Calls)
-{
-    double position = 0;
-    for (const THostCall& call : Calls) {
-        if (call.Name == "Flush")
-            break;
-        if (call.Name == "Write")
-            position += static_cast<double>(call.Args[0]) / BytesPerMs;
-    }
-    return position;
-}
-
 TEST_F(TPluginSeek, BackwardSeekRestartsAndFlushesAtTheFirstTickBoundaryAtOrAfterTheTarget)
 {
     TWriterSong tempo = WithGlobal(SteadySong(40), 0, 1, 99);  // 10 ms ticks
