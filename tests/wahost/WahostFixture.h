@@ -1,0 +1,154 @@
+#pragma once
+// A test drives the plug-in's DLL as Winamp does: loads it, asks its export
+// for the record, fills the host's fields (main window, output, visualisation,
+// DSP) and calls Init; at the end Stop, Quit and FreeLibrary. The entry
+// points are called on the host's UI thread, as Winamp calls them (file
+// information also comes from threads of their own in one test).
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "PluginDll.h"
+#include "WahostSession.h"
+#include "support/PluginReference.h"
+#include "support/RecordingHost.h"
+
+class TWahostTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StraysBefore = MainWindow().StrayCommands();
+        MainWindow().TakeMessageBoxes();
+        Host.UseMainWindow(MainWindow().Handle());
+        MainWindow().SetReceiver(&Host);
+        if (StartAtSetUp) {
+            ASSERT_NO_FATAL_FAILURE(Load());
+            Init();
+        }
+    }
+
+    void TearDown() override
+    {
+        if (Module && Dll.Loaded()) {
+            // A test that failed half-way may leave the player waiting for
+            // room or for the output: Stop ends it in either case.
+            Stop();
+            if (Initialised)
+                Quit();
+        }
+        Unload();
+        MainWindow().Settle();
+        MainWindow().SetReceiver(nullptr);
+        EXPECT_EQ(MainWindow().TakeMessageBoxes(), std::vector<std::string>{}) << "message boxes were shown";
+        EXPECT_EQ(MainWindow().StrayCommands(), StraysBefore) << "commands reached the main window after the test";
+    }
+
+    // What Winamp does when it starts: load, ask for the record, fill the host's fields.
+    void Load()
+    {
+        const std::string failure = Dll.Load(Options().Plugin);
+        ASSERT_EQ(failure, "");
+        Module = Dll.GetModule();
+        ASSERT_NE(Module, nullptr);
+        Module->hDllInstance = Dll.Handle();
+        Host.Attach(*Module);
+    }
+
+    void Unload()
+    {
+        Dll.Unload();
+        Module = nullptr;
+        Initialised = false;
+    }
+
+    void Ui(const std::function<void()>& Task) { MainWindow().Run(Task); }
+
+    // ---- Entry points, on the UI thread ----
+    void Init()
+    {
+        Ui([&] { Module->Init(); });
+        Initialised = true;
+    }
+    void Quit()
+    {
+        Ui([&] { Module->Quit(); });
+        Initialised = false;
+    }
+    int Play(const std::string& Path)
+    {
+        return UiResult([&] { return Module->Play(Path.c_str()); });
+    }
+    void Stop()
+    {
+        Ui([&] { Module->Stop(); });
+    }
+    void Pause()
+    {
+        Ui([&] { Module->Pause(); });
+    }
+    void UnPause()
+    {
+        Ui([&] { Module->UnPause(); });
+    }
+    int IsPaused()
+    {
+        return UiResult([&] { return Module->IsPaused(); });
+    }
+    int GetLength()
+    {
+        return UiResult([&] { return Module->GetLength(); });
+    }
+    int GetOutputTime()
+    {
+        return UiResult([&] { return Module->GetOutputTime(); });
+    }
+    void SetOutputTime(int Ms)
+    {
+        Ui([&] { Module->SetOutputTime(Ms); });
+    }
+    int InfoBox(const char* Name, HWND Parent = nullptr)
+    {
+        return UiResult([&] { return Module->InfoBox(Name, Parent); });
+    }
+    std::string FileTitle(const char* Name, int* Length = nullptr)
+    {
+        char title[512] = "untouched";
+        int length = -12345;
+        Ui([&] { Module->GetFileInfo(Name, title, &length); });
+        if (Length)
+            *Length = length;
+        return title;
+    }
+
+    // Plays Path and waits until the song has ended by itself and its
+    // next-track command has reached the main window.
+    void PlayToEnd(const std::string& Path)
+    {
+        const int before = Host.NextTrackCommands();
+        ASSERT_EQ(Play(Path), 0);
+        ASSERT_TRUE(Host.WaitForNextTrack(before + 1)) << "the song never ended";
+    }
+
+    template <typename TTask> int UiResult(const TTask& Task)
+    {
+        int result = 0;
+        Ui([&] { result = Task(); });
+        return result;
+    }
+
+    bool StartAtSetUp = true;  // load and Init before each test
+    TRecordingHost Host;       // outlives every player thread: TearDown stops them first
+    TPluginDll Dll{MainWindow()};
+    In_Module* Module = nullptr;
+    bool Initialised = false;
+    int StraysBefore = 0;
+};
+
+// The same, with nothing loaded at the start of the test.
+class TWahostUnloadedTest : public TWahostTest {
+protected:
+    TWahostUnloadedTest() { StartAtSetUp = false; }
+};
