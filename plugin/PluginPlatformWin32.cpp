@@ -101,10 +101,3 @@ void PluginBroadcastFontChange()
     // elsewhere is passed over instead of hanging the host with it.
     SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
 }
-
-std::unique_ptr<TSongInfoWindow> PluginCreateSongInfoWindow()
-{
-    // The window of the Windows build comes with its resources; until then
-    // the form shows nothing.
-    return nullptr;
-}
