@@ -1,12 +1,12 @@
 // mpegdec IN OUT.raw: decodes a whole MPEG audio stream (or any file holding one)
 // the way a compressed sample is decoded when a module loads, writes the raw PCM
 // (signed 16-bit little-endian, interleaved when stereo) and prints the stream
-// information and the result codes as one JSON line.
+// information and the result codes as one JSON line. The PCM goes to the file
+// block by block as it is read, so memory does not grow with the stream.
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,6 +35,22 @@ std::string JsonText(const uint8_t* Bytes, size_t Count)
     return Text + "\"";
 }
 
+// The file's bytes, in one allocation of its size when the size can be told.
+std::vector<uint8_t> ReadWholeFile(std::ifstream& In)
+{
+    std::vector<uint8_t> Bytes;
+    In.seekg(0, std::ios::end);
+    const std::streamoff Size = In.tellg();
+    if (Size > 0) Bytes.reserve(size_t(Size));
+    In.clear();
+    In.seekg(0, std::ios::beg);
+    In.clear();  // a pipe cannot seek, yet nothing of it was read
+    char Block[65536];
+    while (In.read(Block, sizeof Block) || In.gcount() > 0)
+        Bytes.insert(Bytes.end(), Block, Block + In.gcount());
+    return Bytes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -48,7 +64,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Cannot open file %s\n", argv[1]);
         return 1;
     }
-    const std::vector<uint8_t> Stream((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> Stream = ReadWholeFile(In);
+    std::ofstream Out(argv[2], std::ios::binary);
+    if (!Out) {
+        std::fprintf(stderr, "Cannot write file %s\n", argv[2]);
+        return 1;
+    }
 
     TMpegHandle* Handle = MpegCreate(nullptr, 0);
     const int32_t CreateResult = IsMpegHandle(Handle) ? MpegOk : MpegCreateFailed;
@@ -58,21 +79,21 @@ int main(int argc, char** argv)
     std::memset(&Info, 0, sizeof Info);
     const int32_t InfoResult = MpegGetInfo(Handle, Info);
 
-    std::vector<uint8_t> Pcm;
-    std::vector<uint8_t> Chunk(ReadChunkBytes);
+    std::vector<char> Chunk(ReadChunkBytes);
+    size_t PcmBytes = 0;
     int32_t Reads = 0;
     int32_t LastRead = 0;
     do {
         LastRead = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
         ++Reads;
         if (LastRead < 0) break;
-        Pcm.insert(Pcm.end(), Chunk.begin(), Chunk.begin() + LastRead);
-    } while (LastRead == ReadChunkBytes);
+        Out.write(Chunk.data(), LastRead);
+        PcmBytes += size_t(LastRead);
+    } while (LastRead == ReadChunkBytes && Out);
     const int32_t StopResult = MpegStop(Handle);
     const int32_t FreeResult = MpegFree(Handle);
 
-    std::ofstream Out(argv[2], std::ios::binary);
-    Out.write(reinterpret_cast<const char*>(Pcm.data()), std::streamsize(Pcm.size()));
+    Out.close();
     if (!Out) {
         std::fprintf(stderr, "Cannot write file %s\n", argv[2]);
         return 1;
@@ -81,7 +102,7 @@ int main(int argc, char** argv)
     std::printf("{\"create\":%d,\"open\":%d,\"start\":%d,\"info\":%d,\"reads\":%d,\"lastRead\":%d,\"stop\":%d,"
                 "\"free\":%d,\"pcmBytes\":%zu,\"version\":%u,\"layer\":%d,\"nominalRate\":%d,\"frequency\":%d,"
                 "\"bitrate\":%d,\"mode\":%u,\"frames\":%d,\"totalMs\":%d,\"msPerFrame\":%.6f,\"tag\":%s,\"title\":%s}\n",
-                CreateResult, OpenResult, StartResult, InfoResult, Reads, LastRead, StopResult, FreeResult, Pcm.size(),
+                CreateResult, OpenResult, StartResult, InfoResult, Reads, LastRead, StopResult, FreeResult, PcmBytes,
                 unsigned(Info.Version), Info.Layer, Info.NominalRate, Info.Frequency, Info.Bitrate, unsigned(Info.Mode),
                 Info.Frames, Info.TotalMs, Info.MsPerFrame, Info.Tag[0] ? "true" : "false",
                 JsonText(Info.Tag + 3, 30).c_str());
