@@ -23,8 +23,7 @@ constexpr int Lanes = 2;  // output samples per register: a pair of doubles
 
 // Adds tap Tap of output samples J and J + 1 to their sums. Each lane is one
 // output sample's own sum, so its order and rounding are those of a scalar sum.
-template <int Column, int Tap>
-inline void AddTap(const double* V, const double* Window, int J, __m128d& Sums)
+template <int Column, int Tap> inline void AddTap(const double* V, const double* Window, int J, __m128d& Sums)
 {
     const double* Rows = V + Subbands * ((Column - Tap + Taps) % Taps) + J;
     const double* Coefficients = Window + Subbands * Tap + J;
@@ -51,8 +50,7 @@ inline __m128i PcmPair(const double* V, const double* Window, int J, std::intege
 
 // The 32 PCM samples of one block, with the write column fixed at compile time so
 // that no index wraps inside the sums; four per round, packed to 16 bits.
-template <int Column>
-void WindowBlock(const double* V, const double* Window, int16_t* Pcm)
+template <int Column> void WindowBlock(const double* V, const double* Window, int16_t* Pcm)
 {
     constexpr auto TapOrder = std::make_integer_sequence<int, Taps>();
     for (int J = 0; J < Subbands; J += 2 * Lanes) {
@@ -64,8 +62,7 @@ void WindowBlock(const double* V, const double* Window, int16_t* Pcm)
 
 using TWindowBlock = void (*)(const double*, const double*, int16_t*);
 
-template <int... Columns>
-constexpr auto MakeWindowBlocks(std::integer_sequence<int, Columns...>)
+template <int... Columns> constexpr auto MakeWindowBlocks(std::integer_sequence<int, Columns...>)
 {
     return std::array<TWindowBlock, sizeof...(Columns)>{&WindowBlock<Columns>...};
 }
@@ -102,14 +99,18 @@ void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
     // ActualV takes V[0..31]: X[16..31], 0, then -X[31..17]. The history holds
     // the float results widened to double, so the sums need not widen them.
     double* Column = ActualV + Subbands * C;
-    for (int Row = 0; Row < 16; ++Row) Column[Row] = X[16 + Row];
+    for (int Row = 0; Row < 16; ++Row)
+        Column[Row] = X[16 + Row];
     Column[16] = 0.0;
-    for (int Row = 17; Row < 32; ++Row) Column[Row] = -X[48 - Row];
+    for (int Row = 17; Row < 32; ++Row)
+        Column[Row] = -X[48 - Row];
     // Other takes V[32..63]: -X[16], -X[15..0], then -X[1..15].
     Column = Other + Subbands * C;
     Column[0] = -X[16];
-    for (int Row = 1; Row <= 16; ++Row) Column[Row] = -X[16 - Row];
-    for (int Row = 17; Row < 32; ++Row) Column[Row] = -X[Row - 16];
+    for (int Row = 1; Row <= 16; ++Row)
+        Column[Row] = -X[16 - Row];
+    for (int Row = 17; Row < 32; ++Row)
+        Column[Row] = -X[Row - 16];
 
     int16_t Pcm[Subbands];
     WindowBlocks[size_t(C)](ActualV, Window, Pcm);
