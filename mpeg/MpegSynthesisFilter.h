@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "mpeg/MpegWindowSums.h"
+
 class TBuffer;
 
 class TSynthesisFilter {
@@ -28,12 +30,13 @@ public:
     // The history is kept column by column (index 32 * column + row) so that the
     // rows of neighbouring output samples are adjacent and sum side by side; its
     // values are 32-bit floats held as doubles, ready for the double sums.
-    double V1[Subbands * Taps] = {};  // history half: 16 columns of 32 rows
-    double V2[Subbands * Taps] = {};  // the other half, alternating with V1
-    double* ActualV = V1;             // the half that receives the first half of the next block
-    int WritePos = 15;                // column of the next block, 0..15
-    float Samples[Subbands] = {};     // subband samples of the next block
-    int Channel = 0;                  // buffer channel of the PCM
-    float ScaleFactor = 32768.0f;     // scale asked for at creation
-    const double* Window = nullptr;   // the process's scaled window, tap by tap
+    double V1[Subbands * Taps] = {};            // history half: 16 columns of 32 rows
+    double V2[Subbands * Taps] = {};            // the other half, alternating with V1
+    double* ActualV = V1;                       // the half that receives the first half of the next block
+    int WritePos = 15;                          // column of the next block, 0..15
+    float Samples[Subbands] = {};               // subband samples of the next block
+    int Channel = 0;                            // buffer channel of the PCM
+    float ScaleFactor = 32768.0f;               // scale asked for at creation
+    const double* Window = nullptr;             // the process's scaled window, tap by tap
+    const TWindowSumsByColumn* Sums = nullptr;  // the window sums this processor runs fastest
 };

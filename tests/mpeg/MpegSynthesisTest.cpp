@@ -13,6 +13,7 @@
 #include "mpeg/MpegDct32.h"
 #include "mpeg/MpegSynthesisFilter.h"
 #include "mpeg/MpegSynthesisWindow.h"
+#include "mpeg/MpegWindowSums.h"
 
 namespace {
 
@@ -259,6 +260,41 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
         float Samples[32] = {};
         Samples[Block % 32] = Block == 2 ? std::numeric_limits<float>::infinity() : 0.5f;
         Run(Samples, 100 + Block);
+    }
+}
+
+TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
+{
+    // Histories of quiet, loud and extreme floats (non-numbers, infinities, the
+    // smallest) at every write column: both vector ways give the PCM of the scalar
+    // sum, tap 0 first, truncated and limited. The fours run where AVX is there.
+    std::mt19937 Random(17);
+    const double* Window = ScaledSynthesisWindowByTap(32768.0f);
+    const float Extremes[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::denorm_min(),
+                              -0.0f, 3e38f};
+    std::vector<const TWindowSumsByColumn*> Ways = {&WindowSumsInPairs()};
+    if (WindowSumsInFours()) Ways.push_back(WindowSumsInFours());
+    alignas(32) double V[32 * 16];
+    for (int Round = 0; Round < 60; ++Round) {
+        const float Scale = Round % 3 == 0 ? 1e-4f : Round % 3 == 1 ? 0.1f : 4.0f;
+        std::uniform_real_distribution<float> Value(-Scale, Scale);
+        for (double& X : V) X = Value(Random);
+        if (Round >= 45) V[size_t(Random() % 512)] = Extremes[Round % 6];
+        for (int Column = 0; Column < 16; ++Column) {
+            int16_t Expected[32];
+            for (int J = 0; J < 32; ++J) {
+                double Sum = 0.0;
+                for (int T = 0; T < 16; ++T) Sum += V[32 * ((Column - T + 16) % 16) + J] * Window[32 * T + J];
+                Expected[J] = int16_t(Sum != Sum ? 0 : std::trunc(std::clamp(Sum, -32768.0, 32767.0)));
+            }
+            for (const TWindowSumsByColumn* Way : Ways) {
+                int16_t Pcm[32];
+                (*Way)[size_t(Column)](V, Window, Pcm);
+                ASSERT_EQ(std::memcmp(Pcm, Expected, sizeof Pcm), 0)
+                    << "round " << Round << ", column " << Column << ", " << (Way == Ways[0] ? "pairs" : "fours");
+            }
+        }
     }
 }
 
