@@ -17,8 +17,10 @@ bool HasTag(const uint8_t* Bytes, const char* Tag)
 // header without CRC when the next byte holds a usable bit rate and frequency.
 bool PlausibleFirstSync(const uint8_t* Bytes)
 {
-    if (Bytes[0] != 0xFF || (Bytes[1] & 0xF0) != 0xF0) return false;
-    if (Bytes[1] != 0xFF) return true;
+    if (Bytes[0] != 0xFF || (Bytes[1] & 0xF0) != 0xF0)
+        return false;
+    if (Bytes[1] != 0xFF)
+        return true;
     const int BitrateIndex = Bytes[2] >> 4;
     const int FrequencyIndex = (Bytes[2] >> 2) & 3;
     return BitrateIndex != 0 && BitrateIndex != 15 && FrequencyIndex != 3;
@@ -42,7 +44,8 @@ TBitStream::TBitStream(const uint8_t* Memory, int32_t Size) : Data(Memory), Size
 bool TBitStream::ReadRaw(void* Dest, int32_t Count, int32_t& Got)
 {
     Got = std::clamp(Size - Position, 0, std::max(Count, 0));
-    if (Got > 0) std::memcpy(Dest, Data + Position, size_t(Got));
+    if (Got > 0)
+        std::memcpy(Dest, Data + Position, size_t(Got));
     Position += Got;
     return Got > 0;
 }
@@ -50,10 +53,13 @@ bool TBitStream::ReadRaw(void* Dest, int32_t Count, int32_t& Got)
 int32_t TBitStream::Seek(int32_t Offset, int Origin)
 {
     int64_t Base = 0;
-    if (Origin == 1) Base = Position;
-    else if (Origin == 2) Base = Size;
+    if (Origin == 1)
+        Base = Position;
+    else if (Origin == 2)
+        Base = Size;
     const int64_t Target = Base + Offset;
-    if (Target < 0 || Target > Size) return -1;
+    if (Target < 0 || Target > Size)
+        return -1;
     Position = int32_t(Target);
     return Position;
 }
@@ -61,13 +67,17 @@ int32_t TBitStream::Seek(int32_t Offset, int Origin)
 bool TBitStream::GetHeader(uint32_t& HeaderWord, bool Synced)
 {
     for (;;) {
-        if (!Synced && Position - TagsEnd > SearchWindow) return false;
-        if (Position < 0 || Size - Position < 4) return false;
+        if (!Synced && Position - TagsEnd > SearchWindow)
+            return false;
+        if (Position < 0 || Size - Position < 4)
+            return false;
         const uint8_t* Bytes = Data + Position;
         bool Candidate;
         if (!Synced) {
-            if (HasTag(Bytes, "RIFF")) RiffWrapper = true;
-            if (RiffWrapper && RiffDataOffset < 0 && HasTag(Bytes, "data")) RiffDataOffset = Position;
+            if (HasTag(Bytes, "RIFF"))
+                RiffWrapper = true;
+            if (RiffWrapper && RiffDataOffset < 0 && HasTag(Bytes, "data"))
+                RiffDataOffset = Position;
             Candidate = PlausibleFirstSync(Bytes) &&
                         (!RiffWrapper || (RiffDataOffset >= 0 && Position >= RiffDataOffset + RiffChunkHeaderBytes));
         } else {
@@ -80,7 +90,8 @@ bool TBitStream::GetHeader(uint32_t& HeaderWord, bool Synced)
             ++Position;
             continue;
         }
-        if (!Synced) DataStart = Position;
+        if (!Synced)
+            DataStart = Position;
         HeaderWord = (uint32_t(Bytes[0]) << 24) | (uint32_t(Bytes[1]) << 16) | (uint32_t(Bytes[2]) << 8) | Bytes[3];
         Position += 4;
         ++FrameIndex;
@@ -96,10 +107,12 @@ void TBitStream::SetSyncPattern(uint32_t HeaderWord)
 
 bool TBitStream::ReadFrame(int32_t Count)
 {
-    if (Count < 0 || Count > MaxFrameBytes) return false;
+    if (Count < 0 || Count > MaxFrameBytes)
+        return false;
     const int32_t Got = std::clamp(Size - Position, 0, Count);
     const int32_t Words = (Got + 3) / 4;
-    if (Words > 0) Buffer[Words - 1] = 0;  // no stale bytes behind a body that ends inside a word
+    if (Words > 0)
+        Buffer[Words - 1] = 0;  // no stale bytes behind a body that ends inside a word
     for (int32_t I = 0; I < Got; ++I) {
         const uint32_t Shift = 24 - 8 * uint32_t(I & 3);
         uint32_t& Word = Buffer[I >> 2];
@@ -113,12 +126,14 @@ bool TBitStream::ReadFrame(int32_t Count)
 
 void TBitStream::AdvanceWord()
 {
-    if (WordPointer < BufferWords) ++WordPointer;
+    if (WordPointer < BufferWords)
+        ++WordPointer;
 }
 
 uint32_t TBitStream::GetBits(int N)
 {
-    if (N <= 0) return 0;
+    if (N <= 0)
+        return 0;
     N = std::min(N, MaxBits);
     const int End = BitIndex + N;
     const uint64_t Pair = (uint64_t(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
@@ -134,6 +149,7 @@ uint32_t TBitStream::GetBits(int N)
 
 uint8_t TBitStream::FrameByte(int32_t Index) const
 {
-    if (Index < 0 || Index >= MaxFrameBytes) return 0;
+    if (Index < 0 || Index >= MaxFrameBytes)
+        return 0;
     return uint8_t(Buffer[Index >> 2] >> (24 - 8 * (Index & 3)));
 }

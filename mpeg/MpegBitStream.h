@@ -6,10 +6,10 @@
 
 class TBitStream {
 public:
-    static constexpr int32_t BufferWords = 433;                   // words of the largest frame body
-    static constexpr int32_t MaxFrameBytes = BufferWords * 4;     // 1732 bytes
-    static constexpr int32_t SearchWindow = 16384;                // bytes searched for the first header
-    static constexpr int MaxBits = 17;                            // widest GetBits request
+    static constexpr int32_t BufferWords = 433;                // words of the largest frame body
+    static constexpr int32_t MaxFrameBytes = BufferWords * 4;  // 1732 bytes
+    static constexpr int32_t SearchWindow = 16384;             // bytes searched for the first header
+    static constexpr int MaxBits = 17;                         // widest GetBits request
 
     // The block is not owned and must outlive the stream. Leading ID3v2 tags are skipped.
     TBitStream(const uint8_t* Memory, int32_t Size);

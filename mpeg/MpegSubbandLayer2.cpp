@@ -22,7 +22,8 @@ float ReadScale(TBitStream& Stream)
 int RateClass(const THeader& Header)
 {
     int Class = Header.BitrateIndex;
-    if (!Header.SingleChannel()) Class = Class == 4 ? 1 : Class - 4;
+    if (!Header.SingleChannel())
+        Class = Class == 4 ? 1 : Class - 4;
     return Class;
 }
 
@@ -30,18 +31,22 @@ int RateClass(const THeader& Header)
 
 int TSubbandLayer2::AllocationBits(const THeader& Header, int Number)
 {
-    if (Header.Version == 0) return Number <= 3 ? 4 : Number <= 10 ? 3 : 2;
+    if (Header.Version == 0)
+        return Number <= 3 ? 4 : Number <= 10 ? 3 : 2;
     const int Class = RateClass(Header);
-    if (Class == 1 || Class == 2) return Number <= 1 ? 4 : 3;
+    if (Class == 1 || Class == 2)
+        return Number <= 1 ? 4 : 3;
     return Number <= 10 ? 4 : Number <= 22 ? 3 : 2;
 }
 
 int TSubbandLayer2::ClassSet(const THeader& Header, int Number)
 {
     // Low-sampling-frequency frames have one allocation table whatever the bit rate.
-    if (Header.Version == 0) return Number <= 3 ? 6 : Number <= 10 ? 7 : 8;
+    if (Header.Version == 0)
+        return Number <= 3 ? 6 : Number <= 10 ? 7 : 8;
     const int Class = RateClass(Header);
-    if (Class == 1 || Class == 2) return LowRateSet;
+    if (Class == 1 || Class == 2)
+        return LowRateSet;
     return Number <= 2 ? 1 : Number <= 10 ? 2 : Number <= 22 ? 3 : 4;
 }
 
@@ -56,7 +61,8 @@ void TSubbandLayer2::Reset(int Number)
     ClassC = 0.0f;
     ClassD = 0.0f;
     FractionFactor = 0.0f;
-    for (float& Factor : ScaleFactors) Factor = 0.0f;
+    for (float& Factor : ScaleFactors)
+        Factor = 0.0f;
     GroupTable = nullptr;
 }
 
@@ -64,21 +70,25 @@ void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, T
 {
     const int Bits = AllocationBits(Header, SubbandNumber);
     Allocation = int(Stream.GetBits(Bits));
-    if (Crc) Crc->AddBits(uint32_t(Allocation), Bits);
+    if (Crc)
+        Crc->AddBits(uint32_t(Allocation), Bits);
 }
 
 void TSubbandLayer2::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
-    if (Allocation == 0) return;
+    if (Allocation == 0)
+        return;
     Scfsi = int(Stream.GetBits(ScfsiBits));
-    if (Crc) Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
+    if (Crc)
+        Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
 }
 
 void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3])
 {
     switch (Selection) {
     case 0:
-        for (float& Factor : Factors) Factor = ReadScale(Stream);
+        for (float& Factor : Factors)
+            Factor = ReadScale(Stream);
         break;
     case 1:
         Factors[0] = Factors[1] = ReadScale(Stream);
@@ -105,7 +115,8 @@ void TSubbandLayer2::TakeClass(const TQuantClass& Class)
 
 void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
-    if (Allocation == 0) return;
+    if (Allocation == 0)
+        return;
     ReadScaleFactors(Stream, Scfsi, ScaleFactors);
     TakeClass(QuantClass(ClassSet(Header, SubbandNumber), Allocation));
 }
@@ -115,9 +126,11 @@ void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Ta
 {
     if (Table) {
         const float* Group = Table + 3 * Stream.GetBits(Length);
-        for (int K = 0; K < SamplesPerGranule; ++K) Values[K] = Group[K];
+        for (int K = 0; K < SamplesPerGranule; ++K)
+            Values[K] = Group[K];
     } else {
-        for (float& Value : Values) Value = float(double(Stream.GetBits(Length)) * Fraction - 1.0);
+        for (float& Value : Values)
+            Value = float(double(Stream.GetBits(Length)) * Fraction - 1.0);
     }
 }
 
@@ -129,7 +142,8 @@ bool TSubbandLayer2::CountGranule()
 
 bool TSubbandLayer2::ReadSampleData(TBitStream& Stream)
 {
-    if (Allocation != 0) ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
+    if (Allocation != 0)
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
     return CountGranule();
 }
 
@@ -145,7 +159,8 @@ bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSy
 void TSubbandLayer2IntensityStereo::Channel2Reset()
 {
     Channel2Scfsi = 0;
-    for (float& Factor : Channel2ScaleFactors) Factor = 0.0f;
+    for (float& Factor : Channel2ScaleFactors)
+        Factor = 0.0f;
 }
 
 void TSubbandLayer2IntensityStereo::Reset(int Number)
@@ -156,7 +171,8 @@ void TSubbandLayer2IntensityStereo::Reset(int Number)
 
 void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
-    if (Allocation == 0) return;
+    if (Allocation == 0)
+        return;
     Scfsi = int(Stream.GetBits(ScfsiBits));
     Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
     if (Crc) {
@@ -167,7 +183,8 @@ void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream,
 
 void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
-    if (Allocation == 0) return;
+    if (Allocation == 0)
+        return;
     TSubbandLayer2::ReadScaleFactor(Stream, Header);
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
 }
@@ -197,7 +214,8 @@ void TSubbandLayer2Stereo::Channel2Reset()
     Channel2GroupTable = nullptr;
     Channel2ClassC = 0.0f;
     Channel2ClassD = 0.0f;
-    for (float& Factor : Channel2ScaleFactors) Factor = 0.0f;
+    for (float& Factor : Channel2ScaleFactors)
+        Factor = 0.0f;
     Channel2FractionFactor = 0.0f;
 }
 
@@ -221,15 +239,18 @@ void TSubbandLayer2Stereo::ReadAllocation(TBitStream& Stream, const THeader& Hea
 void TSubbandLayer2Stereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
     TSubbandLayer2::ReadScaleFactorSelection(Stream, Crc);
-    if (Channel2Allocation == 0) return;
+    if (Channel2Allocation == 0)
+        return;
     Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
-    if (Crc) Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+    if (Crc)
+        Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
 }
 
 void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
     TSubbandLayer2::ReadScaleFactor(Stream, Header);
-    if (Channel2Allocation == 0) return;
+    if (Channel2Allocation == 0)
+        return;
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
     const TQuantClass& Class = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
     Channel2CodeLength = Class.CodeLength;
@@ -241,7 +262,8 @@ void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& He
 
 bool TSubbandLayer2Stereo::ReadSampleData(TBitStream& Stream)
 {
-    if (Allocation != 0) ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
+    if (Allocation != 0)
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
     if (Channel2Allocation != 0)
         ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2Samples);
     return CountGranule();
@@ -253,8 +275,7 @@ bool TSubbandLayer2Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Lef
     const bool GranuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
     if (Channel2Allocation != 0 && Channels != ChannelsLeft && Position < SamplesPerGranule) {
         const float Value = Requantise(Channel2Samples[Position], Channel2GroupTable, Channel2ClassC, Channel2ClassD);
-        (Channels == ChannelsBoth ? Right : Left)
-            ->InputSample(Value * Channel2ScaleFactors[Third()], SubbandNumber);
+        (Channels == ChannelsBoth ? Right : Left)->InputSample(Value * Channel2ScaleFactors[Third()], SubbandNumber);
     }
     return GranuleDone;
 }

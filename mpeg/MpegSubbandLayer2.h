@@ -27,18 +27,18 @@ public:
     // Scale-factor third (0..2) of the granule that was read last.
     int Third() const { return SampleNumber <= 4 ? 0 : SampleNumber <= 8 ? 1 : 2; }
 
-    int Allocation = 0;                        // 0 = silent, else the row of the class set
-    int CodeLength = 0;                        // bits per code
-    int SampleNumber = 0;                      // granules read in this frame, 0..12
-    int GroupNumber = 0;                       // samples of the granule delivered, 0..3
-    int Scfsi = 0;                             // scale-factor selection information, 0..3
-    int SubbandNumber = 0;                     // position in the frame, 0..31
-    float ClassC = 0.0f;                       // requantisation factor of the class
-    float ClassD = 0.0f;                       // requantisation offset of the class
-    float FractionFactor = 0.0f;               // ungrouped codes: code * FractionFactor - 1
-    float ScaleFactors[3] = {};                // scale factor of each third of the frame
-    float Samples[SamplesPerGranule] = {};     // the granule's samples (final values when grouped)
-    const float* GroupTable = nullptr;         // grouping table of a grouped class, else none
+    int Allocation = 0;                     // 0 = silent, else the row of the class set
+    int CodeLength = 0;                     // bits per code
+    int SampleNumber = 0;                   // granules read in this frame, 0..12
+    int GroupNumber = 0;                    // samples of the granule delivered, 0..3
+    int Scfsi = 0;                          // scale-factor selection information, 0..3
+    int SubbandNumber = 0;                  // position in the frame, 0..31
+    float ClassC = 0.0f;                    // requantisation factor of the class
+    float ClassD = 0.0f;                    // requantisation offset of the class
+    float FractionFactor = 0.0f;            // ungrouped codes: code * FractionFactor - 1
+    float ScaleFactors[3] = {};             // scale factor of each third of the frame
+    float Samples[SamplesPerGranule] = {};  // the granule's samples (final values when grouped)
+    const float* GroupTable = nullptr;      // grouping table of a grouped class, else none
 
 protected:
     // Reads one channel's scale factors as Selection says.
@@ -65,8 +65,8 @@ public:
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
     bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
 
-    int Channel2Scfsi = 0;                  // scale-factor selection of channel 2
-    float Channel2ScaleFactors[3] = {};     // scale factors of channel 2 by third
+    int Channel2Scfsi = 0;               // scale-factor selection of channel 2
+    float Channel2ScaleFactors[3] = {};  // scale factors of channel 2 by third
 
 private:
     void Channel2Reset();
