@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "Layer3BitWriter.h"
 #include "mpeg/MpegBitReserve.h"
+#include "support/BitWriter.h"
 
 TEST(BitReserve, ReadsFieldsAcrossBytesMostSignificantFirst)
 {

@@ -3,9 +3,9 @@
 #include <memory>
 #include <random>
 
-#include "Layer3BitWriter.h"
 #include "mpeg/MpegHuffman.h"
 #include "mpeg/MpegHuffmanCodes.h"
+#include "support/BitWriter.h"
 
 namespace {
 

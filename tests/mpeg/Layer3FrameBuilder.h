@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "Layer3BitWriter.h"
 #include "mpeg/MpegHuffmanCodes.h"
+#include "support/BitWriter.h"
 
 struct TGranuleFields {
     int Part2_3Length = 0;         // bits of scale factors and Huffman data

@@ -11,6 +11,7 @@
 #include "mpeg/MpegSubbandLayer1.h"
 #include "mpeg/MpegSubbandLayer2.h"
 #include "mpeg/MpegSynthesisFilter.h"
+#include "support/BitWriter.h"
 
 using namespace MpegTest;
 
@@ -19,7 +20,7 @@ namespace {
 // A frame body made of the written bits, ready for GetBits.
 class TBody {
 public:
-    explicit TBody(const TBits& Bits) : Bytes(Bits.Bytes()), Stream(Bytes.data(), int32_t(Bytes.size()))
+    explicit TBody(const TBitWriter& Bits) : Bytes(Bits.Bytes), Stream(Bytes.data(), int32_t(Bytes.size()))
     {
         Stream.ReadFrame(int32_t(Bytes.size()));
     }
@@ -88,7 +89,7 @@ TEST(MpegSubband, GroupedFiveLevelCodes)
 TEST(MpegSubband, Layer2GranulesUseTheirThirdsScaleFactor)
 {
     // Subband 5 (set 2), allocation 1 (3 levels, grouped), scfsi 0: thirds scaled 2, 1, 0.5.
-    TBits Bits;
+    TBitWriter Bits;
     Bits.Put(1, 4);
     Bits.Put(0, 2);
     for (uint32_t Index : {0u, 3u, 6u}) Bits.Put(Index, 6);
@@ -116,7 +117,7 @@ TEST(MpegSubband, Layer2ScaleFactorSelections)
     const THeader Header = HighRateHeader();
     const int Expected[4][3] = {{0, 1, 2}, {0, 0, 1}, {0, 0, 0}, {0, 1, 1}};
     for (int Selection = 0; Selection < 4; ++Selection) {
-        TBits Bits;
+        TBitWriter Bits;
         Bits.Put(3, 4);
         Bits.Put(uint32_t(Selection), 2);
         for (uint32_t Index : {3u, 6u, 9u}) Bits.Put(Index, 6);
@@ -133,7 +134,7 @@ TEST(MpegSubband, Layer2ScaleFactorSelections)
 
 TEST(MpegSubband, AllocationZeroReadsNothingAndAddsNothing)
 {
-    TBits Bits;
+    TBitWriter Bits;
     Bits.Put(0, 4);        // subband 0 silent
     Bits.Put(0xABCD, 16);  // marker: nothing else may be consumed
     TBody Body(Bits);
@@ -148,7 +149,7 @@ TEST(MpegSubband, AllocationZeroReadsNothingAndAddsNothing)
     EXPECT_EQ(Filter.Samples[0], 0.0f);
     EXPECT_EQ(Body.Stream.GetBits(16), 0xABCDu);
 
-    TBits Layer1Bits;
+    TBitWriter Layer1Bits;
     Layer1Bits.Put(0, 4);
     Layer1Bits.Put(0x5A, 8);
     TBody Layer1Body(Layer1Bits);
@@ -163,7 +164,7 @@ TEST(MpegSubband, AllocationZeroReadsNothingAndAddsNothing)
 
 TEST(MpegSubband, ScaleFactorIndex63Silences)
 {
-    TBits Bits;
+    TBitWriter Bits;
     Bits.Put(14, 4);  // 15-bit samples
     Bits.Put(63, 6);
     Bits.Put(0x7FFE, 15);
@@ -182,7 +183,7 @@ TEST(MpegSubband, ScaleFactorIndex63Silences)
 TEST(MpegSubband, Layer1StereoKindsRouteChannels)
 {
     // Stereo kind: allocations 1 and 2, scale factors 2.0 and 1.0, samples 2 and 6.
-    TBits Bits;
+    TBitWriter Bits;
     Bits.Put(1, 4);
     Bits.Put(2, 4);
     Bits.Put(0, 6);
@@ -205,7 +206,7 @@ TEST(MpegSubband, Layer1StereoKindsRouteChannels)
     }
 
     // Intensity kind: one sample, two scale factors.
-    TBits Shared;
+    TBitWriter Shared;
     Shared.Put(1, 4);
     Shared.Put(0, 6);
     Shared.Put(6, 6);
@@ -224,7 +225,7 @@ TEST(MpegSubband, Layer1StereoKindsRouteChannels)
 TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
 {
     // Subband 0 (set 1): channel 1 silent, channel 2 allocation 2 (7 levels, code 6 = 6/4 - 1 = 0.5).
-    TBits Bits;
+    TBitWriter Bits;
     Bits.Put(0, 4);
     Bits.Put(2, 4);
     Bits.Put(2, 2);

@@ -49,15 +49,6 @@ void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes)
     To.insert(To.end(), Bytes.begin(), Bytes.end());
 }
 
-void TBits::Put(uint32_t Value, int Count)
-{
-    for (int Bit = Count - 1; Bit >= 0; --Bit) {
-        if (BitCount % 8 == 0) Data.push_back(0);
-        if ((Value >> Bit) & 1) Data.back() |= uint8_t(0x80 >> (BitCount % 8));
-        ++BitCount;
-    }
-}
-
 std::vector<uint8_t> ReadFixture(const std::string& Name)
 {
     std::ifstream File(std::string(MORVEL_TEST_DATA) + "/mpeg/" + Name, std::ios::binary);

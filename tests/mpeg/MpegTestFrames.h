@@ -30,17 +30,6 @@ std::vector<uint8_t> Frame(const TFrameFields& Fields, const std::vector<uint8_t
 std::vector<uint8_t> Frames(const TFrameFields& Fields, int Count);
 void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes);
 
-// Writes bit fields most significant bit first.
-class TBits {
-public:
-    void Put(uint32_t Value, int Count);
-    const std::vector<uint8_t>& Bytes() const { return Data; }
-
-private:
-    std::vector<uint8_t> Data;  // bytes written, the last one possibly partial
-    int BitCount = 0;           // bits written
-};
-
 std::vector<uint8_t> ReadFixture(const std::string& Name);
 std::vector<int16_t> ReadPcm(const std::string& Name);
 std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes);
