@@ -124,29 +124,6 @@ bool TBitStream::ReadFrame(int32_t Count)
     return Got == Count;
 }
 
-void TBitStream::AdvanceWord()
-{
-    if (WordPointer < BufferWords)
-        ++WordPointer;
-}
-
-uint32_t TBitStream::GetBits(int N)
-{
-    if (N <= 0)
-        return 0;
-    N = std::min(N, MaxBits);
-    const int End = BitIndex + N;
-    const uint64_t Pair = (uint64_t(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
-    const uint32_t Value = uint32_t(Pair >> (64 - End)) & ((1u << N) - 1);
-    if (End >= 32) {
-        AdvanceWord();
-        BitIndex = End - 32;
-    } else {
-        BitIndex = End;
-    }
-    return Value;
-}
-
 uint8_t TBitStream::FrameByte(int32_t Index) const
 {
     if (Index < 0 || Index >= MaxFrameBytes)

@@ -53,3 +53,29 @@ private:
     int32_t WordPointer = 0;  // word holding the next bit
     int BitIndex = 0;         // bits of that word already handed out (0..31)
 };
+
+// Inline: the subband and Huffman decoders ask for a few bits at a time, many
+// times per frame.
+inline void TBitStream::AdvanceWord()
+{
+    if (WordPointer < BufferWords)
+        ++WordPointer;
+}
+
+inline uint32_t TBitStream::GetBits(int N)
+{
+    if (N <= 0)
+        return 0;
+    if (N > MaxBits)
+        N = MaxBits;
+    const int End = BitIndex + N;
+    const uint64_t Pair = (uint64_t(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
+    const uint32_t Value = uint32_t(Pair >> (64 - End)) & ((1u << N) - 1);
+    if (End >= 32) {
+        AdvanceWord();
+        BitIndex = End - 32;
+    } else {
+        BitIndex = End;
+    }
+    return Value;
+}
