@@ -121,17 +121,28 @@ void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
     TakeClass(QuantClass(ClassSet(Header, SubbandNumber), Allocation));
 }
 
-void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction,
+void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction, float C, float D,
                                  float (&Values)[SamplesPerGranule])
 {
     if (Table) {
         const float* Group = Table + 3 * Stream.GetBits(Length);
         for (int K = 0; K < SamplesPerGranule; ++K)
             Values[K] = Group[K];
-    } else {
-        for (float& Value : Values)
-            Value = float(double(Stream.GetBits(Length)) * Fraction - 1.0);
+        return;
     }
+    // Codes have at most 16 bits and Fraction and D are 2^(1 - bits), so the code,
+    // the fraction and the fraction plus D are exact floats; the product with C is
+    // the one rounding.
+    for (float& Value : Values) {
+        const float Fractional = float(Stream.GetBits(Length)) * Fraction - 1.0f;
+        Value = (Fractional + D) * C;
+    }
+}
+
+void TSubbandLayer2::Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule])
+{
+    for (int K = 0; K < SamplesPerGranule; ++K)
+        Scaled[K] = Values[K] * Factor;
 }
 
 bool TSubbandLayer2::CountGranule()
@@ -142,17 +153,19 @@ bool TSubbandLayer2::CountGranule()
 
 bool TSubbandLayer2::ReadSampleData(TBitStream& Stream)
 {
-    if (Allocation != 0)
-        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
-    return CountGranule();
+    const bool FrameDone = CountGranule();
+    if (Allocation != 0) {
+        float Values[SamplesPerGranule];
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, Values);
+        Scale(Values, ScaleFactors[Third()], Samples);
+    }
+    return FrameDone;
 }
 
 bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
 {
-    if (Allocation != 0 && Channels != ChannelsRight && GroupNumber < SamplesPerGranule) {
-        const float Value = Requantise(Samples[GroupNumber], GroupTable, ClassC, ClassD);
-        Left->InputSample(Value * ScaleFactors[Third()], SubbandNumber);
-    }
+    if (Allocation != 0 && Channels != ChannelsRight && GroupNumber < SamplesPerGranule)
+        Left->InputSample(Samples[GroupNumber], SubbandNumber);
     return ++GroupNumber >= SamplesPerGranule;
 }
 
@@ -189,18 +202,30 @@ void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const TH
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
 }
 
+bool TSubbandLayer2IntensityStereo::ReadSampleData(TBitStream& Stream)
+{
+    const bool FrameDone = CountGranule();
+    if (Allocation != 0) {
+        float Values[SamplesPerGranule];
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, Values);
+        const int T = Third();
+        Scale(Values, ScaleFactors[T], Samples);
+        Scale(Values, Channel2ScaleFactors[T], Channel2Samples);
+    }
+    return FrameDone;
+}
+
 bool TSubbandLayer2IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
 {
     if (Allocation != 0 && GroupNumber < SamplesPerGranule) {
-        const float Value = Requantise(Samples[GroupNumber], GroupTable, ClassC, ClassD);
-        const int T = Third();
+        const int G = GroupNumber;
         if (Channels == ChannelsBoth) {
-            Left->InputSample(Value * ScaleFactors[T], SubbandNumber);
-            Right->InputSample(Value * Channel2ScaleFactors[T], SubbandNumber);
+            Left->InputSample(Samples[G], SubbandNumber);
+            Right->InputSample(Channel2Samples[G], SubbandNumber);
         } else if (Channels == ChannelsLeft) {
-            Left->InputSample(Value * ScaleFactors[T], SubbandNumber);
+            Left->InputSample(Samples[G], SubbandNumber);
         } else {
-            Left->InputSample(Value * Channel2ScaleFactors[T], SubbandNumber);
+            Left->InputSample(Channel2Samples[G], SubbandNumber);
         }
     }
     return ++GroupNumber >= SamplesPerGranule;
@@ -262,20 +287,21 @@ void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& He
 
 bool TSubbandLayer2Stereo::ReadSampleData(TBitStream& Stream)
 {
-    if (Allocation != 0)
-        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, Samples);
-    if (Channel2Allocation != 0)
-        ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2Samples);
-    return CountGranule();
+    const bool FrameDone = TSubbandLayer2::ReadSampleData(Stream);
+    if (Channel2Allocation != 0) {
+        float Values[SamplesPerGranule];
+        ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2ClassC,
+                    Channel2ClassD, Values);
+        Scale(Values, Channel2ScaleFactors[Third()], Channel2Samples);
+    }
+    return FrameDone;
 }
 
 bool TSubbandLayer2Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
 {
     const int Position = GroupNumber;
     const bool GranuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
-    if (Channel2Allocation != 0 && Channels != ChannelsLeft && Position < SamplesPerGranule) {
-        const float Value = Requantise(Channel2Samples[Position], Channel2GroupTable, Channel2ClassC, Channel2ClassD);
-        (Channels == ChannelsBoth ? Right : Left)->InputSample(Value * Channel2ScaleFactors[Third()], SubbandNumber);
-    }
+    if (Channel2Allocation != 0 && Channels != ChannelsLeft && Position < SamplesPerGranule)
+        (Channels == ChannelsBoth ? Right : Left)->InputSample(Channel2Samples[Position], SubbandNumber);
     return GranuleDone;
 }

@@ -37,20 +37,18 @@ public:
     float ClassD = 0.0f;                    // requantisation offset of the class
     float FractionFactor = 0.0f;            // ungrouped codes: code * FractionFactor - 1
     float ScaleFactors[3] = {};             // scale factor of each third of the frame
-    float Samples[SamplesPerGranule] = {};  // the granule's samples (final values when grouped)
+    float Samples[SamplesPerGranule] = {};  // the granule's samples, requantised and scaled
     const float* GroupTable = nullptr;      // grouping table of a grouped class, else none
 
 protected:
     // Reads one channel's scale factors as Selection says.
     static void ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3]);
-    // Reads one channel's codes of a granule into Values.
-    static void ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction,
+    // Reads one channel's codes of a granule and requantises them into Values
+    // (grouped codes: the table's values; others: (code * Fraction - 1 + D) * C).
+    static void ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction, float C, float D,
                             float (&Values)[SamplesPerGranule]);
-    // Requantises an ungrouped sample value; grouped values are final.
-    static float Requantise(float Value, const float* Table, float C, float D)
-    {
-        return Table ? Value : float((double(Value) + D) * C);
-    }
+    // Scaled = Values * Factor.
+    static void Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule]);
     void TakeClass(const TQuantClass& Class);
     // Counts the granule; true at the frame's last one.
     bool CountGranule();
@@ -63,10 +61,12 @@ public:
     void Reset(int Number) override;
     void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
+    bool ReadSampleData(TBitStream& Stream) override;
     bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
 
-    int Channel2Scfsi = 0;               // scale-factor selection of channel 2
-    float Channel2ScaleFactors[3] = {};  // scale factors of channel 2 by third
+    int Channel2Scfsi = 0;                          // scale-factor selection of channel 2
+    float Channel2ScaleFactors[3] = {};             // scale factors of channel 2 by third
+    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples with channel 2's scale factor
 
 private:
     void Channel2Reset();
@@ -91,7 +91,7 @@ public:
     float Channel2ClassD = 0.0f;                    // requantisation offset of channel 2
     float Channel2ScaleFactors[3] = {};             // scale factors of channel 2 by third
     float Channel2FractionFactor = 0.0f;            // ungrouped codes of channel 2
-    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples of channel 2
+    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples of channel 2, requantised and scaled
 
 private:
     void Channel2Reset();
