@@ -17,8 +17,13 @@ constexpr int MaxBigValues = GranuleLines / 2;
 
 TLayer3Decoder::TLayer3Decoder(TBitStream* Stream, THeader* Header, TSynthesisFilter* FilterLeft,
                                TSynthesisFilter* FilterRight, TBuffer* Output, uint8_t Channels)
-    : Stream(Stream), Header(Header), FilterLeft(FilterLeft), FilterRight(FilterRight), Output(Output),
-      Channels(Channels), Reservoir(std::make_unique<TBitReserve>())
+    : Stream(Stream),
+      Header(Header),
+      FilterLeft(FilterLeft),
+      FilterRight(FilterRight),
+      Output(Output),
+      Channels(Channels),
+      Reservoir(std::make_unique<TBitReserve>())
 {
 }
 
