@@ -2,7 +2,9 @@
 // each long band or short band and window.
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "mpeg/MpegLayer3.h"
 
@@ -53,8 +55,11 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     auto Quantized = [&](int Line) {
         const int Value = HuffmanValues[Line];
         const int Magnitude = std::min(Value < 0 ? -Value : Value, TLayer3Math::PowerTableSize - 1);
-        const float Power = Math.Power43[Magnitude];
-        return (Value < 0 ? -Power : Power) * Gain;
+        // The sign bit set without a branch (signs are unpredictable): the same as
+        // negating the power, which is never a non-number.
+        const uint32_t Sign = uint32_t(Value < 0) << 31;
+        const float Power = std::bit_cast<float>(std::bit_cast<uint32_t>(Math.Power43[Magnitude]) | Sign);
+        return Power * Gain;
     };
 
     if (!G.Short()) {
