@@ -13,11 +13,15 @@ public:
     // would pass the capacity is dropped.
     void Append(int Channel, int32_t Value)
     {
-        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount) return;
+        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount)
+            return;
         int32_t& Offset = WriteOffset[Channel];
-        if (Offset > Capacity - 2) return;
-        if (Value > 32767) Value = 32767;
-        if (Value < -32768) Value = -32768;
+        if (Offset > Capacity - 2)
+            return;
+        if (Value > 32767)
+            Value = 32767;
+        if (Value < -32768)
+            Value = -32768;
         Data[Offset] = uint8_t(Value);
         Data[Offset + 1] = uint8_t(uint32_t(Value) >> 8);
         Offset += 2 * ChannelCount;
@@ -27,7 +31,8 @@ public:
     // calls of Append (those past the capacity are dropped), with one check of room.
     void Append(int Channel, const int16_t* Values, int Count)
     {
-        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0) return;
+        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0)
+            return;
         const int32_t Stride = 2 * ChannelCount;
         const int32_t Offset = WriteOffset[Channel];
         const int32_t Room = Offset > Capacity - 2 ? 0 : (Capacity - 2 - Offset) / Stride + 1;
@@ -46,9 +51,9 @@ public:
     void Clear();
     int32_t BytesHeld() const { return BytesWritten - ReadPosition; }
 
-    int32_t WriteOffset[2] = {};     // byte offset of each channel's next sample
-    uint8_t Data[Capacity] = {};     // signed 16-bit little-endian samples
-    int ChannelCount = 1;            // 1 or 2
-    int32_t BytesWritten = 0;        // bytes appended since the last Clear
-    int32_t ReadPosition = 0;        // bytes read since the last Clear
+    int32_t WriteOffset[2] = {};  // byte offset of each channel's next sample
+    uint8_t Data[Capacity] = {};  // signed 16-bit little-endian samples
+    int ChannelCount = 1;         // 1 or 2
+    int32_t BytesWritten = 0;     // bytes appended since the last Clear
+    int32_t ReadPosition = 0;     // bytes read since the last Clear
 };
