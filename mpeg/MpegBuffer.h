@@ -1,7 +1,9 @@
 #pragma once
 // Collects the 16-bit PCM of one or two channels, interleaved, until it is read.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 class TBuffer {
 public:
@@ -35,13 +37,18 @@ public:
             return;
         const int32_t Stride = 2 * ChannelCount;
         const int32_t Offset = WriteOffset[Channel];
-        const int32_t Room = Offset > Capacity - 2 ? 0 : (Capacity - 2 - Offset) / Stride + 1;
+        // Stride is 2 << (ChannelCount - 1): the shift divides by it.
+        const int32_t Room = Offset > Capacity - 2 ? 0 : ((Capacity - 2 - Offset) >> ChannelCount) + 1;
         const int32_t Stored = Count < Room ? Count : Room;
         uint8_t* Out = Data + Offset;
         for (int32_t I = 0; I < Stored; ++I, Out += Stride) {
-            const uint16_t Value = uint16_t(Values[I]);
-            Out[0] = uint8_t(Value);
-            Out[1] = uint8_t(Value >> 8);
+            if constexpr (std::endian::native == std::endian::little) {
+                std::memcpy(Out, Values + I, 2);  // one 16-bit store
+            } else {
+                const uint16_t Value = uint16_t(Values[I]);
+                Out[0] = uint8_t(Value);
+                Out[1] = uint8_t(Value >> 8);
+            }
         }
         WriteOffset[Channel] = Offset + Stored * Stride;
         BytesWritten += 2 * Stored;
