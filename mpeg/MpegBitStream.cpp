@@ -110,13 +110,16 @@ bool TBitStream::ReadFrame(int32_t Count)
     if (Count < 0 || Count > MaxFrameBytes)
         return false;
     const int32_t Got = std::clamp(Size - Position, 0, Count);
-    const int32_t Words = (Got + 3) / 4;
-    if (Words > 0)
-        Buffer[Words - 1] = 0;  // no stale bytes behind a body that ends inside a word
-    for (int32_t I = 0; I < Got; ++I) {
-        const uint32_t Shift = 24 - 8 * uint32_t(I & 3);
-        uint32_t& Word = Buffer[I >> 2];
-        Word = (Word & ~(0xFFu << Shift)) | (uint32_t(Data[Position + I]) << Shift);
+    const uint8_t* Bytes = Data + Position;
+    const int32_t WholeWords = Got / 4;
+    for (int32_t W = 0; W < WholeWords; ++W, Bytes += 4)
+        Buffer[W] = (uint32_t(Bytes[0]) << 24) | (uint32_t(Bytes[1]) << 16) | (uint32_t(Bytes[2]) << 8) | Bytes[3];
+    if (Got % 4 != 0) {
+        // A body that ends inside a word: zeros behind its last byte, not stale bytes.
+        uint32_t Last = 0;
+        for (int32_t I = 0; I < Got % 4; ++I)
+            Last |= uint32_t(Bytes[I]) << (24 - 8 * I);
+        Buffer[WholeWords] = Last;
     }
     Position += Got;
     WordPointer = 0;
