@@ -1,7 +1,9 @@
-// Layer III decode speed on a 10 s, 128 kbit/s stereo, 44.1 kHz stream.
+// Layer III decode speed on 128 kbit/s stereo, 44.1 kHz streams: Layer3Decode on
+// a 10 s test stream, Layer3DecodeSong on three minutes of the example song made
+// by lame at bench time (SongStreams.h).
 //
-// Layer3Decode: the whole stream decoded in memory per iteration through the frame
-// reader, the Layer III decoder and the synthesis filters. "RealTime" is seconds of
+// The whole stream is decoded in memory per iteration through the frame reader,
+// the Layer III decoder and the synthesis filters. "RealTime" is seconds of
 // audio decoded per second of wall time; "VsMpg123" is this decoder's time per
 // stream divided by that of `mpg123 -t -q` on the same file, timed in the same run
 // as a whole process (so mpg123's start-up counts against it; a few milliseconds).
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "SongStreams.h"
 #include "mpeg/MpegBitStream.h"
 #include "mpeg/MpegBuffer.h"
 #include "mpeg/MpegHeader.h"
@@ -46,10 +49,10 @@ int64_t DecodeStream(const std::vector<uint8_t>& Bytes)
     return Samples;
 }
 
-// Median wall time of `mpg123 -t -q` over a few runs, 0 when it cannot be run.
-double Mpg123Seconds()
+// Median wall time of `mpg123 -t -q` on Path over a few runs, 0 when it cannot be run.
+double Mpg123Seconds(const std::string& Path)
 {
-    const std::string Command = "mpg123 -t -q \"" + StreamPath + "\" >/dev/null 2>&1";
+    const std::string Command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
     std::vector<double> Times;
     for (int Run = 0; Run < 5; ++Run) {
         const auto Start = std::chrono::steady_clock::now();
@@ -61,15 +64,16 @@ double Mpg123Seconds()
     return Times[Times.size() / 2];
 }
 
-void Layer3Decode(benchmark::State& State)
+// Decodes the stream of the file Path per iteration.
+void MeasureDecoding(benchmark::State& State, const std::string& Path)
 {
-    std::ifstream File(StreamPath, std::ios::binary);
+    std::ifstream File(Path, std::ios::binary);
     const std::vector<uint8_t> Bytes{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
     if (Bytes.empty()) {
         State.SkipWithError("benchmark stream missing");
         return;
     }
-    const double ReferenceSeconds = Mpg123Seconds();
+    const double ReferenceSeconds = Mpg123Seconds(Path);
     int64_t Samples = 0;
     const auto Start = std::chrono::steady_clock::now();
     for (auto _ : State)
@@ -81,6 +85,18 @@ void Layer3Decode(benchmark::State& State)
     if (ReferenceSeconds > 0.0)
         State.counters["VsMpg123"] = Elapsed / static_cast<double>(State.iterations()) / ReferenceSeconds;
 }
+
+void Layer3Decode(benchmark::State& State)
+{
+    MeasureDecoding(State, StreamPath);
+}
 BENCHMARK(Layer3Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Skipped when the stream could not be made (morvel, sox, lame).
+void Layer3DecodeSong(benchmark::State& State)
+{
+    MeasureDecoding(State, SongStreamLayer3());
+}
+BENCHMARK(Layer3DecodeSong)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
