@@ -1,48 +1,94 @@
 #pragma once
-// Builds MPEG-1 Layer III frames at 44.1 kHz and 128 kbit/s (417 bytes, no CRC)
-// from chosen side information and main data, for cases an encoder never makes.
+// Builds Layer III frames (MPEG-1 at 44.1 kHz, 128 kbit/s by default, or MPEG-2 at
+// 22.05 kHz; no CRC) from chosen side information and main data, for cases an
+// encoder never makes.
 
+#include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "mpeg/MpegHuffmanCodes.h"
 #include "support/BitWriter.h"
 
 struct TGranuleFields {
-    int Part2_3Length = 0;         // bits of scale factors and Huffman data
-    int BigValues = 0;             // 9-bit field as written
-    int GlobalGain = 190;          // quantiser step
-    int ScalefacCompress = 0;      // slen1/slen2 index
-    int WindowSwitching = 0;       // block type and mixed flag follow
-    int BlockType = 0;             // with window switching
-    int MixedBlock = 0;            // with window switching
+    int Part2_3Length = 0;           // bits of scale factors and Huffman data
+    int BigValues = 0;               // 9-bit field as written
+    int GlobalGain = 190;            // quantiser step
+    int ScalefacCompress = 0;        // slen1/slen2 index (MPEG-2: the 9-bit field)
+    int WindowSwitching = 0;         // block type and mixed flag follow
+    int BlockType = 0;               // with window switching
+    int MixedBlock = 0;              // with window switching
     int TableSelect[3] = {1, 1, 1};  // Huffman tables (two with window switching)
-    int Region0Count = 15;         // without window switching
-    int Region1Count = 7;          // without window switching
-    int Count1Table = 0;           // 0: table 32, 1: table 33
+    int Region0Count = 15;           // without window switching
+    int Region1Count = 7;            // without window switching
+    int Count1Table = 0;             // 0: table 32, 1: table 33
+    int SubblockGain[3] = {};        // with window switching
+    int Preflag = 0;                 // MPEG-1 only
+    int ScalefacScale = 0;           // scale factors step by 2^-1 instead of 2^-0.5
 };
 
 struct TLayer3FrameFields {
-    bool Stereo = false;           // joint stereo instead of single channel
-    int ModeExtension = 0;         // joint stereo: bit 1 mid/side, bit 0 intensity
-    int MainDataBegin = 0;         // bytes of main data in earlier frames
-    TGranuleFields Granules[2][2];   // by granule, channel
-    TBitWriter MainData;           // this frame's main data (padded with zeros)
+    bool Stereo = false;            // joint stereo instead of single channel
+    int ModeExtension = 0;          // joint stereo: bit 1 mid/side, bit 0 intensity
+    int MainDataBegin = 0;          // bytes of main data in earlier frames
+    TGranuleFields Granules[2][2];  // by granule, channel (MPEG-2: granule 0 only)
+    TBitWriter MainData;            // this frame's main data (padded with zeros)
+    bool Mpeg1 = true;              // MPEG-1 at 44.1 kHz, else MPEG-2 at 22.05 kHz
+    int BitrateIndex = 9;           // 128 kbit/s for MPEG-1, 80 kbit/s for MPEG-2
 };
 
-inline constexpr int FrameBytes = 417;
+inline constexpr int FrameBytes = 417;  // of the default MPEG-1 frame
 
-// Writes the code of (X, Y) of a table's code list, then the sign bits.
+// Whole frame length in bytes, header included (no padding slot).
+inline int Layer3FrameBytes(const TLayer3FrameFields& Fields)
+{
+    static constexpr int Mpeg1Rates[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr int Mpeg2Rates[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    const int Index = Fields.BitrateIndex;
+    return Fields.Mpeg1 ? 144000 * Mpeg1Rates[Index] / 44100 : 72000 * Mpeg2Rates[Index] / 22050;
+}
+
+inline int SideInfoBytes(const TLayer3FrameFields& Fields)
+{
+    return Fields.Mpeg1 ? (Fields.Stereo ? 32 : 17) : (Fields.Stereo ? 17 : 9);
+}
+
+// Room for main data in the frame.
+inline int MainDataBytes(const TLayer3FrameFields& Fields)
+{
+    return Layer3FrameBytes(Fields) - 4 - SideInfoBytes(Fields);
+}
+
+// Writes the code of (X, Y) in big-value table Table (0..31): values from 15 on in
+// the tables with linbits take the code of 15 and their excess in linbits bits, each
+// value followed by its sign when nonzero. Tables 0, 4 and 14 write nothing.
 inline void PutHuffmanPair(TBitWriter& Writer, int Table, int X, int Y)
 {
-    for (const THuffmanCodeList& List : HuffmanCodeLists)
-        if (List.TableNumber == Table) {
-            const int Symbol = (X < 0 ? -X : X) * List.YLen + (Y < 0 ? -Y : Y);
-            Writer.Put(List.Codes[Symbol], List.Lengths[Symbol]);
+    // Linbits of tables 16 to 31 (the others have none).
+    static constexpr int LinBits[16] = {1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
+    const int Tree = Table >= 24 ? 24 : Table >= 16 ? 16 : Table;
+    const int Linbits = Table >= 16 ? LinBits[(Table - 16) & 15] : 0;
+    const int Magnitude[2] = {X < 0 ? -X : X, Y < 0 ? -Y : Y};
+    for (const THuffmanCodeList& List : HuffmanCodeLists) {
+        if (List.TableNumber != Tree)
+            continue;
+        const int Largest = List.XLen - 1 + (Linbits ? (1 << Linbits) - 1 : 0);
+        if (Magnitude[0] > Largest || Magnitude[1] > Largest)
+            throw std::invalid_argument("value beyond the Huffman table's range");
+        const int Symbol = std::min(Magnitude[0], List.XLen - 1) * List.YLen + std::min(Magnitude[1], List.YLen - 1);
+        Writer.Put(List.Codes[Symbol], List.Lengths[Symbol]);
+        for (int Value : {X, Y}) {
+            const int Size = Value < 0 ? -Value : Value;
+            if (Linbits && Size >= List.XLen - 1)
+                Writer.Put(static_cast<uint32_t>(Size - (List.XLen - 1)), Linbits);
+            if (Value != 0)
+                Writer.Put(Value < 0, 1);
         }
-    for (int Value : {X, Y})
-        if (Value != 0)
-            Writer.Put(Value < 0, 1);
+        return;
+    }
+    if (X != 0 || Y != 0)
+        throw std::invalid_argument("nonzero values in a table without codes");
 }
 
 // Writes a count1 quadruple of table 32 + Table1 with its sign bits.
@@ -58,48 +104,55 @@ inline void PutQuadruple(TBitWriter& Writer, int Table1, int V, int W, int X, in
 
 inline std::vector<uint8_t> BuildFrame(const TLayer3FrameFields& Fields)
 {
+    const bool Mpeg1 = Fields.Mpeg1;
     const int Channels = Fields.Stereo ? 2 : 1;
     TBitWriter Frame;
-    Frame.Put(0xFFFB, 16);                 // sync, MPEG-1, Layer III, no CRC
-    Frame.Put(0x90, 8);                    // 128 kbit/s, 44.1 kHz, no padding
-    Frame.Put(Fields.Stereo ? 1 : 3, 2);     // joint stereo or single channel
+    // Sync, version, Layer III, no CRC; bit rate, 44.1 or 22.05 kHz, no padding; joint
+    // stereo or single channel.
+    Frame.Put(Mpeg1 ? 0xFFFB : 0xFFF3, 16);
+    Frame.Put(static_cast<uint32_t>(Fields.BitrateIndex) << 4, 8);
+    Frame.Put(Fields.Stereo ? 1 : 3, 2);
     Frame.Put(Fields.ModeExtension, 2);
     Frame.Put(0, 4);
-    const size_t SideInfoEnd = 4 + (Fields.Stereo ? 32 : 17);
-    Frame.Put(Fields.MainDataBegin, 9);
-    Frame.Put(0, Fields.Stereo ? 3 : 5);
-    Frame.Put(0, 4 * Channels);            // scfsi
-    for (int Granule = 0; Granule < 2; ++Granule)
+    const size_t SideInfoEnd = 4 + SideInfoBytes(Fields);
+    Frame.Put(Fields.MainDataBegin, Mpeg1 ? 9 : 8);
+    Frame.Put(0, Mpeg1 ? (Fields.Stereo ? 3 : 5) : (Fields.Stereo ? 2 : 1));
+    if (Mpeg1)
+        Frame.Put(0, 4 * Channels);  // scfsi
+    const int Granules = Mpeg1 ? 2 : 1;
+    for (int Granule = 0; Granule < Granules; ++Granule)
         for (int Channel = 0; Channel < Channels; ++Channel) {
             const TGranuleFields& G = Fields.Granules[Granule][Channel];
             Frame.Put(G.Part2_3Length, 12);
             Frame.Put(G.BigValues, 9);
             Frame.Put(G.GlobalGain, 8);
-            Frame.Put(G.ScalefacCompress, 4);
+            Frame.Put(G.ScalefacCompress, Mpeg1 ? 4 : 9);
             Frame.Put(G.WindowSwitching, 1);
             if (G.WindowSwitching) {
                 Frame.Put(G.BlockType, 2);
                 Frame.Put(G.MixedBlock, 1);
-                if (G.BlockType == 0) {   // the decoder stops reading here
+                if (G.BlockType == 0) {  // the decoder stops reading here
                     Frame.PadTo(SideInfoEnd);
                     Granule = 2;
                     break;
                 }
                 Frame.Put(G.TableSelect[0], 5);
                 Frame.Put(G.TableSelect[1], 5);
-                Frame.Put(0, 9);          // subblock gains
+                for (int Gain : G.SubblockGain)
+                    Frame.Put(Gain, 3);
             } else {
                 for (int Table : G.TableSelect)
                     Frame.Put(Table, 5);
                 Frame.Put(G.Region0Count, 4);
                 Frame.Put(G.Region1Count, 3);
             }
-            Frame.Put(0, 1);              // preflag
-            Frame.Put(0, 1);              // scalefac_scale
+            if (Mpeg1)
+                Frame.Put(G.Preflag, 1);
+            Frame.Put(G.ScalefacScale, 1);
             Frame.Put(G.Count1Table, 1);
         }
     std::vector<uint8_t> Bytes = Frame.Bytes;
     Bytes.insert(Bytes.end(), Fields.MainData.Bytes.begin(), Fields.MainData.Bytes.end());
-    Bytes.resize(FrameBytes, 0);
+    Bytes.resize(Layer3FrameBytes(Fields), 0);  // main data beyond the frame is cut off
     return Bytes;
 }
