@@ -39,7 +39,7 @@ private:
         int ScalefacCompress = 0;   // scale-factor lengths (4 bits MPEG-1, 9 bits MPEG-2)
         int WindowSwitching = 0;    // block type and mixed flag are coded
         int BlockType = 0;          // 0 normal, 1 start, 2 short, 3 stop
-        int MixedBlock = 0;         // short block whose two lowest subbands are long
+        int MixedBlock = 0;         // subbands 0 and 1 take the normal window whatever the block type
         int TableSelect[3] = {};    // Huffman table per big-value region
         int SubblockGain[3] = {};   // gain offset per short window
         int Region0Count = 0;       // long bands in region 0, less one
@@ -47,8 +47,13 @@ private:
         int Preflag = 0;            // pre-emphasis on
         int ScalefacScale = 0;      // scale factors step by 2^-1 instead of 2^-0.5
         int Count1TableSelect = 0;  // table 32 or 33 for the count1 region
+        // Values, scale factors and stereo bands by short window: block type 2 only.
         bool Short() const { return WindowSwitching && BlockType == 2; }
+        // A short block whose subbands 0 and 1 are long in every respect. Block types 1
+        // and 3 with the mixed flag are long blocks except for the window below.
         bool Mixed() const { return Short() && MixedBlock; }
+        // The block type whose window transforms subband Subband.
+        int WindowType(int Subband) const { return WindowSwitching && MixedBlock && Subband < 2 ? 0 : BlockType; }
     };
     struct TSideInfo {
         int MainDataBegin = 0;        // bytes of this frame's main data in earlier frames

@@ -34,7 +34,7 @@ void TLayer3Decoder::Hybrid(int Channel, int Granule)
     float* Memory = Overlap[Channel];
     float Raw[ImdctOutputs];
     for (int Subband = 0; Subband < 32; ++Subband) {
-        const int BlockType = G.Mixed() && Subband < 2 ? 0 : G.BlockType;
+        const int BlockType = G.WindowType(Subband);
         const int First = Subband * SubbandLines;
         // A silent subband (the usual case high up) transforms to zeros.
         const float* In = Antialiased + First;
