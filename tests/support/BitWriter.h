@@ -26,8 +26,7 @@ public:
         BitCount = static_cast<int>(Bytes.size()) * 8;
     }
     // Hands the bytes to anything that takes them one at a time (a bit reservoir).
-    template <typename TSink>
-    void CopyTo(TSink& Sink) const
+    template <typename TSink> void CopyTo(TSink& Sink) const
     {
         for (uint8_t Byte : Bytes)
             Sink.PutByte(Byte);
