@@ -135,7 +135,9 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
         const int Start12 = Bands.Short[12] * 3 + Window * Width12;
         CopyPosition(Start12, Start12 + Width12, Bands.Short[11] * 3 + Window * Width11);
     }
-    if (G.Mixed() && HighestNonzero <= 3)
+    // The long part joins in only when channel 1 holds no value in any window of the
+    // short part.
+    if (G.Mixed() && HighestNonzero < FirstBand)
         LongBandsAbove(Bands.Long[8], 7);
 }
 

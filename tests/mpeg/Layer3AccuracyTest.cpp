@@ -82,15 +82,17 @@ TEST(Layer3Accuracy, StreamsMatchTheReferenceDecoder)
 // Window switching as no common encoder writes it (make_block_switching_fixtures.sh):
 // granules of block types 0-1-2-3-0-1-2-2-3-0-3-0, with mixed_block_flag set on the
 // window-switching ones or clear, values loudest in subbands 0 and 1; mono, stereo
-// with one channel mixed and the other not, mid/side and intensity stereo. Mixed
-// blocks of types 1 and 3 take the normal window in subbands 0 and 1 and are long
-// blocks otherwise. Each stream decodes within 1 LSB of the reference.
+// with one channel mixed and the other not, mid/side and intensity stereo (with a
+// mixed short block whose channel 1 ends in short band 3: its long part is not
+// intensity coded). Mixed blocks of types 1 and 3 take the normal window in subbands
+// 0 and 1 and are long blocks otherwise. Each stream decodes within 1 LSB of the
+// reference.
 TEST(Layer3Accuracy, BlockSwitchingStreamsMatchTheReferenceDecoder)
 {
     const TFixture Streams[] = {
         {"blocks_mono", ".mp3", 44100, 1},      {"blocks_mono_mixed", ".mp3", 44100, 1},
         {"blocks_stereo", ".mp3", 44100, 2},    {"blocks_ms_mixed", ".mp3", 44100, 2},
-        {"blocks_intensity", ".mp3", 44100, 2},
+        {"blocks_intensity", ".mp3", 44100, 2}, {"blocks_intensity_ms_mixed", ".mp3", 44100, 2},
     };
     for (const TFixture& Stream : Streams) {
         SCOPED_TRACE(Stream.Name);
