@@ -12,23 +12,12 @@
 #include "host/HostRender.h"
 #include "host/HostWav.h"
 #include "module/LoadLog.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 const std::string ExampleSong = MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf";
 constexpr size_t ExampleSongPlayedFrames = 2300403;
-
-std::vector<uint8_t> ReadFile(const std::string& Path)
-{
-    std::ifstream file(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::string& Path, const std::vector<uint8_t>& Bytes)
-{
-    std::ofstream file(Path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-}
 
 int RunRender(const std::vector<std::string>& Args)
 {
@@ -57,8 +46,8 @@ TEST(HostRender, WritesTheWholeSongAsWavOrRawPcm)
     const std::string raw = ::testing::TempDir() + "render.pcm";
     ASSERT_EQ(RunRender({ExampleSong, "-o", wav}), 0);
     ASSERT_EQ(RunRender({ExampleSong, "--raw", "-o", raw}), 0);
-    const std::vector<uint8_t> wavBytes = ReadFile(wav);
-    const std::vector<uint8_t> rawBytes = ReadFile(raw);
+    const std::vector<uint8_t> wavBytes = ReadFileBytes(wav);
+    const std::vector<uint8_t> rawBytes = ReadFileBytes(raw);
     // What a player hands out for the example song (52177 ms): its render steps
     // until it stops, 2300403 frames. The step that ends it is taken at the
     // length of the tick before (2940 bytes), its last tick is 5292 bytes
@@ -92,23 +81,23 @@ TEST(HostRender, SeveralFilesGoToOneFolderMadeWhenMissingAndAFailureDoesNotStopT
     const fs::path root = fs::path(::testing::TempDir()) / "render-many";
     fs::remove_all(root);
     fs::create_directories(root / "in");
-    const std::vector<uint8_t> song = ReadFile(ExampleSong);
-    WriteFile((root / "in" / "first.dmf").string(), song);
-    WriteFile((root / "in" / "second.song.dmf").string(), song);
-    WriteFile((root / "in" / "broken.dmf").string(), std::vector<uint8_t>(song.begin(), song.begin() + 100));
+    const std::vector<uint8_t> song = ReadFileBytes(ExampleSong);
+    WriteFileBytes((root / "in" / "first.dmf").string(), song);
+    WriteFileBytes((root / "in" / "second.song.dmf").string(), song);
+    WriteFileBytes((root / "in" / "broken.dmf").string(), std::vector<uint8_t>(song.begin(), song.begin() + 100));
 
     const fs::path out = root / "out" / "wav";
     EXPECT_EQ(RunRender({(root / "in" / "first.dmf").string(), (root / "in" / "broken.dmf").string(),
                          (root / "in" / "second.song.dmf").string(), "-o", out.string()}),
               1);
-    const std::vector<uint8_t> expected = ReadFile((out / "first.wav").string());
+    const std::vector<uint8_t> expected = ReadFileBytes((out / "first.wav").string());
     EXPECT_EQ(expected.size(), ExampleSongPlayedFrames * 4 + WavHeaderBytes);
-    EXPECT_EQ(ReadFile((out / "second.song.wav").string()), expected);
+    EXPECT_EQ(ReadFileBytes((out / "second.song.wav").string()), expected);
     EXPECT_FALSE(fs::exists(out / "broken.wav"));
 
     // Raw PCM is named .pcm; one file with -o naming a folder goes into it.
     ASSERT_EQ(RunRender({(root / "in" / "first.dmf").string(), "--raw", "-o", root.string()}), 0);
-    const std::vector<uint8_t> raw = ReadFile((root / "first.pcm").string());
+    const std::vector<uint8_t> raw = ReadFileBytes((root / "first.pcm").string());
     ASSERT_EQ(raw.size() + WavHeaderBytes, expected.size());
     EXPECT_TRUE(std::equal(raw.begin(), raw.end(), expected.begin() + WavHeaderBytes));
     fs::remove_all(root);

@@ -10,13 +10,13 @@
 #include "module/LoadCompressed.h"
 #include "player/DmfSample.h"
 #include "tests/module/LoadFixture.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 std::vector<uint8_t> MpegFixture(const std::string& Name)
 {
-    std::ifstream File(std::string(MORVEL_TEST_DATA) + "/mpeg/" + Name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    return ReadFileBytes(std::string(MORVEL_TEST_DATA) + "/mpeg/" + Name);
 }
 
 std::vector<uint8_t> WithTitle(std::vector<uint8_t> Stream, const std::string& Title)

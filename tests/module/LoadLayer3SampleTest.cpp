@@ -11,6 +11,7 @@
 #include "module/LoadCompressed.h"
 #include "player/DmfSample.h"
 #include "tests/module/LoadFixture.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -33,8 +34,7 @@ const TLayer3Fixture Fixtures[] = {
 
 std::vector<uint8_t> Layer3Fixture(const std::string& Name)
 {
-    std::ifstream File(std::string(MORVEL_TEST_DATA) + "/mpeg3/" + Name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    return ReadFileBytes(std::string(MORVEL_TEST_DATA) + "/mpeg3/" + Name);
 }
 
 int16_t SampleAt(const uint8_t* Bytes, size_t Index)

@@ -9,6 +9,7 @@
 
 #include "host/HostRender.h"
 #include "tests/plugin/PluginFixture.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ std::vector<uint8_t> RenderRaw(const std::string& Song)
     std::fclose(out);
     std::fclose(err);
     EXPECT_EQ(status, 0);
-    std::ifstream file(raw, std::ios::binary);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes = ReadFileBytes(raw);
     std::remove(raw.c_str());
     return bytes;
 }

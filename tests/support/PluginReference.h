@@ -17,6 +17,7 @@
 #include "player/DmfSong.h"
 #include "support/RecordingHost.h"
 #include "tools/writer/WriterModule.h"
+#include "tests/support/TestFiles.h"
 
 inline constexpr double BytesPerMs = 176.4;
 
@@ -35,8 +36,7 @@ inline std::string TempPath(const std::string& Name)
 inline std::string WriteFile(const std::string& Name, const std::vector<uint8_t>& Bytes)
 {
     const std::string path = TempPath(Name);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
+    WriteFileBytes(path, Bytes);
     return path;
 }
 

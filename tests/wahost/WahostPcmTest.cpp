@@ -7,16 +7,11 @@
 
 #include "WahostFixture.h"
 #include "WavOutput.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
 using TWahostPcm = TWahostTest;
-
-std::vector<uint8_t> ReadBytes(const std::string& Path)
-{
-    std::ifstream file(Path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 uint32_t LeAt(const std::vector<uint8_t>& Bytes, size_t Offset, int Count)
 {
@@ -30,7 +25,7 @@ TEST_F(TWahostPcm, ExampleSongEqualsTheReferenceRenderByteForByte)
 {
     if (Options().ExampleSong.empty() || Options().ReferencePcm.empty())
         GTEST_SKIP() << "no example song and reference PCM given (--example, --reference)";
-    const std::vector<uint8_t> reference = ReadBytes(Options().ReferencePcm);
+    const std::vector<uint8_t> reference = ReadFileBytes(Options().ReferencePcm);
     ASSERT_FALSE(reference.empty()) << Options().ReferencePcm;
     std::printf("reference PCM: %s, from %s\n", Options().ReferencePcm.c_str(), Options().ReferenceFrom.c_str());
 
@@ -58,7 +53,7 @@ TEST_F(TWahostPcm, WavOutputHoldsTheSongAsTheEngineRendersIt)
         EXPECT_EQ(wav.Opens(), 1);
         EXPECT_EQ(wav.Closes(), 1);
     }
-    const std::vector<uint8_t> file = ReadBytes(wavPath);
+    const std::vector<uint8_t> file = ReadFileBytes(wavPath);
     ASSERT_GE(file.size(), 44u);
     const std::vector<uint8_t> pcm = EnginePcm(song, ExpectedWrites(TickLengths(song)));
     ASSERT_EQ(pcm.size(), 117u * 2940);
