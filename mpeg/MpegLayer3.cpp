@@ -48,6 +48,8 @@ void TLayer3Decoder::DecodeFrame()
     StreamChannels = Header->SingleChannel() ? 1 : 2;
     GranuleCount = Mpeg1 ? 2 : 1;
     BandTableIndex = std::min<int>(Header->SampleFrequency, 2) + (Mpeg1 ? 3 : 0);
+    // Subbands 0 and 1 hold 8 long bands at the MPEG-1 rates and 6 at the MPEG-2 ones.
+    MixedLongBands = Mpeg1 ? 8 : 6;
     if (StreamChannels == 2 && Channels == 2 && FilterRight != nullptr) {
         FirstChannel = 0;
         LastChannel = 1;

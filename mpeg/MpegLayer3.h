@@ -88,6 +88,7 @@ private:
     int StreamChannels = 1;         // channels coded in the current frame
     int GranuleCount = 1;           // 2 for MPEG-1, 1 for MPEG-2
     int BandTableIndex = 0;         // sampling-frequency index, + 3 for MPEG-1
+    int MixedLongBands = 8;         // long bands of a mixed block's long part, lines 0 to 35
     int FirstChannel = 0;           // first channel synthesised
     int LastChannel = 0;            // last channel synthesised
 

@@ -74,11 +74,11 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     }
     for (int Line = 0; Line < End; ++Line)
         Out[Line] = Quantized(Line);
-    // Mixed blocks: long bands below long boundary 8, short bands above it.
+    // Mixed blocks: long bands in subbands 0 and 1, short bands above them.
     int LongEnd = 0;
     if (G.Mixed()) {
-        ScaleLongBands(Out, End, 8, S.Long, G.Preflag, G.ScalefacScale, Bands);
-        LongEnd = Bands.Long[8];
+        ScaleLongBands(Out, End, MixedLongBands, S.Long, G.Preflag, G.ScalefacScale, Bands);
+        LongEnd = Bands.Long[MixedLongBands];
     }
     for (int Band = 0; Band < ShortBands - 1; ++Band) {
         const int Start = Bands.Short[Band] * 3;

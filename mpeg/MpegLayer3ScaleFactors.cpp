@@ -99,7 +99,7 @@ void TLayer3Decoder::ReadScaleFactorsLsf(int Channel, int Granule)
     }
     int FirstShort = 0;
     if (BlockKind == 2) {
-        for (int Band = 0; Band < 8; ++Band)
+        for (int Band = 0; Band < MixedLongBands; ++Band)
             S.Long[Band] = Values[Next++];
         FirstShort = 3;
     }

@@ -138,7 +138,7 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
     // The long part joins in only when channel 1 holds no value in any window of the
     // short part.
     if (G.Mixed() && HighestNonzero < FirstBand)
-        LongBandsAbove(Bands.Long[8], 7);
+        LongBandsAbove(Bands.Long[MixedLongBands], MixedLongBands - 1);
 }
 
 void TLayer3Decoder::Reorder(int Channel, int Granule)

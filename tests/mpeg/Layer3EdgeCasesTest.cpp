@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Layer3FrameBuilder.h"
+#include "Layer3GranuleWriter.h"
 #include "Layer3StreamDecoder.h"
 
 namespace {
@@ -176,6 +177,56 @@ TEST(Layer3EdgeCases, IntensityStereoPositions)
     const TDecodedStream Illegal = Frame(9);
     EXPECT_FALSE(Silent(ChannelOf(Illegal.Pcm, 0)));
     EXPECT_TRUE(Silent(ChannelOf(Illegal.Pcm, 1)));
+}
+
+// An MPEG-2 mixed block has 6 long bands (lines 0 to 35). Under intensity stereo its
+// long part takes its positions from those alone: long bands 6 and 7 of an earlier
+// long block, whose scale factors are still held, do not reach the short part.
+TEST(Layer3EdgeCases, Mpeg2MixedBlockIntensityKeepsToItsLongBands)
+{
+    auto Stream = [](int EarlierPosition) {
+        std::vector<TLayer3FrameFields> Frames(2);
+        for (int Index = 0; Index < 2; ++Index) {
+            TLayer3FrameFields& Fields = Frames[Index];
+            Fields.Mpeg1 = false;
+            Fields.Stereo = true;
+            Fields.ModeExtension = 1;  // intensity stereo; channel 1 silent throughout
+            Fields.BitrateIndex = 14;
+            TGranuleContent Left, Right;
+            TGranuleFields& LeftFields = Fields.Granules[0][0];
+            TGranuleFields& RightFields = Fields.Granules[0][1];
+            LeftFields.GlobalGain = RightFields.GlobalGain = 170;
+            for (int& Table : LeftFields.TableSelect)
+                Table = 15;
+            RightFields.ScalefacCompress = 129 << 1;  // positions of 3 bits, intensity scale 0 as channel 0's
+            for (int& Position : Right.Long)
+                Position = 3;
+            for (auto& Window : Right.Short)
+                for (int& Position : Window)
+                    Position = 3;
+            if (Index == 0) {
+                // A long block with values in the lowest 36 lines only.
+                for (int Line = 0; Line < 36; ++Line)
+                    Left.Values[Line] = Line % 5 - 2;
+                Right.Long[6] = Right.Long[7] = EarlierPosition;
+            } else {
+                for (TGranuleFields* G : {&LeftFields, &RightFields}) {
+                    G->WindowSwitching = 1;
+                    G->BlockType = 2;
+                    G->MixedBlock = 1;
+                }
+                for (int Line = 0; Line < 120; ++Line)
+                    Left.Values[Line] = Line * 7 % 5 - 2;
+            }
+            PutGranule(Fields, 0, 0, Left);
+            PutGranule(Fields, 0, 1, Right);
+        }
+        return DecodeFrames(Frames);
+    };
+    const TDecodedStream First = Stream(1);
+    ASSERT_EQ(First.Channels, 2);
+    EXPECT_FALSE(Silent(ChannelOf(First.Pcm, 1)));
+    EXPECT_EQ(Stream(5).Pcm, First.Pcm);
 }
 
 // Window switching with block type 0 ends the side information early; the main

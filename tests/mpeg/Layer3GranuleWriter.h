@@ -4,6 +4,7 @@
 // by pair with the table of their region, then the count1 quadruples; big_values
 // and part2_3_length are set from what was written.
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 #include <utility>
@@ -26,9 +27,9 @@ inline bool CodedByWindow(const TGranuleFields& G)
 }
 
 // The scale factors in coded order, each with its length in bits. MPEG-2 streams
-// take scalefac_compress below 400 (four lengths, no pre-emphasis) and no
-// intensity stereo.
-inline std::vector<std::pair<int, int>> CodedScaleFactors(const TGranuleFields& G, bool Mpeg1,
+// take scalefac_compress below 400 (four lengths, no pre-emphasis), or below 360 in
+// channel 1 under intensity stereo (three lengths).
+inline std::vector<std::pair<int, int>> CodedScaleFactors(const TGranuleFields& G, bool Mpeg1, bool IntensityChannel,
                                                           const TGranuleContent& Content)
 {
     std::vector<int> Order;
@@ -52,12 +53,17 @@ inline std::vector<std::pair<int, int>> CodedScaleFactors(const TGranuleFields& 
             Lengths.push_back(static_cast<int>(i) < FirstSlen2 ? Slen1 : Slen2);
     } else {
         const int C = G.ScalefacCompress;
-        if (C >= 400)
-            throw std::invalid_argument("MPEG-2 scalefac_compress from 400 on is not written");
-        const int Slen[4] = {(C >> 4) / 5, (C >> 4) % 5, (C >> 2) & 3, C & 3};
+        const int F = C >> 1;  // channel 1 under intensity stereo: bit 0 is the intensity scale
+        if (IntensityChannel ? F >= 180 : C >= 400)
+            throw std::invalid_argument("MPEG-2 scalefac_compress beyond the first partition kind");
+        int Slen[4] = {(C >> 4) / 5, (C >> 4) % 5, (C >> 2) & 3, C & 3};
+        if (IntensityChannel) {
+            const int Intensity[4] = {F / 36, (F % 36) / 6, F % 6, 0};
+            std::copy(Intensity, Intensity + 4, Slen);
+        }
         const int BlockKind = !ByWindow ? 0 : G.MixedBlock ? 2 : 1;
         for (int Partition = 0; Partition < 4; ++Partition)
-            for (int i = 0; i < PartitionSizes[0][BlockKind][Partition]; ++i)
+            for (int i = 0; i < PartitionSizes[IntensityChannel ? 3 : 0][BlockKind][Partition]; ++i)
                 Lengths.push_back(Slen[Partition]);
         if (Lengths.size() != Order.size())
             throw std::logic_error("partition sizes do not match the scale factors");
@@ -76,9 +82,8 @@ inline void PutGranule(TLayer3FrameFields& Fields, int Granule, int Channel, con
     TGranuleFields& G = Fields.Granules[Granule][Channel];
     TBitWriter& Writer = Fields.MainData;
     const int Start = Writer.BitCount;
-    if (!Fields.Mpeg1 && (Fields.ModeExtension & 1))
-        throw std::invalid_argument("MPEG-2 intensity stereo is not written");
-    for (const auto& [Value, Length] : CodedScaleFactors(G, Fields.Mpeg1, Content))
+    const bool IntensityChannel = !Fields.Mpeg1 && (Fields.ModeExtension & 1) && Channel == 1;
+    for (const auto& [Value, Length] : CodedScaleFactors(G, Fields.Mpeg1, IntensityChannel, Content))
         Writer.Put(static_cast<uint32_t>(Value), Length);
 
     const int* Values = Content.Values;
