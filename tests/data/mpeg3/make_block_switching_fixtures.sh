@@ -1,8 +1,10 @@
 #!/bin/sh
 # Regenerates the block switching fixtures: Layer III streams written by
 # tests/mpeg/fixtures/MakeBlockSwitchingStreams.cpp (granules of block types 1, 2
-# and 3 with and without mixed_block_flag, which no common encoder writes), and the
-# reference PCM decoded by mpg123 (16-bit little-endian, no gapless trimming).
+# and 3 with and without mixed_block_flag, which no common encoder writes, and an
+# MPEG-2 intensity stereo stream of long blocks whose channels' intensity scale bits
+# differ), and the reference PCM decoded by mpg123 (16-bit little-endian, no gapless
+# trimming).
 set -e
 cd "$(dirname "$0")"
 root=$(cd ../../.. && pwd)
