@@ -54,15 +54,18 @@ void TLayer3Decoder::ProcessStereo(int Granule)
 
 // Intensity positions come from channel 1's scale factors in the bands above the
 // highest one where channel 1 still carries values; the block kind is channel 0's.
+// The MPEG-2 intensity scale is channel 1's too: it is bit 0 of the scalefac_compress
+// whose scale factors hold the positions.
 void TLayer3Decoder::FindIntensityPositions(int Granule)
 {
     const TGranuleInfo& G = SideInfo.Granules[Granule][0];
+    const int IntensityScale = SideInfo.Granules[Granule][1].ScalefacCompress & 1;
     const TBandTable& Bands = BandTables[BandTableIndex];
     const TScaleFactors& S = ScaleFactors[1];
     const float* Right = Dequantized[1];
     const bool Mpeg1 = Header->Version == 1;
     const TLayer3Math& Math = Layer3Math();
-    const float* Io = Math.IntensityFactors[G.ScalefacCompress & 1];
+    const float* Io = Math.IntensityFactors[IntensityScale];
 
     // Position 7 means no intensity coding. MPEG-1 positions above it are illegal as
     // well (position 9 would divide by zero) and are treated the same way.

@@ -86,14 +86,16 @@ TEST(Layer3Accuracy, StreamsMatchTheReferenceDecoder)
 // mixed short block whose channel 1 ends in short band 3: its long part is not
 // intensity coded), and MPEG-2, whose mixed blocks have 6 long bands. Mixed blocks of
 // types 1 and 3 take the normal window in subbands 0 and 1 and are long blocks
-// otherwise. Each stream decodes within 1 LSB of the reference.
+// otherwise. With them an MPEG-2 intensity stereo stream of long blocks whose
+// channels differ in bit 0 of scalefac_compress: the intensity scale is channel 1's.
+// Each stream decodes within 1 LSB of the reference.
 TEST(Layer3Accuracy, BlockSwitchingStreamsMatchTheReferenceDecoder)
 {
     const TFixture Streams[] = {
         {"blocks_mono", ".mp3", 44100, 1},       {"blocks_mono_mixed", ".mp3", 44100, 1},
         {"blocks_stereo", ".mp3", 44100, 2},     {"blocks_ms_mixed", ".mp3", 44100, 2},
         {"blocks_intensity", ".mp3", 44100, 2},  {"blocks_intensity_ms_mixed", ".mp3", 44100, 2},
-        {"blocks_lsf_stereo", ".mp3", 22050, 2},
+        {"blocks_lsf_stereo", ".mp3", 22050, 2}, {"blocks_lsf_intensity_long", ".mp3", 22050, 2},
     };
     for (const TFixture& Stream : Streams) {
         SCOPED_TRACE(Stream.Name);
