@@ -61,6 +61,10 @@ template <int Column> void SumsInPairs(const double* V, const double* Window, in
 // where the processor has it.
 #pragma GCC push_options
 #pragma GCC target("avx")
+#ifdef __clang__
+// clang takes the target from a function attribute, not from the pragma (the fuzz build).
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#endif
 
 template <int Column, int Tap> inline void AddTapFour(const double* V, const double* Window, int J, __m256d& Sums)
 {
@@ -93,6 +97,9 @@ template <int Column> void SumsInFours(const double* V, const double* Window, in
     }
 }
 
+#ifdef __clang__
+#pragma clang attribute pop
+#endif
 #pragma GCC pop_options
 
 template <int... Columns> constexpr TWindowSumsByColumn MakePairs(std::integer_sequence<int, Columns...>)

@@ -37,6 +37,17 @@ typedef int16_t TShort4 __attribute__((vector_size(8)));
 typedef int8_t TByte4 __attribute__((vector_size(4)));
 typedef double TDouble2 __attribute__((vector_size(16)));
 
+// Lanes I0..I3 of V (GCC and clang spell a constant shuffle differently).
+template <int I0, int I1, int I2, int I3>
+inline TFloat4 Shuffle(TFloat4 V)
+{
+#ifdef __clang__
+    return __builtin_shufflevector(V, V, I0, I1, I2, I3);
+#else
+    return __builtin_shuffle(V, TInt4{I0, I1, I2, I3});
+#endif
+}
+
 // The left and right accumulators of one output frame in lanes 0 and 1,
 // moved as one 64-bit word (a whole-register load of 8 stored bytes stalls).
 inline TFloat4 LoadFrame(const float* Out)
@@ -97,7 +108,9 @@ struct TFrameFormat {
                     std::memcpy(&pair, Data + Offsets[j], sizeof pair);
                     lanes[j] = pair;
                 } else {
-                    std::memcpy(&lanes[j], Data + Offsets[j] + Skip, sizeof(int32_t));
+                    int32_t word;
+                    std::memcpy(&word, Data + Offsets[j] + Skip, sizeof word);
+                    lanes[j] = word;
                 }
             }
             return lanes;
@@ -138,10 +151,10 @@ inline void MixFrame(const uint8_t* Frame, float W, const TFloat4& Gains, float*
         // {1 - W, 1 - W, W, W}: 1 + (-W) is exactly 1 - W.
         const TFloat4 weights = TFloat4{1.0f, 1.0f, 0.0f, 0.0f} + TFloat4{-1.0f, -1.0f, 1.0f, 1.0f} * W;
         const TFloat4 products = pair * weights;
-        const TFloat4 values = products + __builtin_shuffle(products, TInt4{2, 3, 2, 3});  // {vl, vr, ..}
-        const TFloat4 routed = __builtin_shuffle(values, TInt4{0, 0, 1, 1}) * Gains;  // {vl LL, vl LR, vr RL, vr RR}
+        const TFloat4 values = products + Shuffle<2, 3, 2, 3>(products);  // {vl, vr, ..}
+        const TFloat4 routed = Shuffle<0, 0, 1, 1>(values) * Gains;  // {vl LL, vl LR, vr RL, vr RR}
         sum += routed;
-        sum += __builtin_shuffle(routed, TInt4{2, 3, 2, 3});
+        sum += Shuffle<2, 3, 2, 3>(routed);
     } else {
         const TFloat4 weights = TFloat4{1.0f, 0.0f, 0.0f, 0.0f} + TFloat4{-1.0f, 1.0f, 0.0f, 0.0f} * W;
         const TFloat4 products = pair * weights;
@@ -166,14 +179,14 @@ inline void MixFour(const uint8_t* Data, const uint32_t (&Offsets)[4], TInt4 Fra
     std::memcpy(&first, Out, sizeof first);
     std::memcpy(&second, Out + 4, sizeof second);
     const TFloat4 left = c.LeftA * keep + c.LeftB * w;
-    first += __builtin_shuffle(left, TInt4{0, 0, 1, 1}) * ToOutputs;
+    first += Shuffle<0, 0, 1, 1>(left) * ToOutputs;
     if constexpr (Format::Stereo) {
         const TFloat4 right = c.RightA * keep + c.RightB * w;
-        first += __builtin_shuffle(right, TInt4{0, 0, 1, 1}) * RightToOutputs;
-        second += __builtin_shuffle(left, TInt4{2, 2, 3, 3}) * ToOutputs;
-        second += __builtin_shuffle(right, TInt4{2, 2, 3, 3}) * RightToOutputs;
+        first += Shuffle<0, 0, 1, 1>(right) * RightToOutputs;
+        second += Shuffle<2, 2, 3, 3>(left) * ToOutputs;
+        second += Shuffle<2, 2, 3, 3>(right) * RightToOutputs;
     } else {
-        second += __builtin_shuffle(left, TInt4{2, 2, 3, 3}) * ToOutputs;
+        second += Shuffle<2, 2, 3, 3>(left) * ToOutputs;
     }
     std::memcpy(Out, &first, sizeof first);
     std::memcpy(Out + 4, &second, sizeof second);
@@ -214,8 +227,8 @@ void MixInside(const uint8_t* Data, TPlayHead& Head, const TFloat4& Gains, float
     // Four frames at a time: the fractions of the next four steps are the
     // current one plus 0..3 fraction steps, wrapped to 16 bits.
     const TInt4 fractionSteps = TInt4{0, 1, 2, 3} * static_cast<int32_t>(stepFraction);
-    const TFloat4 toOutputs = __builtin_shuffle(Gains, TInt4{0, 1, 0, 1});
-    const TFloat4 rightToOutputs = __builtin_shuffle(Gains, TInt4{2, 3, 2, 3});
+    const TFloat4 toOutputs = Shuffle<0, 1, 0, 1>(Gains);
+    const TFloat4 rightToOutputs = Shuffle<2, 3, 2, 3>(Gains);
     int32_t k = 0;
     for (; k + 4 <= Frames; k += 4) {
         const TInt4 fractions = (static_cast<int32_t>(fraction) + fractionSteps) & static_cast<int32_t>(FractionMask);
