@@ -1,0 +1,7 @@
+#include "fuzz/FuzzHarnesses.h"
+#include "module/LoadLog.h"
+
+void FuzzQuietLog()
+{
+    SetDebugLogConsole(nullptr);
+}

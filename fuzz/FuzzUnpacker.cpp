@@ -1,0 +1,33 @@
+// The sample unpacker over arbitrary bytes, set up as the sample data reader
+// sets it up: the first two bytes give the sample's length in 64-byte units,
+// the rest is the packed data, limited to its own size plus one refill.
+//
+// Bound: at most 65535 * 64 bytes (4 MB) are produced, one tree walk of at
+// most 256 levels each, and the input limit ends the decoding with the data.
+
+#include <vector>
+
+#include "fuzz/FuzzHarnesses.h"
+#include "module/LoadUnpacker.h"
+#include "platform/PlatformStream.h"
+
+namespace {
+
+constexpr size_t LengthBytes = 2;
+constexpr int32_t LengthUnit = 64;
+
+}  // namespace
+
+int FuzzUnpacker(const uint8_t* Data, size_t Size)
+{
+    if (Size < LengthBytes)
+        return 0;
+    const int32_t length = (Data[0] | (Data[1] << 8)) * LengthUnit;
+    const int32_t stored = static_cast<int32_t>(Size - LengthBytes);
+    TMemoryStream stream(std::vector<uint8_t>(Data + LengthBytes, Data + Size));
+    TSampleUnpacker unpacker(stream, TSampleUnpacker::InputLimitFor(stored));
+    std::vector<uint8_t> pcm(static_cast<size_t>(length));
+    if (unpacker.InitUnpacker())
+        unpacker.UnpackBytes(pcm.data(), length);
+    return 0;
+}
