@@ -43,10 +43,15 @@ struct TPluginSession {
         Host.SetCapacity(OutputCapacity);
         Host.KeepPcm(false);
         Module->Init();
-        const std::filesystem::path folder =
-            std::filesystem::temp_directory_path() / ("morvel-fuzz-plugin-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        Path = (folder / "input.dmf").string();
+        Folder = std::filesystem::temp_directory_path() / ("morvel-fuzz-plugin-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(Folder);
+        Path = (Folder / "input.dmf").string();
+    }
+
+    ~TPluginSession()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(Folder, ignored);
     }
 
     // The player waits for room (after a flush at or past call From when
@@ -84,7 +89,8 @@ struct TPluginSession {
 
     TRecordingHost Host;
     In_Module* Module = nullptr;
-    std::string Path;
+    std::filesystem::path Folder;  // this process's own
+    std::string Path;              // the input's file in it
 };
 
 }  // namespace
