@@ -98,6 +98,18 @@ inline std::vector<int32_t> TickLengths(const std::string& Path)
     return ticks;
 }
 
+// The visualisation time of each pass: the rounded sum of the passes before it.
+inline std::vector<int64_t> PassTimestamps(const std::vector<int32_t>& Passes)
+{
+    std::vector<int64_t> times;
+    double position = 0;
+    for (int32_t n : Passes) {
+        times.push_back(std::lround(position));
+        position += n / BytesPerMs;
+    }
+    return times;
+}
+
 // What each pass of the player writes for these ticks: the first pass takes
 // the initial 2940 bytes; each later pass the length of the last tick the song
 // has rendered so far (the song renders whole ticks ahead of what it hands out);

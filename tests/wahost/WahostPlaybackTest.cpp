@@ -184,13 +184,7 @@ TEST_F(TWahostPlayback, TempoChangesInsideAPassKeepThePassLength)
     std::vector<int64_t> times;
     for (const THostCall& call : Host.CallsNamed("SAAddPCMData"))
         times.push_back(call.Args[2]);
-    std::vector<int64_t> expectedTimes;
-    double position = 0;
-    for (int32_t n : writes) {
-        expectedTimes.push_back(std::lround(position));
-        position += n / BytesPerMs;
-    }
-    EXPECT_EQ(times, expectedTimes);
+    EXPECT_EQ(times, PassTimestamps(writes));
     EXPECT_TRUE(Host.Pcm() == EnginePcm(song, writes));
 }
 
