@@ -49,7 +49,10 @@ public:
     void Resume();     // plays on from where it stopped (only when Loaded)
     void Rewind();     // back to the first row of the sequence
     void SkipBlock();  // one sequencer tick and the gain update, nothing mixed
-    void ProcessTick();
+    // One tick; WithVoices false advances only the song's timing (rows,
+    // sequence, tick length), as the length run needs.
+    void ProcessTick(bool WithVoices = true);
+    void AdvanceVoices(int32_t TrackCount);  // a tick's effects on the pattern's voices
     void ProcessGlobalRow(uint8_t PatternNo);
     void ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_t TrackNo);
     void SetTickRate(double TicksPerSecond);
@@ -80,16 +83,16 @@ public:
     static uint8_t BlockKind(const uint8_t Tag[4]);
 
     // ---- Song ------------------------------------------------------------
-    TStream* Stream = nullptr;      // the module while it is being read
-    uint16_t SequencePos = 0;       // next sequence index to load; SequencePos - 1 plays
-    uint8_t CurrentPattern = 0;     // pattern that plays
-    uint16_t CurrentRow = 0;        // rows of the current pattern already read
+    TStream* Stream = nullptr;   // the module while it is being read
+    uint16_t SequencePos = 0;    // next sequence index to load; SequencePos - 1 plays
+    uint8_t CurrentPattern = 0;  // pattern that plays
+    uint16_t CurrentRow = 0;     // rows of the current pattern already read
     uint8_t MasterVolume = 240;
-    uint16_t RowsPerBeat = 0;       // copied from the pattern by the tempo command
+    uint16_t RowsPerBeat = 0;  // copied from the pattern by the tempo command
     std::array<TTrackState, VoiceCount> TrackStates{};
     // Render buffers, empty until the song first mixes.
-    std::vector<float> MixBuffer;   // 441017 accumulators, left, right interleaved
-    std::vector<int32_t> MixInts;   // the accumulators rounded
+    std::vector<float> MixBuffer;      // 441017 accumulators, left, right interleaved
+    std::vector<int32_t> MixInts;      // the accumulators rounded
     std::array<uint8_t, 62> Header{};  // raw header block after its tag
     std::vector<uint8_t> TickBuffer;   // 16-bit stereo PCM of the last tick mixed
     std::vector<uint8_t> Fifo;         // rendered PCM not yet handed out (2 x 441000)
@@ -104,16 +107,16 @@ public:
     TSequencer Sequencer;
     std::string SongName;
     std::string Composer;
-    int32_t Version = 0;            // the file's format version byte
-    std::string TrackerName;        // 8 characters naming the writing program
+    int32_t Version = 0;               // the file's format version byte
+    std::string TrackerName;           // 8 characters naming the writing program
     std::vector<std::string> Message;  // the song message, one line per entry
     int32_t LengthMs = 0;
     std::string FilePath;
     TCriticalSection Lock;
     std::array<TVoice, VoiceCount> Voices{};
     bool Loaded = false;
-    uint8_t TickCountdown = 1;      // ticks left until the next row is read
-    uint16_t SongTrackCount = 0;    // track count of the pattern block header
+    uint8_t TickCountdown = 1;    // ticks left until the next row is read
+    uint16_t SongTrackCount = 0;  // track count of the pattern block header
 
 private:
     void ResetTrackStatesAndPanning();

@@ -3,8 +3,43 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <limits>
 
+#include "module/LoadLog.h"
+#include "platform/PlatformStream.h"
 #include "support/SongBuilder.h"
+#include "support/TestFiles.h"
+#include "tools/writer/WriterStressSongs.h"
+
+namespace {
+
+// The length as the player's own ticks give it: every tick with its voices,
+// summed up to the 32-bit byte total, as playback would reach the end.
+int32_t LengthByPlaying(TDmf& Song)
+{
+    Song.Start();
+    int64_t total = 0;
+    do {
+        Song.SkipBlock();
+        if (total + Song.BlockBytes > std::numeric_limits<int32_t>::max())
+            break;
+        total += Song.BlockBytes;
+    } while (Song.Playing);
+    return static_cast<int32_t>(std::nearbyint(static_cast<double>(total) / 176.4));
+}
+
+std::unique_ptr<TDmf> LoadSong(const std::vector<uint8_t>& Bytes)
+{
+    SetDebugLogConsole(nullptr);
+    auto song = std::make_unique<TDmf>();
+    TMemoryStream stream(Bytes);
+    song->LoadFromStream(stream);
+    SetDebugLogConsole(stdout);
+    return song;
+}
+
+}  // namespace
 
 TEST(SongLength, CountsEveryTickUpToTheOneThatEndsTheSong)
 {
@@ -73,4 +108,46 @@ TEST(SongLength, EndSilencesTheLastRowInTheSameTick)
     song->SkipBlock();
     EXPECT_FALSE(song->Playing);
     EXPECT_FALSE(song->Voices[0].Active);
+}
+
+TEST(SongLength, TheTimingOnlyRunAgreesWithThePlayersTicks)
+{
+    // The length run skips the voices; the songs here change tempo, end on
+    // missing patterns, loop ends and damaged data.
+    std::vector<std::string> files = {std::string(MORVEL_TEST_DATA) + "/../../examples/morvel-demo.dmf"};
+    for (const char* folder : {"/fuzz-regressions/info", "/fuzz-regressions/playback"})
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(MORVEL_TEST_DATA) + folder))
+            files.push_back(entry.path().string());
+    for (const std::string& file : files) {
+        SCOPED_TRACE(file);
+        auto song = LoadSong(ReadFileBytes(file));
+        if (!song->Loaded)
+            continue;
+        const int32_t measured = song->LengthMs;
+        EXPECT_EQ(LengthByPlaying(*song), measured);
+    }
+
+    auto song = MakeSong(3, 4, 16, 6);
+    SetGlobal(*song, 0, 0, 2, 200);
+    SetGlobal(*song, 1, 5, 1, 3);
+    SetGlobal(*song, 2, 15, 1, 255);
+    Cell(*song, 1, 2, 3) = {.Instrument = 1, .Note = 40, .NoteEffect = 4, .NoteParam = 9};
+    AddSample(*song, 1, 8000, 100);
+    song->MeasureLength(true);
+    EXPECT_EQ(LengthByPlaying(*song), song->LengthMs);
+}
+
+TEST(SongLength, TheLongestLegalSongStopsAtTheByteTotal)
+{
+    // 256 ticks a second on a sequence that outlasts the byte total: the run
+    // ends after the most ticks any file can ask for (timed by the benchmarks).
+    auto song = std::make_unique<TDmf>();
+    const std::vector<uint8_t> bytes = WriteLongestLegalSong();
+    TMemoryStream stream(bytes);
+    SetDebugLogConsole(nullptr);
+    song->LoadInfoFromStream(stream);
+    SetDebugLogConsole(stdout);
+    ASSERT_TRUE(song->Loaded);
+    const int64_t ticks = std::numeric_limits<int32_t>::max() / 688;
+    EXPECT_EQ(song->LengthMs, static_cast<int32_t>(std::nearbyint(ticks * 688 / 176.4)));
 }
