@@ -1,6 +1,8 @@
 // Every lane below performs the same single-precision operations, in the same
 // order, as the scalar recursion would; no product may be fused into a sum.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
 #pragma GCC optimize("fp-contract=off")
+#endif
 
 #include "mpeg/MpegDct32.h"
 
@@ -28,8 +30,7 @@ struct TDctConstants {
         Fill(Half2, 2);
     }
 
-    template <int Count>
-    static void Fill(float (&Table)[Count], int N)
+    template <int Count> static void Fill(float (&Table)[Count], int N)
     {
         for (int I = 0; I < Count; ++I)
             Table[I] = float(1.0 / (2.0 * std::cos((2 * I + 1) * std::numbers::pi / (2.0 * N))));
@@ -53,21 +54,25 @@ struct TDctLaneConstants {
         const TDctConstants& C = DctConstants;
         for (int H = 0; H < 2; ++H) {
             Half32[H] = _mm_loadu_ps(C.Half32 + 4 * H);
-            Half32Mirror[H] = _mm_setr_ps(C.Half32[15 - 4 * H], C.Half32[14 - 4 * H], C.Half32[13 - 4 * H],
-                                          C.Half32[12 - 4 * H]);
+            Half32Mirror[H] =
+                _mm_setr_ps(C.Half32[15 - 4 * H], C.Half32[14 - 4 * H], C.Half32[13 - 4 * H], C.Half32[12 - 4 * H]);
             Half16[H] = _mm_loadu_ps(C.Half16 + 4 * H);
         }
-        for (int I = 0; I < 4; ++I) Half8[I] = _mm_set1_ps(C.Half8[I]);
-        for (int I = 0; I < 2; ++I) Half4[I] = _mm_set1_ps(C.Half4[I]);
+        for (int I = 0; I < 4; ++I)
+            Half8[I] = _mm_set1_ps(C.Half8[I]);
+        for (int I = 0; I < 2; ++I)
+            Half4[I] = _mm_set1_ps(C.Half4[I]);
         Half2[0] = _mm_set1_ps(C.Half2[0]);
     }
 
-    template <int N>
-    const __m128* For() const
+    template <int N> const __m128* For() const
     {
-        if constexpr (N == 8) return Half8;
-        else if constexpr (N == 4) return Half4;
-        else return Half2;
+        if constexpr (N == 8)
+            return Half8;
+        else if constexpr (N == 4)
+            return Half4;
+        else
+            return Half2;
     }
 };
 
@@ -75,8 +80,7 @@ const TDctLaneConstants DctLaneConstants;  // made from DctConstants, defined ab
 
 // The N-point transform by the even/odd split, on four independent transforms at
 // once: lane l of every element belongs to transform l.
-template <int N>
-inline void DctLanes(const __m128* In, __m128* Out)
+template <int N> inline void DctLanes(const __m128* In, __m128* Out)
 {
     if constexpr (N == 1) {
         Out[0] = In[0];
@@ -129,7 +133,8 @@ void Dct32(const float* In, float* Out)
     __m128 Lanes[8];
     for (int H = 0; H < 2; ++H) {
         __m128* Rows = Lanes + 4 * H;
-        for (int Q = 0; Q < 4; ++Q) Rows[Q] = Inputs8[Q][H];
+        for (int Q = 0; Q < 4; ++Q)
+            Rows[Q] = Inputs8[Q][H];
         _MM_TRANSPOSE4_PS(Rows[0], Rows[1], Rows[2], Rows[3]);
     }
     __m128 G[8];  // element k of the four 8-point results G0..G3 in lanes 0..3

@@ -2,7 +2,9 @@
 // accumulated in double, tap 0 first, and no product may be fused into a sum.
 // Widening the float history and window to double is exact, and so is each
 // product of the two; a lane of a vector is one output sample's own scalar sum.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
 #pragma GCC optimize("fp-contract=off")
+#endif
 
 #include "mpeg/MpegWindowSums.h"
 
@@ -59,11 +61,12 @@ template <int Column> void SumsInPairs(const double* V, const double* Window, in
 
 // The same four outputs at a time, in code built for AVX alone and run only
 // where the processor has it.
+#ifdef __clang__
+// clang takes the target from a function attribute, not from a pragma (the fuzz build).
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx")
-#ifdef __clang__
-// clang takes the target from a function attribute, not from the pragma (the fuzz build).
-#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
 #endif
 
 template <int Column, int Tap> inline void AddTapFour(const double* V, const double* Window, int J, __m256d& Sums)
@@ -99,8 +102,9 @@ template <int Column> void SumsInFours(const double* V, const double* Window, in
 
 #ifdef __clang__
 #pragma clang attribute pop
-#endif
+#else
 #pragma GCC pop_options
+#endif
 
 template <int... Columns> constexpr TWindowSumsByColumn MakePairs(std::integer_sequence<int, Columns...>)
 {

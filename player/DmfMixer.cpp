@@ -8,7 +8,9 @@
 
 // Never fuse a product into a sum, even for a processor that could: each
 // must be rounded on its own for the output to match everywhere.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
 #pragma GCC optimize("fp-contract=off")
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -38,8 +40,7 @@ typedef int8_t TByte4 __attribute__((vector_size(4)));
 typedef double TDouble2 __attribute__((vector_size(16)));
 
 // Lanes I0..I3 of V (GCC and clang spell a constant shuffle differently).
-template <int I0, int I1, int I2, int I3>
-inline TFloat4 Shuffle(TFloat4 V)
+template <int I0, int I1, int I2, int I3> inline TFloat4 Shuffle(TFloat4 V)
 {
 #ifdef __clang__
     return __builtin_shufflevector(V, V, I0, I1, I2, I3);
@@ -75,8 +76,7 @@ inline void StoreFrame(float* Out, TFloat4 Sum)
 // and the values cut out by shifts, which keeps the sign.
 //
 // PCM and processor are both little-endian, so bytes load straight into lanes.
-template <bool Is16Bit, bool IsStereo>
-struct TFrameFormat {
+template <bool Is16Bit, bool IsStereo> struct TFrameFormat {
     static constexpr bool Stereo = IsStereo;
     static constexpr int Bytes = (Is16Bit ? 2 : 1) * (IsStereo ? 2 : 1);
     static constexpr int BytesShift = Bytes == 4 ? 2 : Bytes == 2 ? 1 : 0;
@@ -142,8 +142,7 @@ struct TFrameFormat {
 // times the voice's gains, into Out[0] (left) and Out[1] (right). Each lane
 // does exactly the scalar steps: A x (1 - W) + B x W, then left += v x gain,
 // right += v x gain, stereo left channel before right.
-template <class Format>
-inline void MixFrame(const uint8_t* Frame, float W, const TFloat4& Gains, float* Out)
+template <class Format> inline void MixFrame(const uint8_t* Frame, float W, const TFloat4& Gains, float* Out)
 {
     const TFloat4 pair = Format::Pair(Frame);
     TFloat4 sum = LoadFrame(Out);
@@ -152,7 +151,7 @@ inline void MixFrame(const uint8_t* Frame, float W, const TFloat4& Gains, float*
         const TFloat4 weights = TFloat4{1.0f, 1.0f, 0.0f, 0.0f} + TFloat4{-1.0f, -1.0f, 1.0f, 1.0f} * W;
         const TFloat4 products = pair * weights;
         const TFloat4 values = products + Shuffle<2, 3, 2, 3>(products);  // {vl, vr, ..}
-        const TFloat4 routed = Shuffle<0, 0, 1, 1>(values) * Gains;  // {vl LL, vl LR, vr RL, vr RR}
+        const TFloat4 routed = Shuffle<0, 0, 1, 1>(values) * Gains;       // {vl LL, vl LR, vr RL, vr RR}
         sum += routed;
         sum += Shuffle<2, 3, 2, 3>(routed);
     } else {
@@ -194,16 +193,15 @@ inline void MixFour(const uint8_t* Data, const uint32_t (&Offsets)[4], TInt4 Fra
 
 // Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
 struct TPlayHead {
-    int64_t Offset;      // byte offset of the current frame from the voice's Data
-    uint32_t Fraction;   // position between this frame and the next, 0..65535
-    uint32_t StepBytes;  // whole frames of one output step, in bytes
+    int64_t Offset;         // byte offset of the current frame from the voice's Data
+    uint32_t Fraction;      // position between this frame and the next, 0..65535
+    uint32_t StepBytes;     // whole frames of one output step, in bytes
     uint32_t StepFraction;  // fraction of a frame of one output step
     uint64_t Step;          // the whole step in 16.16 frames
 };
 
 // Moves the play head on by one output frame.
-template <class Format>
-inline void Advance(TPlayHead& Head)
+template <class Format> inline void Advance(TPlayHead& Head)
 {
     Head.Fraction += Head.StepFraction;
     Head.Offset += Head.StepBytes + (Head.Fraction >> FractionBits) * Format::Bytes;
@@ -263,8 +261,7 @@ void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, con
 }
 
 // How many output frames, at most Limit, start at or before byte offset Last.
-template <class Format>
-int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
+template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
 {
     if (Head.Step == 0)
         return Limit;
@@ -297,8 +294,7 @@ uint64_t StepOf(int32_t Frequency)
 }
 
 // Mixes one voice for Frames output frames into Out, in one frame format.
-template <class Format>
-void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
+template <class Format> void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
 {
     const int64_t end = Voice.EndOffset;
     // An empty or reversed loop (or one starting before the data) would loop
