@@ -3,8 +3,10 @@
 // the rest is the packed data, limited to its own size plus one refill.
 //
 // Bound: at most 65535 * 64 bytes (4 MB) are produced, one tree walk of at
-// most 256 levels each, and the input limit ends the decoding with the data.
+// most 256 levels each, and the input limit ends the decoding with the data:
+// the harness fails when more bytes come out than the input can code.
 
+#include <cstdlib>
 #include <vector>
 
 #include "fuzz/FuzzHarnesses.h"
@@ -25,9 +27,11 @@ int FuzzUnpacker(const uint8_t* Data, size_t Size)
     const int32_t length = (Data[0] | (Data[1] << 8)) * LengthUnit;
     const int32_t stored = static_cast<int32_t>(Size - LengthBytes);
     TMemoryStream stream(std::vector<uint8_t>(Data + LengthBytes, Data + Size));
-    TSampleUnpacker unpacker(stream, TSampleUnpacker::InputLimitFor(stored));
-    std::vector<uint8_t> pcm(static_cast<size_t>(length));
-    if (unpacker.InitUnpacker())
-        unpacker.UnpackBytes(pcm.data(), length);
+    const int64_t inputLimit = TSampleUnpacker::InputLimitFor(stored);
+    TSampleUnpacker unpacker(stream, inputLimit);
+    // Made once at its largest: a fresh 4 MB per input would cost more than the decoding.
+    static std::vector<uint8_t> pcm(static_cast<size_t>(UINT16_MAX) * LengthUnit);
+    if (unpacker.InitUnpacker() && unpacker.UnpackBytes(pcm.data(), length) > TSampleUnpacker::MaxOutputFor(inputLimit))
+        std::abort();  // the output must stay bounded by the input
     return 0;
 }
