@@ -2,22 +2,6 @@
 
 #include <ctime>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <chrono>
-#include <thread>
-#endif
-
-void PlatformSleep(unsigned milliseconds)
-{
-#ifdef _WIN32
-    Sleep(milliseconds);
-#else
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-#endif
-}
-
 std::string PlatformLocalDateTime()
 {
     std::time_t now = std::time(nullptr);

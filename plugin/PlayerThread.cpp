@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/PlatformTime.h"
 #include "player/DmfLimits.h"
 #include "player/DmfNumbers.h"
 #include "player/DmfSong.h"
@@ -49,7 +48,7 @@ void TPlayerThread::Execute()
 
     do {
         while (Driver.Paused && !Driver.StopRequested)
-            PlatformSleep(PausePollMs);
+            PluginSleep(PausePollMs);
 
         // Taken and cleared in one step: a target set meanwhile waits for the next pass.
         const int target = Driver.SeekTargetMS.exchange(-1);
@@ -59,7 +58,7 @@ void TPlayerThread::Execute()
         const int n = Song.BlockBytes;
         int room = out->CanWrite();
         while (room < std::min(n, MaxRoomWanted) && !Driver.StopRequested) {
-            PlatformSleep(RoomPollMs);
+            PluginSleep(RoomPollMs);
             room = out->CanWrite();
         }
 
@@ -81,7 +80,7 @@ void TPlayerThread::Execute()
     Driver.PositionMS = 0.0;
     if (!Driver.StopRequested) {
         while (out->IsPlaying() != 0 && !Driver.StopRequested)
-            PlatformSleep(DrainPollMs);
+            PluginSleep(DrainPollMs);
     }
     Song.Stop();
     module->SAVSADeInit();
@@ -129,7 +128,7 @@ void TPlayerThread::WriteToOutput(int Count, int Room)
         if (Count == 0 || Driver.StopRequested)
             return;
         if (piece <= 0)
-            PlatformSleep(RoomPollMs);
+            PluginSleep(RoomPollMs);
         Room = out->CanWrite();
     }
 }

@@ -31,6 +31,8 @@ private:
     std::unique_ptr<TState> State;
 };
 
+// The player thread's pause between two polls of the output or of its state.
+void PluginSleep(unsigned Milliseconds);
 // Posts a message to a window of the host without waiting for it.
 void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam);
 // The top-level window of a window class, whatever its title; null when none.

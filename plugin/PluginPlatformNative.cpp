@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -15,6 +17,7 @@ namespace {
 
 std::mutex RecordLock;
 TPlatformRecord Record;
+std::atomic<unsigned> SleepDivisor{1};
 
 template <class Change> void Note(Change&& Apply)
 {
@@ -117,6 +120,11 @@ void TPluginThread::Join()
         State->Thread.join();
 }
 
+void PluginSleep(unsigned Milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(Milliseconds * 1000ull / SleepDivisor.load()));
+}
+
 void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
     if (TNativeHostWindow* window = TNativeHostWindow::FromHandle(Window); window && window->PostMessage)
@@ -184,6 +192,11 @@ void PlatformRecordReset()
         Record.InfoWindow.Title = window.Title;
         Record.InfoWindow.Lines = window.Lines;
     }
+}
+
+void PlatformRecordShortenSleeps(unsigned Divisor)
+{
+    SleepDivisor = Divisor == 0 ? 1 : Divisor;
 }
 
 void PlatformRecordCloseInfoWindow()

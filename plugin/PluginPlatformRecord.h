@@ -36,5 +36,8 @@ struct TPlatformRecord {
 // A copy of the record, taken under its lock.
 TPlatformRecord PlatformRecordSnapshot();
 void PlatformRecordReset();
+// Divides every pause of the player thread by Divisor (1: as asked), so that
+// a driver with no real output (the fuzzer) need not wait out its polls.
+void PlatformRecordShortenSleeps(unsigned Divisor);
 // Closes the song information window as its user would (hides it).
 void PlatformRecordCloseInfoWindow();

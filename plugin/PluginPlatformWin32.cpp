@@ -58,6 +58,11 @@ void TPluginThread::Join()
     State->Handle = nullptr;
 }
 
+void PluginSleep(unsigned Milliseconds)
+{
+    Sleep(Milliseconds);
+}
+
 void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
     PostMessageA(Window, Message, static_cast<WPARAM>(WParam), static_cast<LPARAM>(LParam));
