@@ -39,8 +39,11 @@ public:
 
 }  // namespace
 
-void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample)
+void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample, int32_t Wanted)
 {
+    // Past Wanted nothing is played; the chunk beyond keeps the PCM just after
+    // the played part as a full decode has it.
+    const size_t Limit = std::min<size_t>(MaxPcmBytes, size_t(std::max(Wanted, 0)) + ReadChunkBytes);
     Sample.SetEmpty(true);
     if (Bytes && Count > 0) Sample.CompressedData.assign(Bytes, Bytes + Count);
     Sample.CompressedSize = static_cast<int32_t>(Sample.CompressedData.size());
@@ -70,13 +73,13 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
 
     const int64_t Estimate = RoundHalfEven(Info.Frequency / 1000.0 * (Sample.Stereo ? 4.0 : 2.0) * Info.TotalMs);
     std::vector<uint8_t> Pcm;
-    Pcm.reserve(size_t(std::clamp<int64_t>(Estimate, 0, MaxReservedBytes)));
+    Pcm.reserve(std::min(size_t(std::clamp<int64_t>(Estimate, 0, MaxReservedBytes)), Limit));
     std::vector<uint8_t> Chunk(ReadChunkBytes);
     int32_t Got;
     do {
         Got = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
         if (Got < 0) break;
-        const size_t Room = MaxPcmBytes - Pcm.size();
+        const size_t Room = Limit - Pcm.size();
         const size_t Kept = std::min(size_t(Got), Room);
         Pcm.insert(Pcm.end(), Chunk.begin(), Chunk.begin() + static_cast<std::ptrdiff_t>(Kept));
         if (Kept == Room) break;

@@ -107,7 +107,7 @@ bool TDmf::ReadSampleData()
             Stream->SetPosition(start + std::max(stored, 0));
         } else if (record.Flags & SampleFlagMpeg) {
             const std::vector<uint8_t> compressed = in.Available(stored);
-            DecodeCompressedSample(compressed.data(), static_cast<int32_t>(compressed.size()), *sample);
+            DecodeCompressedSample(compressed.data(), static_cast<int32_t>(compressed.size()), *sample, length);
             // Playback must stay inside the PCM the decoder produced.
             int32_t decoded = 0;
             if (sample->Data) {

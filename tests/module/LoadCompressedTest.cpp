@@ -144,3 +144,46 @@ TEST(LoadCompressed, ModuleWithALayerTwoSampleLoadsAndRenders)
     }
     EXPECT_GT(Loud, 100);
 }
+
+TEST(LoadCompressed, DecodingStopsOneChunkPastWhatIsWanted)
+{
+    // The whole stream decodes to the reference; asked for 1000 bytes, the
+    // decoder stops after the read chunk that passes them, and what it kept
+    // is the start of the full decode.
+    TQuietLog Quiet;
+    const std::vector<uint8_t> Stream = MpegFixture("l2_44k_stereo_192.mp2");
+    const std::vector<uint8_t> Reference = MpegFixture("l2_44k_stereo_192.mp2.ref.raw");
+    ASSERT_GT(Reference.size(), 30000u + 16384);
+    TSample Whole(nullptr), Part(nullptr);
+    DecodeCompressedSample(Stream.data(), int32_t(Stream.size()), Whole);
+    for (const int32_t Wanted : {0, 1000, 16384, 30000}) {
+        DecodeCompressedSample(Stream.data(), int32_t(Stream.size()), Part, Wanted);
+        EXPECT_EQ(Part.Length, Wanted + 16384) << Wanted;
+        EXPECT_TRUE(std::equal(Part.Data, Part.Data + Part.Length, Whole.Data)) << Wanted;
+        EXPECT_EQ(Part.Data[Part.Length], 0) << Wanted;  // the guard bytes follow
+    }
+}
+
+TEST(LoadCompressed, ModuleSamplesDecodeOnlyWhatTheirRecordsAsk)
+{
+    // Records that claim 2 GB or 1000 bytes of a stream that decodes to 55 kB:
+    // the first keeps the whole decode, the second one chunk past its length;
+    // both play only what their records and the stream allow.
+    TQuietLog Quiet;
+    const auto LoadWithLength = [](int32_t Length) {
+        TWriterSample Sample;
+        Sample.Encoding = TWriterEncoding::Mpeg;
+        Sample.Compressed = MpegFixture("l2_44k_stereo_192.mp2");
+        Sample.LengthField = Length;
+        TModuleWriter Writer;
+        Writer.SampleInfo({Sample}, 8).SampleData({Sample}).End();
+        return LoadBytes(Writer.Bytes());
+    };
+    const size_t Decoded = MpegFixture("l2_44k_stereo_192.mp2.ref.raw").size();
+    auto Huge = LoadWithLength(0x7FFFFFFF);
+    EXPECT_EQ(Huge->GetSample(1)->Length, int32_t(Decoded));
+    EXPECT_EQ(Huge->GetSample(1)->Buffer.size(), Decoded + 32);
+    auto Small = LoadWithLength(1000);
+    EXPECT_EQ(Small->GetSample(1)->Length, 1000);
+    EXPECT_EQ(Small->GetSample(1)->Buffer.size(), 1000u + 16384 + 32);
+}
