@@ -23,7 +23,10 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     try {
         song->LoadFromFile(FileName ? FileName : "");
     } catch (const std::exception&) {
+        // Unopenable, or failed part way (memory): what was read is dropped,
+        // and no reader or thread ever sees it.
         opened = false;
+        song = std::make_shared<TDmf>();
     }
     // Readers of the current song see the old one or the new one whole.
     SetCurrentSong(song);

@@ -1,0 +1,169 @@
+// Faults around the plug-in that no file format check catches: a log that
+// cannot be written, files that change between the host's calls, a load that
+// runs out of memory part way, Stop meeting the song's own end, and the
+// library unloaded right after Stop.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "tests/plugin/AllocationLimit.h"
+#include "tests/plugin/PluginFixture.h"
+
+namespace {
+
+using TPluginFault = TPluginTest;
+
+// Runs in a fresh folder while it lives, then returns to the folder before.
+class TWorkingFolder {
+public:
+    explicit TWorkingFolder(const std::string& Path) : Before(std::filesystem::current_path()), Path(Path)
+    {
+        std::filesystem::remove_all(Path);
+        std::filesystem::create_directories(Path);
+        std::filesystem::current_path(Path);
+    }
+    ~TWorkingFolder()
+    {
+        std::filesystem::current_path(Before);
+        std::filesystem::permissions(Path, std::filesystem::perms::owner_all);
+        std::error_code ignored;
+        std::filesystem::remove_all(Path, ignored);
+    }
+
+private:
+    std::filesystem::path Before;
+    std::filesystem::path Path;
+};
+
+TEST_F(TPluginFault, UnwritableLogChangesNothingTheHostSees)
+{
+    const std::string song = WriteSongFile("song.dmf", SteadySong(8, "Logged", "Not"));
+    int expectedLength = 0;
+    const std::string expectedTitle = FileTitle(song.c_str(), &expectedLength);
+
+    // The log's name is taken by a folder (no one can open it as a file, not
+    // even root), in a folder that is itself read-only.
+    TWorkingFolder folder(TempPath("nolog"));
+    std::filesystem::create_directory(LogFileName);
+    std::filesystem::permissions(".", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    int length = 0;
+    EXPECT_EQ(FileTitle(song.c_str(), &length), expectedTitle);
+    EXPECT_EQ(length, expectedLength);
+    PlayToEnd(song);
+    Module->Stop();
+    EXPECT_EQ(CountNamed(Host.Calls(), "Close"), 1);
+    EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(LogFileName));
+}
+
+TEST_F(TPluginFault, FileGoneBetweenInformationAndPlayLeavesTheDriverIdle)
+{
+    for (const bool replacedByFolder : {false, true}) {
+        const std::string song = WriteSongFile("song.dmf", SteadySong(8, "Going", "Gone"));
+        EXPECT_EQ(FileTitle(song.c_str()), "Going - Gone");
+        std::filesystem::remove(song);
+        if (replacedByFolder)
+            std::filesystem::create_directory(song);
+        const int threads = PlatformRecordSnapshot().ThreadsStarted;
+        Host.ClearCalls();
+        EXPECT_EQ(Module->Play(song.c_str()), -1);
+        EXPECT_TRUE(Host.Calls().empty());
+        EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, threads);
+        int length = -1;
+        EXPECT_EQ(FileTitle("", &length), " - ");
+        EXPECT_EQ(length, 0);
+        Module->Stop();
+        EXPECT_TRUE(Host.Calls().empty());
+        std::filesystem::remove_all(song);
+    }
+}
+
+TEST_F(TPluginFault, LoadThatRunsOutOfMemoryPartWayIsDroppedWhole)
+{
+    // Header, patterns and sample records load; the 2 MB sample cannot be had.
+    TWriterSong heavy = SteadySong(8, "Heavy", "Sample");
+    heavy.Samples[0].Pcm.assign(2 << 20, 0x11);
+    heavy.Samples[0].LoopEnd = 2 << 20;
+    const std::string path = WriteSongFile("heavy.dmf", heavy);
+    PlayToEnd(WriteSongFile("before.dmf", SteadySong(4, "Before", "It")));
+    Module->Stop();
+    EXPECT_EQ(FileTitle(path.c_str()), "Heavy - Sample");  // information loads take no sample data
+
+    const int threads = PlatformRecordSnapshot().ThreadsStarted;
+    Host.ClearCalls();
+    int played = 0;
+    {
+        TAllocationLimit limit(1 << 20);
+        played = Module->Play(path.c_str());
+        EXPECT_GT(TAllocationLimit::Refused(), 0);
+    }
+    EXPECT_EQ(played, -1);
+    EXPECT_TRUE(Host.Calls().empty());
+    EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, threads);
+    // Neither the half-read song nor the one before it is current.
+    int length = -1;
+    EXPECT_EQ(FileTitle("", &length), " - ");
+    EXPECT_EQ(length, 0);
+    EXPECT_EQ(Module->GetLength(), 0);
+    EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
+
+    // With the memory there, the same file plays.
+    PlayToEnd(path);
+}
+
+TEST_F(TPluginFault, StopMeetingTheNaturalEndEndsPlaybackOnce)
+{
+    // A song of a few ticks into an output that plays at once: Stop lands
+    // before, during and after the drain. Whichever wins, the output is
+    // closed once, at most one next-track command is posted, and none after
+    // Stop has returned.
+    const std::string song = WriteSongFile("short.dmf", TenMsSong(2));
+    Host.SetClock(TOutputClock::Instant);
+    for (int round = 0; round < 40; ++round) {
+        Host.ClearCalls();
+        const int before = Host.NextTrackCommands();
+        ASSERT_EQ(Module->Play(song.c_str()), 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(round * 150));
+        Module->Stop();
+        const int after = Host.NextTrackCommands();
+        EXPECT_LE(after - before, 1) << round;
+        EXPECT_EQ(Host.Count("Close"), 1) << round;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        EXPECT_EQ(Host.NextTrackCommands(), after) << round;
+    }
+}
+
+TEST(PluginLibraryFault, QuitAndUnloadRightAfterStop)
+{
+    // Playing, paused, or in the middle of a seek: Stop ends the thread, so
+    // the host may Quit and unload the library at once.
+    SetDebugLogConsole(nullptr);
+    for (int variant = 0; variant < 3; ++variant) {
+        void* library = dlopen(MORVEL_PLUGIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library, nullptr) << dlerror();
+        auto get = reinterpret_cast<WinampGetInModule2Function>(dlsym(library, "winampGetInModule2"));
+        ASSERT_NE(get, nullptr);
+        In_Module* module = get();
+        TRecordingHost host;
+        host.Attach(*module);
+        module->Init();
+        ASSERT_EQ(module->Play(ExampleSong.c_str()), 0);
+        ASSERT_TRUE(host.WaitForCall("Write"));
+        if (variant == 1)
+            module->Pause();
+        if (variant == 2)
+            module->SetOutputTime(40000);
+        module->Stop();
+        module->Quit();
+        EXPECT_EQ(dlclose(library), 0) << dlerror() << " variant " << variant;
+        EXPECT_EQ(host.Count("Close"), 1) << variant;
+    }
+    SetDebugLogConsole(stdout);
+}
+
+}  // namespace
