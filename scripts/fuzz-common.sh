@@ -49,10 +49,17 @@ fuzz_seed_dirs() {
 }
 
 # libFuzzer options of a harness: dictionary, input size, time per input.
-# Inputs as large as the example song (62 kB); the players and the plug-in
+# Modules as large as the example song (62 kB); MPEG streams of a few dozen
+# frames; packed samples of 4 kB (a full tree takes under 300 bytes, more
+# input only repeats the same decoding loop). The players and the plug-in
 # render, so they get more time per input than the pure decoders.
 fuzz_options() {
-    local opts=(-max_len=65536 -rss_limit_mb=2048 -print_final_stats=1
+    local max_len=65536
+    case "$1" in
+    mpeg) max_len=16384 ;;
+    unpacker) max_len=4096 ;;
+    esac
+    local opts=("-max_len=$max_len" -rss_limit_mb=2048 -print_final_stats=1
                 "-artifact_prefix=$build/artifacts/$1/")
     case "$1" in
     info | playback | plugin) opts+=("-dict=$root/fuzz/dmf.dict") ;;
@@ -66,16 +73,17 @@ fuzz_options() {
     printf '%s\n' "${opts[@]}"
 }
 
-# Runs one harness for Seconds with its corpus; prints the summary line
-# "HARNESS: executions N, cov C, ft F, corpus K files" at the end.
+# Runs one harness for Seconds (or until Runs executions, when given) with its
+# corpus; prints the summary line "HARNESS: executions N, cov C, ft F, corpus K
+# files" at the end.
 fuzz_run() {
-    local harness="$1" seconds="$2" log
+    local harness="$1" seconds="$2" runs="${3:--1}" log
     local corpus="$build/corpus/$harness"
     mkdir -p "$corpus"
     mapfile -t seeds < <(fuzz_seed_dirs "$harness")
     mapfile -t opts < <(fuzz_options "$harness")
     log="$build/$harness.log"
-    (cd "$build/run" && "$build/fuzz/fuzz_$harness" "${opts[@]}" -max_total_time="$seconds" \
+    (cd "$build/run" && "$build/fuzz/fuzz_$harness" "${opts[@]}" -max_total_time="$seconds" -runs="$runs" \
         "$corpus" "${seeds[@]}") >"$log" 2>&1
     local status=$?
     local execs cov ft
