@@ -88,12 +88,12 @@ fuzz_run() {
     local status=$?
     local execs cov ft
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
-    ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+    cov=$(grep -ao 'cov: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
+    ft=$(grep -ao 'ft: [0-9]*' "$log" | tail -1 | cut -d' ' -f2)
     echo "$harness: executions ${execs:-?}, cov ${cov:-?}, ft ${ft:-?}, corpus $(find "$corpus" -type f | wc -l) files (log $log)"
     if ((status != 0)); then
         echo "$harness: FAILED (exit $status); the input is in $build/artifacts/$harness/" >&2
-        grep -m1 -A30 '^==[0-9]*==ERROR\|^SUMMARY\|timeout after\|out-of-memory' "$log" >&2 || tail -30 "$log" >&2
+        grep -a -m1 -A30 '^==[0-9]*==ERROR\|^SUMMARY\|timeout after\|out-of-memory' "$log" >&2 || tail -30 "$log" >&2
     fi
     return $status
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: native (release, then address and undefined
-# behaviour sanitizers), the plug-in's tests under ThreadSanitizer, and the
-# 32-bit Windows build under wine.
+# behaviour sanitizers), the plug-in's tests under ThreadSanitizer, a short
+# fuzzing round of every libFuzzer harness, and the 32-bit Windows build under
+# wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MORVEL_BUILD_DIR:-$root/build}"
@@ -24,6 +25,9 @@ echo "== plug-in tests under ThreadSanitizer"
 cmake -S "$root" -B "$build/tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVEL_TSAN=ON >/dev/null
 cmake --build "$build/tsan" -j "$jobs" --target test_plugin
 ctest --test-dir "$build/tsan" --output-on-failure -R '^plugin$'
+
+echo "== fuzzing smoke: every harness for a few seconds (clang, libFuzzer)"
+MORVEL_FUZZ_BUILD="$build/fuzz" MORVEL_FUZZ_JOBS="$jobs" "$root/scripts/fuzz-smoke.sh" 15
 
 echo "== 32-bit Windows build, tests under wine (windows on a virtual X display)"
 # The Windows host compares the DLL's PCM with the native build's morvel render.
