@@ -4,11 +4,15 @@
 // Example: the bundled example song (the first examples/*.dmf) from its start
 // for its whole length, or a small in-memory song when there is none.
 // Stress32: all 32 tracks sounding looped 16-bit stereo samples.
+// HeaviestTick: the most one tick's mixing can ask, in time per tick: the
+// longest tick (2.5 s of output), all 32 voices 16-bit stereo at the highest
+// frequency a voice can hold, each wrapping a one-frame loop on every frame.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,5 +128,37 @@ void BM_RenderStress32(benchmark::State& State)
     RenderFromStart(State, *song, 20.0);
 }
 BENCHMARK(BM_RenderStress32)->Unit(benchmark::kMillisecond);
+
+void BM_MixHeaviestTick(benchmark::State& State)
+{
+    auto song = SyntheticSong(32, true);
+    const TSample& sample = *song->GetSample(1);
+    song->BlockBytes = MaxBlockBytes;
+    for (int v = 0; v < MixedVoices; ++v) {
+        TVoice& voice = song->Voices[static_cast<size_t>(v)];
+        voice = TVoice{};
+        voice.Active = true;
+        voice.Data = sample.Data;
+        voice.DataLength = sample.Length;
+        voice.Flags = VoiceFlag16Bit | VoiceFlagStereo;
+        voice.Frequency = std::numeric_limits<int32_t>::max();
+        voice.Looping = true;
+        voice.LoopStart = 1000;
+        voice.EndOffset = 1004;  // one frame
+        voice.Position = 1000;
+        voice.LeftToLeft = voice.RightToRight = 200;
+    }
+    for (auto _ : State) {
+        song->MixTick();
+        benchmark::DoNotOptimize(song->TickBuffer.data());
+    }
+    int active = 0;
+    for (const TVoice& voice : song->Voices)
+        active += voice.Active ? 1 : 0;
+    if (active != MixedVoices)
+        State.SkipWithError("a voice stopped: the tick was not the heaviest");
+    State.counters["FramesPerTick"] = MaxBlockBytes / 4;
+}
+BENCHMARK(BM_MixHeaviestTick)->Unit(benchmark::kMillisecond);
 
 }  // namespace
