@@ -94,6 +94,16 @@ TEST(LoadUnpacker, InputRunningDryEndsEarly)
     EXPECT_EQ(produced, 8184);
     EXPECT_EQ(TSampleUnpacker::InputLimitFor(1), 2048);
     EXPECT_EQ(TSampleUnpacker::InputLimitFor(1024), 2048);
+
+    // One bit a byte is the most a tree allows: whatever the length asked,
+    // the output stays within the bound the input limit gives.
+    for (const int32_t stored : {0, 1, 1000, 5000}) {
+        const int64_t limit = TSampleUnpacker::InputLimitFor(stored);
+        more.resize(static_cast<size_t>(stored) + 8192, 0);
+        Unpack(more, 4 << 20, &produced, limit);
+        EXPECT_LE(produced, TSampleUnpacker::MaxOutputFor(limit)) << stored;
+        EXPECT_GE(produced, 8 * (limit - 1024)) << stored;
+    }
 }
 
 TEST(LoadUnpacker, TreeOfMoreThan256NodesIsRejected)
