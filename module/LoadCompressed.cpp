@@ -25,7 +25,7 @@ constexpr size_t MaxPcmBytes = std::numeric_limits<int32_t>::max() - 2 * SampleG
 // Frees the decoder handle on every way out.
 class THandleOwner {
 public:
-    explicit THandleOwner(TMpegHandle* Handle) : Handle(Handle) {}
+    explicit THandleOwner(TMpegHandle* Handle) : Handle(Handle) { }
     ~THandleOwner()
     {
         MpegStop(Handle);
@@ -45,7 +45,8 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
     // the played part as a full decode has it.
     const size_t Limit = std::min<size_t>(MaxPcmBytes, size_t(std::max(Wanted, 0)) + ReadChunkBytes);
     Sample.SetEmpty(true);
-    if (Bytes && Count > 0) Sample.CompressedData.assign(Bytes, Bytes + Count);
+    if (Bytes && Count > 0)
+        Sample.CompressedData.assign(Bytes, Bytes + Count);
     Sample.CompressedSize = static_cast<int32_t>(Sample.CompressedData.size());
     Sample.Compressed = true;
 
@@ -78,11 +79,13 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
     int32_t Got;
     do {
         Got = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
-        if (Got < 0) break;
+        if (Got < 0)
+            break;
         const size_t Room = Limit - Pcm.size();
         const size_t Kept = std::min(size_t(Got), Room);
         Pcm.insert(Pcm.end(), Chunk.begin(), Chunk.begin() + static_cast<std::ptrdiff_t>(Kept));
-        if (Kept == Room) break;
+        if (Kept == Room)
+            break;
     } while (Got == ReadChunkBytes);
 
     Sample.Name.clear();

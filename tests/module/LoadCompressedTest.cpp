@@ -140,7 +140,8 @@ TEST(LoadCompressed, ModuleWithALayerTwoSampleLoadsAndRenders)
     int Loud = 0;
     for (int Tick = 0; Tick < 8; ++Tick) {
         Dmf->RenderBlock(Block.data(), Dmf->BlockBytes);
-        for (int16_t Value : Block) Loud += std::abs(Value) > 100;
+        for (int16_t Value : Block)
+            Loud += std::abs(Value) > 100;
     }
     EXPECT_GT(Loud, 100);
 }

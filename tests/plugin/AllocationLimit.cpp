@@ -29,13 +29,37 @@ TAllocationLimit::TAllocationLimit(size_t LargestBytes)
     Largest = LargestBytes;
 }
 
-TAllocationLimit::~TAllocationLimit() { Largest = std::numeric_limits<size_t>::max(); }
+TAllocationLimit::~TAllocationLimit()
+{
+    Largest = std::numeric_limits<size_t>::max();
+}
 
-int TAllocationLimit::Refused() { return RefusedCount.load(); }
+int TAllocationLimit::Refused()
+{
+    return RefusedCount.load();
+}
 
-void* operator new(size_t Bytes) { return Allocate(Bytes); }
-void* operator new[](size_t Bytes) { return Allocate(Bytes); }
-void operator delete(void* P) noexcept { std::free(P); }
-void operator delete[](void* P) noexcept { std::free(P); }
-void operator delete(void* P, size_t) noexcept { std::free(P); }
-void operator delete[](void* P, size_t) noexcept { std::free(P); }
+void* operator new(size_t Bytes)
+{
+    return Allocate(Bytes);
+}
+void* operator new[](size_t Bytes)
+{
+    return Allocate(Bytes);
+}
+void operator delete(void* P) noexcept
+{
+    std::free(P);
+}
+void operator delete[](void* P) noexcept
+{
+    std::free(P);
+}
+void operator delete(void* P, size_t) noexcept
+{
+    std::free(P);
+}
+void operator delete[](void* P, size_t) noexcept
+{
+    std::free(P);
+}
