@@ -1,11 +1,17 @@
 #pragma once
 // The plug-in driven through its entry points by a recording host: a fresh
 // data module per test; songs and reference figures come from
-// support/PluginReference.h.
+// support/PluginReference.h. The entry points are called directly on the
+// test's thread, which is the host's; the verbs have the names the Windows
+// host's fixture gives them, so that one set of scenarios runs in both.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "module/LoadLog.h"
 #include "player/DmfSong.h"
@@ -25,6 +31,7 @@ protected:
         DestroyDataModule1();
         CreateDataModule1();
         PlatformRecordReset();
+        HostThreadId = std::this_thread::get_id();
         Module = winampGetInModule2();
         Host.Attach(*Module);
         Module->Init();
@@ -39,6 +46,9 @@ protected:
             Module->Quit();
         DestroyDataModule1();
         SetDebugLogConsole(stdout);
+        // Later tests write files of the same names.
+        for (const std::string& path : Unreadable)
+            ::chmod(path.c_str(), 0600);
     }
 
     void Quit()
@@ -47,11 +57,23 @@ protected:
         QuitDone = true;
     }
 
+    // ---- Entry points, on the test's thread ----
+    int Play(const std::string& Path) { return Module->Play(Path.c_str()); }
+    void Stop() { Module->Stop(); }
+    void Pause() { Module->Pause(); }
+    void UnPause() { Module->UnPause(); }
+    int IsPaused() { return Module->IsPaused(); }
+    int GetLength() { return Module->GetLength(); }
+    int GetOutputTime() { return Module->GetOutputTime(); }
+    void SetOutputTime(int Ms) { Module->SetOutputTime(Ms); }
+    int IsOurFile(const char* Name) { return Module->IsOurFile(Name); }
+    int InfoBox(const char* Name, HWND Parent = nullptr) { return Module->InfoBox(Name, Parent); }
+    void GetFileInfo(const char* Name, char* Title, int* Length) { Module->GetFileInfo(Name, Title, Length); }
     std::string FileTitle(const char* Name, int* Length = nullptr)
     {
         char title[512] = "untouched";
         int length = -12345;
-        Module->GetFileInfo(Name, title, &length);
+        GetFileInfo(Name, title, &length);
         if (Length)
             *Length = length;
         return title;
@@ -61,11 +83,27 @@ protected:
     void PlayToEnd(const std::string& Path)
     {
         const int before = Host.NextTrackCommands();
-        ASSERT_EQ(Module->Play(Path.c_str()), 0);
+        ASSERT_EQ(Play(Path), 0);
         ASSERT_TRUE(Host.WaitForNextTrack(before + 1)) << "the song never ended";
+    }
+
+    // ---- What differs from the Windows host ----
+    std::thread::id HostThread() const { return HostThreadId; }
+    // The stand-in main window records a message as it is posted: nothing is under way.
+    void Settle() { }
+    std::string ExampleSongPath() const { return ExampleSong; }
+    // Takes every permission from Path until the test ends; false when that
+    // keeps nobody out (root reads it all the same).
+    bool MakeUnreadable(const std::string& Path)
+    {
+        ::chmod(Path.c_str(), 0);
+        Unreadable.push_back(Path);
+        return ::geteuid() != 0;
     }
 
     TRecordingHost Host;  // outlives every player thread: TearDown stops them first
     In_Module* Module = nullptr;
     bool QuitDone = false;
+    std::thread::id HostThreadId;
+    std::vector<std::string> Unreadable;
 };

@@ -3,14 +3,19 @@
 // for the record, fills the host's fields (main window, output, visualisation,
 // DSP) and calls Init; at the end Stop, Quit and FreeLibrary. The entry
 // points are called on the host's UI thread, as Winamp calls them (file
-// information also comes from threads of their own in one test).
+// information also comes from threads of their own in one test). The verbs
+// are those of the in-process fixture, so that one set of scenarios runs in
+// both.
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "ExclusiveFile.h"
 #include "PluginDll.h"
 #include "WahostSession.h"
 #include "support/PluginReference.h"
@@ -40,6 +45,7 @@ protected:
                 Quit();
         }
         Unload();
+        HeldFiles.clear();
         MainWindow().Settle();
         MainWindow().SetReceiver(nullptr);
         EXPECT_EQ(MainWindow().TakeMessageBoxes(), std::vector<std::string>{}) << "message boxes were shown";
@@ -109,15 +115,23 @@ protected:
     {
         Ui([&] { Module->SetOutputTime(Ms); });
     }
+    int IsOurFile(const char* Name)
+    {
+        return UiResult([&] { return Module->IsOurFile(Name); });
+    }
     int InfoBox(const char* Name, HWND Parent = nullptr)
     {
         return UiResult([&] { return Module->InfoBox(Name, Parent); });
+    }
+    void GetFileInfo(const char* Name, char* Title, int* Length)
+    {
+        Ui([&] { Module->GetFileInfo(Name, Title, Length); });
     }
     std::string FileTitle(const char* Name, int* Length = nullptr)
     {
         char title[512] = "untouched";
         int length = -12345;
-        Ui([&] { Module->GetFileInfo(Name, title, &length); });
+        GetFileInfo(Name, title, &length);
         if (Length)
             *Length = length;
         return title;
@@ -130,6 +144,20 @@ protected:
         const int before = Host.NextTrackCommands();
         ASSERT_EQ(Play(Path), 0);
         ASSERT_TRUE(Host.WaitForNextTrack(before + 1)) << "the song never ended";
+    }
+
+    // ---- What differs from the in-process fixture ----
+    std::thread::id HostThread() const { return MainWindow().Thread(); }
+    // Until the messages the plug-in posted have reached the main window.
+    void Settle() { MainWindow().Settle(); }
+    // Empty when the command line named none.
+    std::string ExampleSongPath() const { return Options().ExampleSong; }
+    // Holds Path open without sharing, as another program may, until the test ends.
+    bool MakeUnreadable(const std::string& Path)
+    {
+        HeldFiles.push_back(std::make_unique<TExclusiveFile>(Path));
+        EXPECT_TRUE(HeldFiles.back()->Held()) << Path << " could not be held";
+        return HeldFiles.back()->Held();
     }
 
     template <typename TTask> int UiResult(const TTask& Task)
@@ -145,6 +173,7 @@ protected:
     In_Module* Module = nullptr;
     bool Initialised = false;
     int StraysBefore = 0;
+    std::vector<std::unique_ptr<TExclusiveFile>> HeldFiles;
 };
 
 // The same, with nothing loaded at the start of the test.
