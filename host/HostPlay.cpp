@@ -122,7 +122,7 @@ public:
             const TEntryEnd end = WaitForEnd();
             UpdatePosition();
             Plugin.Stop();
-            // A next-track command posted just before Stop belongs to the entry just ended.
+            // An end-of-file message posted just before Stop belongs to the entry just ended.
             Events.DropMessages();
             Status.Clear();
             const std::string how =
@@ -186,7 +186,7 @@ private:
             const THostEvent event = Events.Wait(Interactive ? StatusRedrawMs : -1, Interactive ? InputFd : -1);
             switch (event.Kind) {
             case THostEvent::WindowMessage:
-                if (event.Message == HostCommandMessage && event.WParam == HostNextTrackCommand)
+                if (event.Message == WM_WA_MPEG_EOF)
                     return TEntryEnd::Ended;
                 break;
             case THostEvent::Signal:

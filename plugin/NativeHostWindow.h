@@ -1,7 +1,7 @@
 #pragma once
 // A host's main window outside Windows. A native host puts the address of one
 // of these into In_Module's hMainWindow; what the plug-in would post to a
-// Win32 window (the next-track command) reaches the host through PostMessage,
+// Win32 window (the end-of-file message) reaches the host through PostMessage,
 // on whichever thread posts it.
 
 #include <cstdint>

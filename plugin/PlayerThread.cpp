@@ -86,7 +86,7 @@ void TPlayerThread::Execute()
     module->SAVSADeInit();
     out->Close();
     if (!Driver.StopRequested)
-        PluginPostMessage(module->hMainWindow, HostCommandMessage, HostNextTrackCommand, 0);
+        PluginPostMessage(module->hMainWindow, WM_WA_MPEG_EOF, 0, 0);
 }
 
 void TPlayerThread::Seek(int Target)

@@ -14,9 +14,10 @@ using HWND = struct HWND__*;
 using HINSTANCE = struct HINSTANCE__*;
 #endif
 
-// WM_COMMAND and the host's next-track button, posted when a song ends by itself.
-inline constexpr unsigned HostCommandMessage = 0x0111;
-inline constexpr uintptr_t HostNextTrackCommand = 40048;
+// Posted to the host's main window (wParam 0, lParam 0) once playback of a
+// file has ended: the host then applies its playlist rules (next entry,
+// repeat, stop after the current one, stop at the end of the list).
+inline constexpr unsigned WM_WA_MPEG_EOF = 0x0400 + 2;  // WM_USER + 2
 
 // The record version the host expects of an input plug-in.
 inline constexpr int InModuleVersion = 0x100;

@@ -1,7 +1,7 @@
 # morvel play end to end: a playlist of a missing file and the example song on
 # ALSA's null device, stdin not a terminal. The missing file is skipped with
 # one line on standard error, the song plays to its end through the plug-in
-# (its next-track command ends the entry), and the plug-in's log stays out of
+# (its end-of-file message ends the entry), and the plug-in's log stays out of
 # standard output.
 #   cmake -DMORVEL=<program> -DSONG=<example song> -DMISSING=<missing.dmf> -P PlayEndToEnd.cmake
 

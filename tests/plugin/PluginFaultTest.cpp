@@ -120,21 +120,21 @@ TEST_F(TPluginFault, StopMeetingTheNaturalEndEndsPlaybackOnce)
 {
     // A song of a few ticks into an output that plays at once: Stop lands
     // before, during and after the drain. Whichever wins, the output is
-    // closed once, at most one next-track command is posted, and none after
+    // closed once, at most one end-of-file message is posted, and none after
     // Stop has returned.
     const std::string song = WriteSongFile("short.dmf", TenMsSong(2));
     Host.SetClock(TOutputClock::Instant);
     for (int round = 0; round < 40; ++round) {
         Host.ClearCalls();
-        const int before = Host.NextTrackCommands();
+        const int before = Host.EndOfFileMessages();
         ASSERT_EQ(Module->Play(song.c_str()), 0);
         std::this_thread::sleep_for(std::chrono::microseconds(round * 150));
         Module->Stop();
-        const int after = Host.NextTrackCommands();
+        const int after = Host.EndOfFileMessages();
         EXPECT_LE(after - before, 1) << round;
         EXPECT_EQ(Host.Count("Close"), 1) << round;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        EXPECT_EQ(Host.NextTrackCommands(), after) << round;
+        EXPECT_EQ(Host.EndOfFileMessages(), after) << round;
     }
 }
 

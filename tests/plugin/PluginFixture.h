@@ -82,9 +82,9 @@ protected:
     // Plays Path and waits until the song has ended by itself.
     void PlayToEnd(const std::string& Path)
     {
-        const int before = Host.NextTrackCommands();
+        const int before = Host.EndOfFileMessages();
         ASSERT_EQ(Play(Path), 0);
-        ASSERT_TRUE(Host.WaitForNextTrack(before + 1)) << "the song never ended";
+        ASSERT_TRUE(Host.WaitForEndOfFile(before + 1)) << "the song never ended";
     }
 
     // ---- What differs from the Windows host ----

@@ -377,11 +377,11 @@ std::vector<TPostedMessage> TRecordingHost::Posted() const
     return Messages;
 }
 
-int TRecordingHost::NextTrackCommands() const
+int TRecordingHost::EndOfFileMessages() const
 {
     std::lock_guard<std::mutex> lock(Mutex);
     return static_cast<int>(std::count_if(Messages.begin(), Messages.end(), [](const TPostedMessage& Posted) {
-        return Posted.Message == HostCommandMessage && Posted.WParam == HostNextTrackCommand && Posted.LParam == 0;
+        return Posted.Message == WM_WA_MPEG_EOF && Posted.WParam == 0 && Posted.LParam == 0;
     }));
 }
 
@@ -427,9 +427,9 @@ bool TRecordingHost::WaitForCall(const std::string& Name, int Number) const
     return WaitUntil([&] { return Count(Name) >= Number; });
 }
 
-bool TRecordingHost::WaitForNextTrack(int Number) const
+bool TRecordingHost::WaitForEndOfFile(int Number) const
 {
-    return WaitUntil([&] { return NextTrackCommands() >= Number; });
+    return WaitUntil([&] { return EndOfFileMessages() >= Number; });
 }
 
 bool TRecordingHost::WaitUntilWaitingForRoom() const

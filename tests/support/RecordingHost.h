@@ -90,7 +90,7 @@ public:
     // IsPlaying, GetOutputTime, GetWrittenTime).
     std::vector<std::string> Events() const;
     std::vector<TPostedMessage> Posted() const;
-    int NextTrackCommands() const;
+    int EndOfFileMessages() const;
     std::vector<uint8_t> Pcm() const;
     int64_t BytesWritten() const;  // since the recorder was made or cleared
     void ClearCalls();
@@ -98,7 +98,7 @@ public:
     // ---- Waiting (polls; false when the timeout passes) ----
     bool WaitUntil(const std::function<bool()>& Condition, std::chrono::milliseconds Timeout = DefaultTimeout) const;
     bool WaitForCall(const std::string& Name, int Count = 1) const;
-    bool WaitForNextTrack(int Count = 1) const;
+    bool WaitForEndOfFile(int Count = 1) const;
     // Until the player polls CanWrite twice in a row with no other call
     // between: it is waiting for room (or waiting at all, with Manual clock).
     bool WaitUntilWaitingForRoom() const;

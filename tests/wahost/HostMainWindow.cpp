@@ -119,10 +119,11 @@ LRESULT THostMainWindow::Dispatch(HWND Target, UINT Message, WPARAM WParam, LPAR
         SetEvent(run->Done);
         return 0;
     }
-    case WM_COMMAND: {
+    case WM_COMMAND:
+    case WM_WA_MPEG_EOF: {
         std::lock_guard<std::mutex> lock(ReceiverMutex);
         if (Receiver)
-            Receiver->Receive(WM_COMMAND, WParam, LParam);
+            Receiver->Receive(Message, WParam, LParam);
         else
             ++Strays;
         return 0;

@@ -3,7 +3,7 @@
 // "Winamp v1.x" whose own thread runs the message loop. That thread is the
 // host's UI thread: it makes the calls Winamp makes there (loading the
 // plug-in, Init, InfoBox, the transport calls, Quit, unloading), receives the
-// posted next-track command, and owns the windows the plug-in makes during
+// posted end-of-file message, and owns the windows the plug-in makes during
 // those calls.
 
 #include <windows.h>
@@ -39,7 +39,7 @@ public:
     // Returns once every message posted to the UI thread before it was handled.
     void Settle();
 
-    // Where received WM_COMMAND messages are recorded; with none they count as strays.
+    // Where received commands and end-of-file messages are recorded; with none they count as strays.
     void SetReceiver(TRecordingHost* Host);
     int StrayCommands() const { return Strays; }
     int FontChanges() const { return FontChangeCount; }

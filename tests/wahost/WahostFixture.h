@@ -138,12 +138,12 @@ protected:
     }
 
     // Plays Path and waits until the song has ended by itself and its
-    // next-track command has reached the main window.
+    // end-of-file message has reached the main window.
     void PlayToEnd(const std::string& Path)
     {
-        const int before = Host.NextTrackCommands();
+        const int before = Host.EndOfFileMessages();
         ASSERT_EQ(Play(Path), 0);
-        ASSERT_TRUE(Host.WaitForNextTrack(before + 1)) << "the song never ended";
+        ASSERT_TRUE(Host.WaitForEndOfFile(before + 1)) << "the song never ended";
     }
 
     // ---- What differs from the in-process fixture ----

@@ -61,7 +61,7 @@ TEST_F(TWahostUnload, RightAfterAStop)
     PlayToEnd(WriteSongFile("short.dmf", SteadySong(6)));
     Stop();
     MainWindow().Settle();
-    EXPECT_EQ(Host.NextTrackCommands(), 1);
+    EXPECT_EQ(Host.EndOfFileMessages(), 1);
 }
 
 }  // namespace
