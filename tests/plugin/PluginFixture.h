@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,13 +20,17 @@
 #include "plugin/DataModule.h"
 #include "plugin/PluginPlatformRecord.h"
 #include "plugin/WinampPluginRecords.h"
+#include "support/PluginHostVerbs.h"
 #include "support/PluginReference.h"
 #include "support/RecordingHost.h"
+#include "support/TaskThread.h"
 
 inline const std::string ExampleSong = MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf";
 
-class TPluginTest : public ::testing::Test {
+class TPluginTest : public ::testing::Test, public TPluginHostVerbs<TPluginTest> {
 protected:
+    friend class TPluginHostVerbs<TPluginTest>;
+
     void SetUp() override
     {
         SetDebugLogConsole(nullptr);
@@ -39,9 +45,13 @@ protected:
 
     void TearDown() override
     {
+        // The playlist's thread first: nothing but this thread calls the plug-in from here on.
+        HaltPlaylist();
+        Tasks.reset();
         // A test that failed half-way may leave the player waiting for room or
         // for the output: Stop ends it in either case.
         Module->Stop();
+        PlatformRecordShortenSleeps(1);
         if (!QuitDone)
             Module->Quit();
         DestroyDataModule1();
@@ -69,28 +79,26 @@ protected:
     int IsOurFile(const char* Name) { return Module->IsOurFile(Name); }
     int InfoBox(const char* Name, HWND Parent = nullptr) { return Module->InfoBox(Name, Parent); }
     void GetFileInfo(const char* Name, char* Title, int* Length) { Module->GetFileInfo(Name, Title, Length); }
-    std::string FileTitle(const char* Name, int* Length = nullptr)
-    {
-        char title[512] = "untouched";
-        int length = -12345;
-        GetFileInfo(Name, title, &length);
-        if (Length)
-            *Length = length;
-        return title;
-    }
 
-    // Plays Path and waits until the song has ended by itself.
-    void PlayToEnd(const std::string& Path)
+    // One of Winamp's outputs, its clock and the player's sleeps both ModelSpeed times real time.
+    void UseModelOutput(TOutputModel Model, int BufferBytes)
     {
-        const int before = Host.EndOfFileMessages();
-        ASSERT_EQ(Play(Path), 0);
-        ASSERT_TRUE(Host.WaitForEndOfFile(before + 1)) << "the song never ended";
+        PlatformRecordShortenSleeps(ModelSpeed);
+        Host.UseModelOutput(Model, BufferBytes, ModelSpeed);
     }
 
     // ---- What differs from the Windows host ----
     std::thread::id HostThread() const { return HostThreadId; }
     // The stand-in main window records a message as it is posted: nothing is under way.
     void Settle() { }
+    // The host's window thread, a thread of the test's: the stand-in window
+    // receives messages on the player thread, where nothing may wait for it.
+    void OnHostThread(std::function<void()> Task)
+    {
+        if (!Tasks)
+            Tasks = std::make_unique<TTaskThread>();
+        Tasks->Post(std::move(Task));
+    }
     std::string ExampleSongPath() const { return ExampleSong; }
     // Takes every permission from Path until the test ends; false when that
     // keeps nobody out (root reads it all the same).
@@ -101,7 +109,10 @@ protected:
         return ::geteuid() != 0;
     }
 
+    static constexpr unsigned ModelSpeed = 10;
+
     TRecordingHost Host;  // outlives every player thread: TearDown stops them first
+    std::unique_ptr<TTaskThread> Tasks;
     In_Module* Module = nullptr;
     bool QuitDone = false;
     std::thread::id HostThreadId;

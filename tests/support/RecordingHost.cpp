@@ -47,7 +47,11 @@ struct THostFunctions {
     static void SAVSADeInit() { Live().Record("SAVSADeInit", {}); }
     static void SAAddPCMData(void*, int Channels, int Bits, int Time)
     {
-        Live().Record("SAAddPCMData", {Channels, Bits, Time});
+        TRecordingHost& host = Live();
+        std::lock_guard<std::mutex> lock(host.Mutex);
+        host.RecordLocked("SAAddPCMData", {Channels, Bits, Time});
+        if (host.VisualisationFails)
+            throw std::runtime_error("the visualisation failed");
     }
     static int SAGetMode()
     {
@@ -188,6 +192,42 @@ void TRecordingHost::KeepPcm(bool Value)
     Keep = Value;
 }
 
+void TRecordingHost::UseModelOutput(TOutputModel Kind, int BufferBytes, double Speed)
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    Model.emplace(Kind, BufferBytes, Speed);
+}
+
+void TRecordingHost::UseRecordingOutput()
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    Model.reset();
+}
+
+int64_t TRecordingHost::DroppedBytes() const
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    return Model ? Model->Dropped() : 0;
+}
+
+int TRecordingHost::LargestWrite() const
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    return Model ? Model->LargestWrite() : 0;
+}
+
+void TRecordingHost::SetWindowProcedure(std::function<void(unsigned Message)> Procedure)
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    WindowProcedure = std::move(Procedure);
+}
+
+void TRecordingHost::FailVisualisation(bool Fail)
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    VisualisationFails = Fail;
+}
+
 void TRecordingHost::SetDsp(int Active, int ExtraFrames)
 {
     std::lock_guard<std::mutex> lock(Mutex);
@@ -239,18 +279,30 @@ int TRecordingHost::Open(int Rate, int Channels, int Bits, int BufferMs, int Pre
     ClockBytes = 0;
     ManualPlayedBytes = 0;
     Drained = false;
-    RecordLocked("Open", {Rate, Channels, Bits, BufferMs, PrebufferMs}, Latency);
-    return Latency;
+    const int latency = Model ? Model->Open() : Latency;
+    RecordLocked("Open", {Rate, Channels, Bits, BufferMs, PrebufferMs}, latency);
+    return latency;
 }
 
 void TRecordingHost::Close()
 {
-    Record("Close", {});
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (Model)
+        Model->Close();
+    RecordLocked("Close", {});
 }
 
 int TRecordingHost::Write(const char* Buffer, int Length)
 {
     std::lock_guard<std::mutex> lock(Mutex);
+    if (Model) {
+        const int kept = Model->Write(Length);
+        if (Keep && kept > 0)
+            Written.insert(Written.end(), Buffer, Buffer + kept);
+        TotalBytes += kept;
+        RecordLocked("Write", {Length});
+        return 0;
+    }
     if (Keep && Length > 0)
         Written.insert(Written.end(), Buffer, Buffer + Length);
     if (Length > 0) {
@@ -265,7 +317,7 @@ int TRecordingHost::CanWrite()
 {
     std::lock_guard<std::mutex> lock(Mutex);
     const int64_t held = ClockBytes - PlayedBytesLocked();
-    const int room = static_cast<int>(std::max<int64_t>(0, Capacity - held));
+    const int room = Model ? Model->CanWrite() : static_cast<int>(std::max<int64_t>(0, Capacity - held));
     RecordLocked("CanWrite", {}, room);
     return room;
 }
@@ -273,14 +325,17 @@ int TRecordingHost::CanWrite()
 int TRecordingHost::IsPlaying()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    const int playing = PlayedBytesLocked() < ClockBytes ? 1 : 0;
+    const int playing = Model ? Model->IsPlaying() : PlayedBytesLocked() < ClockBytes ? 1 : 0;
     RecordLocked("IsPlaying", {}, playing);
     return playing;
 }
 
 int TRecordingHost::Pause(int Paused)
 {
-    Record("Pause", {Paused});
+    std::lock_guard<std::mutex> lock(Mutex);
+    if (Model)
+        Model->Pause(Paused != 0);
+    RecordLocked("Pause", {Paused});
     return 0;
 }
 
@@ -290,13 +345,16 @@ void TRecordingHost::Flush(int Ms)
     BaseMs = Ms;
     ClockBytes = 0;
     ManualPlayedBytes = 0;
+    if (Model)
+        Model->Flush(Ms);
     RecordLocked("Flush", {Ms});
 }
 
 int TRecordingHost::GetOutputTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    const int ms = static_cast<int>(std::floor(BaseMs + static_cast<double>(PlayedBytesLocked()) / BytesPerMs));
+    const int ms = Model ? Model->OutputTimeMs()
+                         : static_cast<int>(std::floor(BaseMs + static_cast<double>(PlayedBytesLocked()) / BytesPerMs));
     RecordLocked("GetOutputTime", {}, ms);
     return ms;
 }
@@ -304,7 +362,8 @@ int TRecordingHost::GetOutputTime()
 int TRecordingHost::GetWrittenTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    const int ms = static_cast<int>(std::floor(BaseMs + static_cast<double>(ClockBytes) / BytesPerMs));
+    const int ms = Model ? Model->WrittenTimeMs()
+                         : static_cast<int>(std::floor(BaseMs + static_cast<double>(ClockBytes) / BytesPerMs));
     RecordLocked("GetWrittenTime", {}, ms);
     return ms;
 }
@@ -324,10 +383,17 @@ int TRecordingHost::DspDoSamples(short* Samples, int Frames, int Bits, int Chann
 
 void TRecordingHost::Post(unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
-    std::lock_guard<std::mutex> lock(Mutex);
-    Messages.push_back({Message, WParam, LParam, std::this_thread::get_id()});
-    RecordLocked("PostMessage",
-                 {static_cast<int64_t>(Message), static_cast<int64_t>(WParam), static_cast<int64_t>(LParam)});
+    std::function<void(unsigned)> procedure;
+    {
+        std::lock_guard<std::mutex> lock(Mutex);
+        Messages.push_back({Message, WParam, LParam, std::this_thread::get_id()});
+        RecordLocked("PostMessage",
+                     {static_cast<int64_t>(Message), static_cast<int64_t>(WParam), static_cast<int64_t>(LParam)});
+        procedure = WindowProcedure;
+    }
+    // Outside the lock: the window may call the plug-in, which calls the host.
+    if (procedure)
+        procedure(Message);
 }
 
 void TRecordingHost::Receive(unsigned Message, uintptr_t WParam, intptr_t LParam)

@@ -10,12 +10,14 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "plugin/NativeHostWindow.h"
 #include "plugin/WinampPluginRecords.h"
+#include "support/ModelOutput.h"
 
 struct THostCall {
     std::string Name;           // the function's name in its record ("Write", "SAAddPCMData", ...)
@@ -58,12 +60,18 @@ public:
     void UseMainWindow(HWND Handle) { RealWindow = Handle; }
     // A message the real main window received, recorded as posted.
     void Receive(unsigned Message, uintptr_t WParam, intptr_t LParam);
+    // What the main window does with a message once it is recorded, on the
+    // thread it arrives on: the poster's for the stand-in window (the player
+    // thread: nothing there may wait for the player), the window's own for a
+    // real one.
+    void SetWindowProcedure(std::function<void(unsigned Message)> Procedure);
 
     // ---- Behaviour (any time, from any thread) ----
     // Bytes the output holds at most: CanWrite answers this less what is
     // written and not yet played.
     void SetCapacity(int Bytes);
-    // What Open returns; also the lag of the Lagging clock.
+    // What Open returns (negative: the output cannot be opened); also the
+    // lag of the Lagging clock.
     void SetLatency(int Ms);
     void SetClock(TOutputClock Clock);
     // Manual clock: plays Ms more of what was written (never past it).
@@ -77,6 +85,17 @@ public:
     // room a host's DSP may use) with DspFill.
     void SetDsp(int Active, int ExtraFrames);
     static constexpr uint8_t DspFill = 0x5A;
+    // SAAddPCMData throws while Fail is set: a host call failing on the
+    // player thread (in process only: no exception crosses a DLL's border).
+    void FailVisualisation(bool Fail);
+    // One of Winamp's own outputs in place of the recording one (its clock,
+    // room, pausing and drops; SetCapacity, SetLatency and SetClock no longer
+    // apply), until UseRecordingOutput. Pcm() then holds what it kept.
+    void UseModelOutput(TOutputModel Model, int BufferBytes, double Speed);
+    void UseRecordingOutput();
+    // Of the model output: bytes dropped and the longest Write.
+    int64_t DroppedBytes() const;
+    int LargestWrite() const;
 
     // ---- The output's clock as the plug-in sees it ----
     double WrittenMs() const;
@@ -142,8 +161,12 @@ private:
     double BaseMs = 0;              // time of the last Flush
     int64_t ClockBytes = 0;         // written since Open or Flush
     int64_t ManualPlayedBytes = 0;  // played since Open or Flush (Manual clock)
+    bool VisualisationFails = false;
     int DspActive = 0;
     int DspExtra = 0;
+
+    std::optional<TModelOutput> Model;
+    std::function<void(unsigned)> WindowProcedure;
 
     Out_Module FOutput{};
     TNativeHostWindow Window{};

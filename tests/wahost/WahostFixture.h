@@ -15,14 +15,17 @@
 #include <thread>
 #include <vector>
 
-#include "ExclusiveFile.h"
+#include "HeldFile.h"
 #include "PluginDll.h"
 #include "WahostSession.h"
+#include "support/PluginHostVerbs.h"
 #include "support/PluginReference.h"
 #include "support/RecordingHost.h"
 
-class TWahostTest : public ::testing::Test {
+class TWahostTest : public ::testing::Test, public TPluginHostVerbs<TWahostTest> {
 protected:
+    friend class TPluginHostVerbs<TWahostTest>;
+
     void SetUp() override
     {
         StraysBefore = MainWindow().StrayCommands();
@@ -37,6 +40,8 @@ protected:
 
     void TearDown() override
     {
+        // The playlist runs on the UI thread: after this it calls the plug-in no more.
+        Ui([&] { HaltPlaylist(); });
         if (Module && Dll.Loaded()) {
             // A test that failed half-way may leave the player waiting for
             // room or for the output: Stop ends it in either case.
@@ -127,35 +132,24 @@ protected:
     {
         Ui([&] { Module->GetFileInfo(Name, Title, Length); });
     }
-    std::string FileTitle(const char* Name, int* Length = nullptr)
-    {
-        char title[512] = "untouched";
-        int length = -12345;
-        GetFileInfo(Name, title, &length);
-        if (Length)
-            *Length = length;
-        return title;
-    }
 
-    // Plays Path and waits until the song has ended by itself and its
-    // end-of-file message has reached the main window.
-    void PlayToEnd(const std::string& Path)
-    {
-        const int before = Host.EndOfFileMessages();
-        ASSERT_EQ(Play(Path), 0);
-        ASSERT_TRUE(Host.WaitForEndOfFile(before + 1)) << "the song never ended";
-    }
+    // One of Winamp's outputs, its clock ModelSpeed times real time (the
+    // DLL's sleeps are real: the output's buffer empties sooner than the
+    // player looks, as an underrun would).
+    void UseModelOutput(TOutputModel Model, int BufferBytes) { Host.UseModelOutput(Model, BufferBytes, ModelSpeed); }
 
     // ---- What differs from the in-process fixture ----
     std::thread::id HostThread() const { return MainWindow().Thread(); }
     // Until the messages the plug-in posted have reached the main window.
     void Settle() { MainWindow().Settle(); }
+    // The host's UI thread, which also receives the plug-in's messages.
+    void OnHostThread(const std::function<void()>& Task) { Ui(Task); }
     // Empty when the command line named none.
     std::string ExampleSongPath() const { return Options().ExampleSong; }
     // Holds Path open without sharing, as another program may, until the test ends.
     bool MakeUnreadable(const std::string& Path)
     {
-        HeldFiles.push_back(std::make_unique<TExclusiveFile>(Path));
+        HeldFiles.push_back(std::make_unique<THeldFile>(Path, THeldFile::Exclusive));
         EXPECT_TRUE(HeldFiles.back()->Held()) << Path << " could not be held";
         return HeldFiles.back()->Held();
     }
@@ -167,13 +161,15 @@ protected:
         return result;
     }
 
+    static constexpr unsigned ModelSpeed = 10;
+
     bool StartAtSetUp = true;  // load and Init before each test
     TRecordingHost Host;       // outlives every player thread: TearDown stops them first
     TPluginDll Dll{MainWindow()};
     In_Module* Module = nullptr;
     bool Initialised = false;
     int StraysBefore = 0;
-    std::vector<std::unique_ptr<TExclusiveFile>> HeldFiles;
+    std::vector<std::unique_ptr<THeldFile>> HeldFiles;
 };
 
 // The same, with nothing loaded at the start of the test.
