@@ -49,6 +49,10 @@ public:
     std::atomic<bool> Paused{false};
     std::atomic<double> PositionMS{0.0};
     std::atomic<int32_t> SeekTargetMS{-1};
+    // Held by the player thread around each piece it writes (the output's room
+    // read, then the write) and by Pause and UnPause around the output's
+    // Pause: a piece never lands in an output that was paused meanwhile.
+    std::mutex OutputWrite;
     static_assert(std::atomic<double>::is_always_lock_free, "the play position is read whole without a lock");
 
     Out_Module* OutMod() const;
@@ -56,6 +60,8 @@ public:
 
 private:
     void EndPlayerThread();
+    // Ends the running song as Stop does.
+    void StopPlayback();
     std::string FontPath() const;
 
     mutable std::mutex SongSwap;  // guards the pointer FCurrentSong only

@@ -62,6 +62,9 @@ void TDataModule1::morvelpluginInit(TSender)
 
 void TDataModule1::morvelpluginQuit(TSender)
 {
+    // A host may quit without stopping first; the song must not play on into
+    // the library's unload, where its thread can no longer be waited for.
+    StopPlayback();
     PluginRemoveFontResource(FontPath());
     PluginBroadcastFontChange();
 }

@@ -1,6 +1,7 @@
 // The playback driver: the host's transport calls on the current song.
 
 #include <exception>
+#include <mutex>
 
 #include "player/DmfNumbers.h"
 #include "player/DmfSong.h"
@@ -16,38 +17,45 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     std::shared_ptr<TDmf> old = CurrentSong();
     if (old)
         old->Stop();
-    // The new song is loaded before anything is opened, so that a file that
-    // cannot be opened leaves the output closed and the driver idle.
+    // The new song is loaded, and everything its playback needs is allocated,
+    // before anything is opened: a file that cannot be opened, or memory that
+    // cannot be had, leaves the output closed and the driver idle.
     auto song = std::make_shared<TDmf>();
-    bool opened = true;
+    std::unique_ptr<TPlayerThread> thread;
     try {
         song->LoadFromFile(FileName ? FileName : "");
+        song->AllocateRenderBuffers();
+        thread = std::make_unique<TPlayerThread>(*this, *song);
     } catch (const std::exception&) {
         // Unopenable, or failed part way (memory): what was read is dropped,
         // and no reader or thread ever sees it.
-        opened = false;
+        song.reset();
         song = std::make_shared<TDmf>();
     }
     // Readers of the current song see the old one or the new one whole.
     SetCurrentSong(song);
     old.reset();
-    if (!opened)
+    if (!thread)
         return -1;
 
+    PositionMS = 0.0;
+    SeekTargetMS = -1;
+    Paused = false;
     In_Module* module = Module();
     Out_Module* out = OutMod();
     const int latency = out->Open(44100, 2, 16, -1, -1);
+    // No output (no sound card, a device in use): an error for the host, which
+    // moves on; an output that failed to open holds nothing to close.
+    if (latency < 0)
+        return 1;
     module->SetInfo(1411, 44, 2, 1);
     module->SAVSAInit(latency, 44100);
     module->VSASetInfo(44100, 2);
     out->SetVolume(-666);
-    PositionMS = 0.0;
-    SeekTargetMS = -1;
-    Paused = false;
 
     song->Start();
     StopRequested = false;
-    PlayerThread = std::make_unique<TPlayerThread>(*this, *song);
+    PlayerThread = std::move(thread);
     if (!PlayerThread->Start()) {
         // No thread, no playback: undo what the host was told to expect.
         PlayerThread.reset();
@@ -69,22 +77,31 @@ void TDataModule1::EndPlayerThread()
     PlayerThread.reset();
 }
 
-void TDataModule1::morvelpluginStop(TSender)
+void TDataModule1::StopPlayback()
 {
     EndPlayerThread();
     const std::shared_ptr<TDmf> song = CurrentSong();
-    if (song && song->Playing)
-        PluginMessageBox(nullptr, "ARGHHHH!", "");
+    if (song && song->Playing) {
+        In_Module* module = Module();
+        PluginMessageBox(module ? module->hMainWindow : nullptr, "ARGHHHH!", "");
+    }
+}
+
+void TDataModule1::morvelpluginStop(TSender)
+{
+    StopPlayback();
 }
 
 void TDataModule1::morvelpluginPause(TSender)
 {
+    std::lock_guard<std::mutex> guard(OutputWrite);
     OutMod()->Pause(1);
     Paused = true;
 }
 
 void TDataModule1::morvelpluginUnPause(TSender)
 {
+    std::lock_guard<std::mutex> guard(OutputWrite);
     OutMod()->Pause(0);
     Paused = false;
 }
@@ -105,7 +122,10 @@ int TDataModule1::morvelpluginGetOutputTime(TSender)
     Out_Module* out = OutMod();
     const int played = out->GetOutputTime();
     const int written = out->GetWrittenTime();
-    return static_cast<int>(RoundHalfEven(PositionMS + (static_cast<double>(played) - written)));
+    // What the output still holds comes off the position; an output that
+    // reports its times out of step cannot make the clock run backward past 0.
+    const int64_t ms = RoundHalfEven(PositionMS + (static_cast<double>(played) - written));
+    return ms > 0 ? static_cast<int>(ms) : 0;
 }
 
 void TDataModule1::morvelpluginSetOutputTime(TSender, int Value)

@@ -1,6 +1,7 @@
 #include "plugin/PlayerThread.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "player/DmfLimits.h"
 #include "player/DmfNumbers.h"
@@ -10,11 +11,6 @@
 namespace {
 // The largest render step, and as much again for what a DSP may add.
 constexpr int PlayBufferBytes = 2 * MaxBlockBytes;
-// A render step is started once the output has room for it, or for one second
-// of audio when the step is longer: a slow tempo's 2.5 s step would otherwise
-// wait for ever on an output whose buffer is shorter. The rest is written as
-// room appears.
-constexpr int MaxRoomWanted = OutputBytesPerSecond;
 
 constexpr unsigned PausePollMs = 100;
 constexpr unsigned RoomPollMs = 5;
@@ -24,9 +20,20 @@ int RoundMs(double Ms)
 {
     return static_cast<int>(RoundHalfEven(Ms));
 }
+
+// Runs one of the host's calls at the end of a run; a failure there must not
+// keep the next one from being made.
+template <class Body> void Attempt(Body&& Run) noexcept
+{
+    try {
+        Run();
+    } catch (...) {
+    }
+}
 }  // namespace
 
-TPlayerThread::TPlayerThread(TDataModule1& Driver, TDmf& Song) : Driver(Driver), Song(Song)
+TPlayerThread::TPlayerThread(TDataModule1& Driver, TDmf& Song)
+    : Driver(Driver), Song(Song), PlayBuffer(PlayBufferBytes, 0)
 {
 }
 
@@ -42,10 +49,36 @@ void TPlayerThread::WaitFor()
 
 void TPlayerThread::Execute()
 {
-    In_Module* module = Driver.Module();
-    Out_Module* out = module->outMod;
-    PlayBuffer.assign(PlayBufferBytes, 0);
+    try {
+        PlayPasses();
+        // The song ended by itself: the output plays what it holds. The
+        // position stays at the song's end meanwhile, so that the host's
+        // clock counts on to it.
+        Out_Module* out = Driver.OutMod();
+        while (!Driver.StopRequested && out->IsPlaying() != 0)
+            PluginSleep(DrainPollMs);
+    } catch (...) {
+        // Memory, or a host call that failed: the song ends here, and the host
+        // is told so below as at any end, so that it moves on.
+    }
+    Finish();
+}
 
+void TPlayerThread::Finish()
+{
+    In_Module* module = Driver.Module();
+    if (Driver.StopRequested)
+        Driver.PositionMS = 0.0;
+    Attempt([&] { Song.Stop(); });
+    Attempt([&] { module->SAVSADeInit(); });
+    Attempt([&] { module->outMod->Close(); });
+    if (!Driver.StopRequested)
+        Attempt([&] { PluginPostMessage(module->hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
+}
+
+void TPlayerThread::PlayPasses()
+{
+    In_Module* module = Driver.Module();
     do {
         while (Driver.Paused && !Driver.StopRequested)
             PluginSleep(PausePollMs);
@@ -55,12 +88,12 @@ void TPlayerThread::Execute()
         if (target >= 0)
             Seek(target);
 
+        // A step starts once the output can take its first piece; the rest
+        // follows as room appears, so any output that holds a piece keeps
+        // playing, at every tempo.
         const int n = Song.BlockBytes;
-        int room = out->CanWrite();
-        while (room < std::min(n, MaxRoomWanted) && !Driver.StopRequested) {
-            PluginSleep(RoomPollMs);
-            room = out->CanWrite();
-        }
+        if (!WaitForRoom(std::min(n, MaxWriteBytes)))
+            break;
 
         Song.RenderBlock(PlayBuffer.data(), n);
         const int timestamp = RoundMs(Driver.PositionMS);
@@ -74,19 +107,8 @@ void TPlayerThread::Execute()
             // Never more than the buffer holds, whatever the DSP answers.
             count = std::clamp(frames, 0, PlayBufferBytes / 4) * 4;
         }
-        WriteToOutput(count, room);
+        WriteToOutput(count);
     } while (!Driver.StopRequested && Song.Playing);
-
-    Driver.PositionMS = 0.0;
-    if (!Driver.StopRequested) {
-        while (out->IsPlaying() != 0 && !Driver.StopRequested)
-            PluginSleep(DrainPollMs);
-    }
-    Song.Stop();
-    module->SAVSADeInit();
-    out->Close();
-    if (!Driver.StopRequested)
-        PluginPostMessage(module->hMainWindow, WM_WA_MPEG_EOF, 0, 0);
 }
 
 void TPlayerThread::Seek(int Target)
@@ -104,31 +126,42 @@ void TPlayerThread::Seek(int Target)
         t += Song.BlockBytes / OutputBytesPerMs;
     }
     Driver.PositionMS = t;
-    Driver.Module()->outMod->Flush(RoundMs(t));
+    Driver.OutMod()->Flush(RoundMs(t));
 }
 
-void TPlayerThread::WriteToOutput(int Count, int Room)
+bool TPlayerThread::WaitForRoom(int Wanted)
+{
+    Out_Module* out = Driver.OutMod();
+    while (!Driver.StopRequested) {
+        if (out->CanWrite() >= Wanted)
+            return true;
+        PluginSleep(RoomPollMs);
+    }
+    return false;
+}
+
+void TPlayerThread::WriteToOutput(int Count)
 {
     Out_Module* out = Driver.OutMod();
     char* data = PlayBuffer.data();
-    // In one piece when the output has room for it, as it has for every
-    // ordinary step (or when stopping, whatever the output makes of it).
-    if (Count <= Room || Driver.StopRequested) {
-        out->Write(data, Count);
-        return;
-    }
-    // Otherwise in whole frames as room appears.
-    for (;;) {
-        const int piece = std::min(Room & ~3, Count);
-        if (piece > 0) {
-            out->Write(data, piece);
-            data += piece;
-            Count -= piece;
+    while (Count > 0 && !Driver.StopRequested) {
+        // Whole frames, no more than the output takes in one call.
+        const int piece = std::min(Count, MaxWriteBytes);
+        bool written = false;
+        {
+            // The host pauses the output under the same lock: a piece is
+            // never written into a paused output, which may drop it.
+            std::lock_guard<std::mutex> guard(Driver.OutputWrite);
+            if (!Driver.Paused && out->CanWrite() >= piece) {
+                out->Write(data, piece);
+                written = true;
+            }
         }
-        if (Count == 0 || Driver.StopRequested)
-            return;
-        if (piece <= 0)
-            PluginSleep(RoomPollMs);
-        Room = out->CanWrite();
+        if (!written) {
+            PluginSleep(Driver.Paused ? PausePollMs : RoomPollMs);
+            continue;
+        }
+        data += piece;
+        Count -= piece;
     }
 }

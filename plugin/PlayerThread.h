@@ -11,6 +11,11 @@ class TDmf;
 
 class TPlayerThread {
 public:
+    // The most an output plug-in is given in one Write.
+    static constexpr int MaxWriteBytes = 8192;
+
+    // Allocates everything the run needs (throws std::bad_alloc), so that a
+    // failure shows in Play, before the host's output is opened.
     TPlayerThread(TDataModule1& Driver, TDmf& Song);
     // False when the thread could not be made.
     bool Start();
@@ -18,10 +23,17 @@ public:
     void WaitFor();
 
 private:
+    // Whatever fails in the passes ends the song as its own end does.
     void Execute();
+    void PlayPasses();
     void Seek(int Target);
-    // Writes Count bytes of PlayBuffer; Room is what the output last reported.
-    void WriteToOutput(int Count, int Room);
+    // Until the output reports room for Wanted bytes; false when stopping.
+    bool WaitForRoom(int Wanted);
+    // Writes Count bytes of PlayBuffer in pieces the output has room for.
+    void WriteToOutput(int Count);
+    // Stops the song, releases the host's visualisation and output and, unless
+    // Stop was asked, tells the host that the file has ended.
+    void Finish();
 
     TDataModule1& Driver;
     TDmf& Song;

@@ -13,6 +13,7 @@
 
 #include "tests/plugin/AllocationLimit.h"
 #include "tests/plugin/PluginFixture.h"
+#include "tests/support/RenderReference.h"
 
 namespace {
 
@@ -114,6 +115,101 @@ TEST_F(TPluginFault, LoadThatRunsOutOfMemoryPartWayIsDroppedWhole)
 
     // With the memory there, the same file plays.
     PlayToEnd(path);
+}
+
+// Everything playback needs (the song's render buffers, the player's buffer)
+// is had in Play, before the output is opened: memory that cannot be had makes
+// Play answer -1 with nothing opened and no thread.
+TEST_F(TPluginFault, RenderBuffersThatCannotBeHadFailPlayBeforeTheOutputOpens)
+{
+    const std::string path = WriteSongFile("song.dmf", SteadySong(8, "Light", "Song"));
+    const int threads = PlatformRecordSnapshot().ThreadsStarted;
+    int played = 0;
+    {
+        // The song loads within the limit; its 1.7 MB mixing buffer does not.
+        TAllocationLimit limit(1 << 20);
+        played = Module->Play(path.c_str());
+        EXPECT_GT(TAllocationLimit::Refused(), 0);
+    }
+    EXPECT_EQ(played, -1);
+    EXPECT_TRUE(Host.Calls().empty());
+    EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, threads);
+    Module->Stop();
+    EXPECT_TRUE(Host.Calls().empty());
+    EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
+    PlayToEnd(path);
+}
+
+// Once Play has answered 0 the player allocates nothing: memory running short
+// then (here: every request over 1 MB refused from before the first mix on)
+// does not end the song, nor the host.
+TEST_F(TPluginFault, PlayerNeedsNoMemoryOnceItRuns)
+{
+    const std::string path = WriteSongFile("song.dmf", SteadySong(30));
+    Host.SetClock(TOutputClock::Manual);
+    Host.SetCapacity(0);
+    ASSERT_EQ(Module->Play(path.c_str()), 0);
+    ASSERT_TRUE(Host.WaitUntilWaitingForRoom());
+    EXPECT_EQ(Host.Count("SAAddPCMData"), 0) << "the player mixed before the output had room";
+    {
+        TAllocationLimit limit(1 << 20);
+        Host.SetClock(TOutputClock::Instant);
+        Host.SetCapacity(TRecordingHost::AmpleRoom);
+        ASSERT_TRUE(Host.WaitForEndOfFile());
+        EXPECT_EQ(TAllocationLimit::Refused(), 0);
+    }
+    EXPECT_TRUE(Host.Pcm() == RenderRaw(path));
+}
+
+// Whatever fails on the player thread (here a host function that throws)
+// ends the song as its end does: visualisation and output released, one
+// end-of-file message so that the host moves on, no box at the next Stop.
+TEST_F(TPluginFault, FailureOnThePlayerThreadEndsTheSongAndTheHostMovesOn)
+{
+    const std::string path = WriteSongFile("song.dmf", SteadySong(30));
+    Host.FailVisualisation(true);
+    ASSERT_EQ(Module->Play(path.c_str()), 0);
+    ASSERT_TRUE(Host.WaitForEndOfFile());
+    Host.FailVisualisation(false);
+    Module->Stop();
+    EXPECT_EQ(Host.Count("SAAddPCMData"), 1);
+    EXPECT_EQ(Host.Count("Write"), 0);
+    EXPECT_EQ(Host.Events(), (std::vector<std::string>{"Open", "SetInfo", "SAVSAInit", "VSASetInfo", "SetVolume",
+                                                       "SAAddPCMData", "SAVSADeInit", "Close", "PostMessage"}));
+    EXPECT_EQ(Host.EndOfFileMessages(), 1);
+    EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
+    EXPECT_FALSE(DataModule1->CurrentSong()->Playing);
+
+    // Stop asked while it fails: the song ends, nothing is posted.
+    Host.ClearCalls();
+    Host.SetClock(TOutputClock::Manual);
+    Host.SetCapacity(20000);
+    ASSERT_EQ(Module->Play(path.c_str()), 0);
+    ASSERT_TRUE(Host.WaitUntilWaitingForRoom());
+    Host.FailVisualisation(true);
+    Module->Stop();
+    Host.FailVisualisation(false);
+    EXPECT_EQ(Host.Count("Close"), 1);
+    EXPECT_EQ(Host.EndOfFileMessages(), 0);
+
+    Host.ClearCalls();
+    Host.SetClock(TOutputClock::Instant);
+    Host.SetCapacity(TRecordingHost::AmpleRoom);
+    PlayToEnd(path);
+}
+
+// A song that still plays once its thread has gone: the box that says so is
+// modal to the host's main window.
+TEST_F(TPluginFault, StopsBoxIsOwnedByTheHostsMainWindow)
+{
+    DataModule1->CurrentSong()->Playing = true;
+    Module->Stop();
+    DataModule1->CurrentSong()->Playing = false;
+    const TPlatformRecord record = PlatformRecordSnapshot();
+    ASSERT_EQ(record.MessageBoxes.size(), 1u);
+    EXPECT_EQ(record.MessageBoxes[0].Text, "ARGHHHH!");
+    EXPECT_EQ(record.MessageBoxes[0].Owner, Host.MainWindow());
+    EXPECT_NE(record.MessageBoxes[0].Owner, nullptr);
 }
 
 TEST_F(TPluginFault, StopMeetingTheNaturalEndEndsPlaybackOnce)

@@ -30,6 +30,8 @@ protected:
 }  // namespace
 
 #include "tests/plugin/scenarios/FileInfoScenarios.inc"
+#include "tests/plugin/scenarios/OutputModelScenarios.inc"
 #include "tests/plugin/scenarios/PlaybackScenarios.inc"
+#include "tests/plugin/scenarios/PlaylistScenarios.inc"
 #include "tests/plugin/scenarios/RobustnessScenarios.inc"
 #include "tests/plugin/scenarios/SeekScenarios.inc"
