@@ -8,7 +8,12 @@
 
 TFileStream::TFileStream(const std::string& Path)
 {
-    HANDLE h = CreateFileA(Path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Others may read the file meanwhile (an indexer, a virus scanner, the
+    // host's playlist asking for its title), and it may be open for reading
+    // elsewhere; a program writing it, or holding it without sharing, keeps
+    // it from us.
+    HANDLE h = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
     if (h == INVALID_HANDLE_VALUE)
         throw EFileOpenError(Path);
     LARGE_INTEGER size{};
@@ -20,7 +25,10 @@ TFileStream::TFileStream(const std::string& Path)
     FileSize = size.QuadPart;
 }
 
-TFileStream::~TFileStream() { CloseHandle(static_cast<HANDLE>(Handle)); }
+TFileStream::~TFileStream()
+{
+    CloseHandle(static_cast<HANDLE>(Handle));
+}
 
 int32_t TFileStream::Read(void* Buffer, int32_t Count)
 {
@@ -51,7 +59,7 @@ TFileStream::TFileStream(const std::string& Path)
     File = std::fopen(Path.c_str(), "rb");
     if (!File)
         throw EFileOpenError(Path);
-    struct stat info {};
+    struct stat info { };
     if (fstat(fileno(File), &info) != 0 || S_ISDIR(info.st_mode)) {
         std::fclose(File);
         throw EFileOpenError(Path);
@@ -59,7 +67,10 @@ TFileStream::TFileStream(const std::string& Path)
     FileSize = info.st_size;
 }
 
-TFileStream::~TFileStream() { std::fclose(File); }
+TFileStream::~TFileStream()
+{
+    std::fclose(File);
+}
 
 int32_t TFileStream::Read(void* Buffer, int32_t Count)
 {

@@ -1,6 +1,6 @@
 #pragma once
-// Byte streams the loader reads from: a file opened for reading without
-// sharing, or a block of memory (tests, embedded data).
+// Byte streams the loader reads from: a file opened for reading (others may
+// read it meanwhile), or a block of memory (tests, embedded data).
 
 #include <cstdint>
 #include <cstdio>
@@ -11,7 +11,7 @@
 // Raised when a file cannot be opened; the message names the file.
 class EFileOpenError : public std::runtime_error {
 public:
-    explicit EFileOpenError(const std::string& path) : std::runtime_error("Cannot open file " + path) {}
+    explicit EFileOpenError(const std::string& path) : std::runtime_error("Cannot open file " + path) { }
 };
 
 class TStream {
@@ -28,7 +28,7 @@ public:
     int64_t Skip(int64_t Delta) { return SetPosition(Position() + Delta); }
 };
 
-// A read-only file opened without sharing (share mode 0 on Windows).
+// A read-only file; others may read it at the same time (FILE_SHARE_READ on Windows).
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::string& Path);  // throws EFileOpenError
@@ -55,7 +55,7 @@ private:
 class TMemoryStream : public TStream {
 public:
     TMemoryStream() = default;
-    explicit TMemoryStream(std::vector<uint8_t> Bytes) : Data(std::move(Bytes)) {}
+    explicit TMemoryStream(std::vector<uint8_t> Bytes) : Data(std::move(Bytes)) { }
 
     int32_t Read(void* Buffer, int32_t Count) override;
     int64_t SetPosition(int64_t Position) override;

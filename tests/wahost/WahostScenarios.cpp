@@ -13,9 +13,8 @@ namespace {
 
 class TPluginDriverTest : public TWahostTest {
 protected:
-    // Loads open a file without sharing: while one has it open, file
-    // information for it is refused.
-    static constexpr bool PlayedFilesReadable = false;
+    // Loads let others read the file: file information may read the song being played.
+    static constexpr bool PlayedFilesReadable = true;
     // Winamp asks for the information window on its UI thread only: it is a window of that thread.
     static constexpr bool InfoBoxFromAnyThread = false;
 
