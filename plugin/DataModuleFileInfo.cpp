@@ -15,6 +15,11 @@ namespace {
 constexpr size_t MaxTitleLength = 53;
 // The longest module path the system hands out.
 constexpr size_t MaxModulePath = 260;
+#ifdef _WIN32
+constexpr const char* PathSeparators = "\\/";
+#else
+constexpr const char* PathSeparators = "/";
+#endif
 
 std::string SongTitle(const TDmf& Song)
 {
@@ -71,13 +76,22 @@ void TDataModule1::morvelpluginQuit(TSender)
 
 bool TDataModule1::morvelpluginIsOurFile(TSender, const char* FileName)
 {
+    // The host asks about every file it adds before it matches extensions
+    // itself: a yes takes the file from every other plug-in. So only a name
+    // whose last extension is ".dmf" is ours, not "x.dmf.mp3" nor a file in a
+    // folder named "a.dmf".
     if (!FileName)
         return false;
-    std::string name(FileName);
-    for (char& c : name)
+    const std::string name(FileName);
+    const size_t separator = name.find_last_of(PathSeparators);
+    const size_t dot = name.find_last_of('.');
+    if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
+        return false;
+    std::string extension = name.substr(dot);
+    for (char& c : extension)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-    return name.find(".dmf") != std::string::npos;
+    return extension == ".dmf";
 }
 
 void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* Title, int* LengthMS)
