@@ -17,7 +17,25 @@
 
 namespace {
 
-using TPluginFault = TPluginTest;
+class TPluginFault : public TPluginTest {
+protected:
+    // Plays Path while no single allocation over 1 MB can be had: Play
+    // answers -1 before it calls the host or starts a thread.
+    void ExpectPlayRefusedWithoutMemory(const std::string& Path)
+    {
+        const int threads = PlatformRecordSnapshot().ThreadsStarted;
+        const size_t calls = Host.Calls().size();
+        int played = 0;
+        {
+            TAllocationLimit limit(1 << 20);
+            played = Module->Play(Path.c_str());
+            EXPECT_GT(TAllocationLimit::Refused(), 0);
+        }
+        EXPECT_EQ(played, -1);
+        EXPECT_EQ(Host.Calls().size(), calls) << "the host was called";
+        EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, threads);
+    }
+};
 
 // Runs in a fresh folder while it lives, then returns to the folder before.
 class TWorkingFolder {
@@ -95,17 +113,8 @@ TEST_F(TPluginFault, LoadThatRunsOutOfMemoryPartWayIsDroppedWhole)
     Module->Stop();
     EXPECT_EQ(FileTitle(path.c_str()), "Heavy - Sample");  // information loads take no sample data
 
-    const int threads = PlatformRecordSnapshot().ThreadsStarted;
     Host.ClearCalls();
-    int played = 0;
-    {
-        TAllocationLimit limit(1 << 20);
-        played = Module->Play(path.c_str());
-        EXPECT_GT(TAllocationLimit::Refused(), 0);
-    }
-    EXPECT_EQ(played, -1);
-    EXPECT_TRUE(Host.Calls().empty());
-    EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, threads);
+    ExpectPlayRefusedWithoutMemory(path);
     // Neither the half-read song nor the one before it is current.
     int length = -1;
     EXPECT_EQ(FileTitle("", &length), " - ");
@@ -122,18 +131,9 @@ TEST_F(TPluginFault, LoadThatRunsOutOfMemoryPartWayIsDroppedWhole)
 // Play answer -1 with nothing opened and no thread.
 TEST_F(TPluginFault, RenderBuffersThatCannotBeHadFailPlayBeforeTheOutputOpens)
 {
+    // The song loads within the limit; its 1.7 MB mixing buffer does not.
     const std::string path = WriteSongFile("song.dmf", SteadySong(8, "Light", "Song"));
-    const int threads = PlatformRecordSnapshot().ThreadsStarted;
-    int played = 0;
-    {
-        // The song loads within the limit; its 1.7 MB mixing buffer does not.
-        TAllocationLimit limit(1 << 20);
-        played = Module->Play(path.c_str());
-        EXPECT_GT(TAllocationLimit::Refused(), 0);
-    }
-    EXPECT_EQ(played, -1);
-    EXPECT_TRUE(Host.Calls().empty());
-    EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, threads);
+    ExpectPlayRefusedWithoutMemory(path);
     Module->Stop();
     EXPECT_TRUE(Host.Calls().empty());
     EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
