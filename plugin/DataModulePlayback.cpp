@@ -80,6 +80,8 @@ void TDataModule1::EndPlayerThread()
 void TDataModule1::StopPlayback()
 {
     EndPlayerThread();
+    // A song that ended by itself kept its end as the position until the host stopped it.
+    PositionMS = 0.0;
     const std::shared_ptr<TDmf> song = CurrentSong();
     if (song && song->Playing) {
         In_Module* module = Module();
