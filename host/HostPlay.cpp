@@ -8,11 +8,14 @@
 
 #include "host/HostAlsaOutput.h"
 #include "host/HostEventQueue.h"
+#include "host/HostFileCheck.h"
+#include "host/HostInfo.h"
 #include "host/HostOutModule.h"
 #include "host/HostPluginLibrary.h"
 #include "host/HostStdoutRedirect.h"
 #include "host/HostTerminal.h"
 #include "host/HostText.h"
+#include "module/LoadLog.h"
 #include "plugin/NativeHostWindow.h"
 
 namespace {
@@ -96,6 +99,12 @@ public:
             std::fprintf(Console, "keys: space pause, left/right seek 10 s, n next, q quit\n");
         for (size_t i = 0; i < Files.size(); ++i) {
             const std::string& file = Files[i];
+            // A file the plug-in cannot play would pass as a silent 0:00 song.
+            const THostSongInfo check = ReadSongInfo(file);
+            if (!check.Loaded) {
+                ReportRefusedFile(Err, file, check.Error);
+                continue;
+            }
             if (!Plugin.IsOurFile(file.c_str())) {
                 std::fprintf(Err, "morvel: %s is not a module the plug-in plays, skipped\n", file.c_str());
                 continue;
@@ -110,6 +119,7 @@ public:
                 Plugin.Stop();
                 return 1;
             }
+            ++Played;
             // As Winamp does after Play: the player's volume and balance.
             Plugin.SetVolume(255);
             Plugin.SetPan(0);
@@ -137,7 +147,7 @@ public:
             if (end == TEntryEnd::Signal)
                 return 128 + SignalNumber;
         }
-        return 0;
+        return Played > 0 ? 0 : 1;
     }
 
 private:
@@ -263,6 +273,7 @@ private:
     int Length = -1;      // of the entry playing, ms
     int Position = 0;     // last position shown, ms
     int SignalNumber = 0;
+    int Played = 0;  // entries the plug-in started
 };
 
 }  // namespace
@@ -290,10 +301,18 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     }
     output.Close();
 
-    // The plug-in's log goes to standard output: while it is loaded, standard
-    // output is the null device and the host writes to the original.
+    // The plug-in echoes its log to standard output: while it is loaded,
+    // standard output is the null device (with --log, standard error) and the
+    // host writes to the original. The host's own checks of the files are
+    // logged to the file only, so that --log shows each load once.
+    struct TQuietHostLog {
+        std::FILE* Echo = DebugLogConsole();
+        TQuietHostLog() { SetDebugLogConsole(nullptr); }
+        ~TQuietHostLog() { SetDebugLogConsole(Echo); }
+    } quietHostLog;
+    std::FILE* logEcho = quietHostLog.Echo;
     const bool toStdout = Out == stdout;
-    TStdoutRedirect redirect;
+    TStdoutRedirect redirect(logEcho && logEcho != stdout ? fileno(logEcho) : -1);
     std::FILE* console = toStdout ? redirect.Console() : Out;
     TNativeHostWindow window = {&PostToQueue, &events};
     TPluginLibrary library;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/HostFileCheck.h"
 #include "host/HostInfo.h"
 #include "host/HostProgress.h"
 #include "host/HostText.h"
@@ -148,13 +148,12 @@ bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progre
     };
     // The song object is large: keep it off the stack.
     auto song = std::make_unique<TDmf>();
-    try {
-        song->LoadFromFile(Job.Input);
-    } catch (const std::exception& error) {
-        return fail(error.what());
+    const std::string problem = LoadSongFile(*song, Job.Input, false);
+    if (!problem.empty()) {
+        Progress.MakeWayFor(Err);
+        ReportRefusedFile(Err, Job.Input, problem);
+        return false;
     }
-    if (!song->Loaded)
-        return fail(Job.Input + " is not a complete dmf module");
 
     const int32_t lengthMs = std::max(song->LengthMs, 0);
     uint64_t totalBytes = PlayedBytes(*song);
