@@ -80,19 +80,12 @@ std::string InfoAsText(const THostSongInfo& Info)
 
 int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
-    bool json = false;
-    std::vector<std::string> files;
-    for (const std::string& arg : Args) {
-        if (arg == "--json")
-            json = true;
-        else
-            files.push_back(arg);
-    }
-    if (files.empty()) {
-        std::fprintf(Err, "usage: morvel info [--json] FILE...\n");
-        return 2;
-    }
+    THostArgs args;
     int status = 0;
+    if (!ReadCommandArgs(InfoCommand, Args, args, Out, Err, status))
+        return status;
+    const bool json = args.Has("--json");
+    const std::vector<std::string>& files = args.Operands;
     bool printed = false;
     for (const std::string& file : files) {
         const THostSongInfo info = ReadSongInfo(file);
@@ -112,5 +105,22 @@ int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     return status;
 }
 
-const THostCommand InfoCommand = {"info", "[--json] FILE...", "title, composer, length and message of modules",
-                                  &RunInfoCommand};
+namespace {
+
+constexpr THostOption InfoOptions[] = {
+    {"--json", 0, nullptr, "one JSON object per file and line"},
+};
+
+}  // namespace
+
+const THostCommand InfoCommand = {
+    .Name = "info",
+    .Operands = "FILE...",
+    .Summary = "title, composer, length, counts and message of modules",
+    .About = "Shows the title, composer, length, pattern, track and sample counts and the message of each module. "
+             "A file that is not a module is reported on standard error (with --json it also gets an object with "
+             "\"loaded\": false, null lengths and the error) and the others are still shown.",
+    .Options = InfoOptions,
+    .MoreHelp = nullptr,
+    .Run = &RunInfoCommand,
+};

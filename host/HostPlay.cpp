@@ -11,6 +11,7 @@
 #include "host/HostFileCheck.h"
 #include "host/HostInfo.h"
 #include "host/HostOutModule.h"
+#include "host/HostPlayKeys.h"
 #include "host/HostPluginLibrary.h"
 #include "host/HostStdoutRedirect.h"
 #include "host/HostTerminal.h"
@@ -33,23 +34,30 @@ struct TPlayOptions {
     std::vector<std::string> Files;
 };
 
-bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options)
+constexpr THostOption PlayOptions[] = {
+    {"--device", 'd', "NAME", "the ALSA device to play on (default: default; null plays silently, at once)"},
+    {"--plugin", 0, "PATH", "the plug-in library to load instead of libmorvel_plugin.so beside the program"},
+};
+
+bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, std::FILE* Out, std::FILE* Err,
+                  int& Status)
 {
-    bool filesOnly = false;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& arg = Args[i];
-        if (filesOnly || arg.empty() || arg[0] != '-')
-            Options.Files.push_back(arg);
-        else if (arg == "--")
-            filesOnly = true;
-        else if (arg == "--device" && i + 1 < Args.size())
-            Options.Device = Args[++i];
-        else if (arg == "--plugin" && i + 1 < Args.size())
-            Options.Plugin = Args[++i];
-        else
-            return false;
-    }
-    return !Options.Files.empty();
+    THostArgs args;
+    if (!ReadCommandArgs(PlayCommand, Args, args, Out, Err, Status))
+        return false;
+    Options.Device = args.Value("--device", Options.Device);
+    Options.Plugin = args.Value("--plugin");
+    Options.Files = args.Operands;
+    return true;
+}
+
+// The keys, for the help.
+std::string KeysHelp()
+{
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const TPlayKey& key : PlayKeys)
+        keys.emplace_back(key.Keys, key.Action);
+    return "keys (on a terminal):\n" + TwoColumnHelp(keys);
 }
 
 // "m:ss"; "-:--" for an unknown length.
@@ -281,10 +289,9 @@ private:
 int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
     TPlayOptions options;
-    if (!ParseOptions(Args, options)) {
-        std::fprintf(Err, "usage: morvel play %s\n", PlayCommand.Usage);
-        return 2;
-    }
+    int parseStatus = 0;
+    if (!ParseOptions(Args, options, Out, Err, parseStatus))
+        return parseStatus;
     if (options.Plugin.empty())
         options.Plugin = DefaultPluginPath();
 
@@ -339,7 +346,15 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     return status;
 }
 
-const THostCommand PlayCommand = {"play", "[--device NAME] [--plugin PATH] FILE...",
-                                  "plays modules through the plug-in on an ALSA device (space pause, arrows seek, n "
-                                  "next, q quit)",
-                                  &RunPlayCommand};
+const THostCommand PlayCommand = {
+    .Name = "play",
+    .Operands = "FILE...",
+    .Summary = "a playlist through the plug-in, on an ALSA device",
+    .About = "Plays the files in turn through the plug-in library, as Winamp drives the plug-in, on an ALSA device. "
+             "Each file played gets one line on standard output; a file that is not a module is reported on "
+             "standard error and skipped. On a terminal a status line shows the title and the position, and keys "
+             "control playback.",
+    .Options = PlayOptions,
+    .MoreHelp = &KeysHelp,
+    .Run = &RunPlayCommand,
+};

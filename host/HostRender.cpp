@@ -24,6 +24,12 @@ struct TRenderOptions {
     bool Raw = false;                 // headerless PCM instead of WAV
 };
 
+constexpr THostOption RenderOptions[] = {
+    {"--output", 'o', "OUT",
+     "where the PCM goes: a file (- standard output) for one FILE, a folder (made when missing) for several"},
+    {"--raw", 0, nullptr, "headerless PCM instead of WAV, named .pcm"},
+};
+
 // One input and where its PCM goes.
 struct TRenderJob {
     std::string Input;
@@ -73,25 +79,6 @@ uint64_t PlayedBytes(TDmf& Song)
     Song.Stop();
     Song.Rewind();
     return static_cast<uint64_t>(total);
-}
-
-bool ParseOptions(const std::vector<std::string>& Args, TRenderOptions& Options)
-{
-    bool haveOutput = false;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& arg = Args[i];
-        if (arg == "-o" && i + 1 < Args.size() && !haveOutput) {
-            Options.Output = Args[++i];
-            haveOutput = true;
-        } else if (arg == "--raw") {
-            Options.Raw = true;
-        } else if (!arg.empty() && arg[0] != '-') {
-            Options.Inputs.push_back(arg);
-        } else {
-            return false;
-        }
-    }
-    return !Options.Inputs.empty() && !(haveOutput && Options.Output.empty());
 }
 
 // Where each input goes; false, after saying why, when the outputs cannot be
@@ -196,13 +183,15 @@ bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progre
 
 int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
-    TRenderOptions options;
-    if (!ParseOptions(Args, options)) {
-        std::fprintf(Err, "usage: morvel render %s\n", RenderCommand.Usage);
-        return 2;
-    }
-    std::vector<TRenderJob> jobs;
+    THostArgs args;
     int status = 0;
+    if (!ReadCommandArgs(RenderCommand, Args, args, Out, Err, status))
+        return status;
+    TRenderOptions options;
+    options.Inputs = args.Operands;
+    options.Output = args.Value("--output");
+    options.Raw = args.Has("--raw");
+    std::vector<TRenderJob> jobs;
     if (!PlanJobs(options, jobs, Err, status))
         return status;
 
@@ -222,7 +211,13 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
 }
 
 const THostCommand RenderCommand = {
-    "render", "FILE... [-o OUT] [--raw]",
-    "renders songs from their start for their length as 44100 Hz 16-bit stereo WAV (raw PCM with --raw); "
-    "one FILE: OUT is the output file (- standard output), several: OUT is a folder",
-    &RunRenderCommand};
+    .Name = "render",
+    .Operands = "FILE...",
+    .Summary = "songs as 44100 Hz 16-bit stereo WAV or raw PCM files",
+    .About = "Renders each song from its start for its length as 44100 Hz 16-bit stereo PCM, in a WAV file or "
+             "headerless (--raw). Each output is named after its input (.wav, or .pcm with --raw), in the current "
+             "folder or in the folder -o names. A file that fails is reported and the others are still rendered.",
+    .Options = RenderOptions,
+    .MoreHelp = nullptr,
+    .Run = &RunRenderCommand,
+};

@@ -1,5 +1,5 @@
 #pragma once
-// morvel render FILE... [-o OUT] [--raw]: each song from its start for its
+// morvel render [-o OUT] [--raw] FILE...: each song from its start for its
 // measured length as 44100 Hz 16-bit stereo PCM, in a WAV file or headerless.
 // One FILE: OUT is the output file ("-" standard output, an existing folder
 // takes the default name). Several: OUT is a folder, made when missing. The
