@@ -12,4 +12,4 @@ cmake --build "$build/native" -j "$(nproc)" --target morvel
 song="$root/examples/morvel-demo.dmf"
 out="$build/morvel-demo.wav"
 "$build/native/host/morvel" info "$song"
-"$build/native/host/morvel" render "$song" -o "$out"
+"$build/native/host/morvel" render "$song" --force -o "$out"
