@@ -30,13 +30,13 @@ constexpr int StatusRedrawMs = 200;
 
 struct TPlayOptions {
     std::string Device = "default";
-    std::string Plugin;  // empty: the library beside the program
+    std::string Plugin;  // empty: the installed library (DefaultPluginPath)
     std::vector<std::string> Files;
 };
 
 constexpr THostOption PlayOptions[] = {
     {"--device", 'd', "NAME", "the ALSA device to play on (default: default; null plays silently, at once)"},
-    {"--plugin", 0, "PATH", "the plug-in library to load instead of libmorvel_plugin.so beside the program"},
+    {"--plugin", 0, "PATH", "the plug-in library to load instead of the installed libmorvel_plugin.so"},
 };
 
 bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, std::FILE* Out, std::FILE* Err,
@@ -294,6 +294,14 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         return parseStatus;
     if (options.Plugin.empty())
         options.Plugin = DefaultPluginPath();
+    if (options.Plugin.empty()) {
+        std::string places;
+        for (const std::string& path : PluginSearchPaths())
+            places += (places.empty() ? "" : " nor ") + path;
+        std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
+                     places.c_str());
+        return 1;
+    }
 
     THostEventQueue events;
     if (!events.IsOpen()) {

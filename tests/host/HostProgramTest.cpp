@@ -1,5 +1,6 @@
 // The command line every command shares: options anywhere before "--", help
-// and version, usage errors, and help texts that fit 80 columns.
+// and version, usage errors, help texts that fit 80 columns, and a manual
+// page that lists every command, option and key.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 
 #include "host/HostInfo.h"
 #include "host/HostOptions.h"
+#include "host/HostPlayKeys.h"
 #include "host/HostProgram.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
@@ -155,6 +157,35 @@ TEST(HostProgram, NoHelpLineIsWiderThanEightyColumns)
     EXPECT_EQ(WrapText("aaa bbb ccc", 2, 9), "  aaa bbb\n  ccc\n");
     EXPECT_EQ(WrapText("aaa bb c", 2, 9), "  aaa bb\n  c\n");
     EXPECT_EQ(WrapText("a verylongword b", 2, 8), "  a\n  verylongword\n  b\n");
+}
+
+TEST(HostProgram, TheManualPageListsEveryCommandOptionAndKey)
+{
+    const std::vector<uint8_t> bytes = ReadFileBytes(MORVEL_TEST_DATA "/../../docs/morvel.1");
+    ASSERT_FALSE(bytes.empty());
+    std::string page(bytes.begin(), bytes.end());
+    // As the reader sees it: "\-" is a minus.
+    for (size_t at; (at = page.find("\\-")) != std::string::npos;)
+        page.erase(at, 1);
+    for (const char* section : {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH COMMANDS", ".SH OPTIONS",
+                                ".SH KEYS", ".SH EXIT STATUS", ".SH FILES", ".SH ENVIRONMENT"})
+        EXPECT_NE(page.find(section), std::string::npos) << section;
+    for (const THostCommand* command : HostCommands()) {
+        EXPECT_NE(page.find(".B " + std::string(command->Name) + "\n"), std::string::npos) << command->Name;
+        for (const THostOption& option : command->Options) {
+            EXPECT_NE(page.find(option.Long), std::string::npos) << option.Long;
+            if (option.Short) {
+                const std::string both = std::string(".BR -") + option.Short + " \", \" " + option.Long;
+                EXPECT_NE(page.find(both), std::string::npos) << both;
+            }
+        }
+    }
+    for (const TPlayKey& key : PlayKeys) {
+        const std::string entry = ".B " + std::string(key.Keys) + "\n" + key.Action + "\n";
+        EXPECT_NE(page.find(entry), std::string::npos) << key.Keys;
+    }
+    for (const char* words : {"XDG_STATE_HOME", "mrvldebug.txt", "libmorvel_plugin.so", "--version", "--log"})
+        EXPECT_NE(page.find(words), std::string::npos) << words;
 }
 
 }  // namespace
