@@ -114,13 +114,13 @@ public:
                 continue;
             }
             if (!Plugin.IsOurFile(file.c_str())) {
-                std::fprintf(Err, "morvel: %s is not a module the plug-in plays, skipped\n", file.c_str());
+                ReportRefusedFile(Err, file, "the plug-in does not take it");
                 continue;
             }
             const std::string title = TitleOf(file, Length);
             if (Plugin.Play(file.c_str()) != 0) {
-                const char* reason = access(file.c_str(), R_OK) != 0 ? std::strerror(errno) : "the plug-in refused it";
-                std::fprintf(Err, "morvel: cannot play %s (%s), skipped\n", file.c_str(), reason);
+                const std::string problem = OpenProblem(file);
+                ReportRefusedFile(Err, file, problem.empty() ? "the plug-in refused it" : problem);
                 continue;
             }
             if (Plugin.UsesOutputPlug && !DeviceWorks()) {
