@@ -1,9 +1,9 @@
 #include "host/HostInfo.h"
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 
+#include "host/HostFileCheck.h"
 #include "host/HostText.h"
 #include "player/DmfSong.h"
 
@@ -11,26 +11,18 @@ THostSongInfo ReadSongInfo(const std::string& Path)
 {
     THostSongInfo info;
     info.File = Path;
-    try {
-        // The song object is large: keep it off the stack.
-        auto song = std::make_unique<TDmf>();
-        song->LoadInfoFromFile(Path);
-        info.Loaded = song->Loaded;
-        info.SongName = song->SongName;
-        info.Composer = song->Composer;
-        info.LengthMs = song->LengthMs;
-        info.Patterns = song->PatternCount;
-        for (int32_t p = 0; p < song->PatternCount; ++p)
-            info.Tracks = std::max(info.Tracks, song->GetPattern(p)->TrackCount);
-        info.Samples = song->SampleCount;
-        info.Message = song->Message;
-        if (!info.Loaded)
-            info.Error = "Not a module: no end block in " + Path;
-    } catch (const std::exception& error) {
-        info = THostSongInfo{};
-        info.File = Path;
-        info.Error = error.what();
-    }
+    // The song object is large: keep it off the stack.
+    auto song = std::make_unique<TDmf>();
+    info.Error = LoadSongFile(*song, Path, true);
+    info.Loaded = info.Error.empty();
+    info.SongName = song->SongName;
+    info.Composer = song->Composer;
+    info.LengthMs = song->LengthMs;
+    info.Patterns = song->PatternCount;
+    for (int32_t p = 0; p < song->PatternCount; ++p)
+        info.Tracks = std::max(info.Tracks, song->GetPattern(p)->TrackCount);
+    info.Samples = song->SampleCount;
+    info.Message = song->Message;
     return info;
 }
 
@@ -42,7 +34,10 @@ std::string FormatLength(int32_t Milliseconds)
     return text;
 }
 
-std::string SongTitle(const THostSongInfo& Info) { return Info.SongName + " - " + Info.Composer; }
+std::string SongTitle(const THostSongInfo& Info)
+{
+    return Info.SongName + " - " + Info.Composer;
+}
 
 std::string InfoAsJson(const THostSongInfo& Info)
 {
@@ -51,8 +46,9 @@ std::string InfoAsJson(const THostSongInfo& Info)
     json += ",\"songname\":" + JsonString(Info.SongName);
     json += ",\"composer\":" + JsonString(Info.Composer);
     json += ",\"title\":" + JsonString(Info.Loaded ? SongTitle(Info) : "");
-    json += ",\"length_ms\":" + std::to_string(Info.LengthMs);
-    json += ",\"length\":" + JsonString(FormatLength(Info.LengthMs));
+    // A file that is no module has no length (its load still measured one).
+    json += ",\"length_ms\":" + (Info.Loaded ? std::to_string(Info.LengthMs) : std::string("null"));
+    json += ",\"length\":" + (Info.Loaded ? JsonString(FormatLength(Info.LengthMs)) : std::string("null"));
     json += ",\"patterns\":" + std::to_string(Info.Patterns);
     json += ",\"tracks\":" + std::to_string(Info.Tracks);
     json += ",\"samples\":" + std::to_string(Info.Samples);
@@ -69,8 +65,6 @@ std::string InfoAsJson(const THostSongInfo& Info)
 std::string InfoAsText(const THostSongInfo& Info)
 {
     std::string text = "File:     " + Latin1ToUtf8(Info.File) + "\n";
-    if (!Info.Loaded)
-        return text + "Error:    " + Latin1ToUtf8(Info.Error) + "\n";
     text += "Title:    " + Latin1ToUtf8(Info.SongName) + "\n";
     text += "Composer: " + Latin1ToUtf8(Info.Composer) + "\n";
     text += "Length:   " + FormatLength(Info.LengthMs) + "\n";
@@ -86,31 +80,47 @@ std::string InfoAsText(const THostSongInfo& Info)
 
 int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
-    bool json = false;
-    std::vector<std::string> files;
-    for (const std::string& arg : Args) {
-        if (arg == "--json")
-            json = true;
-        else
-            files.push_back(arg);
-    }
-    if (files.empty()) {
-        std::fprintf(Err, "usage: morvel info [--json] FILE...\n");
-        return 2;
-    }
+    THostArgs args;
     int status = 0;
-    for (size_t i = 0; i < files.size(); ++i) {
-        const THostSongInfo info = ReadSongInfo(files[i]);
-        if (!info.Loaded)
+    if (!ReadCommandArgs(InfoCommand, Args, args, Out, Err, status))
+        return status;
+    const bool json = args.Has("--json");
+    const std::vector<std::string>& files = args.Operands;
+    bool printed = false;
+    for (const std::string& file : files) {
+        const THostSongInfo info = ReadSongInfo(file);
+        if (!info.Loaded) {
+            ReportRefusedFile(Err, file, info.Error);
             status = 1;
+            if (!json)
+                continue;
+        }
         std::string text = json ? InfoAsJson(info) + "\n" : InfoAsText(info);
-        if (!json && i)
+        if (!json && printed)
             text.insert(0, 1, '\n');  // a blank line between files
         std::fwrite(text.data(), 1, text.size(), Out);
         std::fflush(Out);
+        printed = true;
     }
     return status;
 }
 
-const THostCommand InfoCommand = {"info", "[--json] FILE...", "title, composer, length and message of modules",
-                                  &RunInfoCommand};
+namespace {
+
+constexpr THostOption InfoOptions[] = {
+    {"--json", 0, nullptr, "one JSON object per file and line"},
+};
+
+}  // namespace
+
+const THostCommand InfoCommand = {
+    .Name = "info",
+    .Operands = "FILE...",
+    .Summary = "title, composer, length, counts and message of modules",
+    .About = "Shows the title, composer, length, pattern, track and sample counts and the message of each module. "
+             "A file that is not a module is reported on standard error (with --json it also gets an object with "
+             "\"loaded\": false, null lengths and the error) and the others are still shown.",
+    .Options = InfoOptions,
+    .MoreHelp = nullptr,
+    .Run = &RunInfoCommand,
+};

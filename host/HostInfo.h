@@ -20,7 +20,7 @@ struct THostSongInfo {
     int32_t Tracks = 0;                // most tracks in any pattern
     int32_t Samples = 0;               // sample count
     std::vector<std::string> Message;  // message lines
-    std::string Error;                 // why it did not load; empty when it did
+    std::string Error;                 // why it is not playable (HostFileCheck); empty when it loaded
 };
 
 THostSongInfo ReadSongInfo(const std::string& Path);
@@ -29,6 +29,7 @@ std::string FormatLength(int32_t Milliseconds);
 // The host's title of a song: song name, " - ", composer.
 std::string SongTitle(const THostSongInfo& Info);
 std::string InfoAsJson(const THostSongInfo& Info);
+// The information of a song that loaded, as text.
 std::string InfoAsText(const THostSongInfo& Info);
 
 int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err);

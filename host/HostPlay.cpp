@@ -8,11 +8,15 @@
 
 #include "host/HostAlsaOutput.h"
 #include "host/HostEventQueue.h"
+#include "host/HostFileCheck.h"
+#include "host/HostInfo.h"
 #include "host/HostOutModule.h"
+#include "host/HostPlayKeys.h"
 #include "host/HostPluginLibrary.h"
 #include "host/HostStdoutRedirect.h"
 #include "host/HostTerminal.h"
 #include "host/HostText.h"
+#include "module/LoadLog.h"
 #include "plugin/NativeHostWindow.h"
 
 namespace {
@@ -26,27 +30,34 @@ constexpr int StatusRedrawMs = 200;
 
 struct TPlayOptions {
     std::string Device = "default";
-    std::string Plugin;  // empty: the library beside the program
+    std::string Plugin;  // empty: the installed library (DefaultPluginPath)
     std::vector<std::string> Files;
 };
 
-bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options)
+constexpr THostOption PlayOptions[] = {
+    {"--device", 'd', "NAME", "the ALSA device to play on (default: default; null plays silently, at once)"},
+    {"--plugin", 0, "PATH", "the plug-in library to load instead of the installed libmorvel_plugin.so"},
+};
+
+bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, std::FILE* Out, std::FILE* Err,
+                  int& Status)
 {
-    bool filesOnly = false;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& arg = Args[i];
-        if (filesOnly || arg.empty() || arg[0] != '-')
-            Options.Files.push_back(arg);
-        else if (arg == "--")
-            filesOnly = true;
-        else if (arg == "--device" && i + 1 < Args.size())
-            Options.Device = Args[++i];
-        else if (arg == "--plugin" && i + 1 < Args.size())
-            Options.Plugin = Args[++i];
-        else
-            return false;
-    }
-    return !Options.Files.empty();
+    THostArgs args;
+    if (!ReadCommandArgs(PlayCommand, Args, args, Out, Err, Status))
+        return false;
+    Options.Device = args.Value("--device", Options.Device);
+    Options.Plugin = args.Value("--plugin");
+    Options.Files = args.Operands;
+    return true;
+}
+
+// The keys, for the help.
+std::string KeysHelp()
+{
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const TPlayKey& key : PlayKeys)
+        keys.emplace_back(key.Keys, key.Action);
+    return "keys (on a terminal):\n" + TwoColumnHelp(keys);
 }
 
 // "m:ss"; "-:--" for an unknown length.
@@ -96,20 +107,27 @@ public:
             std::fprintf(Console, "keys: space pause, left/right seek 10 s, n next, q quit\n");
         for (size_t i = 0; i < Files.size(); ++i) {
             const std::string& file = Files[i];
+            // A file the plug-in cannot play would pass as a silent 0:00 song.
+            const THostSongInfo check = ReadSongInfo(file);
+            if (!check.Loaded) {
+                ReportRefusedFile(Err, file, check.Error);
+                continue;
+            }
             if (!Plugin.IsOurFile(file.c_str())) {
-                std::fprintf(Err, "morvel: %s is not a module the plug-in plays, skipped\n", file.c_str());
+                ReportRefusedFile(Err, file, "the plug-in does not take it");
                 continue;
             }
             const std::string title = TitleOf(file, Length);
             if (Plugin.Play(file.c_str()) != 0) {
-                const char* reason = access(file.c_str(), R_OK) != 0 ? std::strerror(errno) : "the plug-in refused it";
-                std::fprintf(Err, "morvel: cannot play %s (%s), skipped\n", file.c_str(), reason);
+                const std::string problem = OpenProblem(file);
+                ReportRefusedFile(Err, file, problem.empty() ? "the plug-in refused it" : problem);
                 continue;
             }
             if (Plugin.UsesOutputPlug && !DeviceWorks()) {
                 Plugin.Stop();
                 return 1;
             }
+            ++Played;
             // As Winamp does after Play: the player's volume and balance.
             Plugin.SetVolume(255);
             Plugin.SetPan(0);
@@ -137,7 +155,7 @@ public:
             if (end == TEntryEnd::Signal)
                 return 128 + SignalNumber;
         }
-        return 0;
+        return Played > 0 ? 0 : 1;
     }
 
 private:
@@ -263,6 +281,7 @@ private:
     int Length = -1;      // of the entry playing, ms
     int Position = 0;     // last position shown, ms
     int SignalNumber = 0;
+    int Played = 0;  // entries the plug-in started
 };
 
 }  // namespace
@@ -270,12 +289,19 @@ private:
 int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
     TPlayOptions options;
-    if (!ParseOptions(Args, options)) {
-        std::fprintf(Err, "usage: morvel play %s\n", PlayCommand.Usage);
-        return 2;
-    }
+    int parseStatus = 0;
+    if (!ParseOptions(Args, options, Out, Err, parseStatus))
+        return parseStatus;
     if (options.Plugin.empty())
         options.Plugin = DefaultPluginPath();
+    if (options.Plugin.empty()) {
+        std::string places;
+        for (const std::string& path : PluginSearchPaths())
+            places += (places.empty() ? "" : " nor ") + path;
+        std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
+                     places.c_str());
+        return 1;
+    }
 
     THostEventQueue events;
     if (!events.IsOpen()) {
@@ -290,10 +316,18 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     }
     output.Close();
 
-    // The plug-in's log goes to standard output: while it is loaded, standard
-    // output is the null device and the host writes to the original.
+    // The plug-in echoes its log to standard output: while it is loaded,
+    // standard output is the null device (with --log, standard error) and the
+    // host writes to the original. The host's own checks of the files are
+    // logged to the file only, so that --log shows each load once.
+    struct TQuietHostLog {
+        std::FILE* Echo = DebugLogConsole();
+        TQuietHostLog() { SetDebugLogConsole(nullptr); }
+        ~TQuietHostLog() { SetDebugLogConsole(Echo); }
+    } quietHostLog;
+    std::FILE* logEcho = quietHostLog.Echo;
     const bool toStdout = Out == stdout;
-    TStdoutRedirect redirect;
+    TStdoutRedirect redirect(logEcho && logEcho != stdout ? fileno(logEcho) : -1);
     std::FILE* console = toStdout ? redirect.Console() : Out;
     TNativeHostWindow window = {&PostToQueue, &events};
     TPluginLibrary library;
@@ -320,7 +354,15 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     return status;
 }
 
-const THostCommand PlayCommand = {"play", "[--device NAME] [--plugin PATH] FILE...",
-                                  "plays modules through the plug-in on an ALSA device (space pause, arrows seek, n "
-                                  "next, q quit)",
-                                  &RunPlayCommand};
+const THostCommand PlayCommand = {
+    .Name = "play",
+    .Operands = "FILE...",
+    .Summary = "a playlist through the plug-in, on an ALSA device",
+    .About = "Plays the files in turn through the plug-in library, as Winamp drives the plug-in, on an ALSA device. "
+             "Each file played gets one line on standard output; a file that is not a module is reported on "
+             "standard error and skipped. On a terminal a status line shows the title and the position, and keys "
+             "control playback.",
+    .Options = PlayOptions,
+    .MoreHelp = &KeysHelp,
+    .Run = &RunPlayCommand,
+};

@@ -56,15 +56,25 @@ void SetInfo(int, int, int, int)
 
 }  // namespace
 
-std::string DefaultPluginPath()
+std::vector<std::string> PluginSearchPaths()
 {
+    constexpr const char* library = "libmorvel_plugin.so";
     char path[4096];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0)
-        return "libmorvel_plugin.so";
+        return {std::string("./") + library};
     const std::string program(path, static_cast<size_t>(length));
     const size_t slash = program.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : program.substr(0, slash)) + "/libmorvel_plugin.so";
+    const std::string folder = slash == std::string::npos ? std::string(".") : program.substr(0, slash);
+    return {folder + "/" + library, folder + "/" + MORVEL_PLUGIN_INSTALL_DIR + "/" + library};
+}
+
+std::string DefaultPluginPath()
+{
+    for (const std::string& path : PluginSearchPaths())
+        if (access(path.c_str(), F_OK) == 0)
+            return path;
+    return {};
 }
 
 TPluginLibrary::~TPluginLibrary()

@@ -5,10 +5,16 @@
 // neither, so the PCM passes unchanged).
 
 #include <string>
+#include <vector>
 
 #include "plugin/WinampPluginRecords.h"
 
-// libmorvel_plugin.so in the folder of the running program.
+// Where morvel play looks for libmorvel_plugin.so, in order: beside the
+// running program (a build tree), then where the install step puts it,
+// relative to the program's real path (PREFIX/bin/morvel and
+// PREFIX/lib/morvel/).
+std::vector<std::string> PluginSearchPaths();
+// The first of them that exists; empty when none does.
 std::string DefaultPluginPath();
 
 class TPluginLibrary {

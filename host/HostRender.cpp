@@ -1,15 +1,17 @@
 #include "host/HostRender.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/HostFileCheck.h"
 #include "host/HostInfo.h"
+#include "host/HostOutputFile.h"
 #include "host/HostProgress.h"
 #include "host/HostText.h"
 #include "host/HostWav.h"
@@ -22,6 +24,44 @@ struct TRenderOptions {
     std::vector<std::string> Inputs;  // the module files
     std::string Output;               // file or folder; "-" for standard output; empty: the defaults
     bool Raw = false;                 // headerless PCM instead of WAV
+    bool Force = false;               // an existing output file may be replaced
+};
+
+constexpr THostOption RenderOptions[] = {
+    {"--output", 'o', "OUT",
+     "where the PCM goes: a file (- standard output) for one FILE, a folder (made when missing) for several"},
+    {"--raw", 0, nullptr, "headerless PCM instead of WAV, named .pcm"},
+    {"--force", 'f', nullptr, "write over existing output files (never over an input)"},
+};
+
+// Set by SIGINT or SIGTERM while songs are rendered: the file at work is dropped.
+volatile std::sig_atomic_t StopSignal = 0;
+
+void OnStopSignal(int Signal)
+{
+    StopSignal = Signal;
+}
+
+// Catches SIGINT and SIGTERM for its lifetime.
+class TStopSignals {
+public:
+    TStopSignals()
+    {
+        StopSignal = 0;
+        OldInterrupt = std::signal(SIGINT, &OnStopSignal);
+        OldTerminate = std::signal(SIGTERM, &OnStopSignal);
+    }
+    ~TStopSignals()
+    {
+        std::signal(SIGINT, OldInterrupt);
+        std::signal(SIGTERM, OldTerminate);
+    }
+    TStopSignals(const TStopSignals&) = delete;
+    TStopSignals& operator=(const TStopSignals&) = delete;
+
+private:
+    void (*OldInterrupt)(int);
+    void (*OldTerminate)(int);
 };
 
 // One input and where its PCM goes.
@@ -41,12 +81,16 @@ std::string DefaultOutput(const std::string& Input, bool Raw)
     return name + (Raw ? ".pcm" : ".wav");
 }
 
+bool EndsInSeparator(const std::string& Path)
+{
+    return !Path.empty() && (Path.back() == '/' || Path.back() == '\\');
+}
+
 std::string InFolder(const std::string& Folder, const std::string& Name)
 {
     if (Folder.empty())
         return Name;
-    const char last = Folder.back();
-    return last == '/' || last == '\\' ? Folder + Name : Folder + "/" + Name;
+    return EndsInSeparator(Folder) ? Folder + Name : Folder + "/" + Name;
 }
 
 // The PCM a player hands out for the whole song: render steps of the
@@ -75,60 +119,51 @@ uint64_t PlayedBytes(TDmf& Song)
     return static_cast<uint64_t>(total);
 }
 
-bool ParseOptions(const std::vector<std::string>& Args, TRenderOptions& Options)
-{
-    bool haveOutput = false;
-    for (size_t i = 0; i < Args.size(); ++i) {
-        const std::string& arg = Args[i];
-        if (arg == "-o" && i + 1 < Args.size() && !haveOutput) {
-            Options.Output = Args[++i];
-            haveOutput = true;
-        } else if (arg == "--raw") {
-            Options.Raw = true;
-        } else if (!arg.empty() && arg[0] != '-') {
-            Options.Inputs.push_back(arg);
-        } else {
-            return false;
-        }
-    }
-    return !Options.Inputs.empty() && !(haveOutput && Options.Output.empty());
-}
-
 // Where each input goes; false, after saying why, when the outputs cannot be
 // laid out (Status: the exit code).
 bool PlanJobs(const TRenderOptions& Options, std::vector<TRenderJob>& Jobs, std::FILE* Err, int& Status)
 {
+    namespace fs = std::filesystem;
     Status = 2;
-    if (Options.Inputs.size() == 1) {
-        std::error_code error;
-        std::string output = Options.Output;
-        if (output.empty())
-            output = DefaultOutput(Options.Inputs[0], Options.Raw);
-        else if (output != "-" && std::filesystem::is_directory(output, error))
-            output = InFolder(output, DefaultOutput(Options.Inputs[0], Options.Raw));
+    const std::string& output = Options.Output;
+    if (output == "-") {
+        if (Options.Inputs.size() > 1) {
+            std::fprintf(Err, "morvel: several files cannot all go to standard output; -o names a folder for them\n");
+            return false;
+        }
         Jobs.push_back({Options.Inputs[0], output});
         return true;
     }
-    if (Options.Output == "-") {
-        std::fprintf(Err, "morvel: several files cannot all go to standard output; -o names a folder for them\n");
-        return false;
+    // A folder: given as one (trailing slash), one that exists, or a new name for several files.
+    std::error_code error;
+    const fs::file_status status = fs::status(output, error);
+    const bool folder = output.empty() || EndsInSeparator(output) || fs::is_directory(status) ||
+                        (Options.Inputs.size() > 1 && !fs::exists(status));
+    if (!folder) {
+        if (Options.Inputs.size() > 1) {
+            std::fprintf(Err, "morvel: %s: not a folder; several files need a folder for their outputs\n",
+                         output.c_str());
+            Status = 1;
+            return false;
+        }
+        Jobs.push_back({Options.Inputs[0], output});
+        return true;
     }
     for (const std::string& input : Options.Inputs) {
-        const std::string output = InFolder(Options.Output, DefaultOutput(input, Options.Raw));
+        const std::string target = InFolder(output, DefaultOutput(input, Options.Raw));
         for (const TRenderJob& job : Jobs) {
-            if (job.Output == output) {
+            if (job.Output == target) {
                 std::fprintf(Err, "morvel: %s and %s would both be written to %s\n", job.Input.c_str(), input.c_str(),
-                             output.c_str());
+                             target.c_str());
                 return false;
             }
         }
-        Jobs.push_back({input, output});
+        Jobs.push_back({input, target});
     }
-    if (!Options.Output.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(Options.Output, error);
-        if (!std::filesystem::is_directory(Options.Output)) {
-            std::fprintf(Err, "morvel: cannot make the folder %s%s%s\n", Options.Output.c_str(), error ? ": " : "",
+    if (!output.empty() && !fs::is_directory(status)) {
+        fs::create_directories(output, error);
+        if (!fs::is_directory(output)) {
+            std::fprintf(Err, "morvel: cannot make the folder %s%s%s\n", output.c_str(), error ? ": " : "",
                          error ? error.message().c_str() : "");
             Status = 1;
             return false;
@@ -137,24 +172,49 @@ bool PlanJobs(const TRenderOptions& Options, std::vector<TRenderJob>& Jobs, std:
     return true;
 }
 
-// Renders one song and reports it after Separator; false, after saying why, when it failed.
-bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progress, const char* Separator,
-                std::FILE* Report, std::FILE* Err)
+// Why the job's output file must not be written; empty when it may. An input
+// is never written over (compared as files, so also through links); another
+// existing file only with --force.
+std::string OutputProblem(const TRenderJob& Job, const TRenderOptions& Options)
 {
+    namespace fs = std::filesystem;
+    if (Job.Output == "-")
+        return {};
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(Job.Output, error)))
+        return {};
+    for (const std::string& input : Options.Inputs) {
+        if (fs::equivalent(Job.Output, input, error))
+            return Job.Output + " is the same file as the input " + input;
+    }
+    if (fs::is_directory(fs::status(Job.Output, error)))
+        return Job.Output + " is a folder";
+    if (!Options.Force)
+        return Job.Output + " exists (--force writes over it)";
+    return {};
+}
+
+// Renders one song and reports it after Separator; false, after saying why, when it failed.
+bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index, TProgressBar& Progress,
+                const char* Separator, std::FILE* Report, std::FILE* Err)
+{
+    const bool Raw = Options.Raw;
     const auto fail = [&](const std::string& Message) {
         Progress.MakeWayFor(Err);
         std::fprintf(Err, "morvel: %s\n", Message.c_str());
         return false;
     };
+    const std::string outputProblem = OutputProblem(Job, Options);
+    if (!outputProblem.empty())
+        return fail(Job.Input + " not rendered: " + outputProblem);
     // The song object is large: keep it off the stack.
     auto song = std::make_unique<TDmf>();
-    try {
-        song->LoadFromFile(Job.Input);
-    } catch (const std::exception& error) {
-        return fail(error.what());
+    const std::string problem = LoadSongFile(*song, Job.Input, false);
+    if (!problem.empty()) {
+        Progress.MakeWayFor(Err);
+        ReportRefusedFile(Err, Job.Input, problem);
+        return false;
     }
-    if (!song->Loaded)
-        return fail(Job.Input + " is not a complete dmf module");
 
     const int32_t lengthMs = std::max(song->LengthMs, 0);
     uint64_t totalBytes = PlayedBytes(*song);
@@ -165,23 +225,31 @@ bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progre
         totalBytes = WavMaxDataBytes;
     }
 
-    TPcmWriter writer(Job.Output, Raw);
-    if (!writer.IsOpen())
-        return fail("cannot write " + Job.Output);
+    TOutputFile file;
+    std::string error;
+    if (Job.Output != "-" && !file.Create(Job.Output, error))
+        return fail("cannot write " + Job.Output + ": " + error);
+    TPcmWriter writer(Job.Output == "-" ? stdout : file.Stream(), Raw);
     bool written = writer.Begin(static_cast<uint32_t>(Raw ? 0 : totalBytes));
     song->Start();
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
     const size_t slash = Job.Input.find_last_of("/\\");
     const std::string name = slash == std::string::npos ? Job.Input : Job.Input.substr(slash + 1);
-    for (uint64_t done = 0; written && done < totalBytes;) {
+    for (uint64_t done = 0; written && done < totalBytes && !StopSignal;) {
         Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
         const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
         song->RenderBlock(block.data(), count);
         written = writer.Write(block.data(), static_cast<size_t>(count));
         done += static_cast<uint64_t>(count);
     }
+    if (StopSignal) {
+        writer.Finish();
+        return fail(Job.Output == "-" ? "stopped" : "stopped; " + Job.Output + " not written");
+    }
     if (!writer.Finish() || !written)
         return fail("writing " + Job.Output + " failed");
+    if (Job.Output != "-" && !file.Commit(Options.Force, error))
+        return fail("cannot write " + Job.Output + ": " + error);
 
     Progress.MakeWayFor(Report);
     std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song->SongName + " - " + song->Composer).c_str());
@@ -197,33 +265,45 @@ bool RenderSong(const TRenderJob& Job, bool Raw, int Index, TProgressBar& Progre
 
 int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
-    TRenderOptions options;
-    if (!ParseOptions(Args, options)) {
-        std::fprintf(Err, "usage: morvel render %s\n", RenderCommand.Usage);
-        return 2;
-    }
-    std::vector<TRenderJob> jobs;
+    THostArgs args;
     int status = 0;
+    if (!ReadCommandArgs(RenderCommand, Args, args, Out, Err, status))
+        return status;
+    TRenderOptions options;
+    options.Inputs = args.Operands;
+    options.Output = args.Value("--output");
+    options.Raw = args.Has("--raw");
+    options.Force = args.Has("--force");
+    std::vector<TRenderJob> jobs;
     if (!PlanJobs(options, jobs, Err, status))
         return status;
 
     // The report goes to standard error when the PCM goes to standard output.
     std::FILE* report = jobs.front().Output == "-" ? Err : Out;
     TProgressBar progress(Err, static_cast<int>(jobs.size()));
+    TStopSignals signals;
     status = 0;
     bool reported = false;
-    for (size_t i = 0; i < jobs.size(); ++i) {
+    for (size_t i = 0; i < jobs.size() && !StopSignal; ++i) {
         // A blank line between the reports of two files.
-        if (RenderSong(jobs[i], options.Raw, static_cast<int>(i), progress, reported ? "\n" : "", report, Err))
+        if (RenderSong(jobs[i], options, static_cast<int>(i), progress, reported ? "\n" : "", report, Err))
             reported = true;
         else
             status = 1;
     }
-    return status;
+    return StopSignal ? 128 + StopSignal : status;
 }
 
 const THostCommand RenderCommand = {
-    "render", "FILE... [-o OUT] [--raw]",
-    "renders songs from their start for their length as 44100 Hz 16-bit stereo WAV (raw PCM with --raw); "
-    "one FILE: OUT is the output file (- standard output), several: OUT is a folder",
-    &RunRenderCommand};
+    .Name = "render",
+    .Operands = "FILE...",
+    .Summary = "songs as 44100 Hz 16-bit stereo WAV or raw PCM files",
+    .About = "Renders each song from its start for its length as 44100 Hz 16-bit stereo PCM, in a WAV file or "
+             "headerless (--raw). Each output is named after its input (.wav, or .pcm with --raw), in the current "
+             "folder or in the folder -o names. Existing files are not written over without --force, an input "
+             "never; a file is written under a temporary name and renamed when complete. A file that fails is "
+             "reported and the others are still rendered.",
+    .Options = RenderOptions,
+    .MoreHelp = nullptr,
+    .Run = &RunRenderCommand,
+};

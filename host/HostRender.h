@@ -1,10 +1,12 @@
 #pragma once
-// morvel render FILE... [-o OUT] [--raw]: each song from its start for its
-// measured length as 44100 Hz 16-bit stereo PCM, in a WAV file or headerless.
-// One FILE: OUT is the output file ("-" standard output, an existing folder
-// takes the default name). Several: OUT is a folder, made when missing. The
-// default name is the input's with ".wav" (".pcm" with --raw), in the current
-// directory.
+// morvel render [-o OUT] [--raw] [--force] FILE...: each song from its start
+// for its measured length as 44100 Hz 16-bit stereo PCM, in a WAV file or
+// headerless. One FILE: OUT is the output file ("-" standard output) unless it
+// is a folder (an existing one, or any name ending in a slash). Several: OUT
+// is a folder, made when missing. The default name is the input's with ".wav"
+// (".pcm" with --raw), in the current directory. No input is ever written
+// over, another existing file only with --force; each file is written under a
+// temporary name beside its target and renamed into place when complete.
 
 #include <cstdio>
 #include <string>

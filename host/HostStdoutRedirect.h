@@ -1,13 +1,15 @@
 #pragma once
-// Points file descriptor 1 somewhere else (the null device) while a library
-// that prints to standard output is loaded; the host keeps writing to the
-// original through Console(). Everything is put back when the object ends.
+// Points file descriptor 1 somewhere else (the null device, or another
+// descriptor such as standard error) while a library that prints to standard
+// output is loaded; the host keeps writing to the original through Console().
+// Everything is put back when the object ends.
 
 #include <cstdio>
 
 class TStdoutRedirect {
 public:
-    TStdoutRedirect();
+    // TargetFd: where descriptor 1 goes; -1 for the null device.
+    explicit TStdoutRedirect(int TargetFd = -1);
     ~TStdoutRedirect();
     TStdoutRedirect(const TStdoutRedirect&) = delete;
     TStdoutRedirect& operator=(const TStdoutRedirect&) = delete;

@@ -43,23 +43,12 @@ std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes)
     return header;
 }
 
-TPcmWriter::TPcmWriter(const std::string& Path, bool Raw) : Raw(Raw)
+TPcmWriter::TPcmWriter(std::FILE* File, bool Raw) : File(File), Raw(Raw)
 {
-    if (Path == "-") {
 #ifdef _WIN32
+    if (File == stdout)
         _setmode(_fileno(stdout), _O_BINARY);  // no newline translation in PCM
 #endif
-        File = stdout;
-    } else {
-        File = std::fopen(Path.c_str(), "wb");
-        OwnsFile = File != nullptr;
-    }
-}
-
-TPcmWriter::~TPcmWriter()
-{
-    if (OwnsFile)
-        std::fclose(File);
 }
 
 bool TPcmWriter::Begin(uint32_t DataBytes)
@@ -85,11 +74,6 @@ bool TPcmWriter::Finish()
         return false;
     if (std::fflush(File) != 0)
         Failed = true;
-    if (OwnsFile) {
-        if (std::fclose(File) != 0)
-            Failed = true;
-        OwnsFile = false;
-    }
     File = nullptr;
     return !Failed;
 }

@@ -15,25 +15,22 @@ inline constexpr uint64_t WavMaxDataBytes = (0xFFFFFFFFull - 36) & ~3ull;
 // The header of a WAV file holding DataBytes of 44100 Hz 16-bit stereo PCM.
 std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes);
 
-// Where the PCM goes. Every operation answers false once writing failed.
+// Writes the PCM to a stream it does not own (standard output, or a file the
+// caller closes). Every operation answers false once writing failed.
 class TPcmWriter {
 public:
-    // Path "-" is standard output. Raw: no WAV header.
-    TPcmWriter(const std::string& Path, bool Raw);
-    ~TPcmWriter();
-    TPcmWriter(const TPcmWriter&) = delete;
-    TPcmWriter& operator=(const TPcmWriter&) = delete;
+    // Raw: no WAV header. File may be null (nothing can be written).
+    TPcmWriter(std::FILE* File, bool Raw);
 
     bool IsOpen() const { return File != nullptr; }
     // Writes the header (unless raw) for DataBytes of PCM to come.
     bool Begin(uint32_t DataBytes);
     bool Write(const void* Bytes, size_t Count);
-    // Flushes and closes; false when anything was not written.
+    // Flushes; false when anything was not written.
     bool Finish();
 
 private:
-    std::FILE* File = nullptr;  // the output, null when it could not be opened
-    bool OwnsFile = false;      // false for standard output
+    std::FILE* File = nullptr;  // the output
     bool Raw = false;           // headerless PCM
     bool Failed = false;        // a write fell short
 };

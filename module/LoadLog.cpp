@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "module/LoadLogPath.h"
 #include "platform/PlatformTime.h"
 
 namespace {
@@ -29,8 +30,13 @@ void DebugLog(const std::string& Message)
         std::fflush(LogConsole);
     }
 
+    const std::string path = LogFilePath();
+    if (path.empty())
+        return;
     // Binary mode so that the line end is CR LF on every platform.
-    std::FILE* file = std::fopen(LogFileName, "ab");
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    if (!file && MakeLogFolders(path))
+        file = std::fopen(path.c_str(), "ab");
     if (!file)
         return;
     std::string entry = "[";
@@ -42,7 +48,15 @@ void DebugLog(const std::string& Message)
     std::fclose(file);
 }
 
-void SetDebugLogConsole(std::FILE* Console) { LogConsole = Console; }
+void SetDebugLogConsole(std::FILE* Console)
+{
+    LogConsole = Console;
+}
+
+std::FILE* DebugLogConsole()
+{
+    return LogConsole;
+}
 
 std::string HexVar(int32_t Value)
 {
@@ -53,6 +67,12 @@ std::string HexVar(int32_t Value)
     return HexDigits(static_cast<uint32_t>(Value), 8);
 }
 
-std::string Hex4(uint32_t Value) { return HexDigits(Value, 4); }
+std::string Hex4(uint32_t Value)
+{
+    return HexDigits(Value, 4);
+}
 
-std::string TagText(const uint8_t Tag[4]) { return std::string(reinterpret_cast<const char*>(Tag), 4); }
+std::string TagText(const uint8_t Tag[4])
+{
+    return std::string(reinterpret_cast<const char*>(Tag), 4);
+}

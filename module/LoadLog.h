@@ -5,17 +5,18 @@
 #include <cstdio>
 #include <string>
 
-// Name of the log file, relative to the current directory of the process.
+// Name of the log file; the folder it is in is LogFilePath's (LoadLogPath.h).
 inline constexpr const char* LogFileName = "mrvldebug.txt";
 
 // Writes Message to standard output, then appends "[date time] Message" and
-// CR LF to the log file (opened and closed for each entry). Every failure is
-// ignored: a lost entry never stops a load.
+// CR LF to the log file (opened and closed for each entry; its folder made
+// when missing). Every failure is ignored: a lost entry never stops a load.
 void DebugLog(const std::string& Message);
 
 // Where DebugLog echoes its messages: standard output unless changed; null
 // silences the echo (a host that writes audio to standard output uses this).
 void SetDebugLogConsole(std::FILE* Console);
+std::FILE* DebugLogConsole();
 
 // 2 hex digits (low 8 bits) below 256, negative values included; 4 digits up
 // to 65535; 8 digits above.

@@ -15,10 +15,10 @@ fuzz_build() {
     "$build/fuzz/morvel_fuzz_seeds" "$build/seeds" \
         "$root/tests/data/mpeg/l2_22k_mono_32.mp2" "$root/tests/data/mpeg/l1_32k_mono.mp1" \
         "$root/tests/data/mpeg3/s24_mono.mp3"
-    # A scratch folder to run in: the loader appends its log to mrvldebug.txt
-    # in the current folder, here thrown away.
-    mkdir -p "$build/run"
-    ln -sfn /dev/null "$build/run/mrvldebug.txt"
+    # A scratch folder to run in, also the state folder the loader's log
+    # (morvel/mrvldebug.txt) goes to, here thrown away.
+    mkdir -p "$build/run/morvel"
+    ln -sfn /dev/null "$build/run/morvel/mrvldebug.txt"
 }
 
 # The harness's valid name, or a failure.
@@ -88,7 +88,7 @@ fuzz_run() {
     mapfile -t seeds < <(fuzz_seed_dirs "$harness")
     mapfile -t opts < <(fuzz_options "$harness")
     log="$build/$harness.log"
-    (cd "$build/run" && "$build/fuzz/fuzz_$harness" "${opts[@]}" -max_total_time="$seconds" -runs="$runs" \
+    (cd "$build/run" && XDG_STATE_HOME="$build/run" "$build/fuzz/fuzz_$harness" "${opts[@]}" -max_total_time="$seconds" -runs="$runs" \
         "$corpus" "${seeds[@]}") >"$log" 2>&1
     local status=$?
     local execs cov ft

@@ -11,6 +11,5 @@ cmake --build "$build/native" -j "$(nproc)" --target morvel
 
 song="$root/examples/morvel-demo.dmf"
 out="$build/morvel-demo.wav"
-cd "$build"  # the loader's log, mrvldebug.txt, lands here
 "$build/native/host/morvel" info "$song"
-"$build/native/host/morvel" render "$song" -o "$out"
+"$build/native/host/morvel" render "$song" --force -o "$out"

@@ -11,7 +11,7 @@
 #include "host/HostProgress.h"
 #include "host/HostRender.h"
 #include "host/HostWav.h"
-#include "module/LoadLog.h"
+#include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
@@ -21,22 +21,15 @@ constexpr size_t ExampleSongPlayedFrames = 2300403;
 
 int RunRender(const std::vector<std::string>& Args)
 {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    SetDebugLogConsole(nullptr);
-    const int status = RunRenderCommand(Args, out, err);
-    SetDebugLogConsole(stdout);
-    std::fclose(out);
-    std::fclose(err);
-    return status;
+    return RunCommand(&RunRenderCommand, Args).Status;
 }
 
 TEST(HostRender, WavHeaderDescribes44100HzSixteenBitStereo)
 {
     const auto header = WavHeader(1000);
-    const uint8_t expected[WavHeaderBytes] = {'R', 'I', 'F', 'F', 0x0C, 0x04, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                              16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,
-                                              4, 0, 16, 0, 'd', 'a', 't', 'a', 0xE8, 0x03, 0, 0};
+    const uint8_t expected[WavHeaderBytes] = {
+        'R',  'I',  'F', 'F', 0x0C, 0x04, 0,    0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,   0,    0, 0, 1, 0, 2, 0,
+        0x44, 0xAC, 0,   0,   0x10, 0xB1, 0x02, 0, 4,   0,   16,  0,   'd', 'a', 't', 'a', 0xE8, 0x03, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.end()), std::vector<uint8_t>(expected, expected + 44));
 }
 

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "module/LoadLog.h"
+#include "module/LoadLogPath.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TestFiles.h"
 
 TEST(LogFormat, HexVarWidthFollowsTheValue)
 {
@@ -33,17 +36,22 @@ TEST(LogFormat, Hex4AndTags)
 
 TEST(LogFile, CreatedByTheFirstEntryAndAppendedToAfter)
 {
-    std::remove(LogFileName);
+#ifndef _WIN32
+    // Not the log of whoever runs the test.
+    TScopedEnvironment environment;
+    environment.Set("XDG_STATE_HOME", (::testing::TempDir() + "morvel-log-file").c_str());
+#endif
+    const std::string path = LogFilePath();
+    ASSERT_FALSE(path.empty());
+    std::remove(path.c_str());
     SetDebugLogConsole(nullptr);
     DebugLog("first entry");
     DebugLog("Reading Block, type: ENDE");
     SetDebugLogConsole(stdout);
 
-    std::ifstream file(LogFileName, std::ios::binary);
-    ASSERT_TRUE(file.good());
-    std::stringstream text;
-    text << file.rdbuf();
-    const std::string log = text.str();
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    ASSERT_FALSE(bytes.empty()) << path;
+    const std::string log(bytes.begin(), bytes.end());
     const size_t firstEnd = log.find("] first entry\r\n");
     ASSERT_NE(firstEnd, std::string::npos);
     EXPECT_EQ(log[0], '[');
@@ -52,3 +60,61 @@ TEST(LogFile, CreatedByTheFirstEntryAndAppendedToAfter)
     EXPECT_NE(second.find("] Reading Block, type: ENDE\r\n"), std::string::npos);
     EXPECT_EQ(second.size(), second.find("\r\n") + 2);  // exactly two lines
 }
+
+#ifndef _WIN32
+
+namespace {
+
+// The log's text after one entry written with the environment as it is now.
+std::string LogOneEntry()
+{
+    SetDebugLogConsole(nullptr);
+    DebugLog("placed entry");
+    SetDebugLogConsole(stdout);
+    const std::vector<uint8_t> bytes = ReadFileBytes(LogFilePath());
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST(LogFile, GoesToTheStateFolderMadeForItAndNeverToTheCurrentFolder)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(::testing::TempDir()) / "morvel-log-place";
+    fs::remove_all(root);
+    fs::create_directories(root / "work");
+    const fs::path before = fs::current_path();
+    fs::current_path(root / "work");
+    TScopedEnvironment environment;
+
+    // $XDG_STATE_HOME/morvel/, made with the folders above it.
+    environment.Set("XDG_STATE_HOME", (root / "state" / "deep").c_str());
+    EXPECT_EQ(LogFilePath(), (root / "state" / "deep" / "morvel" / LogFileName).string());
+    EXPECT_NE(LogOneEntry().find("] placed entry\r\n"), std::string::npos);
+    EXPECT_EQ(fs::status(root / "state" / "deep" / "morvel").permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // Without it (or with a relative one, which does not count): ~/.local/state/morvel/.
+    environment.Set("HOME", (root / "home").c_str());
+    for (const char* state : {static_cast<const char*>(nullptr), "", "relative/state"}) {
+        environment.Set("XDG_STATE_HOME", state);
+        EXPECT_EQ(LogFilePath(), (root / "home" / ".local" / "state" / "morvel" / LogFileName).string());
+    }
+    EXPECT_NE(LogOneEntry().find("] placed entry\r\n"), std::string::npos);
+
+    // Neither usable: no file anywhere, the load goes on.
+    environment.Set("HOME", nullptr);
+    environment.Set("XDG_STATE_HOME", nullptr);
+    EXPECT_EQ(LogFilePath(), "");
+    LogOneEntry();
+    // A state folder that cannot be made (a file is in its way): the entry is lost.
+    std::ofstream(root / "blocked") << "x";
+    environment.Set("XDG_STATE_HOME", (root / "blocked").c_str());
+    LogOneEntry();
+    EXPECT_FALSE(fs::exists(root / "work" / LogFileName));
+    EXPECT_TRUE(fs::is_empty(root / "work"));
+
+    fs::current_path(before);
+    fs::remove_all(root);
+}
+
+#endif  // _WIN32

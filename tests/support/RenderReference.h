@@ -18,7 +18,7 @@ inline std::vector<uint8_t> RenderRaw(const std::string& Song)
     // The command's messages go nowhere to be seen.
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    const int status = out && err ? RunRenderCommand({Song, "--raw", "-o", raw}, out, err) : -1;
+    const int status = out && err ? RunRenderCommand({Song, "--raw", "--force", "-o", raw}, out, err) : -1;
     if (out)
         std::fclose(out);
     if (err)
