@@ -11,9 +11,11 @@
 #include <filesystem>
 #include <thread>
 
+#include "module/LoadLogPath.h"
 #include "tests/plugin/AllocationLimit.h"
 #include "tests/plugin/PluginFixture.h"
 #include "tests/support/RenderReference.h"
+#include "tests/support/ScopedEnvironment.h"
 
 namespace {
 
@@ -37,26 +39,28 @@ protected:
     }
 };
 
-// Runs in a fresh folder while it lives, then returns to the folder before.
-class TWorkingFolder {
+// While it lives the log's place is taken: the log's own name, in the
+// state folder the log goes to, is a folder (no one can open it as a file, not
+// even root), in a folder that is itself read-only.
+class TBlockedLog {
 public:
-    explicit TWorkingFolder(const std::string& Path) : Before(std::filesystem::current_path()), Path(Path)
+    explicit TBlockedLog(const std::string& StateFolder) : Folder(std::filesystem::path(StateFolder) / "morvel")
     {
-        std::filesystem::remove_all(Path);
-        std::filesystem::create_directories(Path);
-        std::filesystem::current_path(Path);
+        std::filesystem::remove_all(StateFolder);
+        Environment.Set("XDG_STATE_HOME", StateFolder.c_str());
+        std::filesystem::create_directories(LogFilePath());
+        std::filesystem::permissions(Folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     }
-    ~TWorkingFolder()
+    ~TBlockedLog()
     {
-        std::filesystem::current_path(Before);
-        std::filesystem::permissions(Path, std::filesystem::perms::owner_all);
+        std::filesystem::permissions(Folder, std::filesystem::perms::owner_all);
         std::error_code ignored;
-        std::filesystem::remove_all(Path, ignored);
+        std::filesystem::remove_all(Folder.parent_path(), ignored);
     }
 
 private:
-    std::filesystem::path Before;
-    std::filesystem::path Path;
+    std::filesystem::path Folder;
+    TScopedEnvironment Environment;
 };
 
 TEST_F(TPluginFault, UnwritableLogChangesNothingTheHostSees)
@@ -65,11 +69,8 @@ TEST_F(TPluginFault, UnwritableLogChangesNothingTheHostSees)
     int expectedLength = 0;
     const std::string expectedTitle = FileTitle(song.c_str(), &expectedLength);
 
-    // The log's name is taken by a folder (no one can open it as a file, not
-    // even root), in a folder that is itself read-only.
-    TWorkingFolder folder(TempPath("nolog"));
-    std::filesystem::create_directory(LogFileName);
-    std::filesystem::permissions(".", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    TBlockedLog blocked(TempPath("nolog"));
+    ASSERT_EQ(LogFilePath(), TempPath("nolog") + "/morvel/" + LogFileName);
     int length = 0;
     EXPECT_EQ(FileTitle(song.c_str(), &length), expectedTitle);
     EXPECT_EQ(length, expectedLength);
@@ -77,7 +78,7 @@ TEST_F(TPluginFault, UnwritableLogChangesNothingTheHostSees)
     Module->Stop();
     EXPECT_EQ(CountNamed(Host.Calls(), "Close"), 1);
     EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(LogFileName));
+    EXPECT_TRUE(std::filesystem::is_directory(LogFilePath()));
 }
 
 TEST_F(TPluginFault, FileGoneBetweenInformationAndPlayLeavesTheDriverIdle)
