@@ -16,6 +16,11 @@ constexpr unsigned DeviceLatencyUs = 150000;
 // How long the feeder sleeps at most before it looks again.
 constexpr int FeederPollMs = 50;
 
+TDeviceClock::TTime Now()
+{
+    return std::chrono::steady_clock::now();
+}
+
 // ALSA prints its own diagnostics to standard error; the host reports failures itself.
 void QuietAlsaError(const char*, int, const char*, int, const char*, ...)
 {
@@ -87,11 +92,14 @@ int TAlsaOutput::Open(int Rate, int Channels, int BitsPerSample, int, int)
     FrameBytes = 2 * Channels;
     RingLimit = static_cast<size_t>(Rate) * FrameBytes * RingSeconds;
     Ring = TByteRing(RingLimit);
+    BufferFrames = static_cast<int64_t>(bufferFrames);
     Chunk.assign(std::max<size_t>(periodFrames, 1024) * Channels, 0);
     LatencyMs = RingSeconds * 1000 + static_cast<int>(bufferFrames * 1000 / Rate);
-    Paused = DevicePaused = Failed = StopFeeder = false;
+    Paused = DevicePaused = Failed = StopFeeder = Dropping = false;
+    Clock = TDeviceClock(Rate);
     FlushMs = 0;
     WrittenBytes = 0;
+    LastOutputMs = 0;
     Feeder = std::thread(&TAlsaOutput::Feed, this);
     return LatencyMs;
 }
@@ -110,6 +118,7 @@ void TAlsaOutput::Close()
     snd_pcm_close(Pcm);
     Pcm = nullptr;
     Ring.Clear();
+    Clock.Reset();
     Paused = DevicePaused = false;
 }
 
@@ -120,7 +129,7 @@ int TAlsaOutput::Write(const char* Bytes, int Count)
         return 0;
     WrittenBytes += Count;
     // Without a working device the audio is let go at once, so a writer waiting for room goes on.
-    if (Pcm && !Failed) {
+    if (Pcm && !Failed && !Dropping) {
         Ring.Push(Bytes, static_cast<size_t>(Count));
         Wake.notify_all();
     }
@@ -150,13 +159,20 @@ int TAlsaOutput::Pause(int Pause)
         return previous ? 1 : 0;
     Paused = pause;
     if (Pcm && !Failed) {
-        if (pause && CanPauseDevice && snd_pcm_state(Pcm) == SND_PCM_STATE_RUNNING)
+        // A device that cannot pause plays out what it holds: its clock runs on.
+        if (pause && CanPauseDevice && snd_pcm_state(Pcm) == SND_PCM_STATE_RUNNING) {
             DevicePaused = snd_pcm_pause(Pcm, 1) == 0;
+            if (DevicePaused)
+                Clock.Stop(Now());
+        }
         if (!pause && DevicePaused) {
             // A device that will not resume starts over empty rather than stay silent.
             if (snd_pcm_state(Pcm) == SND_PCM_STATE_PAUSED && snd_pcm_pause(Pcm, 0) < 0) {
                 snd_pcm_drop(Pcm);
                 snd_pcm_prepare(Pcm);
+                Clock.Reset();
+            } else {
+                Clock.Start(Now());
             }
             DevicePaused = false;
         }
@@ -182,21 +198,40 @@ void TAlsaOutput::SetPan(int Pan)
 void TAlsaOutput::Flush(int TimeMs)
 {
     std::lock_guard<std::mutex> lock(Mutex);
+    DropHeld();
+    Dropping = false;
+    FlushMs = TimeMs;
+    WrittenBytes = 0;
+    LastOutputMs = TimeMs;
+    ++Flushes.Count;
+    Flushes.TimeMs = TimeMs;
+}
+
+void TAlsaOutput::DropUntilFlush()
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    DropHeld();
+    Dropping = true;
+}
+
+void TAlsaOutput::DropHeld()
+{
     Ring.Clear();
     if (Pcm && !Failed) {
         snd_pcm_drop(Pcm);
         snd_pcm_prepare(Pcm);
         DevicePaused = false;
     }
-    FlushMs = TimeMs;
-    WrittenBytes = 0;
+    Clock.Reset();
 }
 
 int TAlsaOutput::GetOutputTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
     const int64_t pending = std::min(PendingBytes(), WrittenBytes);
-    return FlushMs + TimeOf(WrittenBytes - pending);
+    // A device's delay wavers; what has been heard stays heard.
+    LastOutputMs = std::max(LastOutputMs, FlushMs + TimeOf(WrittenBytes - pending));
+    return LastOutputMs;
 }
 
 int TAlsaOutput::GetWrittenTime()
@@ -229,19 +264,43 @@ int TAlsaOutput::QueuedBytes()
     return static_cast<int>(Ring.Size());
 }
 
+TFlushMark TAlsaOutput::LastFlush()
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    return Flushes;
+}
+
 int64_t TAlsaOutput::PendingBytes()
 {
     if (!Pcm || Failed)
         return 0;
-    snd_pcm_sframes_t deviceFrames = 0;
-    if (snd_pcm_delay(Pcm, &deviceFrames) < 0 || deviceFrames < 0)
-        deviceFrames = 0;  // an underrun: the device holds nothing
-    return static_cast<int64_t>(Ring.Size()) + static_cast<int64_t>(deviceFrames) * FrameBytes;
+    return static_cast<int64_t>(Ring.Size()) + Clock.Remaining(DeviceDelay(), Now()) * FrameBytes;
+}
+
+int64_t TAlsaOutput::DeviceDelay()
+{
+    // After an underrun the delay is meaningless (PulseAudio's plug-in keeps
+    // one for ever); the clock alone knows then.
+    const snd_pcm_state_t state = snd_pcm_state(Pcm);
+    if (state != SND_PCM_STATE_RUNNING && state != SND_PCM_STATE_PREPARED && state != SND_PCM_STATE_PAUSED &&
+        state != SND_PCM_STATE_DRAINING)
+        return -1;
+    snd_pcm_sframes_t frames = 0;
+    return snd_pcm_delay(Pcm, &frames) == 0 ? static_cast<int64_t>(frames) : -1;
 }
 
 int TAlsaOutput::TimeOf(int64_t Bytes) const
 {
     return static_cast<int>(Bytes * 1000 / (static_cast<int64_t>(Rate) * FrameBytes));
+}
+
+void TAlsaOutput::Recover(int Result)
+{
+    const int recovered = snd_pcm_recover(Pcm, Result, 1);
+    if (recovered < 0)
+        Fail("stopped playing", recovered);
+    // An underrun left the device empty: what it held has been played.
+    Clock.Reset();
 }
 
 void TAlsaOutput::Fail(const char* What, int Result)
@@ -265,16 +324,20 @@ void TAlsaOutput::Feed()
             // The writer has paused or ended: a device still short of its start
             // threshold plays what it holds.
             snd_pcm_sframes_t held = 0;
-            if (snd_pcm_state(Pcm) == SND_PCM_STATE_PREPARED && snd_pcm_delay(Pcm, &held) == 0 && held > 0)
-                snd_pcm_start(Pcm);
+            if (snd_pcm_state(Pcm) == SND_PCM_STATE_PREPARED && snd_pcm_delay(Pcm, &held) == 0 && held > 0) {
+                const int started = snd_pcm_start(Pcm);
+                if (started < 0) {
+                    Fail("cannot start", started);
+                    continue;
+                }
+                Clock.Start(Now());
+            }
             Wake.wait_for(lock, std::chrono::milliseconds(FeederPollMs));
             continue;
         }
         const snd_pcm_sframes_t room = snd_pcm_avail_update(Pcm);
         if (room < 0) {
-            const int recovered = snd_pcm_recover(Pcm, static_cast<int>(room), 1);
-            if (recovered < 0)
-                Fail("stopped playing", recovered);
+            Recover(static_cast<int>(room));
             continue;
         }
         if (room == 0) {
@@ -289,14 +352,19 @@ void TAlsaOutput::Feed()
         const snd_pcm_sframes_t played = snd_pcm_writei(Pcm, Chunk.data(), static_cast<snd_pcm_uframes_t>(frames));
         if (played >= 0) {
             Ring.Drop(static_cast<size_t>(played) * FrameBytes);
+            const TDeviceClock::TTime now = Now();
+            // The device starts by itself once it holds enough.
+            if (!Clock.IsRunning() && snd_pcm_state(Pcm) == SND_PCM_STATE_RUNNING)
+                Clock.Start(now);
+            const snd_pcm_sframes_t roomLeft = snd_pcm_avail_update(Pcm);
+            const int64_t buffered = roomLeft >= 0 ? BufferFrames - roomLeft : -1;
+            Clock.Handed(played, DeviceDelay(), buffered, now);
         } else if (played == -EAGAIN) {
             lock.unlock();
             snd_pcm_wait(Pcm, FeederPollMs);
             lock.lock();
         } else {
-            const int recovered = snd_pcm_recover(Pcm, static_cast<int>(played), 1);
-            if (recovered < 0)
-                Fail("stopped playing", recovered);
+            Recover(static_cast<int>(played));
         }
     }
 }

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "host/HostByteRing.h"
+#include "host/HostDeviceClock.h"
+#include "host/HostFlushMark.h"
 
 struct _snd_pcm;
 
@@ -38,7 +40,8 @@ public:
     int Write(const char* Bytes, int Count);
     // Bytes free in the ring; 0 while paused.
     int CanWrite();
-    // 1 while queued audio has not been played yet.
+    // 1 while queued audio has not been heard yet. This does not wait for the
+    // device's delay to reach 0, which some never report (see TDeviceClock).
     int IsPlaying();
     // 1 pauses, 0 resumes; returns the previous state.
     int Pause(int Paused);
@@ -48,7 +51,13 @@ public:
     void SetPan(int Pan);
     // Drops what is queued and held by the device; both clocks go on from TimeMs.
     void Flush(int TimeMs);
-    // Milliseconds played: written time less what is queued or in the device.
+    // Drops what is queued and held by the device, and what is written from
+    // now until the next Flush: audio from before a seek that the host asked
+    // for and the writer has not carried out yet, which no one should hear.
+    // It counts as played.
+    void DropUntilFlush();
+    // Milliseconds played: written time less what is queued or in the device;
+    // it never goes back between two flushes.
     int GetOutputTime();
     // Milliseconds written since Open, counted from the last Flush time.
     int GetWrittenTime();
@@ -60,11 +69,21 @@ public:
     int RingBytes();
     int QueuedBytes();
 
+    // How many times Flush was called since the output was made, and the time
+    // of the last one: a host sees from it that a seek it asked for is done.
+    TFlushMark LastFlush();
+
 private:
     void Feed();
-    // Both need Mutex held.
+    // The rest need Mutex held.
     int64_t PendingBytes();
+    // The device's delay in frames, negative when it reports none it means.
+    int64_t DeviceDelay();
     int TimeOf(int64_t Bytes) const;
+    // Empties the ring and the device (prepared again, not paused).
+    void DropHeld();
+    // After a failed device call: the device is made ready again, or given up.
+    void Recover(int Result);
     void Fail(const char* What, int Error);
 
     const std::string Device;
@@ -76,7 +95,9 @@ private:
     bool Paused = false;
     bool DevicePaused = false;  // paused by the device itself, not only by not feeding
     bool CanPauseDevice = false;
-    bool Failed = false;  // the device gave up: audio is dropped as it comes
+    bool Failed = false;    // the device gave up: audio is dropped as it comes
+    bool Dropping = false;  // audio is dropped as it comes until the next Flush
+    TDeviceClock Clock;     // what the device still holds
     std::string Error;
     TByteRing Ring;
     size_t RingLimit = 0;        // the ring's nominal size: CanWrite counts from it
@@ -84,9 +105,12 @@ private:
     int Rate = 44100;
     int Channels = 2;
     int FrameBytes = 4;
+    int64_t BufferFrames = 0;  // the device's own buffer
     int LatencyMs = 0;
     int FlushMs = 0;           // the clocks' time at the last Flush (0 after Open)
     int64_t WrittenBytes = 0;  // written since the last Flush
+    int LastOutputMs = 0;      // the output time reported last
+    TFlushMark Flushes;
     int Volume = 255;
     int Pan = 0;
 };

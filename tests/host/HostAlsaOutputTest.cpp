@@ -108,6 +108,46 @@ TEST(HostAlsaOutput, FlushDropsTheQueueAndBothClocksGoOnFromItsTime)
     EXPECT_EQ(output.GetOutputTime(), 0);
 }
 
+TEST(HostAlsaOutput, FlushesAreCountedAndDroppedAudioCountsAsPlayed)
+{
+    TAlsaOutput output("null");
+    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    const TFlushMark opened = output.LastFlush();
+    output.Pause(1);
+    WriteSilence(output, BytesPerSecond);
+    output.Flush(12000);
+    EXPECT_EQ(output.LastFlush().Count, opened.Count + 1);
+    EXPECT_EQ(output.LastFlush().TimeMs, 12000);
+
+    // Paused with a second queued, dropped before resuming: none of it is
+    // played, nor what comes until the next flush; the clocks stand where it
+    // would have ended, and no flush is seen.
+    WriteSilence(output, BytesPerSecond);
+    EXPECT_EQ(output.GetOutputTime(), 12000);
+    output.DropUntilFlush();
+    EXPECT_EQ(output.QueuedBytes(), 0);
+    EXPECT_EQ(output.IsPlaying(), 0);
+    EXPECT_EQ(output.GetOutputTime(), 13000);
+    EXPECT_EQ(output.GetWrittenTime(), 13000);
+    EXPECT_EQ(output.LastFlush().Count, opened.Count + 1);
+    EXPECT_EQ(output.CanWrite(), 0);  // still paused
+    output.Pause(0);
+    WriteSilence(output, BytesPerSecond / 2);
+    EXPECT_EQ(output.QueuedBytes(), 0);
+    EXPECT_EQ(output.IsPlaying(), 0);
+    EXPECT_EQ(output.GetOutputTime(), 13500);
+
+    // The flush of the seek: written audio is played again.
+    output.Flush(20000);
+    output.Pause(1);
+    WriteSilence(output, BytesPerSecond / 2);
+    EXPECT_EQ(output.QueuedBytes(), BytesPerSecond / 2);
+    EXPECT_EQ(output.GetOutputTime(), 20000);
+    output.Pause(0);
+    ASSERT_TRUE(Drained(output));
+    EXPECT_EQ(output.GetOutputTime(), 20500);
+}
+
 TEST(HostAlsaOutput, PlayedTimeNeverRunsAheadOfWrittenTimeOrBackwards)
 {
     TAlsaOutput output("null");
