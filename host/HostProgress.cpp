@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/HostColumns.h"
+
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -16,6 +18,8 @@ constexpr auto RedrawInterval = std::chrono::milliseconds(100);
 // A single file shows no bar when it is done sooner.
 constexpr auto SingleFileQuietTime = std::chrono::milliseconds(500);
 constexpr int BarCells = 20;
+// A name shortened below this many columns says nothing any more.
+constexpr int ShortestName = 8;
 
 bool IsTerminal(std::FILE* Stream)
 {
@@ -38,14 +42,19 @@ int TerminalColumns(std::FILE* Stream)
     return 80;
 }
 
-// "[#####---------------]  25%"
-std::string Bar(double Done)
+// "[#####---------------]  25%" with Cells cells; "25%" with none.
+std::string Bar(double Done, int Cells)
 {
     const double part = std::clamp(Done, 0.0, 1.0);
-    const int filled = static_cast<int>(std::floor(part * BarCells));
+    const int percent = static_cast<int>(std::floor(part * 100));
     char text[64];
-    std::snprintf(text, sizeof text, "[%.*s%.*s]%4d%%", filled, "####################", BarCells - filled,
-                  "--------------------", static_cast<int>(std::floor(part * 100)));
+    if (Cells == 0) {
+        std::snprintf(text, sizeof text, "%d%%", percent);
+        return text;
+    }
+    const int filled = static_cast<int>(std::floor(part * Cells));
+    std::snprintf(text, sizeof text, "[%.*s%.*s]%4d%%", filled, "####################", Cells - filled,
+                  "--------------------", percent);
     return text;
 }
 
@@ -56,21 +65,25 @@ std::string ProgressText(int File, int FileCount, const std::string& Name, doubl
     char counterText[32];
     std::snprintf(counterText, sizeof counterText, "[%d/%d] ", File + 1, FileCount);
     const std::string counter = counterText;
-    std::string bars = "  " + Bar(Done);
-    if (FileCount > 1)
-        bars += "  all " + Bar((File + std::clamp(Done, 0.0, 1.0)) / FileCount);
-    // The name gets what is left of the line, its end kept (that is where names differ).
-    const int room = std::max(Columns - 1 - static_cast<int>(counter.size() + bars.size()), 0);
-    std::string name = Name;
-    if (static_cast<int>(name.size()) > room) {
-        name = room > 3 ? name.substr(name.size() - static_cast<size_t>(room - 3)) : "";
-        // Not from inside a UTF-8 character.
-        while (!name.empty() && (static_cast<unsigned char>(name[0]) & 0xC0) == 0x80)
-            name.erase(0, 1);
-        if (room > 3)
-            name.insert(0, "...");
+    const double all = (File + std::clamp(Done, 0.0, 1.0)) / FileCount;
+    // One column is left free, so the cursor never wraps to a new line.
+    const int room = Columns - 1;
+    // Narrower terminals get shorter bars, then percentages alone, then less.
+    for (const int cells : {BarCells, BarCells / 2, 0}) {
+        std::string bars = "  " + Bar(Done, cells);
+        if (FileCount > 1)
+            bars += "  all " + Bar(all, cells);
+        // The name gets what is left of the line, its end kept (that is where names differ).
+        const int nameRoom = room - TextColumns(counter) - TextColumns(bars);
+        if (nameRoom >= std::min(ShortestName, TextColumns(Name)))
+            return counter + ShortenToColumns(Name, nameRoom, true) + bars;
     }
-    return counter + name + bars;
+    const std::string percentages = FileCount > 1 ? Bar(Done, 0) + "  all " + Bar(all, 0) : Bar(Done, 0);
+    for (const std::string& text : {counter + percentages, counter + Bar(Done, 0), Bar(Done, 0)}) {
+        if (TextColumns(text) <= room)
+            return text;
+    }
+    return "";
 }
 
 TProgressBar::TProgressBar(std::FILE* Out, int FileCount) : Out(Out), FileCount(FileCount), Enabled(IsTerminal(Out))
@@ -86,13 +99,16 @@ void TProgressBar::Update(int File, const std::string& Name, double Done)
         return;
     if (now - LastDrawn < RedrawInterval)
         return;
-    const std::string text = ProgressText(File, FileCount, Name, Done, TerminalColumns(Out));
-    // Blanks over the rest of a longer line before: no terminal escape codes needed.
-    const size_t blanks = LastLength > text.size() ? LastLength - text.size() : 0;
-    std::fprintf(Out, "\r%s%s", text.c_str(), std::string(blanks, ' ').c_str());
+    const int columns = TerminalColumns(Out);
+    const std::string text = ProgressText(File, FileCount, Name, Done, columns);
+    // Blanks over the rest of a longer line before (no terminal escape codes
+    // needed), up to the terminal's width, which may have shrunk.
+    const int width = TextColumns(text);
+    const int blanks = std::clamp(LastWidth - width, 0, std::max(columns - 1 - width, 0));
+    std::fprintf(Out, "\r%s%s", text.c_str(), std::string(static_cast<size_t>(blanks), ' ').c_str());
     std::fflush(Out);
     Shown = true;
-    LastLength = text.size();
+    LastWidth = width;
     LastDrawn = now;
 }
 
@@ -106,8 +122,9 @@ void TProgressBar::Clear()
 {
     if (!Shown)
         return;
-    std::fprintf(Out, "\r%s\r", std::string(LastLength, ' ').c_str());
+    const int blanks = std::min(LastWidth, TerminalColumns(Out) - 1);
+    std::fprintf(Out, "\r%s\r", std::string(static_cast<size_t>(std::max(blanks, 0)), ' ').c_str());
     std::fflush(Out);
     Shown = false;
-    LastLength = 0;
+    LastWidth = 0;
 }

@@ -30,10 +30,12 @@ private:
     const int FileCount;
     const bool Enabled;
     bool Shown = false;
-    size_t LastLength = 0;  // of the line drawn last
+    int LastWidth = 0;  // columns of the line drawn last
     const TClock::time_point Started = TClock::now();
     TClock::time_point LastDrawn{};  // long ago: the first update draws
 };
 
-// The bar's text for a terminal Columns wide: "[2/5] name  [####------]  40%  all [##--------]  28%".
+// The bar's text for a terminal Columns wide: "[2/5] name  [####------]  40%  all [##--------]  28%",
+// at most Columns - 1 columns: on a narrow terminal the name is shortened, then
+// the bars, then only the percentages are left.
 std::string ProgressText(int File, int FileCount, const std::string& Name, double Done, int Columns);
