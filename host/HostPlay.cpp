@@ -5,17 +5,20 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include "host/HostAlsaOutput.h"
+#include "host/HostEntryTitle.h"
 #include "host/HostEventQueue.h"
 #include "host/HostFileCheck.h"
 #include "host/HostInfo.h"
 #include "host/HostOutModule.h"
+#include "host/HostPendingSeek.h"
 #include "host/HostPlayKeys.h"
 #include "host/HostPluginLibrary.h"
+#include "host/HostStatusLine.h"
 #include "host/HostStdoutRedirect.h"
 #include "host/HostTerminal.h"
-#include "host/HostText.h"
 #include "module/LoadLog.h"
 #include "plugin/NativeHostWindow.h"
 
@@ -23,10 +26,13 @@ namespace {
 
 // Winamp's room for a title from GetFileInfo.
 constexpr int TitleBufferBytes = 2048;
-// How far the arrow keys move.
+// How far the arrow keys move, and "," and ".".
 constexpr int SeekStepMs = 10000;
+constexpr int SmallSeekStepMs = 1000;
 // How often the status line is redrawn.
 constexpr int StatusRedrawMs = 200;
+// How long an Esc waits for the rest of a sequence before it counts as the key.
+constexpr int EscapeWaitMs = 100;
 
 struct TPlayOptions {
     std::string Device = "default";
@@ -71,10 +77,27 @@ std::string FormatClock(int Milliseconds)
     return text;
 }
 
-std::string BaseName(const std::string& Path)
+// A stream on the terminal, closed at the end when it was opened for the purpose.
+struct TTerminalClose {
+    bool Opened = false;
+    void operator()(std::FILE* Stream) const
+    {
+        if (Opened)
+            std::fclose(Stream);
+    }
+};
+using TTerminalOutput = std::unique_ptr<std::FILE, TTerminalClose>;
+
+// Standard output when it is the terminal, else standard error, else the
+// process's terminal opened anew; null when there is none.
+TTerminalOutput TerminalOutput(std::FILE* Console, std::FILE* Err)
 {
-    const size_t slash = Path.find_last_of('/');
-    return slash == std::string::npos ? Path : Path.substr(slash + 1);
+    if (isatty(fileno(Console)))
+        return TTerminalOutput(Console);
+    if (isatty(fileno(Err)))
+        return TTerminalOutput(Err);
+    std::FILE* terminal = std::fopen("/dev/tty", "we");
+    return TTerminalOutput(terminal, TTerminalClose{terminal != nullptr});
 }
 
 void PostToQueue(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
@@ -82,30 +105,36 @@ void PostToQueue(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, 
     static_cast<THostEventQueue*>(Window->Context)->PostMessage(Message, WParam, LParam);
 }
 
-// How the playing of one entry ended.
-enum class TEntryEnd { Ended, Next, Quit, Signal };
+// How the playing of one entry ended: by itself, by keys that move along the
+// list, by the quit key or by a signal.
+enum class TEntryEnd { Ended, Moved, Quit, Signal };
 
 // Walks the playlist through a loaded, initialised plug-in.
 class TPlaylistPlayer {
 public:
+    // With a terminal (StatusOut not null) the status line goes there and the
+    // keys are read from standard input.
     TPlaylistPlayer(In_Module& Plugin, TAlsaOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
-                    bool Interactive)
+                    std::FILE* StatusOut)
         : Plugin(Plugin),
           Output(Output),
           Events(Events),
           Console(Console),
           Err(Err),
-          Interactive(Interactive),
-          Status(Console)
+          StatusOut(StatusOut),
+          Interactive(StatusOut != nullptr),
+          Status(StatusOut ? StatusOut : Console)
     {
     }
 
     // Returns the exit status.
     int Play(const std::vector<std::string>& Files)
     {
-        if (Interactive)
-            std::fprintf(Console, "keys: space pause, left/right seek 10 s, n next, q quit\n");
-        for (size_t i = 0; i < Files.size(); ++i) {
+        if (Interactive) {
+            std::fprintf(StatusOut, "keys: space pause, arrows seek, n next, p previous, h help, q quit\n");
+            std::fflush(StatusOut);
+        }
+        for (size_t i = 0; i < Files.size(); i = NextEntry(i)) {
             const std::string& file = Files[i];
             // A file the plug-in cannot play would pass as a silent 0:00 song.
             const THostSongInfo check = ReadSongInfo(file);
@@ -134,9 +163,11 @@ public:
             if (Plugin.GetLength() > 0)
                 Length = Plugin.GetLength();
             char counter[32];
-            std::snprintf(counter, sizeof counter, "[%zu/%zu] ", i + 1, Files.size());
-            Heading = counter + title;
+            std::snprintf(counter, sizeof counter, "[%zu/%zu]", i + 1, Files.size());
+            Counter = counter;
+            Title = title;
             Position = 0;
+            Seek.Clear();
             const TEntryEnd end = WaitForEnd();
             UpdatePosition();
             Plugin.Stop();
@@ -159,30 +190,15 @@ public:
     }
 
 private:
-    // The title the plug-in gives for the playlist (the file's name when it
-    // gives none) and the length it measured.
+    // The title the plug-in gives for the playlist, made fit for the terminal
+    // and naming the file when the song has no name, and the length it measured.
     std::string TitleOf(const std::string& File, int& LengthMs)
     {
         std::vector<char> title(TitleBufferBytes, '\0');
         LengthMs = -1;
         Plugin.GetFileInfo(File.c_str(), title.data(), &LengthMs);
         title.back() = '\0';
-        std::string text(title.data());
-        // The title is the file's to choose: control characters would drive the terminal.
-        if (text.empty()) {
-            text = BaseName(File);
-            std::replace_if(
-                text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, '?');
-            return text;
-        }
-        std::replace_if(
-            text.begin(), text.end(),
-            [](char c) {
-                const unsigned char byte = static_cast<unsigned char>(c);
-                return byte < 0x20 || (byte >= 0x7F && byte < 0xA0);
-            },
-            '?');
-        return Latin1ToUtf8(text);
+        return EntryTitle(title.data(), File);
     }
 
     // False, after saying why, when the output could not open the device or it stopped working.
@@ -201,27 +217,36 @@ private:
         while (true) {
             if (Interactive)
                 ShowStatus();
-            const THostEvent event = Events.Wait(Interactive ? StatusRedrawMs : -1, Interactive ? InputFd : -1);
+            // A lone Esc waits a moment for the rest of an arrow's sequence.
+            const int timeout = !Interactive ? -1 : Keys.HasPending() ? EscapeWaitMs : StatusRedrawMs;
+            const THostEvent event = Events.Wait(timeout, Interactive ? InputFd : -1);
+            std::vector<THostKey> keys;
             switch (event.Kind) {
             case THostEvent::WindowMessage:
-                if (event.Message == WM_WA_MPEG_EOF)
+                if (event.Message == WM_WA_MPEG_EOF) {
+                    Moves = 1;
                     return TEntryEnd::Ended;
+                }
                 break;
             case THostEvent::Signal:
                 SignalNumber = event.Number;
                 return TEntryEnd::Signal;
             case THostEvent::Input:
-                for (const THostKey key : ReadKeys()) {
-                    if (key == THostKey::Next)
-                        return TEntryEnd::Next;
-                    if (key == THostKey::Quit)
-                        return TEntryEnd::Quit;
-                    Act(key);
-                }
+                keys = ReadKeys();
                 break;
             case THostEvent::Timeout:
+                if (Keys.HasPending())
+                    keys = Keys.Flush();
                 break;
             }
+            // Every key counts, in the order typed: "n n n" moves three entries on.
+            for (const THostKey key : keys) {
+                if (key == THostKey::Quit)
+                    return TEntryEnd::Quit;
+                Act(key);
+            }
+            if (Moves != 0)
+                return TEntryEnd::Moved;
         }
     }
 
@@ -238,20 +263,78 @@ private:
 
     void Act(THostKey Key)
     {
-        if (Key == THostKey::PauseResume) {
-            if (Plugin.IsPaused())
+        switch (Key) {
+        case THostKey::PauseResume:
+            if (Plugin.IsPaused()) {
+                // The plug-in seeks only once it runs again: what the output
+                // holds from before the seek, and what the plug-in writes
+                // before it seeks, is not to be heard first.
+                if (Seek.Target(Output.LastFlush()) >= 0)
+                    Output.DropUntilFlush();
                 Plugin.UnPause();
-            else
+            } else {
                 Plugin.Pause();
-        } else {
-            const int step = Key == THostKey::Forward ? SeekStepMs : -SeekStepMs;
-            Position = std::max(0, Plugin.GetOutputTime() + step);
+            }
+            break;
+        case THostKey::Back:
+        case THostKey::Forward:
+        case THostKey::BackSecond:
+        case THostKey::ForwardSecond: {
+            const bool small = Key == THostKey::BackSecond || Key == THostKey::ForwardSecond;
+            const bool back = Key == THostKey::Back || Key == THostKey::BackSecond;
+            const int step = (small ? SmallSeekStepMs : SeekStepMs) * (back ? -1 : 1);
+            UpdatePosition();
+            Position = Seek.Step(step, Position, Length, Output.LastFlush());
             Plugin.SetOutputTime(Position);
+            break;
         }
+        case THostKey::Next:
+            ++Moves;
+            break;
+        case THostKey::Previous:
+            --Moves;
+            break;
+        case THostKey::Help:
+            ShowKeys();
+            break;
+        case THostKey::Quit:
+            break;
+        }
+    }
+
+    // The entry after Entry, as the keys moved (Files.size() or more ends the
+    // list). An entry that was not played is passed in the direction of travel.
+    size_t NextEntry(size_t Entry)
+    {
+        if (Moves == 0) {
+            if (Entry == 0)
+                Direction = 1;
+            return Entry + Direction;
+        }
+        const long long target = static_cast<long long>(Entry) + Moves;
+        Direction = Moves < 0 ? -1 : 1;
+        Moves = 0;
+        // Back from the first entry: it starts again.
+        return target < 0 ? 0 : static_cast<size_t>(target);
+    }
+
+    void ShowKeys()
+    {
+        Status.Clear();
+        std::fprintf(StatusOut, "keys:\n");
+        for (const TPlayKey& key : PlayKeys)
+            std::fprintf(StatusOut, "  %-12s %s\n", key.Keys, key.Action);
+        std::fflush(StatusOut);
     }
 
     void UpdatePosition()
     {
+        // A seek not done yet shows where it goes.
+        const int target = Seek.Target(Output.LastFlush());
+        if (target >= 0) {
+            Position = target;
+            return;
+        }
         // While the output drains after the end, and before the first write,
         // the plug-in's clock reads 0 or less: the last position stays.
         const int now = Plugin.GetOutputTime();
@@ -262,10 +345,13 @@ private:
     void ShowStatus()
     {
         UpdatePosition();
-        std::string text = Heading + "  " + FormatClock(Position) + " / " + FormatClock(Length);
-        if (Plugin.IsPaused())
-            text += "  paused";
-        Status.Show(text);
+        TStatusParts parts;
+        parts.Counter = Counter;
+        parts.Title = Title;
+        parts.Position = FormatClock(Position);
+        parts.Clock = parts.Position + " / " + FormatClock(Length);
+        parts.Paused = Plugin.IsPaused() != 0;
+        Status.Show(parts);
     }
 
     In_Module& Plugin;
@@ -273,13 +359,18 @@ private:
     THostEventQueue& Events;
     std::FILE* Console;
     std::FILE* Err;
+    std::FILE* StatusOut;  // the terminal's, or null
     const bool Interactive;
     TStatusLine Status;
     TKeyDecoder Keys;
     int InputFd = STDIN_FILENO;
-    std::string Heading;  // "[entry/count] title" of the entry playing
-    int Length = -1;      // of the entry playing, ms
+    std::string Counter;  // "[entry/count]" of the entry playing
+    std::string Title;    // its title
+    int Length = -1;      // its length, ms
     int Position = 0;     // last position shown, ms
+    TPendingSeek Seek;
+    int Moves = 0;      // entries to move on (back when negative) once the entry playing ends
+    int Direction = 1;  // of the last move
     int SignalNumber = 0;
     int Played = 0;  // entries the plug-in started
 };
@@ -341,11 +432,13 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
 
     int status;
     {
-        const bool interactive = isatty(STDIN_FILENO) && isatty(fileno(console));
+        // Keys come from a terminal on standard input; the status line goes to
+        // the terminal too, also when standard output is redirected.
+        TTerminalOutput statusOut(isatty(STDIN_FILENO) ? TerminalOutput(console, Err) : nullptr);
         TQuitSignals signals(events);
-        TRawTerminal terminal(interactive ? STDIN_FILENO : -1);
+        TRawTerminal terminal(statusOut ? STDIN_FILENO : -1);
         plugin.Init();
-        TPlaylistPlayer player(plugin, output, events, console, Err, interactive && terminal.IsRaw());
+        TPlaylistPlayer player(plugin, output, events, console, Err, terminal.IsRaw() ? statusOut.get() : nullptr);
         status = player.Play(options.Files);
         plugin.Quit();
     }

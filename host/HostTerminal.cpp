@@ -1,7 +1,6 @@
 #include "host/HostTerminal.h"
 
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -92,6 +91,53 @@ void OnCrashSignal(int Number, siginfo_t* Info, void*)
 
 }  // namespace
 
+namespace {
+
+constexpr char Escape = '\x1b';
+
+// The key typed as this character, if it is one.
+bool KeyOf(char Character, THostKey& Key)
+{
+    switch (Character) {
+    case ' ':
+    case 'c':
+    case 'C':
+        Key = THostKey::PauseResume;
+        return true;
+    case ',':
+        Key = THostKey::BackSecond;
+        return true;
+    case '.':
+        Key = THostKey::ForwardSecond;
+        return true;
+    case 'n':
+    case 'N':
+    case 'b':
+    case 'B':
+        Key = THostKey::Next;
+        return true;
+    case 'p':
+    case 'P':
+    case 'z':
+    case 'Z':
+        Key = THostKey::Previous;
+        return true;
+    case 'h':
+    case 'H':
+    case '?':
+        Key = THostKey::Help;
+        return true;
+    case 'q':
+    case 'Q':
+        Key = THostKey::Quit;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
 std::vector<THostKey> TKeyDecoder::Decode(const char* Bytes, size_t Count)
 {
     std::vector<THostKey> keys;
@@ -99,21 +145,20 @@ std::vector<THostKey> TKeyDecoder::Decode(const char* Bytes, size_t Count)
     size_t at = 0;
     while (at < Pending.size()) {
         const char c = Pending[at];
-        if (c != '\x1b') {
-            if (c == ' ')
-                keys.push_back(THostKey::PauseResume);
-            else if (c == 'n' || c == 'N')
-                keys.push_back(THostKey::Next);
-            else if (c == 'q' || c == 'Q')
-                keys.push_back(THostKey::Quit);
+        if (c != Escape) {
+            THostKey key;
+            if (KeyOf(c, key))
+                keys.push_back(key);
             ++at;
             continue;
         }
         if (at + 1 >= Pending.size())
-            break;  // the rest of the sequence has not come yet
+            break;  // Esc, or the rest of a sequence still to come
         const char kind = Pending[at + 1];
         if (kind != '[' && kind != 'O') {
-            ++at;  // a lone escape: the next byte is a key of its own
+            // Something else follows at once: the Esc key itself.
+            keys.push_back(THostKey::Quit);
+            ++at;
             continue;
         }
         // Parameters and intermediates up to the final byte (0x40..0x7E).
@@ -130,6 +175,13 @@ std::vector<THostKey> TKeyDecoder::Decode(const char* Bytes, size_t Count)
     }
     Pending.erase(0, at);
     return keys;
+}
+
+std::vector<THostKey> TKeyDecoder::Flush()
+{
+    const bool escapeAlone = Pending.size() == 1;
+    Pending.clear();
+    return escapeAlone ? std::vector<THostKey>{THostKey::Quit} : std::vector<THostKey>{};
 }
 
 TRawTerminal::TRawTerminal(int Fd)
@@ -175,31 +227,4 @@ TQuitSignals::~TQuitSignals()
     for (size_t i = 0; i < std::size(QuitSignalNumbers); ++i)
         sigaction(QuitSignalNumbers[i], &PreviousQuitActions[i], nullptr);
     QuitQueue.store(nullptr);
-}
-
-void TStatusLine::Show(const std::string& Utf8Text)
-{
-    winsize size = {};
-    const int columns = ioctl(fileno(Out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
-    // One column is left free, so the cursor never wraps to a new line.
-    std::string line;
-    int shown = 0;
-    for (const char c : Utf8Text) {
-        const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-        if (!continuation && ++shown > columns - 1)
-            break;
-        line += c;
-    }
-    std::fprintf(Out, "\r%s\x1b[K", line.c_str());
-    std::fflush(Out);
-    Shown = true;
-}
-
-void TStatusLine::Clear()
-{
-    if (!Shown)
-        return;
-    std::fprintf(Out, "\r\x1b[K");
-    std::fflush(Out);
-    Shown = false;
 }

@@ -1,23 +1,30 @@
 #pragma once
-// The terminal while morvel plays: keys without line buffering or echo, one
-// status line redrawn in place, and signals that end playback in order without
-// leaving the terminal in that mode.
+// The terminal while morvel plays: keys without line buffering or echo, and
+// signals that end playback in order without leaving the terminal in that mode.
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 class THostEventQueue;
 
-enum class THostKey { PauseResume, Back, Forward, Next, Quit };
+// The keys of morvel play, as HostPlayKeys.h lists them for users.
+enum class THostKey { PauseResume, Back, Forward, BackSecond, ForwardSecond, Next, Previous, Help, Quit };
 
-// Turns typed bytes into keys: space, n, q and the left and right arrows
-// (either cursor-key form). An escape sequence split between two reads is
-// completed by the next; other keys and sequences are passed over.
+// Turns typed bytes into keys, every key in the order typed: space or c, the
+// left and right arrows (either cursor-key form), "," and ".", n or b, p or
+// z, h or ?, q or Esc. An escape sequence split between two reads is completed
+// by the next. Esc alone is told from the start of a sequence by what follows
+// it; when nothing does, the caller waits a moment for more and then calls
+// Flush. Other keys and sequences are passed over.
 class TKeyDecoder {
 public:
     std::vector<THostKey> Decode(const char* Bytes, size_t Count);
+    // True while the bytes read so far end in an unfinished escape sequence.
+    bool HasPending() const { return !Pending.empty(); }
+    // No more bytes came: an Esc on its own is the key; the start of a longer
+    // sequence is dropped.
+    std::vector<THostKey> Flush();
 
 private:
     std::string Pending;  // the start of an unfinished escape sequence
@@ -48,17 +55,4 @@ public:
     ~TQuitSignals();
     TQuitSignals(const TQuitSignals&) = delete;
     TQuitSignals& operator=(const TQuitSignals&) = delete;
-};
-
-// One line at the bottom of the terminal, rewritten in place and cut to the
-// terminal's width.
-class TStatusLine {
-public:
-    explicit TStatusLine(std::FILE* Out) : Out(Out) { }
-    void Show(const std::string& Utf8Text);
-    void Clear();
-
-private:
-    std::FILE* Out;
-    bool Shown = false;
 };
