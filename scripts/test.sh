@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test: native (release, then address and undefined
-# behaviour sanitizers), the plug-in's tests under ThreadSanitizer, a short
-# fuzzing round of every libFuzzer harness, and the 32-bit Windows build under
-# wine.
+# Builds and runs every test: native (release, with morvel play on a private
+# PulseAudio server, then address and undefined behaviour sanitizers), the
+# plug-in's tests under ThreadSanitizer, a short fuzzing round of every
+# libFuzzer harness, and the 32-bit Windows build under wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${MORVEL_BUILD_DIR:-$root/build}"
@@ -14,7 +14,10 @@ export WINEDEBUG=-all
 echo "== native release build"
 cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release -DMORVEL_BENCH=ON >/dev/null
 cmake --build "$build/native" -j "$jobs"
-ctest --test-dir "$build/native" --output-on-failure
+ctest --test-dir "$build/native" --output-on-failure -LE pulse
+
+echo "== morvel play on a private PulseAudio server (real time, recorded and compared with morvel render)"
+"$root/tests/host/server/with-pulse.sh" ctest --test-dir "$build/native" --output-on-failure -L pulse
 
 echo "== native build with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S "$root" -B "$build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DMORVEL_SANITIZE=ON >/dev/null
