@@ -11,7 +11,9 @@ proves the sound, not only the exit status:
 - through a terminal (a pseudo-terminal, standard output a pipe): pause, two
   one-second seeks typed together while paused, a ten-second seek and q; the
   recording resumes 2 s after where it paused, jumps 10 s at the seek, and
-  stops at q; the status line shows the seeks at once and where it stopped.
+  stops at q; the status line shows the seeks at once and where it stopped;
+- along a list: n n typed together skip two entries, p goes back one, Esc
+  alone quits.
 
     play-on-server.py --morvel PROGRAM --songs-tool PROGRAM --work FOLDER
 
@@ -188,6 +190,20 @@ class Terminal:
         minutes, seconds, paused = lines[-1]
         return int(minutes) * 60 + int(seconds), bool(paused)
 
+    def entry(self):
+        """The entry number the last status line shows ("[2/3] ...")."""
+        with self.lock:
+            found = re.findall(r"\[(\d+)/\d+\] [^\r]*\x1b\[K", self.text)
+        return int(found[-1]) if found else None
+
+    def wait_for_entry(self, entry, timeout=3.0):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.entry() == entry:
+                return True
+            time.sleep(0.05)
+        return False
+
     def wait_for(self, condition, timeout=3.0):
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
@@ -278,6 +294,39 @@ def play_with_keys(morvel, sink, path, song, work):
     check(sound_end - quit_at <= 0.5, f"{label}: the sound went on {sound_end - quit_at:.3f} s after q")
 
 
+def move_along_the_list(morvel, files):
+    """n n typed together skip two entries, p goes back one, Esc alone quits."""
+    label = "list keys"
+    print(f"{label}: morvel play {' '.join(os.path.basename(f) for f in files)} on a terminal", flush=True)
+    terminal = Terminal()
+    process = subprocess.Popen([morvel, "play", *files], stdin=terminal.slave, stdout=subprocess.PIPE,
+                               stderr=terminal.slave, text=True)
+    check(terminal.wait_for_entry(1), f"{label}: the first entry is not shown playing")
+    time.sleep(0.5)
+    terminal.type("nn")
+    check(terminal.wait_for_entry(3), f"{label}: n n did not go to the third entry (shows {terminal.entry()})")
+    time.sleep(0.5)
+    terminal.type("p")
+    check(terminal.wait_for_entry(2), f"{label}: p did not go back to the second entry (shows {terminal.entry()})")
+    time.sleep(0.5)
+    quit_at = time.monotonic()
+    terminal.type("\x1b")
+    try:
+        out, _ = process.communicate(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        out, _ = process.communicate()
+    ended = time.monotonic()
+    os.close(terminal.slave)
+    os.close(terminal.master)
+    check(process.returncode == 0, f"{label}: exit status {process.returncode}")
+    check(ended - quit_at <= 1.0, f"{label}: Esc took {ended - quit_at:.3f} s to quit")
+    played = [line.split(":", 1)[0] for line in out.splitlines()]
+    expected = [files[0], files[2], files[1]]
+    check(played == expected, f"{label}: played {played}, expected {expected}")
+    check(all("stopped at" in line for line in out.splitlines()), f"{label}: standard output {out!r}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--morvel", required=True)
@@ -298,6 +347,7 @@ def main():
     play_list(args.morvel, sink, [path["short"], path["second"]], [song["short"], song["second"]], "two songs",
               args.work)
     play_with_keys(args.morvel, sink, path["long"], song["long"], args.work)
+    move_along_the_list(args.morvel, [path["short"], path["second"], path["long"]])
 
     if failures:
         print(f"{len(failures)} failures")
