@@ -15,23 +15,19 @@ output (parec --raw, pw-record -). Between songs a silence of 50 ms or more
 counts as a gap, so the songs measured must not fall silent themselves."""
 
 import argparse
-import fcntl
 import os
-import pty
 import re
 import shlex
 import statistics
 import subprocess
-import struct
 import sys
-import termios
-import threading
 import time
 
 # The helper beside this script, imported without leaving compiled files in the source tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import recording  # noqa: E402
+import terminal  # noqa: E402
 
 
 def cpu_seconds(pid):
@@ -41,43 +37,25 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-class StatusLines:
-    """Reads a pseudo-terminal and notes when the status line showed each
-    position (whole seconds), as (time, seconds)."""
-
-    def __init__(self, master):
-        self.master = master
-        self.shown = []
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-
-    def _read(self):
-        pending = ""
-        while True:
-            try:
-                data = os.read(self.master, 4096)
-            except OSError:
-                return
-            if not data:
-                return
-            now = time.monotonic()
-            pending += data.decode("utf-8", "replace")
-            for minutes, seconds in re.findall(r"(\d+):(\d\d) / \d+:\d\d[^\r]*\x1b\[K", pending):
-                self.shown.append((now, int(minutes) * 60 + int(seconds)))
-            pending = pending[pending.rfind("\r") :] if "\r" in pending else pending
+def status_changes(pieces):
+    """When the status line showed each position (whole seconds), as (time,
+    seconds), from what the program wrote to its terminal."""
+    shown = []
+    for arrived, text in pieces:
+        for minutes, seconds in re.findall(r"(\d+):(\d\d) / \d+:\d\d[^\r]*\x1b\[K", text):
+            shown.append((arrived, int(minutes) * 60 + int(seconds)))
+    return shown
 
 
-def run_once(morvel, files, recorder_command, terminal):
+def run_once(morvel, files, recorder_command, on_terminal):
     recorder = recording.Recorder(recorder_command)
     if not recorder.wait_ready():
         sys.exit("the recorder does not record")
     time.sleep(0.3)
-    status = None
-    if terminal:
-        master, slave = pty.openpty()
-        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 120, 0, 0))
-        status = StatusLines(master)
-        streams = {"stdin": slave, "stdout": slave, "stderr": slave}
+    screen = None
+    if on_terminal:
+        screen = terminal.Terminal(120)
+        streams = {"stdin": screen.slave, "stdout": screen.slave, "stderr": screen.slave}
     else:
         streams = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL}
     started = time.monotonic()
@@ -96,9 +74,10 @@ def run_once(morvel, files, recorder_command, terminal):
     ended = time.monotonic()
     time.sleep(0.3)
     pcm = recorder.stop()
-    if terminal:
-        os.close(slave)
-        os.close(master)
+    shown = []
+    if screen:
+        shown = status_changes(screen.timed_pieces())
+        screen.finish(process)
     runs = recording.sounding_runs(recording.loudness(pcm))
     gaps = [(b[0] - a[1]) * recording.STEP for a, b in zip(runs, runs[1:])]
     first_sound = recorder.time_of(runs[0][0] * recording.STEP) if runs else started
@@ -114,13 +93,13 @@ def run_once(morvel, files, recorder_command, terminal):
         "cpu": share,
         "sound": sum(b - a for a, b in runs) * recording.STEP,
     }
-    if status and status.shown:
+    if shown:
         # Of a single song heard from its first sound without a break: when the
         # status line turned to each second, how far the sound was past it.
-        changes = [(t, s) for (t, s), (_, before) in zip(status.shown[1:], status.shown) if s != before]
+        changes = [(t, s) for (t, s), (_, before) in zip(shown[1:], shown) if s != before]
         result["lags"] = [t - first_sound - s for t, s in changes if t <= last_sound]
         heard = last_sound - first_sound
-        shown_at_end = max((s for t, s in status.shown if t <= last_sound), default=0)
+        shown_at_end = max((s for t, s in shown if t <= last_sound), default=0)
         result["end_error"] = heard - shown_at_end
     return result
 

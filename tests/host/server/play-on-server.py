@@ -20,21 +20,17 @@ proves the sound, not only the exit status:
 Without the server (MORVEL_TEST_PULSE_SINK unset) it is skipped (exit 77)."""
 
 import argparse
-import fcntl
 import os
-import pty
 import re
-import struct
 import subprocess
 import sys
-import termios
-import threading
 import time
 
 # The helper beside this script, imported without leaving compiled files in the source tree.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import recording  # noqa: E402
+from terminal import Terminal  # noqa: E402
 from recording import STEP  # noqa: E402
 
 SKIPPED = 77
@@ -154,37 +150,12 @@ def play_list(morvel, sink, files, songs, label, work):
     check(ended - last_sound <= 1.0, f"{label}: exit {ended - last_sound:.3f} s after the last sound")
 
 
-class Terminal:
-    """A pseudo-terminal for the program's standard input and error, 100
-    columns wide; what the program writes to it is kept."""
-
-    def __init__(self):
-        self.master, self.slave = pty.openpty()
-        fcntl.ioctl(self.slave, termios.TIOCSWINSZ, struct.pack("HHHH", 24, 100, 0, 0))
-        self.text = ""
-        self.lock = threading.Lock()
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
-
-    def _read(self):
-        while True:
-            try:
-                data = os.read(self.master, 4096)
-            except OSError:
-                return
-            if not data:
-                return
-            with self.lock:
-                self.text += data.decode("utf-8", "replace")
-
-    def type(self, keys):
-        os.write(self.master, keys.encode())
+class PlayTerminal(Terminal):
+    """The terminal of morvel play, 100 columns wide, and its status line."""
 
     def status(self):
         """The last status line drawn: (seconds shown, paused)."""
-        with self.lock:
-            text = self.text
-        lines = re.findall(r"(\d+):(\d\d) / \d+:\d\d(  paused)?\x1b\[K", text)
+        lines = re.findall(r"(\d+):(\d\d) / \d+:\d\d(  paused)?\x1b\[K", self.text())
         if not lines:
             return None, False
         minutes, seconds, paused = lines[-1]
@@ -192,8 +163,7 @@ class Terminal:
 
     def entry(self):
         """The entry number the last status line shows ("[2/3] ...")."""
-        with self.lock:
-            found = re.findall(r"\[(\d+)/\d+\] [^\r]*\x1b\[K", self.text)
+        found = re.findall(r"\[(\d+)/\d+\] [^\r]*\x1b\[K", self.text())
         return int(found[-1]) if found else None
 
     def wait_for_entry(self, entry, timeout=3.0):
@@ -217,7 +187,7 @@ def play_with_keys(morvel, sink, path, song, work):
     label = "keys"
     print(f"{label}: morvel play {os.path.basename(path)} on a terminal, standard output a pipe", flush=True)
     recorder = record(sink)
-    terminal = Terminal()
+    terminal = PlayTerminal()
     process = subprocess.Popen([morvel, "play", path], stdin=terminal.slave, stdout=subprocess.PIPE,
                                stderr=terminal.slave, text=True)
     check(terminal.wait_for(lambda shown, paused: shown is not None and shown >= 1),
@@ -242,20 +212,13 @@ def play_with_keys(morvel, sink, path, song, work):
     time.sleep(1.5)
     quit_at = time.monotonic()
     terminal.type("q")
-    try:
-        out, _ = process.communicate(timeout=10)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        out, _ = process.communicate()
-    ended = time.monotonic()
+    out, ended = terminal.finish(process)
     time.sleep(0.3)
     curve = recording.loudness(keep(recorder.stop(), work, "keys"))
-    os.close(terminal.slave)
-    os.close(terminal.master)
 
     check(process.returncode == 0, f"{label}: exit status {process.returncode}")
     check(ended - quit_at <= 1.0, f"{label}: q took {ended - quit_at:.3f} s")
-    check("seek 1 s back or forward" in terminal.text, f"{label}: h did not show the keys")
+    check("seek 1 s back or forward" in terminal.text(), f"{label}: h did not show the keys")
     stopped = re.search(r"stopped at (\d+):(\d\d)", out)
     check(stopped is not None, f"{label}: standard output {out!r}")
 
@@ -298,7 +261,7 @@ def move_along_the_list(morvel, files):
     """n n typed together skip two entries, p goes back one, Esc alone quits."""
     label = "list keys"
     print(f"{label}: morvel play {' '.join(os.path.basename(f) for f in files)} on a terminal", flush=True)
-    terminal = Terminal()
+    terminal = PlayTerminal()
     process = subprocess.Popen([morvel, "play", *files], stdin=terminal.slave, stdout=subprocess.PIPE,
                                stderr=terminal.slave, text=True)
     check(terminal.wait_for_entry(1), f"{label}: the first entry is not shown playing")
@@ -311,14 +274,7 @@ def move_along_the_list(morvel, files):
     time.sleep(0.5)
     quit_at = time.monotonic()
     terminal.type("\x1b")
-    try:
-        out, _ = process.communicate(timeout=10)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        out, _ = process.communicate()
-    ended = time.monotonic()
-    os.close(terminal.slave)
-    os.close(terminal.master)
+    out, ended = terminal.finish(process)
     check(process.returncode == 0, f"{label}: exit status {process.returncode}")
     check(ended - quit_at <= 1.0, f"{label}: Esc took {ended - quit_at:.3f} s to quit")
     played = [line.split(":", 1)[0] for line in out.splitlines()]
