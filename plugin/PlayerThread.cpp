@@ -96,10 +96,10 @@ void TPlayerThread::PlayPasses()
             break;
 
         Song.RenderBlock(PlayBuffer.data(), n);
-        const int timestamp = RoundMs(Driver.PositionMS);
+        const double start = Driver.PositionMS;
+        const int timestamp = RoundMs(start);
         module->SAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
         module->VSAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
-        Driver.PositionMS = Driver.PositionMS + n / OutputBytesPerMs;
 
         int count = n;
         if (module->dsp_isactive() == 1) {
@@ -107,7 +107,7 @@ void TPlayerThread::PlayPasses()
             // Never more than the buffer holds, whatever the DSP answers.
             count = std::clamp(frames, 0, PlayBufferBytes / 4) * 4;
         }
-        WriteToOutput(count);
+        WriteToOutput(count, start, start + n / OutputBytesPerMs);
     } while (!Driver.StopRequested && Song.Playing);
 }
 
@@ -140,20 +140,28 @@ bool TPlayerThread::WaitForRoom(int Wanted)
     return false;
 }
 
-void TPlayerThread::WriteToOutput(int Count)
+void TPlayerThread::WriteToOutput(int Count, double StartMs, double EndMs)
 {
     Out_Module* out = Driver.OutMod();
     char* data = PlayBuffer.data();
-    while (Count > 0 && !Driver.StopRequested) {
+    int done = 0;
+    if (Count <= 0)
+        Driver.PositionMS = EndMs;
+    while (done < Count && !Driver.StopRequested) {
         // Whole frames, no more than the output takes in one call.
-        const int piece = std::min(Count, MaxWriteBytes);
+        const int piece = std::min(Count - done, MaxWriteBytes);
         bool written = false;
         {
             // The host pauses the output under the same lock: a piece is
             // never written into a paused output, which may drop it.
             std::lock_guard<std::mutex> guard(Driver.OutputWrite);
             if (!Driver.Paused && out->CanWrite() >= piece) {
-                out->Write(data, piece);
+                // The position counts the step's song time as its pieces go
+                // out: a long step still waiting for room is not yet heard, so
+                // the host's clock must not count it. The step's end is exact.
+                const int after = done + piece;
+                Driver.PositionMS = after == Count ? EndMs : StartMs + (EndMs - StartMs) * after / Count;
+                out->Write(data + done, piece);
                 written = true;
             }
         }
@@ -161,7 +169,6 @@ void TPlayerThread::WriteToOutput(int Count)
             PluginSleep(Driver.Paused ? PausePollMs : RoomPollMs);
             continue;
         }
-        data += piece;
-        Count -= piece;
+        done += piece;
     }
 }

@@ -29,8 +29,9 @@ private:
     void Seek(int Target);
     // Until the output reports room for Wanted bytes; false when stopping.
     bool WaitForRoom(int Wanted);
-    // Writes Count bytes of PlayBuffer in pieces the output has room for.
-    void WriteToOutput(int Count);
+    // Writes Count bytes of PlayBuffer in pieces the output has room for,
+    // moving the play position from StartMs to EndMs as they go out.
+    void WriteToOutput(int Count, double StartMs, double EndMs);
     // Stops the song, releases the host's visualisation and output and, unless
     // Stop was asked, tells the host that the file has ended.
     void Finish();
