@@ -148,6 +148,9 @@ public:
             }
             const std::string title = TitleOf(file, Length);
             if (Plugin.Play(file.c_str()) != 0) {
+                // 1: the output could not be opened; no other file would play either.
+                if (Plugin.UsesOutputPlug && !DeviceWorks())
+                    return 1;
                 const std::string problem = OpenProblem(file);
                 ReportRefusedFile(Err, file, problem.empty() ? "the plug-in refused it" : problem);
                 continue;
@@ -400,7 +403,8 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         return 1;
     }
     TAlsaOutput output(options.Device);
-    // The plug-in opens the device in Play and cannot report a failure: try it first.
+    // A device that cannot be used is reported once, before any file is tried
+    // (the plug-in's Play would answer 1 for each).
     if (output.Open(44100, 2, 16, -1, -1) < 0) {
         std::fprintf(Err, "morvel: %s\n", output.LastError().c_str());
         return 1;
