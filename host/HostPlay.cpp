@@ -338,8 +338,7 @@ private:
             Position = target;
             return;
         }
-        // While the output drains after the end, and before the first write,
-        // the plug-in's clock reads 0 or less: the last position stays.
+        // Before the first write the plug-in's clock reads 0: the last position stays.
         const int now = Plugin.GetOutputTime();
         if (now > 0)
             Position = Length > 0 ? std::min(now, Length) : now;
