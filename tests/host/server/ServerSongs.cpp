@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestFiles.h"
 #include "tools/writer/WriterModule.h"
 
 namespace {
@@ -96,11 +97,7 @@ TWriterSong SlowSong()
 
 bool Write(const std::string& Path, const TWriterSong& Song)
 {
-    const std::vector<uint8_t> bytes = WriteSong(Song);
-    std::FILE* file = std::fopen(Path.c_str(), "wb");
-    const bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (file && std::fclose(file) != 0)
-        return false;
+    const bool written = WriteFileBytes(Path, WriteSong(Song));
     if (!written)
         std::fprintf(stderr, "morvel_server_songs: cannot write %s\n", Path.c_str());
     return written;
