@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "SongStreams.h"
-#include "mpeg/MpegBitStream.h"
-#include "mpeg/MpegBuffer.h"
-#include "mpeg/MpegHeader.h"
-#include "mpeg/MpegLayer3.h"
-#include "mpeg/MpegSynthesisFilter.h"
+#include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/synthesis/MpegBuffer.h"
+#include "mpeg/frame/MpegHeader.h"
+#include "mpeg/layer3/MpegLayer3.h"
+#include "mpeg/synthesis/MpegSynthesisFilter.h"
 
 namespace {
 

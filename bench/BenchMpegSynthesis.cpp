@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "mpeg/MpegBuffer.h"
-#include "mpeg/MpegDct32.h"
-#include "mpeg/MpegSynthesisFilter.h"
+#include "mpeg/synthesis/MpegBuffer.h"
+#include "mpeg/synthesis/MpegDct32.h"
+#include "mpeg/synthesis/MpegSynthesisFilter.h"
 
 namespace {
 

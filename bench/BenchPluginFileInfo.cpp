@@ -6,7 +6,7 @@
 
 #include "module/LoadLog.h"
 #include "plugin/DataModule.h"
-#include "plugin/WinampPluginRecords.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "module/LoadLog.h"
 #include "plugin/DataModule.h"
-#include "plugin/WinampPluginRecords.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 #include "tests/support/RecordingHost.h"
 
 namespace {

@@ -17,8 +17,8 @@
 
 #include "fuzz/FuzzHarnesses.h"
 #include "plugin/DataModule.h"
-#include "plugin/PluginPlatformRecord.h"
-#include "plugin/WinampPluginRecords.h"
+#include "platform/PlatformRecord.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TestFiles.h"
 

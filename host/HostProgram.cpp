@@ -3,7 +3,7 @@
 #include "host/HostInfo.h"
 #include "host/HostRender.h"
 #ifndef _WIN32
-#include "host/HostPlay.h"
+#include "host/play/HostPlay.h"
 #endif
 #include "module/LoadLog.h"
 

@@ -1,6 +1,6 @@
 #include "mpeg/MpegBitrateText.h"
 
-#include "mpeg/MpegTables.h"
+#include "mpeg/frame/MpegTables.h"
 
 std::string BitrateText(int Version, int Layer, int Index)
 {

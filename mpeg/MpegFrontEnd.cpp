@@ -6,14 +6,14 @@
 #include <new>
 
 #include "mpeg/MpegAllocator.h"
-#include "mpeg/MpegBitStream.h"
-#include "mpeg/MpegBuffer.h"
-#include "mpeg/MpegHeader.h"
-#include "mpeg/MpegLayer3.h"
-#include "mpeg/MpegSubbandLayer1.h"
-#include "mpeg/MpegSubbandLayer2.h"
-#include "mpeg/MpegSynthesisFilter.h"
-#include "mpeg/MpegTables.h"
+#include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/synthesis/MpegBuffer.h"
+#include "mpeg/frame/MpegHeader.h"
+#include "mpeg/layer3/MpegLayer3.h"
+#include "mpeg/layer12/MpegSubbandLayer1.h"
+#include "mpeg/layer12/MpegSubbandLayer2.h"
+#include "mpeg/synthesis/MpegSynthesisFilter.h"
+#include "mpeg/frame/MpegTables.h"
 
 namespace {
 

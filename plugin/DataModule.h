@@ -6,8 +6,8 @@
 #include <memory>
 #include <mutex>
 
-#include "plugin/NoxWinAmpControl.h"
-#include "plugin/NoxWinAmpInputPlugin.h"
+#include "plugin/kit/NoxWinAmpControl.h"
+#include "plugin/kit/NoxWinAmpInputPlugin.h"
 #include "plugin/SongInfoForm.h"
 
 class TDmf;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "plugin/PluginPlatform.h"
+#include "platform/PlatformSystem.h"
 
 class TDataModule1;
 class TDmf;

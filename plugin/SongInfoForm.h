@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/Component.h"
-#include "plugin/PluginPlatform.h"
+#include "plugin/kit/Component.h"
+#include "platform/PlatformSystem.h"
 
 // The form's layout, pixels at 96 pixels per inch.
 struct TSongInfoLayout {

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <vector>
 
-#include "plugin/PluginPlatform.h"
+#include "platform/PlatformSystem.h"
 #include "plugin/PluginResources.h"
 #include "plugin/SongInfoForm.h"
 

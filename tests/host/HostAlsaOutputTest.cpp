@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/HostAlsaOutput.h"
+#include "host/play/HostAlsaOutput.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <cmath>
 #include <functional>
 
-#include "host/HostDeviceClock.h"
+#include "host/play/HostDeviceClock.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <csignal>
 #include <thread>
 
-#include "host/HostEventQueue.h"
+#include "host/play/HostEventQueue.h"
 
 namespace {
 

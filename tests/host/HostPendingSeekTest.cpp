@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/HostPendingSeek.h"
+#include "host/play/HostPendingSeek.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/HostPluginLibrary.h"
-#include "plugin/NativeHostWindow.h"
+#include "host/play/HostPluginLibrary.h"
+#include "platform/PlatformNativeWindow.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 
 #include "host/HostInfo.h"
 #include "host/HostOptions.h"
-#include "host/HostPlayKeys.h"
+#include "host/play/HostPlayKeys.h"
 #include "host/HostProgram.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
 
 #ifndef _WIN32
-#include "host/HostPluginLibrary.h"
+#include "host/play/HostPluginLibrary.h"
 #endif
 
 namespace {

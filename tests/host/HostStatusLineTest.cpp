@@ -9,8 +9,8 @@
 #include <string>
 
 #include "host/HostColumns.h"
-#include "host/HostEntryTitle.h"
-#include "host/HostStatusLine.h"
+#include "host/play/HostEntryTitle.h"
+#include "host/play/HostStatusLine.h"
 
 namespace {
 

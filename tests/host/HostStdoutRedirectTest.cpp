@@ -13,7 +13,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "host/HostStdoutRedirect.h"
+#include "host/play/HostStdoutRedirect.h"
 
 namespace {
 

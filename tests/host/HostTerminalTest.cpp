@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "host/HostPlayKeys.h"
-#include "host/HostTerminal.h"
+#include "host/play/HostPlayKeys.h"
+#include "host/play/HostTerminal.h"
 
 namespace {
 

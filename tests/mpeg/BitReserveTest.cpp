@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "mpeg/MpegBitReserve.h"
+#include "mpeg/layer3/MpegBitReserve.h"
 #include "support/BitWriter.h"
 
 TEST(BitReserve, ReadsFieldsAcrossBytesMostSignificantFirst)

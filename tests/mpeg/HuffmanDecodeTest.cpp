@@ -3,8 +3,8 @@
 #include <memory>
 #include <random>
 
-#include "mpeg/MpegHuffman.h"
-#include "mpeg/MpegHuffmanCodes.h"
+#include "mpeg/layer3/MpegHuffman.h"
+#include "mpeg/layer3/MpegHuffmanCodes.h"
 #include "support/BitWriter.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <random>
 
-#include "mpeg/MpegImdct.h"
+#include "mpeg/layer3/MpegImdct.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "mpeg/MpegBitReserve.h"
+#include "mpeg/layer3/MpegBitReserve.h"
 
 // The Huffman stage reads up to 57 bits at once from any bit position: near the
 // ring's end they continue at its start, and the latest bytes written there count.

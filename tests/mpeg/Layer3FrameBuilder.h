@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "mpeg/MpegHuffmanCodes.h"
+#include "mpeg/layer3/MpegHuffmanCodes.h"
 #include "support/BitWriter.h"
 
 struct TGranuleFields {

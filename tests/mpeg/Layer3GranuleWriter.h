@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Layer3FrameBuilder.h"
-#include "mpeg/MpegLayer3Tables.h"
+#include "mpeg/layer3/MpegLayer3Tables.h"
 
 struct TGranuleContent {
     int Values[GranuleLines] = {};  // quantised values in coded order: a short band's windows one after another

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "MpegTestFrames.h"
-#include "mpeg/MpegBitStream.h"
-#include "mpeg/MpegHeader.h"
+#include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegHeader.h"
 
 using namespace MpegTest;
 

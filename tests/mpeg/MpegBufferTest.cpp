@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "mpeg/MpegBuffer.h"
+#include "mpeg/synthesis/MpegBuffer.h"
 
 TEST(MpegBuffer, InterleavesTwoChannels)
 {

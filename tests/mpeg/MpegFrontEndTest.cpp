@@ -4,10 +4,10 @@
 
 #include "MpegTestFrames.h"
 #include "mpeg/MpegAllocator.h"
-#include "mpeg/MpegBitStream.h"
+#include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/MpegFrontEnd.h"
-#include "mpeg/MpegHeader.h"
-#include "mpeg/MpegLayer3.h"
+#include "mpeg/frame/MpegHeader.h"
+#include "mpeg/layer3/MpegLayer3.h"
 
 using namespace MpegTest;
 

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "MpegTestFrames.h"
-#include "mpeg/MpegBitStream.h"
+#include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/MpegBitrateText.h"
-#include "mpeg/MpegCrc16.h"
-#include "mpeg/MpegHeader.h"
+#include "mpeg/frame/MpegCrc16.h"
+#include "mpeg/frame/MpegHeader.h"
 
 using namespace MpegTest;
 

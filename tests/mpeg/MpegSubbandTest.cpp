@@ -4,13 +4,13 @@
 #include <memory>
 
 #include "MpegTestFrames.h"
-#include "mpeg/MpegBitStream.h"
-#include "mpeg/MpegHeader.h"
-#include "mpeg/MpegQuantization.h"
-#include "mpeg/MpegScaleFactors.h"
-#include "mpeg/MpegSubbandLayer1.h"
-#include "mpeg/MpegSubbandLayer2.h"
-#include "mpeg/MpegSynthesisFilter.h"
+#include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegHeader.h"
+#include "mpeg/layer12/MpegQuantization.h"
+#include "mpeg/layer12/MpegScaleFactors.h"
+#include "mpeg/layer12/MpegSubbandLayer1.h"
+#include "mpeg/layer12/MpegSubbandLayer2.h"
+#include "mpeg/synthesis/MpegSynthesisFilter.h"
 #include "support/BitWriter.h"
 
 using namespace MpegTest;

@@ -9,11 +9,11 @@
 #include <random>
 #include <vector>
 
-#include "mpeg/MpegBuffer.h"
-#include "mpeg/MpegDct32.h"
-#include "mpeg/MpegSynthesisFilter.h"
-#include "mpeg/MpegSynthesisWindow.h"
-#include "mpeg/MpegWindowSums.h"
+#include "mpeg/synthesis/MpegBuffer.h"
+#include "mpeg/synthesis/MpegDct32.h"
+#include "mpeg/synthesis/MpegSynthesisFilter.h"
+#include "mpeg/synthesis/MpegSynthesisWindow.h"
+#include "mpeg/synthesis/MpegWindowSums.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "mpeg/MpegFrontEnd.h"
-#include "mpeg/MpegTables.h"
+#include "mpeg/frame/MpegTables.h"
 
 namespace MpegTest {
 

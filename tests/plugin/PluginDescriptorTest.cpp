@@ -4,8 +4,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "plugin/NoxWinAmpControl.h"
-#include "plugin/NoxWinAmpInputPlugin.h"
+#include "plugin/kit/NoxWinAmpControl.h"
+#include "plugin/kit/NoxWinAmpInputPlugin.h"
 #include "tests/plugin/PluginFixture.h"
 
 namespace {

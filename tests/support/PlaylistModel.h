@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/WinampPluginRecords.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 struct TPlaylistRules {
     bool Repeat = false;

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "plugin/NativeHostWindow.h"
-#include "plugin/WinampPluginRecords.h"
+#include "platform/PlatformNativeWindow.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 #include "support/ModelOutput.h"
 
 struct THostCall {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/WinampPluginRecords.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 class THostMainWindow;
 

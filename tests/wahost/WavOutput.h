@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "plugin/WinampPluginRecords.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 class TWavOutput {
 public:

@@ -16,9 +16,9 @@
 #include "PngFile.h"
 #include "WindowCapture.h"
 #include "WindowTestEnvironment.h"
-#include "plugin/PluginPlatform.h"
+#include "platform/PlatformSystem.h"
 #include "plugin/SongInfoForm.h"
-#include "plugin/WinampPluginRecords.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 namespace {
 

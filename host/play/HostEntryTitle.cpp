@@ -1,0 +1,49 @@
+#include "host/play/HostEntryTitle.h"
+
+#include <algorithm>
+
+#include "host/HostText.h"
+
+namespace {
+
+constexpr char Separator[] = " - ";
+
+std::string BaseName(const std::string& Path)
+{
+    const size_t slash = Path.find_last_of('/');
+    return slash == std::string::npos ? Path : Path.substr(slash + 1);
+}
+
+bool IsBlank(const std::string& Text)
+{
+    return Text.find_first_not_of(' ') == std::string::npos;
+}
+
+}  // namespace
+
+std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
+{
+    std::string title = PluginTitle;
+    std::replace_if(
+        title.begin(), title.end(),
+        [](char c) {
+            const unsigned char byte = static_cast<unsigned char>(c);
+            return byte < 0x20 || (byte >= 0x7F && byte < 0xA0);
+        },
+        '?');
+    title = Latin1ToUtf8(title);
+
+    // The name is what comes before the first separator; a composer may hold one too.
+    const size_t separator = title.find(Separator);
+    std::string name = separator == std::string::npos ? title : title.substr(0, separator);
+    std::string composer = separator == std::string::npos ? "" : title.substr(separator + 3);
+    if (IsBlank(composer))
+        composer.clear();
+    if (IsBlank(name)) {
+        // A file name is the user's own text, UTF-8 or not; only control characters go.
+        name = BaseName(Path);
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+    }
+    return composer.empty() ? name : name + Separator + composer;
+}

@@ -1,0 +1,307 @@
+#include "mpeg/layer12/MpegSubbandLayer2.h"
+
+#include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegCrc16.h"
+#include "mpeg/frame/MpegHeader.h"
+#include "mpeg/layer12/MpegQuantization.h"
+#include "mpeg/layer12/MpegScaleFactors.h"
+#include "mpeg/synthesis/MpegSynthesisFilter.h"
+
+namespace {
+
+constexpr int ScfsiBits = 2;
+constexpr int ScaleFactorBits = 6;
+constexpr int LowRateSet = 5;
+
+float ReadScale(TBitStream& Stream)
+{
+    return ScaleFactorTable[Stream.GetBits(ScaleFactorBits)];
+}
+
+// Per-channel bit-rate class of MPEG-1 Layer II: 1 and 2 are the low-rate tables.
+int RateClass(const THeader& Header)
+{
+    int Class = Header.BitrateIndex;
+    if (!Header.SingleChannel())
+        Class = Class == 4 ? 1 : Class - 4;
+    return Class;
+}
+
+}  // namespace
+
+int TSubbandLayer2::AllocationBits(const THeader& Header, int Number)
+{
+    if (Header.Version == 0)
+        return Number <= 3 ? 4 : Number <= 10 ? 3 : 2;
+    const int Class = RateClass(Header);
+    if (Class == 1 || Class == 2)
+        return Number <= 1 ? 4 : 3;
+    return Number <= 10 ? 4 : Number <= 22 ? 3 : 2;
+}
+
+int TSubbandLayer2::ClassSet(const THeader& Header, int Number)
+{
+    // Low-sampling-frequency frames have one allocation table whatever the bit rate.
+    if (Header.Version == 0)
+        return Number <= 3 ? 6 : Number <= 10 ? 7 : 8;
+    const int Class = RateClass(Header);
+    if (Class == 1 || Class == 2)
+        return LowRateSet;
+    return Number <= 2 ? 1 : Number <= 10 ? 2 : Number <= 22 ? 3 : 4;
+}
+
+void TSubbandLayer2::Reset(int Number)
+{
+    SubbandNumber = Number;
+    Allocation = 0;
+    CodeLength = 0;
+    SampleNumber = 0;
+    GroupNumber = 0;
+    Scfsi = 0;
+    ClassC = 0.0f;
+    ClassD = 0.0f;
+    FractionFactor = 0.0f;
+    for (float& Factor : ScaleFactors)
+        Factor = 0.0f;
+    GroupTable = nullptr;
+}
+
+void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
+{
+    const int Bits = AllocationBits(Header, SubbandNumber);
+    Allocation = int(Stream.GetBits(Bits));
+    if (Crc)
+        Crc->AddBits(uint32_t(Allocation), Bits);
+}
+
+void TSubbandLayer2::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
+{
+    if (Allocation == 0)
+        return;
+    Scfsi = int(Stream.GetBits(ScfsiBits));
+    if (Crc)
+        Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
+}
+
+void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3])
+{
+    switch (Selection) {
+    case 0:
+        for (float& Factor : Factors)
+            Factor = ReadScale(Stream);
+        break;
+    case 1:
+        Factors[0] = Factors[1] = ReadScale(Stream);
+        Factors[2] = ReadScale(Stream);
+        break;
+    case 2:
+        Factors[0] = Factors[1] = Factors[2] = ReadScale(Stream);
+        break;
+    default:
+        Factors[0] = ReadScale(Stream);
+        Factors[1] = Factors[2] = ReadScale(Stream);
+        break;
+    }
+}
+
+void TSubbandLayer2::TakeClass(const TQuantClass& Class)
+{
+    CodeLength = Class.CodeLength;
+    GroupTable = Class.GroupTable;
+    FractionFactor = Class.FractionFactor;
+    ClassC = Class.ClassC;
+    ClassD = Class.ClassD;
+}
+
+void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
+{
+    if (Allocation == 0)
+        return;
+    ReadScaleFactors(Stream, Scfsi, ScaleFactors);
+    TakeClass(QuantClass(ClassSet(Header, SubbandNumber), Allocation));
+}
+
+void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction, float C, float D,
+                                 float (&Values)[SamplesPerGranule])
+{
+    if (Table) {
+        const float* Group = Table + 3 * Stream.GetBits(Length);
+        for (int K = 0; K < SamplesPerGranule; ++K)
+            Values[K] = Group[K];
+        return;
+    }
+    // Codes have at most 16 bits and Fraction and D are 2^(1 - bits), so the code,
+    // the fraction and the fraction plus D are exact floats; the product with C is
+    // the one rounding.
+    for (float& Value : Values) {
+        const float Fractional = float(Stream.GetBits(Length)) * Fraction - 1.0f;
+        Value = (Fractional + D) * C;
+    }
+}
+
+void TSubbandLayer2::Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule])
+{
+    for (int K = 0; K < SamplesPerGranule; ++K)
+        Scaled[K] = Values[K] * Factor;
+}
+
+bool TSubbandLayer2::CountGranule()
+{
+    GroupNumber = 0;
+    return ++SampleNumber == GranulesPerFrame;
+}
+
+bool TSubbandLayer2::ReadSampleData(TBitStream& Stream)
+{
+    const bool FrameDone = CountGranule();
+    if (Allocation != 0) {
+        float Values[SamplesPerGranule];
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, Values);
+        Scale(Values, ScaleFactors[Third()], Samples);
+    }
+    return FrameDone;
+}
+
+bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
+{
+    if (Allocation != 0 && Channels != ChannelsRight && GroupNumber < SamplesPerGranule)
+        Left->InputSample(Samples[GroupNumber], SubbandNumber);
+    return ++GroupNumber >= SamplesPerGranule;
+}
+
+void TSubbandLayer2IntensityStereo::Channel2Reset()
+{
+    Channel2Scfsi = 0;
+    for (float& Factor : Channel2ScaleFactors)
+        Factor = 0.0f;
+}
+
+void TSubbandLayer2IntensityStereo::Reset(int Number)
+{
+    TSubbandLayer2::Reset(Number);
+    Channel2Reset();
+}
+
+void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
+{
+    if (Allocation == 0)
+        return;
+    Scfsi = int(Stream.GetBits(ScfsiBits));
+    Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
+    if (Crc) {
+        Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
+        Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+    }
+}
+
+void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
+{
+    if (Allocation == 0)
+        return;
+    TSubbandLayer2::ReadScaleFactor(Stream, Header);
+    ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
+}
+
+bool TSubbandLayer2IntensityStereo::ReadSampleData(TBitStream& Stream)
+{
+    const bool FrameDone = CountGranule();
+    if (Allocation != 0) {
+        float Values[SamplesPerGranule];
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, Values);
+        const int T = Third();
+        Scale(Values, ScaleFactors[T], Samples);
+        Scale(Values, Channel2ScaleFactors[T], Channel2Samples);
+    }
+    return FrameDone;
+}
+
+bool TSubbandLayer2IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
+{
+    if (Allocation != 0 && GroupNumber < SamplesPerGranule) {
+        const int G = GroupNumber;
+        if (Channels == ChannelsBoth) {
+            Left->InputSample(Samples[G], SubbandNumber);
+            Right->InputSample(Channel2Samples[G], SubbandNumber);
+        } else if (Channels == ChannelsLeft) {
+            Left->InputSample(Samples[G], SubbandNumber);
+        } else {
+            Left->InputSample(Channel2Samples[G], SubbandNumber);
+        }
+    }
+    return ++GroupNumber >= SamplesPerGranule;
+}
+
+void TSubbandLayer2Stereo::Channel2Reset()
+{
+    Channel2Allocation = 0;
+    Channel2Scfsi = 0;
+    Channel2CodeLength = 0;
+    Channel2GroupTable = nullptr;
+    Channel2ClassC = 0.0f;
+    Channel2ClassD = 0.0f;
+    for (float& Factor : Channel2ScaleFactors)
+        Factor = 0.0f;
+    Channel2FractionFactor = 0.0f;
+}
+
+void TSubbandLayer2Stereo::Reset(int Number)
+{
+    TSubbandLayer2::Reset(Number);
+    Channel2Reset();
+}
+
+void TSubbandLayer2Stereo::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
+{
+    const int Bits = AllocationBits(Header, SubbandNumber);
+    Allocation = int(Stream.GetBits(Bits));
+    Channel2Allocation = int(Stream.GetBits(Bits));
+    if (Crc) {
+        Crc->AddBits(uint32_t(Allocation), Bits);
+        Crc->AddBits(uint32_t(Channel2Allocation), Bits);
+    }
+}
+
+void TSubbandLayer2Stereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
+{
+    TSubbandLayer2::ReadScaleFactorSelection(Stream, Crc);
+    if (Channel2Allocation == 0)
+        return;
+    Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
+    if (Crc)
+        Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+}
+
+void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
+{
+    TSubbandLayer2::ReadScaleFactor(Stream, Header);
+    if (Channel2Allocation == 0)
+        return;
+    ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
+    const TQuantClass& Class = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
+    Channel2CodeLength = Class.CodeLength;
+    Channel2GroupTable = Class.GroupTable;
+    Channel2FractionFactor = Class.FractionFactor;
+    Channel2ClassC = Class.ClassC;
+    Channel2ClassD = Class.ClassD;
+}
+
+bool TSubbandLayer2Stereo::ReadSampleData(TBitStream& Stream)
+{
+    const bool FrameDone = TSubbandLayer2::ReadSampleData(Stream);
+    if (Channel2Allocation != 0) {
+        float Values[SamplesPerGranule];
+        ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2ClassC,
+                    Channel2ClassD, Values);
+        Scale(Values, Channel2ScaleFactors[Third()], Channel2Samples);
+    }
+    return FrameDone;
+}
+
+bool TSubbandLayer2Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
+{
+    const int Position = GroupNumber;
+    const bool GranuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
+    if (Channel2Allocation != 0 && Channels != ChannelsLeft && Position < SamplesPerGranule)
+        (Channels == ChannelsBoth ? Right : Left)->InputSample(Channel2Samples[Position], SubbandNumber);
+    return GranuleDone;
+}

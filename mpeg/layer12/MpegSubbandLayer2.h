@@ -1,0 +1,98 @@
+#pragma once
+// Layer II subbands: one coded channel, two independently coded channels, and
+// intensity stereo (one coded signal with scale factors per channel).
+
+#include "mpeg/layer12/MpegSubband.h"
+
+struct TQuantClass;
+
+class TSubbandLayer2 : public TSubband {
+public:
+    explicit TSubbandLayer2(int Number) { TSubbandLayer2::Reset(Number); }
+
+    void Reset(int Number) override;
+    void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) override;
+    void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
+    void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
+    bool ReadSampleData(TBitStream& Stream) override;
+    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+
+    static constexpr int GranulesPerFrame = 12;
+    static constexpr int SamplesPerGranule = 3;
+
+    // Width of the allocation field of subband Number in frames like Header.
+    static int AllocationBits(const THeader& Header, int Number);
+    // Quantisation class set (1..5) of subband Number in frames like Header.
+    static int ClassSet(const THeader& Header, int Number);
+    // Scale-factor third (0..2) of the granule that was read last.
+    int Third() const { return SampleNumber <= 4 ? 0 : SampleNumber <= 8 ? 1 : 2; }
+
+    int Allocation = 0;                     // 0 = silent, else the row of the class set
+    int CodeLength = 0;                     // bits per code
+    int SampleNumber = 0;                   // granules read in this frame, 0..12
+    int GroupNumber = 0;                    // samples of the granule delivered, 0..3
+    int Scfsi = 0;                          // scale-factor selection information, 0..3
+    int SubbandNumber = 0;                  // position in the frame, 0..31
+    float ClassC = 0.0f;                    // requantisation factor of the class
+    float ClassD = 0.0f;                    // requantisation offset of the class
+    float FractionFactor = 0.0f;            // ungrouped codes: code * FractionFactor - 1
+    float ScaleFactors[3] = {};             // scale factor of each third of the frame
+    float Samples[SamplesPerGranule] = {};  // the granule's samples, requantised and scaled
+    const float* GroupTable = nullptr;      // grouping table of a grouped class, else none
+
+protected:
+    // Reads one channel's scale factors as Selection says.
+    static void ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3]);
+    // Reads one channel's codes of a granule and requantises them into Values
+    // (grouped codes: the table's values; others: (code * Fraction - 1 + D) * C).
+    static void ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction, float C, float D,
+                            float (&Values)[SamplesPerGranule]);
+    // Scaled = Values * Factor.
+    static void Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule]);
+    void TakeClass(const TQuantClass& Class);
+    // Counts the granule; true at the frame's last one.
+    bool CountGranule();
+};
+
+class TSubbandLayer2IntensityStereo : public TSubbandLayer2 {
+public:
+    explicit TSubbandLayer2IntensityStereo(int Number) : TSubbandLayer2(Number) { Channel2Reset(); }
+
+    void Reset(int Number) override;
+    void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
+    void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
+    bool ReadSampleData(TBitStream& Stream) override;
+    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+
+    int Channel2Scfsi = 0;                          // scale-factor selection of channel 2
+    float Channel2ScaleFactors[3] = {};             // scale factors of channel 2 by third
+    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples with channel 2's scale factor
+
+private:
+    void Channel2Reset();
+};
+
+class TSubbandLayer2Stereo : public TSubbandLayer2 {
+public:
+    explicit TSubbandLayer2Stereo(int Number) : TSubbandLayer2(Number) { Channel2Reset(); }
+
+    void Reset(int Number) override;
+    void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) override;
+    void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
+    void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
+    bool ReadSampleData(TBitStream& Stream) override;
+    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+
+    int Channel2Allocation = 0;                     // allocation of channel 2
+    int Channel2Scfsi = 0;                          // scale-factor selection of channel 2
+    int Channel2CodeLength = 0;                     // bits per code of channel 2
+    const float* Channel2GroupTable = nullptr;      // grouping table of channel 2's class
+    float Channel2ClassC = 0.0f;                    // requantisation factor of channel 2
+    float Channel2ClassD = 0.0f;                    // requantisation offset of channel 2
+    float Channel2ScaleFactors[3] = {};             // scale factors of channel 2 by third
+    float Channel2FractionFactor = 0.0f;            // ungrouped codes of channel 2
+    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples of channel 2, requantised and scaled
+
+private:
+    void Channel2Reset();
+};

@@ -1,0 +1,70 @@
+#pragma once
+// Decoding of one Layer III Huffman code word from the bit reservoir.
+
+#include "mpeg/layer3/MpegBitReserve.h"
+#include "mpeg/layer3/MpegHuffmanTables.h"
+
+// Result of HuffmanDecode.
+inline constexpr int HuffmanDecoded = 0;   // a code word (or a walk off the tree) was read
+inline constexpr int HuffmanNoTree = 2;    // the table has no codes: x, y := 0, nothing read
+
+// HuffmanDecode for a code longer than the lookup: the rest is walked through the tree.
+int HuffmanDecodeLong(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir);
+
+// Most bits a code within the lookup takes with its linbits and sign bits.
+inline constexpr int HuffmanShortCodeBits = HuffmanLookupBits + 2 * (13 + 1);
+
+// Decodes a code that ends within the lookup from Bits, the next bits at the top
+// (at least HuffmanShortCodeBits of them valid), with its linbits and sign bits.
+// Returns the bits taken, or 0 for a longer code, leaving the values untouched.
+inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, int& X, int& Y, int& V, int& W)
+{
+    const THuffmanLookup& Entry = Table.Lookup[Bits >> (64 - HuffmanLookupBits)];
+    int Used = Entry.Length;
+    if (Used == 0)
+        return 0;
+    // A nonzero value is followed by its sign bit, 1 meaning negative (no branch:
+    // signs are unpredictable).
+    auto Signed = [&](int Value) {
+        const int NonZero = Value != 0;
+        const int Negative = static_cast<int>((Bits << Used) >> 63) & NonZero;
+        Used += NonZero;
+        return (Value ^ -Negative) + Negative;
+    };
+    auto Extended = [&](int Value, int Largest) {
+        if (Table.LinBits > 0 && Value == Largest) {
+            Value += static_cast<int>((Bits << Used) >> (64 - Table.LinBits));
+            Used += Table.LinBits;
+        }
+        return Signed(Value);
+    };
+    const int Leaf = Entry.Leaf;
+    if (Table.Quadruple) {
+        V = Signed((Leaf >> 3) & 1);
+        W = Signed((Leaf >> 2) & 1);
+        X = Signed((Leaf >> 1) & 1);
+        Y = Signed(Leaf & 1);
+    } else {
+        X = Extended(Leaf >> 4, Table.XLen - 1);
+        Y = Extended(Leaf & 15, Table.YLen - 1);
+    }
+    return Used;
+}
+
+// Decodes one pair x, y (big-value tables) or one quadruple v, w, x, y (tables 32
+// and 33), with linbits and sign bits. A walk that leaves the tree keeps the
+// previous values of x and y. The first bits are resolved by the table's lookup and
+// the rest by the tree, one bit per step, so the bits consumed are the walk's.
+inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
+{
+    if (Table.Tree == nullptr) {
+        X = 0;
+        Y = 0;
+        return HuffmanNoTree;
+    }
+    const int Used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), X, Y, V, W);
+    if (Used == 0)
+        return HuffmanDecodeLong(Table, X, Y, V, W, Reservoir);
+    Reservoir.SkipBits(Used);
+    return HuffmanDecoded;
+}

@@ -1,0 +1,149 @@
+#include "mpeg/layer3/MpegImdct.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+typedef float TFloat4 __attribute__((vector_size(16)));
+
+TFloat4 Load4(const float* At)
+{
+    TFloat4 Value;
+    std::memcpy(&Value, At, sizeof Value);
+    return Value;
+}
+
+void Store4(float* At, TFloat4 Value)
+{
+    std::memcpy(At, &Value, sizeof Value);
+}
+
+constexpr double Pi = 3.14159265358979323846;
+constexpr int Padded9 = 12;  // 9 outputs as three vectors of four
+constexpr int Padded6 = 8;   // 6 outputs as two vectors of four
+
+struct TImdctTables {
+    TImdctTables()
+    {
+        for (int i = 0; i < 36; ++i) {
+            const float Long = static_cast<float>(std::sin(Pi / 36 * (i + 0.5)));
+            Window[0][i] = Long;
+            Window[1][i] = i < 18 ? Long : i < 24 ? 1.0f : i < 30 ? static_cast<float>(std::sin(Pi / 12 * (i - 18 + 0.5))) : 0.0f;
+            Window[3][i] = i < 6 ? 0.0f : i < 12 ? static_cast<float>(std::sin(Pi / 12 * (i - 6 + 0.5))) : i < 18 ? 1.0f : Long;
+            Window[2][i] = i < 12 ? static_cast<float>(std::sin(Pi / 12 * (i + 0.5))) : 0.0f;
+        }
+        for (int k = 0; k < 18; ++k)
+            PreScale[k] = static_cast<float>(0.5 / std::cos(Pi * (2 * k + 1) / 72));
+        for (int m = 0; m < 9; ++m)
+            for (int k = 0; k < 9; ++k) {
+                Dct2Of9[k][m] = static_cast<float>(std::cos(Pi * m * (2 * k + 1) / 18));
+                Dct4Of9[k][m] = static_cast<float>(std::cos(Pi / 9 * (m + 0.5) * (k + 0.5)));
+            }
+        for (int j = 0; j < 6; ++j)
+            for (int k = 0; k < 6; ++k)
+                Dct4Of6[k][j] = static_cast<float>(std::cos(Pi / 6 * (j + 0.5) * (k + 0.5)));
+    }
+
+    // The DCT matrices are stored by input k, outputs padded with zeros to whole
+    // vectors: each output still sums its products in k order, several at a time.
+    float Window[4][36];          // by block type; row 2 holds the 12-value short window
+    float PreScale[18];           // 1 / (2 cos(pi (2k + 1) / 72)): DCT-IV through DCT-II
+    float Dct2Of9[9][Padded9]{};  // [k][m] cos(pi m (2k + 1) / 18)
+    float Dct4Of9[9][Padded9]{};  // [k][m] cos(pi / 9 (m + 1/2)(k + 1/2))
+    float Dct4Of6[6][Padded6]{};  // [k][j] cos(pi / 6 (j + 1/2)(k + 1/2))
+};
+
+const TImdctTables& Tables()
+{
+    static const TImdctTables Instance;
+    return Instance;
+}
+
+// y_j = sum_k X_k cos(pi / 18 (j + 1/2)(k + 1/2)). With w_k = X_k / (2 cos(pi (2k + 1) / 72))
+// it is D(j) + D(j + 1) for the DCT-II D of w (D(18) = 0), and D splits into a 9-point
+// DCT-II of the sums w_k + w_17-k (even j) and a 9-point DCT-IV of the differences (odd j).
+void Dct4Of18(const float In[18], float Out[18])
+{
+    const TImdctTables& T = Tables();
+    float Sum[9], Difference[9];
+    for (int k = 0; k < 9; ++k) {
+        const float Low = In[k] * T.PreScale[k];
+        const float High = In[17 - k] * T.PreScale[17 - k];
+        Sum[k] = Low + High;
+        Difference[k] = Low - High;
+    }
+    // Accumulators held in registers, one vector per four outputs.
+    TFloat4 Even[3] = {}, Odd[3] = {};
+    for (int k = 0; k < 9; ++k) {
+        const TFloat4 S = {Sum[k], Sum[k], Sum[k], Sum[k]};
+        const TFloat4 Dk = {Difference[k], Difference[k], Difference[k], Difference[k]};
+        for (int v = 0; v < 3; ++v) {
+            Even[v] += S * Load4(T.Dct2Of9[k] + 4 * v);
+            Odd[v] += Dk * Load4(T.Dct4Of9[k] + 4 * v);
+        }
+    }
+    // y_j = D(j) + D(j + 1), with D(2m) = Even_m, D(2m + 1) = Odd_m and D(18) = 0.
+    float E[Padded9], O[Padded9];
+    for (int v = 0; v < 3; ++v) {
+        Store4(E + 4 * v, Even[v]);
+        Store4(O + 4 * v, Odd[v]);
+    }
+    for (int m = 0; m < 9; ++m) {
+        Out[2 * m] = E[m] + O[m];
+        Out[2 * m + 1] = O[m] + (m < 8 ? E[m + 1] : 0.0f);
+    }
+}
+
+}  // namespace
+
+const float* ImdctWindow(int BlockType)
+{
+    return Tables().Window[BlockType & 3];
+}
+
+const float* ImdctShortWindow()
+{
+    return Tables().Window[2];
+}
+
+// The n-point IMDCT is the N = n/2 point DCT-IV y unfolded: x_i = y(i + N/2), with
+// y(2N - 1 - m) = -y(m) and y(m + 2N) = -y(m) beyond 0..N-1.
+void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int BlockType)
+{
+    const TImdctTables& T = Tables();
+    if (BlockType == 2) {
+        for (int i = 0; i < 36; ++i)
+            Out[i] = 0.0f;
+        const float* Window = T.Window[2];
+        for (int w = 0; w < 3; ++w) {
+            TFloat4 Low = {}, High = {};
+            for (int k = 0; k < 6; ++k) {
+                const float Value = In[w + 3 * k];
+                const TFloat4 Broadcast = {Value, Value, Value, Value};
+                Low += Broadcast * Load4(T.Dct4Of6[k]);
+                High += Broadcast * Load4(T.Dct4Of6[k] + 4);
+            }
+            float Y[Padded6];
+            Store4(Y, Low);
+            Store4(Y + 4, High);
+            float* Slot = Out + 6 + 6 * w;
+            for (int i = 0; i < 3; ++i)
+                Slot[i] += Y[i + 3] * Window[i];
+            for (int i = 3; i < 9; ++i)
+                Slot[i] -= Y[8 - i] * Window[i];
+            for (int i = 9; i < 12; ++i)
+                Slot[i] -= Y[i - 9] * Window[i];
+        }
+        return;
+    }
+    float Y[18];
+    Dct4Of18(In, Y);
+    const float* Window = T.Window[BlockType & 3];
+    for (int i = 0; i < 9; ++i)
+        Out[i] = Y[i + 9] * Window[i];
+    for (int i = 9; i < 27; ++i)
+        Out[i] = -Y[26 - i] * Window[i];
+    for (int i = 27; i < 36; ++i)
+        Out[i] = -Y[i - 27] * Window[i];
+}

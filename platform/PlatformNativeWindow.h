@@ -1,0 +1,17 @@
+#pragma once
+// A host's main window outside Windows. A native host puts the address of one
+// of these into In_Module's hMainWindow; what the plug-in would post to a
+// Win32 window (the end-of-file message) reaches the host through PostMessage,
+// on whichever thread posts it.
+
+#include <cstdint>
+
+#include "plugin/sdk/WinampPluginRecords.h"
+
+struct TNativeHostWindow {
+    void (*PostMessage)(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam);
+    void* Context;  // the host's own data
+
+    HWND Handle() { return reinterpret_cast<HWND>(this); }
+    static TNativeHostWindow* FromHandle(HWND Handle) { return reinterpret_cast<TNativeHostWindow*>(Handle); }
+};

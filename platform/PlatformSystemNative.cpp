@@ -1,0 +1,205 @@
+// The plug-in's Windows calls outside Windows: a real thread, and for the
+// rest a record of what was asked (PluginPlatformRecord.h). The host's main
+// window is a TNativeHostWindow of the host's.
+
+#include <dlfcn.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "platform/PlatformNativeWindow.h"
+#include "platform/PlatformSystem.h"
+#include "platform/PlatformRecord.h"
+
+namespace {
+
+std::mutex RecordLock;
+TPlatformRecord Record;
+std::atomic<unsigned> SleepDivisor{1};
+
+template <class Change> void Note(Change&& Apply)
+{
+    std::lock_guard<std::mutex> guard(RecordLock);
+    Apply(Record);
+}
+
+bool FileExists(const std::string& Path)
+{
+    std::FILE* file = std::fopen(Path.c_str(), "rb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+// The song information window: its state, kept in the record.
+class TRecordedSongInfoWindow : public TSongInfoWindow {
+public:
+    TRecordedSongInfoWindow()
+    {
+        Note([](TPlatformRecord& r) {
+            ++r.InfoWindow.Created;
+            ++r.InfoWindow.Alive;
+            r.InfoWindow.Visible = false;
+            r.InfoWindow.Title.clear();
+            r.InfoWindow.Lines.clear();
+        });
+    }
+    ~TRecordedSongInfoWindow() override
+    {
+        Note([](TPlatformRecord& r) {
+            --r.InfoWindow.Alive;
+            r.InfoWindow.Visible = false;
+        });
+    }
+    void SetTitle(const std::string& Text) override
+    {
+        Note([&](TPlatformRecord& r) { r.InfoWindow.Title = Text; });
+    }
+    void SetMessageLines(const std::vector<std::string>& Lines) override
+    {
+        Note([&](TPlatformRecord& r) { r.InfoWindow.Lines = Lines; });
+    }
+    bool IsVisible() const override
+    {
+        std::lock_guard<std::mutex> guard(RecordLock);
+        return Record.InfoWindow.Visible;
+    }
+    void Show() override
+    {
+        Note([](TPlatformRecord& r) {
+            if (!r.InfoWindow.Visible)
+                ++r.InfoWindow.ShowCount;
+            r.InfoWindow.Visible = true;
+        });
+    }
+    void BringToFront() override
+    {
+        Note([](TPlatformRecord& r) { ++r.InfoWindow.BringToFrontCount; });
+    }
+    void Hide() override
+    {
+        Note([](TPlatformRecord& r) { r.InfoWindow.Visible = false; });
+    }
+};
+
+}  // namespace
+
+struct TPluginThread::TState {
+    std::thread Thread;
+};
+
+TPluginThread::TPluginThread() : State(std::make_unique<TState>())
+{
+}
+
+TPluginThread::~TPluginThread()
+{
+    if (State->Thread.joinable())
+        State->Thread.detach();
+}
+
+bool TPluginThread::Start(std::function<void()> Run)
+{
+    if (State->Thread.joinable())
+        return false;
+    try {
+        State->Thread = std::thread(std::move(Run));
+    } catch (const std::system_error&) {
+        return false;
+    }
+    Note([](TPlatformRecord& r) { ++r.ThreadsStarted; });
+    return true;
+}
+
+void TPluginThread::Join()
+{
+    if (State->Thread.joinable() && State->Thread.get_id() != std::this_thread::get_id())
+        State->Thread.join();
+}
+
+void PluginSleep(unsigned Milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(Milliseconds * 1000ull / SleepDivisor.load()));
+}
+
+void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
+{
+    if (TNativeHostWindow* window = TNativeHostWindow::FromHandle(Window); window && window->PostMessage)
+        window->PostMessage(window, Message, WParam, LParam);
+}
+
+HWND PluginFindWindow(const std::string& ClassName)
+{
+    Note([&](TPlatformRecord& r) { r.WindowClassesSought.push_back(ClassName); });
+    return nullptr;
+}
+
+void PluginMessageBox(HWND Owner, const std::string& Text, const std::string& Caption)
+{
+    Note([&](TPlatformRecord& r) { r.MessageBoxes.push_back({Owner, Text, Caption}); });
+}
+
+std::string PluginModuleFileName()
+{
+    // The file this code was loaded from: the shared library, or the program
+    // that has it linked in.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&PluginModuleFileName), &info) != 0 && info.dli_fname)
+        return info.dli_fname;
+    return {};
+}
+
+bool PluginAddFontResource(const std::string& Path)
+{
+    Note([&](TPlatformRecord& r) { r.FontsAdded.push_back(Path); });
+    return FileExists(Path);
+}
+
+bool PluginRemoveFontResource(const std::string& Path)
+{
+    Note([&](TPlatformRecord& r) { r.FontsRemoved.push_back(Path); });
+    return FileExists(Path);
+}
+
+void PluginBroadcastFontChange()
+{
+    Note([](TPlatformRecord& r) { ++r.FontChangeBroadcasts; });
+}
+
+std::unique_ptr<TSongInfoWindow> PluginCreateSongInfoWindow()
+{
+    return std::make_unique<TRecordedSongInfoWindow>();
+}
+
+TPlatformRecord PlatformRecordSnapshot()
+{
+    std::lock_guard<std::mutex> guard(RecordLock);
+    return Record;
+}
+
+void PlatformRecordReset()
+{
+    std::lock_guard<std::mutex> guard(RecordLock);
+    const TRecordedInfoWindow window = Record.InfoWindow;
+    Record = {};
+    // A window that still exists keeps its state.
+    Record.InfoWindow.Alive = window.Alive;
+    if (window.Alive > 0) {
+        Record.InfoWindow.Visible = window.Visible;
+        Record.InfoWindow.Title = window.Title;
+        Record.InfoWindow.Lines = window.Lines;
+    }
+}
+
+void PlatformRecordShortenSleeps(unsigned Divisor)
+{
+    SleepDivisor = Divisor == 0 ? 1 : Divisor;
+}
+
+void PlatformRecordCloseInfoWindow()
+{
+    Note([](TPlatformRecord& r) { r.InfoWindow.Visible = false; });
+}
