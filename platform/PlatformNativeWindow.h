@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "plugin/sdk/WinampPluginRecords.h"
+#include "platform/PlatformHandles.h"
 
 struct TNativeHostWindow {
     void (*PostMessage)(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/sdk/WinampPluginRecords.h"
+#include "platform/PlatformHandles.h"
 
 struct TRecordedMessageBox {
     HWND Owner;

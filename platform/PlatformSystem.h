@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/sdk/WinampPluginRecords.h"
+#include "platform/PlatformHandles.h"
 
 // A thread that runs one function; Join waits until it has ended (at once when
 // it never started or was joined already).

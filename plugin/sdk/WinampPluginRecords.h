@@ -6,13 +6,7 @@
 
 #include <cstdint>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-// Natively a window or library handle is an opaque pointer, as on Windows.
-using HWND = struct HWND__*;
-using HINSTANCE = struct HINSTANCE__*;
-#endif
+#include "platform/PlatformHandles.h"
 
 // Posted to the host's main window (wParam 0, lParam 0) once playback of a
 // file has ended: the host then applies its playlist rules (next entry,
