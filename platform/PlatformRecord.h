@@ -13,16 +13,6 @@ struct TRecordedMessageBox {
     std::string Caption;
 };
 
-struct TRecordedInfoWindow {
-    int Created = 0;  // windows made so far
-    int Alive = 0;    // windows not yet destroyed
-    bool Visible = false;
-    int ShowCount = 0;  // hidden -> shown
-    int BringToFrontCount = 0;
-    std::string Title;
-    std::vector<std::string> Lines;
-};
-
 struct TPlatformRecord {
     std::vector<TRecordedMessageBox> MessageBoxes;
     std::vector<std::string> FontsAdded;  // paths, in order
@@ -30,7 +20,6 @@ struct TPlatformRecord {
     int FontChangeBroadcasts = 0;
     std::vector<std::string> WindowClassesSought;
     int ThreadsStarted = 0;
-    TRecordedInfoWindow InfoWindow;
 };
 
 // A copy of the record, taken under its lock.
@@ -39,5 +28,3 @@ void PlatformRecordReset();
 // Divides every pause of the player thread by Divisor (1: as asked), so that
 // a driver with no real output (the fuzzer) need not wait out its polls.
 void PlatformRecordShortenSleeps(unsigned Divisor);
-// Closes the song information window as its user would (hides it).
-void PlatformRecordCloseInfoWindow();

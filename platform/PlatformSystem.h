@@ -1,15 +1,14 @@
 #pragma once
 // What the plug-in needs of Windows beyond files and locks: its thread, the
-// host window, message boxes, its own path, font registration and the song
-// information window. PluginPlatformWin32.cpp makes the real calls; natively
-// PluginPlatformNative.cpp records what was asked (PluginPlatformRecord.h)
-// and shows nothing.
+// host window, message boxes, its own path and font registration.
+// PlatformSystemWin32.cpp makes the real calls; natively
+// PlatformSystemNative.cpp records what was asked (PlatformRecord.h) and
+// shows nothing.
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/PlatformHandles.h"
 
@@ -46,23 +45,3 @@ bool PluginAddFontResource(const std::string& Path);
 bool PluginRemoveFontResource(const std::string& Path);
 // Tells every top-level window that the fonts changed, waiting for delivery.
 void PluginBroadcastFontChange();
-
-// Geometry of a control in pixels at 96 pixels per inch.
-struct TControlBounds {
-    int Left, Top, Width, Height;
-};
-
-// The song information window: a modeless window with a title line and a
-// message memo, made hidden. It belongs to the thread that made it.
-class TSongInfoWindow {
-public:
-    virtual ~TSongInfoWindow() = default;
-    virtual void SetTitle(const std::string& Text) = 0;
-    virtual void SetMessageLines(const std::vector<std::string>& Lines) = 0;
-    virtual bool IsVisible() const = 0;
-    virtual void Show() = 0;          // shows it, modeless
-    virtual void BringToFront() = 0;  // raises a visible window
-    virtual void Hide() = 0;          // what closing it by the user does
-};
-
-std::unique_ptr<TSongInfoWindow> PluginCreateSongInfoWindow();

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "platform/PlatformNativeWindow.h"
-#include "platform/PlatformSystem.h"
 #include "platform/PlatformRecord.h"
+#include "platform/PlatformSystem.h"
 
 namespace {
 
@@ -33,57 +33,6 @@ bool FileExists(const std::string& Path)
     std::fclose(file);
     return true;
 }
-
-// The song information window: its state, kept in the record.
-class TRecordedSongInfoWindow : public TSongInfoWindow {
-public:
-    TRecordedSongInfoWindow()
-    {
-        Note([](TPlatformRecord& r) {
-            ++r.InfoWindow.Created;
-            ++r.InfoWindow.Alive;
-            r.InfoWindow.Visible = false;
-            r.InfoWindow.Title.clear();
-            r.InfoWindow.Lines.clear();
-        });
-    }
-    ~TRecordedSongInfoWindow() override
-    {
-        Note([](TPlatformRecord& r) {
-            --r.InfoWindow.Alive;
-            r.InfoWindow.Visible = false;
-        });
-    }
-    void SetTitle(const std::string& Text) override
-    {
-        Note([&](TPlatformRecord& r) { r.InfoWindow.Title = Text; });
-    }
-    void SetMessageLines(const std::vector<std::string>& Lines) override
-    {
-        Note([&](TPlatformRecord& r) { r.InfoWindow.Lines = Lines; });
-    }
-    bool IsVisible() const override
-    {
-        std::lock_guard<std::mutex> guard(RecordLock);
-        return Record.InfoWindow.Visible;
-    }
-    void Show() override
-    {
-        Note([](TPlatformRecord& r) {
-            if (!r.InfoWindow.Visible)
-                ++r.InfoWindow.ShowCount;
-            r.InfoWindow.Visible = true;
-        });
-    }
-    void BringToFront() override
-    {
-        Note([](TPlatformRecord& r) { ++r.InfoWindow.BringToFrontCount; });
-    }
-    void Hide() override
-    {
-        Note([](TPlatformRecord& r) { r.InfoWindow.Visible = false; });
-    }
-};
 
 }  // namespace
 
@@ -169,11 +118,6 @@ void PluginBroadcastFontChange()
     Note([](TPlatformRecord& r) { ++r.FontChangeBroadcasts; });
 }
 
-std::unique_ptr<TSongInfoWindow> PluginCreateSongInfoWindow()
-{
-    return std::make_unique<TRecordedSongInfoWindow>();
-}
-
 TPlatformRecord PlatformRecordSnapshot()
 {
     std::lock_guard<std::mutex> guard(RecordLock);
@@ -183,23 +127,10 @@ TPlatformRecord PlatformRecordSnapshot()
 void PlatformRecordReset()
 {
     std::lock_guard<std::mutex> guard(RecordLock);
-    const TRecordedInfoWindow window = Record.InfoWindow;
     Record = {};
-    // A window that still exists keeps its state.
-    Record.InfoWindow.Alive = window.Alive;
-    if (window.Alive > 0) {
-        Record.InfoWindow.Visible = window.Visible;
-        Record.InfoWindow.Title = window.Title;
-        Record.InfoWindow.Lines = window.Lines;
-    }
 }
 
 void PlatformRecordShortenSleeps(unsigned Divisor)
 {
     SleepDivisor = Divisor == 0 ? 1 : Divisor;
-}
-
-void PlatformRecordCloseInfoWindow()
-{
-    Note([](TPlatformRecord& r) { r.InfoWindow.Visible = false; });
 }

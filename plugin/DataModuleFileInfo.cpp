@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "platform/PlatformFile.h"
+#include "platform/PlatformSystem.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <mutex>
 
+#include "platform/PlatformSystem.h"
 #include "player/DmfNumbers.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/PlatformSystem.h"
 #include "plugin/DataModule.h"
 
 namespace {

@@ -1,13 +1,13 @@
 #pragma once
 // The song information window's form: its fixed layout and what it shows.
-// The window itself is the platform's (TSongInfoWindow).
+// The window itself is each system's own (TSongInfoWindow).
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "plugin/SongInfoWindow.h"
 #include "plugin/kit/Component.h"
-#include "platform/PlatformSystem.h"
 
 // The form's layout, pixels at 96 pixels per inch.
 struct TSongInfoLayout {

@@ -12,9 +12,9 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/PlatformSystem.h"
 #include "plugin/PluginResources.h"
 #include "plugin/SongInfoForm.h"
+#include "plugin/SongInfoWindow.h"
 
 namespace {
 

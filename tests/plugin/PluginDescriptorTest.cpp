@@ -133,7 +133,7 @@ TEST_F(TPluginDescriptor, UnassignedFileEventsFallBackToTheirDefaults)
     EXPECT_EQ(record.MessageBoxes[0].Owner, parent);
     EXPECT_EQ(record.MessageBoxes[0].Text, "some/file.dmf");
     EXPECT_EQ(record.MessageBoxes[0].Caption, "morvelplugin");
-    EXPECT_EQ(record.InfoWindow.ShowCount, 0);
+    EXPECT_EQ(SongInfoWindowRecordSnapshot().ShowCount, 0);
 }
 
 // Config, About and the equaliser have no handlers in this plug-in.
@@ -268,10 +268,11 @@ TEST_F(TPluginDescriptor, InitRegistersTheFontBesideTheLibraryAndMakesTheFormHid
     EXPECT_EQ(std::filesystem::weakly_canonical(font.parent_path()), program.parent_path());
     EXPECT_EQ(record.FontChangeBroadcasts, 1);
     EXPECT_TRUE(record.FontsRemoved.empty());
-    EXPECT_EQ(record.InfoWindow.Created, 1);
-    EXPECT_EQ(record.InfoWindow.Alive, 1);
-    EXPECT_FALSE(record.InfoWindow.Visible);
-    EXPECT_EQ(record.InfoWindow.ShowCount, 0);
+    const TRecordedInfoWindow window = SongInfoWindowRecordSnapshot();
+    EXPECT_EQ(window.Created, 1);
+    EXPECT_EQ(window.Alive, 1);
+    EXPECT_FALSE(window.Visible);
+    EXPECT_EQ(window.ShowCount, 0);
     EXPECT_TRUE(record.MessageBoxes.empty());
     // The host window comes from the record, never from a search by class.
     EXPECT_TRUE(record.WindowClassesSought.empty());
@@ -282,7 +283,7 @@ TEST_F(TPluginDescriptor, InitRegistersTheFontBesideTheLibraryAndMakesTheFormHid
     EXPECT_EQ(record.FontsRemoved, record.FontsAdded);
     EXPECT_EQ(record.FontChangeBroadcasts, 2);
     // The form and the song stay until the library is unloaded.
-    EXPECT_EQ(record.InfoWindow.Alive, 1);
+    EXPECT_EQ(SongInfoWindowRecordSnapshot().Alive, 1);
     int length = -1;
     EXPECT_EQ(FileTitle("", &length), " - ");
     EXPECT_EQ(length, 0);

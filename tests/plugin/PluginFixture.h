@@ -16,9 +16,10 @@
 #include <vector>
 
 #include "module/LoadLog.h"
+#include "platform/PlatformRecord.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
-#include "platform/PlatformRecord.h"
+#include "plugin/SongInfoWindowRecord.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 #include "support/PluginHostVerbs.h"
 #include "support/PluginReference.h"
@@ -37,6 +38,7 @@ protected:
         DestroyDataModule1();
         CreateDataModule1();
         PlatformRecordReset();
+        SongInfoWindowRecordReset();
         HostThreadId = std::this_thread::get_id();
         Module = winampGetInModule2();
         Host.Attach(*Module);

@@ -19,7 +19,7 @@ TEST_F(TPluginInfoBox, EmptyNameBeforeAnyPlayShowsTheEmptySong)
 {
     const HWND parent = reinterpret_cast<HWND>(0x77);
     EXPECT_EQ(Module->InfoBox("", parent), 0);
-    const TRecordedInfoWindow window = PlatformRecordSnapshot().InfoWindow;
+    const TRecordedInfoWindow window = SongInfoWindowRecordSnapshot();
     EXPECT_TRUE(window.Visible);
     EXPECT_EQ(window.ShowCount, 1);
     EXPECT_EQ(window.Title, " - ");
@@ -35,7 +35,7 @@ TEST_F(TPluginInfoBox, CurrentSongIsShownThenRefilledAndBroughtForward)
     PlayToEnd(song);
 
     EXPECT_EQ(Module->InfoBox("", nullptr), 0);
-    TRecordedInfoWindow window = PlatformRecordSnapshot().InfoWindow;
+    TRecordedInfoWindow window = SongInfoWindowRecordSnapshot();
     EXPECT_TRUE(window.Visible);
     EXPECT_EQ(window.ShowCount, 1);
     EXPECT_EQ(window.BringToFrontCount, 0);
@@ -48,15 +48,15 @@ TEST_F(TPluginInfoBox, CurrentSongIsShownThenRefilledAndBroughtForward)
 
     // The song's own path counts as the current song; a visible window comes forward.
     EXPECT_EQ(Module->InfoBox(song.c_str(), nullptr), 0);
-    window = PlatformRecordSnapshot().InfoWindow;
+    window = SongInfoWindowRecordSnapshot();
     EXPECT_EQ(window.ShowCount, 1);
     EXPECT_EQ(window.BringToFrontCount, 1);
     EXPECT_EQ(window.Lines, lines);
 
     // Closed by its user, it is shown again.
-    PlatformRecordCloseInfoWindow();
+    SongInfoWindowRecordClose();
     EXPECT_EQ(Module->InfoBox("", nullptr), 0);
-    window = PlatformRecordSnapshot().InfoWindow;
+    window = SongInfoWindowRecordSnapshot();
     EXPECT_TRUE(window.Visible);
     EXPECT_EQ(window.ShowCount, 2);
     EXPECT_EQ(window.Title, "With Message - Writer");
@@ -72,11 +72,11 @@ TEST_F(TPluginInfoBox, OtherFilesShowNothing)
     differentCase.replace(differentCase.size() - 3, 3, "DMF");
     for (const std::string& name : {other, differentCase, TempPath("missing.dmf")}) {
         EXPECT_EQ(Module->InfoBox(name.c_str(), nullptr), 0) << name;
-        const TPlatformRecord record = PlatformRecordSnapshot();
-        EXPECT_FALSE(record.InfoWindow.Visible) << name;
-        EXPECT_EQ(record.InfoWindow.ShowCount, 0) << name;
-        EXPECT_TRUE(record.InfoWindow.Title.empty()) << name;
-        EXPECT_TRUE(record.MessageBoxes.empty()) << name;
+        const TRecordedInfoWindow window = SongInfoWindowRecordSnapshot();
+        EXPECT_FALSE(window.Visible) << name;
+        EXPECT_EQ(window.ShowCount, 0) << name;
+        EXPECT_TRUE(window.Title.empty()) << name;
+        EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty()) << name;
     }
 }
 
@@ -88,9 +88,9 @@ TEST_F(TPluginInfoBox, WindowKeepsItsSongUntilTheNextRequest)
     PlayToEnd(first);
     Module->InfoBox("", nullptr);
     PlayToEnd(second);
-    EXPECT_EQ(PlatformRecordSnapshot().InfoWindow.Title, "First - A");
+    EXPECT_EQ(SongInfoWindowRecordSnapshot().Title, "First - A");
     Module->InfoBox("", nullptr);
-    EXPECT_EQ(PlatformRecordSnapshot().InfoWindow.Title, "Second - B");
+    EXPECT_EQ(SongInfoWindowRecordSnapshot().Title, "Second - B");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The plug-in's scenarios (tests/plugin/scenarios), driven in process: the
-// test's thread is the host's, and the platform layer's record shows what a
-// host cannot see from outside.
+// test's thread is the host's, and the records of the platform layer and of the
+// song information window show what a host cannot see from outside.
 
 #include <string>
 #include <thread>
@@ -21,10 +21,7 @@ protected:
 
     void ExpectThreadsStarted(int Count) { EXPECT_EQ(PlatformRecordSnapshot().ThreadsStarted, Count); }
     void ExpectNoMessageBoxes() { EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty()); }
-    void ExpectInfoWindowTitle(const std::string& Title)
-    {
-        EXPECT_EQ(PlatformRecordSnapshot().InfoWindow.Title, Title);
-    }
+    void ExpectInfoWindowTitle(const std::string& Title) { EXPECT_EQ(SongInfoWindowRecordSnapshot().Title, Title); }
 };
 
 }  // namespace

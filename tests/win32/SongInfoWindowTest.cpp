@@ -16,8 +16,8 @@
 #include "PngFile.h"
 #include "WindowCapture.h"
 #include "WindowTestEnvironment.h"
-#include "platform/PlatformSystem.h"
 #include "plugin/SongInfoForm.h"
+#include "plugin/SongInfoWindow.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 
 namespace {
