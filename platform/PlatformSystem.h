@@ -14,12 +14,12 @@
 
 // A thread that runs one function; Join waits until it has ended (at once when
 // it never started or was joined already).
-class TPluginThread {
+class TPlatformThread {
 public:
-    TPluginThread();
-    ~TPluginThread();  // never waits: a thread still running is let go
-    TPluginThread(const TPluginThread&) = delete;
-    TPluginThread& operator=(const TPluginThread&) = delete;
+    TPlatformThread();
+    ~TPlatformThread();  // never waits: a thread still running is let go
+    TPlatformThread(const TPlatformThread&) = delete;
+    TPlatformThread& operator=(const TPlatformThread&) = delete;
 
     // False when no thread could be made.
     bool Start(std::function<void()> Run);
@@ -31,17 +31,17 @@ private:
 };
 
 // The player thread's pause between two polls of the output or of its state.
-void PluginSleep(unsigned Milliseconds);
+void PlatformSleep(unsigned Milliseconds);
 // Posts a message to a window of the host without waiting for it.
-void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam);
+void PlatformPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam);
 // The top-level window of a window class, whatever its title; null when none.
-HWND PluginFindWindow(const std::string& ClassName);
+HWND PlatformFindWindow(const std::string& ClassName);
 // A modal message box with one OK button; returns when it is dismissed.
-void PluginMessageBox(HWND Owner, const std::string& Text, const std::string& Caption);
+void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& Caption);
 // The full path of the plug-in library itself (at most 260 characters).
-std::string PluginModuleFileName();
+std::string PlatformModuleFileName();
 // Registers or removes a font file for this session; false on failure.
-bool PluginAddFontResource(const std::string& Path);
-bool PluginRemoveFontResource(const std::string& Path);
+bool PlatformAddFontResource(const std::string& Path);
+bool PlatformRemoveFontResource(const std::string& Path);
 // Tells every top-level window that the fonts changed, waiting for delivery.
-void PluginBroadcastFontChange();
+void PlatformBroadcastFontChange();

@@ -1,5 +1,5 @@
 // The plug-in's Windows calls outside Windows: a real thread, and for the
-// rest a record of what was asked (PluginPlatformRecord.h). The host's main
+// rest a record of what was asked (PlatformRecord.h). The host's main
 // window is a TNativeHostWindow of the host's.
 
 #include <dlfcn.h>
@@ -36,21 +36,21 @@ bool FileExists(const std::string& Path)
 
 }  // namespace
 
-struct TPluginThread::TState {
+struct TPlatformThread::TState {
     std::thread Thread;
 };
 
-TPluginThread::TPluginThread() : State(std::make_unique<TState>())
+TPlatformThread::TPlatformThread() : State(std::make_unique<TState>())
 {
 }
 
-TPluginThread::~TPluginThread()
+TPlatformThread::~TPlatformThread()
 {
     if (State->Thread.joinable())
         State->Thread.detach();
 }
 
-bool TPluginThread::Start(std::function<void()> Run)
+bool TPlatformThread::Start(std::function<void()> Run)
 {
     if (State->Thread.joinable())
         return false;
@@ -63,57 +63,57 @@ bool TPluginThread::Start(std::function<void()> Run)
     return true;
 }
 
-void TPluginThread::Join()
+void TPlatformThread::Join()
 {
     if (State->Thread.joinable() && State->Thread.get_id() != std::this_thread::get_id())
         State->Thread.join();
 }
 
-void PluginSleep(unsigned Milliseconds)
+void PlatformSleep(unsigned Milliseconds)
 {
     std::this_thread::sleep_for(std::chrono::microseconds(Milliseconds * 1000ull / SleepDivisor.load()));
 }
 
-void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
+void PlatformPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
     if (TNativeHostWindow* window = TNativeHostWindow::FromHandle(Window); window && window->PostMessage)
         window->PostMessage(window, Message, WParam, LParam);
 }
 
-HWND PluginFindWindow(const std::string& ClassName)
+HWND PlatformFindWindow(const std::string& ClassName)
 {
     Note([&](TPlatformRecord& r) { r.WindowClassesSought.push_back(ClassName); });
     return nullptr;
 }
 
-void PluginMessageBox(HWND Owner, const std::string& Text, const std::string& Caption)
+void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& Caption)
 {
     Note([&](TPlatformRecord& r) { r.MessageBoxes.push_back({Owner, Text, Caption}); });
 }
 
-std::string PluginModuleFileName()
+std::string PlatformModuleFileName()
 {
     // The file this code was loaded from: the shared library, or the program
     // that has it linked in.
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&PluginModuleFileName), &info) != 0 && info.dli_fname)
+    if (dladdr(reinterpret_cast<void*>(&PlatformModuleFileName), &info) != 0 && info.dli_fname)
         return info.dli_fname;
     return {};
 }
 
-bool PluginAddFontResource(const std::string& Path)
+bool PlatformAddFontResource(const std::string& Path)
 {
     Note([&](TPlatformRecord& r) { r.FontsAdded.push_back(Path); });
     return FileExists(Path);
 }
 
-bool PluginRemoveFontResource(const std::string& Path)
+bool PlatformRemoveFontResource(const std::string& Path)
 {
     Note([&](TPlatformRecord& r) { r.FontsRemoved.push_back(Path); });
     return FileExists(Path);
 }
 
-void PluginBroadcastFontChange()
+void PlatformBroadcastFontChange()
 {
     Note([](TPlatformRecord& r) { ++r.FontChangeBroadcasts; });
 }

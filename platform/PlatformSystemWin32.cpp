@@ -19,17 +19,17 @@ DWORD WINAPI RunThread(LPVOID Parameter)
 
 }  // namespace
 
-struct TPluginThread::TState {
+struct TPlatformThread::TState {
     HANDLE Handle = nullptr;
     DWORD Id = 0;
     std::function<void()> Run;  // lives as long as the thread may use it
 };
 
-TPluginThread::TPluginThread() : State(std::make_unique<TState>())
+TPlatformThread::TPlatformThread() : State(std::make_unique<TState>())
 {
 }
 
-TPluginThread::~TPluginThread()
+TPlatformThread::~TPlatformThread()
 {
     if (!State->Handle)
         return;
@@ -40,7 +40,7 @@ TPluginThread::~TPluginThread()
         State.release();
 }
 
-bool TPluginThread::Start(std::function<void()> Run)
+bool TPlatformThread::Start(std::function<void()> Run)
 {
     if (State->Handle)
         return false;
@@ -49,7 +49,7 @@ bool TPluginThread::Start(std::function<void()> Run)
     return State->Handle != nullptr;
 }
 
-void TPluginThread::Join()
+void TPlatformThread::Join()
 {
     if (!State->Handle || GetCurrentThreadId() == State->Id)
         return;
@@ -58,49 +58,49 @@ void TPluginThread::Join()
     State->Handle = nullptr;
 }
 
-void PluginSleep(unsigned Milliseconds)
+void PlatformSleep(unsigned Milliseconds)
 {
     Sleep(Milliseconds);
 }
 
-void PluginPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
+void PlatformPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
     PostMessageA(Window, Message, static_cast<WPARAM>(WParam), static_cast<LPARAM>(LParam));
 }
 
-HWND PluginFindWindow(const std::string& ClassName)
+HWND PlatformFindWindow(const std::string& ClassName)
 {
     return FindWindowA(ClassName.c_str(), nullptr);
 }
 
-void PluginMessageBox(HWND Owner, const std::string& Text, const std::string& Caption)
+void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& Caption)
 {
     MessageBoxA(Owner, Text.c_str(), Caption.c_str(), MB_OK);
 }
 
-std::string PluginModuleFileName()
+std::string PlatformModuleFileName()
 {
     // The module that holds this code: the plug-in DLL (or a program linking it).
     HMODULE module = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&PluginModuleFileName), &module))
+                            reinterpret_cast<LPCSTR>(&PlatformModuleFileName), &module))
         return {};
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
     return std::string(path, length);
 }
 
-bool PluginAddFontResource(const std::string& Path)
+bool PlatformAddFontResource(const std::string& Path)
 {
     return AddFontResourceA(Path.c_str()) != 0;
 }
 
-bool PluginRemoveFontResource(const std::string& Path)
+bool PlatformRemoveFontResource(const std::string& Path)
 {
     return RemoveFontResourceA(Path.c_str()) != 0;
 }
 
-void PluginBroadcastFontChange()
+void PlatformBroadcastFontChange()
 {
     // Delivered to every top-level window before it returns; a hung window
     // elsewhere is passed over instead of hanging the host with it.

@@ -45,7 +45,7 @@ void StoreLength(int* Destination, int Value)
 
 std::string TDataModule1::FontPath() const
 {
-    std::string path = PluginModuleFileName();
+    std::string path = PlatformModuleFileName();
     if (path.size() > MaxModulePath)
         path.resize(MaxModulePath);
 #ifdef _WIN32
@@ -60,8 +60,8 @@ std::string TDataModule1::FontPath() const
 void TDataModule1::morvelpluginInit(TSender)
 {
     SetCurrentSong(std::make_shared<TDmf>());
-    PluginAddFontResource(FontPath());
-    PluginBroadcastFontChange();
+    PlatformAddFontResource(FontPath());
+    PlatformBroadcastFontChange();
     if (!songinfoform)
         songinfoform = new Tsonginfoform(this);
 }
@@ -71,8 +71,8 @@ void TDataModule1::morvelpluginQuit(TSender)
     // A host may quit without stopping first; the song must not play on into
     // the library's unload, where its thread can no longer be waited for.
     StopPlayback();
-    PluginRemoveFontResource(FontPath());
-    PluginBroadcastFontChange();
+    PlatformRemoveFontResource(FontPath());
+    PlatformBroadcastFontChange();
 }
 
 bool TDataModule1::morvelpluginIsOurFile(TSender, const char* FileName)

@@ -86,7 +86,7 @@ void TDataModule1::StopPlayback()
     const std::shared_ptr<TDmf> song = CurrentSong();
     if (song && song->Playing) {
         In_Module* module = Module();
-        PluginMessageBox(module ? module->hMainWindow : nullptr, "ARGHHHH!", "");
+        PlatformMessageBox(module ? module->hMainWindow : nullptr, "ARGHHHH!", "");
     }
 }
 

@@ -56,7 +56,7 @@ void TPlayerThread::Execute()
         // clock counts on to it.
         Out_Module* out = Driver.OutMod();
         while (!Driver.StopRequested && out->IsPlaying() != 0)
-            PluginSleep(DrainPollMs);
+            PlatformSleep(DrainPollMs);
     } catch (...) {
         // Memory, or a host call that failed: the song ends here, and the host
         // is told so below as at any end, so that it moves on.
@@ -73,7 +73,7 @@ void TPlayerThread::Finish()
     Attempt([&] { module->SAVSADeInit(); });
     Attempt([&] { module->outMod->Close(); });
     if (!Driver.StopRequested)
-        Attempt([&] { PluginPostMessage(module->hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
+        Attempt([&] { PlatformPostMessage(module->hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
 }
 
 void TPlayerThread::PlayPasses()
@@ -81,7 +81,7 @@ void TPlayerThread::PlayPasses()
     In_Module* module = Driver.Module();
     do {
         while (Driver.Paused && !Driver.StopRequested)
-            PluginSleep(PausePollMs);
+            PlatformSleep(PausePollMs);
 
         // Taken and cleared in one step: a target set meanwhile waits for the next pass.
         const int target = Driver.SeekTargetMS.exchange(-1);
@@ -135,7 +135,7 @@ bool TPlayerThread::WaitForRoom(int Wanted)
     while (!Driver.StopRequested) {
         if (out->CanWrite() >= Wanted)
             return true;
-        PluginSleep(RoomPollMs);
+        PlatformSleep(RoomPollMs);
     }
     return false;
 }
@@ -166,7 +166,7 @@ void TPlayerThread::WriteToOutput(int Count, double StartMs, double EndMs)
             }
         }
         if (!written) {
-            PluginSleep(Driver.Paused ? PausePollMs : RoomPollMs);
+            PlatformSleep(Driver.Paused ? PausePollMs : RoomPollMs);
             continue;
         }
         done += piece;

@@ -39,5 +39,5 @@ private:
     TDataModule1& Driver;
     TDmf& Song;
     std::vector<char> PlayBuffer;
-    TPluginThread Thread;
+    TPlatformThread Thread;
 };

@@ -89,7 +89,7 @@ int InfoBox(const char* File, HWND ParentWindow)
         TNoxWinAmpInputPlugin* plugin = Plugin();
         if (plugin && plugin->OnInfoBox.Assigned())
             return plugin->OnInfoBox(plugin, File, ParentWindow);
-        PluginMessageBox(ParentWindow, File ? File : "", plugin ? plugin->Name : "");
+        PlatformMessageBox(ParentWindow, File ? File : "", plugin ? plugin->Name : "");
         return 0;
     });
 }

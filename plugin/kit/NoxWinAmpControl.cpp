@@ -9,7 +9,7 @@ TNoxWinAmpNonePlugin::TNoxWinAmpNonePlugin(TNoxWinAmpControl* Owner) : TNoxWinAm
 HWND TNoxWinAmpNonePlugin::GetMainWindow()
 {
     const auto* control = static_cast<TNoxWinAmpControl*>(Owner());
-    return control ? PluginFindWindow(control->WindowClassName()) : nullptr;
+    return control ? PlatformFindWindow(control->WindowClassName()) : nullptr;
 }
 
 TNoxWinAmpControl::TNoxWinAmpControl(TComponent* Owner) : TComponent(Owner)
