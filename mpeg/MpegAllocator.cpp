@@ -1,49 +1,8 @@
 #include "mpeg/MpegAllocator.h"
 
-#include <cstdlib>
-
-#ifdef _WIN32
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
-namespace {
-
-// A zeroed platform block: a locked global memory block on Windows, the C heap elsewhere.
-void* ObtainPlatformBlock(uint32_t Flags, size_t Size, void*& Handle)
+TMMAllocator::TMMAllocator(size_t Limit) : Limit(Limit)
 {
-#ifdef _WIN32
-    HGLOBAL Global = GlobalAlloc(UINT(Flags | TMMAllocator::FlagZeroInit), Size);
-    if (!Global) return nullptr;
-    void* Address = GlobalLock(Global);
-    if (!Address) {
-        GlobalFree(Global);
-        return nullptr;
-    }
-    Handle = Global;
-    return Address;
-#else
-    (void)Flags;
-    Handle = nullptr;
-    return std::calloc(1, Size);
-#endif
 }
-
-void FreePlatformBlock(void* Address, void* Handle)
-{
-#ifdef _WIN32
-    (void)Address;
-    GlobalUnlock(HGLOBAL(Handle));
-    GlobalFree(HGLOBAL(Handle));
-#else
-    (void)Handle;
-    std::free(Address);
-#endif
-}
-
-}  // namespace
-
-TMMAllocator::TMMAllocator(size_t Limit) : Limit(Limit) {}
 
 TMMAllocator::~TMMAllocator()
 {
@@ -52,40 +11,45 @@ TMMAllocator::~TMMAllocator()
 
 void* TMMAllocator::Alloc(uint32_t Flags, size_t Size)
 {
-    TLockGuard Guard(Lock);
-    for (TBlockRecord& Record : Blocks)
-        if (Record.UseCount == 0 && Record.Size == Size) {
-            ++Record.UseCount;
-            return Record.Address;
+    TLockGuard guard(Lock);
+    for (TBlockRecord& record : Blocks)
+        if (record.UseCount == 0 && record.Size == Size) {
+            ++record.UseCount;
+            return record.Memory.Address;
         }
-    for (TBlockRecord& Record : Blocks)
-        if (Record.UseCount == 0 && Record.Size >= Size) {
-            ++Record.UseCount;
-            return Record.Address;
+    for (TBlockRecord& record : Blocks)
+        if (record.UseCount == 0 && record.Size >= Size) {
+            ++record.UseCount;
+            return record.Memory.Address;
         }
-    if (Size > Limit - Obtained) return nullptr;
-    TBlockRecord Record;
-    Record.Address = ObtainPlatformBlock(Flags, Size == 0 ? 1 : Size, Record.PlatformHandle);
-    if (!Record.Address) return nullptr;
-    Record.Size = Size;
-    Record.UseCount = 1;
+    if (Size > Limit - Obtained)
+        return nullptr;
+    // Every block starts zeroed, whether or not FlagZeroInit was asked for.
+    TBlockRecord record;
+    record.Memory = PlatformObtainMemoryBlock(Size == 0 ? 1 : Size, (Flags & FlagMoveable) != 0);
+    if (!record.Memory.Address)
+        return nullptr;
+    record.Size = Size;
+    record.UseCount = 1;
     try {
-        Blocks.push_back(Record);
+        Blocks.push_back(record);
     } catch (...) {
-        FreePlatformBlock(Record.Address, Record.PlatformHandle);
+        PlatformFreeMemoryBlock(record.Memory);
         return nullptr;
     }
     Obtained += Size;
-    return Record.Address;
+    return record.Memory.Address;
 }
 
 void TMMAllocator::Release(void*& Block)
 {
-    if (!Block) return;
-    TLockGuard Guard(Lock);
-    for (TBlockRecord& Record : Blocks)
-        if (Record.Address == Block) {
-            if (Record.UseCount > 0) --Record.UseCount;
+    if (!Block)
+        return;
+    TLockGuard guard(Lock);
+    for (TBlockRecord& record : Blocks)
+        if (record.Memory.Address == Block) {
+            if (record.UseCount > 0)
+                --record.UseCount;
             Block = nullptr;
             return;
         }
@@ -93,9 +57,9 @@ void TMMAllocator::Release(void*& Block)
 
 void TMMAllocator::FreeAll()
 {
-    TLockGuard Guard(Lock);
+    TLockGuard guard(Lock);
     while (!Blocks.empty()) {
-        FreePlatformBlock(Blocks.back().Address, Blocks.back().PlatformHandle);
+        PlatformFreeMemoryBlock(Blocks.back().Memory);
         Blocks.pop_back();
     }
     Obtained = 0;
@@ -103,12 +67,12 @@ void TMMAllocator::FreeAll()
 
 size_t TMMAllocator::BlockCount()
 {
-    TLockGuard Guard(Lock);
+    TLockGuard guard(Lock);
     return Blocks.size();
 }
 
 TMMAllocator& MMAllocator()
 {
-    static TMMAllocator Instance;
-    return Instance;
+    static TMMAllocator instance;
+    return instance;
 }

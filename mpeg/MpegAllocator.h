@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/PlatformLock.h"
+#include "platform/PlatformMemory.h"
 
 class TMMAllocator {
 public:
@@ -30,10 +31,9 @@ public:
 
 private:
     struct TBlockRecord {
-        void* Address = nullptr;         // the block as the caller sees it
-        size_t Size = 0;                 // its size in bytes
-        int32_t UseCount = 0;            // 0 = free for reuse
-        void* PlatformHandle = nullptr;  // the platform's handle of the block (Windows: HGLOBAL)
+        TPlatformMemoryBlock Memory;  // the block, with the address the caller sees
+        size_t Size = 0;              // its size in bytes
+        int32_t UseCount = 0;         // 0 = free for reuse
     };
 
     std::vector<TBlockRecord> Blocks;  // every block obtained, in order of allocation
