@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "module/LoadLogPath.h"
+#include "platform/PlatformStateFile.h"
 #include "platform/PlatformTime.h"
 
 namespace {
@@ -35,7 +36,7 @@ void DebugLog(const std::string& Message)
         return;
     // Binary mode so that the line end is CR LF on every platform.
     std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file && MakeLogFolders(path))
+    if (!file && PlatformMakeStateFolders(path))
         file = std::fopen(path.c_str(), "ab");
     if (!file)
         return;
