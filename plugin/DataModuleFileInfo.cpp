@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "platform/PlatformFile.h"
+#include "platform/PlatformPath.h"
 #include "platform/PlatformSystem.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
@@ -16,11 +17,6 @@ namespace {
 constexpr size_t MaxTitleLength = 53;
 // The longest module path the system hands out.
 constexpr size_t MaxModulePath = 260;
-#ifdef _WIN32
-constexpr const char* PathSeparators = "\\/";
-#else
-constexpr const char* PathSeparators = "/";
-#endif
 
 std::string SongTitle(const TDmf& Song)
 {
@@ -48,11 +44,7 @@ std::string TDataModule1::FontPath() const
     std::string path = PlatformModuleFileName();
     if (path.size() > MaxModulePath)
         path.resize(MaxModulePath);
-#ifdef _WIN32
-    const size_t delimiter = path.find_last_of("\\/:");
-#else
-    const size_t delimiter = path.find_last_of('/');
-#endif
+    const size_t delimiter = path.find_last_of(PlatformFolderDelimiters);
     path.erase(delimiter == std::string::npos ? 0 : delimiter + 1);
     return path + "vuravi__.fon";
 }
@@ -84,7 +76,7 @@ bool TDataModule1::morvelpluginIsOurFile(TSender, const char* FileName)
     if (!FileName)
         return false;
     const std::string name(FileName);
-    const size_t separator = name.find_last_of(PathSeparators);
+    const size_t separator = name.find_last_of(PlatformPathSeparators);
     const size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
         return false;
