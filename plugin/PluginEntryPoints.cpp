@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/PlatformExport.h"
 #include "platform/PlatformSystem.h"
 #include "plugin/DataModule.h"
 
@@ -226,12 +227,6 @@ void EQSet(int On, char Data[10], int PreAmp)
 }
 
 }  // namespace
-
-#ifdef _WIN32
-#define MORVEL_EXPORT __declspec(dllexport)
-#else
-#define MORVEL_EXPORT __attribute__((visibility("default")))
-#endif
 
 extern "C" MORVEL_EXPORT In_Module* winampGetInModule2()
 {
