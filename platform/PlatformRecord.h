@@ -2,6 +2,7 @@
 // The native stand-in of the plug-in's Windows calls keeps what was asked of
 // it here, so that tests and the command-line host can see it.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct TPlatformRecord {
     int ThreadsStarted = 0;
 };
 
+// Adds to the record under its lock: what each stand-in does when asked.
+void PlatformRecordNote(const std::function<void(TPlatformRecord&)>& Change);
 // A copy of the record, taken under its lock.
 TPlatformRecord PlatformRecordSnapshot();
 void PlatformRecordReset();

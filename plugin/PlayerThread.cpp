@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "platform/PlatformSystem.h"
 #include "player/DmfLimits.h"
 #include "player/DmfNumbers.h"
 #include "player/DmfSong.h"

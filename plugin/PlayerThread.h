@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/PlatformSystem.h"
+#include "platform/PlatformThread.h"
 
 class TDataModule1;
 class TDmf;

@@ -5,7 +5,7 @@
 #include <future>
 #include <memory>
 
-#include "platform/PlatformSystem.h"
+#include "platform/PlatformThread.h"
 
 namespace {
 
