@@ -33,7 +33,7 @@ template <class Body> void Attempt(Body&& Run) noexcept
 }  // namespace
 
 TPlayerThread::TPlayerThread(TDataModule1& Driver, TDmf& Song)
-    : Driver(Driver), Song(Song), PlayBuffer(PlayBufferBytes, 0)
+    : Driver(Driver), Song(Song), Playback(Song), PlayBuffer(PlayBufferBytes, 0)
 {
 }
 
@@ -91,12 +91,12 @@ void TPlayerThread::PlayPasses()
         // A step starts once the output can take its first piece; the rest
         // follows as room appears, so any output that holds a piece keeps
         // playing, at every tempo.
-        const int n = Song.BlockBytes;
+        const int n = Playback.StepBytes();
         if (!WaitForRoom(std::min(n, MaxWriteBytes)))
             break;
 
-        Song.RenderBlock(PlayBuffer.data(), n);
-        const double start = Driver.PositionMS;
+        const double start = Playback.PositionMs();
+        Playback.Render(PlayBuffer.data(), n);
         const int timestamp = RoundMs(start);
         module->SAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
         module->VSAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
@@ -107,26 +107,19 @@ void TPlayerThread::PlayPasses()
             // Never more than the buffer holds, whatever the DSP answers.
             count = std::clamp(frames, 0, PlayBufferBytes / 4) * 4;
         }
-        WriteToOutput(count, start, start + n / OutputBytesPerMs);
-    } while (!Driver.StopRequested && Song.Playing);
+        WriteToOutput(count, start, Playback.PositionMs());
+    } while (!Driver.StopRequested && Playback.Playing());
 }
 
 void TPlayerThread::Seek(int Target)
 {
-    if (Target < Driver.PositionMS) {
-        Song.Stop();
-        Song.Rewind();
-        Song.Start();
+    // The host's clock shows the restart while the ticks are skipped.
+    if (Target < Playback.PositionMs())
         Driver.PositionMS = 0.0;
-    }
     // A target past the end stops with the song; Stop ends the skipping too.
-    double t = Driver.PositionMS;
-    while (Target > t && Song.Playing && !Driver.StopRequested) {
-        Song.SkipBlock();
-        t += Song.BlockBytes / OutputBytesPerMs;
-    }
-    Driver.PositionMS = t;
-    Driver.OutMod()->Flush(RoundMs(t));
+    Playback.Seek(Target, &Driver.StopRequested);
+    Driver.PositionMS = Playback.PositionMs();
+    Driver.OutMod()->Flush(RoundMs(Playback.PositionMs()));
 }
 
 bool TPlayerThread::WaitForRoom(int Wanted)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/PlatformSystem.h"
+#include "player/DmfPlayback.h"
 
 class TDataModule1;
 class TDmf;
@@ -38,6 +39,8 @@ private:
 
     TDataModule1& Driver;
     TDmf& Song;
+    // The pass's own position; Driver.PositionMS follows it as steps go out.
+    TDmfPlayback Playback;
     std::vector<char> PlayBuffer;
     TPluginThread Thread;
 };
