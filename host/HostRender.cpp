@@ -15,6 +15,7 @@
 #include "host/HostProgress.h"
 #include "host/HostText.h"
 #include "host/HostWav.h"
+#include "player/DmfOutputFormat.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 
@@ -233,8 +234,10 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     Progress.MakeWayFor(Report);
     std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song->SongName + " - " + song->Composer).c_str());
     std::fprintf(Report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
-    std::fprintf(Report, "Output: %s (%s, 44100 Hz, 16-bit, stereo, %llu bytes of PCM)\n",
+    static_assert(OutputChannels == 2, "the report calls the output stereo");
+    std::fprintf(Report, "Output: %s (%s, %d Hz, %d-bit, stereo, %llu bytes of PCM)\n",
                  Job.Output == "-" ? "standard output" : Job.Output.c_str(), Raw ? "raw PCM" : "WAV",
+                 static_cast<int>(OutputRate), static_cast<int>(OutputBits),
                  static_cast<unsigned long long>(totalBytes));
     std::fflush(Report);
     return true;

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "player/DmfNumbers.h"
+#include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
 #include "plugin/PlayerThread.h"
@@ -43,14 +44,14 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     Paused = false;
     In_Module* module = Module();
     Out_Module* out = OutMod();
-    const int latency = out->Open(44100, 2, 16, -1, -1);
+    const int latency = out->Open(OutputRate, OutputChannels, OutputBits, -1, -1);
     // No output (no sound card, a device in use): an error for the host, which
     // moves on; an output that failed to open holds nothing to close.
     if (latency < 0)
         return 1;
-    module->SetInfo(1411, 44, 2, 1);
-    module->SAVSAInit(latency, 44100);
-    module->VSASetInfo(44100, 2);
+    module->SetInfo(OutputKbps, OutputKhz, OutputChannels, 1);
+    module->SAVSAInit(latency, OutputRate);
+    module->VSASetInfo(OutputRate, OutputChannels);
     out->SetVolume(-666);
 
     song->Start();

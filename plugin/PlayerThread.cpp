@@ -5,6 +5,7 @@
 
 #include "player/DmfLimits.h"
 #include "player/DmfNumbers.h"
+#include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
 
@@ -98,14 +99,15 @@ void TPlayerThread::PlayPasses()
         const double start = Playback.PositionMs();
         Playback.Render(PlayBuffer.data(), n);
         const int timestamp = RoundMs(start);
-        module->SAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
-        module->VSAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
+        module->SAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
+        module->VSAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
 
         int count = n;
         if (module->dsp_isactive() == 1) {
-            const int frames = module->dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()), n / 4, 16, 2, 44100);
+            const int frames = module->dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()),
+                                                     n / OutputBytesPerFrame, OutputBits, OutputChannels, OutputRate);
             // Never more than the buffer holds, whatever the DSP answers.
-            count = std::clamp(frames, 0, PlayBufferBytes / 4) * 4;
+            count = std::clamp(frames, 0, PlayBufferBytes / OutputBytesPerFrame) * OutputBytesPerFrame;
         }
         WriteToOutput(count, start, Playback.PositionMs());
     } while (!Driver.StopRequested && Playback.Playing());

@@ -20,7 +20,7 @@
 #include "tests/support/TestFiles.h"
 #include "tools/writer/WriterModule.h"
 
-inline constexpr double BytesPerMs = 176.4;
+inline constexpr double BytesPerMs = OutputBytesPerMs;
 
 // A file in the test's temporary folder, named after the running test so
 // that tests never share one.
