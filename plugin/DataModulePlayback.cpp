@@ -26,7 +26,7 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     try {
         song->LoadFromFile(FileName ? FileName : "");
         song->AllocateRenderBuffers();
-        thread = std::make_unique<TPlayerThread>(*this, *song);
+        thread = std::make_unique<TPlayerThread>(*this, *Module(), *song);
     } catch (const std::exception&) {
         // Unopenable, or failed part way (memory): what was read is dropped,
         // and no reader or thread ever sees it.

@@ -7,8 +7,9 @@
 #include "platform/PlatformSystem.h"
 #include "player/DmfPlayback.h"
 
-class TDataModule1;
 class TDmf;
+struct In_Module;
+struct TPlayerShared;
 
 class TPlayerThread {
 public:
@@ -17,7 +18,8 @@ public:
 
     // Allocates everything the run needs (throws std::bad_alloc), so that a
     // failure shows in Play, before the host's output is opened.
-    TPlayerThread(TDataModule1& Driver, TDmf& Song);
+    // Shared and Module outlive the run: the driver waits for it to end.
+    TPlayerThread(TPlayerShared& Shared, In_Module& Module, TDmf& Song);
     // False when the thread could not be made.
     bool Start();
     // Waits until the run has ended (at once when it has).
@@ -37,9 +39,10 @@ private:
     // Stop was asked, tells the host that the file has ended.
     void Finish();
 
-    TDataModule1& Driver;
+    TPlayerShared& Shared;
+    In_Module& Module;
     TDmf& Song;
-    // The pass's own position; Driver.PositionMS follows it as steps go out.
+    // The pass's own position; Shared.PositionMS follows it as steps go out.
     TDmfPlayback Playback;
     std::vector<char> PlayBuffer;
     TPluginThread Thread;
