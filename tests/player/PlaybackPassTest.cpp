@@ -72,6 +72,35 @@ TEST(PlaybackPass, SeekAtASteadyTempoLandsWhereRenderingThroughArrives)
     EXPECT_EQ(PlaceOf(*skipped), PlaceOf(*rendered));
 }
 
+TEST(PlaybackPass, SeekLandsAtTheEndOfTheFirstTickAtOrAfterItsTarget)
+{
+    // The tick ends as the song runs through them, across both tempo changes.
+    auto ticks = TempoChangeSong();
+    ticks->Start();
+    std::vector<double> ends;
+    std::vector<TSequencerPlace> places;
+    double end = 0;
+    while (ticks->Playing) {
+        ticks->SkipBlock();
+        end += ticks->BlockBytes / OutputBytesPerMs;
+        ends.push_back(end);
+        places.push_back(PlaceOf(*ticks));
+    }
+    ASSERT_GT(ends.size(), 20u);
+
+    for (const double target : {1.0, 35.0, ends[10], ends[10] + 0.5, ends[ends.size() - 3]}) {
+        auto song = TempoChangeSong();
+        TDmfPlayback playback(*song);
+        playback.Start();
+        playback.Seek(target);
+        size_t tick = 0;
+        while (ends[tick] < target)
+            ++tick;
+        EXPECT_DOUBLE_EQ(playback.PositionMs(), ends[tick]) << target;
+        EXPECT_EQ(PlaceOf(*song), places[tick]) << target;
+    }
+}
+
 TEST(PlaybackPass, SeekBackRestartsAndLandsAsAFreshSeek)
 {
     auto song = TempoChangeSong();
