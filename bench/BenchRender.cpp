@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "module/LoadLog.h"
+#include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -89,14 +90,12 @@ void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
     const int64_t wanted = static_cast<int64_t>(Seconds * OutputBytesPerSecond);
     int64_t rendered = 0;
+    TDmfPlayback playback(Song);
     for (auto _ : State) {
-        Song.Start();
+        playback.Start();
         int64_t bytes = 0;
-        while (bytes < wanted && Song.Playing) {
-            const int32_t count = Song.BlockBytes;
-            Song.RenderBlock(block.data(), count);
-            bytes += count;
-        }
+        while (bytes < wanted && playback.Playing())
+            bytes += playback.RenderStep(block.data());
         benchmark::DoNotOptimize(block.data());
         rendered += bytes;
     }

@@ -13,6 +13,7 @@
 #include "fuzz/FuzzHarnesses.h"
 #include "platform/PlatformStream.h"
 #include "player/DmfLimits.h"
+#include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -22,33 +23,13 @@ constexpr double ForwardSeekMs = 10000;  // beyond the first render
 constexpr double BackSeekMs = 1000;
 constexpr double SecondRenderMs = 1000;
 
-// Player passes from Position for Ms of song time or until the song stops:
-// each renders the tick length taken at the start of the pass.
-double Render(TDmf& Song, std::vector<uint8_t>& Buffer, double Position, double Ms)
+// Player passes for Ms of song time or until the song stops: each renders
+// the tick length taken at the start of the pass.
+void Render(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double Ms)
 {
-    const double end = Position + Ms;
-    while (Song.Playing && Position < end) {
-        const int32_t n = Song.BlockBytes;
-        Song.RenderBlock(Buffer.data(), n);
-        Position += n / OutputBytesPerMs;
-    }
-    return Position;
-}
-
-// The player's seek: back means restart and skip from zero.
-double Seek(TDmf& Song, double Position, double Target)
-{
-    if (Target < Position) {
-        Song.Stop();
-        Song.Rewind();
-        Song.Start();
-        Position = 0;
-    }
-    while (Target > Position && Song.Playing) {
-        Song.SkipBlock();
-        Position += Song.BlockBytes / OutputBytesPerMs;
-    }
-    return Position;
+    const double end = Playback.PositionMs() + Ms;
+    while (Playback.Playing() && Playback.PositionMs() < end)
+        Playback.RenderStep(Buffer.data());
 }
 
 }  // namespace
@@ -64,11 +45,12 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
         return 0;  // the plug-in refuses such a file the same way
     }
     std::vector<uint8_t> buffer(MaxBlockBytes);
-    song.Start();
-    double position = Render(song, buffer, 0, FirstRenderMs);
-    position = Seek(song, position, position + ForwardSeekMs);
-    position = Seek(song, position, BackSeekMs);
-    Render(song, buffer, position, SecondRenderMs);
+    TDmfPlayback playback(song);
+    playback.Start();
+    Render(playback, buffer, FirstRenderMs);
+    playback.Seek(playback.PositionMs() + ForwardSeekMs);
+    playback.Seek(BackSeekMs);
+    Render(playback, buffer, SecondRenderMs);
     song.Stop();
     return 0;
 }

@@ -16,15 +16,16 @@
 #include <vector>
 
 #include "fuzz/FuzzHarnesses.h"
-#include "plugin/DataModule.h"
 #include "platform/PlatformRecord.h"
+#include "player/DmfOutputFormat.h"
+#include "plugin/DataModule.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TestFiles.h"
 
 namespace {
 
-constexpr int OutputCapacity = 176400;  // one second of output
+constexpr int OutputCapacity = OutputBytesPerSecond;  // one second of output
 constexpr std::chrono::milliseconds WaitLimit{2000};
 constexpr int ForwardTargetMs = 5000;
 constexpr int BackTargetMs = 1000;

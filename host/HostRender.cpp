@@ -15,6 +15,8 @@
 #include "host/HostProgress.h"
 #include "host/HostText.h"
 #include "host/HostWav.h"
+#include "player/DmfOutputFormat.h"
+#include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -91,32 +93,6 @@ std::string InFolder(const std::string& Folder, const std::string& Name)
     if (Folder.empty())
         return Name;
     return EndsInSeparator(Folder) ? Folder + Name : Folder + "/" + Name;
-}
-
-// The PCM a player hands out for the whole song: render steps of the
-// BlockBytes current at each step's start, until the song stops by itself (the
-// plug-in plays exactly this). Counted by a run of the sequencer that mixes
-// nothing; the song is then back at its start, as it was after loading. An
-// endless song is cut where its measured length was: at the 32-bit byte total.
-uint64_t PlayedBytes(TDmf& Song)
-{
-    Song.Start();
-    int64_t queued = Song.FifoBytes;  // mixed but not yet handed out
-    int64_t total = 0;
-    do {
-        const int32_t step = Song.BlockBytes;
-        if (total + step > INT32_MAX)
-            break;
-        while (step > queued) {
-            Song.SkipBlock();
-            queued += Song.BlockBytes;
-        }
-        queued -= step;
-        total += step;
-    } while (Song.Playing);
-    Song.Stop();
-    Song.Rewind();
-    return static_cast<uint64_t>(total);
 }
 
 // Where each input goes; false, after saying why, when the outputs cannot be
@@ -231,14 +207,18 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
         return fail("cannot write " + Job.Output + ": " + error);
     TPcmWriter writer(Job.Output == "-" ? stdout : file.Stream(), Raw);
     bool written = writer.Begin(static_cast<uint32_t>(Raw ? 0 : totalBytes));
-    song->Start();
+    // The total is known ahead (the WAV header holds it), so the PCM goes out
+    // in pieces of up to the largest step rather than step by step: the song
+    // hands out the same stream in any portions.
+    TDmfPlayback playback(*song);
+    playback.Start();
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
     const size_t slash = Job.Input.find_last_of("/\\");
     const std::string name = slash == std::string::npos ? Job.Input : Job.Input.substr(slash + 1);
     for (uint64_t done = 0; written && done < totalBytes && !StopSignal;) {
         Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
         const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
-        song->RenderBlock(block.data(), count);
+        playback.Render(block.data(), count);
         written = writer.Write(block.data(), static_cast<size_t>(count));
         done += static_cast<uint64_t>(count);
     }
@@ -254,8 +234,10 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     Progress.MakeWayFor(Report);
     std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song->SongName + " - " + song->Composer).c_str());
     std::fprintf(Report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
-    std::fprintf(Report, "Output: %s (%s, 44100 Hz, 16-bit, stereo, %llu bytes of PCM)\n",
+    static_assert(OutputChannels == 2, "the report calls the output stereo");
+    std::fprintf(Report, "Output: %s (%s, %d Hz, %d-bit, stereo, %llu bytes of PCM)\n",
                  Job.Output == "-" ? "standard output" : Job.Output.c_str(), Raw ? "raw PCM" : "WAV",
+                 static_cast<int>(OutputRate), static_cast<int>(OutputBits),
                  static_cast<unsigned long long>(totalBytes));
     std::fflush(Report);
     return true;

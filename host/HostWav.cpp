@@ -1,5 +1,7 @@
 #include "host/HostWav.h"
 
+#include "player/DmfOutputFormat.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -17,10 +19,10 @@ void PutLittleEndian(uint8_t* At, uint32_t Value, int Bytes)
 
 std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes)
 {
-    constexpr uint32_t rate = 44100;
-    constexpr uint32_t channels = 2;
-    constexpr uint32_t bits = 16;
-    constexpr uint32_t frameBytes = channels * bits / 8;
+    constexpr uint32_t rate = OutputRate;
+    constexpr uint32_t channels = OutputChannels;
+    constexpr uint32_t bits = OutputBits;
+    constexpr uint32_t frameBytes = OutputBytesPerFrame;
     std::array<uint8_t, WavHeaderBytes> header{};
     uint8_t* h = header.data();
     const auto tag = [](uint8_t* At, const char* Text) {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "player/DmfOutputFormat.h"
+
 inline constexpr int MaxSamples = 255;           // samples per song, numbered 1..255
 inline constexpr int MaxPatterns = 256;          // patterns per song, numbered 0..255
 inline constexpr int MaxTracks = 32;             // note tracks per pattern
@@ -14,10 +16,7 @@ inline constexpr int MaxSampleName = 30;         // characters of a sample name
 inline constexpr int VoiceCount = 33;            // voices and track states 0..32
 inline constexpr int MixedVoices = 32;           // the mixer never mixes voice 32
 
-inline constexpr int32_t MaxBlockBytes = 441000;     // largest tick (2.5 s of output)
-inline constexpr int32_t InitialBlockBytes = 2940;   // 60 ticks per second
-inline constexpr int32_t OutputRate = 44100;         // output frames per second
-inline constexpr int32_t OutputBytesPerSecond = 176400;
-inline constexpr double OutputBytesPerMs = 176.4;
+inline constexpr int32_t MaxBlockBytes = 441000;    // largest tick (2.5 s of output)
+inline constexpr int32_t InitialBlockBytes = 2940;  // 60 ticks per second
 inline constexpr int TicksPerRow = 4;
 inline constexpr int SampleGuardBytes = 16;  // zero bytes before and after sample PCM

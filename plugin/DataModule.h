@@ -2,18 +2,18 @@
 // The plug-in's one object: its components, the song information form, the
 // playback driver's state and every handler of the input plug-in's events.
 
-#include <atomic>
 #include <memory>
 #include <mutex>
 
+#include "plugin/PlayerShared.h"
+#include "plugin/SongInfoForm.h"
 #include "plugin/kit/NoxWinAmpControl.h"
 #include "plugin/kit/NoxWinAmpInputPlugin.h"
-#include "plugin/SongInfoForm.h"
 
 class TDmf;
 class TPlayerThread;
 
-class TDataModule1 : public TComponent {
+class TDataModule1 : public TComponent, public TPlayerShared {
 public:
     explicit TDataModule1(TComponent* Owner);
     ~TDataModule1() override;
@@ -44,16 +44,9 @@ public:
     std::shared_ptr<TDmf> CurrentSong() const;
     void SetCurrentSong(std::shared_ptr<TDmf> Song);
 
+    // StopRequested, Paused, PositionMS, SeekTargetMS and OutputWrite come
+    // from TPlayerShared: the part of this state the thread sees.
     std::unique_ptr<TPlayerThread> PlayerThread;
-    std::atomic<bool> StopRequested{false};
-    std::atomic<bool> Paused{false};
-    std::atomic<double> PositionMS{0.0};
-    std::atomic<int32_t> SeekTargetMS{-1};
-    // Held by the player thread around each piece it writes (the output's room
-    // read, then the write) and by Pause and UnPause around the output's
-    // Pause: a piece never lands in an output that was paused meanwhile.
-    std::mutex OutputWrite;
-    static_assert(std::atomic<double>::is_always_lock_free, "the play position is read whole without a lock");
 
     Out_Module* OutMod() const;
     In_Module* Module() const { return morvelplugin->FModule; }

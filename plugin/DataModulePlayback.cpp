@@ -5,6 +5,7 @@
 
 #include "platform/PlatformSystem.h"
 #include "player/DmfNumbers.h"
+#include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
 #include "plugin/PlayerThread.h"
@@ -26,7 +27,7 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     try {
         song->LoadFromFile(FileName ? FileName : "");
         song->AllocateRenderBuffers();
-        thread = std::make_unique<TPlayerThread>(*this, *song);
+        thread = std::make_unique<TPlayerThread>(*this, *Module(), *song);
     } catch (const std::exception&) {
         // Unopenable, or failed part way (memory): what was read is dropped,
         // and no reader or thread ever sees it.
@@ -44,14 +45,14 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     Paused = false;
     In_Module* module = Module();
     Out_Module* out = OutMod();
-    const int latency = out->Open(44100, 2, 16, -1, -1);
+    const int latency = out->Open(OutputRate, OutputChannels, OutputBits, -1, -1);
     // No output (no sound card, a device in use): an error for the host, which
     // moves on; an output that failed to open holds nothing to close.
     if (latency < 0)
         return 1;
-    module->SetInfo(1411, 44, 2, 1);
-    module->SAVSAInit(latency, 44100);
-    module->VSASetInfo(44100, 2);
+    module->SetInfo(OutputKbps, OutputKhz, OutputChannels, 1);
+    module->SAVSAInit(latency, OutputRate);
+    module->VSASetInfo(OutputRate, OutputChannels);
     out->SetVolume(-666);
 
     song->Start();

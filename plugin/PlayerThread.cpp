@@ -6,8 +6,10 @@
 #include "platform/PlatformSystem.h"
 #include "player/DmfLimits.h"
 #include "player/DmfNumbers.h"
+#include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
-#include "plugin/DataModule.h"
+#include "plugin/PlayerShared.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 namespace {
 // The largest render step, and as much again for what a DSP may add.
@@ -33,8 +35,8 @@ template <class Body> void Attempt(Body&& Run) noexcept
 }
 }  // namespace
 
-TPlayerThread::TPlayerThread(TDataModule1& Driver, TDmf& Song)
-    : Driver(Driver), Song(Song), PlayBuffer(PlayBufferBytes, 0)
+TPlayerThread::TPlayerThread(TPlayerShared& Shared, In_Module& Module, TDmf& Song)
+    : Shared(Shared), Module(Module), Song(Song), Playback(Song), PlayBuffer(PlayBufferBytes, 0)
 {
 }
 
@@ -55,8 +57,8 @@ void TPlayerThread::Execute()
         // The song ended by itself: the output plays what it holds. The
         // position stays at the song's end meanwhile, so that the host's
         // clock counts on to it.
-        Out_Module* out = Driver.OutMod();
-        while (!Driver.StopRequested && out->IsPlaying() != 0)
+        Out_Module* out = Module.outMod;
+        while (!Shared.StopRequested && out->IsPlaying() != 0)
             PlatformSleep(DrainPollMs);
     } catch (...) {
         // Memory, or a host call that failed: the song ends here, and the host
@@ -67,73 +69,65 @@ void TPlayerThread::Execute()
 
 void TPlayerThread::Finish()
 {
-    In_Module* module = Driver.Module();
-    if (Driver.StopRequested)
-        Driver.PositionMS = 0.0;
+    if (Shared.StopRequested)
+        Shared.PositionMS = 0.0;
     Attempt([&] { Song.Stop(); });
-    Attempt([&] { module->SAVSADeInit(); });
-    Attempt([&] { module->outMod->Close(); });
-    if (!Driver.StopRequested)
-        Attempt([&] { PlatformPostMessage(module->hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
+    Attempt([&] { Module.SAVSADeInit(); });
+    Attempt([&] { Module.outMod->Close(); });
+    if (!Shared.StopRequested)
+        Attempt([&] { PlatformPostMessage(Module.hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
 }
 
 void TPlayerThread::PlayPasses()
 {
-    In_Module* module = Driver.Module();
     do {
-        while (Driver.Paused && !Driver.StopRequested)
+        while (Shared.Paused && !Shared.StopRequested)
             PlatformSleep(PausePollMs);
 
         // Taken and cleared in one step: a target set meanwhile waits for the next pass.
-        const int target = Driver.SeekTargetMS.exchange(-1);
+        const int target = Shared.SeekTargetMS.exchange(-1);
         if (target >= 0)
             Seek(target);
 
         // A step starts once the output can take its first piece; the rest
         // follows as room appears, so any output that holds a piece keeps
         // playing, at every tempo.
-        const int n = Song.BlockBytes;
+        const int n = Playback.StepBytes();
         if (!WaitForRoom(std::min(n, MaxWriteBytes)))
             break;
 
-        Song.RenderBlock(PlayBuffer.data(), n);
-        const double start = Driver.PositionMS;
+        const double start = Playback.PositionMs();
+        Playback.Render(PlayBuffer.data(), n);
         const int timestamp = RoundMs(start);
-        module->SAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
-        module->VSAAddPCMData(PlayBuffer.data(), 2, 16, timestamp);
+        Module.SAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
+        Module.VSAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
 
         int count = n;
-        if (module->dsp_isactive() == 1) {
-            const int frames = module->dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()), n / 4, 16, 2, 44100);
+        if (Module.dsp_isactive() == 1) {
+            const int frames = Module.dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()),
+                                                    n / OutputBytesPerFrame, OutputBits, OutputChannels, OutputRate);
             // Never more than the buffer holds, whatever the DSP answers.
-            count = std::clamp(frames, 0, PlayBufferBytes / 4) * 4;
+            count = std::clamp(frames, 0, PlayBufferBytes / OutputBytesPerFrame) * OutputBytesPerFrame;
         }
-        WriteToOutput(count, start, start + n / OutputBytesPerMs);
-    } while (!Driver.StopRequested && Song.Playing);
+        WriteToOutput(count, start, Playback.PositionMs());
+    } while (!Shared.StopRequested && Playback.Playing());
 }
 
 void TPlayerThread::Seek(int Target)
 {
-    if (Target < Driver.PositionMS) {
-        Song.Stop();
-        Song.Rewind();
-        Song.Start();
-        Driver.PositionMS = 0.0;
-    }
+    // The host's clock shows the restart while the ticks are skipped.
+    if (Target < Playback.PositionMs())
+        Shared.PositionMS = 0.0;
     // A target past the end stops with the song; Stop ends the skipping too.
-    double t = Driver.PositionMS;
-    while (Target > t && Song.Playing && !Driver.StopRequested) {
-        Song.SkipBlock();
-        t += Song.BlockBytes / OutputBytesPerMs;
-    }
-    Driver.PositionMS = t;
-    Driver.OutMod()->Flush(RoundMs(t));
+    Playback.Seek(Target, &Shared.StopRequested);
+    Shared.PositionMS = Playback.PositionMs();
+    Module.outMod->Flush(RoundMs(Playback.PositionMs()));
 }
 
 bool TPlayerThread::WaitForRoom(int Wanted)
 {
-    Out_Module* out = Driver.OutMod();
-    while (!Driver.StopRequested) {
+    Out_Module* out = Module.outMod;
+    while (!Shared.StopRequested) {
         if (out->CanWrite() >= Wanted)
             return true;
         PlatformSleep(RoomPollMs);
@@ -143,31 +137,31 @@ bool TPlayerThread::WaitForRoom(int Wanted)
 
 void TPlayerThread::WriteToOutput(int Count, double StartMs, double EndMs)
 {
-    Out_Module* out = Driver.OutMod();
+    Out_Module* out = Module.outMod;
     char* data = PlayBuffer.data();
     int done = 0;
     if (Count <= 0)
-        Driver.PositionMS = EndMs;
-    while (done < Count && !Driver.StopRequested) {
+        Shared.PositionMS = EndMs;
+    while (done < Count && !Shared.StopRequested) {
         // Whole frames, no more than the output takes in one call.
         const int piece = std::min(Count - done, MaxWriteBytes);
         bool written = false;
         {
             // The host pauses the output under the same lock: a piece is
             // never written into a paused output, which may drop it.
-            std::lock_guard<std::mutex> guard(Driver.OutputWrite);
-            if (!Driver.Paused && out->CanWrite() >= piece) {
+            std::lock_guard<std::mutex> guard(Shared.OutputWrite);
+            if (!Shared.Paused && out->CanWrite() >= piece) {
                 // The position counts the step's song time as its pieces go
                 // out: a long step still waiting for room is not yet heard, so
                 // the host's clock must not count it. The step's end is exact.
                 const int after = done + piece;
-                Driver.PositionMS = after == Count ? EndMs : StartMs + (EndMs - StartMs) * after / Count;
+                Shared.PositionMS = after == Count ? EndMs : StartMs + (EndMs - StartMs) * after / Count;
                 out->Write(data + done, piece);
                 written = true;
             }
         }
         if (!written) {
-            PlatformSleep(Driver.Paused ? PausePollMs : RoomPollMs);
+            PlatformSleep(Shared.Paused ? PausePollMs : RoomPollMs);
             continue;
         }
         done += piece;

@@ -5,9 +5,11 @@
 #include <vector>
 
 #include "platform/PlatformThread.h"
+#include "player/DmfPlayback.h"
 
-class TDataModule1;
 class TDmf;
+struct In_Module;
+struct TPlayerShared;
 
 class TPlayerThread {
 public:
@@ -16,7 +18,8 @@ public:
 
     // Allocates everything the run needs (throws std::bad_alloc), so that a
     // failure shows in Play, before the host's output is opened.
-    TPlayerThread(TDataModule1& Driver, TDmf& Song);
+    // Shared and Module outlive the run: the driver waits for it to end.
+    TPlayerThread(TPlayerShared& Shared, In_Module& Module, TDmf& Song);
     // False when the thread could not be made.
     bool Start();
     // Waits until the run has ended (at once when it has).
@@ -36,8 +39,11 @@ private:
     // Stop was asked, tells the host that the file has ended.
     void Finish();
 
-    TDataModule1& Driver;
+    TPlayerShared& Shared;
+    In_Module& Module;
     TDmf& Song;
+    // The pass's own position; Shared.PositionMS follows it as steps go out.
+    TDmfPlayback Playback;
     std::vector<char> PlayBuffer;
     TPlatformThread Thread;
 };

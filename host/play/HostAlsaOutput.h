@@ -13,6 +13,7 @@
 #include "host/play/HostByteRing.h"
 #include "host/play/HostDeviceClock.h"
 #include "host/play/HostFlushMark.h"
+#include "player/DmfOutputFormat.h"
 
 struct _snd_pcm;
 
@@ -102,9 +103,9 @@ private:
     TByteRing Ring;
     size_t RingLimit = 0;        // the ring's nominal size: CanWrite counts from it
     std::vector<int16_t> Chunk;  // the feeder's copy of the audio it hands to the device
-    int Rate = 44100;
-    int Channels = 2;
-    int FrameBytes = 4;
+    int Rate = OutputRate;
+    int Channels = OutputChannels;
+    int FrameBytes = OutputBytesPerFrame;
     int64_t BufferFrames = 0;  // the device's own buffer
     int LatencyMs = 0;
     int FlushMs = 0;           // the clocks' time at the last Flush (0 after Open)

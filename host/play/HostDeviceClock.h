@@ -15,6 +15,8 @@
 #include <chrono>
 #include <cstdint>
 
+#include "player/DmfOutputFormat.h"
+
 class TDeviceClock {
 public:
     using TTime = std::chrono::steady_clock::time_point;
@@ -23,7 +25,7 @@ public:
     // played its frames all the same.
     static constexpr std::chrono::milliseconds Margin{150};
 
-    explicit TDeviceClock(int Rate = 44100) : Rate(Rate) { }
+    explicit TDeviceClock(int Rate = OutputRate) : Rate(Rate) { }
 
     // An empty device that has not started: after it was opened, flushed, or
     // recovered from an underrun (which left it empty).

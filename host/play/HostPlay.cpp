@@ -21,6 +21,7 @@
 #include "host/play/HostTerminal.h"
 #include "module/LoadLog.h"
 #include "platform/PlatformNativeWindow.h"
+#include "player/DmfOutputFormat.h"
 
 namespace {
 
@@ -404,7 +405,7 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     TAlsaOutput output(options.Device);
     // A device that cannot be used is reported once, before any file is tried
     // (the plug-in's Play would answer 1 for each).
-    if (output.Open(44100, 2, 16, -1, -1) < 0) {
+    if (output.Open(OutputRate, OutputChannels, OutputBits, -1, -1) < 0) {
         std::fprintf(Err, "morvel: %s\n", output.LastError().c_str());
         return 1;
     }

@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "host/play/HostAlsaOutput.h"
+#include "player/DmfOutputFormat.h"
 
 namespace {
 
-constexpr int BytesPerSecond = 44100 * 4;
+constexpr int BytesPerSecond = OutputBytesPerSecond;
 
 // Waits until the output has played everything queued; false after 5 s.
 bool Drained(TAlsaOutput& Output)
@@ -35,15 +36,15 @@ void WriteSilence(TAlsaOutput& Output, int Bytes)
 TEST(HostAlsaOutput, OpenFailsWithTheReasonForUnknownDevicesAndFormats)
 {
     TAlsaOutput missing("morvel-no-such-device");
-    EXPECT_LT(missing.Open(44100, 2, 16, -1, -1), 0);
+    EXPECT_LT(missing.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_NE(missing.LastError().find("\"morvel-no-such-device\""), std::string::npos) << missing.LastError();
 
     TAlsaOutput null("null");
-    EXPECT_LT(null.Open(44100, 2, 8, -1, -1), 0);
+    EXPECT_LT(null.Open(OutputRate, OutputChannels, 8, -1, -1), 0);
     EXPECT_FALSE(null.LastError().empty());
     // A later Open that works clears the reason.
-    EXPECT_GE(null.Open(44100, 2, 16, -1, -1), 2000);
+    EXPECT_GE(null.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 2000);
     EXPECT_TRUE(null.IsOpen());
     EXPECT_EQ(null.LastError(), "");
 }
@@ -51,7 +52,7 @@ TEST(HostAlsaOutput, OpenFailsWithTheReasonForUnknownDevicesAndFormats)
 TEST(HostAlsaOutput, PausedOutputHoldsWhatIsWrittenAndTakesNoMore)
 {
     TAlsaOutput output("null");
-    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_GE(output.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     const int ring = output.RingBytes();
     EXPECT_EQ(ring, 2 * BytesPerSecond);
     EXPECT_EQ(output.CanWrite(), ring);
@@ -79,7 +80,7 @@ TEST(HostAlsaOutput, PausedOutputHoldsWhatIsWrittenAndTakesNoMore)
 TEST(HostAlsaOutput, FlushDropsTheQueueAndBothClocksGoOnFromItsTime)
 {
     TAlsaOutput output("null");
-    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_GE(output.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     WriteSilence(output, BytesPerSecond / 2);
     ASSERT_TRUE(Drained(output));
     EXPECT_EQ(output.GetWrittenTime(), 500);
@@ -103,7 +104,7 @@ TEST(HostAlsaOutput, FlushDropsTheQueueAndBothClocksGoOnFromItsTime)
     EXPECT_EQ(output.GetOutputTime(), 31500);
 
     // A new Open starts both clocks at 0 again.
-    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_GE(output.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     EXPECT_EQ(output.GetWrittenTime(), 0);
     EXPECT_EQ(output.GetOutputTime(), 0);
 }
@@ -111,7 +112,7 @@ TEST(HostAlsaOutput, FlushDropsTheQueueAndBothClocksGoOnFromItsTime)
 TEST(HostAlsaOutput, FlushesAreCountedAndDroppedAudioCountsAsPlayed)
 {
     TAlsaOutput output("null");
-    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_GE(output.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     const TFlushMark opened = output.LastFlush();
     output.Pause(1);
     WriteSilence(output, BytesPerSecond);
@@ -151,7 +152,7 @@ TEST(HostAlsaOutput, FlushesAreCountedAndDroppedAudioCountsAsPlayed)
 TEST(HostAlsaOutput, PlayedTimeNeverRunsAheadOfWrittenTimeOrBackwards)
 {
     TAlsaOutput output("null");
-    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_GE(output.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     int lastPlayed = 0;
     // One tick of the player (2940 bytes) at a time, as it writes them.
     for (int tick = 0; tick < 600; ++tick) {
@@ -172,7 +173,7 @@ TEST(HostAlsaOutput, PlayedTimeNeverRunsAheadOfWrittenTimeOrBackwards)
 TEST(HostAlsaOutput, CloseDropsQueuedAudioAndLeavesAnIdleOutput)
 {
     TAlsaOutput output("null");
-    ASSERT_GE(output.Open(44100, 2, 16, -1, -1), 0);
+    ASSERT_GE(output.Open(OutputRate, OutputChannels, OutputBits, -1, -1), 0);
     output.Pause(1);
     WriteSilence(output, BytesPerSecond);
     output.Close();

@@ -14,13 +14,14 @@
 #include <functional>
 
 #include "host/play/HostDeviceClock.h"
+#include "player/DmfOutputFormat.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using TTime = TDeviceClock::TTime;
 
-constexpr int Rate = 44100;
+constexpr int Rate = OutputRate;
 constexpr int64_t BufferFrames = 6615;  // 150 ms, as the output asks for
 constexpr int64_t PeriodFrames = 1653;
 constexpr int64_t StartFrames = 4 * PeriodFrames;  // the start threshold: whole periods

@@ -8,6 +8,7 @@
 
 #include "host/play/HostPluginLibrary.h"
 #include "platform/PlatformNativeWindow.h"
+#include "player/DmfOutputFormat.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ TEST(HostPluginLibrary, TheHostFillsEveryFieldItOwns)
     // No DSP: the PCM passes as it is.
     EXPECT_EQ(module->dsp_isactive(), 0);
     short samples[8] = {};
-    EXPECT_EQ(module->dsp_dosamples(samples, 4, 16, 2, 44100), 4);
+    EXPECT_EQ(module->dsp_dosamples(samples, 4, OutputBits, OutputChannels, OutputRate), 4);
 }
 
 }  // namespace

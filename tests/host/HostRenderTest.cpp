@@ -11,6 +11,7 @@
 #include "host/HostProgress.h"
 #include "host/HostRender.h"
 #include "host/HostWav.h"
+#include "player/DmfOutputFormat.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
 
@@ -45,8 +46,8 @@ TEST(HostRender, WritesTheWholeSongAsWavOrRawPcm)
     // until it stops, 2300403 frames. The step that ends it is taken at the
     // length of the tick before (2940 bytes), its last tick is 5292 bytes
     // long: the steps end within that tick of the measured length.
-    ASSERT_EQ(rawBytes.size(), ExampleSongPlayedFrames * 4);
-    EXPECT_LT(std::abs(rawBytes.size() / 176.4 - 52177), 5292 / 176.4);
+    ASSERT_EQ(rawBytes.size(), ExampleSongPlayedFrames * OutputBytesPerFrame);
+    EXPECT_LT(std::abs(rawBytes.size() / OutputBytesPerMs - 52177), 5292 / OutputBytesPerMs);
     ASSERT_EQ(wavBytes.size(), rawBytes.size() + WavHeaderBytes);
     const auto header = WavHeader(static_cast<uint32_t>(rawBytes.size()));
     EXPECT_TRUE(std::equal(header.begin(), header.end(), wavBytes.begin()));

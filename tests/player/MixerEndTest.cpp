@@ -37,7 +37,7 @@ TEST(MixerEnd, LoopWrapsByTheLoopLength)
     // A step spanning many loop lengths lands where repeated wrapping would.
     voice.LoopStart = 2990;
     voice.Position = 2996;
-    voice.Frequency = 44100 * 25;  // 50 bytes per output frame, loop of 10
+    voice.Frequency = OutputRate * 25;  // 50 bytes per output frame, loop of 10
     song->BlockBytes = 4;
     song->MixTick();
     EXPECT_EQ(voice.Position, 2996);
@@ -116,7 +116,7 @@ TEST(MixerEnd, ReadsOutsideTheSampleAllocationCountAsZero)
 
     // Positions before the data and a voice without data are silent too.
     voice.Position = -8;
-    voice.Frequency = 44100;
+    voice.Frequency = OutputRate;
     song->MixTick();
     EXPECT_EQ(song->MixBuffer[0], 0.0f);
     EXPECT_EQ(song->MixBuffer[8], 16.0f * GainOf(255));

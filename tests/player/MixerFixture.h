@@ -46,14 +46,14 @@ inline TTestPcm Pcm8(const std::vector<int8_t>& Values)
     return pcm;
 }
 
-// An active, non-looping voice at 44100 Hz on Pcm, with the given flags.
+// An active, non-looping voice at the output rate (a step of one frame) on Pcm, with the given flags.
 inline void PlayPcm(TVoice& Voice, const TTestPcm& Pcm, uint8_t Flags)
 {
     Voice = TVoice{};
     Voice.Data = Pcm.Data();
     Voice.DataLength = static_cast<int32_t>(Pcm.Buffer.size()) - 16;
     Voice.EndOffset = Pcm.Length;
-    Voice.Frequency = 44100;
+    Voice.Frequency = OutputRate;
     Voice.Flags = Flags;
     Voice.Active = true;
 }

@@ -29,7 +29,7 @@ void ReferenceMix(TVoice& Voice, float* Out, int Frames)
     const bool stereo = (Voice.Flags & VoiceFlagStereo) != 0;
     const int valueBytes = is16Bit ? 2 : 1;
     const int z = valueBytes * (stereo ? 2 : 1);
-    const uint64_t step = Voice.Frequency > 0 ? (uint64_t(Voice.Frequency) << 16) / 44100 : 0;
+    const uint64_t step = Voice.Frequency > 0 ? (uint64_t(Voice.Frequency) << 16) / OutputRate : 0;
     const bool loops = Voice.Looping && Voice.LoopStart >= 0 && Voice.EndOffset > Voice.LoopStart;
     int64_t p = Voice.Position;
     uint32_t fraction = Voice.Fraction;
@@ -95,7 +95,7 @@ TEST(MixerReference, RandomVoicesMatchAFrameByFrameRendering)
             voice.LoopStart = below(static_cast<uint32_t>(voice.EndOffset + 4)) - 2;
             voice.Position = below(static_cast<uint32_t>(voice.EndOffset + 8));
             voice.Fraction = static_cast<uint16_t>(random());
-            const int32_t frequencies[] = {44100, 22050, 8363, 1 + below(200000), below(3000000), 0};
+            const int32_t frequencies[] = {OutputRate, 22050, 8363, 1 + below(200000), below(3000000), 0};
             voice.Frequency = frequencies[below(6)];
             voice.LeftGain = static_cast<int16_t>(below(255));
             voice.RightGain = static_cast<int16_t>(below(255));

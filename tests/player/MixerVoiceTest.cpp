@@ -91,7 +91,7 @@ TEST(MixerVoice, FrequenciesAbove65535HzStepWithoutWrapping)
     PlayPcm(voice, pcm, VoiceFlag16Bit);
     voice.Frequency = 100000;
     song->MixTick();
-    const uint64_t step = uint64_t{100000} * 65536 / 44100;
+    const uint64_t step = uint64_t{100000} * 65536 / OutputRate;
     EXPECT_EQ(voice.Position, static_cast<int32_t>((4 * step) >> 16) * 2);
     EXPECT_EQ(voice.Fraction, (4 * step) & 0xFFFF);
 }

@@ -26,7 +26,7 @@ int32_t LengthByPlaying(TDmf& Song)
             break;
         total += Song.BlockBytes;
     } while (Song.Playing);
-    return static_cast<int32_t>(std::nearbyint(static_cast<double>(total) / 176.4));
+    return static_cast<int32_t>(std::nearbyint(static_cast<double>(total) / OutputBytesPerMs));
 }
 
 std::unique_ptr<TDmf> LoadSong(const std::vector<uint8_t>& Bytes)
@@ -47,7 +47,7 @@ TEST(SongLength, CountsEveryTickUpToTheOneThatEndsTheSong)
     song->MeasureLength(true);
     // 16 rows: row 1 on tick 1, the last row on tick 1 + 15 x 4, the song ends in it.
     const int ticks = 1 + 15 * 4;
-    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint(ticks * 2940 / 176.4)));
+    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint(ticks * 2940 / OutputBytesPerMs)));
     EXPECT_FALSE(song->Playing);
     EXPECT_EQ(song->SequencePos, 1);  // rewound
 }
@@ -61,7 +61,7 @@ TEST(SongLength, FollowsTempoChanges)
     // Rows 1-3: the first tick of row 1 and the three after it at 5292, rows 2 and 3 likewise;
     // row 4 switches on its first tick; rows 4-5 at 688 and the last row's single tick.
     const double bytes = 3 * 4 * 5292.0 + 2 * 4 * 688.0 + 688.0;
-    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint(bytes / 176.4)));
+    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint(bytes / OutputBytesPerMs)));
 }
 
 TEST(SongLength, LoopEndZeroEndsAfterTheFirstPattern)
@@ -69,7 +69,7 @@ TEST(SongLength, LoopEndZeroEndsAfterTheFirstPattern)
     auto song = MakeSong(3, 1, 4);
     song->Sequencer.LoopEnd = 0;
     song->MeasureLength(true);
-    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint((1 + 3 * 4) * 2940 / 176.4)));
+    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint((1 + 3 * 4) * 2940 / OutputBytesPerMs)));
 }
 
 TEST(SongLength, SequenceEntryWithoutPatternEndsTheSong)
@@ -79,7 +79,7 @@ TEST(SongLength, SequenceEntryWithoutPatternEndsTheSong)
     song->Sequencer.SetEntry(2, 1);
     song->Sequencer.SetLoopEnd(2);
     song->MeasureLength(true);
-    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint((1 + 3 * 4) * 2940 / 176.4)));
+    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint((1 + 3 * 4) * 2940 / OutputBytesPerMs)));
 
     song->Sequencer.SetEntry(0, 9);  // the very first pattern is missing
     song->Start();
@@ -94,8 +94,9 @@ TEST(SongLength, EndlessOrHugeSongsStopAtTheByteTotalsLimit)
     SetGlobal(*song, 0, 0, 1, 0);  // one tick per second
     song->Sequencer.LoopEnd = -1;  // a sequence that never reaches its end
     song->MeasureLength(true);
-    const int64_t ticks = 2147483647 / 176400;
-    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint(ticks * 176400 / 176.4)));
+    const int64_t tickBytes = OutputBytesPerSecond;  // a second of output
+    const int64_t ticks = 2147483647 / tickBytes;
+    EXPECT_EQ(song->LengthMs, static_cast<int>(std::nearbyint(ticks * tickBytes / OutputBytesPerMs)));
     EXPECT_FALSE(song->Playing);
 }
 
@@ -149,5 +150,5 @@ TEST(SongLength, TheLongestLegalSongStopsAtTheByteTotal)
     SetDebugLogConsole(stdout);
     ASSERT_TRUE(song->Loaded);
     const int64_t ticks = std::numeric_limits<int32_t>::max() / 688;
-    EXPECT_EQ(song->LengthMs, static_cast<int32_t>(std::nearbyint(ticks * 688 / 176.4)));
+    EXPECT_EQ(song->LengthMs, static_cast<int32_t>(std::nearbyint(ticks * 688 / OutputBytesPerMs)));
 }

@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "player/DmfLimits.h"
+#include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 #include "support/RecordingHost.h"
-#include "tools/writer/WriterModule.h"
 #include "tests/support/TestFiles.h"
+#include "tools/writer/WriterModule.h"
 
-inline constexpr double BytesPerMs = 176.4;
+inline constexpr double BytesPerMs = OutputBytesPerMs;
 
 // A file in the test's temporary folder, named after the running test so
 // that tests never share one.
@@ -171,11 +172,12 @@ inline std::vector<uint8_t> EnginePcm(const std::string& Path, const std::vector
 {
     TDmf song;
     song.LoadFromFile(Path);
-    song.Start();
+    TDmfPlayback playback(song);
+    playback.Start();
     std::vector<uint8_t> pcm;
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
     for (int32_t n : Portions) {
-        song.RenderBlock(block.data(), n);
+        playback.Render(block.data(), n);
         pcm.insert(pcm.end(), block.begin(), block.begin() + n);
     }
     return pcm;
