@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "support/SongBuilder.h"
+#include "tests/support/SongBuilder.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 
 #include "player/DmfLimits.h"
 #include "player/DmfSong.h"
-#include "support/RecordingHost.h"
-#include "tools/writer/WriterModule.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestFiles.h"
+#include "tools/writer/WriterModule.h"
 
 inline constexpr double BytesPerMs = 176.4;
 

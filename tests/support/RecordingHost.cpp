@@ -1,4 +1,4 @@
-#include "support/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <algorithm>
 #include <cmath>

@@ -17,7 +17,7 @@
 
 #include "platform/PlatformNativeWindow.h"
 #include "plugin/sdk/WinampPluginRecords.h"
-#include "support/ModelOutput.h"
+#include "tests/support/ModelOutput.h"
 
 struct THostCall {
     std::string Name;           // the function's name in its record ("Write", "SAAddPCMData", ...)

@@ -1,4 +1,4 @@
-#include "InfoWindowProbe.h"
+#include "tests/wahost/InfoWindowProbe.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "WavOutput.h"
+#include "tests/wahost/WavOutput.h"
 
 #include <stdexcept>
 

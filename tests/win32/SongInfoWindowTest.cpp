@@ -13,12 +13,12 @@
 #include <thread>
 #include <vector>
 
-#include "PngFile.h"
-#include "WindowCapture.h"
-#include "WindowTestEnvironment.h"
 #include "platform/PlatformSystem.h"
 #include "plugin/SongInfoForm.h"
 #include "plugin/sdk/WinampPluginRecords.h"
+#include "tests/win32/PngFile.h"
+#include "tests/win32/WindowCapture.h"
+#include "tests/win32/WindowTestEnvironment.h"
 
 namespace {
 
