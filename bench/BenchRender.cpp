@@ -19,6 +19,7 @@
 
 #include "module/LoadLog.h"
 #include "player/DmfSong.h"
+#include "tests/support/MixerProbe.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ void BM_MixHeaviestTick(benchmark::State& State)
     }
     for (auto _ : State) {
         song->MixTick();
-        benchmark::DoNotOptimize(song->TickBuffer.data());
+        benchmark::DoNotOptimize(TDmfMixerProbe::TickBuffer(*song).data());
     }
     int active = 0;
     for (const TVoice& voice : song->Voices)
