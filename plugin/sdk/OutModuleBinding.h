@@ -12,6 +12,7 @@
 // when it has them and do nothing otherwise.
 
 #include <atomic>
+#include <functional>
 
 #include "plugin/sdk/WinampPluginRecords.h"
 
@@ -24,21 +25,33 @@ public:
         Out_Module record{};
         record.version = 0x10;
         record.description = const_cast<char*>(Description);
-        record.Config = &Config;
-        record.About = &About;
-        record.Init = &Init;
-        record.Quit = &Quit;
-        record.Open = &Open;
-        record.Close = &Close;
-        record.Write = &Write;
-        record.CanWrite = &CanWrite;
-        record.IsPlaying = &IsPlaying;
-        record.Pause = &Pause;
-        record.SetVolume = &SetVolume;
-        record.SetPan = &SetPan;
-        record.Flush = &Flush;
-        record.GetOutputTime = &GetOutputTime;
-        record.GetWrittenTime = &GetWrittenTime;
+        if constexpr (requires(TOutput & output, HWND window) { output.Config(window); })
+            record.Config = &Tell<&TOutput::Config>;
+        else
+            record.Config = [](HWND) {};
+        if constexpr (requires(TOutput & output, HWND window) { output.About(window); })
+            record.About = &Tell<&TOutput::About>;
+        else
+            record.About = [](HWND) {};
+        if constexpr (requires(TOutput & output) { output.Init(); })
+            record.Init = &Tell<&TOutput::Init>;
+        else
+            record.Init = [] {};
+        if constexpr (requires(TOutput & output) { output.Quit(); })
+            record.Quit = &Tell<&TOutput::Quit>;
+        else
+            record.Quit = [] {};
+        record.Open = &Ask<&TOutput::Open, -1>;
+        record.Close = &Tell<&TOutput::Close>;
+        record.Write = &Ask<&TOutput::Write, 0>;
+        record.CanWrite = &Ask<&TOutput::CanWrite, 0>;
+        record.IsPlaying = &Ask<&TOutput::IsPlaying, 0>;
+        record.Pause = &Ask<&TOutput::Pause, 0>;
+        record.SetVolume = &Tell<&TOutput::SetVolume>;
+        record.SetPan = &Tell<&TOutput::SetPan>;
+        record.Flush = &Tell<&TOutput::Flush>;
+        record.GetOutputTime = &Ask<&TOutput::GetOutputTime, 0>;
+        record.GetWrittenTime = &Ask<&TOutput::GetWrittenTime, 0>;
         return record;
     }
 
@@ -64,83 +77,16 @@ public:
 private:
     static inline std::atomic<TOutput*> Bound{nullptr};
 
-    static void Config([[maybe_unused]] HWND Parent)
-    {
-        if constexpr (requires(TOutput & output, HWND window) { output.Config(window); })
-            if (TOutput* output = Bound.load())
-                output->Config(Parent);
-    }
-    static void About([[maybe_unused]] HWND Parent)
-    {
-        if constexpr (requires(TOutput & output, HWND window) { output.About(window); })
-            if (TOutput* output = Bound.load())
-                output->About(Parent);
-    }
-    static void Init()
-    {
-        if constexpr (requires(TOutput & output) { output.Init(); })
-            if (TOutput* output = Bound.load())
-                output->Init();
-    }
-    static void Quit()
-    {
-        if constexpr (requires(TOutput & output) { output.Quit(); })
-            if (TOutput* output = Bound.load())
-                output->Quit();
-    }
-    static int Open(int Rate, int Channels, int Bits, int BufferMs, int PrebufferMs)
+    // A record's function with an answer: the bound output's, Idle when none is bound.
+    template <auto Method, int Idle, class... TArgs> static int Ask(TArgs... Args)
     {
         TOutput* output = Bound.load();
-        return output ? output->Open(Rate, Channels, Bits, BufferMs, PrebufferMs) : -1;
+        return output ? std::invoke(Method, *output, Args...) : Idle;
     }
-    static void Close()
+    // A record's function without one: passed to the bound output, if any.
+    template <auto Method, class... TArgs> static void Tell(TArgs... Args)
     {
         if (TOutput* output = Bound.load())
-            output->Close();
-    }
-    static int Write(char* Bytes, int Count)
-    {
-        TOutput* output = Bound.load();
-        return output ? output->Write(Bytes, Count) : 0;
-    }
-    static int CanWrite()
-    {
-        TOutput* output = Bound.load();
-        return output ? output->CanWrite() : 0;
-    }
-    static int IsPlaying()
-    {
-        TOutput* output = Bound.load();
-        return output ? output->IsPlaying() : 0;
-    }
-    static int Pause(int Paused)
-    {
-        TOutput* output = Bound.load();
-        return output ? output->Pause(Paused) : 0;
-    }
-    static void SetVolume(int Volume)
-    {
-        if (TOutput* output = Bound.load())
-            output->SetVolume(Volume);
-    }
-    static void SetPan(int Pan)
-    {
-        if (TOutput* output = Bound.load())
-            output->SetPan(Pan);
-    }
-    static void Flush(int TimeMs)
-    {
-        if (TOutput* output = Bound.load())
-            output->Flush(TimeMs);
-    }
-    static int GetOutputTime()
-    {
-        TOutput* output = Bound.load();
-        return output ? output->GetOutputTime() : 0;
-    }
-    static int GetWrittenTime()
-    {
-        TOutput* output = Bound.load();
-        return output ? output->GetWrittenTime() : 0;
+            std::invoke(Method, *output, Args...);
     }
 };
