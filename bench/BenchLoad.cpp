@@ -5,22 +5,20 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "module/LoadLog.h"
 #include "platform/PlatformStream.h"
 #include "player/DmfSong.h"
+#include "tests/support/TestFiles.h"
 #include "tools/writer/WriterStressSongs.h"
 
 namespace {
 
 std::vector<uint8_t> ExampleSong()
 {
-    std::ifstream file(MORVEL_SOURCE_DIR "/examples/morvel-demo.dmf", std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return ReadFileBytes(MORVEL_SOURCE_DIR "/examples/morvel-demo.dmf");
 }
 
 void LoadSong(benchmark::State& State, const std::vector<uint8_t>& Bytes, bool InfoOnly)

@@ -14,13 +14,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "SongStreams.h"
 #include "mpeg/MpegFrontEnd.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -29,8 +28,7 @@ constexpr int32_t ReadChunkBytes = 16384;
 
 std::vector<uint8_t> BenchStream()
 {
-    std::ifstream File(MORVEL_SOURCE_DIR "/tests/data/mpeg/l2_44k_stereo_192.mp2", std::ios::binary);
-    const std::vector<uint8_t> Piece{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> Piece = ReadFileBytes(MORVEL_SOURCE_DIR "/tests/data/mpeg/l2_44k_stereo_192.mp2");
     std::vector<uint8_t> Stream;
     for (int I = 0; I < Repeats; ++I) Stream.insert(Stream.end(), Piece.begin(), Piece.end());
     return Stream;
@@ -93,10 +91,7 @@ void Layer2Decode(benchmark::State& State)
         return;
     }
     const std::filesystem::path Path = std::filesystem::temp_directory_path() / "morvel_bench_layer2.mp2";
-    {
-        std::ofstream Out(Path, std::ios::binary);
-        Out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-    }
+    WriteFileBytes(Path.string(), Bytes);
     MeasureDecoding(State, Bytes, Path.string());
     std::filesystem::remove(Path);
 }
@@ -105,8 +100,7 @@ BENCHMARK(Layer2Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
 void Layer2DecodeSong(benchmark::State& State)
 {
     const std::string Path = SongStreamLayer2();
-    std::ifstream File(Path, std::ios::binary);
-    const std::vector<uint8_t> Bytes{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> Bytes = ReadFileBytes(Path);
     if (Bytes.empty()) {
         State.SkipWithError("song stream could not be made (morvel, sox, twolame)");
         return;

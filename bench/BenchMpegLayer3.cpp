@@ -13,8 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,6 +22,7 @@
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer3/MpegLayer3.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -67,8 +66,7 @@ double Mpg123Seconds(const std::string& Path)
 // Decodes the stream of the file Path per iteration.
 void MeasureDecoding(benchmark::State& State, const std::string& Path)
 {
-    std::ifstream File(Path, std::ios::binary);
-    const std::vector<uint8_t> Bytes{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> Bytes = ReadFileBytes(Path);
     if (Bytes.empty()) {
         State.SkipWithError("benchmark stream missing");
         return;

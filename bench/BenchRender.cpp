@@ -20,6 +20,7 @@
 #include "module/LoadLog.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
+#include "tests/support/MixerProbe.h"
 
 namespace {
 
@@ -149,7 +150,7 @@ void BM_MixHeaviestTick(benchmark::State& State)
     }
     for (auto _ : State) {
         song->MixTick();
-        benchmark::DoNotOptimize(song->TickBuffer.data());
+        benchmark::DoNotOptimize(TDmfMixerProbe::TickBuffer(*song).data());
     }
     int active = 0;
     for (const TVoice& voice : song->Voices)

@@ -51,7 +51,7 @@ void TDmfPlayback::Seek(double TargetMs, const std::atomic<bool>* Cancel)
 uint64_t PlayedBytes(TDmf& Song)
 {
     Song.Start();
-    int64_t queued = Song.FifoBytes;  // mixed but not yet handed out
+    int64_t queued = Song.QueuedBytes();  // mixed but not yet handed out
     int64_t total = 0;
     do {
         const int32_t step = Song.BlockBytes;

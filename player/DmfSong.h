@@ -1,8 +1,9 @@
 #pragma once
 // TDmf: one loaded song and the whole state of the player that renders it.
 //
-// The loader (module/) fills the song part, the sequencer and the mixer
-// (player/) keep their state here. One re-entrant Lock guards each whole load,
+// Its fields stand under their owners: the song as the loader (module/) fills
+// it, the sequencer's play state, the mixer's buffers (private) and one
+// load's working state (private). One re-entrant Lock guards each whole load,
 // render, skip, start, stop and rewind.
 
 #include <array>
@@ -71,8 +72,10 @@ public:
     void RenderBlock(void* Dest, int32_t Count);
     // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
     void MixTick();
-    // Makes the buffers below on the first mix; a song that never renders has none.
+    // Makes the mixer's buffers on the first mix; a song that never renders has none.
     void AllocateRenderBuffers();
+    // Bytes mixed but not yet handed out by RenderBlock.
+    int32_t QueuedBytes() const { return FifoBytes; }
 
     // ---- Loading ---------------------------------------------------------
     // Throws EFileOpenError when the file cannot be opened.
@@ -82,50 +85,60 @@ public:
     void LoadInfoFromStream(TStream& Source);
     static uint8_t BlockKind(const uint8_t Tag[4]);
 
-    // ---- Song ------------------------------------------------------------
-    TStream* Stream = nullptr;   // the module while it is being read
+    // ---- Song: what the loader fills from the file (module/) -------------
+    std::string FilePath;
+    std::string FileName;
+    std::array<uint8_t, 62> Header{};  // raw header block after its tag
+    int32_t Version = 0;               // the file's format version byte
+    std::string TrackerName;           // 8 characters naming the writing program
+    std::string SongName;
+    std::string Composer;
+    std::vector<std::string> Message;  // the song message, one line per entry
+    TSequencer Sequencer;
+    std::array<std::unique_ptr<TPattern>, MaxPatterns> Patterns;
+    int32_t PatternCount = 0;
+    uint16_t SongTrackCount = 0;  // track count of the pattern block header
+    // 1-based; [0] unused.
+    std::array<std::unique_ptr<TSample>, MaxSamples + 1> Samples;
+    int32_t SampleCount = 0;
+    int32_t LengthMs = 0;  // measured by a silent run of the sequencer at load
+    bool Loaded = false;
+    // Held by each whole load, render, skip, start, stop and rewind; Acquire
+    // and Release hold it across several calls.
+    TCriticalSection Lock;
+
+    // ---- Play state: the sequencer's, where the song is (player/) --------
+    bool Playing = false;
     uint16_t SequencePos = 0;    // next sequence index to load; SequencePos - 1 plays
     uint8_t CurrentPattern = 0;  // pattern that plays
     uint16_t CurrentRow = 0;     // rows of the current pattern already read
+    uint8_t TickCountdown = 1;   // ticks left until the next row is read
+    uint16_t RowsPerBeat = 0;    // copied from the pattern by the tempo command
     uint8_t MasterVolume = 240;
-    uint16_t RowsPerBeat = 0;  // copied from the pattern by the tempo command
-    std::array<TTrackState, VoiceCount> TrackStates{};
-    // Render buffers, empty until the song first mixes.
-    std::vector<float> MixBuffer;      // 441017 accumulators, left, right interleaved
-    std::vector<int32_t> MixInts;      // the accumulators rounded
-    std::array<uint8_t, 62> Header{};  // raw header block after its tag
-    std::vector<uint8_t> TickBuffer;   // 16-bit stereo PCM of the last tick mixed
-    std::vector<uint8_t> Fifo;         // rendered PCM not yet handed out (2 x 441000)
-    int32_t FifoBytes = 0;
-    bool Playing = false;
     int32_t BlockBytes = InitialBlockBytes;  // output bytes of one tick
-    std::string FileName;
-    std::array<std::unique_ptr<TSample>, MaxSamples + 1> Samples;  // 1-based; [0] unused
-    int32_t SampleCount = 0;
-    std::array<std::unique_ptr<TPattern>, MaxPatterns> Patterns;
-    int32_t PatternCount = 0;
-    TSequencer Sequencer;
-    std::string SongName;
-    std::string Composer;
-    int32_t Version = 0;               // the file's format version byte
-    std::string TrackerName;           // 8 characters naming the writing program
-    std::vector<std::string> Message;  // the song message, one line per entry
-    int32_t LengthMs = 0;
-    std::string FilePath;
-    TCriticalSection Lock;
+    std::array<TTrackState, VoiceCount> TrackStates{};
     std::array<TVoice, VoiceCount> Voices{};
-    bool Loaded = false;
-    uint8_t TickCountdown = 1;    // ticks left until the next row is read
-    uint16_t SongTrackCount = 0;  // track count of the pattern block header
 
 private:
+    // Tests read and write the mixer's buffers through this seam.
+    friend struct TDmfMixerProbe;
+
     void ResetTrackStatesAndPanning();
     void ResetToEmptySong();
     bool Load(TStream& Source, bool InfoOnly);
     void LoadFile(const std::string& Path, bool InfoOnly);
 
-    // ---- Loader working state (module/) ----------------------------------
-    uint8_t BlockTag[4]{};  // tag of the block being read
+    // ---- Mixer buffers: the mixer's alone (player/DmfMixer.cpp) ----------
+    // Empty until the song first mixes.
+    std::vector<float> MixBuffer;     // 441017 accumulators, left, right interleaved
+    std::vector<int32_t> MixInts;     // the accumulators rounded
+    std::vector<uint8_t> TickBuffer;  // 16-bit stereo PCM of the last tick mixed
+    std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (2 x 441000)
+    int32_t FifoBytes = 0;
+
+    // ---- Loader working state: one load's, none outside it (module/) -----
+    TStream* Stream = nullptr;  // the module while it is being read
+    uint8_t BlockTag[4]{};      // tag of the block being read
     // Records of the last sample information block, held by the running load
     // until the sample data block has used them; null outside a load.
     std::vector<TSampleRecord>* SampleRecords = nullptr;

@@ -1,9 +1,9 @@
 #include "tests/fontgen/FontFileView.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -143,8 +143,8 @@ TNeFontLibraryView ReadFontLibrary(std::span<const uint8_t> Bytes)
 
 std::vector<uint8_t> ReadWholeFile(const std::string& Path)
 {
-    std::ifstream In(Path, std::ios::binary);
-    if (!In)
-        throw std::runtime_error("cannot open " + Path);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> Bytes = ReadFileBytes(Path);
+    if (Bytes.empty())
+        throw std::runtime_error("cannot read " + Path);
+    return Bytes;
 }

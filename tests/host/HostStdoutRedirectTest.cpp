@@ -10,10 +10,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <string>
+#include <vector>
 
 #include "host/play/HostStdoutRedirect.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
@@ -42,8 +43,8 @@ TEST(HostStdoutRedirect, LibraryOutputIsDroppedAndTheHostKeepsTheOriginal)
     std::fflush(stdout);
     dup2(original, STDOUT_FILENO);
     close(original);
-    std::ifstream written(path);
-    const std::string text{std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> written = ReadFileBytes(path);
+    const std::string text(written.begin(), written.end());
     EXPECT_EQ(text, "before\nhost one\nhost two\nafter\n");
     std::remove(path.c_str());
 }

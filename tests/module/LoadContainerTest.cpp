@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -11,12 +10,19 @@
 #endif
 
 #include "tests/module/LoadFixture.h"
+#include "tests/support/TestFiles.h"
 
 namespace {
 
-std::vector<uint8_t> Tagged(const std::string& Text) { return std::vector<uint8_t>(Text.begin(), Text.end()); }
+std::vector<uint8_t> Tagged(const std::string& Text)
+{
+    return std::vector<uint8_t>(Text.begin(), Text.end());
+}
 
-std::string TempPath(const std::string& Name) { return ::testing::TempDir() + Name; }
+std::string TempPath(const std::string& Name)
+{
+    return ::testing::TempDir() + Name;
+}
 
 bool OtherThreadEntered = false;  // set by the helper thread below
 
@@ -48,12 +54,6 @@ bool OtherThreadCanAcquire(TDmf& Song)
     other.join();
 #endif
     return OtherThreadEntered;
-}
-
-void WriteFile(const std::string& Path, const std::vector<uint8_t>& Bytes)
-{
-    std::ofstream file(Path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
 }
 
 }  // namespace
@@ -138,8 +138,8 @@ TEST(LoadContainer, FileLoadSetsNamesOnlyWhenLoaded)
     TQuietLog quiet;
     const std::string good = TempPath("morvel_good.dmf");
     const std::string bad = TempPath("morvel_bad.dmf");
-    WriteFile(good, WriteSong(SmallSong()));
-    WriteFile(bad, Tagged("ZQKW"));
+    WriteFileBytes(good, WriteSong(SmallSong()));
+    WriteFileBytes(bad, Tagged("ZQKW"));
 
     TDmf song;
     song.LoadFromFile(good);

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "module/LoadLog.h"
 #include "module/LoadLogPath.h"
@@ -107,7 +106,7 @@ TEST(LogFile, GoesToTheStateFolderMadeForItAndNeverToTheCurrentFolder)
     EXPECT_EQ(LogFilePath(), "");
     LogOneEntry();
     // A state folder that cannot be made (a file is in its way): the entry is lost.
-    std::ofstream(root / "blocked") << "x";
+    WriteFileBytes((root / "blocked").string(), {'x'});
     environment.Set("XDG_STATE_HOME", (root / "blocked").c_str());
     LogOneEntry();
     EXPECT_FALSE(fs::exists(root / "work" / LogFileName));

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "mpeg/layer3/MpegBitReserve.h"
-#include "support/BitWriter.h"
+#include "tests/support/BitWriter.h"
 
 TEST(BitReserve, ReadsFieldsAcrossBytesMostSignificantFirst)
 {

@@ -5,7 +5,7 @@
 
 #include "mpeg/layer3/MpegHuffman.h"
 #include "mpeg/layer3/MpegHuffmanCodes.h"
-#include "support/BitWriter.h"
+#include "tests/support/BitWriter.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mpeg/layer3/MpegHuffmanCodes.h"
-#include "support/BitWriter.h"
+#include "tests/support/BitWriter.h"
 
 struct TGranuleFields {
     int Part2_3Length = 0;           // bits of scale factors and Huffman data

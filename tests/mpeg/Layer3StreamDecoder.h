@@ -3,8 +3,6 @@
 // decoder and the synthesis filters, frame by frame as the front end drives them.
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer3/MpegLayer3.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
+#include "tests/support/TestFiles.h"
 
 struct TDecodedStream {
     std::vector<int16_t> Pcm;            // interleaved samples of all frames
@@ -23,8 +22,7 @@ struct TDecodedStream {
 
 inline std::vector<uint8_t> ReadFixture(const std::string& Name)
 {
-    std::ifstream File(std::string(MORVEL_TEST_DATA) + "/mpeg3/" + Name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    return ReadFileBytes(std::string(MORVEL_TEST_DATA) + "/mpeg3/" + Name);
 }
 
 inline std::vector<int16_t> ReadReferencePcm(const std::string& Name)

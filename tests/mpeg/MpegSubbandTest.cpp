@@ -11,7 +11,7 @@
 #include "mpeg/layer12/MpegSubbandLayer1.h"
 #include "mpeg/layer12/MpegSubbandLayer2.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
-#include "support/BitWriter.h"
+#include "tests/support/BitWriter.h"
 
 using namespace MpegTest;
 

@@ -1,11 +1,10 @@
 #include "MpegTestFrames.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "mpeg/MpegFrontEnd.h"
 #include "mpeg/frame/MpegTables.h"
+#include "tests/support/TestFiles.h"
 
 namespace MpegTest {
 
@@ -51,8 +50,7 @@ void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes)
 
 std::vector<uint8_t> ReadFixture(const std::string& Name)
 {
-    std::ifstream File(std::string(MORVEL_TEST_DATA) + "/mpeg/" + Name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+    return ReadFileBytes(std::string(MORVEL_TEST_DATA) + "/mpeg/" + Name);
 }
 
 std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes)

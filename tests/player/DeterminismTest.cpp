@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/SongBuilder.h"
+#include "tests/support/SongBuilder.h"
 
 namespace {
 

@@ -28,9 +28,9 @@ TEST(MixerEnd, LoopWrapsByTheLoopLength)
     voice.LeftGain = 255;
     song->MixTick();
     // Frames at 2998 and 3000 (the end frame itself plays), then 3002 wraps to 1002.
-    EXPECT_EQ(song->MixBuffer[0], 1499.0f * GainOf(255));
-    EXPECT_EQ(song->MixBuffer[2], 1500.0f * GainOf(255));
-    EXPECT_EQ(song->MixBuffer[4], 501.0f * GainOf(255));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[0], 1499.0f * GainOf(255));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2], 1500.0f * GainOf(255));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[4], 501.0f * GainOf(255));
     EXPECT_EQ(voice.Position, 1004);
     EXPECT_TRUE(voice.Active);
 
@@ -52,9 +52,9 @@ TEST(MixerEnd, NonLoopingVoiceEndingMidTickStopsAfterItsLastFrame)
     voice.EndOffset = 4;  // frames 0, 1 and 2 (at the end offset) play
     voice.LeftGain = 255;
     song->MixTick();
-    EXPECT_EQ(song->MixBuffer[4], 300.0f * GainOf(255));
-    EXPECT_EQ(song->MixBuffer[6], 0.0f);
-    EXPECT_EQ(song->MixBuffer[10], 0.0f);
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[4], 300.0f * GainOf(255));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[6], 0.0f);
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[10], 0.0f);
     EXPECT_FALSE(voice.Active);
     EXPECT_EQ(voice.Position, 6);
 }
@@ -74,7 +74,7 @@ TEST(MixerEnd, VoicePastItsEndAtTickStartIsSilencedEvenWhenLooping)
     EXPECT_FALSE(voice.Active);
     EXPECT_EQ(voice.Position, 3001);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(song->MixBuffer[i], 0.0f);
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[i], 0.0f);
 }
 
 TEST(MixerEnd, EmptyReversedOrNegativeLoopsPlayAsNotLooped)
@@ -111,19 +111,19 @@ TEST(MixerEnd, ReadsOutsideTheSampleAllocationCountAsZero)
     song->MixTick();
     const float expected[6] = {16.0f, 24.0f, 32.0f, 16.0f, 0.0f, 0.0f};
     for (int k = 0; k < 6; ++k)
-        EXPECT_EQ(song->MixBuffer[2 * k], expected[k] * GainOf(255)) << k;
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k], expected[k] * GainOf(255)) << k;
     EXPECT_EQ(voice.Position, 6);
 
     // Positions before the data and a voice without data are silent too.
     voice.Position = -8;
     voice.Frequency = OutputRate;
     song->MixTick();
-    EXPECT_EQ(song->MixBuffer[0], 0.0f);
-    EXPECT_EQ(song->MixBuffer[8], 16.0f * GainOf(255));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[0], 0.0f);
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[8], 16.0f * GainOf(255));
     voice.Data = nullptr;
     voice.Position = 0;
     song->MixTick();
-    EXPECT_EQ(song->MixBuffer[0], 0.0f);
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[0], 0.0f);
     EXPECT_EQ(voice.Position, 12);
 }
 

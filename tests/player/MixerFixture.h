@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/DmfSong.h"
+#include "tests/support/MixerProbe.h"
 
 // The gain scale of the mixer, to compute expected values the same way.
 inline constexpr float MixerGainScale = 0.003921568859f;
@@ -69,5 +70,6 @@ inline std::unique_ptr<TDmf> SongWithTick(int32_t Frames)
 // 16-bit output value I of the last tick.
 inline int16_t TickValue(const TDmf& Song, int32_t I)
 {
-    return static_cast<int16_t>(Song.TickBuffer[2 * I] | (Song.TickBuffer[2 * I + 1] << 8));
+    const std::vector<uint8_t>& tick = TDmfMixerProbe::TickBuffer(Song);
+    return static_cast<int16_t>(tick[2 * I] | (tick[2 * I + 1] << 8));
 }

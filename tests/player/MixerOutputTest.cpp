@@ -48,10 +48,10 @@ TEST(MixerOutput, RoundsHalvesToEvenThenShiftsTowardMinusInfinity)
     voice.LeftGain = 255;
     song->MixTick();
     ASSERT_EQ(GainOf(255), 1.0f);
-    EXPECT_EQ(song->MixInts[2], 2);
-    EXPECT_EQ(song->MixInts[6], 2);
-    EXPECT_EQ(song->MixInts[10], -2);
-    EXPECT_EQ(song->MixInts[14], -6);
+    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[2], 2);
+    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[6], 2);
+    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[10], -2);
+    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[14], -6);
     EXPECT_EQ(TickValue(*song, 10), -1);
     EXPECT_EQ(TickValue(*song, 14), -2);
 }
@@ -80,10 +80,10 @@ TEST(MixerOutput, SamplesAreLittleEndianLeftThenRight)
     PlayPcm(voice, pcm, VoiceFlag16Bit);
     voice.LeftGain = 255;  // -4000 / 4 = -1000 = 0xFC18
     song->MixTick();
-    EXPECT_EQ(song->TickBuffer[0], 0x18);
-    EXPECT_EQ(song->TickBuffer[1], 0xFC);
-    EXPECT_EQ(song->TickBuffer[2], 0x00);
-    EXPECT_EQ(song->TickBuffer[3], 0x00);
+    EXPECT_EQ(TDmfMixerProbe::TickBuffer(*song)[0], 0x18);
+    EXPECT_EQ(TDmfMixerProbe::TickBuffer(*song)[1], 0xFC);
+    EXPECT_EQ(TDmfMixerProbe::TickBuffer(*song)[2], 0x00);
+    EXPECT_EQ(TDmfMixerProbe::TickBuffer(*song)[3], 0x00);
 }
 
 }  // namespace

@@ -109,7 +109,9 @@ TEST(MixerReference, RandomVoicesMatchAFrameByFrameRendering)
             expectedVoices.push_back(reference);
         }
         song->MixTick();
-        ASSERT_EQ(std::memcmp(song->MixBuffer.data(), expected.data(), expected.size() * sizeof(float)), 0) << round;
+        ASSERT_EQ(
+            std::memcmp(TDmfMixerProbe::MixBuffer(*song).data(), expected.data(), expected.size() * sizeof(float)), 0)
+            << round;
         for (int v = 0; v < 32; ++v) {
             const TVoice& voice = song->Voices[static_cast<size_t>(v)];
             EXPECT_EQ(voice.Active, expectedVoices[static_cast<size_t>(v)].Active) << round << " " << v;

@@ -19,9 +19,9 @@ TEST(MixerVoice, OneFramePerOutputFrameAtWeightZeroIsInputTimesGains)
     for (int k = 0; k < 8; ++k) {
         const float left = static_cast<float>(values[k]) * GainOf(254);
         const float right = static_cast<float>(values[k]) * GainOf(100);
-        EXPECT_EQ(song->MixBuffer[2 * k], left) << k;
-        EXPECT_EQ(song->MixBuffer[2 * k + 1], right) << k;
-        EXPECT_EQ(song->MixInts[2 * k], static_cast<int32_t>(std::nearbyint(left)));
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k], left) << k;
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k + 1], right) << k;
+        EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[2 * k], static_cast<int32_t>(std::nearbyint(left)));
         EXPECT_EQ(TickValue(*song, 2 * k), static_cast<int32_t>(std::nearbyint(left)) >> 2);
     }
     EXPECT_EQ(voice.Position, 16);
@@ -41,10 +41,10 @@ TEST(MixerVoice, EightBitStereoReadsValuesTimes256AndRoutesBothChannels)
     voice.RightToRight = 250;
     song->MixTick();
     const float l0 = 10 * 256.0f, r0 = -20 * 256.0f, l1 = -128 * 256.0f, r1 = 127 * 256.0f;
-    EXPECT_EQ(song->MixBuffer[0], l0 * GainOf(200) + r0 * GainOf(40));
-    EXPECT_EQ(song->MixBuffer[1], l0 * GainOf(30) + r0 * GainOf(250));
-    EXPECT_EQ(song->MixBuffer[2], l1 * GainOf(200) + r1 * GainOf(40));
-    EXPECT_EQ(song->MixBuffer[3], l1 * GainOf(30) + r1 * GainOf(250));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[0], l0 * GainOf(200) + r0 * GainOf(40));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[1], l0 * GainOf(30) + r0 * GainOf(250));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2], l1 * GainOf(200) + r1 * GainOf(40));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[3], l1 * GainOf(30) + r1 * GainOf(250));
     EXPECT_EQ(voice.Position, 4);
 }
 
@@ -60,8 +60,8 @@ TEST(MixerVoice, QuarterStepsInterpolateLinearlyBetweenFrames)
     song->MixTick();
     const float expected[6] = {0.0f, 1000.0f, 2000.0f, 3000.0f, 4000.0f, 2000.0f};
     for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(song->MixBuffer[2 * k], expected[k] * GainOf(255)) << k;
-        EXPECT_EQ(song->MixBuffer[2 * k + 1], 0.0f);
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k], expected[k] * GainOf(255)) << k;
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k + 1], 0.0f);
     }
     EXPECT_EQ(voice.Position, 2);
     EXPECT_EQ(voice.Fraction, 0x8000);
@@ -77,7 +77,7 @@ TEST(MixerVoice, FractionCarriesIntoThePositionAndStartsTheWeight)
     voice.Fraction = 0x4000;
     voice.LeftGain = 255;
     song->MixTick();
-    EXPECT_EQ(song->MixBuffer[0], 64 * 256.0f * 0.25f * GainOf(255));
+    EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[0], 64 * 256.0f * 0.25f * GainOf(255));
     EXPECT_EQ(voice.Position, 1);
     EXPECT_EQ(voice.Fraction, 0);
 }
@@ -107,7 +107,7 @@ TEST(MixerVoice, OnlyActiveVoicesBelow32AreMixed)
     song->Voices[5].Active = false;
     song->MixTick();
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(song->MixBuffer[i], 0.0f);
+        EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[i], 0.0f);
     EXPECT_EQ(song->Voices[32].Position, 0);
     EXPECT_EQ(song->Voices[5].Position, 0);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/player/TempoChangeSong.h"
+#include "tests/support/SongBuilder.h"
 
 namespace {
 
@@ -52,17 +53,17 @@ TEST(RenderFifo, SmallRequestKeepsTheRestForTheNextOne)
     auto song = TempoSong();
     std::vector<uint8_t> block(4000);
     song->RenderBlock(block.data(), 1000);
-    EXPECT_EQ(song->FifoBytes, 1940);
+    EXPECT_EQ(song->QueuedBytes(), 1940);
     const int32_t position = song->Voices[0].Position;
     const uint8_t countdown = song->TickCountdown;
     song->RenderBlock(block.data(), 1940);
-    EXPECT_EQ(song->FifoBytes, 0);
+    EXPECT_EQ(song->QueuedBytes(), 0);
     EXPECT_EQ(song->Voices[0].Position, position);
     EXPECT_EQ(song->TickCountdown, countdown);
 
     // A larger request runs as many ticks as it needs and keeps the surplus.
     song->RenderBlock(block.data(), 4000);
-    EXPECT_EQ(song->FifoBytes, 2 * 2940 - 4000);
+    EXPECT_EQ(song->QueuedBytes(), 2 * 2940 - 4000);
 }
 
 TEST(RenderFifo, OutOfRangeCountsLeaveDestinationAndSongUntouched)
@@ -70,7 +71,7 @@ TEST(RenderFifo, OutOfRangeCountsLeaveDestinationAndSongUntouched)
     auto song = TempoSong();
     std::vector<uint8_t> block(100);
     song->RenderBlock(block.data(), 100);
-    const int32_t fifoBytes = song->FifoBytes;
+    const int32_t fifoBytes = song->QueuedBytes();
     const uint8_t countdown = song->TickCountdown;
     const int32_t position = song->Voices[0].Position;
     const int32_t counts[] = {0, -4, MaxBlockBytes + 1};
@@ -78,7 +79,7 @@ TEST(RenderFifo, OutOfRangeCountsLeaveDestinationAndSongUntouched)
         std::fill(block.begin(), block.end(), 0xAB);
         song->RenderBlock(block.data(), count);
         EXPECT_EQ(std::count(block.begin(), block.end(), 0xAB), 100) << count;
-        EXPECT_EQ(song->FifoBytes, fifoBytes);
+        EXPECT_EQ(song->QueuedBytes(), fifoBytes);
         EXPECT_EQ(song->TickCountdown, countdown);
         EXPECT_EQ(song->Voices[0].Position, position);
     }

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "support/SongBuilder.h"
+#include "tests/support/SongBuilder.h"
 
 namespace {
 

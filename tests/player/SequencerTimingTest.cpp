@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/SongBuilder.h"
+#include "tests/support/SongBuilder.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "module/LoadLog.h"
 #include "platform/PlatformStream.h"
-#include "support/SongBuilder.h"
-#include "support/TestFiles.h"
+#include "tests/support/SongBuilder.h"
+#include "tests/support/TestFiles.h"
 #include "tools/writer/WriterStressSongs.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // A song whose tick length changes twice, for tests of rendering and seeking
 // across tempo changes.
 
-#include "support/SongBuilder.h"
+#include "tests/support/SongBuilder.h"
 
 // Two tracks of a looped 16-bit sample, a tick rate change at row 2 and a
 // tempo command at row 6, so that the tick size changes twice. Not started.

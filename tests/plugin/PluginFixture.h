@@ -1,7 +1,7 @@
 #pragma once
 // The plug-in driven through its entry points by a recording host: a fresh
 // data module per test; songs and reference figures come from
-// support/PluginReference.h. The entry points are called directly on the
+// tests/support/PluginReference.h. The entry points are called directly on the
 // test's thread, which is the host's; the verbs have the names the Windows
 // host's fixture gives them, so that one set of scenarios runs in both.
 
@@ -21,10 +21,10 @@
 #include "plugin/DataModule.h"
 #include "plugin/SongInfoWindowRecord.h"
 #include "plugin/sdk/WinampPluginRecords.h"
-#include "support/PluginHostVerbs.h"
-#include "support/PluginReference.h"
-#include "support/RecordingHost.h"
-#include "support/TaskThread.h"
+#include "tests/support/PluginHostVerbs.h"
+#include "tests/support/PluginReference.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/TaskThread.h"
 
 inline const std::string ExampleSong = MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf";
 

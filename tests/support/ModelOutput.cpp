@@ -1,4 +1,4 @@
-#include "support/ModelOutput.h"
+#include "tests/support/ModelOutput.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "support/PlaylistModel.h"
+#include "tests/support/PlaylistModel.h"
 
 #include <cstring>
 

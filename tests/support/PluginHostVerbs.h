@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "support/PlaylistModel.h"
-#include "support/RecordingHost.h"
+#include "tests/support/PlaylistModel.h"
+#include "tests/support/RecordingHost.h"
 
 template <class TFixture> class TPluginHostVerbs {
 public:

@@ -16,7 +16,8 @@
 #include "player/DmfLimits.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
-#include "support/RecordingHost.h"
+#include "tests/support/LoopedTone.h"
+#include "tests/support/RecordingHost.h"
 #include "tests/support/TestFiles.h"
 #include "tools/writer/WriterModule.h"
 
@@ -60,14 +61,7 @@ inline TWriterSong SteadySong(int Rows, const std::string& Title = "Steady", con
     pattern.At(0, 0) = {1, 37, 180};
     pattern.At(1, Rows / 2) = {1, 49, 120};
     song.Patterns.push_back(pattern);
-    TWriterSample tone;
-    tone.Name = "tone";
-    for (int i = 0; i < 512; ++i)
-        tone.Pcm.push_back(static_cast<uint8_t>((i * 37) ^ (i >> 2)));
-    tone.Looped = true;
-    tone.LoopStart = 0;
-    tone.LoopEnd = 512;
-    song.Samples = {tone};
+    song.Samples = {LoopedTone(512)};
     return song;
 }
 

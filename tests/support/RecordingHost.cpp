@@ -1,4 +1,4 @@
-#include "support/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,40 +9,21 @@ namespace {
 
 constexpr double BytesPerMs = 176.4;
 
-std::mutex LiveMutex;
-TRecordingHost* LiveHost = nullptr;  // the recorder the plain functions reach
+// The output's record reaches the live recorder through its binding's slot.
+using TRecorderBinding = TOutModuleBinding<TRecordingHost>;
 
 TRecordingHost& Live()
 {
-    std::lock_guard<std::mutex> lock(LiveMutex);
-    if (!LiveHost)
+    TRecordingHost* host = TRecorderBinding::Output();
+    if (!host)
         throw std::logic_error("a host function was called with no recorder alive");
-    return *LiveHost;
+    return *host;
 }
 
 }  // namespace
 
-// The plain functions placed in the records, each forwarding to the live recorder.
+// The plain functions placed in In_Module, each forwarding to the live recorder.
 struct THostFunctions {
-    static int Open(int Rate, int Channels, int Bits, int BufferMs, int PrebufferMs)
-    {
-        return Live().Open(Rate, Channels, Bits, BufferMs, PrebufferMs);
-    }
-    static void Close() { Live().Close(); }
-    static int Write(char* Buffer, int Length) { return Live().Write(Buffer, Length); }
-    static int CanWrite() { return Live().CanWrite(); }
-    static int IsPlaying() { return Live().IsPlaying(); }
-    static int Pause(int Paused) { return Live().Pause(Paused); }
-    static void SetVolume(int Volume) { Live().Record("SetVolume", {Volume}); }
-    static void SetPan(int Pan) { Live().Record("SetPan", {Pan}); }
-    static void Flush(int Ms) { Live().Flush(Ms); }
-    static int GetOutputTime() { return Live().GetOutputTime(); }
-    static int GetWrittenTime() { return Live().GetWrittenTime(); }
-    static void OutConfig(HWND) { Live().Record("Out.Config", {}); }
-    static void OutAbout(HWND) { Live().Record("Out.About", {}); }
-    static void OutInit() { Live().Record("Out.Init", {}); }
-    static void OutQuit() { Live().Record("Out.Quit", {}); }
-
     static void SAVSAInit(int Latency, int Rate) { Live().Record("SAVSAInit", {Latency, Rate}); }
     static void SAVSADeInit() { Live().Record("SAVSADeInit", {}); }
     static void SAAddPCMData(void*, int Channels, int Bits, int Time)
@@ -101,37 +82,16 @@ struct THostFunctions {
 
 TRecordingHost::TRecordingHost()
 {
-    {
-        std::lock_guard<std::mutex> lock(LiveMutex);
-        if (LiveHost)
-            throw std::logic_error("only one recording host may be alive");
-        LiveHost = this;
-    }
-    FOutput.version = 0x10;
-    FOutput.description = const_cast<char*>("Recording output");
-    FOutput.Config = &THostFunctions::OutConfig;
-    FOutput.About = &THostFunctions::OutAbout;
-    FOutput.Init = &THostFunctions::OutInit;
-    FOutput.Quit = &THostFunctions::OutQuit;
-    FOutput.Open = &THostFunctions::Open;
-    FOutput.Close = &THostFunctions::Close;
-    FOutput.Write = &THostFunctions::Write;
-    FOutput.CanWrite = &THostFunctions::CanWrite;
-    FOutput.IsPlaying = &THostFunctions::IsPlaying;
-    FOutput.Pause = &THostFunctions::Pause;
-    FOutput.SetVolume = &THostFunctions::SetVolume;
-    FOutput.SetPan = &THostFunctions::SetPan;
-    FOutput.Flush = &THostFunctions::Flush;
-    FOutput.GetOutputTime = &THostFunctions::GetOutputTime;
-    FOutput.GetWrittenTime = &THostFunctions::GetWrittenTime;
+    if (!TRecorderBinding::BindIfFree(*this))
+        throw std::logic_error("only one recording host may be alive");
+    FOutput = TRecorderBinding::Record("Recording output");
     Window.PostMessage = &THostFunctions::PostMessage;
     Window.Context = this;
 }
 
 TRecordingHost::~TRecordingHost()
 {
-    std::lock_guard<std::mutex> lock(LiveMutex);
-    LiveHost = nullptr;
+    TRecorderBinding::Unbind(*this);
 }
 
 void TRecordingHost::Attach(In_Module& Module)
@@ -272,6 +232,26 @@ void TRecordingHost::Record(std::string Name, std::vector<int64_t> Args, int64_t
     RecordLocked(std::move(Name), std::move(Args), Result);
 }
 
+void TRecordingHost::Config(HWND)
+{
+    Record("Out.Config", {});
+}
+
+void TRecordingHost::About(HWND)
+{
+    Record("Out.About", {});
+}
+
+void TRecordingHost::Init()
+{
+    Record("Out.Init", {});
+}
+
+void TRecordingHost::Quit()
+{
+    Record("Out.Quit", {});
+}
+
 int TRecordingHost::Open(int Rate, int Channels, int Bits, int BufferMs, int PrebufferMs)
 {
     std::lock_guard<std::mutex> lock(Mutex);
@@ -337,6 +317,16 @@ int TRecordingHost::Pause(int Paused)
         Model->Pause(Paused != 0);
     RecordLocked("Pause", {Paused});
     return 0;
+}
+
+void TRecordingHost::SetVolume(int Volume)
+{
+    Record("SetVolume", {Volume});
+}
+
+void TRecordingHost::SetPan(int Pan)
+{
+    Record("SetPan", {Pan});
 }
 
 void TRecordingHost::Flush(int Ms)

@@ -2,8 +2,8 @@
 // A Winamp host for tests: an output plug-in, the visualisation, DSP and
 // information functions of In_Module, and a main window, all recording every
 // call the plug-in makes (name, integer arguments, calling thread) in order.
-// Out_Module's functions carry no context, so one recorder at a time is live
-// and its plain functions reach it through a global.
+// The records' functions carry no context, so one recorder at a time is live
+// and its plain functions reach it through the output binding's slot.
 
 #include <chrono>
 #include <condition_variable>
@@ -16,8 +16,9 @@
 #include <vector>
 
 #include "platform/PlatformNativeWindow.h"
+#include "plugin/sdk/OutModuleBinding.h"
 #include "plugin/sdk/WinampPluginRecords.h"
-#include "support/ModelOutput.h"
+#include "tests/support/ModelOutput.h"
 
 struct THostCall {
     std::string Name;           // the function's name in its record ("Write", "SAAddPCMData", ...)
@@ -126,19 +127,26 @@ public:
 
 private:
     friend struct THostFunctions;
+    friend class TOutModuleBinding<TRecordingHost>;
 
     // Appends a call to the log; the caller holds Mutex.
     void RecordLocked(std::string Name, std::vector<int64_t> Args, int64_t Result = 0);
     void Record(std::string Name, std::vector<int64_t> Args, int64_t Result = 0);
     int64_t PlayedBytesLocked() const;
 
-    // Host side of the calls.
+    // Host side of the calls (the output's Config, About, Init and Quit are recorded as "Out.Config", ...).
+    void Config(HWND Parent);
+    void About(HWND Parent);
+    void Init();
+    void Quit();
     int Open(int Rate, int Channels, int Bits, int BufferMs, int PrebufferMs);
     void Close();
     int Write(const char* Buffer, int Length);
     int CanWrite();
     int IsPlaying();
     int Pause(int Paused);
+    void SetVolume(int Volume);
+    void SetPan(int Pan);
     void Flush(int Ms);
     int GetOutputTime();
     int GetWrittenTime();

@@ -1,4 +1,4 @@
-#include "support/SongBuilder.h"
+#include "tests/support/SongBuilder.h"
 
 std::unique_ptr<TDmf> MakeSong(int patterns, int tracks, int rows, uint16_t rowsPerBeat)
 {

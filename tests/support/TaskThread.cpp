@@ -1,4 +1,4 @@
-#include "support/TaskThread.h"
+#include "tests/support/TaskThread.h"
 
 TTaskThread::TTaskThread() : Thread([this] { Run(); })
 {

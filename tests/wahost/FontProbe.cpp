@@ -1,4 +1,4 @@
-#include "FontProbe.h"
+#include "tests/wahost/FontProbe.h"
 
 #include <windows.h>
 

@@ -1,12 +1,12 @@
-#include "HostMainWindow.h"
+#include "tests/wahost/HostMainWindow.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <future>
 
-#include "InfoWindowProbe.h"
-#include "support/RecordingHost.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/wahost/InfoWindowProbe.h"
 
 namespace {
 

@@ -1,7 +1,9 @@
-#include "InfoWindowProbe.h"
+#include "tests/wahost/InfoWindowProbe.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "tests/support/WindowText.h"
 
 namespace {
 
@@ -9,14 +11,6 @@ struct TWindowSearch {
     DWORD Process;
     HWND Found;
 };
-
-std::string TextOf(HWND Window)
-{
-    const int length = GetWindowTextLengthA(Window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(Window, text.data(), length + 1)));
-    return text;
-}
 
 BOOL CALLBACK FindByCaption(HWND Window, LPARAM Context)
 {
@@ -82,9 +76,9 @@ TInfoWindowView ReadInfoWindow(HWND Window)
     view.Thread = GetWindowThreadProcessId(Window, nullptr);
     EnumChildWindows(Window, &CollectEdit, reinterpret_cast<LPARAM>(&view));
     if (view.TitleEdit)
-        view.Title = TextOf(view.TitleEdit);
+        view.Title = WindowText(view.TitleEdit);
     if (view.MessageMemo)
-        view.Lines = SplitLines(TextOf(view.MessageMemo));
+        view.Lines = SplitLines(WindowText(view.MessageMemo));
     view.ReadOnly = view.TitleEdit && view.MessageMemo && (GetWindowLongA(view.TitleEdit, GWL_STYLE) & ES_READONLY) &&
                     (GetWindowLongA(view.MessageMemo, GWL_STYLE) & ES_READONLY);
     return view;

@@ -1,6 +1,6 @@
-#include "PluginDll.h"
+#include "tests/wahost/PluginDll.h"
 
-#include "HostMainWindow.h"
+#include "tests/wahost/HostMainWindow.h"
 
 namespace {
 

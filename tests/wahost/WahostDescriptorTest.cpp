@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "WahostFixture.h"
+#include "tests/wahost/WahostFixture.h"
 
 namespace {
 

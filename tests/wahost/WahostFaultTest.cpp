@@ -1,7 +1,7 @@
 // What the Windows plug-in meets in a real host besides good files: a file
 // other programs are reading.
 
-#include "WahostFixture.h"
+#include "tests/wahost/WahostFixture.h"
 
 namespace {
 

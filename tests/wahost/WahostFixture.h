@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "HeldFile.h"
-#include "PluginDll.h"
-#include "WahostSession.h"
-#include "support/PluginHostVerbs.h"
-#include "support/PluginReference.h"
-#include "support/RecordingHost.h"
+#include "tests/support/PluginHostVerbs.h"
+#include "tests/support/PluginReference.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/wahost/HeldFile.h"
+#include "tests/wahost/PluginDll.h"
+#include "tests/wahost/WahostSession.h"
 
 class TWahostTest : public ::testing::Test, public TPluginHostVerbs<TWahostTest> {
 protected:

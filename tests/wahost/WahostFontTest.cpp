@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "FontProbe.h"
-#include "WahostFixture.h"
+#include "tests/wahost/FontProbe.h"
+#include "tests/wahost/WahostFixture.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "FontProbe.h"
-#include "InfoWindowProbe.h"
-#include "WahostFixture.h"
+#include "tests/wahost/FontProbe.h"
+#include "tests/wahost/InfoWindowProbe.h"
+#include "tests/wahost/WahostFixture.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "WahostSession.h"
+#include "tests/wahost/WahostSession.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "WahostFixture.h"
-#include "WavOutput.h"
 #include "tests/support/TestFiles.h"
+#include "tests/wahost/WahostFixture.h"
+#include "tests/wahost/WavOutput.h"
 
 namespace {
 

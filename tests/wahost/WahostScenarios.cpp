@@ -5,9 +5,9 @@
 #include <thread>
 #include <vector>
 
-#include "InfoWindowProbe.h"
-#include "WahostFixture.h"
 #include "tests/plugin/scenarios/PlayerCalls.h"
+#include "tests/wahost/InfoWindowProbe.h"
+#include "tests/wahost/WahostFixture.h"
 
 namespace {
 

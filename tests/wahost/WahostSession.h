@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "HostMainWindow.h"
+#include "tests/wahost/HostMainWindow.h"
 
 struct TWahostOptions {
     std::string Plugin = "plugins/in_morvel.dll";  // the DLL under the name Winamp loads it by

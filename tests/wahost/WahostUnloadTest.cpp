@@ -2,7 +2,7 @@
 // while idle, and right after a Stop that ended a player thread. Nothing of
 // the DLL may run after FreeLibrary, and the host goes on.
 
-#include "WahostFixture.h"
+#include "tests/wahost/WahostFixture.h"
 
 namespace {
 

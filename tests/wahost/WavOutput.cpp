@@ -1,10 +1,10 @@
-#include "WavOutput.h"
+#include "tests/wahost/WavOutput.h"
 
 #include <stdexcept>
 
 namespace {
 
-TWavOutput* LiveOutput = nullptr;
+using TWavBinding = TOutModuleBinding<TWavOutput>;
 
 // Room the output reports: more than the largest render step and all a DSP may add.
 constexpr int AlwaysRoom = 8 << 20;
@@ -18,60 +18,20 @@ void PutLe(uint8_t* At, uint32_t Value, int Bytes)
 
 }  // namespace
 
-struct TWavFunctions {
-    static int Open(int Rate, int Channels, int Bits, int, int) { return LiveOutput->Open(Rate, Channels, Bits); }
-    static void Close() { LiveOutput->Close(); }
-    static int Write(char* Buffer, int Length)
-    {
-        LiveOutput->Write(Buffer, Length);
-        return 0;
-    }
-    static int CanWrite() { return AlwaysRoom; }
-    static int IsPlaying() { return 0; }
-    static int Pause(int) { return 0; }
-    static void SetVolume(int) { }
-    static void SetPan(int) { }
-    static void Flush(int Ms)
-    {
-        LiveOutput->BaseMs = Ms;
-        LiveOutput->ClockBytes = 0;
-    }
-    static int GetTime() { return LiveOutput->BaseMs + LiveOutput->Milliseconds(LiveOutput->ClockBytes); }
-    static void Window(HWND) { }
-    static void Nothing() { }
-};
-
 TWavOutput::TWavOutput(std::string WavPath) : Path(std::move(WavPath))
 {
-    if (LiveOutput)
+    if (!TWavBinding::BindIfFree(*this))
         throw std::logic_error("only one WAV output may be alive");
-    LiveOutput = this;
-    FOutput.version = 0x10;
-    FOutput.description = const_cast<char*>("WAV writer");
-    FOutput.Config = &TWavFunctions::Window;
-    FOutput.About = &TWavFunctions::Window;
-    FOutput.Init = &TWavFunctions::Nothing;
-    FOutput.Quit = &TWavFunctions::Nothing;
-    FOutput.Open = &TWavFunctions::Open;
-    FOutput.Close = &TWavFunctions::Close;
-    FOutput.Write = &TWavFunctions::Write;
-    FOutput.CanWrite = &TWavFunctions::CanWrite;
-    FOutput.IsPlaying = &TWavFunctions::IsPlaying;
-    FOutput.Pause = &TWavFunctions::Pause;
-    FOutput.SetVolume = &TWavFunctions::SetVolume;
-    FOutput.SetPan = &TWavFunctions::SetPan;
-    FOutput.Flush = &TWavFunctions::Flush;
-    FOutput.GetOutputTime = &TWavFunctions::GetTime;
-    FOutput.GetWrittenTime = &TWavFunctions::GetTime;
+    FOutput = TWavBinding::Record("WAV writer");
 }
 
 TWavOutput::~TWavOutput()
 {
     Close();
-    LiveOutput = nullptr;
+    TWavBinding::Unbind(*this);
 }
 
-int TWavOutput::Open(int Rate, int Channels, int Bits)
+int TWavOutput::Open(int Rate, int Channels, int Bits, int, int)
 {
     Close();
     ++OpenCount;
@@ -95,13 +55,30 @@ int TWavOutput::Open(int Rate, int Channels, int Bits)
     return 0;
 }
 
-void TWavOutput::Write(const char* Buffer, int Length)
+int TWavOutput::Write(const char* Buffer, int Length)
 {
     if (!File || Length <= 0)
-        return;
+        return 0;
     std::fwrite(Buffer, 1, static_cast<size_t>(Length), File);
     DataBytes += Length;
     ClockBytes += Length;
+    return 0;
+}
+
+int TWavOutput::CanWrite()
+{
+    return AlwaysRoom;
+}
+
+void TWavOutput::Flush(int Ms)
+{
+    BaseMs = Ms;
+    ClockBytes = 0;
+}
+
+int TWavOutput::GetOutputTime()
+{
+    return BaseMs + Milliseconds(ClockBytes);
 }
 
 void TWavOutput::Close()

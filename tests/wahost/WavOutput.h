@@ -2,12 +2,13 @@
 // An output plug-in that writes what it is given to a WAV file, as a disk
 // writer output does: the header at Open, its sizes completed at Close. It
 // always has room and plays at once. Out_Module's functions carry no
-// context, so one of these at a time is live.
+// context, so one of these at a time is live (its binding's slot).
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
+#include "plugin/sdk/OutModuleBinding.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 
 class TWavOutput {
@@ -22,11 +23,20 @@ public:
     int Closes() const { return CloseCount; }
 
 private:
-    friend struct TWavFunctions;
+    friend class TOutModuleBinding<TWavOutput>;
 
-    int Open(int Rate, int Channels, int Bits);
+    // The output's operations; the buffer sizes a host asks for at Open do not matter to a file.
+    int Open(int Rate, int Channels, int Bits, int BufferMs, int PrebufferMs);
     void Close();
-    void Write(const char* Buffer, int Length);
+    int Write(const char* Buffer, int Length);
+    int CanWrite();
+    int IsPlaying() { return 0; }
+    int Pause(int) { return 0; }
+    void SetVolume(int) { }
+    void SetPan(int) { }
+    void Flush(int Ms);
+    int GetOutputTime();
+    int GetWrittenTime() { return GetOutputTime(); }
     int Milliseconds(int64_t Bytes) const;
 
     std::string Path;

@@ -1,4 +1,4 @@
-#include "PngFile.h"
+#include "tests/win32/PngFile.h"
 
 #include <algorithm>
 #include <array>

@@ -13,12 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "PngFile.h"
-#include "WindowCapture.h"
-#include "WindowTestEnvironment.h"
+#include "platform/PlatformSystem.h"
 #include "plugin/SongInfoForm.h"
 #include "plugin/SongInfoWindow.h"
 #include "plugin/sdk/WinampPluginRecords.h"
+#include "tests/support/WindowText.h"
+#include "tests/win32/PngFile.h"
+#include "tests/win32/WindowCapture.h"
+#include "tests/win32/WindowTestEnvironment.h"
 
 namespace {
 
@@ -43,14 +45,6 @@ void PumpMessagesFor(std::chrono::milliseconds Duration)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     } while (std::chrono::steady_clock::now() < end);
     PumpMessages();
-}
-
-std::string WindowText(HWND Window)
-{
-    const int length = GetWindowTextLengthA(Window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(Window, text.data(), length + 1)));
-    return text;
 }
 
 BOOL CALLBACK CollectWindow(HWND Window, LPARAM Found)

@@ -1,4 +1,4 @@
-#include "WindowCapture.h"
+#include "tests/win32/WindowCapture.h"
 
 COLORREF TWindowCapture::Pixel(int X, int Y) const
 {

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "WindowTestEnvironment.h"
+#include "tests/win32/WindowTestEnvironment.h"
 
 namespace {
 

@@ -11,9 +11,9 @@ root=$(cd ../../.. && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-${CXX:-c++} -std=c++20 -O1 -Wall -Wextra -I"$root" -I"$root/tests" -I"$root/tests/mpeg" \
-    "$root/tests/mpeg/fixtures/MakeBlockSwitchingStreams.cpp" "$root/mpeg/MpegHuffmanCodes.cpp" \
-    "$root/mpeg/MpegLayer3Tables.cpp" -o "$tmp/make_streams"
+${CXX:-c++} -std=c++20 -O1 -Wall -Wextra -I"$root" -I"$root/tests/mpeg" \
+    "$root/tests/mpeg/fixtures/MakeBlockSwitchingStreams.cpp" "$root/mpeg/layer3/MpegHuffmanCodes.cpp" \
+    "$root/mpeg/layer3/MpegLayer3Tables.cpp" -o "$tmp/make_streams"
 "$tmp/make_streams" .
 for stream in blocks_*.mp3; do
     mpg123 --quiet --no-gapless -s "$stream" > "${stream%.mp3}.pcm"

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/LoopedTone.h"
 #include "tests/support/TestFiles.h"
 #include "tools/writer/WriterModule.h"
 
@@ -22,18 +23,6 @@ namespace {
 constexpr uint8_t TickRate = 1;
 // Global command: beats a minute.
 constexpr uint8_t Tempo = 2;
-
-TWriterSample Tone()
-{
-    TWriterSample tone;
-    tone.Name = "tone";
-    for (int i = 0; i < 1024; ++i)
-        tone.Pcm.push_back(static_cast<uint8_t>((i * 37) ^ (i >> 2)));
-    tone.Looped = true;
-    tone.LoopStart = 0;
-    tone.LoopEnd = 1024;
-    return tone;
-}
 
 // Row volumes for a song of Rows rows: eight levels about 2 dB apart, in an
 // order where no three rows in a row repeat, so that any second of the song
@@ -74,7 +63,7 @@ TWriterSong SteppedSong(const std::string& Title, int Rows, unsigned Seed)
     for (int row = 0; row < Rows; ++row)
         pattern.At(0, row) = {1, 49, volumes[static_cast<size_t>(row)]};
     song.Patterns.push_back(pattern);
-    song.Samples = {Tone()};
+    song.Samples = {LoopedTone(1024)};
     return song;
 }
 
@@ -91,7 +80,7 @@ TWriterSong SlowSong()
     pattern.At(0, 0) = {1, 37, 180};
     pattern.At(0, 1) = {1, 49, 120};
     song.Patterns.push_back(pattern);
-    song.Samples = {Tone()};
+    song.Samples = {LoopedTone(1024)};
     return song;
 }
 
