@@ -28,84 +28,86 @@ constexpr int32_t ReadChunkBytes = 16384;
 
 std::vector<uint8_t> BenchStream()
 {
-    const std::vector<uint8_t> Piece = ReadFileBytes(MORVEL_SOURCE_DIR "/tests/data/mpeg/l2_44k_stereo_192.mp2");
-    std::vector<uint8_t> Stream;
-    for (int I = 0; I < Repeats; ++I) Stream.insert(Stream.end(), Piece.begin(), Piece.end());
-    return Stream;
+    const std::vector<uint8_t> piece = ReadFileBytes(MORVEL_SOURCE_DIR "/tests/data/mpeg/l2_44k_stereo_192.mp2");
+    std::vector<uint8_t> stream;
+    for (int i = 0; i < Repeats; ++i) stream.insert(stream.end(), piece.begin(), piece.end());
+    return stream;
 }
 
 // Decodes the stream; returns the PCM bytes.
 int64_t DecodeStream(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Chunk)
 {
-    TMpegHandle* Handle = MpegCreate(nullptr, 0);
-    MpegOpen(Handle, "xxx", Bytes.data(), static_cast<int32_t>(Bytes.size()));
-    MpegStart(Handle);
-    int64_t Total = 0;
-    int32_t Got;
+    TMpegHandle* handle = MpegCreate(nullptr, 0);
+    MpegOpen(handle, "xxx", Bytes.data(), static_cast<int32_t>(Bytes.size()));
+    MpegStart(handle);
+    int64_t total = 0;
+    int32_t got;
     do {
-        Got = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
-        Total += std::max(Got, 0);
+        got = MpegRead(handle, Chunk.data(), ReadChunkBytes);
+        total += std::max(got, 0);
         benchmark::DoNotOptimize(Chunk.data());
-    } while (Got == ReadChunkBytes);
-    MpegStop(Handle);
-    MpegFree(Handle);
-    return Total;
+    } while (got == ReadChunkBytes);
+    MpegStop(handle);
+    MpegFree(handle);
+    return total;
 }
 
 // Median wall time of `mpg123 -t -q` on Path over a few runs, 0 when it cannot be run.
 double Mpg123Seconds(const std::string& Path)
 {
-    const std::string Command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
-    std::vector<double> Times;
-    for (int Run = 0; Run < 5; ++Run) {
-        const auto Start = std::chrono::steady_clock::now();
-        if (std::system(Command.c_str()) != 0) return 0.0;
-        Times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+    const std::string command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
+    std::vector<double> times;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0) {
+            return 0.0;
+        }
+        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-    std::sort(Times.begin(), Times.end());
-    return Times[Times.size() / 2];
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 // Decodes Bytes (the stream held in the file Path) per iteration.
 void MeasureDecoding(benchmark::State& State, const std::vector<uint8_t>& Bytes, const std::string& Path)
 {
-    const double ReferenceSeconds = Mpg123Seconds(Path);
-    std::vector<uint8_t> Chunk(ReadChunkBytes);
-    int64_t PcmBytes = 0;
-    const auto Start = std::chrono::steady_clock::now();
+    const double referenceSeconds = Mpg123Seconds(Path);
+    std::vector<uint8_t> chunk(ReadChunkBytes);
+    int64_t pcmBytes = 0;
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : State)
-        PcmBytes = DecodeStream(Bytes, Chunk);
-    const double Elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    const double AudioSeconds = static_cast<double>(PcmBytes) / 4.0 / 44100.0;
+        pcmBytes = DecodeStream(Bytes, chunk);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double audioSeconds = static_cast<double>(pcmBytes) / 4.0 / 44100.0;
     State.counters["RealTime"] =
-        benchmark::Counter(AudioSeconds * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
-    if (ReferenceSeconds > 0.0)
-        State.counters["VsMpg123"] = Elapsed / static_cast<double>(State.iterations()) / ReferenceSeconds;
+        benchmark::Counter(audioSeconds * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
+    if (referenceSeconds > 0.0)
+        State.counters["VsMpg123"] = elapsed / static_cast<double>(State.iterations()) / referenceSeconds;
 }
 
 void Layer2Decode(benchmark::State& State)
 {
-    const std::vector<uint8_t> Bytes = BenchStream();
-    if (Bytes.empty()) {
+    const std::vector<uint8_t> bytes = BenchStream();
+    if (bytes.empty()) {
         State.SkipWithError("benchmark stream missing");
         return;
     }
-    const std::filesystem::path Path = std::filesystem::temp_directory_path() / "morvel_bench_layer2.mp2";
-    WriteFileBytes(Path.string(), Bytes);
-    MeasureDecoding(State, Bytes, Path.string());
-    std::filesystem::remove(Path);
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "morvel_bench_layer2.mp2";
+    WriteFileBytes(path.string(), bytes);
+    MeasureDecoding(State, bytes, path.string());
+    std::filesystem::remove(path);
 }
 BENCHMARK(Layer2Decode)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void Layer2DecodeSong(benchmark::State& State)
 {
-    const std::string Path = SongStreamLayer2();
-    const std::vector<uint8_t> Bytes = ReadFileBytes(Path);
-    if (Bytes.empty()) {
+    const std::string path = SongStreamLayer2();
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    if (bytes.empty()) {
         State.SkipWithError("song stream could not be made (morvel, sox, twolame)");
         return;
     }
-    MeasureDecoding(State, Bytes, Path);
+    MeasureDecoding(State, bytes, path);
 }
 BENCHMARK(Layer2DecodeSong)->Unit(benchmark::kMillisecond)->UseRealTime();
 

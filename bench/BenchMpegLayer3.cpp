@@ -18,9 +18,9 @@
 
 #include "SongStreams.h"
 #include "mpeg/frame/MpegBitStream.h"
-#include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer3/MpegLayer3.h"
+#include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
 #include "tests/support/TestFiles.h"
 
@@ -31,57 +31,57 @@ const std::string StreamPath = MORVEL_SOURCE_DIR "/tests/data/mpeg3/bench_s44_st
 // Decodes the stream; returns the number of PCM samples (all channels).
 int64_t DecodeStream(const std::vector<uint8_t>& Bytes)
 {
-    TBitStream Stream(Bytes.data(), static_cast<int32_t>(Bytes.size()));
-    THeader Header;
-    if (!Header.ReadHeader(Stream, nullptr))
+    TBitStream stream(Bytes.data(), static_cast<int32_t>(Bytes.size()));
+    THeader header;
+    if (!header.ReadHeader(stream, nullptr))
         return 0;
-    TSynthesisFilter Left(0, 32768.0f), Right(1, 32768.0f);
-    TBuffer Output(2);
-    TLayer3Decoder Decoder(&Stream, &Header, &Left, &Right, &Output, 2);
-    int64_t Samples = 0;
-    uint8_t Pcm[TBuffer::Capacity];
+    TSynthesisFilter left(0, 32768.0f), right(1, 32768.0f);
+    TBuffer output(2);
+    TLayer3Decoder decoder(&stream, &header, &left, &right, &output, 2);
+    int64_t samples = 0;
+    uint8_t pcm[TBuffer::Capacity];
     do {
-        Decoder.DecodeFrame();
-        Samples += Output.Read(Pcm, TBuffer::Capacity) / 2;
-    } while (Header.ReadHeader(Stream, nullptr));
-    benchmark::DoNotOptimize(Pcm);
-    return Samples;
+        decoder.DecodeFrame();
+        samples += output.Read(pcm, TBuffer::Capacity) / 2;
+    } while (header.ReadHeader(stream, nullptr));
+    benchmark::DoNotOptimize(pcm);
+    return samples;
 }
 
 // Median wall time of `mpg123 -t -q` on Path over a few runs, 0 when it cannot be run.
 double Mpg123Seconds(const std::string& Path)
 {
-    const std::string Command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
-    std::vector<double> Times;
-    for (int Run = 0; Run < 5; ++Run) {
-        const auto Start = std::chrono::steady_clock::now();
-        if (std::system(Command.c_str()) != 0)
+    const std::string command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
+    std::vector<double> times;
+    for (int run = 0; run < 5; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(command.c_str()) != 0)
             return 0.0;
-        Times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count());
+        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
-    std::sort(Times.begin(), Times.end());
-    return Times[Times.size() / 2];
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
 }
 
 // Decodes the stream of the file Path per iteration.
 void MeasureDecoding(benchmark::State& State, const std::string& Path)
 {
-    const std::vector<uint8_t> Bytes = ReadFileBytes(Path);
-    if (Bytes.empty()) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(Path);
+    if (bytes.empty()) {
         State.SkipWithError("benchmark stream missing");
         return;
     }
-    const double ReferenceSeconds = Mpg123Seconds(Path);
-    int64_t Samples = 0;
-    const auto Start = std::chrono::steady_clock::now();
+    const double referenceSeconds = Mpg123Seconds(Path);
+    int64_t samples = 0;
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : State)
-        Samples = DecodeStream(Bytes);
-    const double Elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    const double AudioSeconds = static_cast<double>(Samples) / 2.0 / 44100.0;
-    State.counters["RealTime"] = benchmark::Counter(AudioSeconds * static_cast<double>(State.iterations()),
-                                                    benchmark::Counter::kIsRate);
-    if (ReferenceSeconds > 0.0)
-        State.counters["VsMpg123"] = Elapsed / static_cast<double>(State.iterations()) / ReferenceSeconds;
+        samples = DecodeStream(bytes);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double audioSeconds = static_cast<double>(samples) / 2.0 / 44100.0;
+    State.counters["RealTime"] =
+        benchmark::Counter(audioSeconds * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
+    if (referenceSeconds > 0.0)
+        State.counters["VsMpg123"] = elapsed / static_cast<double>(State.iterations()) / referenceSeconds;
 }
 
 void Layer3Decode(benchmark::State& State)

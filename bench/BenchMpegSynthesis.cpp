@@ -17,40 +17,44 @@ constexpr int BlockCount = 64;  // distinct blocks cycled through, several write
 
 std::vector<float> RandomBlocks()
 {
-    std::mt19937 Random(3);
-    std::uniform_real_distribution<float> Value(-0.2f, 0.2f);
-    std::vector<float> Blocks(size_t(BlockCount) * TSynthesisFilter::Subbands);
-    for (float& Sample : Blocks) Sample = Value(Random);
-    return Blocks;
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> value(-0.2f, 0.2f);
+    std::vector<float> blocks(static_cast<size_t>(BlockCount) * TSynthesisFilter::Subbands);
+    for (float& sample : blocks)
+        sample = value(random);
+    return blocks;
 }
 
 void SynthesisBlock(benchmark::State& State)
 {
-    const std::vector<float> Blocks = RandomBlocks();
-    TSynthesisFilter Filter(0, 32768.0f);
-    TBuffer Buffer(1);
-    int Block = 0;
+    const std::vector<float> blocks = RandomBlocks();
+    TSynthesisFilter filter(0, 32768.0f);
+    TBuffer buffer(1);
+    int block = 0;
     for (auto _ : State) {
-        const float* Samples = &Blocks[size_t(Block) * TSynthesisFilter::Subbands];
-        for (int K = 0; K < TSynthesisFilter::Subbands; ++K) Filter.InputSample(Samples[K], K);
-        Filter.CalculatePcmSamples(Buffer);
-        if (Buffer.BytesHeld() > TBuffer::Capacity - 64) Buffer.Clear();
-        Block = (Block + 1) % BlockCount;
+        const float* samples = &blocks[static_cast<size_t>(block) * TSynthesisFilter::Subbands];
+        for (int k = 0; k < TSynthesisFilter::Subbands; ++k)
+            filter.InputSample(samples[k], k);
+        filter.CalculatePcmSamples(buffer);
+        if (buffer.BytesHeld() > TBuffer::Capacity - 64) {
+            buffer.Clear();
+        }
+        block = (block + 1) % BlockCount;
     }
-    benchmark::DoNotOptimize(Buffer.Data);
+    benchmark::DoNotOptimize(buffer.Data);
     State.SetItemsProcessed(State.iterations());
 }
 BENCHMARK(SynthesisBlock);
 
 void Dct32Block(benchmark::State& State)
 {
-    const std::vector<float> Blocks = RandomBlocks();
-    float Out[TSynthesisFilter::Subbands];
-    int Block = 0;
+    const std::vector<float> blocks = RandomBlocks();
+    float out[TSynthesisFilter::Subbands];
+    int block = 0;
     for (auto _ : State) {
-        Dct32(&Blocks[size_t(Block) * TSynthesisFilter::Subbands], Out);
-        benchmark::DoNotOptimize(Out);
-        Block = (Block + 1) % BlockCount;
+        Dct32(&blocks[static_cast<size_t>(block) * TSynthesisFilter::Subbands], out);
+        benchmark::DoNotOptimize(out);
+        block = (block + 1) % BlockCount;
     }
     State.SetItemsProcessed(State.iterations());
 }

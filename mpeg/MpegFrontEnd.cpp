@@ -7,13 +7,13 @@
 
 #include "mpeg/MpegAllocator.h"
 #include "mpeg/frame/MpegBitStream.h"
-#include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/frame/MpegHeader.h"
-#include "mpeg/layer3/MpegLayer3.h"
+#include "mpeg/frame/MpegTables.h"
 #include "mpeg/layer12/MpegSubbandLayer1.h"
 #include "mpeg/layer12/MpegSubbandLayer2.h"
+#include "mpeg/layer3/MpegLayer3.h"
+#include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
-#include "mpeg/frame/MpegTables.h"
 
 namespace {
 
@@ -26,15 +26,21 @@ constexpr int32_t TagStarts = 128;
 // Upper case for the tag search: ASCII letters and the Latin-1 umlauts.
 uint8_t TagUpper(uint8_t C)
 {
-    if (C >= 'a' && C <= 'z') return uint8_t(C - 'a' + 'A');
-    if (C == 0xE4 || C == 0xF6 || C == 0xFC) return uint8_t(C - 0x20);
+    if (C >= 'a' && C <= 'z') {
+        return static_cast<uint8_t>(C - 'a' + 'A');
+    }
+    if (C == 0xE4 || C == 0xF6 || C == 0xFC) {
+        return static_cast<uint8_t>(C - 0x20);
+    }
     return C;
 }
 
 bool SameNameIgnoringCase(const char* A, const char* B)
 {
     for (; *A && *B; ++A, ++B)
-        if (TagUpper(uint8_t(*A)) != TagUpper(uint8_t(*B))) return false;
+        if (TagUpper(static_cast<uint8_t>(*A)) != TagUpper(static_cast<uint8_t>(*B))) {
+            return false;
+        }
     return *A == *B;
 }
 
@@ -43,12 +49,20 @@ enum class TSubbandKind { Plain, Stereo, Intensity };
 std::unique_ptr<TSubband> MakeSubband(int Layer, TSubbandKind Kind, int Number)
 {
     if (Layer == 1) {
-        if (Kind == TSubbandKind::Stereo) return std::make_unique<TSubbandLayer1Stereo>(Number);
-        if (Kind == TSubbandKind::Intensity) return std::make_unique<TSubbandLayer1IntensityStereo>(Number);
+        if (Kind == TSubbandKind::Stereo) {
+            return std::make_unique<TSubbandLayer1Stereo>(Number);
+        }
+        if (Kind == TSubbandKind::Intensity) {
+            return std::make_unique<TSubbandLayer1IntensityStereo>(Number);
+        }
         return std::make_unique<TSubbandLayer1>(Number);
     }
-    if (Kind == TSubbandKind::Stereo) return std::make_unique<TSubbandLayer2Stereo>(Number);
-    if (Kind == TSubbandKind::Intensity) return std::make_unique<TSubbandLayer2IntensityStereo>(Number);
+    if (Kind == TSubbandKind::Stereo) {
+        return std::make_unique<TSubbandLayer2Stereo>(Number);
+    }
+    if (Kind == TSubbandKind::Intensity) {
+        return std::make_unique<TSubbandLayer2IntensityStereo>(Number);
+    }
     return std::make_unique<TSubbandLayer2>(Number);
 }
 
@@ -57,7 +71,8 @@ int32_t GrowPool(std::array<std::unique_ptr<TSubband>, MaxSubbands>& Pool, int32
                  TSubbandKind Kind)
 {
     To = std::clamp(To, 0, MaxSubbands);
-    for (int32_t I = Count; I < To; ++I) Pool[size_t(I)] = MakeSubband(Layer, Kind, I);
+    for (int32_t i = Count; i < To; ++i)
+        Pool[static_cast<size_t>(i)] = MakeSubband(Layer, Kind, i);
     return std::max(Count, To);
 }
 
@@ -65,16 +80,22 @@ int32_t GrowPool(std::array<std::unique_ptr<TSubband>, MaxSubbands>& Pool, int32
 // would pass the 32-bit range, which saturates instead.
 int32_t WholeMilliseconds(float Ms)
 {
-    if (!(Ms > 0.0f)) return 0;
-    if (Ms >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
-    return int32_t(Ms);
+    if (!(Ms > 0.0f)) {
+        return 0;
+    }
+    if (Ms >= 2147483648.0f) {
+        return std::numeric_limits<int32_t>::max();
+    }
+    return static_cast<int32_t>(Ms);
 }
 
 void FreeSubbands(TMpegHandle& H)
 {
     H.Subbands.fill(nullptr);
-    for (auto& Subband : H.StereoSubbands) Subband.reset();
-    for (auto& Subband : H.IntensitySubbands) Subband.reset();
+    for (auto& subband : H.StereoSubbands)
+        subband.reset();
+    for (auto& subband : H.IntensitySubbands)
+        subband.reset();
     H.SubbandCount = 0;
     H.StereoSubbandCount = 0;
     H.IntensitySubbandCount = 0;
@@ -82,68 +103,83 @@ void FreeSubbands(TMpegHandle& H)
 
 void MakeLayer3(TMpegHandle& H)
 {
-    H.Layer3 = std::make_unique<TLayer3Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(),
-                                                H.FilterRight.get(), H.Output.get(), H.Channels);
+    H.Layer3 = std::make_unique<TLayer3Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(), H.FilterRight.get(),
+                                                H.Output.get(), H.Channels);
 }
 
 // Brings the subband objects in line with the current frame and lists them in Subbands.
 void PrepareSubbands(TMpegHandle& H)
 {
-    const THeader& Header = *H.Header;
-    if (Header.Mode != H.SubbandMode) {
+    const THeader& header = *H.Header;
+    if (header.Mode != H.SubbandMode) {
         FreeSubbands(H);
-        H.SubbandMode = Header.Mode;
+        H.SubbandMode = header.Mode;
     }
-    const int32_t N = std::clamp(Header.NumberOfSubbands, 0, MaxSubbands);
-    const int Layer = H.CurrentLayer;
-    if (Header.Mode == THeader::ModeJointStereo) {
-        const int32_t Bound = std::clamp(Header.IntensityStereoBound, 0, N);
-        H.StereoSubbandCount = GrowPool(H.StereoSubbands, H.StereoSubbandCount, Bound, Layer, TSubbandKind::Stereo);
+    const int32_t n = std::clamp(header.NumberOfSubbands, 0, MaxSubbands);
+    const int layer = H.CurrentLayer;
+    if (header.Mode == THeader::ModeJointStereo) {
+        const int32_t bound = std::clamp(header.IntensityStereoBound, 0, n);
+        H.StereoSubbandCount = GrowPool(H.StereoSubbands, H.StereoSubbandCount, bound, layer, TSubbandKind::Stereo);
         H.IntensitySubbandCount =
-            GrowPool(H.IntensitySubbands, H.IntensitySubbandCount, N - Bound, Layer, TSubbandKind::Intensity);
-        for (int32_t I = 0; I < Bound; ++I) H.Subbands[size_t(I)] = H.StereoSubbands[size_t(I)].get();
-        for (int32_t I = Bound; I < N; ++I) H.Subbands[size_t(I)] = H.IntensitySubbands[size_t(I - Bound)].get();
+            GrowPool(H.IntensitySubbands, H.IntensitySubbandCount, n - bound, layer, TSubbandKind::Intensity);
+        for (int32_t i = 0; i < bound; ++i)
+            H.Subbands[static_cast<size_t>(i)] = H.StereoSubbands[static_cast<size_t>(i)].get();
+        for (int32_t i = bound; i < n; ++i)
+            H.Subbands[static_cast<size_t>(i)] = H.IntensitySubbands[static_cast<size_t>(i - bound)].get();
     } else {
-        const TSubbandKind Kind = Header.SingleChannel() ? TSubbandKind::Plain : TSubbandKind::Stereo;
-        H.StereoSubbandCount = GrowPool(H.StereoSubbands, H.StereoSubbandCount, N, Layer, Kind);
-        for (int32_t I = 0; I < N; ++I) H.Subbands[size_t(I)] = H.StereoSubbands[size_t(I)].get();
+        const TSubbandKind kind = header.SingleChannel() ? TSubbandKind::Plain : TSubbandKind::Stereo;
+        H.StereoSubbandCount = GrowPool(H.StereoSubbands, H.StereoSubbandCount, n, layer, kind);
+        for (int32_t i = 0; i < n; ++i)
+            H.Subbands[static_cast<size_t>(i)] = H.StereoSubbands[static_cast<size_t>(i)].get();
     }
-    H.SubbandCount = N;
+    H.SubbandCount = n;
 }
 
 void DecodeSubbandFrame(TMpegHandle& H)
 {
     PrepareSubbands(H);
-    TBitStream& Stream = *H.Stream;
-    const THeader& Header = *H.Header;
-    const int32_t N = H.SubbandCount;
-    if (N <= 0) return;
-    TSubband* const* Subbands = H.Subbands.data();
-    for (int32_t I = 0; I < N; ++I) Subbands[I]->Reset(I);
-    for (int32_t I = 0; I < N; ++I) Subbands[I]->ReadAllocation(Stream, Header, H.Crc);
+    TBitStream& stream = *H.Stream;
+    const THeader& header = *H.Header;
+    const int32_t n = H.SubbandCount;
+    if (n <= 0) {
+        return;
+    }
+    TSubband* const* subbands = H.Subbands.data();
+    for (int32_t i = 0; i < n; ++i)
+        subbands[i]->Reset(i);
+    for (int32_t i = 0; i < n; ++i)
+        subbands[i]->ReadAllocation(stream, header, H.Crc);
     if (H.CurrentLayer == 2)
-        for (int32_t I = 0; I < N; ++I) Subbands[I]->ReadScaleFactorSelection(Stream, H.Crc);
-    for (int32_t I = 0; I < N; ++I) Subbands[I]->ReadScaleFactor(Stream, Header);
+        for (int32_t i = 0; i < n; ++i)
+            subbands[i]->ReadScaleFactorSelection(stream, H.Crc);
+    for (int32_t i = 0; i < n; ++i)
+        subbands[i]->ReadScaleFactor(stream, header);
 
-    const bool TwoChannels = H.Channels == ChannelsBoth && !Header.SingleChannel() && H.FilterRight;
-    TSynthesisFilter* Left = H.FilterLeft.get();
-    TSynthesisFilter* Right = TwoChannels ? H.FilterRight.get() : nullptr;
-    const uint8_t Channels = TwoChannels ? ChannelsBoth : ChannelsLeft;
-    bool FrameDone = false;
-    while (!FrameDone) {
-        for (int32_t I = 0; I < N; ++I) FrameDone = Subbands[I]->ReadSampleData(Stream);
-        bool GroupDone = false;
-        while (!GroupDone) {
-            for (int32_t I = 0; I < N; ++I) GroupDone = Subbands[I]->PutNextSample(Channels, Left, Right);
-            Left->CalculatePcmSamples(*H.Output);
-            if (Right) Right->CalculatePcmSamples(*H.Output);
+    const bool twoChannels = H.Channels == ChannelsBoth && !header.SingleChannel() && H.FilterRight;
+    TSynthesisFilter* left = H.FilterLeft.get();
+    TSynthesisFilter* right = twoChannels ? H.FilterRight.get() : nullptr;
+    const uint8_t channels = twoChannels ? ChannelsBoth : ChannelsLeft;
+    bool frameDone = false;
+    while (!frameDone) {
+        for (int32_t i = 0; i < n; ++i)
+            frameDone = subbands[i]->ReadSampleData(stream);
+        bool groupDone = false;
+        while (!groupDone) {
+            for (int32_t i = 0; i < n; ++i)
+                groupDone = subbands[i]->PutNextSample(channels, left, right);
+            left->CalculatePcmSamples(*H.Output);
+            if (right) {
+                right->CalculatePcmSamples(*H.Output);
+            }
         }
     }
 }
 
 }  // namespace
 
-TMpegHandle::TMpegHandle(TMMAllocator* Allocator) : Allocator(Allocator) {}
+TMpegHandle::TMpegHandle(TMMAllocator* Allocator) : Allocator(Allocator)
+{
+}
 
 TMpegHandle::~TMpegHandle() = default;
 
@@ -164,17 +200,19 @@ TMpegHandle* MpegCreate(TMpegNotify Notify, int32_t NotifyData)
 
 TMpegHandle* MpegCreate(TMMAllocator& Allocator, TMpegNotify Notify, int32_t NotifyData)
 {
-    void* Block = nullptr;
+    void* block = nullptr;
     try {
-        Block = Allocator.Alloc(TMMAllocator::FlagMoveable | TMMAllocator::FlagZeroInit, sizeof(TMpegHandle));
-        if (!Block) return MpegCreateFailure();
-        TMpegHandle* Handle = new (Block) TMpegHandle(&Allocator);
-        Handle->Notify = Notify;
-        Handle->NotifyData = NotifyData;
-        return Handle;
+        block = Allocator.Alloc(TMMAllocator::FlagMoveable | TMMAllocator::FlagZeroInit, sizeof(TMpegHandle));
+        if (!block) {
+            return MpegCreateFailure();
+        }
+        TMpegHandle* handle = new (block) TMpegHandle(&Allocator);
+        handle->Notify = Notify;
+        handle->NotifyData = NotifyData;
+        return handle;
     } catch (...) {
         try {
-            Allocator.Release(Block);
+            Allocator.Release(block);
         } catch (...) {
         }
         return MpegCreateFailure();
@@ -183,36 +221,50 @@ TMpegHandle* MpegCreate(TMMAllocator& Allocator, TMpegNotify Notify, int32_t Not
 
 int32_t MpegOpen(TMpegHandle* Handle, const char* Name, const void* Memory, int32_t Size)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
     try {
-        TLockGuard Guard(H.Lock);
-        if (!Name) Name = "";
-        if (SameNameIgnoringCase(Name, H.SourceName)) return MpegOk;
-        if (!*Name) {
-            MpegClose(Handle);
-            if (H.Notify) H.Notify(Handle, H.NotifyData);
+        TLockGuard guard(h.Lock);
+        if (!Name) {
+            Name = "";
+        }
+        if (SameNameIgnoringCase(Name, h.SourceName)) {
             return MpegOk;
         }
-        auto Stream = std::make_unique<TBitStream>(static_cast<const uint8_t*>(Memory), Size);
-        auto Header = std::make_unique<THeader>();
-        if (!Header->ReadHeader(*Stream, nullptr)) return MpegNoHeader;
-        const bool VbrHeader = Header->VbrHeader;
-        if (!Header->SeekToFrame(*Stream, 0)) return MpegNoHeader;
+        if (!*Name) {
+            MpegClose(Handle);
+            if (h.Notify) {
+                h.Notify(Handle, h.NotifyData);
+            }
+            return MpegOk;
+        }
+        auto stream = std::make_unique<TBitStream>(static_cast<const uint8_t*>(Memory), Size);
+        auto header = std::make_unique<THeader>();
+        if (!header->ReadHeader(*stream, nullptr)) {
+            return MpegNoHeader;
+        }
+        const bool vbrHeader = header->VbrHeader;
+        if (!header->SeekToFrame(*stream, 0)) {
+            return MpegNoHeader;
+        }
 
         MpegClose(Handle);
-        H.FromMemory = true;
-        H.Stream = std::move(Stream);
-        H.Header = std::move(Header);
-        std::strncpy(H.SourceName, Name, SourceNameSize - 1);
-        H.SourceName[SourceNameSize - 1] = 0;
+        h.FromMemory = true;
+        h.Stream = std::move(stream);
+        h.Header = std::move(header);
+        std::strncpy(h.SourceName, Name, SourceNameSize - 1);
+        h.SourceName[SourceNameSize - 1] = 0;
         // The estimate runs one short for short streams (a single frame gives 0), yet
         // the first frame has just been read: there is at least that one.
-        H.TotalFrames =
-            std::max((H.Header->MaxNumberOfFrames(*H.Stream) + H.Header->MinNumberOfFrames(*H.Stream)) / 2, 1);
-        H.VbrHeader = VbrHeader;
-        H.Channels = H.Header->SingleChannel() ? ChannelsLeft : H.PreferredChannels;
-        if (H.Notify) H.Notify(Handle, H.NotifyData);
+        h.TotalFrames =
+            std::max((h.Header->MaxNumberOfFrames(*h.Stream) + h.Header->MinNumberOfFrames(*h.Stream)) / 2, 1);
+        h.VbrHeader = vbrHeader;
+        h.Channels = h.Header->SingleChannel() ? ChannelsLeft : h.PreferredChannels;
+        if (h.Notify) {
+            h.Notify(Handle, h.NotifyData);
+        }
         return MpegOk;
     } catch (...) {
         return MpegNoHeader;
@@ -221,25 +273,33 @@ int32_t MpegOpen(TMpegHandle* Handle, const char* Name, const void* Memory, int3
 
 int32_t MpegStart(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
-    if (H.TotalFrames <= 0 || H.Started || !H.Header || !H.Stream) return MpegCannotStart;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
+    if (h.TotalFrames <= 0 || h.Started || !h.Header || !h.Stream) {
+        return MpegCannotStart;
+    }
     try {
-        H.FilterLeft = std::make_unique<TSynthesisFilter>(0, H.ScaleFactor);
-        if (!H.Header->SingleChannel() && H.Channels == ChannelsBoth) {
-            H.FilterRight = std::make_unique<TSynthesisFilter>(1, H.ScaleFactor);
-            H.Output = std::make_unique<TBuffer>(2);
+        h.FilterLeft = std::make_unique<TSynthesisFilter>(0, h.ScaleFactor);
+        if (!h.Header->SingleChannel() && h.Channels == ChannelsBoth) {
+            h.FilterRight = std::make_unique<TSynthesisFilter>(1, h.ScaleFactor);
+            h.Output = std::make_unique<TBuffer>(2);
         } else {
-            H.FilterRight.reset();
-            H.Output = std::make_unique<TBuffer>(1);
+            h.FilterRight.reset();
+            h.Output = std::make_unique<TBuffer>(1);
         }
-        if (H.Header->Layer == 3) MakeLayer3(H);
-        H.CurrentLayer = H.Header->Layer;
-        FreeSubbands(H);
-        H.SubbandMode = -1;
-        H.EndOfStream = false;
-        H.Started = true;
-        if (MpegSeek(Handle, H.SeekFrame) == MpegOk) return MpegOk;
+        if (h.Header->Layer == 3) {
+            MakeLayer3(h);
+        }
+        h.CurrentLayer = h.Header->Layer;
+        FreeSubbands(h);
+        h.SubbandMode = -1;
+        h.EndOfStream = false;
+        h.Started = true;
+        if (MpegSeek(Handle, h.SeekFrame) == MpegOk) {
+            return MpegOk;
+        }
     } catch (...) {
     }
     MpegStop(Handle);
@@ -248,23 +308,31 @@ int32_t MpegStart(TMpegHandle* Handle)
 
 int32_t MpegSeek(TMpegHandle* Handle, int32_t Frame)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
     try {
-        TLockGuard Guard(H.Lock);
-        H.SeekFrame = std::clamp(Frame, 0, std::max(H.TotalFrames - 1, 0));
-        if (!H.Started) return MpegOk;
-        H.Output->Clear();
-        if (!H.Header->SeekToFrame(*H.Stream, H.SeekFrame)) return MpegSeekFailed;
-        if (H.Layer3) {
-            H.Layer3->Reset();
+        TLockGuard guard(h.Lock);
+        h.SeekFrame = std::clamp(Frame, 0, std::max(h.TotalFrames - 1, 0));
+        if (!h.Started) {
+            return MpegOk;
+        }
+        h.Output->Clear();
+        if (!h.Header->SeekToFrame(*h.Stream, h.SeekFrame)) {
+            return MpegSeekFailed;
+        }
+        if (h.Layer3) {
+            h.Layer3->Reset();
         } else {
-            H.FilterLeft->Reset();
-            if (H.FilterRight) H.FilterRight->Reset();
+            h.FilterLeft->Reset();
+            if (h.FilterRight) {
+                h.FilterRight->Reset();
+            }
         }
         // The target frame's header has just been read, so there is a frame to
         // decode, whatever the frame-count estimate says.
-        H.EndOfStream = false;
+        h.EndOfStream = false;
         return MpegOk;
     } catch (...) {
         return MpegSeekFailed;
@@ -273,22 +341,31 @@ int32_t MpegSeek(TMpegHandle* Handle, int32_t Frame)
 
 int32_t MpegDecodeFrame(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
     try {
-        if (!H.Started) return MpegDecodeFailed;
-        const int32_t Layer = H.Header->Layer;
-        if (Layer != H.CurrentLayer) {
-            if (Layer == 3) MakeLayer3(H);
-            else H.Layer3.reset();
-            H.CurrentLayer = Layer;
-            FreeSubbands(H);
+        if (!h.Started) {
+            return MpegDecodeFailed;
         }
-        if (Layer == 3) {
-            if (!H.Layer3) return MpegDecodeFailed;
-            H.Layer3->DecodeFrame();
+        const int32_t layer = h.Header->Layer;
+        if (layer != h.CurrentLayer) {
+            if (layer == 3) {
+                MakeLayer3(h);
+            } else {
+                h.Layer3.reset();
+            }
+            h.CurrentLayer = layer;
+            FreeSubbands(h);
+        }
+        if (layer == 3) {
+            if (!h.Layer3) {
+                return MpegDecodeFailed;
+            }
+            h.Layer3->DecodeFrame();
         } else {
-            DecodeSubbandFrame(H);
+            DecodeSubbandFrame(h);
         }
         return MpegOk;
     } catch (...) {
@@ -298,37 +375,45 @@ int32_t MpegDecodeFrame(TMpegHandle* Handle)
 
 int32_t MpegRead(TMpegHandle* Handle, void* Dest, int32_t Size)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
     try {
-        TLockGuard Guard(H.Lock);
-        H.AbortRequested = false;
-        int32_t Copied = 0;
-        int32_t Decoded = 0;
-        if (!H.Started || !Dest) return 0;
-        uint8_t* Target = static_cast<uint8_t*>(Dest);
-        while (Size > 0 && H.Started && !H.AbortRequested) {
-            const int32_t Got = H.Output->Read(Target + Copied, Size);
-            Copied += Got;
-            Size -= Got;
-            if (H.EndOfStream) {
-                // A read at the very end answers a short block of silence, never nothing.
-                if (Copied == 0) {
-                    Copied = std::min(Size, 4);
-                    std::memset(Target, 0, size_t(Copied));
-                }
-                return Copied;
-            }
-            if (Size <= 0) break;
-            do {
-                if (++Decoded > StallFrames && H.SeekFrame == 0 && Copied == 0 && H.Output->BytesHeld() == 0)
-                    return MpegDecodeFailed;
-                if (MpegDecodeFrame(Handle) != MpegOk) return MpegDecodeFailed;
-                H.EndOfStream = !H.Header->ReadHeader(*H.Stream, nullptr);
-            } while (H.Output->BytesHeld() < Size && H.Output->BytesHeld() < TBuffer::Capacity && !H.EndOfStream &&
-                     !H.AbortRequested);
+        TLockGuard guard(h.Lock);
+        h.AbortRequested = false;
+        int32_t copied = 0;
+        int32_t decoded = 0;
+        if (!h.Started || !Dest) {
+            return 0;
         }
-        return Copied;
+        uint8_t* target = static_cast<uint8_t*>(Dest);
+        while (Size > 0 && h.Started && !h.AbortRequested) {
+            const int32_t got = h.Output->Read(target + copied, Size);
+            copied += got;
+            Size -= got;
+            if (h.EndOfStream) {
+                // A read at the very end answers a short block of silence, never nothing.
+                if (copied == 0) {
+                    copied = std::min(Size, 4);
+                    std::memset(target, 0, static_cast<size_t>(copied));
+                }
+                return copied;
+            }
+            if (Size <= 0) {
+                break;
+            }
+            do {
+                if (++decoded > StallFrames && h.SeekFrame == 0 && copied == 0 && h.Output->BytesHeld() == 0)
+                    return MpegDecodeFailed;
+                if (MpegDecodeFrame(Handle) != MpegOk) {
+                    return MpegDecodeFailed;
+                }
+                h.EndOfStream = !h.Header->ReadHeader(*h.Stream, nullptr);
+            } while (h.Output->BytesHeld() < Size && h.Output->BytesHeld() < TBuffer::Capacity && !h.EndOfStream &&
+                     !h.AbortRequested);
+        }
+        return copied;
     } catch (...) {
         return MpegDecodeFailed;
     }
@@ -336,18 +421,22 @@ int32_t MpegRead(TMpegHandle* Handle, void* Dest, int32_t Size)
 
 int32_t MpegStop(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
-    if (!H.Started) return MpegOk;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
+    if (!h.Started) {
+        return MpegOk;
+    }
     try {
-        TLockGuard Guard(H.Lock);
-        H.Layer3.reset();
-        H.FilterLeft.reset();
-        H.FilterRight.reset();
-        H.Output.reset();
-        FreeSubbands(H);
-        H.SeekFrame = 0;
-        H.Started = false;
+        TLockGuard guard(h.Lock);
+        h.Layer3.reset();
+        h.FilterLeft.reset();
+        h.FilterRight.reset();
+        h.Output.reset();
+        FreeSubbands(h);
+        h.SeekFrame = 0;
+        h.Started = false;
         return MpegOk;
     } catch (...) {
         return MpegStopFailed;
@@ -356,19 +445,21 @@ int32_t MpegStop(TMpegHandle* Handle)
 
 int32_t MpegClose(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
     try {
-        TLockGuard Guard(H.Lock);
+        TLockGuard guard(h.Lock);
         MpegStop(Handle);
-        H.SourceName[0] = 0;
-        H.FromMemory = false;
-        H.VbrHeader = false;
-        H.TotalFrames = 0;
-        H.SeekFrame = 0;
-        H.TotalMs = 0;
-        H.Stream.reset();
-        H.Header.reset();
+        h.SourceName[0] = 0;
+        h.FromMemory = false;
+        h.VbrHeader = false;
+        h.TotalFrames = 0;
+        h.SeekFrame = 0;
+        h.TotalMs = 0;
+        h.Stream.reset();
+        h.Header.reset();
         return MpegOk;
     } catch (...) {
         return MpegStopFailed;
@@ -377,16 +468,18 @@ int32_t MpegClose(TMpegHandle* Handle)
 
 int32_t MpegFree(TMpegHandle*& Handle)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
     Handle->Notify = nullptr;
     MpegStop(Handle);
     MpegClose(Handle);
-    TMMAllocator* Allocator = Handle->Allocator;
+    TMMAllocator* allocator = Handle->Allocator;
     Handle->~TMpegHandle();
-    void* Block = Handle;
+    void* block = Handle;
     Handle = nullptr;
     try {
-        Allocator->Release(Block);
+        allocator->Release(block);
     } catch (...) {
         // The block stays in use; the handle itself is gone either way.
     }
@@ -395,24 +488,28 @@ int32_t MpegFree(TMpegHandle*& Handle)
 
 int32_t MpegGetInfo(TMpegHandle* Handle, TMpegInfo& Info)
 {
-    if (!IsMpegHandle(Handle)) return MpegNoHandle;
-    TMpegHandle& H = *Handle;
-    if (H.TotalFrames <= 0 || !H.Header || !H.Stream) return MpegNoFrames;
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    TMpegHandle& h = *Handle;
+    if (h.TotalFrames <= 0 || !h.Header || !h.Stream) {
+        return MpegNoFrames;
+    }
     try {
         // Filled aside so that a failure leaves the caller's record untouched.
-        TMpegInfo Filled{};
-        const THeader& Header = *H.Header;
-        Filled.Version = Header.Version;
-        Filled.Layer = Header.Layer;
-        Filled.NominalRate = FrequencyTable[1][Header.SampleFrequency & 3];
-        Filled.Frequency = Header.Frequency();
-        Filled.Bitrate = H.VbrHeader ? 0 : Header.BitrateKbps();
-        Filled.Mode = Header.Mode;
-        Filled.Frames = H.TotalFrames;
-        Filled.TotalMs = H.TotalMs > 0 ? H.TotalMs : WholeMilliseconds(Header.TotalMs(*H.Stream));
-        Filled.MsPerFrame = Header.MsPerFrame();
-        MpegReadTag(Handle, Filled.Tag);
-        Info = Filled;
+        TMpegInfo filled{};
+        const THeader& header = *h.Header;
+        filled.Version = header.Version;
+        filled.Layer = header.Layer;
+        filled.NominalRate = FrequencyTable[1][header.SampleFrequency & 3];
+        filled.Frequency = header.Frequency();
+        filled.Bitrate = h.VbrHeader ? 0 : header.BitrateKbps();
+        filled.Mode = header.Mode;
+        filled.Frames = h.TotalFrames;
+        filled.TotalMs = h.TotalMs > 0 ? h.TotalMs : WholeMilliseconds(header.TotalMs(*h.Stream));
+        filled.MsPerFrame = header.MsPerFrame();
+        MpegReadTag(Handle, filled.Tag);
+        Info = filled;
         return MpegOk;
     } catch (...) {
         return MpegNoFrames;
@@ -421,25 +518,29 @@ int32_t MpegGetInfo(TMpegHandle* Handle, TMpegInfo& Info)
 
 bool MpegReadTag(TMpegHandle* Handle, void* Dest)
 {
-    if (!IsMpegHandle(Handle) || !Dest) return false;
-    TMpegHandle& H = *Handle;
-    if (H.TotalFrames <= 0 || !H.Stream) return false;
-    TBitStream& Stream = *H.Stream;
-    const int32_t Remembered = Stream.Position;
-    bool Found = false;
+    if (!IsMpegHandle(Handle) || !Dest) {
+        return false;
+    }
+    TMpegHandle& h = *Handle;
+    if (h.TotalFrames <= 0 || !h.Stream) {
+        return false;
+    }
+    TBitStream& stream = *h.Stream;
+    const int32_t remembered = stream.Position;
+    bool found = false;
     // A block shorter than the search distance is searched from its start.
-    const int32_t From = std::max((Stream.Size - TagSearchBack) / 4 * 4, 0);
+    const int32_t from = std::max((stream.Size - TagSearchBack) / 4 * 4, 0);
     // Bytes past the end of the block read as zero: a record cut short by the end
     // still counts, with zeros where the block ended, and never carries stale bytes.
-    uint8_t Window[TagSearchBytes] = {};
-    int32_t Got = 0;
-    if (Stream.Seek(From, 0) >= 0 && Stream.ReadRaw(Window, TagSearchBytes, Got)) {
-        for (int32_t I = 0; I < TagStarts && !Found; ++I)
-            if (TagUpper(Window[I]) == 'T' && TagUpper(Window[I + 1]) == 'A' && TagUpper(Window[I + 2]) == 'G') {
-                std::memcpy(Dest, Window + I, TagBytes);
-                Found = true;
+    uint8_t window[TagSearchBytes] = {};
+    int32_t got = 0;
+    if (stream.Seek(from, 0) >= 0 && stream.ReadRaw(window, TagSearchBytes, got)) {
+        for (int32_t i = 0; i < TagStarts && !found; ++i)
+            if (TagUpper(window[i]) == 'T' && TagUpper(window[i + 1]) == 'A' && TagUpper(window[i + 2]) == 'G') {
+                std::memcpy(Dest, window + i, TagBytes);
+                found = true;
             }
     }
-    Stream.Seek(Remembered, 0);
-    return Found;
+    stream.Seek(remembered, 0);
+    return found;
 }

@@ -21,9 +21,9 @@ bool PlausibleFirstSync(const uint8_t* Bytes)
         return false;
     if (Bytes[1] != 0xFF)
         return true;
-    const int BitrateIndex = Bytes[2] >> 4;
-    const int FrequencyIndex = (Bytes[2] >> 2) & 3;
-    return BitrateIndex != 0 && BitrateIndex != 15 && FrequencyIndex != 3;
+    const int bitrateIndex = Bytes[2] >> 4;
+    const int frequencyIndex = (Bytes[2] >> 2) & 3;
+    return bitrateIndex != 0 && bitrateIndex != 15 && frequencyIndex != 3;
 }
 
 }  // namespace
@@ -32,10 +32,11 @@ TBitStream::TBitStream(const uint8_t* Memory, int32_t Size) : Data(Memory), Size
 {
     // ID3v2 tags: "ID3", version, flags, then a size of 4 bytes of 7 bits each.
     while (Position <= this->Size - Id3HeaderBytes && HasTag(Data + Position, "ID3")) {
-        const uint8_t* Tag = Data + Position;
-        const int64_t TagSize = (int64_t(Tag[6] & 0x7F) << 21) | (int64_t(Tag[7] & 0x7F) << 14) |
-                                (int64_t(Tag[8] & 0x7F) << 7) | int64_t(Tag[9] & 0x7F);
-        Position = int32_t(std::min<int64_t>(Position + Id3HeaderBytes + TagSize, this->Size));
+        const uint8_t* tag = Data + Position;
+        const int64_t tagSize = (static_cast<int64_t>(tag[6] & 0x7F) << 21) |
+                                (static_cast<int64_t>(tag[7] & 0x7F) << 14) |
+                                (static_cast<int64_t>(tag[8] & 0x7F) << 7) | static_cast<int64_t>(tag[9] & 0x7F);
+        Position = static_cast<int32_t>(std::min<int64_t>(Position + Id3HeaderBytes + tagSize, this->Size));
     }
     TagsEnd = Position;
     DataStart = Position;
@@ -45,22 +46,22 @@ bool TBitStream::ReadRaw(void* Dest, int32_t Count, int32_t& Got)
 {
     Got = std::clamp(Size - Position, 0, std::max(Count, 0));
     if (Got > 0)
-        std::memcpy(Dest, Data + Position, size_t(Got));
+        std::memcpy(Dest, Data + Position, static_cast<size_t>(Got));
     Position += Got;
     return Got > 0;
 }
 
 int32_t TBitStream::Seek(int32_t Offset, int Origin)
 {
-    int64_t Base = 0;
+    int64_t base = 0;
     if (Origin == 1)
-        Base = Position;
+        base = Position;
     else if (Origin == 2)
-        Base = Size;
-    const int64_t Target = Base + Offset;
-    if (Target < 0 || Target > Size)
+        base = Size;
+    const int64_t target = base + Offset;
+    if (target < 0 || target > Size)
         return -1;
-    Position = int32_t(Target);
+    Position = static_cast<int32_t>(target);
     return Position;
 }
 
@@ -71,28 +72,29 @@ bool TBitStream::GetHeader(uint32_t& HeaderWord, bool Synced)
             return false;
         if (Position < 0 || Size - Position < 4)
             return false;
-        const uint8_t* Bytes = Data + Position;
-        bool Candidate;
+        const uint8_t* bytes = Data + Position;
+        bool candidate;
         if (!Synced) {
-            if (HasTag(Bytes, "RIFF"))
+            if (HasTag(bytes, "RIFF"))
                 RiffWrapper = true;
-            if (RiffWrapper && RiffDataOffset < 0 && HasTag(Bytes, "data"))
+            if (RiffWrapper && RiffDataOffset < 0 && HasTag(bytes, "data"))
                 RiffDataOffset = Position;
-            Candidate = PlausibleFirstSync(Bytes) &&
+            candidate = PlausibleFirstSync(bytes) &&
                         (!RiffWrapper || (RiffDataOffset >= 0 && Position >= RiffDataOffset + RiffChunkHeaderBytes));
         } else {
-            const bool Mono = (Bytes[3] >> 6) == 3;
-            Candidate = Bytes[0] == uint8_t(SyncPattern >> 24) &&
-                        (Bytes[1] & 0xF8) == (uint8_t(SyncPattern >> 16) & 0xF8) &&
-                        (Bytes[2] & 0x0C) == (uint8_t(SyncPattern >> 8) & 0x0C) && Mono == SingleChannel;
+            const bool mono = (bytes[3] >> 6) == 3;
+            candidate = bytes[0] == static_cast<uint8_t>(SyncPattern >> 24) &&
+                        (bytes[1] & 0xF8) == (static_cast<uint8_t>(SyncPattern >> 16) & 0xF8) &&
+                        (bytes[2] & 0x0C) == (static_cast<uint8_t>(SyncPattern >> 8) & 0x0C) && mono == SingleChannel;
         }
-        if (!Candidate) {
+        if (!candidate) {
             ++Position;
             continue;
         }
         if (!Synced)
             DataStart = Position;
-        HeaderWord = (uint32_t(Bytes[0]) << 24) | (uint32_t(Bytes[1]) << 16) | (uint32_t(Bytes[2]) << 8) | Bytes[3];
+        HeaderWord = (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
+                     (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
         Position += 4;
         ++FrameIndex;
         return true;
@@ -109,27 +111,28 @@ bool TBitStream::ReadFrame(int32_t Count)
 {
     if (Count < 0 || Count > MaxFrameBytes)
         return false;
-    const int32_t Got = std::clamp(Size - Position, 0, Count);
-    const uint8_t* Bytes = Data + Position;
-    const int32_t WholeWords = Got / 4;
-    for (int32_t W = 0; W < WholeWords; ++W, Bytes += 4)
-        Buffer[W] = (uint32_t(Bytes[0]) << 24) | (uint32_t(Bytes[1]) << 16) | (uint32_t(Bytes[2]) << 8) | Bytes[3];
-    if (Got % 4 != 0) {
+    const int32_t got = std::clamp(Size - Position, 0, Count);
+    const uint8_t* bytes = Data + Position;
+    const int32_t wholeWords = got / 4;
+    for (int32_t w = 0; w < wholeWords; ++w, bytes += 4)
+        Buffer[w] = (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
+                    (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
+    if (got % 4 != 0) {
         // A body that ends inside a word: zeros behind its last byte, not stale bytes.
-        uint32_t Last = 0;
-        for (int32_t I = 0; I < Got % 4; ++I)
-            Last |= uint32_t(Bytes[I]) << (24 - 8 * I);
-        Buffer[WholeWords] = Last;
+        uint32_t last = 0;
+        for (int32_t i = 0; i < got % 4; ++i)
+            last |= static_cast<uint32_t>(bytes[i]) << (24 - 8 * i);
+        Buffer[wholeWords] = last;
     }
-    Position += Got;
+    Position += got;
     WordPointer = 0;
     BitIndex = 0;
-    return Got == Count;
+    return got == Count;
 }
 
 uint8_t TBitStream::FrameByte(int32_t Index) const
 {
     if (Index < 0 || Index >= MaxFrameBytes)
         return 0;
-    return uint8_t(Buffer[Index >> 2] >> (24 - 8 * (Index & 3)));
+    return static_cast<uint8_t>(Buffer[Index >> 2] >> (24 - 8 * (Index & 3)));
 }

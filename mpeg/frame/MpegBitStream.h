@@ -68,14 +68,14 @@ inline uint32_t TBitStream::GetBits(int N)
         return 0;
     if (N > MaxBits)
         N = MaxBits;
-    const int End = BitIndex + N;
-    const uint64_t Pair = (uint64_t(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
-    const uint32_t Value = uint32_t(Pair >> (64 - End)) & ((1u << N) - 1);
-    if (End >= 32) {
+    const int end = BitIndex + N;
+    const uint64_t pair = (static_cast<uint64_t>(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
+    const uint32_t value = static_cast<uint32_t>(pair >> (64 - end)) & ((1u << N) - 1);
+    if (end >= 32) {
         AdvanceWord();
-        BitIndex = End - 32;
+        BitIndex = end - 32;
     } else {
-        BitIndex = End;
+        BitIndex = end;
     }
-    return Value;
+    return value;
 }

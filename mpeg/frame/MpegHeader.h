@@ -57,5 +57,5 @@ private:
     bool AcceptLater(uint32_t HeaderWord);
     void ComputeFrameLayout();
 
-    std::unique_ptr<TCrc16> OwnCrc;    // accumulator made when no caller's accumulator is given
+    std::unique_ptr<TCrc16> OwnCrc;  // accumulator made when no caller's accumulator is given
 };

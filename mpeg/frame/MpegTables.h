@@ -5,6 +5,7 @@
 
 // Sampling rate in Hz by version and sampling-frequency index. Index 3 is reserved;
 // its entry 1 only keeps divisions defined.
+// clang-format off
 inline constexpr int32_t FrequencyTable[2][4] = {
     {22050, 24000, 16000, 1},
     {44100, 48000, 32000, 1},
@@ -30,3 +31,4 @@ inline constexpr double FrameDurationTable[3][3] = {
     {26.12245, 24.0, 36.0},
     {26.12245, 24.0, 36.0},
 };
+// clang-format on

@@ -14,10 +14,10 @@ struct TLayer1Constants {
 
     TLayer1Constants()
     {
-        for (int A = 1; A < MaxAllocation; ++A) {
-            const double Steps = std::exp2(A + 1) - 1.0;
-            Factor[A] = float(2.0 / Steps);
-            Offset[A] = float((2.0 - std::exp2(A + 1)) / Steps);
+        for (int a = 1; a < MaxAllocation; ++a) {
+            const double steps = std::exp2(a + 1) - 1.0;
+            Factor[a] = static_cast<float>(2.0 / steps);
+            Offset[a] = static_cast<float>((2.0 - std::exp2(a + 1)) / steps);
         }
     }
 };
@@ -28,13 +28,14 @@ struct TGroupTable {
     int Levels = 0;             // quantisation levels of each sample
     std::vector<float> Values;  // three values per code of the class's width
 
-    TGroupTable(int N, int CodeLength) : Levels(N), Values(size_t(3) << CodeLength, 0.0f)
+    TGroupTable(int N, int CodeLength) : Levels(N), Values(static_cast<size_t>(3) << CodeLength, 0.0f)
     {
-        for (int Code = 0; Code < N * N * N; ++Code) {
-            int Rest = Code;
-            for (int K = 0; K < 3; ++K) {
-                Values[size_t(3 * Code + K)] = float(double(2 * (Rest % N) - (N - 1)) / N);
-                Rest /= N;
+        for (int code = 0; code < N * N * N; ++code) {
+            int rest = code;
+            for (int k = 0; k < 3; ++k) {
+                Values[static_cast<size_t>(3 * code + k)] =
+                    static_cast<float>(static_cast<double>(2 * (rest % N) - (N - 1)) / N);
+                rest /= N;
             }
         }
     }
@@ -62,36 +63,38 @@ struct TQuantTables {
 
     TQuantTables()
     {
-        for (int Set = 0; Set < QuantClassSets; ++Set)
-            for (size_t A = 0; A < SetLevels[Set].size(); ++A) Classes[size_t(Set)][A + 1] = Make(SetLevels[Set][A]);
+        for (int set = 0; set < QuantClassSets; ++set)
+            for (size_t a = 0; a < SetLevels[set].size(); ++a)
+                Classes[static_cast<size_t>(set)][a + 1] = Make(SetLevels[set][a]);
     }
 
     TQuantClass Make(int Levels) const
     {
-        TQuantClass Class;
+        TQuantClass quantClass;
         if (Levels == 3 || Levels == 5 || Levels == 9) {
-            const TGroupTable& Group = Levels == 3 ? Group3 : Levels == 5 ? Group5 : Group9;
-            Class.CodeLength = Levels == 3 ? 5 : Levels == 5 ? 7 : 10;
-            Class.GroupTable = Group.Values.data();
-            Class.FractionFactor = Levels == 3 ? 0.5f : Levels == 5 ? 0.25f : 0.125f;
-            Class.ClassC = float(Levels == 3 ? 4.0 / 3.0 : Levels == 5 ? 8.0 / 5.0 : 16.0 / 9.0);
-            Class.ClassD = 0.5f;
-            return Class;
+            const TGroupTable& group = Levels == 3 ? Group3 : Levels == 5 ? Group5 : Group9;
+            quantClass.CodeLength = Levels == 3 ? 5 : Levels == 5 ? 7 : 10;
+            quantClass.GroupTable = group.Values.data();
+            quantClass.FractionFactor = Levels == 3 ? 0.5f : Levels == 5 ? 0.25f : 0.125f;
+            quantClass.ClassC = static_cast<float>(Levels == 3 ? 4.0 / 3.0 : Levels == 5 ? 8.0 / 5.0 : 16.0 / 9.0);
+            quantClass.ClassD = 0.5f;
+            return quantClass;
         }
-        int Bits = 0;
-        while ((1 << Bits) - 1 < Levels) ++Bits;
-        Class.CodeLength = Bits;
-        Class.FractionFactor = float(std::exp2(-(Bits - 1)));
-        Class.ClassC = float(std::exp2(Bits) / (std::exp2(Bits) - 1.0));
-        Class.ClassD = float(std::exp2(-(Bits - 1)));
-        return Class;
+        int bits = 0;
+        while ((1 << bits) - 1 < Levels)
+            ++bits;
+        quantClass.CodeLength = bits;
+        quantClass.FractionFactor = static_cast<float>(std::exp2(-(bits - 1)));
+        quantClass.ClassC = static_cast<float>(std::exp2(bits) / (std::exp2(bits) - 1.0));
+        quantClass.ClassD = static_cast<float>(std::exp2(-(bits - 1)));
+        return quantClass;
     }
 };
 
 const TQuantTables& Tables()
 {
-    static const TQuantTables Instance;
-    return Instance;
+    static const TQuantTables instance;
+    return instance;
 }
 
 const TQuantTables& StartUpTables = Tables();  // built at start-up, before any decoding
@@ -110,15 +113,19 @@ float Layer1Offset(int Allocation)
 
 const TQuantClass& QuantClass(int Set, int Allocation)
 {
-    static const TQuantClass Empty;
-    if (Set < 1 || Set > QuantClassSets || Allocation < 0 || Allocation > MaxAllocation) return Empty;
-    return Tables().Classes[size_t(Set - 1)][size_t(Allocation)];
+    static const TQuantClass empty;
+    if (Set < 1 || Set > QuantClassSets || Allocation < 0 || Allocation > MaxAllocation) {
+        return empty;
+    }
+    return Tables().Classes[static_cast<size_t>(Set - 1)][static_cast<size_t>(Allocation)];
 }
 
 const float* GroupedValues(int Levels, uint32_t Code)
 {
-    const TQuantTables& T = Tables();
-    const TGroupTable* Group = Levels == 3 ? &T.Group3 : Levels == 5 ? &T.Group5 : Levels == 9 ? &T.Group9 : nullptr;
-    if (!Group || size_t(Code) * 3 >= Group->Values.size()) return nullptr;
-    return Group->Values.data() + size_t(Code) * 3;
+    const TQuantTables& t = Tables();
+    const TGroupTable* group = Levels == 3 ? &t.Group3 : Levels == 5 ? &t.Group5 : Levels == 9 ? &t.Group9 : nullptr;
+    if (!group || static_cast<size_t>(Code) * 3 >= group->Values.size()) {
+        return nullptr;
+    }
+    return group->Values.data() + static_cast<size_t>(Code) * 3;
 }

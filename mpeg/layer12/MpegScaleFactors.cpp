@@ -7,10 +7,11 @@ namespace {
 
 std::array<float, ScaleFactorCount> MakeScaleFactors()
 {
-    std::array<float, ScaleFactorCount> Table{};
-    for (int I = 0; I < ScaleFactorCount - 1; ++I) Table[size_t(I)] = float(std::exp2(1.0 - I / 3.0));
-    Table[ScaleFactorCount - 1] = 0.0f;
-    return Table;
+    std::array<float, ScaleFactorCount> table{};
+    for (int i = 0; i < ScaleFactorCount - 1; ++i)
+        table[static_cast<size_t>(i)] = static_cast<float>(std::exp2(1.0 - i / 3.0));
+    table[ScaleFactorCount - 1] = 0.0f;
+    return table;
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ public:
     virtual void Reset(int Number) = 0;
     virtual void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) = 0;
     // Layer II only: the scale-factor selection information.
-    virtual void ReadScaleFactorSelection(TBitStream& /*Stream*/, TCrc16* /*Crc*/) {}
+    virtual void ReadScaleFactorSelection(TBitStream& /*Stream*/, TCrc16* /*Crc*/) { }
     virtual void ReadScaleFactor(TBitStream& Stream, const THeader& Header) = 0;
     // True when the frame's last sample (Layer I) or granule (Layer II) has been read.
     virtual bool ReadSampleData(TBitStream& Stream) = 0;

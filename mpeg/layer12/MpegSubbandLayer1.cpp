@@ -26,8 +26,10 @@ void TSubbandLayer1::Reset(int Number)
 
 void TSubbandLayer1::ReadAllocation(TBitStream& Stream, const THeader&, TCrc16* Crc)
 {
-    Allocation = int(Stream.GetBits(AllocationBits));
-    if (Crc) Crc->AddBits(uint32_t(Allocation), AllocationBits);
+    Allocation = static_cast<int>(Stream.GetBits(AllocationBits));
+    if (Crc) {
+        Crc->AddBits(static_cast<uint32_t>(Allocation), AllocationBits);
+    }
     if (Allocation != 0) {
         SampleLength = Allocation + 1;
         Factor = Layer1Factor(Allocation);
@@ -37,13 +39,19 @@ void TSubbandLayer1::ReadAllocation(TBitStream& Stream, const THeader&, TCrc16* 
 
 void TSubbandLayer1::ReadScaleFactor(TBitStream& Stream, const THeader&)
 {
-    if (Allocation != 0) ScaleFactor = ReadScale(Stream);
+    if (Allocation != 0) {
+        ScaleFactor = ReadScale(Stream);
+    }
 }
 
 bool TSubbandLayer1::ReadChannel1Sample(TBitStream& Stream)
 {
-    if (Allocation != 0) Sample = float(Stream.GetBits(SampleLength));
-    if (++SampleNumber < SamplesPerFrame) return false;
+    if (Allocation != 0) {
+        Sample = static_cast<float>(Stream.GetBits(SampleLength));
+    }
+    if (++SampleNumber < SamplesPerFrame) {
+        return false;
+    }
     SampleNumber = 0;
     return true;
 }
@@ -56,21 +64,26 @@ bool TSubbandLayer1::ReadSampleData(TBitStream& Stream)
 bool TSubbandLayer1::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
 {
     if (Allocation != 0 && Channels != ChannelsRight)
-        Left->InputSample(float((double(Sample) * Factor + Offset) * ScaleFactor), SubbandNumber);
+        Left->InputSample(static_cast<float>((static_cast<double>(Sample) * Factor + Offset) * ScaleFactor),
+                          SubbandNumber);
     return true;
 }
 
 void TSubbandLayer1IntensityStereo::ReadScaleFactor(TBitStream& Stream, const THeader&)
 {
-    if (Allocation == 0) return;
+    if (Allocation == 0) {
+        return;
+    }
     ScaleFactor = ReadScale(Stream);
     Channel2ScaleFactor = ReadScale(Stream);
 }
 
 bool TSubbandLayer1IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
 {
-    if (Allocation == 0) return true;
-    Sample = float(double(Sample) * Factor + Offset);
+    if (Allocation == 0) {
+        return true;
+    }
+    Sample = static_cast<float>(static_cast<double>(Sample) * Factor + Offset);
     if (Channels == ChannelsBoth) {
         Left->InputSample(Sample * ScaleFactor, SubbandNumber);
         Right->InputSample(Sample * Channel2ScaleFactor, SubbandNumber);
@@ -84,11 +97,11 @@ bool TSubbandLayer1IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFi
 
 void TSubbandLayer1Stereo::ReadAllocation(TBitStream& Stream, const THeader&, TCrc16* Crc)
 {
-    Allocation = int(Stream.GetBits(AllocationBits));
-    Channel2Allocation = int(Stream.GetBits(AllocationBits));
+    Allocation = static_cast<int>(Stream.GetBits(AllocationBits));
+    Channel2Allocation = static_cast<int>(Stream.GetBits(AllocationBits));
     if (Crc) {
-        Crc->AddBits(uint32_t(Allocation), AllocationBits);
-        Crc->AddBits(uint32_t(Channel2Allocation), AllocationBits);
+        Crc->AddBits(static_cast<uint32_t>(Allocation), AllocationBits);
+        Crc->AddBits(static_cast<uint32_t>(Channel2Allocation), AllocationBits);
     }
     if (Allocation != 0) {
         SampleLength = Allocation + 1;
@@ -104,24 +117,30 @@ void TSubbandLayer1Stereo::ReadAllocation(TBitStream& Stream, const THeader&, TC
 
 void TSubbandLayer1Stereo::ReadScaleFactor(TBitStream& Stream, const THeader&)
 {
-    if (Allocation != 0) ScaleFactor = ReadScale(Stream);
-    if (Channel2Allocation != 0) Channel2ScaleFactor = ReadScale(Stream);
+    if (Allocation != 0) {
+        ScaleFactor = ReadScale(Stream);
+    }
+    if (Channel2Allocation != 0) {
+        Channel2ScaleFactor = ReadScale(Stream);
+    }
 }
 
 bool TSubbandLayer1Stereo::ReadSampleData(TBitStream& Stream)
 {
-    const bool FrameDone = ReadChannel1Sample(Stream);
-    if (Channel2Allocation != 0) Channel2Sample = float(Stream.GetBits(Channel2SampleLength));
-    return FrameDone;
+    const bool frameDone = ReadChannel1Sample(Stream);
+    if (Channel2Allocation != 0) {
+        Channel2Sample = static_cast<float>(Stream.GetBits(Channel2SampleLength));
+    }
+    return frameDone;
 }
 
 bool TSubbandLayer1Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
 {
     TSubbandLayer1::PutNextSample(Channels, Left, Right);
     if (Channel2Allocation != 0 && Channels != ChannelsLeft) {
-        const float Value =
-            float((double(Channel2Sample) * Channel2Factor + Channel2Offset) * Channel2ScaleFactor);
-        (Channels == ChannelsBoth ? Right : Left)->InputSample(Value, SubbandNumber);
+        const float value = static_cast<float>((static_cast<double>(Channel2Sample) * Channel2Factor + Channel2Offset) *
+                                               Channel2ScaleFactor);
+        (Channels == ChannelsBoth ? Right : Left)->InputSample(value, SubbandNumber);
     }
     return true;
 }

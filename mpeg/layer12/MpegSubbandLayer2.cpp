@@ -21,10 +21,10 @@ float ReadScale(TBitStream& Stream)
 // Per-channel bit-rate class of MPEG-1 Layer II: 1 and 2 are the low-rate tables.
 int RateClass(const THeader& Header)
 {
-    int Class = Header.BitrateIndex;
+    int rateClass = Header.BitrateIndex;
     if (!Header.SingleChannel())
-        Class = Class == 4 ? 1 : Class - 4;
-    return Class;
+        rateClass = rateClass == 4 ? 1 : rateClass - 4;
+    return rateClass;
 }
 
 }  // namespace
@@ -33,8 +33,8 @@ int TSubbandLayer2::AllocationBits(const THeader& Header, int Number)
 {
     if (Header.Version == 0)
         return Number <= 3 ? 4 : Number <= 10 ? 3 : 2;
-    const int Class = RateClass(Header);
-    if (Class == 1 || Class == 2)
+    const int rateClass = RateClass(Header);
+    if (rateClass == 1 || rateClass == 2)
         return Number <= 1 ? 4 : 3;
     return Number <= 10 ? 4 : Number <= 22 ? 3 : 2;
 }
@@ -44,8 +44,8 @@ int TSubbandLayer2::ClassSet(const THeader& Header, int Number)
     // Low-sampling-frequency frames have one allocation table whatever the bit rate.
     if (Header.Version == 0)
         return Number <= 3 ? 6 : Number <= 10 ? 7 : 8;
-    const int Class = RateClass(Header);
-    if (Class == 1 || Class == 2)
+    const int rateClass = RateClass(Header);
+    if (rateClass == 1 || rateClass == 2)
         return LowRateSet;
     return Number <= 2 ? 1 : Number <= 10 ? 2 : Number <= 22 ? 3 : 4;
 }
@@ -61,34 +61,34 @@ void TSubbandLayer2::Reset(int Number)
     ClassC = 0.0f;
     ClassD = 0.0f;
     FractionFactor = 0.0f;
-    for (float& Factor : ScaleFactors)
-        Factor = 0.0f;
+    for (float& factor : ScaleFactors)
+        factor = 0.0f;
     GroupTable = nullptr;
 }
 
 void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
 {
-    const int Bits = AllocationBits(Header, SubbandNumber);
-    Allocation = int(Stream.GetBits(Bits));
+    const int bits = AllocationBits(Header, SubbandNumber);
+    Allocation = static_cast<int>(Stream.GetBits(bits));
     if (Crc)
-        Crc->AddBits(uint32_t(Allocation), Bits);
+        Crc->AddBits(static_cast<uint32_t>(Allocation), bits);
 }
 
 void TSubbandLayer2::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
     if (Allocation == 0)
         return;
-    Scfsi = int(Stream.GetBits(ScfsiBits));
+    Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
     if (Crc)
-        Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
+        Crc->AddBits(static_cast<uint32_t>(Scfsi), ScfsiBits);
 }
 
 void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3])
 {
     switch (Selection) {
     case 0:
-        for (float& Factor : Factors)
-            Factor = ReadScale(Stream);
+        for (float& factor : Factors)
+            factor = ReadScale(Stream);
         break;
     case 1:
         Factors[0] = Factors[1] = ReadScale(Stream);
@@ -125,24 +125,24 @@ void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Ta
                                  float (&Values)[SamplesPerGranule])
 {
     if (Table) {
-        const float* Group = Table + 3 * Stream.GetBits(Length);
-        for (int K = 0; K < SamplesPerGranule; ++K)
-            Values[K] = Group[K];
+        const float* group = Table + 3 * Stream.GetBits(Length);
+        for (int k = 0; k < SamplesPerGranule; ++k)
+            Values[k] = group[k];
         return;
     }
     // Codes have at most 16 bits and Fraction and D are 2^(1 - bits), so the code,
     // the fraction and the fraction plus D are exact floats; the product with C is
     // the one rounding.
-    for (float& Value : Values) {
-        const float Fractional = float(Stream.GetBits(Length)) * Fraction - 1.0f;
-        Value = (Fractional + D) * C;
+    for (float& value : Values) {
+        const float fractional = static_cast<float>(Stream.GetBits(Length)) * Fraction - 1.0f;
+        value = (fractional + D) * C;
     }
 }
 
 void TSubbandLayer2::Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule])
 {
-    for (int K = 0; K < SamplesPerGranule; ++K)
-        Scaled[K] = Values[K] * Factor;
+    for (int k = 0; k < SamplesPerGranule; ++k)
+        Scaled[k] = Values[k] * Factor;
 }
 
 bool TSubbandLayer2::CountGranule()
@@ -153,13 +153,13 @@ bool TSubbandLayer2::CountGranule()
 
 bool TSubbandLayer2::ReadSampleData(TBitStream& Stream)
 {
-    const bool FrameDone = CountGranule();
+    const bool frameDone = CountGranule();
     if (Allocation != 0) {
-        float Values[SamplesPerGranule];
-        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, Values);
-        Scale(Values, ScaleFactors[Third()], Samples);
+        float values[SamplesPerGranule];
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, values);
+        Scale(values, ScaleFactors[Third()], Samples);
     }
-    return FrameDone;
+    return frameDone;
 }
 
 bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
@@ -172,8 +172,8 @@ bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSy
 void TSubbandLayer2IntensityStereo::Channel2Reset()
 {
     Channel2Scfsi = 0;
-    for (float& Factor : Channel2ScaleFactors)
-        Factor = 0.0f;
+    for (float& factor : Channel2ScaleFactors)
+        factor = 0.0f;
 }
 
 void TSubbandLayer2IntensityStereo::Reset(int Number)
@@ -186,11 +186,11 @@ void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream,
 {
     if (Allocation == 0)
         return;
-    Scfsi = int(Stream.GetBits(ScfsiBits));
-    Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
+    Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
+    Channel2Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
     if (Crc) {
-        Crc->AddBits(uint32_t(Scfsi), ScfsiBits);
-        Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+        Crc->AddBits(static_cast<uint32_t>(Scfsi), ScfsiBits);
+        Crc->AddBits(static_cast<uint32_t>(Channel2Scfsi), ScfsiBits);
     }
 }
 
@@ -204,28 +204,28 @@ void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const TH
 
 bool TSubbandLayer2IntensityStereo::ReadSampleData(TBitStream& Stream)
 {
-    const bool FrameDone = CountGranule();
+    const bool frameDone = CountGranule();
     if (Allocation != 0) {
-        float Values[SamplesPerGranule];
-        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, Values);
-        const int T = Third();
-        Scale(Values, ScaleFactors[T], Samples);
-        Scale(Values, Channel2ScaleFactors[T], Channel2Samples);
+        float values[SamplesPerGranule];
+        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, values);
+        const int t = Third();
+        Scale(values, ScaleFactors[t], Samples);
+        Scale(values, Channel2ScaleFactors[t], Channel2Samples);
     }
-    return FrameDone;
+    return frameDone;
 }
 
 bool TSubbandLayer2IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
 {
     if (Allocation != 0 && GroupNumber < SamplesPerGranule) {
-        const int G = GroupNumber;
+        const int g = GroupNumber;
         if (Channels == ChannelsBoth) {
-            Left->InputSample(Samples[G], SubbandNumber);
-            Right->InputSample(Channel2Samples[G], SubbandNumber);
+            Left->InputSample(Samples[g], SubbandNumber);
+            Right->InputSample(Channel2Samples[g], SubbandNumber);
         } else if (Channels == ChannelsLeft) {
-            Left->InputSample(Samples[G], SubbandNumber);
+            Left->InputSample(Samples[g], SubbandNumber);
         } else {
-            Left->InputSample(Channel2Samples[G], SubbandNumber);
+            Left->InputSample(Channel2Samples[g], SubbandNumber);
         }
     }
     return ++GroupNumber >= SamplesPerGranule;
@@ -239,8 +239,8 @@ void TSubbandLayer2Stereo::Channel2Reset()
     Channel2GroupTable = nullptr;
     Channel2ClassC = 0.0f;
     Channel2ClassD = 0.0f;
-    for (float& Factor : Channel2ScaleFactors)
-        Factor = 0.0f;
+    for (float& factor : Channel2ScaleFactors)
+        factor = 0.0f;
     Channel2FractionFactor = 0.0f;
 }
 
@@ -252,12 +252,12 @@ void TSubbandLayer2Stereo::Reset(int Number)
 
 void TSubbandLayer2Stereo::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
 {
-    const int Bits = AllocationBits(Header, SubbandNumber);
-    Allocation = int(Stream.GetBits(Bits));
-    Channel2Allocation = int(Stream.GetBits(Bits));
+    const int bits = AllocationBits(Header, SubbandNumber);
+    Allocation = static_cast<int>(Stream.GetBits(bits));
+    Channel2Allocation = static_cast<int>(Stream.GetBits(bits));
     if (Crc) {
-        Crc->AddBits(uint32_t(Allocation), Bits);
-        Crc->AddBits(uint32_t(Channel2Allocation), Bits);
+        Crc->AddBits(static_cast<uint32_t>(Allocation), bits);
+        Crc->AddBits(static_cast<uint32_t>(Channel2Allocation), bits);
     }
 }
 
@@ -266,9 +266,9 @@ void TSubbandLayer2Stereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* 
     TSubbandLayer2::ReadScaleFactorSelection(Stream, Crc);
     if (Channel2Allocation == 0)
         return;
-    Channel2Scfsi = int(Stream.GetBits(ScfsiBits));
+    Channel2Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
     if (Crc)
-        Crc->AddBits(uint32_t(Channel2Scfsi), ScfsiBits);
+        Crc->AddBits(static_cast<uint32_t>(Channel2Scfsi), ScfsiBits);
 }
 
 void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
@@ -277,31 +277,31 @@ void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& He
     if (Channel2Allocation == 0)
         return;
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
-    const TQuantClass& Class = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
-    Channel2CodeLength = Class.CodeLength;
-    Channel2GroupTable = Class.GroupTable;
-    Channel2FractionFactor = Class.FractionFactor;
-    Channel2ClassC = Class.ClassC;
-    Channel2ClassD = Class.ClassD;
+    const TQuantClass& quantClass = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
+    Channel2CodeLength = quantClass.CodeLength;
+    Channel2GroupTable = quantClass.GroupTable;
+    Channel2FractionFactor = quantClass.FractionFactor;
+    Channel2ClassC = quantClass.ClassC;
+    Channel2ClassD = quantClass.ClassD;
 }
 
 bool TSubbandLayer2Stereo::ReadSampleData(TBitStream& Stream)
 {
-    const bool FrameDone = TSubbandLayer2::ReadSampleData(Stream);
+    const bool frameDone = TSubbandLayer2::ReadSampleData(Stream);
     if (Channel2Allocation != 0) {
-        float Values[SamplesPerGranule];
+        float values[SamplesPerGranule];
         ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2ClassC,
-                    Channel2ClassD, Values);
-        Scale(Values, Channel2ScaleFactors[Third()], Channel2Samples);
+                    Channel2ClassD, values);
+        Scale(values, Channel2ScaleFactors[Third()], Channel2Samples);
     }
-    return FrameDone;
+    return frameDone;
 }
 
 bool TSubbandLayer2Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
 {
-    const int Position = GroupNumber;
-    const bool GranuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
-    if (Channel2Allocation != 0 && Channels != ChannelsLeft && Position < SamplesPerGranule)
-        (Channels == ChannelsBoth ? Right : Left)->InputSample(Channel2Samples[Position], SubbandNumber);
-    return GranuleDone;
+    const int position = GroupNumber;
+    const bool granuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
+    if (Channel2Allocation != 0 && Channels != ChannelsLeft && position < SamplesPerGranule)
+        (Channels == ChannelsBoth ? Right : Left)->InputSample(Channel2Samples[position], SubbandNumber);
+    return granuleDone;
 }

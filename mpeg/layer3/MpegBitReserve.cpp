@@ -13,14 +13,14 @@ uint32_t TBitReserve::ReadBits(int N)
     if (N <= 0)
         return 0;
     N = N > 32 ? 32 : N;
-    const uint32_t Value = uint32_t(PeekWindow() >> (64 - N));
+    const uint32_t value = static_cast<uint32_t>(PeekWindow() >> (64 - N));
     SkipBits(N);
-    return Value;
+    return value;
 }
 
 void TBitReserve::RewindBits(int32_t N)
 {
-    ReadBit = (ReadBit - uint32_t(N)) & BitMask;
+    ReadBit = (ReadBit - static_cast<uint32_t>(N)) & BitMask;
     TotalBits -= N;
 }
 

@@ -20,23 +20,23 @@ public:
     {
         if (N <= 0)
             return 0;
-        return uint32_t(PeekWindow() >> (64 - (N < 32 ? N : 32)));
+        return static_cast<uint32_t>(PeekWindow() >> (64 - (N < 32 ? N : 32)));
     }
     // The next bits, the next one at the top: at least WindowBits of them are valid.
     uint64_t PeekWindow() const
     {
         // Eight bytes from the byte holding the next bit; the mirror behind the ring
         // saves wrapping each of them.
-        uint64_t Window;
-        std::memcpy(&Window, Ring + (ReadBit >> 3), sizeof Window);
+        uint64_t window;
+        std::memcpy(&window, Ring + (ReadBit >> 3), sizeof window);
         if constexpr (std::endian::native == std::endian::little)
-            Window = __builtin_bswap64(Window);
-        return Window << (ReadBit & 7);
+            window = __builtin_bswap64(window);
+        return window << (ReadBit & 7);
     }
     // Consumes N bits (0..WindowBits) already looked at.
     void SkipBits(int N)
     {
-        ReadBit = (ReadBit + uint32_t(N)) & BitMask;
+        ReadBit = (ReadBit + static_cast<uint32_t>(N)) & BitMask;
         TotalBits += N;
     }
     // Moves the read position back by N bits or N whole bytes.
@@ -51,7 +51,7 @@ private:
     static constexpr int32_t Mirror = 7;  // ring bytes repeated behind its end, for PeekWindow
 
     uint8_t Ring[Size + Mirror] = {};  // the stored main data, its first bytes repeated at the end
-    uint32_t WriteIndex = 0;    // byte that the next PutByte fills (0..Size-1)
-    uint32_t ReadBit = 0;       // ring bit position of the next bit to read (0..Size*8-1)
-    int32_t TotalBits = 0;      // BitsRead
+    uint32_t WriteIndex = 0;           // byte that the next PutByte fills (0..Size-1)
+    uint32_t ReadBit = 0;              // ring bit position of the next bit to read (0..Size*8-1)
+    int32_t TotalBits = 0;             // BitsRead
 };

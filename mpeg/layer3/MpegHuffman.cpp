@@ -5,32 +5,32 @@ namespace {
 // Finds the leaf byte of the next code word; false when the bits lead off the tree.
 bool ReadLeaf(const THuffmanTable& Table, TBitReserve& Reservoir, int& Leaf)
 {
-    const THuffmanLookup& Entry = Table.Lookup[Reservoir.PeekBits(HuffmanLookupBits)];
-    if (Entry.Length != 0) {
-        Reservoir.SkipBits(Entry.Length);
-        Leaf = Entry.Leaf;
+    const THuffmanLookup& entry = Table.Lookup[Reservoir.PeekBits(HuffmanLookupBits)];
+    if (entry.Length != 0) {
+        Reservoir.SkipBits(entry.Length);
+        Leaf = entry.Leaf;
         return true;
     }
     Reservoir.SkipBits(HuffmanLookupBits);
-    int Position = Entry.Position;
+    int position = entry.Position;
     // No code is longer than 32 bits; the counter bounds a walk whatever the tree.
-    for (uint32_t Level = 1u << (31 - HuffmanLookupBits); Table.Tree[Position].Byte[0] != 0; Level >>= 1) {
-        if (Level == 0)
+    for (uint32_t level = 1u << (31 - HuffmanLookupBits); Table.Tree[position].Byte[0] != 0; level >>= 1) {
+        if (level == 0)
             return false;
-        const int Bit = static_cast<int>(Reservoir.PeekBits(1));
+        const int bit = static_cast<int>(Reservoir.PeekBits(1));
         Reservoir.SkipBits(1);
-        int Offset = Table.Tree[Position].Byte[Bit];
-        while (Offset >= HuffmanExtension) {
-            Position += Offset;
-            if (Position >= Table.TreeLength)
+        int offset = Table.Tree[position].Byte[bit];
+        while (offset >= HuffmanExtension) {
+            position += offset;
+            if (position >= Table.TreeLength)
                 return false;
-            Offset = Table.Tree[Position].Byte[Bit];
+            offset = Table.Tree[position].Byte[bit];
         }
-        Position += Offset;
-        if (Position >= Table.TreeLength)
+        position += offset;
+        if (position >= Table.TreeLength)
             return false;
     }
-    Leaf = Table.Tree[Position].Byte[1];
+    Leaf = Table.Tree[position].Byte[1];
     return true;
 }
 
@@ -39,27 +39,27 @@ int ApplySign(int Value, TBitReserve& Reservoir)
 {
     if (Value == 0)
         return 0;
-    const bool Negative = Reservoir.PeekBits(1) != 0;
+    const bool negative = Reservoir.PeekBits(1) != 0;
     Reservoir.SkipBits(1);
-    return Negative ? -Value : Value;
+    return negative ? -Value : Value;
 }
 
 }  // namespace
 
 int HuffmanDecodeLong(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
 {
-    int Leaf = 0;
-    if (!ReadLeaf(Table, Reservoir, Leaf))
+    int leaf = 0;
+    if (!ReadLeaf(Table, Reservoir, leaf))
         return HuffmanDecoded;
     if (Table.Quadruple) {
-        V = ApplySign((Leaf >> 3) & 1, Reservoir);
-        W = ApplySign((Leaf >> 2) & 1, Reservoir);
-        X = ApplySign((Leaf >> 1) & 1, Reservoir);
-        Y = ApplySign(Leaf & 1, Reservoir);
+        V = ApplySign((leaf >> 3) & 1, Reservoir);
+        W = ApplySign((leaf >> 2) & 1, Reservoir);
+        X = ApplySign((leaf >> 1) & 1, Reservoir);
+        Y = ApplySign(leaf & 1, Reservoir);
         return HuffmanDecoded;
     }
-    X = Leaf >> 4;
-    Y = Leaf & 15;
+    X = leaf >> 4;
+    Y = leaf & 15;
     if (Table.LinBits > 0 && X == Table.XLen - 1)
         X += static_cast<int>(Reservoir.ReadBits(Table.LinBits));
     X = ApplySign(X, Reservoir);

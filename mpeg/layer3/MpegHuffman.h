@@ -5,8 +5,8 @@
 #include "mpeg/layer3/MpegHuffmanTables.h"
 
 // Result of HuffmanDecode.
-inline constexpr int HuffmanDecoded = 0;   // a code word (or a walk off the tree) was read
-inline constexpr int HuffmanNoTree = 2;    // the table has no codes: x, y := 0, nothing read
+inline constexpr int HuffmanDecoded = 0;  // a code word (or a walk off the tree) was read
+inline constexpr int HuffmanNoTree = 2;   // the table has no codes: x, y := 0, nothing read
 
 // HuffmanDecode for a code longer than the lookup: the rest is walked through the tree.
 int HuffmanDecodeLong(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir);
@@ -19,36 +19,36 @@ inline constexpr int HuffmanShortCodeBits = HuffmanLookupBits + 2 * (13 + 1);
 // Returns the bits taken, or 0 for a longer code, leaving the values untouched.
 inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, int& X, int& Y, int& V, int& W)
 {
-    const THuffmanLookup& Entry = Table.Lookup[Bits >> (64 - HuffmanLookupBits)];
-    int Used = Entry.Length;
-    if (Used == 0)
+    const THuffmanLookup& entry = Table.Lookup[Bits >> (64 - HuffmanLookupBits)];
+    int used = entry.Length;
+    if (used == 0)
         return 0;
     // A nonzero value is followed by its sign bit, 1 meaning negative (no branch:
     // signs are unpredictable).
-    auto Signed = [&](int Value) {
-        const int NonZero = Value != 0;
-        const int Negative = static_cast<int>((Bits << Used) >> 63) & NonZero;
-        Used += NonZero;
-        return (Value ^ -Negative) + Negative;
+    auto withSign = [&](int Value) {
+        const int nonZero = Value != 0;
+        const int negative = static_cast<int>((Bits << used) >> 63) & nonZero;
+        used += nonZero;
+        return (Value ^ -negative) + negative;
     };
-    auto Extended = [&](int Value, int Largest) {
+    auto extended = [&](int Value, int Largest) {
         if (Table.LinBits > 0 && Value == Largest) {
-            Value += static_cast<int>((Bits << Used) >> (64 - Table.LinBits));
-            Used += Table.LinBits;
+            Value += static_cast<int>((Bits << used) >> (64 - Table.LinBits));
+            used += Table.LinBits;
         }
-        return Signed(Value);
+        return withSign(Value);
     };
-    const int Leaf = Entry.Leaf;
+    const int leaf = entry.Leaf;
     if (Table.Quadruple) {
-        V = Signed((Leaf >> 3) & 1);
-        W = Signed((Leaf >> 2) & 1);
-        X = Signed((Leaf >> 1) & 1);
-        Y = Signed(Leaf & 1);
+        V = withSign((leaf >> 3) & 1);
+        W = withSign((leaf >> 2) & 1);
+        X = withSign((leaf >> 1) & 1);
+        Y = withSign(leaf & 1);
     } else {
-        X = Extended(Leaf >> 4, Table.XLen - 1);
-        Y = Extended(Leaf & 15, Table.YLen - 1);
+        X = extended(leaf >> 4, Table.XLen - 1);
+        Y = extended(leaf & 15, Table.YLen - 1);
     }
-    return Used;
+    return used;
 }
 
 // Decodes one pair x, y (big-value tables) or one quadruple v, w, x, y (tables 32
@@ -62,9 +62,9 @@ inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int
         Y = 0;
         return HuffmanNoTree;
     }
-    const int Used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), X, Y, V, W);
-    if (Used == 0)
+    const int used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), X, Y, V, W);
+    if (used == 0)
         return HuffmanDecodeLong(Table, X, Y, V, W, Reservoir);
-    Reservoir.SkipBits(Used);
+    Reservoir.SkipBits(used);
     return HuffmanDecoded;
 }

@@ -5,6 +5,7 @@
 
 namespace {
 
+// clang-format off
 const uint16_t Codes1[] = {
     1, 1,
     1, 0,
@@ -359,3 +360,4 @@ const THuffmanCodeList HuffmanCodeLists[HuffmanCodeListCount] = {
     {32, 1, 16, Codes32, Lengths32},
     {33, 1, 16, Codes33, Lengths33},
 };
+// clang-format on

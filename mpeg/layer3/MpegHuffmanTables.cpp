@@ -17,23 +17,23 @@ struct TTrieNode {
 
 std::vector<TTrieNode> BuildTrie(const THuffmanCodeList& List)
 {
-    std::vector<TTrieNode> Nodes(1);
-    const int Symbols = List.XLen * List.YLen;
-    for (int Symbol = 0; Symbol < Symbols; ++Symbol) {
-        int Node = 0;
-        for (int Bit = List.Lengths[Symbol] - 1; Bit >= 0; --Bit) {
-            const int Branch = (List.Codes[Symbol] >> Bit) & 1;
-            if (Nodes[Node].Child[Branch] < 0) {
-                Nodes[Node].Child[Branch] = static_cast<int>(Nodes.size());
-                Nodes.emplace_back();
+    std::vector<TTrieNode> nodes(1);
+    const int symbols = List.XLen * List.YLen;
+    for (int symbol = 0; symbol < symbols; ++symbol) {
+        int node = 0;
+        for (int bit = List.Lengths[symbol] - 1; bit >= 0; --bit) {
+            const int branch = (List.Codes[symbol] >> bit) & 1;
+            if (nodes[node].Child[branch] < 0) {
+                nodes[node].Child[branch] = static_cast<int>(nodes.size());
+                nodes.emplace_back();
             }
-            Node = Nodes[Node].Child[Branch];
+            node = nodes[node].Child[branch];
         }
-        const int X = Symbol / List.YLen;
-        const int Y = Symbol % List.YLen;
-        Nodes[Node].Leaf = X << 4 | Y;
+        const int x = symbol / List.YLen;
+        const int y = symbol % List.YLen;
+        nodes[node].Leaf = x << 4 | y;
     }
-    return Nodes;
+    return nodes;
 }
 
 // Lays the trie out in preorder. A jump that would reach HuffmanExtension pairs is
@@ -46,79 +46,80 @@ std::vector<TPair> LayOut(const std::vector<TTrieNode>& Nodes)
         int Bit;     // byte of that pair
         int Target;  // trie node the jump leads to
     };
-    std::vector<TPair> Pairs;
-    std::vector<TJump> Open;
-    std::vector<int> Stack{0};
-    while (!Stack.empty()) {
-        const int Node = Stack.back();
-        Stack.pop_back();
+    std::vector<TPair> pairs;
+    std::vector<TJump> open;
+    std::vector<int> stack{0};
+    while (!stack.empty()) {
+        const int node = stack.back();
+        stack.pop_back();
         // Relays first, for every open jump that has become too long.
-        for (bool Relayed = true; Relayed;) {
-            Relayed = false;
-            const int Here = static_cast<int>(Pairs.size());
-            for (TJump& Jump : Open)
-                if (Here - Jump.Source == HuffmanExtension) {
-                    Pairs[Jump.Source].Byte[Jump.Bit] = HuffmanExtension;
-                    Pairs.push_back({{0, 0}});
-                    Jump.Source = Here;
-                    Relayed = true;
+        for (bool relayed = true; relayed;) {
+            relayed = false;
+            const int here = static_cast<int>(pairs.size());
+            for (TJump& jump : open)
+                if (here - jump.Source == HuffmanExtension) {
+                    pairs[jump.Source].Byte[jump.Bit] = HuffmanExtension;
+                    pairs.push_back({{0, 0}});
+                    jump.Source = here;
+                    relayed = true;
                     break;
                 }
         }
-        const int Here = static_cast<int>(Pairs.size());
-        for (size_t i = 0; i < Open.size(); ++i)
-            if (Open[i].Target == Node) {
-                Pairs[Open[i].Source].Byte[Open[i].Bit] = static_cast<uint8_t>(Here - Open[i].Source);
-                Open.erase(Open.begin() + static_cast<std::ptrdiff_t>(i));
+        const int here = static_cast<int>(pairs.size());
+        for (size_t i = 0; i < open.size(); ++i)
+            if (open[i].Target == node) {
+                pairs[open[i].Source].Byte[open[i].Bit] = static_cast<uint8_t>(here - open[i].Source);
+                open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
                 break;
             }
-        if (Nodes[Node].Leaf >= 0) {
-            Pairs.push_back({{0, static_cast<uint8_t>(Nodes[Node].Leaf)}});
+        if (Nodes[node].Leaf >= 0) {
+            pairs.push_back({{0, static_cast<uint8_t>(Nodes[node].Leaf)}});
             continue;
         }
         // Every standard code is complete, so a branch always has both children.
-        Pairs.push_back({{0, 0}});
-        for (int Bit = 0; Bit < 2; ++Bit)
-            Open.push_back({Here, Bit, Nodes[Node].Child[Bit]});
-        Stack.push_back(Nodes[Node].Child[1]);
-        Stack.push_back(Nodes[Node].Child[0]);
+        pairs.push_back({{0, 0}});
+        for (int bit = 0; bit < 2; ++bit)
+            open.push_back({here, bit, Nodes[node].Child[bit]});
+        stack.push_back(Nodes[node].Child[1]);
+        stack.push_back(Nodes[node].Child[0]);
     }
-    return Pairs;
+    return pairs;
 }
 
 // Walks every HuffmanLookupBits-bit prefix through the tree once.
 std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree)
 {
-    std::vector<THuffmanLookup> Lookup(1u << HuffmanLookupBits);
-    for (uint32_t Prefix = 0; Prefix < Lookup.size(); ++Prefix) {
-        int Position = 0;
-        int Used = 0;
-        while (Tree[Position].Byte[0] != 0 && Used < HuffmanLookupBits) {
-            const int Bit = (Prefix >> (HuffmanLookupBits - 1 - Used)) & 1;
-            int Offset = Tree[Position].Byte[Bit];
-            while (Offset >= HuffmanExtension) {
-                Position += Offset;
-                Offset = Tree[Position].Byte[Bit];
+    std::vector<THuffmanLookup> lookup(1u << HuffmanLookupBits);
+    for (uint32_t prefix = 0; prefix < lookup.size(); ++prefix) {
+        int position = 0;
+        int used = 0;
+        while (Tree[position].Byte[0] != 0 && used < HuffmanLookupBits) {
+            const int bit = (prefix >> (HuffmanLookupBits - 1 - used)) & 1;
+            int offset = Tree[position].Byte[bit];
+            while (offset >= HuffmanExtension) {
+                position += offset;
+                offset = Tree[position].Byte[bit];
             }
-            Position += Offset;
-            ++Used;
+            position += offset;
+            ++used;
         }
-        if (Tree[Position].Byte[0] == 0)
-            Lookup[Prefix] = {0, static_cast<uint8_t>(Used), Tree[Position].Byte[1]};
+        if (Tree[position].Byte[0] == 0)
+            lookup[prefix] = {0, static_cast<uint8_t>(used), Tree[position].Byte[1]};
         else
-            Lookup[Prefix] = {static_cast<uint16_t>(Position), 0, 0};
+            lookup[prefix] = {static_cast<uint16_t>(position), 0, 0};
     }
-    return Lookup;
+    return lookup;
 }
 
 struct TTableParameters {
-    int XLen;      // x values
-    int YLen;      // y values
-    int LinBits;   // extra bits
-    int TreeOf;    // table whose tree is shared, -1 for its own (or none)
+    int XLen;     // x values
+    int YLen;     // y values
+    int LinBits;  // extra bits
+    int TreeOf;   // table whose tree is shared, -1 for its own (or none)
 };
 
 // By table number; tables 0, 4 and 14 have no codes.
+// clang-format off
 constexpr TTableParameters Parameters[HuffmanTableCount] = {
     {0, 0, 0, -1},   {2, 2, 0, -1},   {3, 3, 0, -1},   {3, 3, 0, -1},   {0, 0, 0, -1},
     {4, 4, 0, -1},   {4, 4, 0, -1},   {6, 6, 0, -1},   {6, 6, 0, -1},   {6, 6, 0, -1},
@@ -128,45 +129,46 @@ constexpr TTableParameters Parameters[HuffmanTableCount] = {
     {16, 16, 5, 24}, {16, 16, 6, 24}, {16, 16, 7, 24}, {16, 16, 8, 24},  {16, 16, 9, 24},
     {16, 16, 11, 24}, {16, 16, 13, 24}, {1, 16, 0, -1}, {1, 16, 0, -1},
 };
+// clang-format on
 
 class THuffmanTableSet {
 public:
     THuffmanTableSet()
     {
-        for (const THuffmanCodeList& List : HuffmanCodeLists) {
-            Trees[List.TableNumber] = LayOut(BuildTrie(List));
-            Lookups[List.TableNumber] = BuildLookup(Trees[List.TableNumber]);
+        for (const THuffmanCodeList& list : HuffmanCodeLists) {
+            Trees[list.TableNumber] = LayOut(BuildTrie(list));
+            Lookups[list.TableNumber] = BuildLookup(Trees[list.TableNumber]);
         }
-        for (int Number = 0; Number < HuffmanTableCount; ++Number) {
-            const TTableParameters& P = Parameters[Number];
-            THuffmanTable& Table = Tables[Number];
-            std::snprintf(Table.Name, sizeof Table.Name, "%d", Number);
-            Table.XLen = P.XLen;
-            Table.YLen = P.YLen;
-            Table.LinBits = P.LinBits;
-            Table.LinMax = (1 << P.LinBits) - 1;
-            Table.TreeOf = P.TreeOf;
-            Table.Quadruple = P.XLen == 1;
-            const int Own = P.TreeOf >= 0 ? P.TreeOf : Number;
-            if (!Trees[Own].empty()) {
-                Table.Tree = Trees[Own].data();
-                Table.TreeLength = static_cast<int>(Trees[Own].size());
-                Table.Lookup = Lookups[Own].data();
+        for (int number = 0; number < HuffmanTableCount; ++number) {
+            const TTableParameters& p = Parameters[number];
+            THuffmanTable& table = Tables[number];
+            std::snprintf(table.Name, sizeof table.Name, "%d", number);
+            table.XLen = p.XLen;
+            table.YLen = p.YLen;
+            table.LinBits = p.LinBits;
+            table.LinMax = (1 << p.LinBits) - 1;
+            table.TreeOf = p.TreeOf;
+            table.Quadruple = p.XLen == 1;
+            const int own = p.TreeOf >= 0 ? p.TreeOf : number;
+            if (!Trees[own].empty()) {
+                table.Tree = Trees[own].data();
+                table.TreeLength = static_cast<int>(Trees[own].size());
+                table.Lookup = Lookups[own].data();
             }
         }
     }
 
-    THuffmanTable Tables[HuffmanTableCount] = {};                // by number
-    std::vector<TPair> Trees[HuffmanTableCount];                 // own trees by number
-    std::vector<THuffmanLookup> Lookups[HuffmanTableCount];      // own lookups by number
+    THuffmanTable Tables[HuffmanTableCount] = {};            // by number
+    std::vector<TPair> Trees[HuffmanTableCount];             // own trees by number
+    std::vector<THuffmanLookup> Lookups[HuffmanTableCount];  // own lookups by number
 };
 
 }  // namespace
 
 const THuffmanTable& HuffmanTable(int Number)
 {
-    static const THuffmanTableSet Set;
+    static const THuffmanTableSet set;
     if (Number < 0 || Number >= HuffmanTableCount)
         Number = 0;
-    return Set.Tables[Number];
+    return set.Tables[Number];
 }

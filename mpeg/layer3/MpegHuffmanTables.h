@@ -9,8 +9,8 @@
 #include <cstdint>
 
 inline constexpr int HuffmanTableCount = 34;
-inline constexpr int HuffmanLookupBits = 8;       // bits resolved by one lookup
-inline constexpr int HuffmanExtension = 250;      // smallest extension offset
+inline constexpr int HuffmanLookupBits = 8;   // bits resolved by one lookup
+inline constexpr int HuffmanExtension = 250;  // smallest extension offset
 
 // One pair of the tree: a leaf or the offsets for a 0 and a 1 bit.
 struct THuffmanPair {
@@ -25,16 +25,16 @@ struct THuffmanLookup {
 };
 
 struct THuffmanTable {
-    char Name[3];                   // table number as text, "0" to "33"
-    int XLen;                       // number of x values (0 for tables without codes)
-    int YLen;                       // number of y values
-    int LinBits;                    // extra bits read for an x or y of XLen - 1 / YLen - 1
-    int LinMax;                     // largest value the extra bits can add
-    int TreeOf;                     // the table whose tree this one shares, -1 for none
-    bool Quadruple;                 // count1 table (32, 33): a leaf codes v, w, x, y
-    const THuffmanPair* Tree;       // decoding tree, nullptr for tables 0, 4 and 14
-    int TreeLength;                 // pairs in Tree
-    const THuffmanLookup* Lookup;   // 2^HuffmanLookupBits entries, nullptr without a tree
+    char Name[3];                  // table number as text, "0" to "33"
+    int XLen;                      // number of x values (0 for tables without codes)
+    int YLen;                      // number of y values
+    int LinBits;                   // extra bits read for an x or y of XLen - 1 / YLen - 1
+    int LinMax;                    // largest value the extra bits can add
+    int TreeOf;                    // the table whose tree this one shares, -1 for none
+    bool Quadruple;                // count1 table (32, 33): a leaf codes v, w, x, y
+    const THuffmanPair* Tree;      // decoding tree, nullptr for tables 0, 4 and 14
+    int TreeLength;                // pairs in Tree
+    const THuffmanLookup* Lookup;  // 2^HuffmanLookupBits entries, nullptr without a tree
 };
 
 // Table Number (0..33); any other number yields table 0, which decodes zeros.

@@ -9,9 +9,9 @@ typedef float TFloat4 __attribute__((vector_size(16)));
 
 TFloat4 Load4(const float* At)
 {
-    TFloat4 Value;
-    std::memcpy(&Value, At, sizeof Value);
-    return Value;
+    TFloat4 value;
+    std::memcpy(&value, At, sizeof value);
+    return value;
 }
 
 void Store4(float* At, TFloat4 Value)
@@ -27,10 +27,16 @@ struct TImdctTables {
     TImdctTables()
     {
         for (int i = 0; i < 36; ++i) {
-            const float Long = static_cast<float>(std::sin(Pi / 36 * (i + 0.5)));
-            Window[0][i] = Long;
-            Window[1][i] = i < 18 ? Long : i < 24 ? 1.0f : i < 30 ? static_cast<float>(std::sin(Pi / 12 * (i - 18 + 0.5))) : 0.0f;
-            Window[3][i] = i < 6 ? 0.0f : i < 12 ? static_cast<float>(std::sin(Pi / 12 * (i - 6 + 0.5))) : i < 18 ? 1.0f : Long;
+            const float longWindow = static_cast<float>(std::sin(Pi / 36 * (i + 0.5)));
+            Window[0][i] = longWindow;
+            Window[1][i] = i < 18   ? longWindow
+                           : i < 24 ? 1.0f
+                           : i < 30 ? static_cast<float>(std::sin(Pi / 12 * (i - 18 + 0.5)))
+                                    : 0.0f;
+            Window[3][i] = i < 6    ? 0.0f
+                           : i < 12 ? static_cast<float>(std::sin(Pi / 12 * (i - 6 + 0.5)))
+                           : i < 18 ? 1.0f
+                                    : longWindow;
             Window[2][i] = i < 12 ? static_cast<float>(std::sin(Pi / 12 * (i + 0.5))) : 0.0f;
         }
         for (int k = 0; k < 18; ++k)
@@ -56,8 +62,8 @@ struct TImdctTables {
 
 const TImdctTables& Tables()
 {
-    static const TImdctTables Instance;
-    return Instance;
+    static const TImdctTables instance;
+    return instance;
 }
 
 // y_j = sum_k X_k cos(pi / 18 (j + 1/2)(k + 1/2)). With w_k = X_k / (2 cos(pi (2k + 1) / 72))
@@ -65,33 +71,33 @@ const TImdctTables& Tables()
 // DCT-II of the sums w_k + w_17-k (even j) and a 9-point DCT-IV of the differences (odd j).
 void Dct4Of18(const float In[18], float Out[18])
 {
-    const TImdctTables& T = Tables();
-    float Sum[9], Difference[9];
+    const TImdctTables& t = Tables();
+    float sum[9], difference[9];
     for (int k = 0; k < 9; ++k) {
-        const float Low = In[k] * T.PreScale[k];
-        const float High = In[17 - k] * T.PreScale[17 - k];
-        Sum[k] = Low + High;
-        Difference[k] = Low - High;
+        const float low = In[k] * t.PreScale[k];
+        const float high = In[17 - k] * t.PreScale[17 - k];
+        sum[k] = low + high;
+        difference[k] = low - high;
     }
     // Accumulators held in registers, one vector per four outputs.
-    TFloat4 Even[3] = {}, Odd[3] = {};
+    TFloat4 even[3] = {}, odd[3] = {};
     for (int k = 0; k < 9; ++k) {
-        const TFloat4 S = {Sum[k], Sum[k], Sum[k], Sum[k]};
-        const TFloat4 Dk = {Difference[k], Difference[k], Difference[k], Difference[k]};
+        const TFloat4 s = {sum[k], sum[k], sum[k], sum[k]};
+        const TFloat4 dk = {difference[k], difference[k], difference[k], difference[k]};
         for (int v = 0; v < 3; ++v) {
-            Even[v] += S * Load4(T.Dct2Of9[k] + 4 * v);
-            Odd[v] += Dk * Load4(T.Dct4Of9[k] + 4 * v);
+            even[v] += s * Load4(t.Dct2Of9[k] + 4 * v);
+            odd[v] += dk * Load4(t.Dct4Of9[k] + 4 * v);
         }
     }
     // y_j = D(j) + D(j + 1), with D(2m) = Even_m, D(2m + 1) = Odd_m and D(18) = 0.
-    float E[Padded9], O[Padded9];
+    float e[Padded9], o[Padded9];
     for (int v = 0; v < 3; ++v) {
-        Store4(E + 4 * v, Even[v]);
-        Store4(O + 4 * v, Odd[v]);
+        Store4(e + 4 * v, even[v]);
+        Store4(o + 4 * v, odd[v]);
     }
     for (int m = 0; m < 9; ++m) {
-        Out[2 * m] = E[m] + O[m];
-        Out[2 * m + 1] = O[m] + (m < 8 ? E[m + 1] : 0.0f);
+        Out[2 * m] = e[m] + o[m];
+        Out[2 * m + 1] = o[m] + (m < 8 ? e[m + 1] : 0.0f);
     }
 }
 
@@ -111,39 +117,39 @@ const float* ImdctShortWindow()
 // y(2N - 1 - m) = -y(m) and y(m + 2N) = -y(m) beyond 0..N-1.
 void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int BlockType)
 {
-    const TImdctTables& T = Tables();
+    const TImdctTables& t = Tables();
     if (BlockType == 2) {
         for (int i = 0; i < 36; ++i)
             Out[i] = 0.0f;
-        const float* Window = T.Window[2];
+        const float* window = t.Window[2];
         for (int w = 0; w < 3; ++w) {
-            TFloat4 Low = {}, High = {};
+            TFloat4 low = {}, high = {};
             for (int k = 0; k < 6; ++k) {
-                const float Value = In[w + 3 * k];
-                const TFloat4 Broadcast = {Value, Value, Value, Value};
-                Low += Broadcast * Load4(T.Dct4Of6[k]);
-                High += Broadcast * Load4(T.Dct4Of6[k] + 4);
+                const float value = In[w + 3 * k];
+                const TFloat4 broadcast = {value, value, value, value};
+                low += broadcast * Load4(t.Dct4Of6[k]);
+                high += broadcast * Load4(t.Dct4Of6[k] + 4);
             }
-            float Y[Padded6];
-            Store4(Y, Low);
-            Store4(Y + 4, High);
-            float* Slot = Out + 6 + 6 * w;
+            float y[Padded6];
+            Store4(y, low);
+            Store4(y + 4, high);
+            float* slot = Out + 6 + 6 * w;
             for (int i = 0; i < 3; ++i)
-                Slot[i] += Y[i + 3] * Window[i];
+                slot[i] += y[i + 3] * window[i];
             for (int i = 3; i < 9; ++i)
-                Slot[i] -= Y[8 - i] * Window[i];
+                slot[i] -= y[8 - i] * window[i];
             for (int i = 9; i < 12; ++i)
-                Slot[i] -= Y[i - 9] * Window[i];
+                slot[i] -= y[i - 9] * window[i];
         }
         return;
     }
-    float Y[18];
-    Dct4Of18(In, Y);
-    const float* Window = T.Window[BlockType & 3];
+    float y[18];
+    Dct4Of18(In, y);
+    const float* window = t.Window[BlockType & 3];
     for (int i = 0; i < 9; ++i)
-        Out[i] = Y[i + 9] * Window[i];
+        Out[i] = y[i + 9] * window[i];
     for (int i = 9; i < 27; ++i)
-        Out[i] = -Y[26 - i] * Window[i];
+        Out[i] = -y[26 - i] * window[i];
     for (int i = 27; i < 36; ++i)
-        Out[i] = -Y[i - 27] * Window[i];
+        Out[i] = -y[i - 27] * window[i];
 }

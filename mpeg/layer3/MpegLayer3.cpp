@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "mpeg/frame/MpegBitStream.h"
-#include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/frame/MpegHeader.h"
+#include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
 
 namespace {
@@ -44,12 +44,12 @@ void TLayer3Decoder::DecodeFrame()
 {
     // The sync pattern keeps version, rate and channel count fixed, but the header is
     // the authority for the frame at hand.
-    const bool Mpeg1 = Header->Version == 1;
+    const bool mpeg1 = Header->Version == 1;
     StreamChannels = Header->SingleChannel() ? 1 : 2;
-    GranuleCount = Mpeg1 ? 2 : 1;
-    BandTableIndex = std::min<int>(Header->SampleFrequency, 2) + (Mpeg1 ? 3 : 0);
+    GranuleCount = mpeg1 ? 2 : 1;
+    BandTableIndex = std::min<int>(Header->SampleFrequency, 2) + (mpeg1 ? 3 : 0);
     // Subbands 0 and 1 hold 8 long bands at the MPEG-1 rates and 6 at the MPEG-2 ones.
-    MixedLongBands = Mpeg1 ? 8 : 6;
+    MixedLongBands = mpeg1 ? 8 : 6;
     if (StreamChannels == 2 && Channels == 2 && FilterRight != nullptr) {
         FirstChannel = 0;
         LastChannel = 1;
@@ -60,81 +60,81 @@ void TLayer3Decoder::DecodeFrame()
     ReadSideInfo();
     if (!TakeMainData())
         return;
-    for (int Granule = 0; Granule < GranuleCount; ++Granule) {
-        for (int Channel = 0; Channel < StreamChannels; ++Channel) {
+    for (int granule = 0; granule < GranuleCount; ++granule) {
+        for (int channel = 0; channel < StreamChannels; ++channel) {
             Part2Start = Reservoir->BitsRead();
-            if (Mpeg1)
-                ReadScaleFactors(Channel, Granule);
+            if (mpeg1)
+                ReadScaleFactors(channel, granule);
             else
-                ReadScaleFactorsLsf(Channel, Granule);
-            DecodeHuffman(Channel, Granule);
-            Dequantize(Channel, Granule);
+                ReadScaleFactorsLsf(channel, granule);
+            DecodeHuffman(channel, granule);
+            Dequantize(channel, granule);
         }
-        ProcessStereo(Granule);
-        for (int Channel = FirstChannel; Channel <= LastChannel; ++Channel) {
-            Reorder(Channel, Granule);
-            Antialias(Channel, Granule);
-            Hybrid(Channel, Granule);
-            HandOff(Channel);
+        ProcessStereo(granule);
+        for (int channel = FirstChannel; channel <= LastChannel; ++channel) {
+            Reorder(channel, granule);
+            Antialias(channel, granule);
+            Hybrid(channel, granule);
+            HandOff(channel);
         }
     }
 }
 
 void TLayer3Decoder::ReadSideInfo()
 {
-    const bool Mpeg1 = Header->Version == 1;
-    int BitsLeft = SideInfoBits[Mpeg1 ? 1 : 0][StreamChannels - 1];
-    auto Get = [&](int Count) {
-        BitsLeft -= Count;
+    const bool mpeg1 = Header->Version == 1;
+    int bitsLeft = SideInfoBits[mpeg1 ? 1 : 0][StreamChannels - 1];
+    auto get = [&](int Count) {
+        bitsLeft -= Count;
         return static_cast<int>(Stream->GetBits(Count));
     };
-    TSideInfo& Info = SideInfo;
-    Info.MainDataBegin = Get(Mpeg1 ? 9 : 8);
-    Info.PrivateBits = Get(StreamChannels == 1 ? (Mpeg1 ? 5 : 1) : (Mpeg1 ? 3 : 2));
-    if (Mpeg1)
-        for (int Channel = 0; Channel < StreamChannels; ++Channel)
-            for (int& Flag : Info.Scfsi[Channel])
-                Flag = Get(1);
-    bool EndedEarly = false;
-    for (int Granule = 0; Granule < GranuleCount && !EndedEarly; ++Granule) {
-        for (int Channel = 0; Channel < StreamChannels && !EndedEarly; ++Channel) {
-            TGranuleInfo& G = Info.Granules[Granule][Channel];
-            G.Part2_3Length = Get(12);
-            G.BigValues = std::min(Get(9), MaxBigValues);
-            G.GlobalGain = Get(8);
-            G.ScalefacCompress = Get(Mpeg1 ? 4 : 9);
-            G.WindowSwitching = Get(1);
-            if (G.WindowSwitching) {
-                G.BlockType = Get(2);
-                G.MixedBlock = Get(1);
-                if (G.BlockType == 0) {
+    TSideInfo& info = SideInfo;
+    info.MainDataBegin = get(mpeg1 ? 9 : 8);
+    info.PrivateBits = get(StreamChannels == 1 ? (mpeg1 ? 5 : 1) : (mpeg1 ? 3 : 2));
+    if (mpeg1)
+        for (int channel = 0; channel < StreamChannels; ++channel)
+            for (int& flag : info.Scfsi[channel])
+                flag = get(1);
+    bool endedEarly = false;
+    for (int granule = 0; granule < GranuleCount && !endedEarly; ++granule) {
+        for (int channel = 0; channel < StreamChannels && !endedEarly; ++channel) {
+            TGranuleInfo& g = info.Granules[granule][channel];
+            g.Part2_3Length = get(12);
+            g.BigValues = std::min(get(9), MaxBigValues);
+            g.GlobalGain = get(8);
+            g.ScalefacCompress = get(mpeg1 ? 4 : 9);
+            g.WindowSwitching = get(1);
+            if (g.WindowSwitching) {
+                g.BlockType = get(2);
+                g.MixedBlock = get(1);
+                if (g.BlockType == 0) {
                     // Forbidden combination: the rest of the side information is not
                     // read, but the main data is still taken from its proper place.
-                    EndedEarly = true;
+                    endedEarly = true;
                     break;
                 }
-                for (int Region = 0; Region < 2; ++Region)
-                    G.TableSelect[Region] = Get(5);
-                for (int& Gain : G.SubblockGain)
-                    Gain = Get(3);
-                G.Region0Count = G.BlockType == 2 && !G.MixedBlock ? 8 : 7;
-                G.Region1Count = 20 - G.Region0Count;
+                for (int region = 0; region < 2; ++region)
+                    g.TableSelect[region] = get(5);
+                for (int& gain : g.SubblockGain)
+                    gain = get(3);
+                g.Region0Count = g.BlockType == 2 && !g.MixedBlock ? 8 : 7;
+                g.Region1Count = 20 - g.Region0Count;
             } else {
-                for (int& Table : G.TableSelect)
-                    Table = Get(5);
-                G.Region0Count = Get(4);
-                G.Region1Count = Get(3);
-                G.BlockType = 0;
+                for (int& table : g.TableSelect)
+                    table = get(5);
+                g.Region0Count = get(4);
+                g.Region1Count = get(3);
+                g.BlockType = 0;
             }
-            if (Mpeg1)
-                G.Preflag = Get(1);
-            G.ScalefacScale = Get(1);
-            G.Count1TableSelect = Get(1);
+            if (mpeg1)
+                g.Preflag = get(1);
+            g.ScalefacScale = get(1);
+            g.Count1TableSelect = get(1);
         }
     }
     // Skip what an early end left unread.
-    for (; BitsLeft > 0; BitsLeft -= 16)
-        Stream->GetBits(std::min(BitsLeft, 16));
+    for (; bitsLeft > 0; bitsLeft -= 16)
+        Stream->GetBits(std::min(bitsLeft, 16));
 }
 
 // Appends the frame's main data to the reservoir and positions the reservoir on the
@@ -142,30 +142,30 @@ void TLayer3Decoder::ReadSideInfo()
 // holds (the first frames after the start or a reset): the frame gives no PCM.
 bool TLayer3Decoder::TakeMainData()
 {
-    const int32_t Slots = std::max<int32_t>(Header->MainDataSlots, 0);
+    const int32_t slots = std::max<int32_t>(Header->MainDataSlots, 0);
     // Two bytes per read of the frame's bits, which is byte-aligned here.
-    int32_t Taken = 0;
-    for (; Taken + 1 < Slots; Taken += 2) {
-        const uint32_t Pair = Stream->GetBits(16);
-        Reservoir->PutByte(Pair >> 8);
-        Reservoir->PutByte(Pair & 0xFF);
+    int32_t taken = 0;
+    for (; taken + 1 < slots; taken += 2) {
+        const uint32_t pair = Stream->GetBits(16);
+        Reservoir->PutByte(pair >> 8);
+        Reservoir->PutByte(pair & 0xFF);
     }
-    if (Taken < Slots)
+    if (taken < slots)
         Reservoir->PutByte(Stream->GetBits(8));
-    int32_t MainDataEnd = Reservoir->BitsRead() / 8;
+    int32_t mainDataEnd = Reservoir->BitsRead() / 8;
     if (Reservoir->BitsRead() % 8 != 0) {
         Reservoir->ReadBits(8 - Reservoir->BitsRead() % 8);
-        ++MainDataEnd;
+        ++mainDataEnd;
     }
-    const int32_t Discard = FrameStart - MainDataEnd - SideInfo.MainDataBegin;
-    FrameStart += Slots;
-    if (Discard < 0)
+    const int32_t discard = FrameStart - mainDataEnd - SideInfo.MainDataBegin;
+    FrameStart += slots;
+    if (discard < 0)
         return false;
-    if (MainDataEnd > TBitReserve::Size) {
+    if (mainDataEnd > TBitReserve::Size) {
         FrameStart -= TBitReserve::Size;
         Reservoir->RewindBytes(TBitReserve::Size);
     }
-    for (int32_t i = 0; i < Discard; ++i)
+    for (int32_t i = 0; i < discard; ++i)
         Reservoir->ReadBits(8);
     return true;
 }

@@ -13,28 +13,28 @@ namespace {
 // 2^(-Index/2), from the table where it reaches; exact scaling by powers of two beyond.
 float PowerOfTwoHalf(int Index)
 {
-    const TLayer3Math& Math = Layer3Math();
+    const TLayer3Math& math = Layer3Math();
     if (Index < 40)
-        return Math.PowerOfTwo[Index];
-    return std::ldexp(Math.PowerOfTwo[Index & 1], -(Index >> 1));
+        return math.PowerOfTwo[Index];
+    return std::ldexp(math.PowerOfTwo[Index & 1], -(Index >> 1));
 }
 
 // The scale of long band Band (0..21).
 float LongBandFactor(const int* ScaleFactors, int Band, int Preflag, int ScalefacScale)
 {
-    const int Emphasis = Preflag ? PreEmphasis[Band] : 0;
-    return PowerOfTwoHalf((ScaleFactors[Band] + Emphasis) << ScalefacScale);
+    const int emphasis = Preflag ? PreEmphasis[Band] : 0;
+    return PowerOfTwoHalf((ScaleFactors[Band] + emphasis) << ScalefacScale);
 }
 
 // Scales the lines below End of long bands 0..Count-1 by their scale factors.
 void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int Preflag, int ScalefacScale,
                     const TBandTable& Bands)
 {
-    for (int Band = 0; Band < Count; ++Band) {
-        const float Factor = LongBandFactor(ScaleFactors, Band, Preflag, ScalefacScale);
-        const int Stop = std::min<int>(Bands.Long[Band + 1], End);
-        for (int Line = Bands.Long[Band]; Line < Stop; ++Line)
-            Out[Line] *= Factor;
+    for (int band = 0; band < Count; ++band) {
+        const float factor = LongBandFactor(ScaleFactors, band, Preflag, ScalefacScale);
+        const int stop = std::min<int>(Bands.Long[band + 1], End);
+        for (int line = Bands.Long[band]; line < stop; ++line)
+            Out[line] *= factor;
     }
 }
 
@@ -42,53 +42,53 @@ void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int
 
 void TLayer3Decoder::Dequantize(int Channel, int Granule)
 {
-    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
-    const TScaleFactors& S = ScaleFactors[Channel];
-    const TBandTable& Bands = BandTables[BandTableIndex];
-    const TLayer3Math& Math = Layer3Math();
-    float* Out = Dequantized[Channel];
+    const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
+    const TScaleFactors& s = ScaleFactors[Channel];
+    const TBandTable& bands = BandTables[BandTableIndex];
+    const TLayer3Math& math = Layer3Math();
+    float* out = Dequantized[Channel];
 
-    const float Gain = Math.GlobalGain[G.GlobalGain & 255];
+    const float gain = math.GlobalGain[g.GlobalGain & 255];
     // Lines beyond the decoded values are zero whatever their scale factor.
-    const int End = HuffmanFilled;
-    std::fill(Out + End, Out + GranuleLines, 0.0f);
-    auto Quantized = [&](int Line) {
-        const int Value = HuffmanValues[Line];
-        const int Magnitude = std::min(Value < 0 ? -Value : Value, TLayer3Math::PowerTableSize - 1);
+    const int end = HuffmanFilled;
+    std::fill(out + end, out + GranuleLines, 0.0f);
+    auto quantized = [&](int Line) {
+        const int value = HuffmanValues[Line];
+        const int magnitude = std::min(value < 0 ? -value : value, TLayer3Math::PowerTableSize - 1);
         // The sign bit set without a branch (signs are unpredictable): the same as
         // negating the power, which is never a non-number.
-        const uint32_t Sign = uint32_t(Value < 0) << 31;
-        const float Power = std::bit_cast<float>(std::bit_cast<uint32_t>(Math.Power43[Magnitude]) | Sign);
-        return Power * Gain;
+        const uint32_t sign = static_cast<uint32_t>(value < 0) << 31;
+        const float power = std::bit_cast<float>(std::bit_cast<uint32_t>(math.Power43[magnitude]) | sign);
+        return power * gain;
     };
 
-    if (!G.Short()) {
+    if (!g.Short()) {
         // One pass: the band's factor scales each line as it is dequantised.
-        for (int Band = 0; Band < LongBands - 1; ++Band) {
-            const float Factor = LongBandFactor(S.Long, Band, G.Preflag, G.ScalefacScale);
-            const int Stop = std::min<int>(Bands.Long[Band + 1], End);
-            for (int Line = Bands.Long[Band]; Line < Stop; ++Line)
-                Out[Line] = Quantized(Line) * Factor;
+        for (int band = 0; band < LongBands - 1; ++band) {
+            const float factor = LongBandFactor(s.Long, band, g.Preflag, g.ScalefacScale);
+            const int stop = std::min<int>(bands.Long[band + 1], end);
+            for (int line = bands.Long[band]; line < stop; ++line)
+                out[line] = quantized(line) * factor;
         }
         return;
     }
-    for (int Line = 0; Line < End; ++Line)
-        Out[Line] = Quantized(Line);
+    for (int line = 0; line < end; ++line)
+        out[line] = quantized(line);
     // Mixed blocks: long bands in subbands 0 and 1, short bands above them.
-    int LongEnd = 0;
-    if (G.Mixed()) {
-        ScaleLongBands(Out, End, MixedLongBands, S.Long, G.Preflag, G.ScalefacScale, Bands);
-        LongEnd = Bands.Long[MixedLongBands];
+    int longEnd = 0;
+    if (g.Mixed()) {
+        ScaleLongBands(out, end, MixedLongBands, s.Long, g.Preflag, g.ScalefacScale, bands);
+        longEnd = bands.Long[MixedLongBands];
     }
-    for (int Band = 0; Band < ShortBands - 1; ++Band) {
-        const int Start = Bands.Short[Band] * 3;
-        const int Width = Bands.Short[Band + 1] - Bands.Short[Band];
-        for (int Window = 0; Window < 3; ++Window) {
-            const int Index = 4 * G.SubblockGain[Window] + (S.Short[Window][Band] << G.ScalefacScale);
-            const float Factor = PowerOfTwoHalf(Index);
-            const int Stop = std::min(Start + (Window + 1) * Width, End);
-            for (int Line = std::max(Start + Window * Width, LongEnd); Line < Stop; ++Line)
-                Out[Line] *= Factor;
+    for (int band = 0; band < ShortBands - 1; ++band) {
+        const int start = bands.Short[band] * 3;
+        const int width = bands.Short[band + 1] - bands.Short[band];
+        for (int window = 0; window < 3; ++window) {
+            const int index = 4 * g.SubblockGain[window] + (s.Short[window][band] << g.ScalefacScale);
+            const float factor = PowerOfTwoHalf(index);
+            const int stop = std::min(start + (window + 1) * width, end);
+            for (int line = std::max(start + window * width, longEnd); line < stop; ++line)
+                out[line] *= factor;
         }
     }
 }

@@ -8,72 +8,72 @@
 
 void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
 {
-    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
-    const int32_t Part2_3End = Part2Start + G.Part2_3Length;
-    const TBandTable& Bands = BandTables[BandTableIndex];
-    int Region1Start = 36;
-    int Region2Start = GranuleLines;
-    if (!G.Short()) {
+    const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
+    const int32_t part23End = Part2Start + g.Part2_3Length;
+    const TBandTable& bands = BandTables[BandTableIndex];
+    int region1Start = 36;
+    int region2Start = GranuleLines;
+    if (!g.Short()) {
         // Region counts may point past the last boundary; 576 ends the granule.
-        Region1Start = Bands.Long[std::min(G.Region0Count + 1, LongBands - 1)];
-        Region2Start = Bands.Long[std::min(G.Region0Count + G.Region1Count + 2, LongBands - 1)];
+        region1Start = bands.Long[std::min(g.Region0Count + 1, LongBands - 1)];
+        region2Start = bands.Long[std::min(g.Region0Count + g.Region1Count + 2, LongBands - 1)];
     }
     // A walk off a tree keeps the previous values, across regions and into count1.
-    int X = 0, Y = 0, V = 0, W = 0;
-    // The reservoir's next bits are held here between refills: Window << Pending.
+    int x = 0, y = 0, v = 0, w = 0;
+    // The reservoir's next bits are held here between refills: window << pending.
     static_assert(HuffmanShortCodeBits <= TBitReserve::WindowBits);
-    uint64_t Window = Reservoir->PeekWindow();
-    int Pending = 0;  // bits taken from Window and not yet skipped in the reservoir
-    auto Decode = [&](const THuffmanTable& Table) {
-        if (Pending > TBitReserve::WindowBits - HuffmanShortCodeBits) {
-            Reservoir->SkipBits(Pending);
-            Window = Reservoir->PeekWindow();
-            Pending = 0;
+    uint64_t window = Reservoir->PeekWindow();
+    int pending = 0;  // bits taken from window and not yet skipped in the reservoir
+    auto decode = [&](const THuffmanTable& Table) {
+        if (pending > TBitReserve::WindowBits - HuffmanShortCodeBits) {
+            Reservoir->SkipBits(pending);
+            window = Reservoir->PeekWindow();
+            pending = 0;
         }
-        const int Used = HuffmanDecodeShort(Table, Window << Pending, X, Y, V, W);
-        if (Used != 0) {
-            Pending += Used;
+        const int used = HuffmanDecodeShort(Table, window << pending, x, y, v, w);
+        if (used != 0) {
+            pending += used;
             return;
         }
-        Reservoir->SkipBits(Pending);
-        HuffmanDecodeLong(Table, X, Y, V, W, *Reservoir);
-        Window = Reservoir->PeekWindow();
-        Pending = 0;
+        Reservoir->SkipBits(pending);
+        HuffmanDecodeLong(Table, x, y, v, w, *Reservoir);
+        window = Reservoir->PeekWindow();
+        pending = 0;
     };
 
-    int Filled = 0;
-    const int BigEnd = 2 * G.BigValues;  // at most 576: big_values is limited to 288
-    const int RegionEnds[3] = {Region1Start, Region2Start, BigEnd};
-    for (int Region = 0; Region < 3; ++Region) {
-        const THuffmanTable& Table = HuffmanTable(G.TableSelect[Region]);
-        const int End = std::min(BigEnd, RegionEnds[Region]);
-        if (Table.Tree == nullptr && Filled < End) {
+    int filled = 0;
+    const int bigEnd = 2 * g.BigValues;  // at most 576: big_values is limited to 288
+    const int regionEnds[3] = {region1Start, region2Start, bigEnd};
+    for (int region = 0; region < 3; ++region) {
+        const THuffmanTable& table = HuffmanTable(g.TableSelect[region]);
+        const int end = std::min(bigEnd, regionEnds[region]);
+        if (table.Tree == nullptr && filled < end) {
             // A table without codes reads nothing and gives zeros.
-            X = Y = 0;
-            std::fill(HuffmanValues + Filled, HuffmanValues + End, int16_t(0));
-            Filled = End;
+            x = y = 0;
+            std::fill(HuffmanValues + filled, HuffmanValues + end, static_cast<int16_t>(0));
+            filled = end;
         }
-        for (; Filled < End; Filled += 2) {
-            Decode(Table);
-            HuffmanValues[Filled] = static_cast<int16_t>(X);
-            HuffmanValues[Filled + 1] = static_cast<int16_t>(Y);
+        for (; filled < end; filled += 2) {
+            decode(table);
+            HuffmanValues[filled] = static_cast<int16_t>(x);
+            HuffmanValues[filled + 1] = static_cast<int16_t>(y);
         }
     }
-    const THuffmanTable& Count1Table = HuffmanTable(32 + G.Count1TableSelect);
-    while (Reservoir->BitsRead() + Pending < Part2_3End && Filled < GranuleLines) {
-        Decode(Count1Table);
-        for (int Value : {V, W, X, Y})
-            if (Filled < GranuleLines)
-                HuffmanValues[Filled++] = static_cast<int16_t>(Value);
+    const THuffmanTable& count1Table = HuffmanTable(32 + g.Count1TableSelect);
+    while (Reservoir->BitsRead() + pending < part23End && filled < GranuleLines) {
+        decode(count1Table);
+        for (int value : {v, w, x, y})
+            if (filled < GranuleLines)
+                HuffmanValues[filled++] = static_cast<int16_t>(value);
     }
-    Reservoir->SkipBits(Pending);
+    Reservoir->SkipBits(pending);
     // A quadruple that overran the channel's bits is not part of it.
-    if (Reservoir->BitsRead() > Part2_3End) {
-        Reservoir->RewindBits(Reservoir->BitsRead() - Part2_3End);
-        Filled = std::max(Filled - 4, 0);
+    if (Reservoir->BitsRead() > part23End) {
+        Reservoir->RewindBits(Reservoir->BitsRead() - part23End);
+        filled = std::max(filled - 4, 0);
     }
-    for (int32_t Missing = Part2_3End - Reservoir->BitsRead(); Missing > 0; Missing -= 32)
-        Reservoir->ReadBits(std::min<int32_t>(Missing, 32));
-    std::fill(HuffmanValues + Filled, HuffmanValues + GranuleLines, int16_t(0));
-    HuffmanFilled = Filled;
+    for (int32_t missing = part23End - Reservoir->BitsRead(); missing > 0; missing -= 32)
+        Reservoir->ReadBits(std::min<int32_t>(missing, 32));
+    std::fill(HuffmanValues + filled, HuffmanValues + GranuleLines, static_cast<int16_t>(0));
+    HuffmanFilled = filled;
 }

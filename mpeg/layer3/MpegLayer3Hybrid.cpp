@@ -9,59 +9,59 @@
 
 void TLayer3Decoder::Antialias(int Channel, int Granule)
 {
-    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
+    const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
     std::copy(Reordered, Reordered + GranuleLines, Antialiased);
-    if (G.Short() && !G.Mixed())
+    if (g.Short() && !g.Mixed())
         return;
-    const TLayer3Math& Math = Layer3Math();
+    const TLayer3Math& math = Layer3Math();
     // Mixed blocks: only the boundary between the two long subbands.
-    const int Boundaries = G.Mixed() ? 1 : 31;
-    for (int Subband = 0; Subband < Boundaries; ++Subband) {
-        float* Lower = Antialiased + Subband * SubbandLines;
-        float* Upper = Lower + SubbandLines;
+    const int boundaries = g.Mixed() ? 1 : 31;
+    for (int subband = 0; subband < boundaries; ++subband) {
+        float* lower = Antialiased + subband * SubbandLines;
+        float* upper = lower + SubbandLines;
         for (int i = 0; i < 8; ++i) {
-            const float Bu = Lower[17 - i];
-            const float Bd = Upper[i];
-            Lower[17 - i] = Bu * Math.AntialiasCs[i] - Bd * Math.AntialiasCa[i];
-            Upper[i] = Bd * Math.AntialiasCs[i] + Bu * Math.AntialiasCa[i];
+            const float bu = lower[17 - i];
+            const float bd = upper[i];
+            lower[17 - i] = bu * math.AntialiasCs[i] - bd * math.AntialiasCa[i];
+            upper[i] = bd * math.AntialiasCs[i] + bu * math.AntialiasCa[i];
         }
     }
 }
 
 void TLayer3Decoder::Hybrid(int Channel, int Granule)
 {
-    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
-    float* Memory = Overlap[Channel];
-    float Raw[ImdctOutputs];
-    for (int Subband = 0; Subband < 32; ++Subband) {
-        const int BlockType = G.WindowType(Subband);
-        const int First = Subband * SubbandLines;
+    const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
+    float* memory = Overlap[Channel];
+    float raw[ImdctOutputs];
+    for (int subband = 0; subband < 32; ++subband) {
+        const int blockType = g.WindowType(subband);
+        const int first = subband * SubbandLines;
         // A silent subband (the usual case high up) transforms to zeros.
-        const float* In = Antialiased + First;
-        if (std::all_of(In, In + SubbandLines, [](float Value) { return Value == 0.0f; }))
-            std::fill(Raw, Raw + ImdctOutputs, 0.0f);
+        const float* in = Antialiased + first;
+        if (std::all_of(in, in + SubbandLines, [](float Value) { return Value == 0.0f; }))
+            std::fill(raw, raw + ImdctOutputs, 0.0f);
         else
-            InverseMdct(In, Raw, BlockType);
+            InverseMdct(in, raw, blockType);
         // Odd subbands are spectrally inverted by the polyphase filter bank: their odd
         // time slots are negated.
-        const float OddSlotSign = Subband % 2 ? -1.0f : 1.0f;
+        const float oddSlotSign = subband % 2 ? -1.0f : 1.0f;
         for (int i = 0; i < SubbandLines; i += 2) {
-            HybridOut[First + i] = Raw[i] + Memory[First + i];
-            HybridOut[First + i + 1] = (Raw[i + 1] + Memory[First + i + 1]) * OddSlotSign;
+            HybridOut[first + i] = raw[i] + memory[first + i];
+            HybridOut[first + i + 1] = (raw[i + 1] + memory[first + i + 1]) * oddSlotSign;
         }
         for (int i = 0; i < SubbandLines; ++i)
-            Memory[First + i] = Raw[SubbandLines + i];
+            memory[first + i] = raw[SubbandLines + i];
     }
 }
 
 void TLayer3Decoder::HandOff(int Channel)
 {
-    TSynthesisFilter* Filter = Channel == 1 && Channels == 2 && FilterRight != nullptr ? FilterRight : FilterLeft;
-    if (Filter == nullptr)
+    TSynthesisFilter* filter = Channel == 1 && Channels == 2 && FilterRight != nullptr ? FilterRight : FilterLeft;
+    if (filter == nullptr)
         return;
-    for (int Slot = 0; Slot < SubbandLines; ++Slot) {
-        for (int Subband = 0; Subband < 32; ++Subband)
-            Filter->InputSample(HybridOut[Subband * SubbandLines + Slot], Subband);
-        Filter->CalculatePcmSamples(*Output);
+    for (int slot = 0; slot < SubbandLines; ++slot) {
+        for (int subband = 0; subband < 32; ++subband)
+            filter->InputSample(HybridOut[subband * SubbandLines + slot], subband);
+        filter->CalculatePcmSamples(*Output);
     }
 }

@@ -12,16 +12,16 @@ void TLayer3Decoder::ProcessStereo(int Granule)
         std::copy(Dequantized[0], Dequantized[0] + GranuleLines, StereoValues[0]);
         return;
     }
-    const bool Joint = Header->Mode == THeader::ModeJointStereo;
-    const bool MidSide = Joint && (Header->ModeExtension & 2) != 0;
-    const bool Intensity = Joint && (Header->ModeExtension & 1) != 0;
-    if (!Intensity) {
+    const bool joint = Header->Mode == THeader::ModeJointStereo;
+    const bool midSide = joint && (Header->ModeExtension & 2) != 0;
+    const bool intensity = joint && (Header->ModeExtension & 1) != 0;
+    if (!intensity) {
         // Every line is mid/side or plain stereo: one simple pass.
-        for (int Line = 0; Line < GranuleLines; ++Line) {
-            const float A = Dequantized[0][Line];
-            const float B = Dequantized[1][Line];
-            StereoValues[0][Line] = MidSide ? (A + B) * MsFactor : A;
-            StereoValues[1][Line] = MidSide ? (A - B) * MsFactor : B;
+        for (int line = 0; line < GranuleLines; ++line) {
+            const float a = Dequantized[0][line];
+            const float b = Dequantized[1][line];
+            StereoValues[0][line] = midSide ? (a + b) * MsFactor : a;
+            StereoValues[1][line] = midSide ? (a - b) * MsFactor : b;
         }
         return;
     }
@@ -29,25 +29,25 @@ void TLayer3Decoder::ProcessStereo(int Granule)
     // stream cannot ask for intensity where it is off.
     std::fill(IntensityPosition, IntensityPosition + GranuleLines, NoIntensity);
     FindIntensityPositions(Granule);
-    const bool Mpeg1 = Header->Version == 1;
-    for (int Line = 0; Line < GranuleLines; ++Line) {
-        const float A = Dequantized[0][Line];
-        const float B = Dequantized[1][Line];
-        if (IntensityPosition[Line] == NoIntensity) {
-            if (MidSide) {
-                StereoValues[0][Line] = (A + B) * MsFactor;
-                StereoValues[1][Line] = (A - B) * MsFactor;
+    const bool mpeg1 = Header->Version == 1;
+    for (int line = 0; line < GranuleLines; ++line) {
+        const float a = Dequantized[0][line];
+        const float b = Dequantized[1][line];
+        if (IntensityPosition[line] == NoIntensity) {
+            if (midSide) {
+                StereoValues[0][line] = (a + b) * MsFactor;
+                StereoValues[1][line] = (a - b) * MsFactor;
             } else {
-                StereoValues[0][Line] = A;
-                StereoValues[1][Line] = B;
+                StereoValues[0][line] = a;
+                StereoValues[1][line] = b;
             }
-        } else if (Mpeg1) {
-            const float Right = A / (1.0f + IntensityRatio[Line]);
-            StereoValues[1][Line] = Right;
-            StereoValues[0][Line] = Right * IntensityRatio[Line];
+        } else if (mpeg1) {
+            const float right = a / (1.0f + IntensityRatio[line]);
+            StereoValues[1][line] = right;
+            StereoValues[0][line] = right * IntensityRatio[line];
         } else {
-            StereoValues[0][Line] = A * IntensityK[0][Line];
-            StereoValues[1][Line] = A * IntensityK[1][Line];
+            StereoValues[0][line] = a * IntensityK[0][line];
+            StereoValues[1][line] = a * IntensityK[1][line];
         }
     }
 }
@@ -58,108 +58,108 @@ void TLayer3Decoder::ProcessStereo(int Granule)
 // whose scale factors hold the positions.
 void TLayer3Decoder::FindIntensityPositions(int Granule)
 {
-    const TGranuleInfo& G = SideInfo.Granules[Granule][0];
-    const int IntensityScale = SideInfo.Granules[Granule][1].ScalefacCompress & 1;
-    const TBandTable& Bands = BandTables[BandTableIndex];
-    const TScaleFactors& S = ScaleFactors[1];
-    const float* Right = Dequantized[1];
-    const bool Mpeg1 = Header->Version == 1;
-    const TLayer3Math& Math = Layer3Math();
-    const float* Io = Math.IntensityFactors[IntensityScale];
+    const TGranuleInfo& g = SideInfo.Granules[Granule][0];
+    const int intensityScale = SideInfo.Granules[Granule][1].ScalefacCompress & 1;
+    const TBandTable& bands = BandTables[BandTableIndex];
+    const TScaleFactors& s = ScaleFactors[1];
+    const float* right = Dequantized[1];
+    const bool mpeg1 = Header->Version == 1;
+    const TLayer3Math& math = Layer3Math();
+    const float* io = math.IntensityFactors[intensityScale];
 
     // Position 7 means no intensity coding. MPEG-1 positions above it are illegal as
     // well (position 9 would divide by zero) and are treated the same way.
-    auto Set = [&](int First, int End, int Position) {
-        if (Position == NoIntensity || (Mpeg1 && Position > NoIntensity))
+    auto set = [&](int First, int End, int Position) {
+        if (Position == NoIntensity || (mpeg1 && Position > NoIntensity))
             return;
         Position = std::min(Position, 31);
-        float K0 = 1.0f, K1 = 1.0f;
+        float k0 = 1.0f, k1 = 1.0f;
         if (Position % 2 == 1)
-            K0 = Io[(Position + 1) / 2];
+            k0 = io[(Position + 1) / 2];
         else
-            K1 = Io[Position / 2];
-        for (int Line = First; Line < End; ++Line) {
-            IntensityPosition[Line] = Position;
-            IntensityRatio[Line] = Mpeg1 ? IntensityRatios[Position] : 0.0f;
-            IntensityK[0][Line] = K0;
-            IntensityK[1][Line] = K1;
+            k1 = io[Position / 2];
+        for (int line = First; line < End; ++line) {
+            IntensityPosition[line] = Position;
+            IntensityRatio[line] = mpeg1 ? IntensityRatios[Position] : 0.0f;
+            IntensityK[0][line] = k0;
+            IntensityK[1][line] = k1;
         }
     };
-    auto CopyPosition = [&](int First, int End, int From) {
-        for (int Line = First; Line < End; ++Line) {
-            IntensityPosition[Line] = IntensityPosition[From];
-            IntensityRatio[Line] = IntensityRatio[From];
-            IntensityK[0][Line] = IntensityK[0][From];
-            IntensityK[1][Line] = IntensityK[1][From];
+    auto copyPosition = [&](int First, int End, int From) {
+        for (int line = First; line < End; ++line) {
+            IntensityPosition[line] = IntensityPosition[From];
+            IntensityRatio[line] = IntensityRatio[From];
+            IntensityK[0][line] = IntensityK[0][From];
+            IntensityK[1][line] = IntensityK[1][From];
         }
     };
     // Intensity in the long bands above the last nonzero line below End, up to LastBand.
-    auto LongBandsAbove = [&](int End, int LastBand) {
-        int Line = End - 1;
-        while (Line >= 0 && Right[Line] == 0.0f)
-            --Line;
-        int Band = 0;
-        while (Band < LongBands - 1 && Bands.Long[Band + 1] <= Line)
-            ++Band;
-        for (Band = Line < 0 ? 0 : Band + 1; Band <= LastBand; ++Band)
-            Set(Bands.Long[Band], Bands.Long[Band + 1], S.Long[Band]);
+    auto longBandsAbove = [&](int End, int LastBand) {
+        int line = End - 1;
+        while (line >= 0 && right[line] == 0.0f)
+            --line;
+        int band = 0;
+        while (band < LongBands - 1 && bands.Long[band + 1] <= line)
+            ++band;
+        for (band = line < 0 ? 0 : band + 1; band <= LastBand; ++band)
+            set(bands.Long[band], bands.Long[band + 1], s.Long[band]);
     };
 
-    if (!G.Short()) {
-        LongBandsAbove(GranuleLines, 20);
+    if (!g.Short()) {
+        longBandsAbove(GranuleLines, 20);
         // Band 21 has no scale factor and follows band 20.
-        CopyPosition(Bands.Long[21], GranuleLines, Bands.Long[20]);
+        copyPosition(bands.Long[21], GranuleLines, bands.Long[20]);
         return;
     }
-    const int FirstBand = G.Mixed() ? 3 : 0;
-    int HighestNonzero = FirstBand - 1;
-    for (int Window = 0; Window < 3; ++Window) {
-        int Highest = FirstBand - 1;
-        for (int Band = ShortBands - 2; Band >= FirstBand && Highest < FirstBand; --Band) {
-            const int Width = Bands.Short[Band + 1] - Bands.Short[Band];
-            const int Start = Bands.Short[Band] * 3 + Window * Width;
-            for (int Line = Start; Line < Start + Width; ++Line)
-                if (Right[Line] != 0.0f) {
-                    Highest = Band;
+    const int firstBand = g.Mixed() ? 3 : 0;
+    int highestNonzero = firstBand - 1;
+    for (int window = 0; window < 3; ++window) {
+        int highest = firstBand - 1;
+        for (int band = ShortBands - 2; band >= firstBand && highest < firstBand; --band) {
+            const int width = bands.Short[band + 1] - bands.Short[band];
+            const int start = bands.Short[band] * 3 + window * width;
+            for (int line = start; line < start + width; ++line)
+                if (right[line] != 0.0f) {
+                    highest = band;
                     break;
                 }
-            if (Highest >= FirstBand)
+            if (highest >= firstBand)
                 break;
         }
-        HighestNonzero = std::max(HighestNonzero, Highest);
-        for (int Band = Highest + 1; Band < 12; ++Band) {
-            const int Width = Bands.Short[Band + 1] - Bands.Short[Band];
-            const int Start = Bands.Short[Band] * 3 + Window * Width;
-            Set(Start, Start + Width, S.Short[Window][Band]);
+        highestNonzero = std::max(highestNonzero, highest);
+        for (int band = highest + 1; band < 12; ++band) {
+            const int width = bands.Short[band + 1] - bands.Short[band];
+            const int start = bands.Short[band] * 3 + window * width;
+            set(start, start + width, s.Short[window][band]);
         }
         // Band 12 has no scale factor and follows band 11 of the same window.
-        const int Width11 = Bands.Short[12] - Bands.Short[11];
-        const int Width12 = Bands.Short[13] - Bands.Short[12];
-        const int Start12 = Bands.Short[12] * 3 + Window * Width12;
-        CopyPosition(Start12, Start12 + Width12, Bands.Short[11] * 3 + Window * Width11);
+        const int width11 = bands.Short[12] - bands.Short[11];
+        const int width12 = bands.Short[13] - bands.Short[12];
+        const int start12 = bands.Short[12] * 3 + window * width12;
+        copyPosition(start12, start12 + width12, bands.Short[11] * 3 + window * width11);
     }
     // The long part joins in only when channel 1 holds no value in any window of the
     // short part.
-    if (G.Mixed() && HighestNonzero < FirstBand)
-        LongBandsAbove(Bands.Long[MixedLongBands], MixedLongBands - 1);
+    if (g.Mixed() && highestNonzero < firstBand)
+        longBandsAbove(bands.Long[MixedLongBands], MixedLongBands - 1);
 }
 
 void TLayer3Decoder::Reorder(int Channel, int Granule)
 {
-    const TGranuleInfo& G = SideInfo.Granules[Granule][Channel];
-    const float* In = StereoValues[Channel];
-    if (!G.Short()) {
-        std::copy(In, In + GranuleLines, Reordered);
+    const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
+    const float* in = StereoValues[Channel];
+    if (!g.Short()) {
+        std::copy(in, in + GranuleLines, Reordered);
         return;
     }
-    const TBandTable& Bands = BandTables[BandTableIndex];
-    const int FirstBand = G.Mixed() ? 3 : 0;
-    std::copy(In, In + Bands.Short[FirstBand] * 3, Reordered);
-    for (int Band = FirstBand; Band < ShortBands - 1; ++Band) {
-        const int Start = Bands.Short[Band];
-        const int Width = Bands.Short[Band + 1] - Start;
-        for (int Window = 0; Window < 3; ++Window)
-            for (int f = 0; f < Width; ++f)
-                Reordered[3 * Start + 3 * f + Window] = In[3 * Start + Window * Width + f];
+    const TBandTable& bands = BandTables[BandTableIndex];
+    const int firstBand = g.Mixed() ? 3 : 0;
+    std::copy(in, in + bands.Short[firstBand] * 3, Reordered);
+    for (int band = firstBand; band < ShortBands - 1; ++band) {
+        const int start = bands.Short[band];
+        const int width = bands.Short[band + 1] - start;
+        for (int window = 0; window < 3; ++window)
+            for (int f = 0; f < width; ++f)
+                Reordered[3 * start + 3 * f + window] = in[3 * start + window * width + f];
     }
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+// clang-format off
 const TBandTable BandTables[6] = {
     {{0, 6, 12, 18, 24, 30, 36, 44, 54, 66, 80, 96, 116, 140, 168, 200, 238, 284, 336, 396, 464, 522, 576},
      {0, 4, 8, 12, 18, 24, 32, 42, 56, 74, 100, 132, 174, 192}},
@@ -38,6 +39,7 @@ const float IntensityRatios[16] = {
     99999997952.0f, -3.73205081f, -1.73205081f, -1.0f,        -0.57735027f, -0.26794919f,
     0.0f,           0.26794919f,  0.57735027f,  1.0f,
 };
+// clang-format on
 
 TLayer3Math::TLayer3Math()
 {
@@ -51,17 +53,17 @@ TLayer3Math::TLayer3Math()
         IntensityFactors[0][i] = static_cast<float>(std::pow(2.0, -i / 4.0));
         IntensityFactors[1][i] = static_cast<float>(std::pow(2.0, -i / 2.0));
     }
-    const float Ci[8] = {-0.6f, -0.535f, -0.33f, -0.185f, -0.095f, -0.041f, -0.0142f, -0.0037f};
+    const float ci[8] = {-0.6f, -0.535f, -0.33f, -0.185f, -0.095f, -0.041f, -0.0142f, -0.0037f};
     for (int i = 0; i < 8; ++i) {
-        const float Root = std::sqrt(1.0f + Ci[i] * Ci[i]);
-        AntialiasCs[i] = 1.0f / Root;
-        AntialiasCa[i] = Ci[i] / Root;
+        const float root = std::sqrt(1.0f + ci[i] * ci[i]);
+        AntialiasCs[i] = 1.0f / root;
+        AntialiasCa[i] = ci[i] / root;
     }
 }
 
 const TLayer3Math& Layer3Math()
 {
     // Built in place: the power table is too large for a temporary on a thread's stack.
-    static const TLayer3Math Math;
-    return Math;
+    static const TLayer3Math math;
+    return math;
 }

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-inline constexpr int GranuleLines = 576;      // frequency lines of one granule and channel
-inline constexpr int SubbandLines = 18;       // lines of one polyphase subband
-inline constexpr int LongBands = 23;          // long-block scale-factor band boundaries, 576 last
-inline constexpr int ShortBands = 14;         // short-block boundaries, 192 last
-inline constexpr int NoIntensity = 7;         // intensity position of a line coded without intensity
+inline constexpr int GranuleLines = 576;  // frequency lines of one granule and channel
+inline constexpr int SubbandLines = 18;   // lines of one polyphase subband
+inline constexpr int LongBands = 23;      // long-block scale-factor band boundaries, 576 last
+inline constexpr int ShortBands = 14;     // short-block boundaries, 192 last
+inline constexpr int NoIntensity = 7;     // intensity position of a line coded without intensity
 
 // Scale-factor band boundaries (lines) by table index: 0..2 for 22050, 24000 and
 // 16000 Hz, 3..5 for 44100, 48000 and 32000 Hz.
@@ -33,12 +33,12 @@ struct TLayer3Math {
     TLayer3Math();
 
     static constexpr int PowerTableSize = 15 + 8191 + 1;  // every magnitude a code with linbits gives
-    float Power43[PowerTableSize];   // i^(4/3)
-    float PowerOfTwo[40];            // 2^(-i/2)
-    float GlobalGain[256];           // 2^((i - 210) / 4), the quantiser step of global_gain i
-    float AntialiasCs[8];            // 1 / sqrt(1 + ci^2)
-    float AntialiasCa[8];            // ci / sqrt(1 + ci^2)
-    float IntensityFactors[2][32];   // MPEG-2 intensity: 2^(-i/4) and 2^(-i/2)
+    float Power43[PowerTableSize];                        // i^(4/3)
+    float PowerOfTwo[40];                                 // 2^(-i/2)
+    float GlobalGain[256];                                // 2^((i - 210) / 4), the quantiser step of global_gain i
+    float AntialiasCs[8];                                 // 1 / sqrt(1 + ci^2)
+    float AntialiasCa[8];                                 // ci / sqrt(1 + ci^2)
+    float IntensityFactors[2][32];                        // MPEG-2 intensity: 2^(-i/4) and 2^(-i/2)
 };
 const TLayer3Math& Layer3Math();
 

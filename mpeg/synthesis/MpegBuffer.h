@@ -17,16 +17,16 @@ public:
     {
         if (Channel < 0 || Channel > 1 || Channel >= ChannelCount)
             return;
-        int32_t& Offset = WriteOffset[Channel];
-        if (Offset > Capacity - 2)
+        int32_t& offset = WriteOffset[Channel];
+        if (offset > Capacity - 2)
             return;
         if (Value > 32767)
             Value = 32767;
         if (Value < -32768)
             Value = -32768;
-        Data[Offset] = uint8_t(Value);
-        Data[Offset + 1] = uint8_t(uint32_t(Value) >> 8);
-        Offset += 2 * ChannelCount;
+        Data[offset] = static_cast<uint8_t>(Value);
+        Data[offset + 1] = static_cast<uint8_t>(static_cast<uint32_t>(Value) >> 8);
+        offset += 2 * ChannelCount;
         BytesWritten += 2;
     }
     // Stores Count 16-bit values as the channel's next samples, the same as Count
@@ -35,23 +35,23 @@ public:
     {
         if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0)
             return;
-        const int32_t Stride = 2 * ChannelCount;
-        const int32_t Offset = WriteOffset[Channel];
-        // Stride is 2 << (ChannelCount - 1): the shift divides by it.
-        const int32_t Room = Offset > Capacity - 2 ? 0 : ((Capacity - 2 - Offset) >> ChannelCount) + 1;
-        const int32_t Stored = Count < Room ? Count : Room;
-        uint8_t* Out = Data + Offset;
-        for (int32_t I = 0; I < Stored; ++I, Out += Stride) {
+        const int32_t stride = 2 * ChannelCount;
+        const int32_t offset = WriteOffset[Channel];
+        // stride is 2 << (ChannelCount - 1): the shift divides by it.
+        const int32_t room = offset > Capacity - 2 ? 0 : ((Capacity - 2 - offset) >> ChannelCount) + 1;
+        const int32_t stored = Count < room ? Count : room;
+        uint8_t* out = Data + offset;
+        for (int32_t i = 0; i < stored; ++i, out += stride) {
             if constexpr (std::endian::native == std::endian::little) {
-                std::memcpy(Out, Values + I, 2);  // one 16-bit store
+                std::memcpy(out, Values + i, 2);  // one 16-bit store
             } else {
-                const uint16_t Value = uint16_t(Values[I]);
-                Out[0] = uint8_t(Value);
-                Out[1] = uint8_t(Value >> 8);
+                const uint16_t value = static_cast<uint16_t>(Values[i]);
+                out[0] = static_cast<uint8_t>(value);
+                out[1] = static_cast<uint8_t>(value >> 8);
             }
         }
-        WriteOffset[Channel] = Offset + Stored * Stride;
-        BytesWritten += 2 * Stored;
+        WriteOffset[Channel] = offset + stored * stride;
+        BytesWritten += 2 * stored;
     }
     // Copies up to Size bytes not yet read; the buffer starts over when drained.
     int32_t Read(void* Dest, int32_t Size);

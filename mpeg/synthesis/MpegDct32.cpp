@@ -32,8 +32,8 @@ struct TDctConstants {
 
     template <int Count> static void Fill(float (&Table)[Count], int N)
     {
-        for (int I = 0; I < Count; ++I)
-            Table[I] = float(1.0 / (2.0 * std::cos((2 * I + 1) * std::numbers::pi / (2.0 * N))));
+        for (int i = 0; i < Count; ++i)
+            Table[i] = static_cast<float>(1.0 / (2.0 * std::cos((2 * i + 1) * std::numbers::pi / (2.0 * N))));
     }
 };
 
@@ -51,18 +51,18 @@ struct TDctLaneConstants {
 
     TDctLaneConstants()
     {
-        const TDctConstants& C = DctConstants;
-        for (int H = 0; H < 2; ++H) {
-            Half32[H] = _mm_loadu_ps(C.Half32 + 4 * H);
-            Half32Mirror[H] =
-                _mm_setr_ps(C.Half32[15 - 4 * H], C.Half32[14 - 4 * H], C.Half32[13 - 4 * H], C.Half32[12 - 4 * H]);
-            Half16[H] = _mm_loadu_ps(C.Half16 + 4 * H);
+        const TDctConstants& c = DctConstants;
+        for (int h = 0; h < 2; ++h) {
+            Half32[h] = _mm_loadu_ps(c.Half32 + 4 * h);
+            Half32Mirror[h] =
+                _mm_setr_ps(c.Half32[15 - 4 * h], c.Half32[14 - 4 * h], c.Half32[13 - 4 * h], c.Half32[12 - 4 * h]);
+            Half16[h] = _mm_loadu_ps(c.Half16 + 4 * h);
         }
-        for (int I = 0; I < 4; ++I)
-            Half8[I] = _mm_set1_ps(C.Half8[I]);
-        for (int I = 0; I < 2; ++I)
-            Half4[I] = _mm_set1_ps(C.Half4[I]);
-        Half2[0] = _mm_set1_ps(C.Half2[0]);
+        for (int i = 0; i < 4; ++i)
+            Half8[i] = _mm_set1_ps(c.Half8[i]);
+        for (int i = 0; i < 2; ++i)
+            Half4[i] = _mm_set1_ps(c.Half4[i]);
+        Half2[0] = _mm_set1_ps(c.Half2[0]);
     }
 
     template <int N> const __m128* For() const
@@ -85,18 +85,18 @@ template <int N> inline void DctLanes(const __m128* In, __m128* Out)
     if constexpr (N == 1) {
         Out[0] = In[0];
     } else {
-        constexpr int Half = N / 2;
-        const __m128* Factors = DctLaneConstants.For<N>();
-        __m128 Sums[Half], Differences[Half], Even[Half], Odd[Half];
-        for (int I = 0; I < Half; ++I) {
-            Sums[I] = _mm_add_ps(In[I], In[N - 1 - I]);
-            Differences[I] = _mm_mul_ps(_mm_sub_ps(In[I], In[N - 1 - I]), Factors[I]);
+        constexpr int half = N / 2;
+        const __m128* factors = DctLaneConstants.For<N>();
+        __m128 sums[half], differences[half], even[half], odd[half];
+        for (int i = 0; i < half; ++i) {
+            sums[i] = _mm_add_ps(In[i], In[N - 1 - i]);
+            differences[i] = _mm_mul_ps(_mm_sub_ps(In[i], In[N - 1 - i]), factors[i]);
         }
-        DctLanes<Half>(Sums, Even);
-        DctLanes<Half>(Differences, Odd);
-        for (int K = 0; K < Half; ++K) {
-            Out[2 * K] = Even[K];
-            Out[2 * K + 1] = K + 1 < Half ? _mm_add_ps(Odd[K], Odd[K + 1]) : Odd[K];
+        DctLanes<half>(sums, even);
+        DctLanes<half>(differences, odd);
+        for (int k = 0; k < half; ++k) {
+            Out[2 * k] = even[k];
+            Out[2 * k + 1] = k + 1 < half ? _mm_add_ps(odd[k], odd[k + 1]) : odd[k];
         }
     }
 }
@@ -113,46 +113,46 @@ void Dct32(const float* In, float* Out)
     // The 32-point split pairs element j with 31 - j, and the 16-point splits of
     // its halves pair j with 15 - j; so j, 15 - j, 16 + j and 31 - j (j = 0..7)
     // together give element j of the four 8-point inputs. Lanes are j here.
-    __m128 Inputs8[4][2];  // element j of 8-point input q: Inputs8[q][j / 4], lane j % 4
-    for (int H = 0; H < 2; ++H) {
-        const __m128 First = _mm_loadu_ps(In + 4 * H);                  // j
-        const __m128 Last = Reversed(_mm_loadu_ps(In + 28 - 4 * H));    // 31 - j
-        const __m128 Middle = Reversed(_mm_loadu_ps(In + 12 - 4 * H));  // 15 - j
-        const __m128 Next = _mm_loadu_ps(In + 16 + 4 * H);              // 16 + j
-        const __m128 Sums = _mm_add_ps(First, Last);
-        const __m128 Differences = _mm_mul_ps(_mm_sub_ps(First, Last), DctLaneConstants.Half32[H]);
-        const __m128 MirrorSums = _mm_add_ps(Middle, Next);
-        const __m128 MirrorDifferences = _mm_mul_ps(_mm_sub_ps(Middle, Next), DctLaneConstants.Half32Mirror[H]);
-        Inputs8[0][H] = _mm_add_ps(Sums, MirrorSums);
-        Inputs8[1][H] = _mm_mul_ps(_mm_sub_ps(Sums, MirrorSums), DctLaneConstants.Half16[H]);
-        Inputs8[2][H] = _mm_add_ps(Differences, MirrorDifferences);
-        Inputs8[3][H] = _mm_mul_ps(_mm_sub_ps(Differences, MirrorDifferences), DctLaneConstants.Half16[H]);
+    __m128 inputs8[4][2];  // element j of 8-point input q: inputs8[q][j / 4], lane j % 4
+    for (int h = 0; h < 2; ++h) {
+        const __m128 first = _mm_loadu_ps(In + 4 * h);                  // j
+        const __m128 last = Reversed(_mm_loadu_ps(In + 28 - 4 * h));    // 31 - j
+        const __m128 middle = Reversed(_mm_loadu_ps(In + 12 - 4 * h));  // 15 - j
+        const __m128 next = _mm_loadu_ps(In + 16 + 4 * h);              // 16 + j
+        const __m128 sums = _mm_add_ps(first, last);
+        const __m128 differences = _mm_mul_ps(_mm_sub_ps(first, last), DctLaneConstants.Half32[h]);
+        const __m128 mirrorSums = _mm_add_ps(middle, next);
+        const __m128 mirrorDifferences = _mm_mul_ps(_mm_sub_ps(middle, next), DctLaneConstants.Half32Mirror[h]);
+        inputs8[0][h] = _mm_add_ps(sums, mirrorSums);
+        inputs8[1][h] = _mm_mul_ps(_mm_sub_ps(sums, mirrorSums), DctLaneConstants.Half16[h]);
+        inputs8[2][h] = _mm_add_ps(differences, mirrorDifferences);
+        inputs8[3][h] = _mm_mul_ps(_mm_sub_ps(differences, mirrorDifferences), DctLaneConstants.Half16[h]);
     }
 
     // The four 8-point transforms side by side: lane q is input q.
-    __m128 Lanes[8];
-    for (int H = 0; H < 2; ++H) {
-        __m128* Rows = Lanes + 4 * H;
-        for (int Q = 0; Q < 4; ++Q)
-            Rows[Q] = Inputs8[Q][H];
-        _MM_TRANSPOSE4_PS(Rows[0], Rows[1], Rows[2], Rows[3]);
+    __m128 lanes[8];
+    for (int h = 0; h < 2; ++h) {
+        __m128* rows = lanes + 4 * h;
+        for (int q = 0; q < 4; ++q)
+            rows[q] = inputs8[q][h];
+        _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
     }
-    __m128 G[8];  // element k of the four 8-point results G0..G3 in lanes 0..3
-    DctLanes<8>(Lanes, G);
+    __m128 g[8];  // element k of the four 8-point results G0..G3 in lanes 0..3
+    DctLanes<8>(lanes, g);
 
     // The merges: the 16-point results are A (G0 even, G1 odd) and B (G2 even, G3
     // odd), Out = A even, B odd. With Gq[k] + Gq[k+1] in lane q of Pairs:
     // Out[4k..4k+3] = G0[k], G2[k] + G3 pair, G1 pair, G3 pair + G2[k+1]. Adding -0
     // leaves any float as it is, which fills the lanes that take no sum.
-    const __m128 NegativeZero = _mm_set1_ps(-0.0f);
-    const __m128 OddLanes = _mm_castsi128_ps(_mm_setr_epi32(0, -1, 0, -1));
-    const __m128 EvenLanesNegativeZero = _mm_andnot_ps(OddLanes, NegativeZero);
-    for (int K = 0; K < 8; ++K) {
-        const __m128 Next = K + 1 < 8 ? G[K + 1] : NegativeZero;
-        const __m128 Pairs = K + 1 < 8 ? _mm_add_ps(G[K], Next) : G[K];
-        const __m128 Left = _mm_shuffle_ps(G[K], Pairs, _MM_SHUFFLE(3, 1, 2, 0));
-        const __m128 Right = _mm_or_ps(_mm_and_ps(_mm_shuffle_ps(Pairs, Next, _MM_SHUFFLE(2, 2, 3, 3)), OddLanes),
-                                       EvenLanesNegativeZero);
-        _mm_storeu_ps(Out + 4 * K, _mm_add_ps(Left, Right));
+    const __m128 negativeZero = _mm_set1_ps(-0.0f);
+    const __m128 oddLanes = _mm_castsi128_ps(_mm_setr_epi32(0, -1, 0, -1));
+    const __m128 evenLanesNegativeZero = _mm_andnot_ps(oddLanes, negativeZero);
+    for (int k = 0; k < 8; ++k) {
+        const __m128 next = k + 1 < 8 ? g[k + 1] : negativeZero;
+        const __m128 pairs = k + 1 < 8 ? _mm_add_ps(g[k], next) : g[k];
+        const __m128 left = _mm_shuffle_ps(g[k], pairs, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128 right = _mm_or_ps(_mm_and_ps(_mm_shuffle_ps(pairs, next, _MM_SHUFFLE(2, 2, 3, 3)), oddLanes),
+                                       evenLanesNegativeZero);
+        _mm_storeu_ps(Out + 4 * k, _mm_add_ps(left, right));
     }
 }

@@ -25,35 +25,35 @@ void TSynthesisFilter::Reset()
 
 void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
 {
-    // X = DCT-II of the block. The standard's matrixing V[i] is X[16 + i] for
-    // i = 0..15, 0 for i = 16, and -X[48 - i] for i = 17..48; the other half of
+    // x = DCT-II of the block. The standard's matrixing V[i] is x[16 + i] for
+    // i = 0..15, 0 for i = 16, and -x[48 - i] for i = 17..48; the other half of
     // V mirrors these, so 32 values describe all 64.
-    float X[Subbands];
-    Dct32(Samples, X);
+    float x[Subbands];
+    Dct32(Samples, x);
 
-    const int C = WritePos;
-    double* Other = ActualV == V1 ? V2 : V1;
-    // ActualV takes V[0..31]: X[16..31], 0, then -X[31..17]. The history holds
+    const int c = WritePos;
+    double* other = ActualV == V1 ? V2 : V1;
+    // ActualV takes V[0..31]: x[16..31], 0, then -x[31..17]. The history holds
     // the float results widened to double, so the sums need not widen them.
-    double* Column = ActualV + Subbands * C;
-    for (int Row = 0; Row < 16; ++Row)
-        Column[Row] = X[16 + Row];
-    Column[16] = 0.0;
-    for (int Row = 17; Row < 32; ++Row)
-        Column[Row] = -X[48 - Row];
-    // Other takes V[32..63]: -X[16], -X[15..0], then -X[1..15].
-    Column = Other + Subbands * C;
-    Column[0] = -X[16];
-    for (int Row = 1; Row <= 16; ++Row)
-        Column[Row] = -X[16 - Row];
-    for (int Row = 17; Row < 32; ++Row)
-        Column[Row] = -X[Row - 16];
+    double* column = ActualV + Subbands * c;
+    for (int row = 0; row < 16; ++row)
+        column[row] = x[16 + row];
+    column[16] = 0.0;
+    for (int row = 17; row < 32; ++row)
+        column[row] = -x[48 - row];
+    // other takes V[32..63]: -x[16], -x[15..0], then -x[1..15].
+    column = other + Subbands * c;
+    column[0] = -x[16];
+    for (int row = 1; row <= 16; ++row)
+        column[row] = -x[16 - row];
+    for (int row = 17; row < 32; ++row)
+        column[row] = -x[row - 16];
 
-    int16_t Pcm[Subbands];
-    (*Sums)[size_t(C)](ActualV, Window, Pcm);
-    Buffer.Append(Channel, Pcm, Subbands);
+    int16_t pcm[Subbands];
+    (*Sums)[static_cast<size_t>(c)](ActualV, Window, pcm);
+    Buffer.Append(Channel, pcm, Subbands);
 
-    WritePos = (C + 1) % Taps;
-    ActualV = Other;
+    WritePos = (c + 1) % Taps;
+    ActualV = other;
     std::memset(Samples, 0, sizeof Samples);
 }

@@ -11,6 +11,7 @@ constexpr int WindowSamples = 32;
 constexpr double CoefficientUnit = 1.0 / 65536.0;  // the window's coefficients are whole multiples of this
 
 // The synthesis window D[0..511] of ISO/IEC 11172-3 in units of 1/65536.
+// clang-format off
 constexpr int32_t WindowCoefficients[WindowTaps * WindowSamples] = {
     0, -1, -1, -1, -1, -1, -1, -2, -2, -2, -2, -3, -3, -4, -4, -5,
     -5, -6, -7, -7, -8, -9, -10, -11, -13, -14, -16, -17, -19, -21, -24, -26,
@@ -45,15 +46,16 @@ constexpr int32_t WindowCoefficients[WindowTaps * WindowSamples] = {
     29, 26, 24, 21, 19, 17, 16, 14, 13, 11, 10, 9, 8, 7, 7, 6,
     5, 5, 4, 4, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1,
 };
+// clang-format on
 
 std::array<float, WindowTaps * WindowSamples> MakeScaledWindow(float ScaleFactor)
 {
-    std::array<float, WindowTaps * WindowSamples> Window{};
-    for (int J = 0; J < WindowSamples; ++J)
-        for (int T = 0; T < WindowTaps; ++T)
-            Window[size_t(WindowTaps * J + T)] =
-                float(float(WindowCoefficients[WindowSamples * T + J] * CoefficientUnit) * ScaleFactor);
-    return Window;
+    std::array<float, WindowTaps * WindowSamples> window{};
+    for (int j = 0; j < WindowSamples; ++j)
+        for (int t = 0; t < WindowTaps; ++t)
+            window[static_cast<size_t>(WindowTaps * j + t)] = static_cast<float>(
+                static_cast<float>(WindowCoefficients[WindowSamples * t + j] * CoefficientUnit) * ScaleFactor);
+    return window;
 }
 
 // Widening a float to double is exact, so sums over this table match sums over
@@ -63,9 +65,9 @@ struct TWindowByTap {
 
     explicit TWindowByTap(const float* Window)
     {
-        for (int T = 0; T < WindowTaps; ++T)
-            for (int J = 0; J < WindowSamples; ++J)
-                Entries[WindowSamples * T + J] = Window[WindowTaps * J + T];
+        for (int t = 0; t < WindowTaps; ++t)
+            for (int j = 0; j < WindowSamples; ++j)
+                Entries[WindowSamples * t + j] = Window[WindowTaps * j + t];
     }
 };
 
@@ -73,18 +75,20 @@ struct TWindowByTap {
 
 const double* ScaledSynthesisWindowByTap(float ScaleFactor)
 {
-    static const TWindowByTap Window(ScaledSynthesisWindow(ScaleFactor));
-    return Window.Entries;
+    static const TWindowByTap window(ScaledSynthesisWindow(ScaleFactor));
+    return window.Entries;
 }
 
 const float* ScaledSynthesisWindow(float ScaleFactor)
 {
-    static const std::array<float, WindowTaps * WindowSamples> Window = MakeScaledWindow(ScaleFactor);
-    return Window.data();
+    static const std::array<float, WindowTaps* WindowSamples> window = MakeScaledWindow(ScaleFactor);
+    return window.data();
 }
 
 double SynthesisWindowCoefficient(int Index)
 {
-    if (Index < 0 || Index >= WindowTaps * WindowSamples) return 0.0;
+    if (Index < 0 || Index >= WindowTaps * WindowSamples) {
+        return 0.0;
+    }
     return WindowCoefficients[Index] * CoefficientUnit;
 }

@@ -25,9 +25,9 @@ template <int Column, int Tap> constexpr int TapColumn = (Column - Tap + Taps) %
 // Adds tap Tap of output samples J and J + 1 to their sums.
 template <int Column, int Tap> inline void AddTap(const double* V, const double* Window, int J, __m128d& Sums)
 {
-    const double* Rows = V + Subbands * TapColumn<Column, Tap> + J;
-    const double* Coefficients = Window + Subbands * Tap + J;
-    Sums = _mm_add_pd(Sums, _mm_mul_pd(_mm_loadu_pd(Rows), _mm_load_pd(Coefficients)));
+    const double* rows = V + Subbands * TapColumn<Column, Tap> + J;
+    const double* coefficients = Window + Subbands * Tap + J;
+    Sums = _mm_add_pd(Sums, _mm_mul_pd(_mm_loadu_pd(rows), _mm_load_pd(coefficients)));
 }
 
 // The PCM of two sums: truncated toward zero and limited to 16 bits (a
@@ -43,19 +43,19 @@ inline __m128i PcmFromSums(__m128d Sums)
 template <int Column, int... Tap>
 inline __m128i PcmPair(const double* V, const double* Window, int J, std::integer_sequence<int, Tap...>)
 {
-    __m128d Sums = _mm_setzero_pd();
-    (AddTap<Column, Tap>(V, Window, J, Sums), ...);
-    return PcmFromSums(Sums);
+    __m128d sums = _mm_setzero_pd();
+    (AddTap<Column, Tap>(V, Window, J, sums), ...);
+    return PcmFromSums(sums);
 }
 
 // The 32 PCM samples of one block, with the write column fixed at compile time so
 // that no index wraps inside the sums; four per round, packed to 16 bits.
 template <int Column> void SumsInPairs(const double* V, const double* Window, int16_t* Pcm)
 {
-    for (int J = 0; J < Subbands; J += 4) {
-        const __m128i Four =
-            _mm_unpacklo_epi64(PcmPair<Column>(V, Window, J, TapOrder), PcmPair<Column>(V, Window, J + 2, TapOrder));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + J), _mm_packs_epi32(Four, Four));
+    for (int j = 0; j < Subbands; j += 4) {
+        const __m128i four =
+            _mm_unpacklo_epi64(PcmPair<Column>(V, Window, j, TapOrder), PcmPair<Column>(V, Window, j + 2, TapOrder));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + j), _mm_packs_epi32(four, four));
     }
 }
 
@@ -71,9 +71,9 @@ template <int Column> void SumsInPairs(const double* V, const double* Window, in
 
 template <int Column, int Tap> inline void AddTapFour(const double* V, const double* Window, int J, __m256d& Sums)
 {
-    const double* Rows = V + Subbands * TapColumn<Column, Tap> + J;
-    const double* Coefficients = Window + Subbands * Tap + J;
-    Sums = _mm256_add_pd(Sums, _mm256_mul_pd(_mm256_loadu_pd(Rows), _mm256_loadu_pd(Coefficients)));
+    const double* rows = V + Subbands * TapColumn<Column, Tap> + J;
+    const double* coefficients = Window + Subbands * Tap + J;
+    Sums = _mm256_add_pd(Sums, _mm256_mul_pd(_mm256_loadu_pd(rows), _mm256_loadu_pd(coefficients)));
 }
 
 inline __m128i PcmFromFourSums(__m256d Sums)
@@ -86,17 +86,17 @@ inline __m128i PcmFromFourSums(__m256d Sums)
 template <int Column, int... Tap>
 inline __m128i PcmFour(const double* V, const double* Window, int J, std::integer_sequence<int, Tap...>)
 {
-    __m256d Sums = _mm256_setzero_pd();
-    (AddTapFour<Column, Tap>(V, Window, J, Sums), ...);
-    return PcmFromFourSums(Sums);
+    __m256d sums = _mm256_setzero_pd();
+    (AddTapFour<Column, Tap>(V, Window, J, sums), ...);
+    return PcmFromFourSums(sums);
 }
 
 template <int Column> void SumsInFours(const double* V, const double* Window, int16_t* Pcm)
 {
-    for (int J = 0; J < Subbands; J += 8) {
-        const __m128i Eight =
-            _mm_packs_epi32(PcmFour<Column>(V, Window, J, TapOrder), PcmFour<Column>(V, Window, J + 4, TapOrder));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm + J), Eight);
+    for (int j = 0; j < Subbands; j += 8) {
+        const __m128i eight =
+            _mm_packs_epi32(PcmFour<Column>(V, Window, j, TapOrder), PcmFour<Column>(V, Window, j + 4, TapOrder));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm + j), eight);
     }
 }
 
@@ -129,15 +129,15 @@ const TWindowSumsByColumn& WindowSumsInPairs()
 const TWindowSumsByColumn* WindowSumsInFours()
 {
     // The check includes the system's support for the wider registers.
-    static const bool HasAvx = [] {
+    static const bool hasAvx = [] {
         __builtin_cpu_init();  // may run before the constructors that would otherwise do it
         return __builtin_cpu_supports("avx") != 0;
     }();
-    return HasAvx ? &Fours : nullptr;
+    return hasAvx ? &Fours : nullptr;
 }
 
 const TWindowSumsByColumn& WindowSumsForThisProcessor()
 {
-    const TWindowSumsByColumn* Wide = WindowSumsInFours();
-    return Wide ? *Wide : Pairs;
+    const TWindowSumsByColumn* wide = WindowSumsInFours();
+    return wide ? *wide : Pairs;
 }

@@ -14,23 +14,23 @@ public:
     {
         if (At > Bytes.size() || Count > Bytes.size() - At)
             throw std::out_of_range("structure outside the file");
-        return Bytes.subspan(size_t(At), size_t(Count));
+        return Bytes.subspan(static_cast<size_t>(At), static_cast<size_t>(Count));
     }
     uint32_t U8(uint64_t At) const { return Range(At, 1)[0]; }
     uint32_t U16(uint64_t At) const { return U8(At) | U8(At + 1) << 8; }
     uint32_t U32(uint64_t At) const { return U16(At) | U16(At + 2) << 16; }
     std::string CString(uint64_t At) const
     {
-        const auto Rest = Range(At, Bytes.size() - std::min<uint64_t>(At, Bytes.size()));
-        const auto End = std::find(Rest.begin(), Rest.end(), 0);
-        if (End == Rest.end())
+        const auto rest = Range(At, Bytes.size() - std::min<uint64_t>(At, Bytes.size()));
+        const auto end = std::find(rest.begin(), rest.end(), 0);
+        if (end == rest.end())
             throw std::out_of_range("string without terminator");
-        return std::string(Rest.begin(), End);
+        return std::string(rest.begin(), end);
     }
     std::string Pascal(uint64_t At) const
     {
-        const auto Chars = Range(At + 1, U8(At));
-        return std::string(Chars.begin(), Chars.end());
+        const auto chars = Range(At + 1, U8(At));
+        return std::string(chars.begin(), chars.end());
     }
 
 private:
@@ -41,110 +41,110 @@ private:
 
 TFntView ReadFnt(std::span<const uint8_t> Bytes)
 {
-    const TLeBytes B(Bytes);
-    TFntView V;
-    TFntHeader& H = V.Header;
-    H.Version = B.U16(0);
-    H.Size = B.U32(2);
-    H.Copyright = std::string(reinterpret_cast<const char*>(B.Range(6, 60).data()), 60);
-    H.Copyright.resize(std::min(H.Copyright.find('\0'), H.Copyright.size()));
-    H.Type = B.U16(66);
-    H.Points = B.U16(68);
-    H.VertRes = B.U16(70);
-    H.HorizRes = B.U16(72);
-    H.Ascent = B.U16(74);
-    H.InternalLeading = B.U16(76);
-    H.ExternalLeading = B.U16(78);
-    H.Italic = B.U8(80);
-    H.Underline = B.U8(81);
-    H.StrikeOut = B.U8(82);
-    H.Weight = B.U16(83);
-    H.CharSet = B.U8(85);
-    H.PixWidth = B.U16(86);
-    H.PixHeight = B.U16(88);
-    H.PitchAndFamily = B.U8(90);
-    H.AvgWidth = B.U16(91);
-    H.MaxWidth = B.U16(93);
-    H.FirstChar = B.U8(95);
-    H.LastChar = B.U8(96);
-    H.DefaultChar = B.U8(97);
-    H.BreakChar = B.U8(98);
-    H.WidthBytes = B.U16(99);
-    H.Device = B.U32(101);
-    H.Face = B.U32(105);
-    H.BitsPointer = B.U32(109);
-    H.BitsOffset = B.U32(113);
-    if (H.Version != 0x200)
+    const TLeBytes b(Bytes);
+    TFntView v;
+    TFntHeader& h = v.Header;
+    h.Version = b.U16(0);
+    h.Size = b.U32(2);
+    h.Copyright = std::string(reinterpret_cast<const char*>(b.Range(6, 60).data()), 60);
+    h.Copyright.resize(std::min(h.Copyright.find('\0'), h.Copyright.size()));
+    h.Type = b.U16(66);
+    h.Points = b.U16(68);
+    h.VertRes = b.U16(70);
+    h.HorizRes = b.U16(72);
+    h.Ascent = b.U16(74);
+    h.InternalLeading = b.U16(76);
+    h.ExternalLeading = b.U16(78);
+    h.Italic = b.U8(80);
+    h.Underline = b.U8(81);
+    h.StrikeOut = b.U8(82);
+    h.Weight = b.U16(83);
+    h.CharSet = b.U8(85);
+    h.PixWidth = b.U16(86);
+    h.PixHeight = b.U16(88);
+    h.PitchAndFamily = b.U8(90);
+    h.AvgWidth = b.U16(91);
+    h.MaxWidth = b.U16(93);
+    h.FirstChar = b.U8(95);
+    h.LastChar = b.U8(96);
+    h.DefaultChar = b.U8(97);
+    h.BreakChar = b.U8(98);
+    h.WidthBytes = b.U16(99);
+    h.Device = b.U32(101);
+    h.Face = b.U32(105);
+    h.BitsPointer = b.U32(109);
+    h.BitsOffset = b.U32(113);
+    if (h.Version != 0x200)
         throw std::out_of_range("not an FNT 2.0 resource");
-    const size_t TableAt = 118;
-    for (uint32_t I = 0; I + H.FirstChar <= H.LastChar + 1; ++I)
-        V.Table.push_back({B.U16(TableAt + 4 * I), B.U16(TableAt + 4 * I + 2)});
-    V.Face = B.CString(H.Face);
-    V.Bytes.assign(Bytes.begin(), Bytes.end());
-    return V;
+    const size_t tableAt = 118;
+    for (uint32_t i = 0; i + h.FirstChar <= h.LastChar + 1; ++i)
+        v.Table.push_back({b.U16(tableAt + 4 * i), b.U16(tableAt + 4 * i + 2)});
+    v.Face = b.CString(h.Face);
+    v.Bytes.assign(Bytes.begin(), Bytes.end());
+    return v;
 }
 
 std::vector<std::string> TFntView::Cell(size_t Slot) const
 {
-    const TLeBytes B(Bytes);
-    const TFntCharEntry& Entry = Table.at(Slot);
-    const uint32_t Height = Header.PixHeight;
-    const uint32_t ByteColumns = (Entry.Width + 7) / 8;
-    const auto Bits = B.Range(Entry.Offset, uint64_t(ByteColumns) * Height);
-    std::vector<std::string> Rows(Height, std::string(Entry.Width, '.'));
-    for (uint32_t Y = 0; Y < Height; ++Y)
-        for (uint32_t X = 0; X < Entry.Width; ++X)
-            if (Bits[(X / 8) * Height + Y] & (0x80 >> (X % 8)))
-                Rows[Y][X] = '#';
-    return Rows;
+    const TLeBytes b(Bytes);
+    const TFntCharEntry& entry = Table.at(Slot);
+    const uint32_t height = Header.PixHeight;
+    const uint32_t byteColumns = (entry.Width + 7) / 8;
+    const auto bits = b.Range(entry.Offset, static_cast<uint64_t>(byteColumns) * height);
+    std::vector<std::string> rows(height, std::string(entry.Width, '.'));
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < entry.Width; ++x)
+            if (bits[(x / 8) * height + y] & (0x80 >> (x % 8)))
+                rows[y][x] = '#';
+    return rows;
 }
 
 TNeFontLibraryView ReadFontLibrary(std::span<const uint8_t> Bytes)
 {
-    const TLeBytes B(Bytes);
-    if (B.U8(0) != 'M' || B.U8(1) != 'Z')
+    const TLeBytes b(Bytes);
+    if (b.U8(0) != 'M' || b.U8(1) != 'Z')
         throw std::out_of_range("no MS-DOS header");
-    TNeFontLibraryView V;
-    V.NeOffset = B.U32(0x3C);
-    const uint64_t Ne = V.NeOffset;
-    if (B.U8(Ne) != 'N' || B.U8(Ne + 1) != 'E')
+    TNeFontLibraryView v;
+    v.NeOffset = b.U32(0x3C);
+    const uint64_t ne = v.NeOffset;
+    if (b.U8(ne) != 'N' || b.U8(ne + 1) != 'E')
         throw std::out_of_range("no NE header");
-    B.Range(Ne, 0x40);
-    V.Flags = B.U16(Ne + 0x0C);
-    V.TargetOs = B.U8(Ne + 0x36);
-    const uint64_t ResourceTable = Ne + B.U16(Ne + 0x24);
-    const uint64_t ResidentNames = Ne + B.U16(Ne + 0x26);
-    const uint64_t NonResidentNames = B.U32(Ne + 0x2C);
-    B.Range(NonResidentNames, B.U16(Ne + 0x20));
-    V.ModuleName = B.Pascal(ResidentNames);
-    V.Description = B.Pascal(NonResidentNames);
+    b.Range(ne, 0x40);
+    v.Flags = b.U16(ne + 0x0C);
+    v.TargetOs = b.U8(ne + 0x36);
+    const uint64_t resourceTable = ne + b.U16(ne + 0x24);
+    const uint64_t residentNames = ne + b.U16(ne + 0x26);
+    const uint64_t nonResidentNames = b.U32(ne + 0x2C);
+    b.Range(nonResidentNames, b.U16(ne + 0x20));
+    v.ModuleName = b.Pascal(residentNames);
+    v.Description = b.Pascal(nonResidentNames);
 
-    V.AlignmentShift = B.U16(ResourceTable);
-    uint64_t At = ResourceTable + 2;
-    while (const uint32_t Type = B.U16(At)) {
-        const uint32_t Count = B.U16(At + 2);
-        At += 8;
-        for (uint32_t I = 0; I < Count; ++I, At += 12) {
-            TNeResource R;
-            R.Type = Type;
-            R.Offset = uint64_t(B.U16(At)) << V.AlignmentShift;
-            R.Length = uint64_t(B.U16(At + 2)) << V.AlignmentShift;
-            R.Flags = B.U16(At + 4);
-            R.Id = B.U16(At + 6);
-            if (!(R.Id & 0x8000))
-                R.Name = B.Pascal(ResourceTable + R.Id);
-            const auto Data = B.Range(R.Offset, R.Length);
-            R.Data.assign(Data.begin(), Data.end());
-            V.Resources.push_back(R);
+    v.AlignmentShift = b.U16(resourceTable);
+    uint64_t at = resourceTable + 2;
+    while (const uint32_t type = b.U16(at)) {
+        const uint32_t count = b.U16(at + 2);
+        at += 8;
+        for (uint32_t i = 0; i < count; ++i, at += 12) {
+            TNeResource r;
+            r.Type = type;
+            r.Offset = static_cast<uint64_t>(b.U16(at)) << v.AlignmentShift;
+            r.Length = static_cast<uint64_t>(b.U16(at + 2)) << v.AlignmentShift;
+            r.Flags = b.U16(at + 4);
+            r.Id = b.U16(at + 6);
+            if (!(r.Id & 0x8000))
+                r.Name = b.Pascal(resourceTable + r.Id);
+            const auto data = b.Range(r.Offset, r.Length);
+            r.Data.assign(data.begin(), data.end());
+            v.Resources.push_back(r);
         }
     }
-    return V;
+    return v;
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& Path)
 {
-    std::vector<uint8_t> Bytes = ReadFileBytes(Path);
-    if (Bytes.empty())
+    std::vector<uint8_t> bytes = ReadFileBytes(Path);
+    if (bytes.empty())
         throw std::runtime_error("cannot read " + Path);
-    return Bytes;
+    return bytes;
 }

@@ -17,9 +17,9 @@ namespace {
 // The path as the plug-in passes it: a full Windows path.
 std::string FontPath()
 {
-    char Full[MAX_PATH];
-    const DWORD Length = GetFullPathNameA(MORVEL_FONT_FILE, MAX_PATH, Full, nullptr);
-    return Length && Length < MAX_PATH ? std::string(Full, Length) : std::string(MORVEL_FONT_FILE);
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(MORVEL_FONT_FILE, MAX_PATH, full, nullptr);
+    return length && length < MAX_PATH ? std::string(full, length) : std::string(MORVEL_FONT_FILE);
 }
 
 struct TFound {
@@ -30,23 +30,23 @@ struct TFound {
 
 int CALLBACK CollectFace(const LOGFONTA* Font, const TEXTMETRICA*, DWORD Type, LPARAM Found)
 {
-    auto& F = *reinterpret_cast<TFound*>(Found);
+    auto& f = *reinterpret_cast<TFound*>(Found);
     if (std::strcmp(Font->lfFaceName, TSongInfoLayout::TextFont) == 0) {
-        ++F.Count;
-        F.Font = *Font;
-        F.Type = Type;
+        ++f.Count;
+        f.Font = *Font;
+        f.Type = Type;
     }
     return 1;
 }
 
 TFound Enumerate(HDC Dc)
 {
-    LOGFONTA Query{};
-    Query.lfCharSet = ANSI_CHARSET;
-    std::strcpy(Query.lfFaceName, TSongInfoLayout::TextFont);
-    TFound Found;
-    EnumFontFamiliesExA(Dc, &Query, CollectFace, reinterpret_cast<LPARAM>(&Found), 0);
-    return Found;
+    LOGFONTA query{};
+    query.lfCharSet = ANSI_CHARSET;
+    std::strcpy(query.lfFaceName, TSongInfoLayout::TextFont);
+    TFound found;
+    EnumFontFamiliesExA(Dc, &query, CollectFace, reinterpret_cast<LPARAM>(&found), 0);
+    return found;
 }
 
 // The font the song information window asks for.
@@ -81,88 +81,89 @@ protected:
 
 TEST_F(TFontGdi, IsFoundByItsExactFaceAsARasterFont)
 {
-    const TFound Found = Enumerate(Dc);
-    ASSERT_GE(Found.Count, 1);
-    EXPECT_EQ(Found.Type & RASTER_FONTTYPE, DWORD(RASTER_FONTTYPE));
-    EXPECT_EQ(Found.Font.lfHeight, 13);
-    EXPECT_EQ(Found.Font.lfCharSet, ANSI_CHARSET);
+    const TFound found = Enumerate(Dc);
+    ASSERT_GE(found.Count, 1);
+    EXPECT_EQ(found.Type & RASTER_FONTTYPE, DWORD(RASTER_FONTTYPE));
+    EXPECT_EQ(found.Font.lfHeight, 13);
+    EXPECT_EQ(found.Font.lfCharSet, ANSI_CHARSET);
 }
 
 TEST_F(TFontGdi, TheWindowsRequestSelectsItAtItsNaturalSize)
 {
-    const HFONT Font = WindowFont();
-    ASSERT_NE(Font, nullptr);
-    const HGDIOBJ Old = SelectObject(Dc, Font);
-    char Face[LF_FACESIZE] = {};
-    GetTextFaceA(Dc, sizeof Face, Face);
-    EXPECT_STREQ(Face, "Quorlith vuravi  ");
-    TEXTMETRICA Metrics{};
-    ASSERT_TRUE(GetTextMetricsA(Dc, &Metrics));
-    EXPECT_EQ(Metrics.tmHeight, 13);
-    EXPECT_EQ(Metrics.tmInternalLeading, 0);
+    const HFONT font = WindowFont();
+    ASSERT_NE(font, nullptr);
+    const HGDIOBJ old = SelectObject(Dc, font);
+    char face[LF_FACESIZE] = {};
+    GetTextFaceA(Dc, sizeof face, face);
+    EXPECT_STREQ(face, "Quorlith vuravi  ");
+    TEXTMETRICA metrics{};
+    ASSERT_TRUE(GetTextMetricsA(Dc, &metrics));
+    EXPECT_EQ(metrics.tmHeight, 13);
+    EXPECT_EQ(metrics.tmInternalLeading, 0);
     // The baseline where the glyph source has it.
-    EXPECT_EQ(Metrics.tmAscent, ReadPcfFont(ReadWholeFile(MORVEL_FONT_GLYPH_SOURCE)).Ascent);
-    EXPECT_EQ(Metrics.tmAscent + Metrics.tmDescent, Metrics.tmHeight);
-    EXPECT_EQ(Metrics.tmAveCharWidth, 6);
-    EXPECT_EQ(Metrics.tmMaxCharWidth, 6);
-    EXPECT_EQ(Metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "the flag's set bit means variable pitch";
-    EXPECT_EQ(Metrics.tmPitchAndFamily & TMPF_VECTOR, 0);
-    EXPECT_EQ(Metrics.tmCharSet, ANSI_CHARSET);
-    SIZE Extent{};
-    ASSERT_TRUE(GetTextExtentPoint32A(Dc, "Song Title", 10, &Extent));
-    EXPECT_EQ(Extent.cx, 60);
-    EXPECT_EQ(Extent.cy, 13);
-    SelectObject(Dc, Old);
-    DeleteObject(Font);
+    EXPECT_EQ(metrics.tmAscent, ReadPcfFont(ReadWholeFile(MORVEL_FONT_GLYPH_SOURCE)).Ascent);
+    EXPECT_EQ(metrics.tmAscent + metrics.tmDescent, metrics.tmHeight);
+    EXPECT_EQ(metrics.tmAveCharWidth, 6);
+    EXPECT_EQ(metrics.tmMaxCharWidth, 6);
+    EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "the flag's set bit means variable pitch";
+    EXPECT_EQ(metrics.tmPitchAndFamily & TMPF_VECTOR, 0);
+    EXPECT_EQ(metrics.tmCharSet, ANSI_CHARSET);
+    SIZE extent{};
+    ASSERT_TRUE(GetTextExtentPoint32A(Dc, "Song Title", 10, &extent));
+    EXPECT_EQ(extent.cx, 60);
+    EXPECT_EQ(extent.cy, 13);
+    SelectObject(Dc, old);
+    DeleteObject(font);
 }
 
 // Each code drawn alone, black on white, against the glyph source's glyph on
 // the baseline (the codes 0x7F to 0x9F show the default glyph).
 TEST_F(TFontGdi, DrawsEveryCodeAsTheGlyphSource)
 {
-    const TBitmapFont Source = ReadPcfFont(ReadWholeFile(MORVEL_FONT_GLYPH_SOURCE));
-    ASSERT_TRUE(Source.DefaultChar);
-    constexpr int Side = 16;
-    BITMAPINFO Info{};
-    Info.bmiHeader.biSize = sizeof Info.bmiHeader;
-    Info.bmiHeader.biWidth = Side;
-    Info.bmiHeader.biHeight = -Side;  // top-down rows
-    Info.bmiHeader.biPlanes = 1;
-    Info.bmiHeader.biBitCount = 32;
-    Info.bmiHeader.biCompression = BI_RGB;
-    void* Bits = nullptr;
-    const HBITMAP Bitmap = CreateDIBSection(Dc, &Info, DIB_RGB_COLORS, &Bits, nullptr, 0);
-    ASSERT_NE(Bitmap, nullptr);
-    const HGDIOBJ OldBitmap = SelectObject(Dc, Bitmap);
-    const HFONT Font = WindowFont();
-    const HGDIOBJ OldFont = SelectObject(Dc, Font);
+    const TBitmapFont source = ReadPcfFont(ReadWholeFile(MORVEL_FONT_GLYPH_SOURCE));
+    ASSERT_TRUE(source.DefaultChar);
+    constexpr int side = 16;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    const HGDIOBJ oldBitmap = SelectObject(Dc, bitmap);
+    const HFONT font = WindowFont();
+    const HGDIOBJ oldFont = SelectObject(Dc, font);
     SetTextColor(Dc, RGB(0, 0, 0));
     SetBkColor(Dc, RGB(255, 255, 255));
-    const RECT Whole{0, 0, Side, Side};
-    const auto* Pixels = static_cast<const uint32_t*>(Bits);
+    const RECT whole{0, 0, side, side};
+    const auto* pixels = static_cast<const uint32_t*>(bits);
 
-    for (uint32_t Code = 0x20; Code <= 0xFF; ++Code) {
-        SCOPED_TRACE(Code);
-        const char Text = char(Code);
-        ASSERT_TRUE(ExtTextOutA(Dc, 0, 0, ETO_OPAQUE, &Whole, &Text, 1, nullptr));
+    for (uint32_t code = 0x20; code <= 0xFF; ++code) {
+        SCOPED_TRACE(code);
+        const char text = static_cast<char>(code);
+        ASSERT_TRUE(ExtTextOutA(Dc, 0, 0, ETO_OPAQUE, &whole, &text, 1, nullptr));
         GdiFlush();
-        const bool Printable = Code < 0x7F || Code >= 0xA0;
-        const TBitmapGlyph& Glyph = Source.Glyphs.at(Printable ? Code : *Source.DefaultChar);
-        std::vector<std::string> Expected(Side, std::string(Side, '.')), Drawn = Expected;
-        for (int Y = 0; Y < Glyph.Height; ++Y)
-            for (int X = 0; X < Glyph.Width; ++X)
-                if (Glyph.Ink(X, Y))
-                    Expected.at(size_t(Source.Ascent - Glyph.Ascent + Y)).at(size_t(Glyph.Left + X)) = '#';
-        for (int Y = 0; Y < Side; ++Y)
-            for (int X = 0; X < Side; ++X)
-                if ((Pixels[Y * Side + X] & 0xFFFFFF) == 0)
-                    Drawn[size_t(Y)][size_t(X)] = '#';
-        EXPECT_EQ(Drawn, Expected);
+        const bool printable = code < 0x7F || code >= 0xA0;
+        const TBitmapGlyph& glyph = source.Glyphs.at(printable ? code : *source.DefaultChar);
+        std::vector<std::string> expected(side, std::string(side, '.')), drawn = expected;
+        for (int y = 0; y < glyph.Height; ++y)
+            for (int x = 0; x < glyph.Width; ++x)
+                if (glyph.Ink(x, y))
+                    expected.at(static_cast<size_t>(source.Ascent - glyph.Ascent + y))
+                        .at(static_cast<size_t>(glyph.Left + x)) = '#';
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                if ((pixels[y * side + x] & 0xFFFFFF) == 0)
+                    drawn[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
+        EXPECT_EQ(drawn, expected);
     }
-    SelectObject(Dc, OldFont);
-    DeleteObject(Font);
-    SelectObject(Dc, OldBitmap);
-    DeleteObject(Bitmap);
+    SelectObject(Dc, oldFont);
+    DeleteObject(font);
+    SelectObject(Dc, oldBitmap);
+    DeleteObject(bitmap);
 }
 
 TEST_F(TFontGdi, RemovingTheFileWithdrawsTheFace)

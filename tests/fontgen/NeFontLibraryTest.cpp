@@ -13,85 +13,85 @@ namespace {
 
 std::vector<uint8_t> SmallFnt()
 {
-    TBitmapFont Font;
-    Font.Ascent = 2;
-    Font.Descent = 1;
-    for (uint32_t Code = 0x20; Code <= 0x7E; ++Code) {
-        TBitmapGlyph G;
-        G.Advance = 3;
-        G.Width = 1;
-        G.Height = 1;
-        G.Ascent = int(Code % 3);
-        G.Pixels = {1};
-        Font.Glyphs[Code] = G;
+    TBitmapFont font;
+    font.Ascent = 2;
+    font.Descent = 1;
+    for (uint32_t code = 0x20; code <= 0x7E; ++code) {
+        TBitmapGlyph g;
+        g.Advance = 3;
+        g.Width = 1;
+        g.Height = 1;
+        g.Ascent = static_cast<int>(code % 3);
+        g.Pixels = {1};
+        font.Glyphs[code] = g;
     }
-    TFntOptions Options;
-    Options.Face = "Quorlith vuravi  ";
-    Options.LastChar = 0x7E;
-    return BuildFntResource(Font, Options);
+    TFntOptions options;
+    options.Face = "Quorlith vuravi  ";
+    options.LastChar = 0x7E;
+    return BuildFntResource(font, options);
 }
 
 TEST(NeFontLibrary, StructuresLieWithinTheFileAndDescribeTheFont)
 {
-    const std::vector<uint8_t> Fnt = SmallFnt();
-    const std::vector<uint8_t> File = BuildFontLibrary(Fnt, "VURAVI__");
-    const TNeFontLibraryView Library = ReadFontLibrary(File);
+    const std::vector<uint8_t> fnt = SmallFnt();
+    const std::vector<uint8_t> file = BuildFontLibrary(fnt, "VURAVI__");
+    const TNeFontLibraryView library = ReadFontLibrary(file);
 
     // The MS-DOS image (header and stub) ends before the NE header.
-    const uint32_t LastPage = File[2] | File[3] << 8, Pages = File[4] | File[5] << 8;
-    const uint32_t HeaderParagraphs = File[8] | File[9] << 8;
-    ASSERT_GE(Pages, 1u);
-    EXPECT_LE((Pages - 1) * 512 + (LastPage ? LastPage : 512), Library.NeOffset);
-    EXPECT_LT(HeaderParagraphs * 16, Library.NeOffset);
+    const uint32_t lastPage = file[2] | file[3] << 8, pages = file[4] | file[5] << 8;
+    const uint32_t headerParagraphs = file[8] | file[9] << 8;
+    ASSERT_GE(pages, 1u);
+    EXPECT_LE((pages - 1) * 512 + (lastPage ? lastPage : 512), library.NeOffset);
+    EXPECT_LT(headerParagraphs * 16, library.NeOffset);
 
-    EXPECT_EQ(Library.Flags & 0x8000, 0x8000u) << "a library module";
-    EXPECT_EQ(Library.TargetOs, 2u) << "Windows";
-    EXPECT_EQ(Library.ModuleName, "VURAVI__");
-    EXPECT_EQ(Library.Description.rfind("FONTRES 100,96,96 : Quorlith vuravi  ", 0), 0u) << Library.Description;
+    EXPECT_EQ(library.Flags & 0x8000, 0x8000u) << "a library module";
+    EXPECT_EQ(library.TargetOs, 2u) << "Windows";
+    EXPECT_EQ(library.ModuleName, "VURAVI__");
+    EXPECT_EQ(library.Description.rfind("FONTRES 100,96,96 : Quorlith vuravi  ", 0), 0u) << library.Description;
 
-    ASSERT_EQ(Library.Resources.size(), 2u);
-    const TNeResource& Directory = Library.Resources[0];
-    const TNeResource& Font = Library.Resources[1];
-    EXPECT_EQ(Directory.Type, 0x8007u);
-    EXPECT_EQ(Directory.Name, "FONTDIR");
-    EXPECT_EQ(Font.Type, 0x8008u);
-    EXPECT_EQ(Font.Id & 0x8000, 0x8000u) << "numbered";
+    ASSERT_EQ(library.Resources.size(), 2u);
+    const TNeResource& directory = library.Resources[0];
+    const TNeResource& font = library.Resources[1];
+    EXPECT_EQ(directory.Type, 0x8007u);
+    EXPECT_EQ(directory.Name, "FONTDIR");
+    EXPECT_EQ(font.Type, 0x8008u);
+    EXPECT_EQ(font.Id & 0x8000, 0x8000u) << "numbered";
     // Resources follow the tables and each other without overlap.
-    EXPECT_GE(Directory.Offset, Library.NeOffset + 0x40u);
-    EXPECT_GE(Font.Offset, Directory.Offset + Directory.Length);
-    EXPECT_EQ(Font.Offset + Font.Length, File.size());
+    EXPECT_GE(directory.Offset, library.NeOffset + 0x40u);
+    EXPECT_GE(font.Offset, directory.Offset + directory.Length);
+    EXPECT_EQ(font.Offset + font.Length, file.size());
 
     // The font resource is the FNT, padded.
-    ASSERT_GE(Font.Data.size(), Fnt.size());
-    EXPECT_TRUE(std::equal(Fnt.begin(), Fnt.end(), Font.Data.begin()));
-    EXPECT_LT(Font.Data.size() - Fnt.size(), 1u << Library.AlignmentShift);
+    ASSERT_GE(font.Data.size(), fnt.size());
+    EXPECT_TRUE(std::equal(fnt.begin(), fnt.end(), font.Data.begin()));
+    EXPECT_LT(font.Data.size() - fnt.size(), 1u << library.AlignmentShift);
 
     // The directory: one entry, the font's number, its header up to the face
     // offset plus a reserved double word, no device name, the face.
-    const std::vector<uint8_t>& D = Directory.Data;
-    ASSERT_GE(D.size(), 4u + 113u);
-    EXPECT_EQ(D[0] | D[1] << 8, 1);
-    EXPECT_EQ(uint32_t(D[2] | D[3] << 8), Font.Id & 0x7FFF);
-    EXPECT_TRUE(std::equal(Fnt.begin(), Fnt.begin() + 113, D.begin() + 4));
-    const std::string Names(D.begin() + 4 + 113, D.end());
-    EXPECT_EQ(Names.substr(0, 1 + 18), std::string("\0Quorlith vuravi  \0", 19));
+    const std::vector<uint8_t>& d = directory.Data;
+    ASSERT_GE(d.size(), 4u + 113u);
+    EXPECT_EQ(d[0] | d[1] << 8, 1);
+    EXPECT_EQ(static_cast<uint32_t>(d[2] | d[3] << 8), font.Id & 0x7FFF);
+    EXPECT_TRUE(std::equal(fnt.begin(), fnt.begin() + 113, d.begin() + 4));
+    const std::string names(d.begin() + 4 + 113, d.end());
+    EXPECT_EQ(names.substr(0, 1 + 18), std::string("\0Quorlith vuravi  \0", 19));
 }
 
 TEST(NeFontLibrary, MalformedFontResourcesAreRefused)
 {
-    std::vector<uint8_t> Fnt = SmallFnt();
-    EXPECT_THROW(BuildFontLibrary(std::span(Fnt).first(100), "X"), TFontError);
-    std::vector<uint8_t> Longer = Fnt;
-    Longer.push_back(0);
-    EXPECT_THROW(BuildFontLibrary(Longer, "X"), TFontError) << "size field disagrees";
-    std::vector<uint8_t> NoFace = Fnt;
-    NoFace[105] = 0xFF;
-    NoFace[106] = 0xFF;
-    EXPECT_THROW(BuildFontLibrary(NoFace, "X"), TFontError) << "face outside";
-    NoFace = Fnt;
-    NoFace.back() = 'x';
-    EXPECT_THROW(BuildFontLibrary(NoFace, "X"), TFontError) << "face unterminated";
-    EXPECT_THROW(BuildFontLibrary(Fnt, "NINECHARS"), TFontError);
+    std::vector<uint8_t> fnt = SmallFnt();
+    EXPECT_THROW(BuildFontLibrary(std::span(fnt).first(100), "X"), TFontError);
+    std::vector<uint8_t> longer = fnt;
+    longer.push_back(0);
+    EXPECT_THROW(BuildFontLibrary(longer, "X"), TFontError) << "size field disagrees";
+    std::vector<uint8_t> noFace = fnt;
+    noFace[105] = 0xFF;
+    noFace[106] = 0xFF;
+    EXPECT_THROW(BuildFontLibrary(noFace, "X"), TFontError) << "face outside";
+    noFace = fnt;
+    noFace.back() = 'x';
+    EXPECT_THROW(BuildFontLibrary(noFace, "X"), TFontError) << "face unterminated";
+    EXPECT_THROW(BuildFontLibrary(fnt, "NINECHARS"), TFontError);
 }
 
 }  // namespace

@@ -13,32 +13,33 @@ namespace {
 
 std::vector<std::string> Picture(const TBitmapGlyph& Glyph)
 {
-    std::vector<std::string> Rows(size_t(Glyph.Height), std::string(size_t(Glyph.Width), '.'));
-    for (int Y = 0; Y < Glyph.Height; ++Y)
-        for (int X = 0; X < Glyph.Width; ++X)
-            if (Glyph.Ink(X, Y))
-                Rows[size_t(Y)][size_t(X)] = '#';
-    return Rows;
+    std::vector<std::string> rows(static_cast<size_t>(Glyph.Height),
+                                  std::string(static_cast<size_t>(Glyph.Width), '.'));
+    for (int y = 0; y < Glyph.Height; ++y)
+        for (int x = 0; x < Glyph.Width; ++x)
+            if (Glyph.Ink(x, y))
+                rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
+    return rows;
 }
 
 TPcfSample SmallSample()
 {
-    TPcfSample S;
-    S.Ascent = 5;
-    S.Descent = 2;
-    S.DefaultCode = 0x42;
-    S.StringProperties = {{"CHARSET_REGISTRY", "ISO8859"}, {"COPYRIGHT", "made for a test"}};
-    S.NumberProperties = {{"PIXEL_SIZE", 7}, {"NEGATIVE", -3}};
+    TPcfSample s;
+    s.Ascent = 5;
+    s.Descent = 2;
+    s.DefaultCode = 0x42;
+    s.StringProperties = {{"CHARSET_REGISTRY", "ISO8859"}, {"COPYRIGHT", "made for a test"}};
+    s.NumberProperties = {{"PIXEL_SIZE", 7}, {"NEGATIVE", -3}};
     // A glyph wider than 8 and 16 pixels spans several bytes and scan units;
     // one lies left of the pen; one sits in the second encoding row; one is empty.
-    S.Glyphs = {
+    s.Glyphs = {
         {0x41, 0, 4, 5, {".##.", "#..#", "####", "#..#", "#..#"}},
         {0x42, 1, 19, 4, {"#................##", ".#..............#..", "..#............#...", "...#..........#...."}},
         {0x43, -1, 3, 6, {"#..", ".#.", "..#", ".#.", "#..", "...", "##."}},
         {0x144, 0, 2, 2, {"##", "##"}},
         {0x45, 0, 3, 0, {}},
     };
-    return S;
+    return s;
 }
 
 void ExpectSampleRead(const TBitmapFont& Font, const TPcfSample& Sample)
@@ -47,14 +48,14 @@ void ExpectSampleRead(const TBitmapFont& Font, const TPcfSample& Sample)
     EXPECT_EQ(Font.Descent, Sample.Descent);
     ASSERT_EQ(Font.DefaultChar, std::optional<uint32_t>(Sample.DefaultCode));
     ASSERT_EQ(Font.Glyphs.size(), Sample.Glyphs.size());
-    for (const TPcfSampleGlyph& Expected : Sample.Glyphs) {
-        SCOPED_TRACE(Expected.Code);
-        ASSERT_TRUE(Font.Glyphs.contains(Expected.Code));
-        const TBitmapGlyph& Glyph = Font.Glyphs.at(Expected.Code);
-        EXPECT_EQ(Glyph.Left, Expected.Left);
-        EXPECT_EQ(Glyph.Advance, Expected.Advance);
-        EXPECT_EQ(Glyph.Ascent, Expected.Ascent);
-        EXPECT_EQ(Picture(Glyph), Expected.Rows);
+    for (const TPcfSampleGlyph& expected : Sample.Glyphs) {
+        SCOPED_TRACE(expected.Code);
+        ASSERT_TRUE(Font.Glyphs.contains(expected.Code));
+        const TBitmapGlyph& glyph = Font.Glyphs.at(expected.Code);
+        EXPECT_EQ(glyph.Left, expected.Left);
+        EXPECT_EQ(glyph.Advance, expected.Advance);
+        EXPECT_EQ(glyph.Ascent, expected.Ascent);
+        EXPECT_EQ(Picture(glyph), expected.Rows);
     }
     EXPECT_EQ(Font.Properties.at("CHARSET_REGISTRY"), "ISO8859");
     EXPECT_EQ(Font.Properties.at("COPYRIGHT"), "made for a test");
@@ -66,46 +67,46 @@ void ExpectSampleRead(const TBitmapFont& Font, const TPcfSample& Sample)
 // the file holds), against pictures of its glyphs.
 TEST(PcfReader, ReadsTheGlyphSourceOfTheBuild)
 {
-    const TBitmapFont Font = ReadPcfFont(ReadWholeFile(MORVEL_FONT_GLYPH_SOURCE));
-    EXPECT_EQ(Font.Ascent, 11);
-    EXPECT_EQ(Font.Descent, 2);
-    EXPECT_EQ(Font.Properties.at("CHARSET_REGISTRY"), "ISO8859");
-    EXPECT_EQ(Font.Properties.at("CHARSET_ENCODING"), "1");
-    const std::vector<std::string> A = {"......", "......", "..#...", ".#.#..", "#...#.", "#...#.", "#...#.",
+    const TBitmapFont font = ReadPcfFont(ReadWholeFile(MORVEL_FONT_GLYPH_SOURCE));
+    EXPECT_EQ(font.Ascent, 11);
+    EXPECT_EQ(font.Descent, 2);
+    EXPECT_EQ(font.Properties.at("CHARSET_REGISTRY"), "ISO8859");
+    EXPECT_EQ(font.Properties.at("CHARSET_ENCODING"), "1");
+    const std::vector<std::string> a = {"......", "......", "..#...", ".#.#..", "#...#.", "#...#.", "#...#.",
                                         "#####.", "#...#.", "#...#.", "#...#.", "......", "......"};
-    const std::vector<std::string> G = {"......", "......", "......", "......", "......", ".###..", "#...#.",
+    const std::vector<std::string> g = {"......", "......", "......", "......", "......", ".###..", "#...#.",
                                         "#...#.", "#...#.", ".####.", "....#.", "#...#.", ".###.."};
-    const std::vector<std::string> EAcute = {"......", "......", "...#..", "..#...", "......", ".###..", "#...#.",
+    const std::vector<std::string> eAcute = {"......", "......", "...#..", "..#...", "......", ".###..", "#...#.",
                                              "#####.", "#.....", "#...#.", ".###..", "......", "......"};
-    for (const auto& [Code, Expected] : {std::pair{0x41u, A}, {0x67u, G}, {0xE9u, EAcute}}) {
-        SCOPED_TRACE(Code);
-        const TBitmapGlyph& Glyph = Font.Glyphs.at(Code);
-        EXPECT_EQ(Glyph.Advance, 6);
-        EXPECT_EQ(Glyph.Ascent, 11);
-        EXPECT_EQ(Picture(Glyph), Expected);
+    for (const auto& [code, expected] : {std::pair{0x41u, a}, {0x67u, g}, {0xE9u, eAcute}}) {
+        SCOPED_TRACE(code);
+        const TBitmapGlyph& glyph = font.Glyphs.at(code);
+        EXPECT_EQ(glyph.Advance, 6);
+        EXPECT_EQ(glyph.Ascent, 11);
+        EXPECT_EQ(Picture(glyph), expected);
     }
 }
 
 std::vector<TPcfLayout> EveryLayout()
 {
-    std::vector<TPcfLayout> Layouts;
-    for (const bool ByteMsb : {false, true})
-        for (const bool BitMsb : {false, true})
-            for (const int RowPad : {1, 2, 4, 8})
-                for (const int ScanUnit : {1, 2, 4})
-                    for (const bool Compressed : {false, true})
-                        if (ScanUnit <= RowPad)
-                            Layouts.push_back({ByteMsb, BitMsb, RowPad, ScanUnit, Compressed});
-    return Layouts;
+    std::vector<TPcfLayout> layouts;
+    for (const bool byteMsb : {false, true})
+        for (const bool bitMsb : {false, true})
+            for (const int rowPad : {1, 2, 4, 8})
+                for (const int scanUnit : {1, 2, 4})
+                    for (const bool compressed : {false, true})
+                        if (scanUnit <= rowPad)
+                            layouts.push_back({byteMsb, bitMsb, rowPad, scanUnit, compressed});
+    return layouts;
 }
 
 TEST(PcfReader, ReadsEveryStorageLayout)
 {
-    const TPcfSample Sample = SmallSample();
-    for (const TPcfLayout& L : EveryLayout()) {
-        SCOPED_TRACE(testing::Message() << "byte msb " << L.ByteMsb << ", bit msb " << L.BitMsb << ", pad " << L.RowPad
-                                        << ", unit " << L.ScanUnit << ", compressed " << L.CompressedMetrics);
-        ExpectSampleRead(ReadPcfFont(WritePcf(Sample, L)), Sample);
+    const TPcfSample sample = SmallSample();
+    for (const TPcfLayout& l : EveryLayout()) {
+        SCOPED_TRACE(testing::Message() << "byte msb " << l.ByteMsb << ", bit msb " << l.BitMsb << ", pad " << l.RowPad
+                                        << ", unit " << l.ScanUnit << ", compressed " << l.CompressedMetrics);
+        ExpectSampleRead(ReadPcfFont(WritePcf(sample, l)), sample);
     }
 }
 
@@ -113,19 +114,19 @@ TEST(PcfReader, ReadsEveryStorageLayout)
 // nothing is read outside the file (the sanitizer build checks that).
 TEST(PcfReader, DamagedFilesFailCleanly)
 {
-    for (const bool Compressed : {false, true}) {
-        const std::vector<uint8_t> File = WritePcf(SmallSample(), TPcfLayout{false, true, 2, 2, Compressed});
-        ExpectSampleRead(ReadPcfFont(File), SmallSample());
-        for (size_t Length = 0; Length < File.size(); ++Length) {
-            SCOPED_TRACE(Length);
-            EXPECT_THROW(ReadPcfFont(std::span(File).first(Length)), TFontError);
+    for (const bool compressed : {false, true}) {
+        const std::vector<uint8_t> file = WritePcf(SmallSample(), TPcfLayout{false, true, 2, 2, compressed});
+        ExpectSampleRead(ReadPcfFont(file), SmallSample());
+        for (size_t length = 0; length < file.size(); ++length) {
+            SCOPED_TRACE(length);
+            EXPECT_THROW(ReadPcfFont(std::span(file).first(length)), TFontError);
         }
-        for (size_t At = 0; At < File.size(); ++At) {
-            for (const uint8_t Value : {0x00, 0x7F, 0x80, 0xFF}) {
-                std::vector<uint8_t> Damaged = File;
-                Damaged[At] = Value;
+        for (size_t at = 0; at < file.size(); ++at) {
+            for (const uint8_t value : {0x00, 0x7F, 0x80, 0xFF}) {
+                std::vector<uint8_t> damaged = file;
+                damaged[at] = value;
                 try {
-                    ReadPcfFont(Damaged);
+                    ReadPcfFont(damaged);
                 } catch (const TFontError&) {
                 }
             }
@@ -135,17 +136,17 @@ TEST(PcfReader, DamagedFilesFailCleanly)
 
 TEST(PcfReader, InconsistentTablesAreRejected)
 {
-    TPcfSample Sample = SmallSample();
-    Sample.Glyphs.push_back({0x46, 0, 4, 1, {"#"}});
-    std::vector<uint8_t> File = WritePcf(Sample, TPcfLayout{});
-    ASSERT_NO_THROW(ReadPcfFont(File));
+    TPcfSample sample = SmallSample();
+    sample.Glyphs.push_back({0x46, 0, 4, 1, {"#"}});
+    std::vector<uint8_t> file = WritePcf(sample, TPcfLayout{});
+    ASSERT_NO_THROW(ReadPcfFont(file));
     // That glyph's compressed metrics (left, right, advance, ascent, descent, each + 0x80),
     // changed to a right edge left of the left one.
-    const uint8_t Metrics[] = {0x80, 0x81, 0x84, 0x81, 0x80};
-    const auto At = std::search(File.begin(), File.end(), std::begin(Metrics), std::end(Metrics));
-    ASSERT_NE(At, File.end());
-    At[1] = 0x7F;
-    EXPECT_THROW(ReadPcfFont(File), TFontError);
+    const uint8_t metrics[] = {0x80, 0x81, 0x84, 0x81, 0x80};
+    const auto at = std::search(file.begin(), file.end(), std::begin(metrics), std::end(metrics));
+    ASSERT_NE(at, file.end());
+    at[1] = 0x7F;
+    EXPECT_THROW(ReadPcfFont(file), TFontError);
 
     // A table of contents longer than the file; not a PCF file at all.
     EXPECT_THROW(ReadPcfFont(std::vector<uint8_t>{1, 'f', 'c', 'p', 0xFF, 0xFF, 0xFF, 0x7F}), TFontError);

@@ -11,7 +11,7 @@ class TTable {
 public:
     TTable(uint32_t Format, bool Msb) : Msb(Msb) { Put(Format, 4, false); }
 
-    void U8(uint32_t V) { Bytes.push_back(uint8_t(V)); }
+    void U8(uint32_t V) { Bytes.push_back(static_cast<uint8_t>(V)); }
     void U16(uint32_t V) { Put(V, 2, Msb); }
     void U32(uint32_t V) { Put(V, 4, Msb); }
     void Append(const std::vector<uint8_t>& More) { Bytes.insert(Bytes.end(), More.begin(), More.end()); }
@@ -20,160 +20,162 @@ public:
 private:
     void Put(uint32_t V, int Count, bool BigEndian)
     {
-        for (int I = 0; I < Count; ++I)
-            Bytes.push_back(uint8_t(V >> (8 * (BigEndian ? Count - 1 - I : I))));
+        for (int i = 0; i < Count; ++i)
+            Bytes.push_back(static_cast<uint8_t>(V >> (8 * (BigEndian ? Count - 1 - i : i))));
     }
     bool Msb;
 };
 
 uint32_t FormatOf(const TPcfLayout& L, uint32_t Kind)
 {
-    const uint32_t PadBits = uint32_t(std::countr_zero(unsigned(L.RowPad)));
-    const uint32_t UnitBits = uint32_t(std::countr_zero(unsigned(L.ScanUnit)));
-    return Kind | (L.ByteMsb ? 4u : 0u) | (L.BitMsb ? 8u : 0u) | PadBits | UnitBits << 4;
+    const uint32_t padBits = static_cast<uint32_t>(std::countr_zero(static_cast<unsigned>(L.RowPad)));
+    const uint32_t unitBits = static_cast<uint32_t>(std::countr_zero(static_cast<unsigned>(L.ScanUnit)));
+    return Kind | (L.ByteMsb ? 4u : 0u) | (L.BitMsb ? 8u : 0u) | padBits | unitBits << 4;
 }
 
 std::vector<uint8_t> GlyphBitmap(const TPcfSampleGlyph& G, const TPcfLayout& L, int Pad)
 {
-    const size_t Width = G.Rows.empty() ? 0 : G.Rows[0].size();
-    const size_t Stride = (Width + 8 * size_t(Pad) - 1) / (8 * size_t(Pad)) * size_t(Pad);
-    std::vector<uint8_t> Bytes(Stride * G.Rows.size());
-    for (size_t Y = 0; Y < G.Rows.size(); ++Y)
-        for (size_t X = 0; X < Width; ++X)
-            if (G.Rows[Y][X] == '#')
-                Bytes[Y * Stride + X / 8] |= uint8_t(0x80 >> (X % 8));
+    const size_t width = G.Rows.empty() ? 0 : G.Rows[0].size();
+    const size_t stride =
+        (width + 8 * static_cast<size_t>(Pad) - 1) / (8 * static_cast<size_t>(Pad)) * static_cast<size_t>(Pad);
+    std::vector<uint8_t> bytes(stride * G.Rows.size());
+    for (size_t y = 0; y < G.Rows.size(); ++y)
+        for (size_t x = 0; x < width; ++x)
+            if (G.Rows[y][x] == '#')
+                bytes[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     if (!L.BitMsb) {
-        for (uint8_t& B : Bytes) {
-            uint8_t Reversed = 0;
-            for (int Bit = 0; Bit < 8; ++Bit)
-                Reversed |= uint8_t(((B >> Bit) & 1) << (7 - Bit));
-            B = Reversed;
+        for (uint8_t& b : bytes) {
+            uint8_t reversed = 0;
+            for (int bit = 0; bit < 8; ++bit)
+                reversed |= static_cast<uint8_t>(((b >> bit) & 1) << (7 - bit));
+            b = reversed;
         }
     }
     if (L.BitMsb != L.ByteMsb)
-        for (size_t At = 0; At + size_t(L.ScanUnit) <= Bytes.size(); At += size_t(L.ScanUnit))
-            std::reverse(Bytes.begin() + std::ptrdiff_t(At), Bytes.begin() + std::ptrdiff_t(At) + L.ScanUnit);
-    return Bytes;
+        for (size_t at = 0; at + static_cast<size_t>(L.ScanUnit) <= bytes.size(); at += static_cast<size_t>(L.ScanUnit))
+            std::reverse(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                         bytes.begin() + static_cast<std::ptrdiff_t>(at) + L.ScanUnit);
+    return bytes;
 }
 
 }  // namespace
 
 std::vector<uint8_t> WritePcf(const TPcfSample& S, const TPcfLayout& L)
 {
-    std::vector<std::pair<uint32_t, TTable>> Tables;
+    std::vector<std::pair<uint32_t, TTable>> tables;
 
-    TTable Properties(FormatOf(L, 0), L.ByteMsb);
-    std::vector<uint8_t> Strings;
-    const auto AddString = [&](const std::string& Text) {
-        const size_t At = Strings.size();
-        Strings.insert(Strings.end(), Text.begin(), Text.end());
-        Strings.push_back(0);
-        return uint32_t(At);
+    TTable properties(FormatOf(L, 0), L.ByteMsb);
+    std::vector<uint8_t> strings;
+    const auto addString = [&](const std::string& Text) {
+        const size_t at = strings.size();
+        strings.insert(strings.end(), Text.begin(), Text.end());
+        strings.push_back(0);
+        return static_cast<uint32_t>(at);
     };
-    Properties.U32(uint32_t(S.StringProperties.size() + S.NumberProperties.size()));
-    for (const auto& [Name, Value] : S.StringProperties) {
-        Properties.U32(AddString(Name));
-        Properties.U8(1);
-        Properties.U32(AddString(Value));
+    properties.U32(static_cast<uint32_t>(S.StringProperties.size() + S.NumberProperties.size()));
+    for (const auto& [name, value] : S.StringProperties) {
+        properties.U32(addString(name));
+        properties.U8(1);
+        properties.U32(addString(value));
     }
-    for (const auto& [Name, Value] : S.NumberProperties) {
-        Properties.U32(AddString(Name));
-        Properties.U8(0);
-        Properties.U32(uint32_t(Value));
+    for (const auto& [name, value] : S.NumberProperties) {
+        properties.U32(addString(name));
+        properties.U8(0);
+        properties.U32(static_cast<uint32_t>(value));
     }
-    while ((Properties.Bytes.size() - 8) % 4)
-        Properties.U8(0);
-    Properties.U32(uint32_t(Strings.size()));
-    Properties.Append(Strings);
-    Tables.emplace_back(1u << 0, Properties);
+    while ((properties.Bytes.size() - 8) % 4)
+        properties.U8(0);
+    properties.U32(static_cast<uint32_t>(strings.size()));
+    properties.Append(strings);
+    tables.emplace_back(1u << 0, properties);
 
-    TTable Accelerators(FormatOf(L, 0), L.ByteMsb);
-    for (int I = 0; I < 8; ++I)
-        Accelerators.U8(0);
-    Accelerators.U32(uint32_t(S.Ascent));
-    Accelerators.U32(uint32_t(S.Descent));
-    Accelerators.U32(0);              // max overlap
-    for (int I = 0; I < 2 * 12; ++I)  // min and max bounds
-        Accelerators.U8(0);
-    Tables.emplace_back(1u << 1, Accelerators);
+    TTable accelerators(FormatOf(L, 0), L.ByteMsb);
+    for (int i = 0; i < 8; ++i)
+        accelerators.U8(0);
+    accelerators.U32(static_cast<uint32_t>(S.Ascent));
+    accelerators.U32(static_cast<uint32_t>(S.Descent));
+    accelerators.U32(0);              // max overlap
+    for (int i = 0; i < 2 * 12; ++i)  // min and max bounds
+        accelerators.U8(0);
+    tables.emplace_back(1u << 1, accelerators);
 
-    TTable Metrics(FormatOf(L, L.CompressedMetrics ? 0x100 : 0), L.ByteMsb);
+    TTable metrics(FormatOf(L, L.CompressedMetrics ? 0x100 : 0), L.ByteMsb);
     if (L.CompressedMetrics)
-        Metrics.U16(uint32_t(S.Glyphs.size()));
+        metrics.U16(static_cast<uint32_t>(S.Glyphs.size()));
     else
-        Metrics.U32(uint32_t(S.Glyphs.size()));
-    for (const TPcfSampleGlyph& G : S.Glyphs) {
-        const int Width = G.Rows.empty() ? 0 : int(G.Rows[0].size());
-        const int Fields[] = {G.Left, G.Left + Width, G.Advance, G.Ascent, int(G.Rows.size()) - G.Ascent};
-        for (const int F : Fields) {
+        metrics.U32(static_cast<uint32_t>(S.Glyphs.size()));
+    for (const TPcfSampleGlyph& g : S.Glyphs) {
+        const int width = g.Rows.empty() ? 0 : static_cast<int>(g.Rows[0].size());
+        const int fields[] = {g.Left, g.Left + width, g.Advance, g.Ascent, static_cast<int>(g.Rows.size()) - g.Ascent};
+        for (const int f : fields) {
             if (L.CompressedMetrics)
-                Metrics.U8(uint32_t(F + 0x80));
+                metrics.U8(static_cast<uint32_t>(f + 0x80));
             else
-                Metrics.U16(uint32_t(F));
+                metrics.U16(static_cast<uint32_t>(f));
         }
         if (!L.CompressedMetrics)
-            Metrics.U16(0);  // attributes
+            metrics.U16(0);  // attributes
     }
-    Tables.emplace_back(1u << 2, Metrics);
+    tables.emplace_back(1u << 2, metrics);
 
-    TTable Bitmaps(FormatOf(L, 0), L.ByteMsb);
-    Bitmaps.U32(uint32_t(S.Glyphs.size()));
-    std::vector<uint8_t> Data;
-    for (const TPcfSampleGlyph& G : S.Glyphs) {
-        Bitmaps.U32(uint32_t(Data.size()));
-        const auto Bytes = GlyphBitmap(G, L, L.RowPad);
-        Data.insert(Data.end(), Bytes.begin(), Bytes.end());
+    TTable bitmaps(FormatOf(L, 0), L.ByteMsb);
+    bitmaps.U32(static_cast<uint32_t>(S.Glyphs.size()));
+    std::vector<uint8_t> data;
+    for (const TPcfSampleGlyph& g : S.Glyphs) {
+        bitmaps.U32(static_cast<uint32_t>(data.size()));
+        const auto bytes = GlyphBitmap(g, L, L.RowPad);
+        data.insert(data.end(), bytes.begin(), bytes.end());
     }
-    for (const int Pad : {1, 2, 4, 8}) {
-        size_t Size = 0;
-        for (const TPcfSampleGlyph& G : S.Glyphs)
-            Size += GlyphBitmap(G, L, Pad).size();
-        Bitmaps.U32(uint32_t(Size));
+    for (const int pad : {1, 2, 4, 8}) {
+        size_t size = 0;
+        for (const TPcfSampleGlyph& g : S.Glyphs)
+            size += GlyphBitmap(g, L, pad).size();
+        bitmaps.U32(static_cast<uint32_t>(size));
     }
-    Bitmaps.Append(Data);
-    Tables.emplace_back(1u << 3, Bitmaps);
+    bitmaps.Append(data);
+    tables.emplace_back(1u << 3, bitmaps);
 
-    TTable Encodings(FormatOf(L, 0), L.ByteMsb);
-    uint32_t FirstCol = 255, LastCol = 0, FirstRow = 255, LastRow = 0;
-    for (const TPcfSampleGlyph& G : S.Glyphs) {
-        FirstCol = std::min(FirstCol, G.Code & 0xFF);
-        LastCol = std::max(LastCol, G.Code & 0xFF);
-        FirstRow = std::min(FirstRow, G.Code >> 8);
-        LastRow = std::max(LastRow, G.Code >> 8);
+    TTable encodings(FormatOf(L, 0), L.ByteMsb);
+    uint32_t firstCol = 255, lastCol = 0, firstRow = 255, lastRow = 0;
+    for (const TPcfSampleGlyph& g : S.Glyphs) {
+        firstCol = std::min(firstCol, g.Code & 0xFF);
+        lastCol = std::max(lastCol, g.Code & 0xFF);
+        firstRow = std::min(firstRow, g.Code >> 8);
+        lastRow = std::max(lastRow, g.Code >> 8);
     }
-    for (const uint32_t V : {FirstCol, LastCol, FirstRow, LastRow, uint32_t(S.DefaultCode)})
-        Encodings.U16(V);
-    for (uint32_t Row = FirstRow; Row <= LastRow; ++Row) {
-        for (uint32_t Col = FirstCol; Col <= LastCol; ++Col) {
-            const auto Found =
-                std::ranges::find_if(S.Glyphs, [&](const auto& G) { return G.Code == (Row << 8 | Col); });
-            Encodings.U16(Found == S.Glyphs.end() ? 0xFFFF : uint32_t(Found - S.Glyphs.begin()));
+    for (const uint32_t v : {firstCol, lastCol, firstRow, lastRow, static_cast<uint32_t>(S.DefaultCode)})
+        encodings.U16(v);
+    for (uint32_t row = firstRow; row <= lastRow; ++row) {
+        for (uint32_t col = firstCol; col <= lastCol; ++col) {
+            const auto found =
+                std::ranges::find_if(S.Glyphs, [&](const auto& G) { return G.Code == (row << 8 | col); });
+            encodings.U16(found == S.Glyphs.end() ? 0xFFFF : static_cast<uint32_t>(found - S.Glyphs.begin()));
         }
     }
-    Tables.emplace_back(1u << 5, Encodings);
+    tables.emplace_back(1u << 5, encodings);
 
     // The file: magic, table of contents, the tables on 4-byte boundaries
     // (the last one unpadded: every byte of the file is then needed).
-    TTable File(0x70636601u, false);
-    const auto PutLe = [&](uint32_t V) {
-        for (int I = 0; I < 4; ++I)
-            File.Bytes.push_back(uint8_t(V >> (8 * I)));
+    TTable file(0x70636601u, false);
+    const auto putLe = [&](uint32_t V) {
+        for (int i = 0; i < 4; ++i)
+            file.Bytes.push_back(static_cast<uint8_t>(V >> (8 * i)));
     };
-    PutLe(uint32_t(Tables.size()));
-    size_t Offset = 8 + 16 * Tables.size();
-    for (const auto& [Type, Table] : Tables) {
-        const uint32_t Format =
-            uint32_t(Table.Bytes[0] | Table.Bytes[1] << 8 | Table.Bytes[2] << 16 | Table.Bytes[3] << 24);
-        PutLe(Type);
-        PutLe(Format);
-        PutLe(uint32_t(Table.Bytes.size()));
-        PutLe(uint32_t(Offset));
-        Offset += (Table.Bytes.size() + 3) / 4 * 4;
+    putLe(static_cast<uint32_t>(tables.size()));
+    size_t offset = 8 + 16 * tables.size();
+    for (const auto& [type, table] : tables) {
+        const uint32_t format =
+            static_cast<uint32_t>(table.Bytes[0] | table.Bytes[1] << 8 | table.Bytes[2] << 16 | table.Bytes[3] << 24);
+        putLe(type);
+        putLe(format);
+        putLe(static_cast<uint32_t>(table.Bytes.size()));
+        putLe(static_cast<uint32_t>(offset));
+        offset += (table.Bytes.size() + 3) / 4 * 4;
     }
-    for (const auto& [Type, Table] : Tables) {
-        while (File.Bytes.size() % 4)
-            File.U8(0);
-        File.Append(Table.Bytes);
+    for (const auto& [type, table] : tables) {
+        while (file.Bytes.size() % 4)
+            file.U8(0);
+        file.Append(table.Bytes);
     }
-    return File.Bytes;
+    return file.Bytes;
 }

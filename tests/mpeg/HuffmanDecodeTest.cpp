@@ -11,16 +11,16 @@ namespace {
 
 const THuffmanCodeList& ListOf(int TableNumber)
 {
-    for (const THuffmanCodeList& List : HuffmanCodeLists)
-        if (List.TableNumber == TableNumber)
-            return List;
+    for (const THuffmanCodeList& list : HuffmanCodeLists)
+        if (list.TableNumber == TableNumber)
+            return list;
     return HuffmanCodeLists[0];
 }
 
 void PutSymbol(TBitWriter& Writer, int TableNumber, int X, int Y)
 {
-    const THuffmanCodeList& List = ListOf(TableNumber);
-    Writer.Put(List.Codes[X * List.YLen + Y], List.Lengths[X * List.YLen + Y]);
+    const THuffmanCodeList& list = ListOf(TableNumber);
+    Writer.Put(list.Codes[X * list.YLen + Y], list.Lengths[X * list.YLen + Y]);
 }
 
 }  // namespace
@@ -28,76 +28,76 @@ void PutSymbol(TBitWriter& Writer, int TableNumber, int X, int Y)
 TEST(HuffmanDecode, LinbitsFollowTheLargestValueBeforeItsSign)
 {
     // Table 16 (1 linbit) and table 23 (13 linbits, tree of 16): x = 15 + extra, y = 15 + extra.
-    TBitWriter Writer;
-    PutSymbol(Writer, 16, 15, 3);
-    Writer.Put(1, 1);        // linbits of x
-    Writer.Put(1, 1);        // x negative
-    Writer.Put(0, 1);        // y positive
-    PutSymbol(Writer, 16, 15, 15);
-    Writer.Put(8191, 13);
-    Writer.Put(0, 1);
-    Writer.Put(1234, 13);
-    Writer.Put(1, 1);
-    auto Reservoir = std::make_unique<TBitReserve>();
-    Writer.CopyTo(*Reservoir);
-    int X = 0, Y = 0, V = 0, W = 0;
-    HuffmanDecode(HuffmanTable(16), X, Y, V, W, *Reservoir);
-    EXPECT_EQ(X, -16);
-    EXPECT_EQ(Y, 3);
-    HuffmanDecode(HuffmanTable(23), X, Y, V, W, *Reservoir);
-    EXPECT_EQ(X, 15 + 8191);
-    EXPECT_EQ(Y, -(15 + 1234));
-    EXPECT_EQ(Reservoir->BitsRead(), Writer.BitCount);
+    TBitWriter writer;
+    PutSymbol(writer, 16, 15, 3);
+    writer.Put(1, 1);  // linbits of x
+    writer.Put(1, 1);  // x negative
+    writer.Put(0, 1);  // y positive
+    PutSymbol(writer, 16, 15, 15);
+    writer.Put(8191, 13);
+    writer.Put(0, 1);
+    writer.Put(1234, 13);
+    writer.Put(1, 1);
+    auto reservoir = std::make_unique<TBitReserve>();
+    writer.CopyTo(*reservoir);
+    int x = 0, y = 0, v = 0, w = 0;
+    HuffmanDecode(HuffmanTable(16), x, y, v, w, *reservoir);
+    EXPECT_EQ(x, -16);
+    EXPECT_EQ(y, 3);
+    HuffmanDecode(HuffmanTable(23), x, y, v, w, *reservoir);
+    EXPECT_EQ(x, 15 + 8191);
+    EXPECT_EQ(y, -(15 + 1234));
+    EXPECT_EQ(reservoir->BitsRead(), writer.BitCount);
 }
 
 TEST(HuffmanDecode, ValueFifteenWithoutLinbitsReadsNoExtraBits)
 {
-    TBitWriter Writer;
-    PutSymbol(Writer, 15, 15, 0);
-    Writer.Put(1, 1);
-    auto Reservoir = std::make_unique<TBitReserve>();
-    Writer.CopyTo(*Reservoir);
-    int X = 0, Y = 0, V = 0, W = 0;
-    HuffmanDecode(HuffmanTable(15), X, Y, V, W, *Reservoir);
-    EXPECT_EQ(X, -15);
-    EXPECT_EQ(Y, 0);
-    EXPECT_EQ(Reservoir->BitsRead(), Writer.BitCount);
+    TBitWriter writer;
+    PutSymbol(writer, 15, 15, 0);
+    writer.Put(1, 1);
+    auto reservoir = std::make_unique<TBitReserve>();
+    writer.CopyTo(*reservoir);
+    int x = 0, y = 0, v = 0, w = 0;
+    HuffmanDecode(HuffmanTable(15), x, y, v, w, *reservoir);
+    EXPECT_EQ(x, -15);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(reservoir->BitsRead(), writer.BitCount);
 }
 
 TEST(HuffmanDecode, QuadrupleTablesSignEachNonzeroValue)
 {
-    TBitWriter Writer;
-    PutSymbol(Writer, 32, 0, 0b1011);
-    Writer.Put(0b101, 3);    // v negative, x positive, y negative
-    PutSymbol(Writer, 33, 0, 0b0100);
-    Writer.Put(1, 1);
-    auto Reservoir = std::make_unique<TBitReserve>();
-    Writer.CopyTo(*Reservoir);
-    int X = 9, Y = 9, V = 9, W = 9;
-    HuffmanDecode(HuffmanTable(32), X, Y, V, W, *Reservoir);
-    EXPECT_EQ(V, -1);
-    EXPECT_EQ(W, 0);
-    EXPECT_EQ(X, 1);
-    EXPECT_EQ(Y, -1);
-    HuffmanDecode(HuffmanTable(33), X, Y, V, W, *Reservoir);
-    EXPECT_EQ(V, 0);
-    EXPECT_EQ(W, -1);
-    EXPECT_EQ(X, 0);
-    EXPECT_EQ(Y, 0);
-    EXPECT_EQ(Reservoir->BitsRead(), Writer.BitCount);
+    TBitWriter writer;
+    PutSymbol(writer, 32, 0, 0b1011);
+    writer.Put(0b101, 3);  // v negative, x positive, y negative
+    PutSymbol(writer, 33, 0, 0b0100);
+    writer.Put(1, 1);
+    auto reservoir = std::make_unique<TBitReserve>();
+    writer.CopyTo(*reservoir);
+    int x = 9, y = 9, v = 9, w = 9;
+    HuffmanDecode(HuffmanTable(32), x, y, v, w, *reservoir);
+    EXPECT_EQ(v, -1);
+    EXPECT_EQ(w, 0);
+    EXPECT_EQ(x, 1);
+    EXPECT_EQ(y, -1);
+    HuffmanDecode(HuffmanTable(33), x, y, v, w, *reservoir);
+    EXPECT_EQ(v, 0);
+    EXPECT_EQ(w, -1);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+    EXPECT_EQ(reservoir->BitsRead(), writer.BitCount);
 }
 
 TEST(HuffmanDecode, TablesWithoutCodesGiveZerosAndReadNothing)
 {
-    auto Reservoir = std::make_unique<TBitReserve>();
-    Reservoir->PutByte(0xFF);
-    for (int Number : {0, 4, 14}) {
-        int X = 7, Y = 7, V = 7, W = 7;
-        EXPECT_EQ(HuffmanDecode(HuffmanTable(Number), X, Y, V, W, *Reservoir), HuffmanNoTree);
-        EXPECT_EQ(X, 0);
-        EXPECT_EQ(Y, 0);
-        EXPECT_EQ(V, 7);
-        EXPECT_EQ(Reservoir->BitsRead(), 0);
+    auto reservoir = std::make_unique<TBitReserve>();
+    reservoir->PutByte(0xFF);
+    for (int number : {0, 4, 14}) {
+        int x = 7, y = 7, v = 7, w = 7;
+        EXPECT_EQ(HuffmanDecode(HuffmanTable(number), x, y, v, w, *reservoir), HuffmanNoTree);
+        EXPECT_EQ(x, 0);
+        EXPECT_EQ(y, 0);
+        EXPECT_EQ(v, 7);
+        EXPECT_EQ(reservoir->BitsRead(), 0);
     }
 }
 
@@ -105,59 +105,59 @@ TEST(HuffmanDecode, TablesWithoutCodesGiveZerosAndReadNothing)
 // against the code lists: the lookup and the tree walk agree with the codes.
 TEST(HuffmanDecode, RandomBitsMatchPrefixDecoding)
 {
-    std::mt19937 Random(42);
-    for (const THuffmanCodeList& List : HuffmanCodeLists) {
-        SCOPED_TRACE(List.TableNumber);
-        auto Reservoir = std::make_unique<TBitReserve>();
-        std::vector<uint8_t> Bits;
+    std::mt19937 random(42);
+    for (const THuffmanCodeList& list : HuffmanCodeLists) {
+        SCOPED_TRACE(list.TableNumber);
+        auto reservoir = std::make_unique<TBitReserve>();
+        std::vector<uint8_t> bits;
         for (int32_t i = 0; i < TBitReserve::Size; ++i) {
-            const uint8_t Byte = static_cast<uint8_t>(Random());
-            Reservoir->PutByte(Byte);
+            const uint8_t byte = static_cast<uint8_t>(random());
+            reservoir->PutByte(byte);
             for (int b = 7; b >= 0; --b)
-                Bits.push_back((Byte >> b) & 1);
+                bits.push_back((byte >> b) & 1);
         }
-        const THuffmanTable& Table = HuffmanTable(List.TableNumber);
-        size_t Position = 0;
-        while (Position + 64 < Bits.size()) {
-            int Symbol = -1;
-            for (int s = 0; s < List.XLen * List.YLen && Symbol < 0; ++s) {
-                uint32_t Code = 0;
-                for (int b = 0; b < List.Lengths[s]; ++b)
-                    Code = Code << 1 | Bits[Position + b];
-                if (Code == List.Codes[s])
-                    Symbol = s;
+        const THuffmanTable& table = HuffmanTable(list.TableNumber);
+        size_t position = 0;
+        while (position + 64 < bits.size()) {
+            int symbol = -1;
+            for (int s = 0; s < list.XLen * list.YLen && symbol < 0; ++s) {
+                uint32_t code = 0;
+                for (int b = 0; b < list.Lengths[s]; ++b)
+                    code = code << 1 | bits[position + b];
+                if (code == list.Codes[s])
+                    symbol = s;
             }
-            ASSERT_GE(Symbol, 0);
-            Position += List.Lengths[Symbol];
+            ASSERT_GE(symbol, 0);
+            position += list.Lengths[symbol];
             // The values the standard's syntax gives for the bits that follow.
-            auto Take = [&](int Count) {
-                uint32_t Value = 0;
+            auto take = [&](int Count) {
+                uint32_t value = 0;
                 for (int b = 0; b < Count; ++b)
-                    Value = Value << 1 | Bits[Position++];
-                return static_cast<int>(Value);
+                    value = value << 1 | bits[position++];
+                return static_cast<int>(value);
             };
-            auto Signed = [&](int Value) { return Value != 0 && Take(1) ? -Value : Value; };
-            int Expected[4] = {};
-            if (Table.Quadruple) {
+            auto withSign = [&](int Value) { return Value != 0 && take(1) ? -Value : Value; };
+            int expected[4] = {};
+            if (table.Quadruple) {
                 for (int k = 0; k < 4; ++k)
-                    Expected[k] = Signed((Symbol >> (3 - k)) & 1);
+                    expected[k] = withSign((symbol >> (3 - k)) & 1);
             } else {
                 for (int k = 2; k < 4; ++k) {
-                    int Value = k == 2 ? Symbol / List.YLen : Symbol % List.YLen;
-                    if (Table.LinBits > 0 && Value == 15)
-                        Value += Take(Table.LinBits);
-                    Expected[k] = Signed(Value);
+                    int value = k == 2 ? symbol / list.YLen : symbol % list.YLen;
+                    if (table.LinBits > 0 && value == 15)
+                        value += take(table.LinBits);
+                    expected[k] = withSign(value);
                 }
             }
-            int X = 0, Y = 0, V = 0, W = 0;
-            HuffmanDecode(Table, X, Y, V, W, *Reservoir);
-            if (Table.Quadruple) {
-                ASSERT_EQ(V, Expected[0]);
-                ASSERT_EQ(W, Expected[1]);
+            int x = 0, y = 0, v = 0, w = 0;
+            HuffmanDecode(table, x, y, v, w, *reservoir);
+            if (table.Quadruple) {
+                ASSERT_EQ(v, expected[0]);
+                ASSERT_EQ(w, expected[1]);
             }
-            ASSERT_EQ(X, Expected[2]);
-            ASSERT_EQ(Y, Expected[3]);
-            ASSERT_EQ(Reservoir->BitsRead(), static_cast<int32_t>(Position));
+            ASSERT_EQ(x, expected[2]);
+            ASSERT_EQ(y, expected[3]);
+            ASSERT_EQ(reservoir->BitsRead(), static_cast<int32_t>(position));
         }
     }
 }

@@ -22,48 +22,48 @@ int LeafOf(const THuffmanCodeList& List, int Symbol)
 // sum is exactly 1 and no code word begins another.
 TEST(HuffmanTables, CodeListsAreCompletePrefixCodes)
 {
-    for (const THuffmanCodeList& List : HuffmanCodeLists) {
-        SCOPED_TRACE(List.TableNumber);
-        const int Symbols = List.XLen * List.YLen;
-        EXPECT_EQ(Symbols, List.TableNumber >= 32 ? 16 : List.XLen * List.XLen);
-        uint64_t Kraft = 0;
-        for (int a = 0; a < Symbols; ++a) {
-            ASSERT_GE(List.Lengths[a], 1);
-            ASSERT_LE(List.Lengths[a], 19);
-            ASSERT_LT(List.Codes[a], 1u << List.Lengths[a]);
-            Kraft += uint64_t(1) << (32 - List.Lengths[a]);
-            for (int b = 0; b < Symbols; ++b) {
-                if (a == b || List.Lengths[b] < List.Lengths[a])
+    for (const THuffmanCodeList& list : HuffmanCodeLists) {
+        SCOPED_TRACE(list.TableNumber);
+        const int symbols = list.XLen * list.YLen;
+        EXPECT_EQ(symbols, list.TableNumber >= 32 ? 16 : list.XLen * list.XLen);
+        uint64_t kraft = 0;
+        for (int a = 0; a < symbols; ++a) {
+            ASSERT_GE(list.Lengths[a], 1);
+            ASSERT_LE(list.Lengths[a], 19);
+            ASSERT_LT(list.Codes[a], 1u << list.Lengths[a]);
+            kraft += static_cast<uint64_t>(1) << (32 - list.Lengths[a]);
+            for (int b = 0; b < symbols; ++b) {
+                if (a == b || list.Lengths[b] < list.Lengths[a])
                     continue;
-                const uint32_t Prefix = List.Codes[b] >> (List.Lengths[b] - List.Lengths[a]);
-                EXPECT_NE(Prefix, List.Codes[a]) << a << " prefixes " << b;
+                const uint32_t prefix = list.Codes[b] >> (list.Lengths[b] - list.Lengths[a]);
+                EXPECT_NE(prefix, list.Codes[a]) << a << " prefixes " << b;
             }
         }
-        EXPECT_EQ(Kraft, uint64_t(1) << 32);
+        EXPECT_EQ(kraft, static_cast<uint64_t>(1) << 32);
     }
 }
 
 TEST(HuffmanTables, RecordsCarryTheStandardParameters)
 {
-    const int SharedLinBits16[] = {1, 2, 3, 4, 6, 8, 10, 13};
-    const int SharedLinBits24[] = {4, 5, 6, 7, 8, 9, 11, 13};
+    const int sharedLinBits16[] = {1, 2, 3, 4, 6, 8, 10, 13};
+    const int sharedLinBits24[] = {4, 5, 6, 7, 8, 9, 11, 13};
     for (int i = 0; i < 8; ++i) {
-        const THuffmanTable& A = HuffmanTable(16 + i);
-        const THuffmanTable& B = HuffmanTable(24 + i);
-        EXPECT_EQ(A.LinBits, SharedLinBits16[i]);
-        EXPECT_EQ(B.LinBits, SharedLinBits24[i]);
-        EXPECT_EQ(A.Tree, HuffmanTable(16).Tree);
-        EXPECT_EQ(B.Tree, HuffmanTable(24).Tree);
-        EXPECT_EQ(A.TreeOf, i == 0 ? -1 : 16);
-        EXPECT_EQ(B.TreeOf, i == 0 ? -1 : 24);
-        EXPECT_EQ(A.LinMax, (1 << A.LinBits) - 1);
+        const THuffmanTable& a = HuffmanTable(16 + i);
+        const THuffmanTable& b = HuffmanTable(24 + i);
+        EXPECT_EQ(a.LinBits, sharedLinBits16[i]);
+        EXPECT_EQ(b.LinBits, sharedLinBits24[i]);
+        EXPECT_EQ(a.Tree, HuffmanTable(16).Tree);
+        EXPECT_EQ(b.Tree, HuffmanTable(24).Tree);
+        EXPECT_EQ(a.TreeOf, i == 0 ? -1 : 16);
+        EXPECT_EQ(b.TreeOf, i == 0 ? -1 : 24);
+        EXPECT_EQ(a.LinMax, (1 << a.LinBits) - 1);
     }
-    for (int Number : {0, 4, 14}) {
-        EXPECT_EQ(HuffmanTable(Number).Tree, nullptr);
-        EXPECT_EQ(HuffmanTable(Number).TreeLength, 0);
+    for (int number : {0, 4, 14}) {
+        EXPECT_EQ(HuffmanTable(number).Tree, nullptr);
+        EXPECT_EQ(HuffmanTable(number).TreeLength, 0);
     }
-    for (int Number = 0; Number < HuffmanTableCount; ++Number)
-        EXPECT_EQ(std::string(HuffmanTable(Number).Name), std::to_string(Number));
+    for (int number = 0; number < HuffmanTableCount; ++number)
+        EXPECT_EQ(std::string(HuffmanTable(number).Name), std::to_string(number));
     EXPECT_EQ(HuffmanTable(32).XLen, 1);
     EXPECT_EQ(HuffmanTable(33).YLen, 16);
     EXPECT_EQ(HuffmanTable(13).XLen, 16);
@@ -74,38 +74,38 @@ TEST(HuffmanTables, RecordsCarryTheStandardParameters)
 // code word leads to its own leaf and consumes exactly its length.
 TEST(HuffmanTables, TreesDecodeEveryCodeWord)
 {
-    for (const THuffmanCodeList& List : HuffmanCodeLists) {
-        SCOPED_TRACE(List.TableNumber);
-        const THuffmanTable& Table = HuffmanTable(List.TableNumber);
-        int Leaves = 0;
-        for (int i = 0; i < Table.TreeLength; ++i)
-            Leaves += Table.Tree[i].Byte[0] == 0 && i > 0;
-        EXPECT_GE(Leaves, List.XLen * List.YLen);  // relay pairs also begin with 0
-        int Extensions = 0;
-        for (int i = 0; i < Table.TreeLength; ++i)
-            Extensions += Table.Tree[i].Byte[1] >= HuffmanExtension && Table.Tree[i].Byte[0] != 0;
-        if (List.TableNumber == 16 || List.TableNumber == 24) {
-            EXPECT_GT(Extensions, 0);  // the large trees need extended offsets
+    for (const THuffmanCodeList& list : HuffmanCodeLists) {
+        SCOPED_TRACE(list.TableNumber);
+        const THuffmanTable& table = HuffmanTable(list.TableNumber);
+        int leaves = 0;
+        for (int i = 0; i < table.TreeLength; ++i)
+            leaves += table.Tree[i].Byte[0] == 0 && i > 0;
+        EXPECT_GE(leaves, list.XLen * list.YLen);  // relay pairs also begin with 0
+        int extensions = 0;
+        for (int i = 0; i < table.TreeLength; ++i)
+            extensions += table.Tree[i].Byte[1] >= HuffmanExtension && table.Tree[i].Byte[0] != 0;
+        if (list.TableNumber == 16 || list.TableNumber == 24) {
+            EXPECT_GT(extensions, 0);  // the large trees need extended offsets
         }
-        for (int Symbol = 0; Symbol < List.XLen * List.YLen; ++Symbol) {
-            TBitWriter Writer;
-            Writer.Put(List.Codes[Symbol], List.Lengths[Symbol]);
-            const int Leaf = LeafOf(List, Symbol);
+        for (int symbol = 0; symbol < list.XLen * list.YLen; ++symbol) {
+            TBitWriter writer;
+            writer.Put(list.Codes[symbol], list.Lengths[symbol]);
+            const int leaf = LeafOf(list, symbol);
             // Sign bits of 0 (positive); large values of linbits tables get zero linbits.
-            Writer.Put(0, 24);
-            auto Reservoir = std::make_unique<TBitReserve>();
-            Writer.CopyTo(*Reservoir);
-            int X = -1, Y = -1, V = -1, W = -1;
-            ASSERT_EQ(HuffmanDecode(Table, X, Y, V, W, *Reservoir), HuffmanDecoded);
-            int Signs = 0;
-            if (Table.Quadruple) {
-                EXPECT_EQ(V << 3 | W << 2 | X << 1 | Y, Leaf & 15);
-                Signs = __builtin_popcount(Leaf & 15);
+            writer.Put(0, 24);
+            auto reservoir = std::make_unique<TBitReserve>();
+            writer.CopyTo(*reservoir);
+            int x = -1, y = -1, v = -1, w = -1;
+            ASSERT_EQ(HuffmanDecode(table, x, y, v, w, *reservoir), HuffmanDecoded);
+            int signs = 0;
+            if (table.Quadruple) {
+                EXPECT_EQ(v << 3 | w << 2 | x << 1 | y, leaf & 15);
+                signs = __builtin_popcount(leaf & 15);
             } else {
-                EXPECT_EQ(X << 4 | Y, Leaf);
-                Signs = (X != 0) + (Y != 0) + Table.LinBits * ((X == 15) + (Y == 15));
+                EXPECT_EQ(x << 4 | y, leaf);
+                signs = (x != 0) + (y != 0) + table.LinBits * ((x == 15) + (y == 15));
             }
-            EXPECT_EQ(Reservoir->BitsRead(), List.Lengths[Symbol] + Signs);
+            EXPECT_EQ(reservoir->BitsRead(), list.Lengths[symbol] + signs);
         }
     }
 }

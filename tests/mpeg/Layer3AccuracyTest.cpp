@@ -33,20 +33,20 @@ struct TComparison {
 // Our PCM from Lead on against the reference.
 TComparison Compare(const std::vector<int16_t>& Ours, size_t Lead, const std::vector<int16_t>& Reference)
 {
-    TComparison Result;
-    double SquareSum = 0.0;
+    TComparison result;
+    double squareSum = 0.0;
     for (size_t i = 0; i < Reference.size(); ++i) {
-        const int Mine = Ours[Lead + i];
-        const int Theirs = Reference[i];
-        const int Difference = std::abs(Mine - Theirs);
-        SquareSum += double(Difference) * Difference;
-        const bool NearClipping = std::abs(Theirs) >= 32763 || std::abs(Mine) >= 32763;
-        if (!NearClipping && Difference > Result.MaxDifference)
-            Result.MaxDifference = Difference;
+        const int mine = Ours[Lead + i];
+        const int theirs = Reference[i];
+        const int difference = std::abs(mine - theirs);
+        squareSum += static_cast<double>(difference) * difference;
+        const bool nearClipping = std::abs(theirs) >= 32763 || std::abs(mine) >= 32763;
+        if (!nearClipping && difference > result.MaxDifference)
+            result.MaxDifference = difference;
     }
-    const double Mse = SquareSum / double(Reference.size());
-    Result.Psnr = Mse == 0.0 ? 200.0 : 10.0 * std::log10(32768.0 * 32768.0 / Mse);
-    return Result;
+    const double mse = squareSum / static_cast<double>(Reference.size());
+    result.Psnr = mse == 0.0 ? 200.0 : 10.0 * std::log10(32768.0 * 32768.0 / mse);
+    return result;
 }
 
 }  // namespace
@@ -57,25 +57,25 @@ TComparison Compare(const std::vector<int16_t>& Ours, size_t Lead, const std::ve
 // silence: the streams are aligned by dropping exactly that frame where present.
 TEST(Layer3Accuracy, StreamsMatchTheReferenceDecoder)
 {
-    for (const TFixture& Fixture : Fixtures) {
-        SCOPED_TRACE(Fixture.Name);
-        const TDecodedStream Decoded = DecodeLayer3Stream(ReadFixture(std::string(Fixture.Name) + Fixture.Extension));
-        const std::vector<int16_t> Reference = ReadReferencePcm(std::string(Fixture.Name) + ".pcm");
-        ASSERT_EQ(Decoded.Channels, Fixture.Channels);
-        ASSERT_EQ(Decoded.Frequency, Fixture.Frequency);
-        ASSERT_FALSE(Reference.empty());
-        ASSERT_GE(Decoded.Pcm.size(), Reference.size());
-        const size_t Lead = Decoded.Pcm.size() - Reference.size();
+    for (const TFixture& fixture : Fixtures) {
+        SCOPED_TRACE(fixture.Name);
+        const TDecodedStream decoded = DecodeLayer3Stream(ReadFixture(std::string(fixture.Name) + fixture.Extension));
+        const std::vector<int16_t> reference = ReadReferencePcm(std::string(fixture.Name) + ".pcm");
+        ASSERT_EQ(decoded.Channels, fixture.Channels);
+        ASSERT_EQ(decoded.Frequency, fixture.Frequency);
+        ASSERT_FALSE(reference.empty());
+        ASSERT_GE(decoded.Pcm.size(), reference.size());
+        const size_t lead = decoded.Pcm.size() - reference.size();
         // Frames too small for the information tag (24 kHz mono at 32 kbit/s) have none.
-        ASSERT_TRUE(Lead == 0 || Lead == static_cast<size_t>(Decoded.SamplesByFrame.front()));
-        for (size_t i = 0; i < Lead; ++i)
-            ASSERT_EQ(Decoded.Pcm[i], 0);
+        ASSERT_TRUE(lead == 0 || lead == static_cast<size_t>(decoded.SamplesByFrame.front()));
+        for (size_t i = 0; i < lead; ++i)
+            ASSERT_EQ(decoded.Pcm[i], 0);
 
-        const TComparison Result = Compare(Decoded.Pcm, Lead, Reference);
-        EXPECT_GE(Result.Psnr, 90.0);
-        EXPECT_LE(Result.MaxDifference, 4);
-        RecordProperty(std::string(Fixture.Name) + "_psnr", std::to_string(Result.Psnr));
-        std::printf("%-20s PSNR %.1f dB, max difference %d\n", Fixture.Name, Result.Psnr, Result.MaxDifference);
+        const TComparison result = Compare(decoded.Pcm, lead, reference);
+        EXPECT_GE(result.Psnr, 90.0);
+        EXPECT_LE(result.MaxDifference, 4);
+        RecordProperty(std::string(fixture.Name) + "_psnr", std::to_string(result.Psnr));
+        std::printf("%-20s PSNR %.1f dB, max difference %d\n", fixture.Name, result.Psnr, result.MaxDifference);
     }
 }
 
@@ -91,23 +91,23 @@ TEST(Layer3Accuracy, StreamsMatchTheReferenceDecoder)
 // Each stream decodes within 1 LSB of the reference.
 TEST(Layer3Accuracy, BlockSwitchingStreamsMatchTheReferenceDecoder)
 {
-    const TFixture Streams[] = {
+    const TFixture streams[] = {
         {"blocks_mono", ".mp3", 44100, 1},       {"blocks_mono_mixed", ".mp3", 44100, 1},
         {"blocks_stereo", ".mp3", 44100, 2},     {"blocks_ms_mixed", ".mp3", 44100, 2},
         {"blocks_intensity", ".mp3", 44100, 2},  {"blocks_intensity_ms_mixed", ".mp3", 44100, 2},
         {"blocks_lsf_stereo", ".mp3", 22050, 2}, {"blocks_lsf_intensity_long", ".mp3", 22050, 2},
     };
-    for (const TFixture& Stream : Streams) {
-        SCOPED_TRACE(Stream.Name);
-        const TDecodedStream Decoded = DecodeLayer3Stream(ReadFixture(std::string(Stream.Name) + Stream.Extension));
-        const std::vector<int16_t> Reference = ReadReferencePcm(std::string(Stream.Name) + ".pcm");
-        ASSERT_EQ(Decoded.Channels, Stream.Channels);
-        ASSERT_EQ(Decoded.Frequency, Stream.Frequency);
-        ASSERT_FALSE(Reference.empty());
-        ASSERT_EQ(Decoded.Pcm.size(), Reference.size());
-        const TComparison Result = Compare(Decoded.Pcm, 0, Reference);
-        EXPECT_GE(Result.Psnr, 90.0);
-        EXPECT_LE(Result.MaxDifference, 1);
-        std::printf("%-30s PSNR %.1f dB, max difference %d\n", Stream.Name, Result.Psnr, Result.MaxDifference);
+    for (const TFixture& stream : streams) {
+        SCOPED_TRACE(stream.Name);
+        const TDecodedStream decoded = DecodeLayer3Stream(ReadFixture(std::string(stream.Name) + stream.Extension));
+        const std::vector<int16_t> reference = ReadReferencePcm(std::string(stream.Name) + ".pcm");
+        ASSERT_EQ(decoded.Channels, stream.Channels);
+        ASSERT_EQ(decoded.Frequency, stream.Frequency);
+        ASSERT_FALSE(reference.empty());
+        ASSERT_EQ(decoded.Pcm.size(), reference.size());
+        const TComparison result = Compare(decoded.Pcm, 0, reference);
+        EXPECT_GE(result.Psnr, 90.0);
+        EXPECT_LE(result.MaxDifference, 1);
+        std::printf("%-30s PSNR %.1f dB, max difference %d\n", stream.Name, result.Psnr, result.MaxDifference);
     }
 }

@@ -43,10 +43,10 @@ inline constexpr int FrameBytes = 417;  // of the default MPEG-1 frame
 // Whole frame length in bytes, header included (no padding slot).
 inline int Layer3FrameBytes(const TLayer3FrameFields& Fields)
 {
-    static constexpr int Mpeg1Rates[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-    static constexpr int Mpeg2Rates[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-    const int Index = Fields.BitrateIndex;
-    return Fields.Mpeg1 ? 144000 * Mpeg1Rates[Index] / 44100 : 72000 * Mpeg2Rates[Index] / 22050;
+    static constexpr int mpeg1Rates[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static constexpr int mpeg2Rates[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
+    const int index = Fields.BitrateIndex;
+    return Fields.Mpeg1 ? 144000 * mpeg1Rates[index] / 44100 : 72000 * mpeg2Rates[index] / 22050;
 }
 
 inline int SideInfoBytes(const TLayer3FrameFields& Fields)
@@ -66,24 +66,24 @@ inline int MainDataBytes(const TLayer3FrameFields& Fields)
 inline void PutHuffmanPair(TBitWriter& Writer, int Table, int X, int Y)
 {
     // Linbits of tables 16 to 31 (the others have none).
-    static constexpr int LinBits[16] = {1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
-    const int Tree = Table >= 24 ? 24 : Table >= 16 ? 16 : Table;
-    const int Linbits = Table >= 16 ? LinBits[(Table - 16) & 15] : 0;
-    const int Magnitude[2] = {X < 0 ? -X : X, Y < 0 ? -Y : Y};
-    for (const THuffmanCodeList& List : HuffmanCodeLists) {
-        if (List.TableNumber != Tree)
+    static constexpr int linBits[16] = {1, 2, 3, 4, 6, 8, 10, 13, 4, 5, 6, 7, 8, 9, 11, 13};
+    const int tree = Table >= 24 ? 24 : Table >= 16 ? 16 : Table;
+    const int linbits = Table >= 16 ? linBits[(Table - 16) & 15] : 0;
+    const int magnitude[2] = {X < 0 ? -X : X, Y < 0 ? -Y : Y};
+    for (const THuffmanCodeList& list : HuffmanCodeLists) {
+        if (list.TableNumber != tree)
             continue;
-        const int Largest = List.XLen - 1 + (Linbits ? (1 << Linbits) - 1 : 0);
-        if (Magnitude[0] > Largest || Magnitude[1] > Largest)
+        const int largest = list.XLen - 1 + (linbits ? (1 << linbits) - 1 : 0);
+        if (magnitude[0] > largest || magnitude[1] > largest)
             throw std::invalid_argument("value beyond the Huffman table's range");
-        const int Symbol = std::min(Magnitude[0], List.XLen - 1) * List.YLen + std::min(Magnitude[1], List.YLen - 1);
-        Writer.Put(List.Codes[Symbol], List.Lengths[Symbol]);
-        for (int Value : {X, Y}) {
-            const int Size = Value < 0 ? -Value : Value;
-            if (Linbits && Size >= List.XLen - 1)
-                Writer.Put(static_cast<uint32_t>(Size - (List.XLen - 1)), Linbits);
-            if (Value != 0)
-                Writer.Put(Value < 0, 1);
+        const int symbol = std::min(magnitude[0], list.XLen - 1) * list.YLen + std::min(magnitude[1], list.YLen - 1);
+        Writer.Put(list.Codes[symbol], list.Lengths[symbol]);
+        for (int value : {X, Y}) {
+            const int size = value < 0 ? -value : value;
+            if (linbits && size >= list.XLen - 1)
+                Writer.Put(static_cast<uint32_t>(size - (list.XLen - 1)), linbits);
+            if (value != 0)
+                Writer.Put(value < 0, 1);
         }
         return;
     }
@@ -94,65 +94,65 @@ inline void PutHuffmanPair(TBitWriter& Writer, int Table, int X, int Y)
 // Writes a count1 quadruple of table 32 + Table1 with its sign bits.
 inline void PutQuadruple(TBitWriter& Writer, int Table1, int V, int W, int X, int Y)
 {
-    const int Symbol = (V != 0) << 3 | (W != 0) << 2 | (X != 0) << 1 | (Y != 0);
-    const THuffmanCodeList& List = HuffmanCodeLists[HuffmanCodeListCount - 2 + Table1];
-    Writer.Put(List.Codes[Symbol], List.Lengths[Symbol]);
-    for (int Value : {V, W, X, Y})
-        if (Value != 0)
-            Writer.Put(Value < 0, 1);
+    const int symbol = (V != 0) << 3 | (W != 0) << 2 | (X != 0) << 1 | (Y != 0);
+    const THuffmanCodeList& list = HuffmanCodeLists[HuffmanCodeListCount - 2 + Table1];
+    Writer.Put(list.Codes[symbol], list.Lengths[symbol]);
+    for (int value : {V, W, X, Y})
+        if (value != 0)
+            Writer.Put(value < 0, 1);
 }
 
 inline std::vector<uint8_t> BuildFrame(const TLayer3FrameFields& Fields)
 {
-    const bool Mpeg1 = Fields.Mpeg1;
-    const int Channels = Fields.Stereo ? 2 : 1;
-    TBitWriter Frame;
+    const bool mpeg1 = Fields.Mpeg1;
+    const int channels = Fields.Stereo ? 2 : 1;
+    TBitWriter frame;
     // Sync, version, Layer III, no CRC; bit rate, 44.1 or 22.05 kHz, no padding; joint
     // stereo or single channel.
-    Frame.Put(Mpeg1 ? 0xFFFB : 0xFFF3, 16);
-    Frame.Put(static_cast<uint32_t>(Fields.BitrateIndex) << 4, 8);
-    Frame.Put(Fields.Stereo ? 1 : 3, 2);
-    Frame.Put(Fields.ModeExtension, 2);
-    Frame.Put(0, 4);
-    const size_t SideInfoEnd = 4 + SideInfoBytes(Fields);
-    Frame.Put(Fields.MainDataBegin, Mpeg1 ? 9 : 8);
-    Frame.Put(0, Mpeg1 ? (Fields.Stereo ? 3 : 5) : (Fields.Stereo ? 2 : 1));
-    if (Mpeg1)
-        Frame.Put(0, 4 * Channels);  // scfsi
-    const int Granules = Mpeg1 ? 2 : 1;
-    for (int Granule = 0; Granule < Granules; ++Granule)
-        for (int Channel = 0; Channel < Channels; ++Channel) {
-            const TGranuleFields& G = Fields.Granules[Granule][Channel];
-            Frame.Put(G.Part2_3Length, 12);
-            Frame.Put(G.BigValues, 9);
-            Frame.Put(G.GlobalGain, 8);
-            Frame.Put(G.ScalefacCompress, Mpeg1 ? 4 : 9);
-            Frame.Put(G.WindowSwitching, 1);
-            if (G.WindowSwitching) {
-                Frame.Put(G.BlockType, 2);
-                Frame.Put(G.MixedBlock, 1);
-                if (G.BlockType == 0) {  // the decoder stops reading here
-                    Frame.PadTo(SideInfoEnd);
-                    Granule = 2;
+    frame.Put(mpeg1 ? 0xFFFB : 0xFFF3, 16);
+    frame.Put(static_cast<uint32_t>(Fields.BitrateIndex) << 4, 8);
+    frame.Put(Fields.Stereo ? 1 : 3, 2);
+    frame.Put(Fields.ModeExtension, 2);
+    frame.Put(0, 4);
+    const size_t sideInfoEnd = 4 + SideInfoBytes(Fields);
+    frame.Put(Fields.MainDataBegin, mpeg1 ? 9 : 8);
+    frame.Put(0, mpeg1 ? (Fields.Stereo ? 3 : 5) : (Fields.Stereo ? 2 : 1));
+    if (mpeg1)
+        frame.Put(0, 4 * channels);  // scfsi
+    const int granules = mpeg1 ? 2 : 1;
+    for (int granule = 0; granule < granules; ++granule)
+        for (int channel = 0; channel < channels; ++channel) {
+            const TGranuleFields& g = Fields.Granules[granule][channel];
+            frame.Put(g.Part2_3Length, 12);
+            frame.Put(g.BigValues, 9);
+            frame.Put(g.GlobalGain, 8);
+            frame.Put(g.ScalefacCompress, mpeg1 ? 4 : 9);
+            frame.Put(g.WindowSwitching, 1);
+            if (g.WindowSwitching) {
+                frame.Put(g.BlockType, 2);
+                frame.Put(g.MixedBlock, 1);
+                if (g.BlockType == 0) {  // the decoder stops reading here
+                    frame.PadTo(sideInfoEnd);
+                    granule = 2;
                     break;
                 }
-                Frame.Put(G.TableSelect[0], 5);
-                Frame.Put(G.TableSelect[1], 5);
-                for (int Gain : G.SubblockGain)
-                    Frame.Put(Gain, 3);
+                frame.Put(g.TableSelect[0], 5);
+                frame.Put(g.TableSelect[1], 5);
+                for (int gain : g.SubblockGain)
+                    frame.Put(gain, 3);
             } else {
-                for (int Table : G.TableSelect)
-                    Frame.Put(Table, 5);
-                Frame.Put(G.Region0Count, 4);
-                Frame.Put(G.Region1Count, 3);
+                for (int table : g.TableSelect)
+                    frame.Put(table, 5);
+                frame.Put(g.Region0Count, 4);
+                frame.Put(g.Region1Count, 3);
             }
-            if (Mpeg1)
-                Frame.Put(G.Preflag, 1);
-            Frame.Put(G.ScalefacScale, 1);
-            Frame.Put(G.Count1Table, 1);
+            if (mpeg1)
+                frame.Put(g.Preflag, 1);
+            frame.Put(g.ScalefacScale, 1);
+            frame.Put(g.Count1Table, 1);
         }
-    std::vector<uint8_t> Bytes = Frame.Bytes;
-    Bytes.insert(Bytes.end(), Fields.MainData.Bytes.begin(), Fields.MainData.Bytes.end());
-    Bytes.resize(Layer3FrameBytes(Fields), 0);  // main data beyond the frame is cut off
-    return Bytes;
+    std::vector<uint8_t> bytes = frame.Bytes;
+    bytes.insert(bytes.end(), Fields.MainData.Bytes.begin(), Fields.MainData.Bytes.end());
+    bytes.resize(Layer3FrameBytes(Fields), 0);  // main data beyond the frame is cut off
+    return bytes;
 }

@@ -32,87 +32,87 @@ inline bool CodedByWindow(const TGranuleFields& G)
 inline std::vector<std::pair<int, int>> CodedScaleFactors(const TGranuleFields& G, bool Mpeg1, bool IntensityChannel,
                                                           const TGranuleContent& Content)
 {
-    std::vector<int> Order;
-    const bool ByWindow = CodedByWindow(G);
-    const int LongCount = !ByWindow ? 21 : !G.MixedBlock ? 0 : Mpeg1 ? 8 : 6;
-    for (int Band = 0; Band < LongCount; ++Band)
-        Order.push_back(Content.Long[Band]);
-    if (ByWindow)
-        for (int Band = G.MixedBlock ? 3 : 0; Band < 12; ++Band)
-            for (int Window = 0; Window < 3; ++Window)
-                Order.push_back(Content.Short[Window][Band]);
+    std::vector<int> order;
+    const bool byWindow = CodedByWindow(G);
+    const int longCount = !byWindow ? 21 : !G.MixedBlock ? 0 : Mpeg1 ? 8 : 6;
+    for (int band = 0; band < longCount; ++band)
+        order.push_back(Content.Long[band]);
+    if (byWindow)
+        for (int band = G.MixedBlock ? 3 : 0; band < 12; ++band)
+            for (int window = 0; window < 3; ++window)
+                order.push_back(Content.Short[window][band]);
 
     // Lengths: MPEG-1 slen1 for long bands 0..10 and short bands 0..5, slen2 above;
     // MPEG-2 one length per partition.
-    std::vector<int> Lengths;
+    std::vector<int> lengths;
     if (Mpeg1) {
-        const int Slen1 = ScaleFactorLengths[0][G.ScalefacCompress & 15];
-        const int Slen2 = ScaleFactorLengths[1][G.ScalefacCompress & 15];
-        const int FirstSlen2 = ByWindow ? (LongCount + (6 - (G.MixedBlock ? 3 : 0)) * 3) : 11;
-        for (size_t i = 0; i < Order.size(); ++i)
-            Lengths.push_back(static_cast<int>(i) < FirstSlen2 ? Slen1 : Slen2);
+        const int slen1 = ScaleFactorLengths[0][G.ScalefacCompress & 15];
+        const int slen2 = ScaleFactorLengths[1][G.ScalefacCompress & 15];
+        const int firstSlen2 = byWindow ? (longCount + (6 - (G.MixedBlock ? 3 : 0)) * 3) : 11;
+        for (size_t i = 0; i < order.size(); ++i)
+            lengths.push_back(static_cast<int>(i) < firstSlen2 ? slen1 : slen2);
     } else {
-        const int C = G.ScalefacCompress;
-        const int F = C >> 1;  // channel 1 under intensity stereo: bit 0 is the intensity scale
-        if (IntensityChannel ? F >= 180 : C >= 400)
+        const int c = G.ScalefacCompress;
+        const int f = c >> 1;  // channel 1 under intensity stereo: bit 0 is the intensity scale
+        if (IntensityChannel ? f >= 180 : c >= 400)
             throw std::invalid_argument("MPEG-2 scalefac_compress beyond the first partition kind");
-        int Slen[4] = {(C >> 4) / 5, (C >> 4) % 5, (C >> 2) & 3, C & 3};
+        int slen[4] = {(c >> 4) / 5, (c >> 4) % 5, (c >> 2) & 3, c & 3};
         if (IntensityChannel) {
-            const int Intensity[4] = {F / 36, (F % 36) / 6, F % 6, 0};
-            std::copy(Intensity, Intensity + 4, Slen);
+            const int intensity[4] = {f / 36, (f % 36) / 6, f % 6, 0};
+            std::copy(intensity, intensity + 4, slen);
         }
-        const int BlockKind = !ByWindow ? 0 : G.MixedBlock ? 2 : 1;
-        for (int Partition = 0; Partition < 4; ++Partition)
-            for (int i = 0; i < PartitionSizes[IntensityChannel ? 3 : 0][BlockKind][Partition]; ++i)
-                Lengths.push_back(Slen[Partition]);
-        if (Lengths.size() != Order.size())
+        const int blockKind = !byWindow ? 0 : G.MixedBlock ? 2 : 1;
+        for (int partition = 0; partition < 4; ++partition)
+            for (int i = 0; i < PartitionSizes[IntensityChannel ? 3 : 0][blockKind][partition]; ++i)
+                lengths.push_back(slen[partition]);
+        if (lengths.size() != order.size())
             throw std::logic_error("partition sizes do not match the scale factors");
     }
-    std::vector<std::pair<int, int>> Coded;
-    for (size_t i = 0; i < Order.size(); ++i) {
-        if (Order[i] < 0 || Order[i] >= (1 << Lengths[i]))
+    std::vector<std::pair<int, int>> coded;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (order[i] < 0 || order[i] >= (1 << lengths[i]))
             throw std::invalid_argument("scale factor beyond its length");
-        Coded.emplace_back(Order[i], Lengths[i]);
+        coded.emplace_back(order[i], lengths[i]);
     }
-    return Coded;
+    return coded;
 }
 
 inline void PutGranule(TLayer3FrameFields& Fields, int Granule, int Channel, const TGranuleContent& Content)
 {
-    TGranuleFields& G = Fields.Granules[Granule][Channel];
-    TBitWriter& Writer = Fields.MainData;
-    const int Start = Writer.BitCount;
-    const bool IntensityChannel = !Fields.Mpeg1 && (Fields.ModeExtension & 1) && Channel == 1;
-    for (const auto& [Value, Length] : CodedScaleFactors(G, Fields.Mpeg1, IntensityChannel, Content))
-        Writer.Put(static_cast<uint32_t>(Value), Length);
+    TGranuleFields& g = Fields.Granules[Granule][Channel];
+    TBitWriter& writer = Fields.MainData;
+    const int start = writer.BitCount;
+    const bool intensityChannel = !Fields.Mpeg1 && (Fields.ModeExtension & 1) && Channel == 1;
+    for (const auto& [value, length] : CodedScaleFactors(g, Fields.Mpeg1, intensityChannel, Content))
+        writer.Put(static_cast<uint32_t>(value), length);
 
-    const int* Values = Content.Values;
+    const int* values = Content.Values;
     // The count1 region: whole quadruples of magnitudes up to 1 below the last nonzero value.
-    int End = GranuleLines;
-    while (End > 0 && Values[End - 1] == 0)
-        --End;
-    const int Count1End = (End + 3) / 4 * 4;
-    int BigEnd = Count1End;
-    auto Small = [&](int Line) { return std::abs(Values[Line]) <= 1; };
-    while (BigEnd >= 4 && Small(BigEnd - 4) && Small(BigEnd - 3) && Small(BigEnd - 2) && Small(BigEnd - 1))
-        BigEnd -= 4;
+    int end = GranuleLines;
+    while (end > 0 && values[end - 1] == 0)
+        --end;
+    const int count1End = (end + 3) / 4 * 4;
+    int bigEnd = count1End;
+    auto small = [&](int Line) { return std::abs(values[Line]) <= 1; };
+    while (bigEnd >= 4 && small(bigEnd - 4) && small(bigEnd - 3) && small(bigEnd - 2) && small(bigEnd - 1))
+        bigEnd -= 4;
 
     // Region starts: implicit with window switching (the region 1 of a short block
     // starts at line 36, of others at long band 8; no region 2).
-    const TBandTable& Bands = BandTables[Fields.Mpeg1 ? 3 : 0];
-    int Region1 = GranuleLines, Region2 = GranuleLines;
-    if (G.WindowSwitching) {
-        Region1 = CodedByWindow(G) ? 36 : Bands.Long[8];
+    const TBandTable& bands = BandTables[Fields.Mpeg1 ? 3 : 0];
+    int region1 = GranuleLines, region2 = GranuleLines;
+    if (g.WindowSwitching) {
+        region1 = CodedByWindow(g) ? 36 : bands.Long[8];
     } else {
-        Region1 = Bands.Long[std::min(G.Region0Count + 1, LongBands - 1)];
-        Region2 = Bands.Long[std::min(G.Region0Count + G.Region1Count + 2, LongBands - 1)];
+        region1 = bands.Long[std::min(g.Region0Count + 1, LongBands - 1)];
+        region2 = bands.Long[std::min(g.Region0Count + g.Region1Count + 2, LongBands - 1)];
     }
-    for (int Line = 0; Line < BigEnd; Line += 2) {
-        const int Region = Line < Region1 ? 0 : Line < Region2 ? 1 : 2;
-        PutHuffmanPair(Writer, G.TableSelect[Region], Values[Line], Values[Line + 1]);
+    for (int line = 0; line < bigEnd; line += 2) {
+        const int region = line < region1 ? 0 : line < region2 ? 1 : 2;
+        PutHuffmanPair(writer, g.TableSelect[region], values[line], values[line + 1]);
     }
-    for (int Line = BigEnd; Line < Count1End; Line += 4)
-        PutQuadruple(Writer, G.Count1Table, Values[Line], Values[Line + 1], Values[Line + 2], Values[Line + 3]);
-    G.BigValues = BigEnd / 2;
-    G.Part2_3Length = Writer.BitCount - Start;
+    for (int line = bigEnd; line < count1End; line += 4)
+        PutQuadruple(writer, g.Count1Table, values[line], values[line + 1], values[line + 2], values[line + 3]);
+    g.BigValues = bigEnd / 2;
+    g.Part2_3Length = writer.BitCount - start;
 }

@@ -24,43 +24,47 @@ struct TComparison {
 
 TComparison Compare(const std::vector<int16_t>& Decoded, const std::vector<int16_t>& Reference)
 {
-    TComparison Result;
-    double Squares = 0.0;
-    for (size_t I = 0; I < Reference.size(); ++I) {
-        const int Difference = std::abs(int(Decoded[I]) - int(Reference[I]));
-        Squares += double(Difference) * Difference;
-        if (Reference[I] > -32768 && Reference[I] < 32767) Result.MaxDifference = std::max(Result.MaxDifference, Difference);
+    TComparison result;
+    double squares = 0.0;
+    for (size_t i = 0; i < Reference.size(); ++i) {
+        const int difference = std::abs(static_cast<int>(Decoded[i]) - static_cast<int>(Reference[i]));
+        squares += static_cast<double>(difference) * difference;
+        if (Reference[i] > -32768 && Reference[i] < 32767) {
+            result.MaxDifference = std::max(result.MaxDifference, difference);
+        }
     }
-    const double Mean = Squares / double(std::max<size_t>(Reference.size(), 1));
-    Result.Psnr = Mean > 0.0 ? 10.0 * std::log10(32768.0 * 32768.0 / Mean) : 999.0;
-    return Result;
+    const double mean = squares / static_cast<double>(std::max<size_t>(Reference.size(), 1));
+    result.Psnr = mean > 0.0 ? 10.0 * std::log10(32768.0 * 32768.0 / mean) : 999.0;
+    return result;
 }
 
 }  // namespace
 
 TEST(MpegAccuracy, LayerOneAndTwoMatchTheReferenceDecoder)
 {
-    const std::filesystem::path Folder = std::filesystem::path(MORVEL_TEST_DATA) / "mpeg";
-    int Streams = 0;
-    double WorstPsnr = 999.0;
-    std::vector<std::string> Names;
-    for (const auto& Entry : std::filesystem::directory_iterator(Folder)) {
-        const std::string Extension = Entry.path().extension().string();
-        if (Extension == ".mp1" || Extension == ".mp2") Names.push_back(Entry.path().filename().string());
+    const std::filesystem::path folder = std::filesystem::path(MORVEL_TEST_DATA) / "mpeg";
+    int streams = 0;
+    double worstPsnr = 999.0;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string extension = entry.path().extension().string();
+        if (extension == ".mp1" || extension == ".mp2") {
+            names.push_back(entry.path().filename().string());
+        }
     }
-    std::sort(Names.begin(), Names.end());
-    for (const std::string& Name : Names) {
-        ++Streams;
-        const std::vector<int16_t> Decoded = ToSamples(DecodeAll(ReadFixture(Name)));
-        const std::vector<int16_t> Reference = ReadPcm(Name + ".ref.raw");
-        ASSERT_FALSE(Reference.empty()) << Name;
-        ASSERT_EQ(Decoded.size(), Reference.size()) << Name;
-        const TComparison Result = Compare(Decoded, Reference);
-        std::printf("  %-36s PSNR %6.1f dB, max difference %d\n", Name.c_str(), Result.Psnr, Result.MaxDifference);
-        EXPECT_GE(Result.Psnr, MinimumPsnr) << Name;
-        EXPECT_LE(Result.MaxDifference, MaximumDifference) << Name;
-        WorstPsnr = std::min(WorstPsnr, Result.Psnr);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        ++streams;
+        const std::vector<int16_t> decoded = ToSamples(DecodeAll(ReadFixture(name)));
+        const std::vector<int16_t> reference = ReadPcm(name + ".ref.raw");
+        ASSERT_FALSE(reference.empty()) << name;
+        ASSERT_EQ(decoded.size(), reference.size()) << name;
+        const TComparison result = Compare(decoded, reference);
+        std::printf("  %-36s PSNR %6.1f dB, max difference %d\n", name.c_str(), result.Psnr, result.MaxDifference);
+        EXPECT_GE(result.Psnr, MinimumPsnr) << name;
+        EXPECT_LE(result.MaxDifference, MaximumDifference) << name;
+        worstPsnr = std::min(worstPsnr, result.Psnr);
     }
-    EXPECT_GE(Streams, 15);
-    RecordProperty("WorstPsnr", std::to_string(WorstPsnr));
+    EXPECT_GE(streams, 15);
+    RecordProperty("WorstPsnr", std::to_string(worstPsnr));
 }

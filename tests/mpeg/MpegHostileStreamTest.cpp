@@ -22,17 +22,18 @@ size_t PcmLimit(size_t Size)
 
 TEST(MpegHostileStream, CorruptedStreamsDecodeSafely)
 {
-    std::mt19937 Random(99);
-    for (const char* Name : {"l1_44k_stereo.mp1", "l1_48k_joint_crc.mp1", "l2_48k_joint_128_crc.mp2",
+    std::mt19937 random(99);
+    for (const char* name : {"l1_44k_stereo.mp1", "l1_48k_joint_crc.mp1", "l2_48k_joint_128_crc.mp2",
                              "l2_32k_mono_48_lowrate.mp2", "l2_24k_joint_64_crc.mp2"}) {
-        const std::vector<uint8_t> Original = ReadFixture(Name);
-        ASSERT_FALSE(Original.empty()) << Name;
-        for (int Round = 0; Round < 8; ++Round) {
-            std::vector<uint8_t> Bytes = Original;
-            std::uniform_int_distribution<size_t> Where(0, Bytes.size() - 1);
-            for (size_t I = 0; I < Bytes.size() / 40; ++I) Bytes[Where(Random)] = uint8_t(Random());
-            const std::vector<uint8_t> Pcm = DecodeAll(Bytes);
-            EXPECT_LE(Pcm.size(), PcmLimit(Bytes.size())) << Name;
+        const std::vector<uint8_t> original = ReadFixture(name);
+        ASSERT_FALSE(original.empty()) << name;
+        for (int round = 0; round < 8; ++round) {
+            std::vector<uint8_t> bytes = original;
+            std::uniform_int_distribution<size_t> where(0, bytes.size() - 1);
+            for (size_t i = 0; i < bytes.size() / 40; ++i)
+                bytes[where(random)] = static_cast<uint8_t>(random());
+            const std::vector<uint8_t> pcm = DecodeAll(bytes);
+            EXPECT_LE(pcm.size(), PcmLimit(bytes.size())) << name;
         }
     }
 }
@@ -41,32 +42,34 @@ TEST(MpegHostileStream, ValidHeadersOverRandomBodies)
 {
     // Every allocation, scale factor and code at random: the bodies claim far more
     // bits than the frames hold.
-    std::mt19937 Random(5);
-    for (int Mode = 0; Mode < 4; ++Mode)
-        for (int Layer : {1, 2}) {
-            TFrameFields Fields;
-            Fields.Layer = Layer;
-            Fields.Mode = Mode;
-            Fields.ModeExtension = Mode == 1 ? 1 : 0;
-            Fields.BitrateIndex = 1;
-            std::vector<uint8_t> Bytes;
-            for (int Frame = 0; Frame < 6; ++Frame) {
-                std::vector<uint8_t> Body(size_t(FrameBytes(Fields)) - 4);
-                for (uint8_t& Byte : Body) Byte = uint8_t(Random());
-                Append(Bytes, MpegTest::Frame(Fields, Body));
+    std::mt19937 random(5);
+    for (int mode = 0; mode < 4; ++mode)
+        for (int layer : {1, 2}) {
+            TFrameFields fields;
+            fields.Layer = layer;
+            fields.Mode = mode;
+            fields.ModeExtension = mode == 1 ? 1 : 0;
+            fields.BitrateIndex = 1;
+            std::vector<uint8_t> bytes;
+            for (int frame = 0; frame < 6; ++frame) {
+                std::vector<uint8_t> body(static_cast<size_t>(FrameBytes(fields)) - 4);
+                for (uint8_t& byte : body)
+                    byte = static_cast<uint8_t>(random());
+                Append(bytes, MpegTest::Frame(fields, body));
             }
-            const std::vector<uint8_t> Pcm = DecodeAll(Bytes);
-            EXPECT_EQ(Pcm.size(), size_t(6 * (Layer == 1 ? 384 : 1152) * (Mode == 3 ? 2 : 4))) << Layer << "/" << Mode;
+            const std::vector<uint8_t> pcm = DecodeAll(bytes);
+            EXPECT_EQ(pcm.size(), static_cast<size_t>(6 * (layer == 1 ? 384 : 1152) * (mode == 3 ? 2 : 4)))
+                << layer << "/" << mode;
         }
 }
 
 TEST(MpegHostileStream, TruncatedAndTinyBlocks)
 {
-    const std::vector<uint8_t> Stream = ReadFixture("l2_44k_stereo_192.mp2");
-    for (size_t Cut : {size_t(0), size_t(1), size_t(3), size_t(4), size_t(5), size_t(100), Stream.size() / 2,
-                       Stream.size() - 1}) {
-        const std::vector<uint8_t> Bytes(Stream.begin(), Stream.begin() + std::ptrdiff_t(Cut));
-        const std::vector<uint8_t> Pcm = DecodeAll(Bytes);
-        EXPECT_LE(Pcm.size(), PcmLimit(Cut) + 4608) << Cut;
+    const std::vector<uint8_t> stream = ReadFixture("l2_44k_stereo_192.mp2");
+    for (size_t cut : {static_cast<size_t>(0), static_cast<size_t>(1), static_cast<size_t>(3), static_cast<size_t>(4),
+                       static_cast<size_t>(5), static_cast<size_t>(100), stream.size() / 2, stream.size() - 1}) {
+        const std::vector<uint8_t> bytes(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut));
+        const std::vector<uint8_t> pcm = DecodeAll(bytes);
+        EXPECT_LE(pcm.size(), PcmLimit(cut) + 4608) << cut;
     }
 }

@@ -19,7 +19,7 @@ namespace {
 
 int16_t SampleAt(const TBuffer& Buffer, int Index)
 {
-    return int16_t(Buffer.Data[2 * Index] | Buffer.Data[2 * Index + 1] << 8);
+    return static_cast<int16_t>(Buffer.Data[2 * Index] | Buffer.Data[2 * Index + 1] << 8);
 }
 
 // The standard's synthesis written out directly: 64-value matrixing, a 1024-value
@@ -28,19 +28,23 @@ class TReferenceSynthesis {
 public:
     std::vector<double> Block(const float* Samples)
     {
-        for (int I = 1023; I >= 64; --I) V[size_t(I)] = V[size_t(I - 64)];
-        for (int I = 0; I < 64; ++I) {
-            double Sum = 0.0;
-            for (int K = 0; K < 32; ++K) Sum += std::cos((16 + I) * (2 * K + 1) * std::numbers::pi / 64) * Samples[K];
-            V[size_t(I)] = Sum;
+        for (int i = 1023; i >= 64; --i)
+            V[static_cast<size_t>(i)] = V[static_cast<size_t>(i - 64)];
+        for (int i = 0; i < 64; ++i) {
+            double sum = 0.0;
+            for (int k = 0; k < 32; ++k)
+                sum += std::cos((16 + i) * (2 * k + 1) * std::numbers::pi / 64) * Samples[k];
+            V[static_cast<size_t>(i)] = sum;
         }
-        std::vector<double> Out(32, 0.0);
-        for (int J = 0; J < 32; ++J)
-            for (int I = 0; I < 8; ++I) {
-                Out[size_t(J)] += V[size_t(128 * I + J)] * SynthesisWindowCoefficient(64 * I + J);
-                Out[size_t(J)] += V[size_t(128 * I + 96 + J)] * SynthesisWindowCoefficient(64 * I + 32 + J);
+        std::vector<double> out(32, 0.0);
+        for (int j = 0; j < 32; ++j)
+            for (int i = 0; i < 8; ++i) {
+                out[static_cast<size_t>(j)] +=
+                    V[static_cast<size_t>(128 * i + j)] * SynthesisWindowCoefficient(64 * i + j);
+                out[static_cast<size_t>(j)] +=
+                    V[static_cast<size_t>(128 * i + 96 + j)] * SynthesisWindowCoefficient(64 * i + 32 + j);
             }
-        return Out;
+        return out;
     }
 
 private:
@@ -48,24 +52,23 @@ private:
 };
 
 // The 32-point transform as the plain recursive even/odd split, one float at a time.
-template <int N>
-void ScalarDct(const float* In, float* Out)
+template <int N> void ScalarDct(const float* In, float* Out)
 {
     if constexpr (N == 1) {
         Out[0] = In[0];
     } else {
-        constexpr int Half = N / 2;
-        float Sums[Half], Differences[Half], Even[Half], Odd[Half];
-        for (int I = 0; I < Half; ++I) {
-            const float Factor = float(1.0 / (2.0 * std::cos((2 * I + 1) * std::numbers::pi / (2.0 * N))));
-            Sums[I] = In[I] + In[N - 1 - I];
-            Differences[I] = (In[I] - In[N - 1 - I]) * Factor;
+        constexpr int half = N / 2;
+        float sums[half], differences[half], even[half], odd[half];
+        for (int i = 0; i < half; ++i) {
+            const float factor = static_cast<float>(1.0 / (2.0 * std::cos((2 * i + 1) * std::numbers::pi / (2.0 * N))));
+            sums[i] = In[i] + In[N - 1 - i];
+            differences[i] = (In[i] - In[N - 1 - i]) * factor;
         }
-        ScalarDct<Half>(Sums, Even);
-        ScalarDct<Half>(Differences, Odd);
-        for (int K = 0; K < Half; ++K) {
-            Out[2 * K] = Even[K];
-            Out[2 * K + 1] = K + 1 < Half ? Odd[K] + Odd[K + 1] : Odd[K];
+        ScalarDct<half>(sums, even);
+        ScalarDct<half>(differences, odd);
+        for (int k = 0; k < half; ++k) {
+            Out[2 * k] = even[k];
+            Out[2 * k + 1] = k + 1 < half ? odd[k] + odd[k + 1] : odd[k];
         }
     }
 }
@@ -75,36 +78,41 @@ void ScalarDct(const float* In, float* Out)
 // truncated, and the PCM appended one sample at a time.
 class TScalarSynthesis {
 public:
-    explicit TScalarSynthesis(const float* Window) : Window(Window) {}
+    explicit TScalarSynthesis(const float* Window) : Window(Window) { }
 
     void Block(const float* Samples, TBuffer& Buffer)
     {
-        float X[32];
-        Dct32(Samples, X);
-        const int C = WritePos;
-        float* Actual = FirstIsActual ? V1 : V2;
-        float* Other = FirstIsActual ? V2 : V1;
-        for (int Row = 0; Row < 16; ++Row) Actual[16 * Row + C] = X[16 + Row];
-        Actual[16 * 16 + C] = 0.0f;
-        for (int Row = 17; Row < 32; ++Row) Actual[16 * Row + C] = -X[48 - Row];
-        Other[C] = -X[16];
-        for (int Row = 1; Row <= 16; ++Row) Other[16 * Row + C] = -X[16 - Row];
-        for (int Row = 17; Row < 32; ++Row) Other[16 * Row + C] = -X[Row - 16];
-        for (int J = 0; J < 32; ++J) {
-            double Sum = 0.0;
-            for (int T = 0; T < 16; ++T) Sum += double(Actual[16 * J + (C - T + 16) % 16]) * Window[16 * J + T];
-            Buffer.Append(0, Sum != Sum ? 0 : int32_t(std::clamp(Sum, -1e9, 1e9)));
+        float x[32];
+        Dct32(Samples, x);
+        const int c = WritePos;
+        float* actual = FirstIsActual ? V1 : V2;
+        float* other = FirstIsActual ? V2 : V1;
+        for (int row = 0; row < 16; ++row)
+            actual[16 * row + c] = x[16 + row];
+        actual[16 * 16 + c] = 0.0f;
+        for (int row = 17; row < 32; ++row)
+            actual[16 * row + c] = -x[48 - row];
+        other[c] = -x[16];
+        for (int row = 1; row <= 16; ++row)
+            other[16 * row + c] = -x[16 - row];
+        for (int row = 17; row < 32; ++row)
+            other[16 * row + c] = -x[row - 16];
+        for (int j = 0; j < 32; ++j) {
+            double sum = 0.0;
+            for (int t = 0; t < 16; ++t)
+                sum += static_cast<double>(actual[16 * j + (c - t + 16) % 16]) * Window[16 * j + t];
+            Buffer.Append(0, sum != sum ? 0 : static_cast<int32_t>(std::clamp(sum, -1e9, 1e9)));
         }
-        WritePos = (C + 1) % 16;
+        WritePos = (c + 1) % 16;
         FirstIsActual = !FirstIsActual;
     }
 
 private:
-    const float* Window;       // the process's scaled, transposed window
-    float V1[512] = {};        // history half holding V[0..31] of even blocks
-    float V2[512] = {};        // the other half
-    bool FirstIsActual = true; // V1 receives the next block's first half
-    int WritePos = 15;         // column of the next block
+    const float* Window;        // the process's scaled, transposed window
+    float V1[512] = {};         // history half holding V[0..31] of even blocks
+    float V2[512] = {};         // the other half
+    bool FirstIsActual = true;  // V1 receives the next block's first half
+    int WritePos = 15;          // column of the next block
 };
 
 // Equal floats, bit for bit (the sign of zero included); any two non-numbers match.
@@ -119,25 +127,40 @@ TEST(MpegSynthesis, SumsAreTruncatedTowardZeroAndClipped)
 {
     // A silent block whose history holds one value per output sample at tap 8 (the
     // window's centre, non-zero for every output): the sums are those values.
-    const double Sums[] = {1.9, -1.9, 0.99, -0.99, 0.0, 32767.9, 32768.0, 1e12, -32768.9, -32769.0, -1e12,
-                           std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                           std::numeric_limits<double>::quiet_NaN(), 12345.5, -12345.5};
-    const int16_t Expected[] = {1, -1, 0, 0, 0, 32767, 32767, 32767, -32768, -32768, -32768,
-                                32767, -32768, 0, 12345, -12345};
-    TSynthesisFilter Filter(0, 32768.0f);
+    const double sums[] = {1.9,
+                           -1.9,
+                           0.99,
+                           -0.99,
+                           0.0,
+                           32767.9,
+                           32768.0,
+                           1e12,
+                           -32768.9,
+                           -32769.0,
+                           -1e12,
+                           std::numeric_limits<double>::infinity(),
+                           -std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN(),
+                           12345.5,
+                           -12345.5};
+    const int16_t expected[] = {1,      -1,     0,      0,     0,      32767, 32767, 32767,
+                                -32768, -32768, -32768, 32767, -32768, 0,     12345, -12345};
+    TSynthesisFilter filter(0, 32768.0f);
     // Tap t of the first block (column 15 of V1) reads column 15 - t of V1.
-    for (int J = 0; J < 16; ++J) {
-        const double Coefficient = Filter.Window[32 * 8 + J];
-        Filter.V1[32 * 7 + J] = float(Sums[J] / Coefficient);
+    for (int j = 0; j < 16; ++j) {
+        const double coefficient = filter.Window[32 * 8 + j];
+        filter.V1[32 * 7 + j] = static_cast<float>(sums[j] / coefficient);
         // Rounded to float, an in-range value must still truncate to the same integer.
-        if (std::abs(Sums[J]) < 32767.0) {
-            ASSERT_EQ(std::trunc(Filter.V1[32 * 7 + J] * Coefficient), std::trunc(Sums[J])) << J;
+        if (std::abs(sums[j]) < 32767.0) {
+            ASSERT_EQ(std::trunc(filter.V1[32 * 7 + j] * coefficient), std::trunc(sums[j])) << j;
         }
     }
-    TBuffer Buffer(1);
-    Filter.CalculatePcmSamples(Buffer);
-    for (int J = 0; J < 16; ++J) EXPECT_EQ(SampleAt(Buffer, J), Expected[J]) << J;
-    for (int J = 16; J < 32; ++J) EXPECT_EQ(SampleAt(Buffer, J), 0) << J;
+    TBuffer buffer(1);
+    filter.CalculatePcmSamples(buffer);
+    for (int j = 0; j < 16; ++j)
+        EXPECT_EQ(SampleAt(buffer, j), expected[j]) << j;
+    for (int j = 16; j < 32; ++j)
+        EXPECT_EQ(SampleAt(buffer, j), 0) << j;
 }
 
 TEST(MpegSynthesis, WindowSumsRunFromTapZero)
@@ -145,87 +168,94 @@ TEST(MpegSynthesis, WindowSumsRunFromTapZero)
     // Taps 1 and 2 give products that cancel exactly and tap 15 one of about 1.5:
     // summed from tap 0 the small one survives (PCM 1), summed in another order it
     // may vanish into a large partial sum.
-    TSynthesisFilter Filter(0, 32768.0f);
-    const auto Coefficient = [&](int J, int T) { return Filter.Window[32 * T + J]; };
-    for (int J = 0; J < 32; ++J) {
+    TSynthesisFilter filter(0, 32768.0f);
+    const auto coefficient = [&](int J, int T) { return filter.Window[32 * T + J]; };
+    for (int j = 0; j < 32; ++j) {
         // The scaled coefficients are whole halves, so these products are exact.
-        const double Large = 0x1p40;
-        Filter.V1[32 * 14 + J] = float(2.0 * Coefficient(J, 2) * Large);
-        Filter.V1[32 * 13 + J] = float(-2.0 * Coefficient(J, 1) * Large);
-        Filter.V1[32 * 0 + J] = float(1.5 / Coefficient(J, 15));
+        const double large = 0x1p40;
+        filter.V1[32 * 14 + j] = static_cast<float>(2.0 * coefficient(j, 2) * large);
+        filter.V1[32 * 13 + j] = static_cast<float>(-2.0 * coefficient(j, 1) * large);
+        filter.V1[32 * 0 + j] = static_cast<float>(1.5 / coefficient(j, 15));
     }
-    TBuffer Buffer(1);
-    Filter.CalculatePcmSamples(Buffer);
-    for (int J = 0; J < 32; ++J) EXPECT_EQ(SampleAt(Buffer, J), 1) << J;
+    TBuffer buffer(1);
+    filter.CalculatePcmSamples(buffer);
+    for (int j = 0; j < 32; ++j)
+        EXPECT_EQ(SampleAt(buffer, j), 1) << j;
 }
 
 TEST(MpegSynthesis, WindowIsTransposedAndScaledOncePerProcess)
 {
-    TSynthesisFilter First(0, 32768.0f);
-    TSynthesisFilter Second(1, 1.0f);
-    EXPECT_EQ(First.Window, Second.Window);
+    TSynthesisFilter first(0, 32768.0f);
+    TSynthesisFilter second(1, 1.0f);
+    EXPECT_EQ(first.Window, second.Window);
     // The first filter fixed the scale for the whole process.
-    const float* W = ScaledSynthesisWindow(1.0f);
-    EXPECT_FLOAT_EQ(W[0], 0.0f);
-    EXPECT_FLOAT_EQ(W[1], -0.000442505f * 32768);
-    EXPECT_FLOAT_EQ(W[2], 0.003250122f * 32768);
-    EXPECT_FLOAT_EQ(W[3], -0.007003784f * 32768);
-    EXPECT_FLOAT_EQ(W[8], 1.144989014f * 32768);
-    for (int J = 0; J < 32; ++J)
-        for (int T = 0; T < 16; ++T)
-            ASSERT_FLOAT_EQ(W[16 * J + T], float(SynthesisWindowCoefficient(32 * T + J) * 32768));
-    Second.Reset();
+    const float* w = ScaledSynthesisWindow(1.0f);
+    EXPECT_FLOAT_EQ(w[0], 0.0f);
+    EXPECT_FLOAT_EQ(w[1], -0.000442505f * 32768);
+    EXPECT_FLOAT_EQ(w[2], 0.003250122f * 32768);
+    EXPECT_FLOAT_EQ(w[3], -0.007003784f * 32768);
+    EXPECT_FLOAT_EQ(w[8], 1.144989014f * 32768);
+    for (int j = 0; j < 32; ++j)
+        for (int t = 0; t < 16; ++t)
+            ASSERT_FLOAT_EQ(w[16 * j + t], static_cast<float>(SynthesisWindowCoefficient(32 * t + j) * 32768));
+    second.Reset();
     // The filters' tap-major copy: the same values, aligned for whole-register loads.
-    EXPECT_EQ(Second.Window, First.Window);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(Second.Window) % 16, 0u);
-    for (int J = 0; J < 32; ++J)
-        for (int T = 0; T < 16; ++T) ASSERT_EQ(Second.Window[32 * T + J], double(W[16 * J + T]));
+    EXPECT_EQ(second.Window, first.Window);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(second.Window) % 16, 0u);
+    for (int j = 0; j < 32; ++j)
+        for (int t = 0; t < 16; ++t)
+            ASSERT_EQ(second.Window[32 * t + j], static_cast<double>(w[16 * j + t]));
 }
 
 TEST(MpegSynthesis, FastTransformMatchesTheDefinition)
 {
-    std::mt19937 Random(7);
-    std::uniform_real_distribution<float> Value(-1.0f, 1.0f);
-    for (int Round = 0; Round < 20; ++Round) {
-        float In[32], Out[32];
-        for (float& X : In) X = Value(Random);
-        Dct32(In, Out);
-        for (int N = 0; N < 32; ++N) {
-            double Sum = 0.0;
-            for (int K = 0; K < 32; ++K) Sum += In[K] * std::cos((2 * K + 1) * N * std::numbers::pi / 64);
-            ASSERT_NEAR(Out[N], Sum, 2e-5) << N;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+    for (int round = 0; round < 20; ++round) {
+        float in[32], out[32];
+        for (float& x : in)
+            x = value(random);
+        Dct32(in, out);
+        for (int n = 0; n < 32; ++n) {
+            double sum = 0.0;
+            for (int k = 0; k < 32; ++k)
+                sum += in[k] * std::cos((2 * k + 1) * n * std::numbers::pi / 64);
+            ASSERT_NEAR(out[n], sum, 2e-5) << n;
         }
     }
 }
 
 TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
 {
-    std::mt19937 Random(5);
-    std::vector<std::vector<float>> Inputs;
-    for (float Scale : {1e-40f, 1e-3f, 1.0f, 3e4f, 1e37f}) {
-        std::uniform_real_distribution<float> Value(-Scale, Scale);
-        for (int Round = 0; Round < 50; ++Round) {
-            std::vector<float> In(32);
-            for (float& X : In) X = Value(Random);
-            Inputs.push_back(In);
+    std::mt19937 random(5);
+    std::vector<std::vector<float>> inputs;
+    for (float scale : {1e-40f, 1e-3f, 1.0f, 3e4f, 1e37f}) {
+        std::uniform_real_distribution<float> value(-scale, scale);
+        for (int round = 0; round < 50; ++round) {
+            std::vector<float> in(32);
+            for (float& x : in)
+                x = value(random);
+            inputs.push_back(in);
         }
     }
-    for (int K = 0; K < 32; ++K) {
-        std::vector<float> Impulse(32, -0.0f);
-        Impulse[size_t(K)] = K % 2 ? -1.0f : std::numeric_limits<float>::infinity();
-        Inputs.push_back(Impulse);
+    for (int k = 0; k < 32; ++k) {
+        std::vector<float> impulse(32, -0.0f);
+        impulse[static_cast<size_t>(k)] = k % 2 ? -1.0f : std::numeric_limits<float>::infinity();
+        inputs.push_back(impulse);
     }
-    std::bernoulli_distribution Negative(0.5);
-    for (int Round = 0; Round < 50; ++Round) {
-        std::vector<float> Zeros(32);
-        for (float& X : Zeros) X = Negative(Random) ? -0.0f : 0.0f;
-        Inputs.push_back(Zeros);
+    std::bernoulli_distribution negative(0.5);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<float> zeros(32);
+        for (float& x : zeros)
+            x = negative(random) ? -0.0f : 0.0f;
+        inputs.push_back(zeros);
     }
-    for (const std::vector<float>& In : Inputs) {
-        float Fast[32], Scalar[32];
-        Dct32(In.data(), Fast);
-        ScalarDct<32>(In.data(), Scalar);
-        for (int N = 0; N < 32; ++N) ASSERT_PRED2(SameFloat, Fast[N], Scalar[N]) << N << " of input " << In[0];
+    for (const std::vector<float>& in : inputs) {
+        float fast[32], scalar[32];
+        Dct32(in.data(), fast);
+        ScalarDct<32>(in.data(), scalar);
+        for (int n = 0; n < 32; ++n)
+            ASSERT_PRED2(SameFloat, fast[n], scalar[n]) << n << " of input " << in[0];
     }
 }
 
@@ -234,32 +264,34 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
     // Quiet, loud (clipping) and silent blocks through every write position three
     // times, a reset, then a block with an infinity that spoils the sums for 16
     // blocks; the PCM bytes equal the scalar sums'.
-    std::mt19937 Random(13);
-    TSynthesisFilter Filter(0, 32768.0f);
-    TScalarSynthesis Scalar(ScaledSynthesisWindow(Filter.ScaleFactor));
-    TBuffer Fast(1), Expected(1);
-    auto Run = [&](const float* Samples, int Block) {
-        for (int K = 0; K < 32; ++K) Filter.InputSample(Samples[K], K);
-        Fast.Clear();
-        Expected.Clear();
-        Filter.CalculatePcmSamples(Fast);
-        Scalar.Block(Samples, Expected);
-        ASSERT_EQ(Fast.BytesWritten, 64);
-        ASSERT_EQ(std::memcmp(Fast.Data, Expected.Data, 64), 0) << "block " << Block;
+    std::mt19937 random(13);
+    TSynthesisFilter filter(0, 32768.0f);
+    TScalarSynthesis scalar(ScaledSynthesisWindow(filter.ScaleFactor));
+    TBuffer fast(1), expected(1);
+    auto run = [&](const float* Samples, int Block) {
+        for (int k = 0; k < 32; ++k)
+            filter.InputSample(Samples[k], k);
+        fast.Clear();
+        expected.Clear();
+        filter.CalculatePcmSamples(fast);
+        scalar.Block(Samples, expected);
+        ASSERT_EQ(fast.BytesWritten, 64);
+        ASSERT_EQ(std::memcmp(fast.Data, expected.Data, 64), 0) << "block " << Block;
     };
-    for (int Block = 0; Block < 48; ++Block) {
-        const float Scale = Block % 3 == 0 ? 0.01f : Block % 3 == 1 ? 3.0f : 0.0f;
-        std::uniform_real_distribution<float> Value(-Scale, Scale);
-        float Samples[32];
-        for (float& S : Samples) S = Value(Random);
-        Run(Samples, Block);
+    for (int block = 0; block < 48; ++block) {
+        const float scale = block % 3 == 0 ? 0.01f : block % 3 == 1 ? 3.0f : 0.0f;
+        std::uniform_real_distribution<float> value(-scale, scale);
+        float samples[32];
+        for (float& s : samples)
+            s = value(random);
+        run(samples, block);
     }
-    Filter.Reset();
-    Scalar = TScalarSynthesis(ScaledSynthesisWindow(Filter.ScaleFactor));
-    for (int Block = 0; Block < 20; ++Block) {
-        float Samples[32] = {};
-        Samples[Block % 32] = Block == 2 ? std::numeric_limits<float>::infinity() : 0.5f;
-        Run(Samples, 100 + Block);
+    filter.Reset();
+    scalar = TScalarSynthesis(ScaledSynthesisWindow(filter.ScaleFactor));
+    for (int block = 0; block < 20; ++block) {
+        float samples[32] = {};
+        samples[block % 32] = block == 2 ? std::numeric_limits<float>::infinity() : 0.5f;
+        run(samples, 100 + block);
     }
 }
 
@@ -268,31 +300,40 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
     // Histories of quiet, loud and extreme floats (non-numbers, infinities, the
     // smallest) at every write column: both vector ways give the PCM of the scalar
     // sum, tap 0 first, truncated and limited. The fours run where AVX is there.
-    std::mt19937 Random(17);
-    const double* Window = ScaledSynthesisWindowByTap(32768.0f);
-    const float Extremes[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                              -std::numeric_limits<float>::infinity(), std::numeric_limits<float>::denorm_min(),
-                              -0.0f, 3e38f};
-    std::vector<const TWindowSumsByColumn*> Ways = {&WindowSumsInPairs()};
-    if (WindowSumsInFours()) Ways.push_back(WindowSumsInFours());
-    alignas(32) double V[32 * 16];
-    for (int Round = 0; Round < 60; ++Round) {
-        const float Scale = Round % 3 == 0 ? 1e-4f : Round % 3 == 1 ? 0.1f : 4.0f;
-        std::uniform_real_distribution<float> Value(-Scale, Scale);
-        for (double& X : V) X = Value(Random);
-        if (Round >= 45) V[size_t(Random() % 512)] = Extremes[Round % 6];
-        for (int Column = 0; Column < 16; ++Column) {
-            int16_t Expected[32];
-            for (int J = 0; J < 32; ++J) {
-                double Sum = 0.0;
-                for (int T = 0; T < 16; ++T) Sum += V[32 * ((Column - T + 16) % 16) + J] * Window[32 * T + J];
-                Expected[J] = int16_t(Sum != Sum ? 0 : std::trunc(std::clamp(Sum, -32768.0, 32767.0)));
+    std::mt19937 random(17);
+    const double* window = ScaledSynthesisWindowByTap(32768.0f);
+    const float extremes[] = {std::numeric_limits<float>::quiet_NaN(),
+                              std::numeric_limits<float>::infinity(),
+                              -std::numeric_limits<float>::infinity(),
+                              std::numeric_limits<float>::denorm_min(),
+                              -0.0f,
+                              3e38f};
+    std::vector<const TWindowSumsByColumn*> ways = {&WindowSumsInPairs()};
+    if (WindowSumsInFours()) {
+        ways.push_back(WindowSumsInFours());
+    }
+    alignas(32) double v[32 * 16];
+    for (int round = 0; round < 60; ++round) {
+        const float scale = round % 3 == 0 ? 1e-4f : round % 3 == 1 ? 0.1f : 4.0f;
+        std::uniform_real_distribution<float> value(-scale, scale);
+        for (double& x : v)
+            x = value(random);
+        if (round >= 45) {
+            v[static_cast<size_t>(random() % 512)] = extremes[round % 6];
+        }
+        for (int column = 0; column < 16; ++column) {
+            int16_t expected[32];
+            for (int j = 0; j < 32; ++j) {
+                double sum = 0.0;
+                for (int t = 0; t < 16; ++t)
+                    sum += v[32 * ((column - t + 16) % 16) + j] * window[32 * t + j];
+                expected[j] = static_cast<int16_t>(sum != sum ? 0 : std::trunc(std::clamp(sum, -32768.0, 32767.0)));
             }
-            for (const TWindowSumsByColumn* Way : Ways) {
-                int16_t Pcm[32];
-                (*Way)[size_t(Column)](V, Window, Pcm);
-                ASSERT_EQ(std::memcmp(Pcm, Expected, sizeof Pcm), 0)
-                    << "round " << Round << ", column " << Column << ", " << (Way == Ways[0] ? "pairs" : "fours");
+            for (const TWindowSumsByColumn* way : ways) {
+                int16_t pcm[32];
+                (*way)[static_cast<size_t>(column)](v, window, pcm);
+                ASSERT_EQ(std::memcmp(pcm, expected, sizeof pcm), 0)
+                    << "round " << round << ", column " << column << ", " << (way == ways[0] ? "pairs" : "fours");
             }
         }
     }
@@ -302,41 +343,45 @@ TEST(MpegSynthesis, FilterMatchesTheStandardSynthesis)
 {
     // 40 blocks of random subband samples through every write position; the
     // filter's PCM is the reference sum truncated, give or take one step.
-    std::mt19937 Random(11);
-    std::uniform_real_distribution<float> Value(-0.05f, 0.05f);
-    TSynthesisFilter Filter(0, 32768.0f);
-    TReferenceSynthesis Reference;
-    TBuffer Buffer(1);
-    int Differences = 0;
-    for (int Block = 0; Block < 40; ++Block) {
-        float Samples[32];
-        for (int K = 0; K < 32; ++K) Filter.InputSample(Samples[K] = Value(Random), K);
-        Buffer.Clear();
-        Filter.CalculatePcmSamples(Buffer);
-        ASSERT_EQ(Buffer.BytesWritten, 64);
-        const std::vector<double> Expected = Reference.Block(Samples);
-        for (int J = 0; J < 32; ++J) {
-            const int32_t Want = int32_t(std::clamp(std::trunc(Expected[size_t(J)] * 32768), -32768.0, 32767.0));
-            ASSERT_LE(std::abs(SampleAt(Buffer, J) - Want), 1) << Block << "/" << J;
-            Differences += SampleAt(Buffer, J) != Want;
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> value(-0.05f, 0.05f);
+    TSynthesisFilter filter(0, 32768.0f);
+    TReferenceSynthesis reference;
+    TBuffer buffer(1);
+    int differences = 0;
+    for (int block = 0; block < 40; ++block) {
+        float samples[32];
+        for (int k = 0; k < 32; ++k)
+            filter.InputSample(samples[k] = value(random), k);
+        buffer.Clear();
+        filter.CalculatePcmSamples(buffer);
+        ASSERT_EQ(buffer.BytesWritten, 64);
+        const std::vector<double> expected = reference.Block(samples);
+        for (int j = 0; j < 32; ++j) {
+            const int32_t want = static_cast<int32_t>(
+                std::clamp(std::trunc(expected[static_cast<size_t>(j)] * 32768), -32768.0, 32767.0));
+            ASSERT_LE(std::abs(SampleAt(buffer, j) - want), 1) << block << "/" << j;
+            differences += SampleAt(buffer, j) != want;
         }
-        for (float S : Filter.Samples) ASSERT_EQ(S, 0.0f);
+        for (float s : filter.Samples)
+            ASSERT_EQ(s, 0.0f);
     }
-    EXPECT_LT(Differences, 40);
+    EXPECT_LT(differences, 40);
 }
 
 TEST(MpegSynthesis, ResetForgetsTheHistory)
 {
-    TSynthesisFilter Filter(0, 32768.0f);
-    TBuffer Buffer(1);
-    Filter.InputSample(1.0f, 0);
-    Filter.CalculatePcmSamples(Buffer);
-    Filter.Reset();
-    EXPECT_EQ(Filter.WritePos, 15);
-    EXPECT_EQ(Filter.ActualV, Filter.V1);
-    for (int Block = 0; Block < 16; ++Block) {
-        Buffer.Clear();
-        Filter.CalculatePcmSamples(Buffer);
-        for (int J = 0; J < 32; ++J) ASSERT_EQ(SampleAt(Buffer, J), 0);
+    TSynthesisFilter filter(0, 32768.0f);
+    TBuffer buffer(1);
+    filter.InputSample(1.0f, 0);
+    filter.CalculatePcmSamples(buffer);
+    filter.Reset();
+    EXPECT_EQ(filter.WritePos, 15);
+    EXPECT_EQ(filter.ActualV, filter.V1);
+    for (int block = 0; block < 16; ++block) {
+        buffer.Clear();
+        filter.CalculatePcmSamples(buffer);
+        for (int j = 0; j < 32; ++j)
+            ASSERT_EQ(SampleAt(buffer, j), 0);
     }
 }

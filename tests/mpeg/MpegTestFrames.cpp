@@ -10,37 +10,44 @@ namespace MpegTest {
 
 uint32_t HeaderWord(const TFrameFields& Fields)
 {
-    return 0xFFF00000u | uint32_t(Fields.Version & 1) << 19 | uint32_t((4 - Fields.Layer) & 3) << 17 |
-           uint32_t(Fields.Crc ? 0 : 1) << 16 | uint32_t(Fields.BitrateIndex & 15) << 12 |
-           uint32_t(Fields.FrequencyIndex & 3) << 10 | uint32_t(Fields.Padding & 1) << 9 | uint32_t(Fields.Mode & 3) << 6 |
-           uint32_t(Fields.ModeExtension & 3) << 4;
+    return 0xFFF00000u | static_cast<uint32_t>(Fields.Version & 1) << 19 |
+           static_cast<uint32_t>((4 - Fields.Layer) & 3) << 17 | static_cast<uint32_t>(Fields.Crc ? 0 : 1) << 16 |
+           static_cast<uint32_t>(Fields.BitrateIndex & 15) << 12 |
+           static_cast<uint32_t>(Fields.FrequencyIndex & 3) << 10 | static_cast<uint32_t>(Fields.Padding & 1) << 9 |
+           static_cast<uint32_t>(Fields.Mode & 3) << 6 | static_cast<uint32_t>(Fields.ModeExtension & 3) << 4;
 }
 
 int32_t FrameBytes(const TFrameFields& Fields)
 {
-    const int32_t Rate = BitrateTable[Fields.Version][Fields.Layer - 1][Fields.BitrateIndex];
-    const int32_t Hz = FrequencyTable[Fields.Version][Fields.FrequencyIndex];
-    if (Fields.Layer == 1) return (12 * Rate / Hz + Fields.Padding) * 4;
-    int32_t Size = 144 * Rate / Hz;
-    if (Fields.Layer == 3 && Fields.Version == 0) Size /= 2;
-    return Size + Fields.Padding;
+    const int32_t rate = BitrateTable[Fields.Version][Fields.Layer - 1][Fields.BitrateIndex];
+    const int32_t hz = FrequencyTable[Fields.Version][Fields.FrequencyIndex];
+    if (Fields.Layer == 1) {
+        return (12 * rate / hz + Fields.Padding) * 4;
+    }
+    int32_t size = 144 * rate / hz;
+    if (Fields.Layer == 3 && Fields.Version == 0) {
+        size /= 2;
+    }
+    return size + Fields.Padding;
 }
 
 std::vector<uint8_t> Frame(const TFrameFields& Fields, const std::vector<uint8_t>& Body)
 {
-    const uint32_t H = HeaderWord(Fields);
-    std::vector<uint8_t> Bytes(std::max(size_t(FrameBytes(Fields)), Body.size() + 4), 0);
-    for (int I = 0; I < 4; ++I) Bytes[size_t(I)] = uint8_t(H >> (24 - 8 * I));
-    std::copy(Body.begin(), Body.end(), Bytes.begin() + 4);
-    Bytes.resize(size_t(FrameBytes(Fields)));
-    return Bytes;
+    const uint32_t h = HeaderWord(Fields);
+    std::vector<uint8_t> bytes(std::max(static_cast<size_t>(FrameBytes(Fields)), Body.size() + 4), 0);
+    for (int i = 0; i < 4; ++i)
+        bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(h >> (24 - 8 * i));
+    std::copy(Body.begin(), Body.end(), bytes.begin() + 4);
+    bytes.resize(static_cast<size_t>(FrameBytes(Fields)));
+    return bytes;
 }
 
 std::vector<uint8_t> Frames(const TFrameFields& Fields, int Count)
 {
-    std::vector<uint8_t> Bytes;
-    for (int I = 0; I < Count; ++I) Append(Bytes, Frame(Fields));
-    return Bytes;
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < Count; ++i)
+        Append(bytes, Frame(Fields));
+    return bytes;
 }
 
 void Append(std::vector<uint8_t>& To, const std::vector<uint8_t>& Bytes)
@@ -55,9 +62,10 @@ std::vector<uint8_t> ReadFixture(const std::string& Name)
 
 std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes)
 {
-    std::vector<int16_t> Samples(Bytes.size() / 2);
-    for (size_t I = 0; I < Samples.size(); ++I) Samples[I] = int16_t(Bytes[2 * I] | Bytes[2 * I + 1] << 8);
-    return Samples;
+    std::vector<int16_t> samples(Bytes.size() / 2);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<int16_t>(Bytes[2 * i] | Bytes[2 * i + 1] << 8);
+    return samples;
 }
 
 std::vector<int16_t> ReadPcm(const std::string& Name)
@@ -67,22 +75,26 @@ std::vector<int16_t> ReadPcm(const std::string& Name)
 
 std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads)
 {
-    constexpr int32_t Chunk = 16384;
-    TMpegHandle* Handle = MpegCreate(nullptr, 0);
-    MpegOpen(Handle, "xxx", Stream.data(), int32_t(Stream.size()));
-    MpegStart(Handle);
-    std::vector<uint8_t> Pcm;
-    std::vector<uint8_t> Buffer(Chunk);
-    int32_t Got;
+    constexpr int32_t chunk = 16384;
+    TMpegHandle* handle = MpegCreate(nullptr, 0);
+    MpegOpen(handle, "xxx", Stream.data(), static_cast<int32_t>(Stream.size()));
+    MpegStart(handle);
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> buffer(chunk);
+    int32_t got;
     do {
-        Got = MpegRead(Handle, Buffer.data(), Chunk);
-        if (Reads) Reads->push_back(Got);
-        if (Got < 0) break;
-        Pcm.insert(Pcm.end(), Buffer.begin(), Buffer.begin() + Got);
-    } while (Got == Chunk);
-    MpegStop(Handle);
-    MpegFree(Handle);
-    return Pcm;
+        got = MpegRead(handle, buffer.data(), chunk);
+        if (Reads) {
+            Reads->push_back(got);
+        }
+        if (got < 0) {
+            break;
+        }
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + got);
+    } while (got == chunk);
+    MpegStop(handle);
+    MpegFree(handle);
+    return pcm;
 }
 
 }  // namespace MpegTest

@@ -10,14 +10,14 @@ namespace MpegTest {
 
 // Header fields of a hand-built frame (defaults: MPEG-1 Layer II, 44.1 kHz, 128 kbit/s, stereo, no CRC).
 struct TFrameFields {
-    int Version = 1;        // 1 MPEG-1, 0 MPEG-2
-    int Layer = 2;          // 1..3
-    bool Crc = false;       // a CRC word follows the header
-    int BitrateIndex = 8;   // 0..15
-    int FrequencyIndex = 0; // 0..3
-    int Padding = 0;        // padding slot
-    int Mode = 0;           // 0 stereo, 1 joint, 2 dual, 3 single channel
-    int ModeExtension = 0;  // joint-stereo bound / Layer III stereo tools
+    int Version = 1;         // 1 MPEG-1, 0 MPEG-2
+    int Layer = 2;           // 1..3
+    bool Crc = false;        // a CRC word follows the header
+    int BitrateIndex = 8;    // 0..15
+    int FrequencyIndex = 0;  // 0..3
+    int Padding = 0;         // padding slot
+    int Mode = 0;            // 0 stereo, 1 joint, 2 dual, 3 single channel
+    int ModeExtension = 0;   // joint-stereo bound / Layer III stereo tools
 };
 
 uint32_t HeaderWord(const TFrameFields& Fields);

@@ -23,7 +23,10 @@ struct TBitmapGlyph {
     int Height = 0;
     std::vector<uint8_t> Pixels;  // Width * Height, row by row, 1 = ink
 
-    bool Ink(int X, int Y) const { return Pixels[size_t(Y) * size_t(Width) + size_t(X)] != 0; }
+    bool Ink(int X, int Y) const
+    {
+        return Pixels[static_cast<size_t>(Y) * static_cast<size_t>(Width) + static_cast<size_t>(X)] != 0;
+    }
 };
 
 struct TBitmapFont {

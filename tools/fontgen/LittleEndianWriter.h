@@ -13,7 +13,7 @@ public:
     size_t Size() const { return Bytes.size(); }
     const std::vector<uint8_t>& Data() const { return Bytes; }
 
-    void U8(uint32_t Value) { Bytes.push_back(uint8_t(Checked(Value, 0xFF))); }
+    void U8(uint32_t Value) { Bytes.push_back(static_cast<uint8_t>(Checked(Value, 0xFF))); }
     void U16(uint32_t Value) { Put(Value, 2, 0xFFFF); }
     void U32(uint32_t Value) { Put(Value, 4, 0xFFFFFFFF); }
     void Append(std::span<const uint8_t> More) { Bytes.insert(Bytes.end(), More.begin(), More.end()); }
@@ -30,20 +30,20 @@ private:
         // A value that does not fit its field would silently corrupt the file.
         if (Value > Max)
             throw std::out_of_range("value does not fit its field");
-        return uint32_t(Value);
+        return static_cast<uint32_t>(Value);
     }
     void Put(uint64_t Value, int Count, uint64_t Max)
     {
-        Bytes.resize(Bytes.size() + size_t(Count));
-        Patch(Bytes.size() - size_t(Count), Value, Count, Max);
+        Bytes.resize(Bytes.size() + static_cast<size_t>(Count));
+        Patch(Bytes.size() - static_cast<size_t>(Count), Value, Count, Max);
     }
     void Patch(size_t At, uint64_t Value, int Count, uint64_t Max)
     {
-        const uint32_t Field = Checked(Value, Max);
-        if (At + size_t(Count) > Bytes.size())
+        const uint32_t field = Checked(Value, Max);
+        if (At + static_cast<size_t>(Count) > Bytes.size())
             throw std::out_of_range("patched field outside the image");
-        for (int I = 0; I < Count; ++I)
-            Bytes[At + size_t(I)] = uint8_t(Field >> (8 * I));
+        for (int i = 0; i < Count; ++i)
+            Bytes[At + static_cast<size_t>(i)] = static_cast<uint8_t>(field >> (8 * i));
     }
 
     std::vector<uint8_t> Bytes;

@@ -12,7 +12,7 @@ constexpr size_t FntHeaderSize = 118;
 // double word where the header has dfBitsPointer.
 constexpr size_t FontDirEntryHeaderSize = 113;
 constexpr uint32_t AlignmentShift = 4;  // resources start on 16-byte boundaries
-constexpr size_t Alignment = size_t(1) << AlignmentShift;
+constexpr size_t Alignment = static_cast<size_t>(1) << AlignmentShift;
 constexpr size_t NeHeaderSize = 0x40;
 
 constexpr uint32_t FontDirType = 0x8007;  // RT_FONTDIR
@@ -46,32 +46,32 @@ struct TFntFacts {
 
 TFntFacts ReadFntFacts(std::span<const uint8_t> Fnt)
 {
-    const auto U16 = [&](size_t At) { return uint32_t(Fnt[At] | Fnt[At + 1] << 8); };
-    const auto U32 = [&](size_t At) { return U16(At) | U16(At + 2) << 16; };
-    if (Fnt.size() < FntHeaderSize || (U16(0) != 0x0200 && U16(0) != 0x0300) || U32(2) != Fnt.size())
+    const auto u16 = [&](size_t At) { return static_cast<uint32_t>(Fnt[At] | Fnt[At + 1] << 8); };
+    const auto u32 = [&](size_t At) { return u16(At) | u16(At + 2) << 16; };
+    if (Fnt.size() < FntHeaderSize || (u16(0) != 0x0200 && u16(0) != 0x0300) || u32(2) != Fnt.size())
         throw TFontError("not an FNT font resource");
-    const uint32_t FaceAt = U32(105);
-    const auto FaceEnd = FaceAt < Fnt.size() ? std::find(Fnt.begin() + FaceAt, Fnt.end(), 0) : Fnt.end();
-    if (FaceEnd == Fnt.end())
+    const uint32_t faceAt = u32(105);
+    const auto faceEnd = faceAt < Fnt.size() ? std::find(Fnt.begin() + faceAt, Fnt.end(), 0) : Fnt.end();
+    if (faceEnd == Fnt.end())
         throw TFontError("FNT face name outside the resource");
-    return {U16(68), U16(70), U16(72), std::string(Fnt.begin() + FaceAt, FaceEnd)};
+    return {u16(68), u16(70), u16(72), std::string(Fnt.begin() + faceAt, faceEnd)};
 }
 
 std::vector<uint8_t> FontDirectory(std::span<const uint8_t> Fnt, const std::string& Face)
 {
-    TLittleEndianWriter W;
-    W.U16(1);  // fonts
-    W.U16(FontId);
-    W.Append(Fnt.first(FontDirEntryHeaderSize));
-    W.U8(0);  // device name: none
-    W.Text(Face);
-    W.U8(0);
-    return W.Data();
+    TLittleEndianWriter w;
+    w.U16(1);  // fonts
+    w.U16(FontId);
+    w.Append(Fnt.first(FontDirEntryHeaderSize));
+    w.U8(0);  // device name: none
+    w.Text(Face);
+    w.U8(0);
+    return w.Data();
 }
 
 void PascalString(TLittleEndianWriter& W, std::string_view Text)
 {
-    W.U8(uint32_t(Text.size()));
+    W.U8(static_cast<uint32_t>(Text.size()));
     W.Text(Text);
 }
 
@@ -81,133 +81,133 @@ std::vector<uint8_t> BuildFontLibrary(std::span<const uint8_t> Fnt, const std::s
 {
     if (ModuleName.empty() || ModuleName.size() > 8)
         throw TFontError("module name must have 1 to 8 characters");
-    const TFntFacts Facts = ReadFntFacts(Fnt);
-    const std::vector<uint8_t> Directory = FontDirectory(Fnt, Facts.Face);
+    const TFntFacts facts = ReadFntFacts(Fnt);
+    const std::vector<uint8_t> directory = FontDirectory(Fnt, facts.Face);
     // Font installers read the logical resolution and the face from this description.
-    const std::string Description = "FONTRES 100," + std::to_string(Facts.HorizRes) + "," +
-                                    std::to_string(Facts.VertRes) + " : " + Facts.Face + " " +
-                                    std::to_string(Facts.Points);
-    if (Description.size() > 255)
+    const std::string description = "FONTRES 100," + std::to_string(facts.HorizRes) + "," +
+                                    std::to_string(facts.VertRes) + " : " + facts.Face + " " +
+                                    std::to_string(facts.Points);
+    if (description.size() > 255)
         throw TFontError("module description too long");
 
-    TLittleEndianWriter W;
+    TLittleEndianWriter w;
     // MS-DOS header: 4 paragraphs, the stub right after it.
-    W.Text("MZ");
-    const size_t DosLastPageAt = W.Size();
-    W.U16(0);
-    W.U16(0);       // e_cp, patched
-    W.U16(0);       // relocations
-    W.U16(4);       // header paragraphs
-    W.U16(0);       // e_minalloc
-    W.U16(0xFFFF);  // e_maxalloc
-    W.U16(0);       // e_ss
-    W.U16(0xB8);    // e_sp
-    W.U16(0);       // e_csum
-    W.U16(0);       // e_ip
-    W.U16(0);       // e_cs
-    W.U16(0x40);    // e_lfarlc
-    W.U16(0);       // e_ovno
-    W.Zeros(32);    // reserved, OEM fields
-    const size_t NewHeaderOffsetAt = W.Size();
-    W.U32(0);  // e_lfanew, patched
-    W.Append(DosStubCode);
-    W.Text(DosStubMessage);
-    W.PadTo(Alignment);
-    const size_t DosImageSize = W.Size();
-    W.PatchU16(DosLastPageAt, DosImageSize % 512);
-    W.PatchU16(DosLastPageAt + 2, (DosImageSize + 511) / 512);
+    w.Text("MZ");
+    const size_t dosLastPageAt = w.Size();
+    w.U16(0);
+    w.U16(0);       // e_cp, patched
+    w.U16(0);       // relocations
+    w.U16(4);       // header paragraphs
+    w.U16(0);       // e_minalloc
+    w.U16(0xFFFF);  // e_maxalloc
+    w.U16(0);       // e_ss
+    w.U16(0xB8);    // e_sp
+    w.U16(0);       // e_csum
+    w.U16(0);       // e_ip
+    w.U16(0);       // e_cs
+    w.U16(0x40);    // e_lfarlc
+    w.U16(0);       // e_ovno
+    w.Zeros(32);    // reserved, OEM fields
+    const size_t newHeaderOffsetAt = w.Size();
+    w.U32(0);  // e_lfanew, patched
+    w.Append(DosStubCode);
+    w.Text(DosStubMessage);
+    w.PadTo(Alignment);
+    const size_t dosImageSize = w.Size();
+    w.PatchU16(dosLastPageAt, dosImageSize % 512);
+    w.PatchU16(dosLastPageAt + 2, (dosImageSize + 511) / 512);
 
-    const size_t Ne = W.Size();
-    W.PatchU32(NewHeaderOffsetAt, uint32_t(Ne));
+    const size_t ne = w.Size();
+    w.PatchU32(newHeaderOffsetAt, static_cast<uint32_t>(ne));
 
     // The tables after the NE header, their offsets relative to it.
-    TLittleEndianWriter Resources;
-    Resources.U16(AlignmentShift);
-    Resources.U16(FontDirType);
-    Resources.U16(1);
-    Resources.U32(0);
-    const size_t DirectoryEntryAt = Resources.Size();
-    Resources.Zeros(12);
-    Resources.U16(FontType);
-    Resources.U16(1);
-    Resources.U32(0);
-    const size_t FontEntryAt = Resources.Size();
-    Resources.Zeros(12);
-    Resources.U16(0);  // end of types
-    const size_t DirectoryNameAt = Resources.Size();
-    PascalString(Resources, "FONTDIR");
-    Resources.U8(0);  // end of names
+    TLittleEndianWriter resources;
+    resources.U16(AlignmentShift);
+    resources.U16(FontDirType);
+    resources.U16(1);
+    resources.U32(0);
+    const size_t directoryEntryAt = resources.Size();
+    resources.Zeros(12);
+    resources.U16(FontType);
+    resources.U16(1);
+    resources.U32(0);
+    const size_t fontEntryAt = resources.Size();
+    resources.Zeros(12);
+    resources.U16(0);  // end of types
+    const size_t directoryNameAt = resources.Size();
+    PascalString(resources, "FONTDIR");
+    resources.U8(0);  // end of names
 
-    TLittleEndianWriter ResidentNames;
-    PascalString(ResidentNames, ModuleName);
-    ResidentNames.U16(0);  // ordinal
-    ResidentNames.U8(0);
+    TLittleEndianWriter residentNames;
+    PascalString(residentNames, ModuleName);
+    residentNames.U16(0);  // ordinal
+    residentNames.U8(0);
 
-    TLittleEndianWriter NonResidentNames;
-    PascalString(NonResidentNames, Description);
-    NonResidentNames.U16(0);
-    NonResidentNames.U8(0);
+    TLittleEndianWriter nonResidentNames;
+    PascalString(nonResidentNames, description);
+    nonResidentNames.U16(0);
+    nonResidentNames.U8(0);
 
-    const size_t SegmentTable = NeHeaderSize;  // no segments
-    const size_t ResourceTable = SegmentTable;
-    const size_t ResidentNameTable = ResourceTable + Resources.Size();
-    const size_t ModuleReferenceTable = ResidentNameTable + ResidentNames.Size();  // no references
-    const size_t ImportedNameTable = ModuleReferenceTable;
-    const size_t EntryTable = ImportedNameTable + 1;  // the imported names' empty first byte
-    const size_t EntryTableSize = 2;                  // no entry points
-    const size_t NonResidentNameTable = Ne + EntryTable + EntryTableSize;
+    const size_t segmentTable = NeHeaderSize;  // no segments
+    const size_t resourceTable = segmentTable;
+    const size_t residentNameTable = resourceTable + resources.Size();
+    const size_t moduleReferenceTable = residentNameTable + residentNames.Size();  // no references
+    const size_t importedNameTable = moduleReferenceTable;
+    const size_t entryTable = importedNameTable + 1;  // the imported names' empty first byte
+    const size_t entryTableSize = 2;                  // no entry points
+    const size_t nonResidentNameTable = ne + entryTable + entryTableSize;
 
-    W.Text("NE");
-    W.U8(5);  // linker version
-    W.U8(0);
-    W.U16(uint32_t(EntryTable));
-    W.U16(uint32_t(EntryTableSize));
-    W.U32(0);  // CRC
-    W.U16(LibraryModuleFlags);
-    W.U16(0);  // automatic data segment: none
-    W.U16(0);  // heap
-    W.U16(0);  // stack
-    W.U32(0);  // CS:IP
-    W.U32(0);  // SS:SP
-    W.U16(0);  // segments
-    W.U16(0);  // module references
-    W.U16(uint32_t(NonResidentNames.Size()));
-    W.U16(uint32_t(SegmentTable));
-    W.U16(uint32_t(ResourceTable));
-    W.U16(uint32_t(ResidentNameTable));
-    W.U16(uint32_t(ModuleReferenceTable));
-    W.U16(uint32_t(ImportedNameTable));
-    W.U32(uint32_t(NonResidentNameTable));
-    W.U16(0);  // movable entry points
-    W.U16(AlignmentShift);
-    W.U16(0);  // resource segments
-    W.U8(WindowsTarget);
-    W.U8(0);   // other flags
-    W.U16(0);  // fast-load area
-    W.U16(0);
-    W.U16(0);  // minimum code swap area
-    W.U16(ExpectedWindowsVersion);
+    w.Text("NE");
+    w.U8(5);  // linker version
+    w.U8(0);
+    w.U16(static_cast<uint32_t>(entryTable));
+    w.U16(static_cast<uint32_t>(entryTableSize));
+    w.U32(0);  // CRC
+    w.U16(LibraryModuleFlags);
+    w.U16(0);  // automatic data segment: none
+    w.U16(0);  // heap
+    w.U16(0);  // stack
+    w.U32(0);  // CS:IP
+    w.U32(0);  // SS:SP
+    w.U16(0);  // segments
+    w.U16(0);  // module references
+    w.U16(static_cast<uint32_t>(nonResidentNames.Size()));
+    w.U16(static_cast<uint32_t>(segmentTable));
+    w.U16(static_cast<uint32_t>(resourceTable));
+    w.U16(static_cast<uint32_t>(residentNameTable));
+    w.U16(static_cast<uint32_t>(moduleReferenceTable));
+    w.U16(static_cast<uint32_t>(importedNameTable));
+    w.U32(static_cast<uint32_t>(nonResidentNameTable));
+    w.U16(0);  // movable entry points
+    w.U16(AlignmentShift);
+    w.U16(0);  // resource segments
+    w.U8(WindowsTarget);
+    w.U8(0);   // other flags
+    w.U16(0);  // fast-load area
+    w.U16(0);
+    w.U16(0);  // minimum code swap area
+    w.U16(ExpectedWindowsVersion);
 
-    const size_t ResourcesAt = W.Size();
-    W.Append(Resources.Data());
-    W.Append(ResidentNames.Data());
-    W.U8(0);  // imported names
-    W.Zeros(EntryTableSize);
-    W.Append(NonResidentNames.Data());
+    const size_t resourcesAt = w.Size();
+    w.Append(resources.Data());
+    w.Append(residentNames.Data());
+    w.U8(0);  // imported names
+    w.Zeros(entryTableSize);
+    w.Append(nonResidentNames.Data());
 
     // The resources, each padded to the alignment; offsets and lengths in alignment units.
-    const auto PlaceResource = [&](std::span<const uint8_t> Data, size_t EntryAt, uint32_t Flags, uint32_t Id) {
-        W.PadTo(Alignment);
-        const size_t At = W.Size();
-        W.Append(Data);
-        W.PadTo(Alignment);
-        const size_t Entry = ResourcesAt + EntryAt;
-        W.PatchU16(Entry, uint32_t(At >> AlignmentShift));
-        W.PatchU16(Entry + 2, uint32_t((W.Size() - At) >> AlignmentShift));
-        W.PatchU16(Entry + 4, Flags);
-        W.PatchU16(Entry + 6, Id);
+    const auto placeResource = [&](std::span<const uint8_t> Data, size_t EntryAt, uint32_t Flags, uint32_t Id) {
+        w.PadTo(Alignment);
+        const size_t at = w.Size();
+        w.Append(Data);
+        w.PadTo(Alignment);
+        const size_t entry = resourcesAt + EntryAt;
+        w.PatchU16(entry, static_cast<uint32_t>(at >> AlignmentShift));
+        w.PatchU16(entry + 2, static_cast<uint32_t>((w.Size() - at) >> AlignmentShift));
+        w.PatchU16(entry + 4, Flags);
+        w.PatchU16(entry + 6, Id);
     };
-    PlaceResource(Directory, DirectoryEntryAt, FontDirFlags, uint32_t(DirectoryNameAt));
-    PlaceResource(Fnt, FontEntryAt, FontFlags, IntegerId | FontId);
-    return W.Data();
+    placeResource(directory, directoryEntryAt, FontDirFlags, static_cast<uint32_t>(directoryNameAt));
+    placeResource(Fnt, fontEntryAt, FontFlags, IntegerId | FontId);
+    return w.Data();
 }

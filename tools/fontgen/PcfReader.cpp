@@ -28,23 +28,25 @@ public:
     uint8_t U8(uint64_t At) const { return Range(At, 1)[0]; }
     uint16_t U16(uint64_t At) const
     {
-        const auto B = Range(At, 2);
-        return Msb ? uint16_t(B[0] << 8 | B[1]) : uint16_t(B[1] << 8 | B[0]);
+        const auto b = Range(At, 2);
+        return Msb ? static_cast<uint16_t>(b[0] << 8 | b[1]) : static_cast<uint16_t>(b[1] << 8 | b[0]);
     }
     uint32_t U32(uint64_t At) const
     {
-        const auto B = Range(At, 4);
-        return Msb ? uint32_t(B[0]) << 24 | uint32_t(B[1]) << 16 | uint32_t(B[2]) << 8 | B[3]
-                   : uint32_t(B[3]) << 24 | uint32_t(B[2]) << 16 | uint32_t(B[1]) << 8 | B[0];
+        const auto b = Range(At, 4);
+        return Msb ? static_cast<uint32_t>(b[0]) << 24 | static_cast<uint32_t>(b[1]) << 16 |
+                         static_cast<uint32_t>(b[2]) << 8 | b[3]
+                   : static_cast<uint32_t>(b[3]) << 24 | static_cast<uint32_t>(b[2]) << 16 |
+                         static_cast<uint32_t>(b[1]) << 8 | b[0];
     }
-    int16_t I16(uint64_t At) const { return int16_t(U16(At)); }
-    int32_t I32(uint64_t At) const { return int32_t(U32(At)); }
+    int16_t I16(uint64_t At) const { return static_cast<int16_t>(U16(At)); }
+    int32_t I32(uint64_t At) const { return static_cast<int32_t>(U32(At)); }
 
     std::span<const uint8_t> Range(uint64_t At, uint64_t Count) const
     {
         if (At > Data.size() || Count > Data.size() - At)
             throw TFontError("PCF font truncated");
-        return Data.subspan(size_t(At), size_t(Count));
+        return Data.subspan(static_cast<size_t>(At), static_cast<size_t>(Count));
     }
     uint64_t Size() const { return Data.size(); }
 
@@ -73,20 +75,20 @@ public:
 
     TPcfTable Table(uint32_t Type) const
     {
-        const auto Found = std::ranges::find_if(Toc, [&](const TEntry& E) { return E.Type == Type; });
-        if (Found == Toc.end())
+        const auto found = std::ranges::find_if(Toc, [&](const TEntry& E) { return E.Type == Type; });
+        if (found == Toc.end())
             throw TFontError("PCF font lacks a table it needs");
         // bdftopcf records 100 bytes for an accelerator table whatever its real size
         // and writes the last table short of its recorded size: a table may end at the file's end.
-        if (Found->Offset > Data.size())
+        if (found->Offset > Data.size())
             throw TFontError("PCF table outside the file");
-        const uint64_t Size = std::min<uint64_t>(Found->Size, Data.size() - Found->Offset);
-        const std::span<const uint8_t> Bytes = Data.subspan(Found->Offset, size_t(Size));
+        const uint64_t size = std::min<uint64_t>(found->Size, Data.size() - found->Offset);
+        const std::span<const uint8_t> bytes = Data.subspan(found->Offset, static_cast<size_t>(size));
         // The format is repeated at the table's start, always least significant byte first.
-        const uint32_t Format = TPcfBytes(Bytes, false).U32(0);
-        if (Format != Found->Format)
+        const uint32_t format = TPcfBytes(bytes, false).U32(0);
+        if (format != found->Format)
             throw TFontError("PCF table format differs from the table of contents");
-        return {Format, TPcfBytes(Bytes, (Format & ByteOrderMsb) != 0)};
+        return {format, TPcfBytes(bytes, (format & ByteOrderMsb) != 0)};
     }
 
 private:
@@ -96,15 +98,15 @@ private:
 
     void ReadTableOfContents()
     {
-        const TPcfBytes File(Data, false);
-        if (File.U32(0) != 0x70636601u)  // "\1fcp"
+        const TPcfBytes file(Data, false);
+        if (file.U32(0) != 0x70636601u)  // "\1fcp"
             throw TFontError("not a PCF font");
-        const uint32_t Count = File.U32(4);
-        if (Count > (File.Size() - 8) / 16)
+        const uint32_t count = file.U32(4);
+        if (count > (file.Size() - 8) / 16)
             throw TFontError("PCF table of contents larger than the file");
-        for (uint32_t I = 0; I < Count; ++I) {
-            const uint64_t At = 8 + uint64_t(I) * 16;
-            Toc.push_back({File.U32(At), File.U32(At + 4), File.U32(At + 8), File.U32(At + 12)});
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint64_t at = 8 + static_cast<uint64_t>(i) * 16;
+            Toc.push_back({file.U32(at), file.U32(at + 4), file.U32(at + 8), file.U32(at + 12)});
         }
     }
 
@@ -114,153 +116,155 @@ private:
 
 std::map<std::string, std::string> ReadProperties(const TPcfTable& Table)
 {
-    const TPcfBytes& B = Table.Bytes;
-    const uint32_t Count = B.U32(4);
-    if (Count > B.Size() / 9)
+    const TPcfBytes& b = Table.Bytes;
+    const uint32_t count = b.U32(4);
+    if (count > b.Size() / 9)
         throw TFontError("PCF property count larger than its table");
-    const uint64_t Padding = (Count & 3) ? 4 - (Count & 3) : 0;
-    const uint64_t StringsSizeAt = 8 + uint64_t(Count) * 9 + Padding;
-    const uint32_t StringsSize = B.U32(StringsSizeAt);
-    const std::span<const uint8_t> Strings = B.Range(StringsSizeAt + 4, StringsSize);
-    const auto StringAt = [&](uint32_t Offset) {
-        const auto End =
-            Offset < Strings.size() ? std::find(Strings.begin() + Offset, Strings.end(), 0) : Strings.end();
-        if (End == Strings.end())
+    const uint64_t padding = (count & 3) ? 4 - (count & 3) : 0;
+    const uint64_t stringsSizeAt = 8 + static_cast<uint64_t>(count) * 9 + padding;
+    const uint32_t stringsSize = b.U32(stringsSizeAt);
+    const std::span<const uint8_t> strings = b.Range(stringsSizeAt + 4, stringsSize);
+    const auto stringAt = [&](uint32_t Offset) {
+        const auto end =
+            Offset < strings.size() ? std::find(strings.begin() + Offset, strings.end(), 0) : strings.end();
+        if (end == strings.end())
             throw TFontError("PCF property string outside its table");
-        return std::string(Strings.begin() + Offset, End);
+        return std::string(strings.begin() + Offset, end);
     };
 
-    std::map<std::string, std::string> Properties;
-    for (uint32_t I = 0; I < Count; ++I) {
-        const uint64_t At = 8 + uint64_t(I) * 9;
-        const bool IsString = B.U8(At + 4) != 0;
-        const uint32_t Value = B.U32(At + 5);
-        Properties[StringAt(B.U32(At))] = IsString ? StringAt(Value) : std::to_string(int32_t(Value));
+    std::map<std::string, std::string> properties;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t at = 8 + static_cast<uint64_t>(i) * 9;
+        const bool isString = b.U8(at + 4) != 0;
+        const uint32_t value = b.U32(at + 5);
+        properties[stringAt(b.U32(at))] = isString ? stringAt(value) : std::to_string(static_cast<int32_t>(value));
     }
-    return Properties;
+    return properties;
 }
 
 std::vector<TPcfMetrics> ReadMetrics(const TPcfTable& Table)
 {
-    const TPcfBytes& B = Table.Bytes;
-    std::vector<TPcfMetrics> Metrics;
+    const TPcfBytes& b = Table.Bytes;
+    std::vector<TPcfMetrics> metrics;
     if ((Table.Format & FormatKindMask) == CompressedMetrics) {
-        const uint16_t Count = B.U16(4);
-        B.Range(6, uint64_t(Count) * 5);
-        for (uint16_t I = 0; I < Count; ++I) {
-            const uint64_t At = 6 + uint64_t(I) * 5;
-            const auto Value = [&](int Field) { return int(B.U8(At + Field)) - 0x80; };
-            Metrics.push_back({Value(0), Value(1), Value(2), Value(3), Value(4)});
+        const uint16_t count = b.U16(4);
+        b.Range(6, static_cast<uint64_t>(count) * 5);
+        for (uint16_t i = 0; i < count; ++i) {
+            const uint64_t at = 6 + static_cast<uint64_t>(i) * 5;
+            const auto value = [&](int Field) { return static_cast<int>(b.U8(at + Field)) - 0x80; };
+            metrics.push_back({value(0), value(1), value(2), value(3), value(4)});
         }
     } else {
-        const uint32_t Count = B.U32(4);
-        B.Range(8, uint64_t(Count) * 12);
-        for (uint32_t I = 0; I < Count; ++I) {
-            const uint64_t At = 8 + uint64_t(I) * 12;
-            Metrics.push_back({B.I16(At), B.I16(At + 2), B.I16(At + 4), B.I16(At + 6), B.I16(At + 8)});
+        const uint32_t count = b.U32(4);
+        b.Range(8, static_cast<uint64_t>(count) * 12);
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint64_t at = 8 + static_cast<uint64_t>(i) * 12;
+            metrics.push_back({b.I16(at), b.I16(at + 2), b.I16(at + 4), b.I16(at + 6), b.I16(at + 8)});
         }
     }
-    return Metrics;
+    return metrics;
 }
 
 // Brings bitmap data to one layout: leftmost pixel in the most significant bit,
 // bytes in reading order.
 std::vector<uint8_t> NormalisedBitmapData(std::span<const uint8_t> Data, uint32_t Format)
 {
-    std::vector<uint8_t> Bytes(Data.begin(), Data.end());
-    const bool BitMsb = (Format & BitOrderMsb) != 0;
-    if (!BitMsb) {
-        for (uint8_t& Byte : Bytes) {
-            uint8_t Reversed = 0;
-            for (int Bit = 0; Bit < 8; ++Bit)
-                Reversed |= uint8_t(((Byte >> Bit) & 1) << (7 - Bit));
-            Byte = Reversed;
+    std::vector<uint8_t> bytes(Data.begin(), Data.end());
+    const bool bitMsb = (Format & BitOrderMsb) != 0;
+    if (!bitMsb) {
+        for (uint8_t& byte : bytes) {
+            uint8_t reversed = 0;
+            for (int bit = 0; bit < 8; ++bit)
+                reversed |= static_cast<uint8_t>(((byte >> bit) & 1) << (7 - bit));
+            byte = reversed;
         }
     }
-    const size_t Unit = size_t(1) << ((Format >> 4) & 3);
-    if (BitMsb != ((Format & ByteOrderMsb) != 0) && Unit > 1) {
-        for (size_t At = 0; At + Unit <= Bytes.size(); At += Unit)
-            std::reverse(Bytes.begin() + At, Bytes.begin() + At + Unit);
+    const size_t unit = static_cast<size_t>(1) << ((Format >> 4) & 3);
+    if (bitMsb != ((Format & ByteOrderMsb) != 0) && unit > 1) {
+        for (size_t at = 0; at + unit <= bytes.size(); at += unit)
+            std::reverse(bytes.begin() + at, bytes.begin() + at + unit);
     }
-    return Bytes;
+    return bytes;
 }
 
 std::vector<TBitmapGlyph> ReadGlyphs(const TPcfTable& Table, const std::vector<TPcfMetrics>& Metrics)
 {
-    const TPcfBytes& B = Table.Bytes;
-    const uint32_t Count = B.U32(4);
-    if (Count != Metrics.size())
+    const TPcfBytes& b = Table.Bytes;
+    const uint32_t count = b.U32(4);
+    if (count != Metrics.size())
         throw TFontError("PCF bitmap count differs from the metrics count");
-    const uint64_t SizesAt = 8 + uint64_t(Count) * 4;
-    const uint32_t DataSize = B.U32(SizesAt + 4 * (Table.Format & 3));
-    const std::vector<uint8_t> Data = NormalisedBitmapData(B.Range(SizesAt + 16, DataSize), Table.Format);
-    const uint64_t RowPad = uint64_t(1) << (Table.Format & 3);
+    const uint64_t sizesAt = 8 + static_cast<uint64_t>(count) * 4;
+    const uint32_t dataSize = b.U32(sizesAt + 4 * (Table.Format & 3));
+    const std::vector<uint8_t> data = NormalisedBitmapData(b.Range(sizesAt + 16, dataSize), Table.Format);
+    const uint64_t rowPad = static_cast<uint64_t>(1) << (Table.Format & 3);
 
-    std::vector<TBitmapGlyph> Glyphs;
-    for (uint32_t I = 0; I < Count; ++I) {
-        const TPcfMetrics& M = Metrics[I];
-        TBitmapGlyph Glyph;
-        Glyph.Advance = M.Advance;
-        Glyph.Left = M.Left;
-        Glyph.Ascent = M.Ascent;
-        Glyph.Width = M.Right - M.Left;
-        Glyph.Height = M.Ascent + M.Descent;
-        if (Glyph.Width < 0 || Glyph.Height < 0)
+    std::vector<TBitmapGlyph> glyphs;
+    for (uint32_t i = 0; i < count; ++i) {
+        const TPcfMetrics& m = Metrics[i];
+        TBitmapGlyph glyph;
+        glyph.Advance = m.Advance;
+        glyph.Left = m.Left;
+        glyph.Ascent = m.Ascent;
+        glyph.Width = m.Right - m.Left;
+        glyph.Height = m.Ascent + m.Descent;
+        if (glyph.Width < 0 || glyph.Height < 0)
             throw TFontError("PCF glyph with negative size");
-        const uint64_t Stride = (uint64_t(Glyph.Width) + 8 * RowPad - 1) / (8 * RowPad) * RowPad;
-        const uint64_t Offset = B.U32(8 + uint64_t(I) * 4);
-        if (Offset > Data.size() || Stride * uint64_t(Glyph.Height) > Data.size() - Offset)
+        const uint64_t stride = (static_cast<uint64_t>(glyph.Width) + 8 * rowPad - 1) / (8 * rowPad) * rowPad;
+        const uint64_t offset = b.U32(8 + static_cast<uint64_t>(i) * 4);
+        if (offset > data.size() || stride * static_cast<uint64_t>(glyph.Height) > data.size() - offset)
             throw TFontError("PCF glyph bitmap outside the bitmap data");
-        Glyph.Pixels.resize(size_t(Glyph.Width) * size_t(Glyph.Height));
-        for (int Y = 0; Y < Glyph.Height; ++Y) {
-            for (int X = 0; X < Glyph.Width; ++X) {
-                const uint8_t Byte = Data[size_t(Offset + uint64_t(Y) * Stride + uint64_t(X) / 8)];
-                Glyph.Pixels[size_t(Y) * size_t(Glyph.Width) + size_t(X)] = (Byte >> (7 - X % 8)) & 1;
+        glyph.Pixels.resize(static_cast<size_t>(glyph.Width) * static_cast<size_t>(glyph.Height));
+        for (int y = 0; y < glyph.Height; ++y) {
+            for (int x = 0; x < glyph.Width; ++x) {
+                const uint8_t byte = data[static_cast<size_t>(offset + static_cast<uint64_t>(y) * stride +
+                                                              static_cast<uint64_t>(x) / 8)];
+                glyph.Pixels[static_cast<size_t>(y) * static_cast<size_t>(glyph.Width) + static_cast<size_t>(x)] =
+                    (byte >> (7 - x % 8)) & 1;
             }
         }
-        Glyphs.push_back(std::move(Glyph));
+        glyphs.push_back(std::move(glyph));
     }
-    return Glyphs;
+    return glyphs;
 }
 
 }  // namespace
 
 TBitmapFont ReadPcfFont(std::span<const uint8_t> Data)
 {
-    const TPcfFile File(Data);
-    TBitmapFont Font;
-    if (File.Has(PropertiesTable))
-        Font.Properties = ReadProperties(File.Table(PropertiesTable));
+    const TPcfFile file(Data);
+    TBitmapFont font;
+    if (file.Has(PropertiesTable))
+        font.Properties = ReadProperties(file.Table(PropertiesTable));
 
     // The line's ascent and descent; the BDF accelerators, when present, are the font's own.
-    const TPcfTable Accelerators =
-        File.Table(File.Has(BdfAcceleratorsTable) ? BdfAcceleratorsTable : AcceleratorsTable);
-    Font.Ascent = Accelerators.Bytes.I32(12);
-    Font.Descent = Accelerators.Bytes.I32(16);
-    if (Font.Ascent < 0 || Font.Descent < 0 || Font.Ascent > 4096 || Font.Descent > 4096)
+    const TPcfTable accelerators =
+        file.Table(file.Has(BdfAcceleratorsTable) ? BdfAcceleratorsTable : AcceleratorsTable);
+    font.Ascent = accelerators.Bytes.I32(12);
+    font.Descent = accelerators.Bytes.I32(16);
+    if (font.Ascent < 0 || font.Descent < 0 || font.Ascent > 4096 || font.Descent > 4096)
         throw TFontError("PCF font with an implausible line height");
 
-    const std::vector<TBitmapGlyph> Glyphs =
-        ReadGlyphs(File.Table(BitmapsTable), ReadMetrics(File.Table(MetricsTable)));
+    const std::vector<TBitmapGlyph> glyphs =
+        ReadGlyphs(file.Table(BitmapsTable), ReadMetrics(file.Table(MetricsTable)));
 
-    const TPcfTable Encodings = File.Table(EncodingsTable);
-    const TPcfBytes& E = Encodings.Bytes;
-    const int FirstCol = E.I16(4), LastCol = E.I16(6), FirstRow = E.I16(8), LastRow = E.I16(10);
-    const uint16_t DefaultCode = E.U16(12);
-    if (FirstCol < 0 || LastCol > 255 || FirstCol > LastCol || FirstRow < 0 || LastRow > 255 || FirstRow > LastRow)
+    const TPcfTable encodings = file.Table(EncodingsTable);
+    const TPcfBytes& e = encodings.Bytes;
+    const int firstCol = e.I16(4), lastCol = e.I16(6), firstRow = e.I16(8), lastRow = e.I16(10);
+    const uint16_t defaultCode = e.U16(12);
+    if (firstCol < 0 || lastCol > 255 || firstCol > lastCol || firstRow < 0 || lastRow > 255 || firstRow > lastRow)
         throw TFontError("PCF encoding range out of bounds");
-    const int Columns = LastCol - FirstCol + 1;
-    for (int Row = FirstRow; Row <= LastRow; ++Row) {
-        for (int Col = FirstCol; Col <= LastCol; ++Col) {
-            const uint16_t Index = E.U16(14 + 2 * uint64_t((Row - FirstRow) * Columns + (Col - FirstCol)));
-            if (Index == NoGlyph)
+    const int columns = lastCol - firstCol + 1;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int col = firstCol; col <= lastCol; ++col) {
+            const uint16_t index = e.U16(14 + 2 * static_cast<uint64_t>((row - firstRow) * columns + (col - firstCol)));
+            if (index == NoGlyph)
                 continue;
-            if (Index >= Glyphs.size())
+            if (index >= glyphs.size())
                 throw TFontError("PCF encoding names a glyph that does not exist");
-            Font.Glyphs[uint32_t(Row << 8 | Col)] = Glyphs[Index];
+            font.Glyphs[static_cast<uint32_t>(row << 8 | col)] = glyphs[index];
         }
     }
-    if (Font.Glyphs.contains(DefaultCode))
-        Font.DefaultChar = DefaultCode;
-    return Font;
+    if (font.Glyphs.contains(defaultCode))
+        font.DefaultChar = defaultCode;
+    return font;
 }

@@ -24,34 +24,35 @@ TCell CellOf(const TBitmapGlyph& Glyph, const TBitmapFont& Font, uint32_t Code)
 {
     if (Glyph.Advance <= 0 || Glyph.Advance > 255)
         throw TFontError("glyph " + std::to_string(Code) + " has an advance FNT cannot hold");
-    const int Height = Font.Ascent + Font.Descent;
-    TCell Cell{Glyph.Advance, std::vector<uint8_t>(size_t(Glyph.Advance) * size_t(Height))};
-    for (int Y = 0; Y < Glyph.Height; ++Y) {
-        for (int X = 0; X < Glyph.Width; ++X) {
-            if (!Glyph.Ink(X, Y))
+    const int height = Font.Ascent + Font.Descent;
+    TCell cell{Glyph.Advance, std::vector<uint8_t>(static_cast<size_t>(Glyph.Advance) * static_cast<size_t>(height))};
+    for (int y = 0; y < Glyph.Height; ++y) {
+        for (int x = 0; x < Glyph.Width; ++x) {
+            if (!Glyph.Ink(x, y))
                 continue;
-            const int CellX = Glyph.Left + X;
-            const int CellY = Font.Ascent - Glyph.Ascent + Y;
-            if (CellX < 0 || CellX >= Cell.Width || CellY < 0 || CellY >= Height)
+            const int cellX = Glyph.Left + x;
+            const int cellY = Font.Ascent - Glyph.Ascent + y;
+            if (cellX < 0 || cellX >= cell.Width || cellY < 0 || cellY >= height)
                 throw TFontError("glyph " + std::to_string(Code) + " has ink outside its cell");
-            Cell.Pixels[size_t(CellY) * size_t(Cell.Width) + size_t(CellX)] = 1;
+            cell.Pixels[static_cast<size_t>(cellY) * static_cast<size_t>(cell.Width) + static_cast<size_t>(cellX)] = 1;
         }
     }
-    return Cell;
+    return cell;
 }
 
 // Column-major bytes: the first 8 pixel columns top to bottom, then the next 8.
 std::vector<uint8_t> CellBitmap(const TCell& Cell, int Height)
 {
-    const int ByteColumns = (Cell.Width + 7) / 8;
-    std::vector<uint8_t> Bytes(size_t(ByteColumns) * size_t(Height));
-    for (int Y = 0; Y < Height; ++Y) {
-        for (int X = 0; X < Cell.Width; ++X) {
-            if (Cell.Pixels[size_t(Y) * size_t(Cell.Width) + size_t(X)])
-                Bytes[size_t(X / 8) * size_t(Height) + size_t(Y)] |= uint8_t(0x80 >> (X % 8));
+    const int byteColumns = (Cell.Width + 7) / 8;
+    std::vector<uint8_t> bytes(static_cast<size_t>(byteColumns) * static_cast<size_t>(Height));
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Cell.Width; ++x) {
+            if (Cell.Pixels[static_cast<size_t>(y) * static_cast<size_t>(Cell.Width) + static_cast<size_t>(x)])
+                bytes[static_cast<size_t>(x / 8) * static_cast<size_t>(Height) + static_cast<size_t>(y)] |=
+                    static_cast<uint8_t>(0x80 >> (x % 8));
         }
     }
-    return Bytes;
+    return bytes;
 }
 
 }  // namespace
@@ -66,118 +67,119 @@ std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions
         throw TFontError("empty character range");
     if (Options.Resolution <= 0)
         throw TFontError("resolution must be positive");
-    const int Height = Font.Ascent + Font.Descent;
-    if (Height <= 0 || Height > 255)
+    const int height = Font.Ascent + Font.Descent;
+    if (height <= 0 || height > 255)
         throw TFontError("line height FNT cannot hold");
 
-    const TBitmapGlyph* DefaultGlyph = nullptr;
+    const TBitmapGlyph* defaultGlyph = nullptr;
     if (Font.DefaultChar && Font.Glyphs.contains(*Font.DefaultChar))
-        DefaultGlyph = &Font.Glyphs.at(*Font.DefaultChar);
+        defaultGlyph = &Font.Glyphs.at(*Font.DefaultChar);
 
     // Every code's cell; codes without a glyph share the default one's bitmap.
-    std::vector<TCell> Cells;
-    std::vector<bool> HasOwnGlyph;
-    for (uint32_t Code = Options.FirstChar; Code <= Options.LastChar; ++Code) {
-        const auto Found = Font.Glyphs.find(Code);
-        HasOwnGlyph.push_back(Found != Font.Glyphs.end());
-        if (Found == Font.Glyphs.end() && !DefaultGlyph)
-            throw TFontError("no glyph for code " + std::to_string(Code) + " and no default glyph");
-        Cells.push_back(CellOf(Found != Font.Glyphs.end() ? Found->second : *DefaultGlyph, Font, Code));
+    std::vector<TCell> cells;
+    std::vector<bool> hasOwnGlyph;
+    for (uint32_t code = Options.FirstChar; code <= Options.LastChar; ++code) {
+        const auto found = Font.Glyphs.find(code);
+        hasOwnGlyph.push_back(found != Font.Glyphs.end());
+        if (found == Font.Glyphs.end() && !defaultGlyph)
+            throw TFontError("no glyph for code " + std::to_string(code) + " and no default glyph");
+        cells.push_back(CellOf(found != Font.Glyphs.end() ? found->second : *defaultGlyph, Font, code));
     }
-    const auto Slot = [&](uint32_t Code) { return size_t(Code - Options.FirstChar); };
-    const auto InRange = [&](uint32_t Code) { return Code >= Options.FirstChar && Code <= Options.LastChar; };
+    const auto slot = [&](uint32_t Code) { return static_cast<size_t>(Code - Options.FirstChar); };
+    const auto inRange = [&](uint32_t Code) { return Code >= Options.FirstChar && Code <= Options.LastChar; };
 
     // The default character is a code of the range: the font's own when it lies
     // there, else the first code that shows it.
-    const uint32_t BreakChar = InRange(' ') ? ' ' : Options.FirstChar;
-    uint32_t DefaultChar = BreakChar;
-    if (Font.DefaultChar && InRange(*Font.DefaultChar)) {
-        DefaultChar = *Font.DefaultChar;
+    const uint32_t breakChar = inRange(' ') ? ' ' : Options.FirstChar;
+    uint32_t defaultChar = breakChar;
+    if (Font.DefaultChar && inRange(*Font.DefaultChar)) {
+        defaultChar = *Font.DefaultChar;
     } else {
-        const auto FirstShared = std::ranges::find(HasOwnGlyph, false);
-        if (FirstShared != HasOwnGlyph.end())
-            DefaultChar = Options.FirstChar + uint32_t(FirstShared - HasOwnGlyph.begin());
+        const auto firstShared = std::ranges::find(hasOwnGlyph, false);
+        if (firstShared != hasOwnGlyph.end())
+            defaultChar = Options.FirstChar + static_cast<uint32_t>(firstShared - hasOwnGlyph.begin());
     }
 
-    int MaxWidth = 0;
-    int WidthSum = 0;
-    size_t ByteColumns = 0;
-    for (const TCell& Cell : Cells) {
-        MaxWidth = std::max(MaxWidth, Cell.Width);
-        WidthSum += Cell.Width;
-        ByteColumns += size_t(Cell.Width + 7) / 8;
+    int maxWidth = 0;
+    int widthSum = 0;
+    size_t byteColumns = 0;
+    for (const TCell& cell : cells) {
+        maxWidth = std::max(maxWidth, cell.Width);
+        widthSum += cell.Width;
+        byteColumns += static_cast<size_t>(cell.Width + 7) / 8;
     }
-    const bool FixedPitch = std::ranges::all_of(Cells, [&](const TCell& C) { return C.Width == Cells[0].Width; });
+    const bool fixedPitch = std::ranges::all_of(cells, [&](const TCell& C) { return C.Width == cells[0].Width; });
     // GDI's average width of a proportional font is that of 'X'.
-    const int AverageWidth = FixedPitch     ? Cells[0].Width
-                             : InRange('X') ? Cells[Slot('X')].Width
-                                            : (WidthSum + int(Cells.size()) / 2) / int(Cells.size());
-    const int Points = (Height * 72 + Options.Resolution / 2) / Options.Resolution;
+    const int averageWidth = fixedPitch ? cells[0].Width
+                             : inRange('X')
+                                 ? cells[slot('X')].Width
+                                 : (widthSum + static_cast<int>(cells.size()) / 2) / static_cast<int>(cells.size());
+    const int points = (height * 72 + Options.Resolution / 2) / Options.Resolution;
 
     // The bitmaps: each distinct cell once; the table's extra last entry is a
     // blank cell, the absolute space.
-    std::vector<std::vector<uint8_t>> Bitmaps;
-    std::vector<size_t> BitmapOf;
-    std::map<std::pair<int, std::vector<uint8_t>>, size_t> Known;
-    Cells.push_back(TCell{Cells[Slot(BreakChar)].Width, std::vector<uint8_t>(Cells[Slot(BreakChar)].Pixels.size())});
-    for (const TCell& Cell : Cells) {
-        const auto [Entry, Added] = Known.try_emplace({Cell.Width, Cell.Pixels}, Bitmaps.size());
-        if (Added)
-            Bitmaps.push_back(CellBitmap(Cell, Height));
-        BitmapOf.push_back(Entry->second);
+    std::vector<std::vector<uint8_t>> bitmaps;
+    std::vector<size_t> bitmapOf;
+    std::map<std::pair<int, std::vector<uint8_t>>, size_t> known;
+    cells.push_back(TCell{cells[slot(breakChar)].Width, std::vector<uint8_t>(cells[slot(breakChar)].Pixels.size())});
+    for (const TCell& cell : cells) {
+        const auto [entry, added] = known.try_emplace({cell.Width, cell.Pixels}, bitmaps.size());
+        if (added)
+            bitmaps.push_back(CellBitmap(cell, height));
+        bitmapOf.push_back(entry->second);
     }
-    const size_t TableSize = Cells.size() * 4;
-    std::vector<size_t> BitmapOffsets;
-    size_t Offset = HeaderSize + TableSize;
-    for (const auto& Bitmap : Bitmaps) {
-        BitmapOffsets.push_back(Offset);
-        Offset += Bitmap.size();
+    const size_t tableSize = cells.size() * 4;
+    std::vector<size_t> bitmapOffsets;
+    size_t offset = HeaderSize + tableSize;
+    for (const auto& bitmap : bitmaps) {
+        bitmapOffsets.push_back(offset);
+        offset += bitmap.size();
     }
-    const size_t FaceOffset = Offset;
-    const size_t TotalSize = FaceOffset + Options.Face.size() + 1;
+    const size_t faceOffset = offset;
+    const size_t totalSize = faceOffset + Options.Face.size() + 1;
     // Version 2.0 keeps bitmap offsets in 16 bits.
-    if (TotalSize > 0xFFFF)
+    if (totalSize > 0xFFFF)
         throw TFontError("font too large for an FNT 2.0 resource");
 
-    TLittleEndianWriter W;
-    W.U16(0x0200);  // dfVersion
-    W.U32(uint32_t(TotalSize));
-    W.Text(Options.Copyright);
-    W.Zeros(CopyrightSize - Options.Copyright.size());
-    W.U16(0);  // dfType: raster, bitmaps in the file
-    W.U16(uint32_t(Points));
-    W.U16(uint32_t(Options.Resolution));  // dfVertRes
-    W.U16(uint32_t(Options.Resolution));  // dfHorizRes
-    W.U16(uint32_t(Font.Ascent));
-    W.U16(0);  // dfInternalLeading: the cell is exactly the character height
-    W.U16(0);  // dfExternalLeading
-    W.U8(0);   // dfItalic
-    W.U8(0);   // dfUnderline
-    W.U8(0);   // dfStrikeOut
-    W.U16(NormalWeight);
-    W.U8(Options.CharSet);
-    W.U16(FixedPitch ? uint32_t(AverageWidth) : 0);  // dfPixWidth
-    W.U16(uint32_t(Height));                         // dfPixHeight
-    W.U8(FixedPitch ? FixedPitchFamily : VariablePitch);
-    W.U16(uint32_t(AverageWidth));
-    W.U16(uint32_t(MaxWidth));
-    W.U8(Options.FirstChar);
-    W.U8(Options.LastChar);
-    W.U8(DefaultChar - Options.FirstChar);
-    W.U8(BreakChar - Options.FirstChar);
-    W.U16(uint32_t((ByteColumns + 1) / 2 * 2));  // dfWidthBytes: one row across all cells, even
-    W.U32(0);                                    // dfDevice: none, any device
-    W.U32(uint32_t(FaceOffset));
-    W.U32(0);                                 // dfBitsPointer, set by GDI when loaded
-    W.U32(uint32_t(HeaderSize + TableSize));  // dfBitsOffset
-    W.U8(0);                                  // dfReserved
-    for (size_t I = 0; I < Cells.size(); ++I) {
-        W.U16(uint32_t(Cells[I].Width));
-        W.U16(uint32_t(BitmapOffsets[BitmapOf[I]]));
+    TLittleEndianWriter w;
+    w.U16(0x0200);  // dfVersion
+    w.U32(static_cast<uint32_t>(totalSize));
+    w.Text(Options.Copyright);
+    w.Zeros(CopyrightSize - Options.Copyright.size());
+    w.U16(0);  // dfType: raster, bitmaps in the file
+    w.U16(static_cast<uint32_t>(points));
+    w.U16(static_cast<uint32_t>(Options.Resolution));  // dfVertRes
+    w.U16(static_cast<uint32_t>(Options.Resolution));  // dfHorizRes
+    w.U16(static_cast<uint32_t>(Font.Ascent));
+    w.U16(0);  // dfInternalLeading: the cell is exactly the character height
+    w.U16(0);  // dfExternalLeading
+    w.U8(0);   // dfItalic
+    w.U8(0);   // dfUnderline
+    w.U8(0);   // dfStrikeOut
+    w.U16(NormalWeight);
+    w.U8(Options.CharSet);
+    w.U16(fixedPitch ? static_cast<uint32_t>(averageWidth) : 0);  // dfPixWidth
+    w.U16(static_cast<uint32_t>(height));                         // dfPixHeight
+    w.U8(fixedPitch ? FixedPitchFamily : VariablePitch);
+    w.U16(static_cast<uint32_t>(averageWidth));
+    w.U16(static_cast<uint32_t>(maxWidth));
+    w.U8(Options.FirstChar);
+    w.U8(Options.LastChar);
+    w.U8(defaultChar - Options.FirstChar);
+    w.U8(breakChar - Options.FirstChar);
+    w.U16(static_cast<uint32_t>((byteColumns + 1) / 2 * 2));  // dfWidthBytes: one row across all cells, even
+    w.U32(0);                                                 // dfDevice: none, any device
+    w.U32(static_cast<uint32_t>(faceOffset));
+    w.U32(0);                                              // dfBitsPointer, set by GDI when loaded
+    w.U32(static_cast<uint32_t>(HeaderSize + tableSize));  // dfBitsOffset
+    w.U8(0);                                               // dfReserved
+    for (size_t i = 0; i < cells.size(); ++i) {
+        w.U16(static_cast<uint32_t>(cells[i].Width));
+        w.U16(static_cast<uint32_t>(bitmapOffsets[bitmapOf[i]]));
     }
-    for (const auto& Bitmap : Bitmaps)
-        W.Append(Bitmap);
-    W.Text(Options.Face);
-    W.U8(0);
-    return W.Data();
+    for (const auto& bitmap : bitmaps)
+        w.Append(bitmap);
+    w.Text(Options.Face);
+    w.U8(0);
+    return w.Data();
 }

@@ -18,37 +18,39 @@ constexpr int32_t ReadChunkBytes = 16384;
 
 std::string JsonText(const uint8_t* Bytes, size_t Count)
 {
-    std::string Text = "\"";
-    for (size_t I = 0; I < Count && Bytes[I]; ++I) {
-        const uint8_t C = Bytes[I];
-        if (C == '"' || C == '\\') {
-            Text += '\\';
-            Text += char(C);
-        } else if (C < 0x20 || C >= 0x7F) {
-            char Escape[8];
-            std::snprintf(Escape, sizeof Escape, "\\u%04x", C);
-            Text += Escape;
+    std::string text = "\"";
+    for (size_t i = 0; i < Count && Bytes[i]; ++i) {
+        const uint8_t c = Bytes[i];
+        if (c == '"' || c == '\\') {
+            text += '\\';
+            text += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", c);
+            text += escape;
         } else {
-            Text += char(C);
+            text += static_cast<char>(c);
         }
     }
-    return Text + "\"";
+    return text + "\"";
 }
 
 // The file's bytes, in one allocation of its size when the size can be told.
 std::vector<uint8_t> ReadWholeFile(std::ifstream& In)
 {
-    std::vector<uint8_t> Bytes;
+    std::vector<uint8_t> bytes;
     In.seekg(0, std::ios::end);
-    const std::streamoff Size = In.tellg();
-    if (Size > 0) Bytes.reserve(size_t(Size));
+    const std::streamoff size = In.tellg();
+    if (size > 0) {
+        bytes.reserve(static_cast<size_t>(size));
+    }
     In.clear();
     In.seekg(0, std::ios::beg);
     In.clear();  // a pipe cannot seek, yet nothing of it was read
-    char Block[65536];
-    while (In.read(Block, sizeof Block) || In.gcount() > 0)
-        Bytes.insert(Bytes.end(), Block, Block + In.gcount());
-    return Bytes;
+    char block[65536];
+    while (In.read(block, sizeof block) || In.gcount() > 0)
+        bytes.insert(bytes.end(), block, block + In.gcount());
+    return bytes;
 }
 
 }  // namespace
@@ -59,52 +61,55 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: mpegdec IN OUT.raw\n");
         return 2;
     }
-    std::ifstream In(argv[1], std::ios::binary);
-    if (!In) {
+    std::ifstream in(argv[1], std::ios::binary);
+    if (!in) {
         std::fprintf(stderr, "Cannot open file %s\n", argv[1]);
         return 1;
     }
-    const std::vector<uint8_t> Stream = ReadWholeFile(In);
-    std::ofstream Out(argv[2], std::ios::binary);
-    if (!Out) {
+    const std::vector<uint8_t> stream = ReadWholeFile(in);
+    std::ofstream out(argv[2], std::ios::binary);
+    if (!out) {
         std::fprintf(stderr, "Cannot write file %s\n", argv[2]);
         return 1;
     }
 
-    TMpegHandle* Handle = MpegCreate(nullptr, 0);
-    const int32_t CreateResult = IsMpegHandle(Handle) ? MpegOk : MpegCreateFailed;
-    const int32_t OpenResult = MpegOpen(Handle, "xxx", Stream.data(), int32_t(Stream.size()));
-    const int32_t StartResult = MpegStart(Handle);
-    TMpegInfo Info;
-    std::memset(&Info, 0, sizeof Info);
-    const int32_t InfoResult = MpegGetInfo(Handle, Info);
+    TMpegHandle* handle = MpegCreate(nullptr, 0);
+    const int32_t createResult = IsMpegHandle(handle) ? MpegOk : MpegCreateFailed;
+    const int32_t openResult = MpegOpen(handle, "xxx", stream.data(), static_cast<int32_t>(stream.size()));
+    const int32_t startResult = MpegStart(handle);
+    TMpegInfo info;
+    std::memset(&info, 0, sizeof info);
+    const int32_t infoResult = MpegGetInfo(handle, info);
 
-    std::vector<char> Chunk(ReadChunkBytes);
-    size_t PcmBytes = 0;
-    int32_t Reads = 0;
-    int32_t LastRead = 0;
+    std::vector<char> chunk(ReadChunkBytes);
+    size_t pcmBytes = 0;
+    int32_t reads = 0;
+    int32_t lastRead = 0;
     do {
-        LastRead = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
-        ++Reads;
-        if (LastRead < 0) break;
-        Out.write(Chunk.data(), LastRead);
-        PcmBytes += size_t(LastRead);
-    } while (LastRead == ReadChunkBytes && Out);
-    const int32_t StopResult = MpegStop(Handle);
-    const int32_t FreeResult = MpegFree(Handle);
+        lastRead = MpegRead(handle, chunk.data(), ReadChunkBytes);
+        ++reads;
+        if (lastRead < 0) {
+            break;
+        }
+        out.write(chunk.data(), lastRead);
+        pcmBytes += static_cast<size_t>(lastRead);
+    } while (lastRead == ReadChunkBytes && out);
+    const int32_t stopResult = MpegStop(handle);
+    const int32_t freeResult = MpegFree(handle);
 
-    Out.close();
-    if (!Out) {
+    out.close();
+    if (!out) {
         std::fprintf(stderr, "Cannot write file %s\n", argv[2]);
         return 1;
     }
 
-    std::printf("{\"create\":%d,\"open\":%d,\"start\":%d,\"info\":%d,\"reads\":%d,\"lastRead\":%d,\"stop\":%d,"
-                "\"free\":%d,\"pcmBytes\":%zu,\"version\":%u,\"layer\":%d,\"nominalRate\":%d,\"frequency\":%d,"
-                "\"bitrate\":%d,\"mode\":%u,\"frames\":%d,\"totalMs\":%d,\"msPerFrame\":%.6f,\"tag\":%s,\"title\":%s}\n",
-                CreateResult, OpenResult, StartResult, InfoResult, Reads, LastRead, StopResult, FreeResult, PcmBytes,
-                unsigned(Info.Version), Info.Layer, Info.NominalRate, Info.Frequency, Info.Bitrate, unsigned(Info.Mode),
-                Info.Frames, Info.TotalMs, Info.MsPerFrame, Info.Tag[0] ? "true" : "false",
-                JsonText(Info.Tag + 3, 30).c_str());
+    std::printf(
+        "{\"create\":%d,\"open\":%d,\"start\":%d,\"info\":%d,\"reads\":%d,\"lastRead\":%d,\"stop\":%d,"
+        "\"free\":%d,\"pcmBytes\":%zu,\"version\":%u,\"layer\":%d,\"nominalRate\":%d,\"frequency\":%d,"
+        "\"bitrate\":%d,\"mode\":%u,\"frames\":%d,\"totalMs\":%d,\"msPerFrame\":%.6f,\"tag\":%s,\"title\":%s}\n",
+        createResult, openResult, startResult, infoResult, reads, lastRead, stopResult, freeResult, pcmBytes,
+        static_cast<unsigned>(info.Version), info.Layer, info.NominalRate, info.Frequency, info.Bitrate,
+        static_cast<unsigned>(info.Mode), info.Frames, info.TotalMs, info.MsPerFrame, info.Tag[0] ? "true" : "false",
+        JsonText(info.Tag + 3, 30).c_str());
     return 0;
 }
