@@ -14,5 +14,4 @@ class TSample;
 // frames decoded are bounded by Count as well. A small stream of tiny frames
 // that claims a huge sample thus costs what its record asks, not the
 // two gigabytes its frames could make.
-void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample,
-                            int32_t Wanted = INT32_MAX);
+void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample, int32_t Wanted = INT32_MAX);

@@ -30,7 +30,7 @@ struct TBlockTag {
 };
 
 constexpr TBlockTag KnownTags[] = {
-    {"CMSG", KindMessage},    {"SEQU", KindSequence},   {"PATT", KindPatterns}, {"SMPI", KindSampleInfo},
+    {"CMSG", KindMessage},    {"SEQU", KindSequence},  {"PATT", KindPatterns}, {"SMPI", KindSampleInfo},
     {"SMPD", KindSampleData}, {"SMPJ", KindCuePoints}, {"ZQKW", KindHeader},   {"ENDE", KindEnd},
 };
 
@@ -67,9 +67,15 @@ uint8_t TDmf::BlockKind(const uint8_t Tag[4])
     return KindUnknown;
 }
 
-void TDmf::LoadFromFile(const std::string& Path) { LoadFile(Path, false); }
+void TDmf::LoadFromFile(const std::string& Path)
+{
+    LoadFile(Path, false);
+}
 
-void TDmf::LoadInfoFromFile(const std::string& Path) { LoadFile(Path, true); }
+void TDmf::LoadInfoFromFile(const std::string& Path)
+{
+    LoadFile(Path, true);
+}
 
 void TDmf::LoadFile(const std::string& Path, bool InfoOnly)
 {
@@ -82,9 +88,15 @@ void TDmf::LoadFile(const std::string& Path, bool InfoOnly)
     }
 }
 
-void TDmf::LoadFromStream(TStream& Source) { Load(Source, false); }
+void TDmf::LoadFromStream(TStream& Source)
+{
+    Load(Source, false);
+}
 
-void TDmf::LoadInfoFromStream(TStream& Source) { Load(Source, true); }
+void TDmf::LoadInfoFromStream(TStream& Source)
+{
+    Load(Source, true);
+}
 
 bool TDmf::Load(TStream& Source, bool InfoOnly)
 {

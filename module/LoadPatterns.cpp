@@ -16,7 +16,7 @@ constexpr int MaxStoredTracks = 256;
 // Reads pattern data; bytes needed past its end read as zero, so a row cut short is completed with zeros.
 class TCrunchedData {
 public:
-    explicit TCrunchedData(const std::vector<uint8_t>& Bytes) : Bytes(Bytes) {}
+    explicit TCrunchedData(const std::vector<uint8_t>& Bytes) : Bytes(Bytes) { }
     uint8_t Next()
     {
         const uint8_t byte = Pos < Bytes.size() ? Bytes[Pos] : 0;
@@ -100,7 +100,10 @@ std::string PatternHeaderLine(int Tracks)
 }
 
 // Rows per beat from the beat byte's high nibble; a nibble below 2 means 4.
-uint16_t RowsPerBeatOf(uint8_t Beat) { return static_cast<uint16_t>((Beat < 0x20 ? 0x40 : Beat) >> 4); }
+uint16_t RowsPerBeatOf(uint8_t Beat)
+{
+    return static_cast<uint16_t>((Beat < 0x20 ? 0x40 : Beat) >> 4);
+}
 
 }  // namespace
 

@@ -63,4 +63,7 @@ void TFieldReader::Skip(int64_t Count)
         Source.SetPosition(Source.Position() + std::min(Count, Remaining()));
 }
 
-int64_t TFieldReader::Remaining() const { return std::max<int64_t>(0, Source.Size() - Source.Position()); }
+int64_t TFieldReader::Remaining() const
+{
+    return std::max<int64_t>(0, Source.Size() - Source.Position());
+}

@@ -11,7 +11,7 @@
 
 class TFieldReader {
 public:
-    explicit TFieldReader(TStream& Source) : Source(Source) {}
+    explicit TFieldReader(TStream& Source) : Source(Source) { }
 
     uint8_t U8();
     uint16_t U16();

@@ -9,7 +9,7 @@
 namespace {
 // Keeps the loop end (at most Count - 1) reachable by the 16-bit sequence position.
 constexpr int32_t MaxSequenceCount = 65535;
-}
+}  // namespace
 
 void TDmf::ReadSequence()
 {

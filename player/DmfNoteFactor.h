@@ -5,6 +5,7 @@
 
 #include <array>
 
+// clang-format off
 inline constexpr std::array<double, 109> NoteFactor = {
     0.0, 0x1.0000000000000p-2, 0x1.0f38f92d97963p-2, 0x1.1f59ac3c7d6c0p-2,
     0x1.306fe0a31b715p-2, 0x1.428a2f98d728bp-2, 0x1.55b8108f0ec5ep-2, 0x1.6a09e667f3bcdp-2,
@@ -35,3 +36,4 @@ inline constexpr std::array<double, 109> NoteFactor = {
     0x1.7f910d768cfb0p+6, 0x1.965fea53d6e3dp+6, 0x1.ae89f995ad3adp+6, 0x1.c823e074ec129p+6,
     0x1.e3437e7101344p+6,
 };
+// clang-format on

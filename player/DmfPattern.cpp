@@ -2,27 +2,23 @@
 
 #include <algorithm>
 
-template <typename Cell>
-void TCellTrack<Cell>::SetCount(int32_t N)
+template <typename Cell> void TCellTrack<Cell>::SetCount(int32_t N)
 {
     Cells.resize(static_cast<size_t>(std::clamp<int32_t>(N, 0, MaxRows)));
 }
 
-template <typename Cell>
-void TCellTrack<Cell>::Clear()
+template <typename Cell> void TCellTrack<Cell>::Clear()
 {
     for (Cell& cell : Cells)
         cell.Clear();
 }
 
-template <typename Cell>
-Cell* TCellTrack<Cell>::Sector(int32_t I)
+template <typename Cell> Cell* TCellTrack<Cell>::Sector(int32_t I)
 {
     return I >= 0 && I < Count() ? &Cells[static_cast<size_t>(I)] : nullptr;
 }
 
-template <typename Cell>
-const Cell* TCellTrack<Cell>::Sector(int32_t I) const
+template <typename Cell> const Cell* TCellTrack<Cell>::Sector(int32_t I) const
 {
     return I >= 0 && I < Count() ? &Cells[static_cast<size_t>(I)] : nullptr;
 }

@@ -39,8 +39,7 @@ struct TGlobalSector {
 };
 
 // A column of cells; Count cells exist (at most MaxRows).
-template <typename Cell>
-class TCellTrack {
+template <typename Cell> class TCellTrack {
 public:
     // Creates cleared cells up to N or drops those from N on (N held to 0..MaxRows).
     void SetCount(int32_t N);
@@ -70,8 +69,8 @@ public:
     const TTrack* Track(int32_t I) const;
 
     std::array<std::unique_ptr<TTrack>, MaxTracks> Tracks;  // entries from TrackCount on are unset
-    int32_t TrackCount = 0;   // 0..32
-    int32_t RowCount = 0;     // rows of every track and of the global track
-    TGlobalTrack GlobalTrack; // tempo commands
-    uint16_t RowsPerBeat = 0; // read by the tempo command
+    int32_t TrackCount = 0;                                 // 0..32
+    int32_t RowCount = 0;                                   // rows of every track and of the global track
+    TGlobalTrack GlobalTrack;                               // tempo commands
+    uint16_t RowsPerBeat = 0;                               // read by the tempo command
 };

@@ -4,7 +4,10 @@
 
 #include "player/DmfSong.h"
 
-TSample::TSample(TDmf* owner) : Owner(owner) { CuePoints.fill(-1); }
+TSample::TSample(TDmf* owner) : Owner(owner)
+{
+    CuePoints.fill(-1);
+}
 
 TSample::~TSample()
 {
@@ -29,8 +32,8 @@ void TSample::SilenceVoices()
 uint8_t* TSample::Allocate(int32_t Length, int32_t Extra)
 {
     SilenceVoices();
-    const size_t size = static_cast<size_t>(std::max(Length, 0)) + static_cast<size_t>(std::max(Extra, 0)) +
-                        2 * SampleGuardBytes;
+    const size_t size =
+        static_cast<size_t>(std::max(Length, 0)) + static_cast<size_t>(std::max(Extra, 0)) + 2 * SampleGuardBytes;
     Buffer.assign(size, 0);
     Data = Buffer.data() + SampleGuardBytes;
     return Data;
@@ -60,7 +63,10 @@ void TSample::SetEmpty(bool Value)
         Owner->Release();
 }
 
-void TSample::SetName(const std::string& S) { Name = S.substr(0, MaxSampleName); }
+void TSample::SetName(const std::string& S)
+{
+    Name = S.substr(0, MaxSampleName);
+}
 
 void TSample::SetCuePoint(int Index, int32_t Value)
 {

@@ -31,4 +31,7 @@ void TSequencer::SetLoopEnd(int32_t V)
     LoopEnd = V < Count ? V : Count - 1;
 }
 
-void TSequencer::SetCount(int32_t N) { Count = std::clamp<int32_t>(N, 0, MaxSequenceEntries); }
+void TSequencer::SetCount(int32_t N)
+{
+    Count = std::clamp<int32_t>(N, 0, MaxSequenceEntries);
+}

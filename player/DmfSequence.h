@@ -20,7 +20,7 @@ public:
     void SetCount(int32_t N);
 
     std::array<int32_t, MaxSequenceEntries> Entries{};  // pattern numbers
-    int32_t Count = 0;      // valid entries
-    int32_t LoopStart = 0;  // loop start read from the file; playback does not use it
-    int32_t LoopEnd = 0;    // index of the last entry that plays
+    int32_t Count = 0;                                  // valid entries
+    int32_t LoopStart = 0;                              // loop start read from the file; playback does not use it
+    int32_t LoopEnd = 0;                                // index of the last entry that plays
 };

@@ -42,6 +42,6 @@ struct TVoice {
     int16_t LeftToRight = 0;
     int16_t RightToLeft = 0;
     int16_t RightToRight = 0;
-    double VolumeExact = 0.0;       // the volume as a real number; slides work on it
-    int32_t DataLength = 0;         // bytes readable from Data (the sample's PCM allocation past Data)
+    double VolumeExact = 0.0;  // the volume as a real number; slides work on it
+    int32_t DataLength = 0;    // bytes readable from Data (the sample's PCM allocation past Data)
 };

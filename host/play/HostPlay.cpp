@@ -7,11 +7,11 @@
 #include <cstring>
 #include <memory>
 
+#include "host/HostFileCheck.h"
+#include "host/HostInfo.h"
 #include "host/play/HostAlsaOutput.h"
 #include "host/play/HostEntryTitle.h"
 #include "host/play/HostEventQueue.h"
-#include "host/HostFileCheck.h"
-#include "host/HostInfo.h"
 #include "host/play/HostOutModule.h"
 #include "host/play/HostPendingSeek.h"
 #include "host/play/HostPlayKeys.h"

@@ -8,8 +8,8 @@
 
 #include "host/HostInfo.h"
 #include "host/HostOptions.h"
-#include "host/play/HostPlayKeys.h"
 #include "host/HostProgram.h"
+#include "host/play/HostPlayKeys.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
 

@@ -24,7 +24,8 @@ bool RowIsEmpty(const TPattern& Pattern, int Row)
 {
     for (int t = 0; t < Pattern.TrackCount; ++t) {
         const TSector& cell = *Pattern.Track(t)->Sector(Row);
-        if (cell.Instrument || cell.Note || cell.Volume || cell.InstrumentEffect || cell.NoteEffect || cell.VolumeEffect)
+        if (cell.Instrument || cell.Note || cell.Volume || cell.InstrumentEffect || cell.NoteEffect ||
+            cell.VolumeEffect)
             return false;
     }
     return !Pattern.GlobalTrack.Sector(Row)->HasEffect();

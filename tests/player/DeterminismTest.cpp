@@ -7,7 +7,10 @@
 
 namespace {
 
-uint64_t Mix(uint64_t hash, int64_t value) { return (hash ^ static_cast<uint64_t>(value)) * 1099511628211ULL; }
+uint64_t Mix(uint64_t hash, int64_t value)
+{
+    return (hash ^ static_cast<uint64_t>(value)) * 1099511628211ULL;
+}
 
 }  // namespace
 

@@ -74,13 +74,14 @@ TEST_F(SequencerEffects, InstrumentOffsetAndCueOrdering)
     TSample& sample = *song->GetSample(1);
     sample.SetCuePoint(0, 300);
     sample.SetCuePoint(5, 700);
-    sample.SetCuePoint(6, 5000);  // beyond the sample: ignored
-    Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};                                      // cue 0
-    Cell(*song, 0, 0, 1) = {.Instrument = 1, .InstrumentEffect = 6, .InstrumentParam = 2};     // offset 512
-    Cell(*song, 0, 0, 2) = {.Instrument = 1, .InstrumentEffect = 0x1B, .InstrumentParam = 5};  // cue 5, high bits ignored
+    sample.SetCuePoint(6, 5000);                           // beyond the sample: ignored
+    Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};  // cue 0
+    Cell(*song, 0, 0, 1) = {.Instrument = 1, .InstrumentEffect = 6, .InstrumentParam = 2};  // offset 512
+    Cell(*song, 0, 0,
+         2) = {.Instrument = 1, .InstrumentEffect = 0x1B, .InstrumentParam = 5};  // cue 5, high bits ignored
     Cell(*song, 0, 0, 3) = {.InstrumentEffect = 11, .InstrumentParam = 6};
-    Cell(*song, 0, 0, 4) = {.Note = 38};                                                       // keeps the position
-    Cell(*song, 0, 0, 5) = {.InstrumentEffect = 7, .InstrumentParam = 0};                      // 65536: past the end
+    Cell(*song, 0, 0, 4) = {.Note = 38};                                   // keeps the position
+    Cell(*song, 0, 0, 5) = {.InstrumentEffect = 7, .InstrumentParam = 0};  // 65536: past the end
     PlayToRow(*song, 1);
     EXPECT_EQ(voice.Position, 300);
     PlayToRow(*song, 2);

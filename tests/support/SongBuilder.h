@@ -18,5 +18,4 @@ void SetGlobal(TDmf& song, int pattern, int row, uint8_t effect, uint8_t param);
 
 // Adds sample `number` (growing the sample count) with `length` bytes of PCM
 // that count up 1, 2, 3 ... (wrapping), enabled, volume 200.
-TSample& AddSample(TDmf& song, int number, int32_t rate, int32_t length, bool is16Bit = false,
-                   bool stereo = false);
+TSample& AddSample(TDmf& song, int number, int32_t rate, int32_t length, bool is16Bit = false, bool stereo = false);

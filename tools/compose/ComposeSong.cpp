@@ -7,17 +7,29 @@ namespace {
 // Instruments (sample numbers).
 enum : uint8_t { Kick = 1, Snare, Hihat, Bass, Lead, Pad, Pluck, Chop };
 // Tracks.
-enum : int { KickTrack, SnareTrack, HihatTrack, BassTrack, LeadTrack, PadLow, PadHigh, PluckTrack, ChopTrack, FxTrack, TrackCount };
+enum : int {
+    KickTrack,
+    SnareTrack,
+    HihatTrack,
+    BassTrack,
+    LeadTrack,
+    PadLow,
+    PadHigh,
+    PluckTrack,
+    ChopTrack,
+    FxTrack,
+    TrackCount
+};
 
-constexpr int Rows = 64;          // 4 bars of 4 beats
+constexpr int Rows = 64;  // 4 bars of 4 beats
 constexpr int RowsPerBar = 16;
 constexpr uint8_t NaturalNote = 37;  // plays a sample at its own rate
 constexpr uint8_t NoteOff = 255;
 
 // Effects.
-constexpr uint8_t TickRate = 1, Tempo = 2;                  // global
-constexpr uint8_t Offset = 6, CueJump = 11;                 // instrument column
-constexpr uint8_t SlideUp = 4, SlideDown = 5;               // note column
+constexpr uint8_t TickRate = 1, Tempo = 2;                    // global
+constexpr uint8_t Offset = 6, CueJump = 11;                   // instrument column
+constexpr uint8_t SlideUp = 4, SlideDown = 5;                 // note column
 constexpr uint8_t VolumeUp = 1, VolumeDown = 2, Panning = 7;  // volume column
 
 // One chord of the progression (A minor, F, C, G) per bar.
@@ -225,6 +237,7 @@ TWriterSong ComposeExampleSong()
     song.Title = "Morvel Demo";
     song.Composer = "The Morvel project";
     song.Tracker = "MORVEL";
+    // clang-format off
     song.MessageLines = {
         "Morvel Demo - the example song",
         "",
@@ -238,6 +251,7 @@ TWriterSong ComposeExampleSong()
         "",
         "Free to use, copy and change.",
     };
+    // clang-format on
     song.SongTracks = TrackCount;
     song.Patterns = {Intro(), VerseA(), VerseB(), Break(), Outro()};
     song.Sequence = {0, 1, 2, 1, 3, 2, 4};

@@ -21,7 +21,10 @@ private:
     uint32_t State = 0x2468ACE1u;  // generator state
 };
 
-uint8_t To8(double v) { return static_cast<uint8_t>(static_cast<int8_t>(std::lround(std::clamp(v, -1.0, 1.0) * 127.0))); }
+uint8_t To8(double v)
+{
+    return static_cast<uint8_t>(static_cast<int8_t>(std::lround(std::clamp(v, -1.0, 1.0) * 127.0)));
+}
 
 void Push16(std::vector<uint8_t>& Out, double v)
 {

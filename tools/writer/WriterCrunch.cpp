@@ -8,7 +8,10 @@ namespace {
 
 // Repeat count for Empty following empty rows: the track is silent for as
 // many rows as the count says (the 8-bit counter makes 255 work out as well).
-uint8_t RepeatFor(int Empty) { return static_cast<uint8_t>(std::min(Empty, 255)); }
+uint8_t RepeatFor(int Empty)
+{
+    return static_cast<uint8_t>(std::min(Empty, 255));
+}
 
 }  // namespace
 
@@ -29,7 +32,8 @@ std::vector<uint8_t> CrunchPattern(const TWriterPattern& Pattern)
             --silent[0];
         } else {
             const TWriterGlobalCell& cell = Pattern.Global[static_cast<size_t>(row)];
-            const uint8_t repeat = RepeatFor(emptyAfter([&](int r) { return Pattern.Global[static_cast<size_t>(r)].Effect == 0; }, row));
+            const uint8_t repeat =
+                RepeatFor(emptyAfter([&](int r) { return Pattern.Global[static_cast<size_t>(r)].Effect == 0; }, row));
             out.push_back(static_cast<uint8_t>((cell.Effect & GlobalEffectMask) | (repeat ? InfoRepeat : 0)));
             if (repeat)
                 out.push_back(repeat);
@@ -46,7 +50,8 @@ std::vector<uint8_t> CrunchPattern(const TWriterPattern& Pattern)
             }
             const std::vector<TWriterCell>& track = Pattern.Cells[static_cast<size_t>(k - 1)];
             const TWriterCell& cell = track[static_cast<size_t>(row)];
-            const uint8_t repeat = RepeatFor(emptyAfter([&](int r) { return track[static_cast<size_t>(r)].IsEmpty(); }, row));
+            const uint8_t repeat =
+                RepeatFor(emptyAfter([&](int r) { return track[static_cast<size_t>(r)].IsEmpty(); }, row));
             uint8_t info = repeat ? InfoRepeat : 0;
             if (cell.Instrument)
                 info |= InfoInstrument;

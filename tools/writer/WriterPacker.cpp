@@ -38,11 +38,11 @@ constexpr int Magnitudes = 128;  // 7-bit delta magnitudes
 
 // A Huffman tree node; leaves carry a magnitude, inner nodes two children.
 struct THuffNode {
-    uint64_t Weight = 0;                // occurrences below this node
-    int Order = 0;                      // creation order, for a deterministic tie-break
-    uint8_t Value = 0;                  // magnitude of a leaf
-    std::unique_ptr<THuffNode> Left;    // bit 0
-    std::unique_ptr<THuffNode> Right;   // bit 1
+    uint64_t Weight = 0;               // occurrences below this node
+    int Order = 0;                     // creation order, for a deterministic tie-break
+    uint8_t Value = 0;                 // magnitude of a leaf
+    std::unique_ptr<THuffNode> Left;   // bit 0
+    std::unique_ptr<THuffNode> Right;  // bit 1
 };
 
 struct THeavier {
@@ -94,7 +94,8 @@ void WriteTree(const THuffNode& Node, TPackBitWriter& Bits)
 }
 
 // Bit path from the root to each leaf (bit 0 first).
-void CollectCodes(const THuffNode& Node, std::vector<unsigned>& Path, std::array<std::vector<unsigned>, Magnitudes>& Codes)
+void CollectCodes(const THuffNode& Node, std::vector<unsigned>& Path,
+                  std::array<std::vector<unsigned>, Magnitudes>& Codes)
 {
     if (!Node.Left) {
         Codes[Node.Value] = Path;

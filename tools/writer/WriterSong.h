@@ -14,9 +14,9 @@ struct TWriterCell {
     uint8_t Volume = 0;            // row volume, 0 = none
     uint8_t InstrumentEffect = 0;  // 6..9 sample offset, 11 cue jump
     uint8_t InstrumentParam = 0;
-    uint8_t NoteEffect = 0;        // 4 slide up, 5 slide down
+    uint8_t NoteEffect = 0;  // 4 slide up, 5 slide down
     uint8_t NoteParam = 0;
-    uint8_t VolumeEffect = 0;      // 1 slide up, 2 slide down, 7 panning
+    uint8_t VolumeEffect = 0;  // 1 slide up, 2 slide down, 7 panning
     uint8_t VolumeParam = 0;
 
     bool IsEmpty() const;
@@ -48,20 +48,20 @@ struct TWriterPattern {
 enum class TWriterEncoding { Raw, Packed, Mpeg };
 
 struct TWriterSample {
-    std::string Name;           // may be longer than the 30 characters a reader keeps
-    std::vector<uint8_t> Pcm;   // signed 8-bit or 16-bit little-endian, stereo interleaved
-    uint16_t Rate = 22050;      // Hz at the reference note 37
-    uint8_t Volume = 255;       // default volume
+    std::string Name;          // may be longer than the 30 characters a reader keeps
+    std::vector<uint8_t> Pcm;  // signed 8-bit or 16-bit little-endian, stereo interleaved
+    uint16_t Rate = 22050;     // Hz at the reference note 37
+    uint8_t Volume = 255;      // default volume
     bool Looped = false;
-    int32_t LoopStart = 0;      // byte offsets
+    int32_t LoopStart = 0;  // byte offsets
     int32_t LoopEnd = 0;
     bool Is16Bit = false;
     bool Stereo = false;
     TWriterEncoding Encoding = TWriterEncoding::Raw;
-    std::vector<uint8_t> Compressed;       // Mpeg: the stream stored as it is
-    std::vector<int32_t> CuePoints;        // at most 255; byte offsets
-    std::optional<int32_t> LengthField;    // record length written instead of Pcm.size()
-    std::optional<uint8_t> FlagsField;     // record flags written instead of the derived ones
+    std::vector<uint8_t> Compressed;           // Mpeg: the stream stored as it is
+    std::vector<int32_t> CuePoints;            // at most 255; byte offsets
+    std::optional<int32_t> LengthField;        // record length written instead of Pcm.size()
+    std::optional<uint8_t> FlagsField;         // record flags written instead of the derived ones
     std::optional<int32_t> StoredLengthField;  // stored length written instead of the true one
 
     uint8_t Flags() const;
@@ -77,9 +77,9 @@ struct TWriterSong {
     std::string Tracker = "MORVEL";
     std::vector<std::string> MessageLines;  // each padded or cut to 40 columns
     uint16_t LoopStart = 0;
-    std::optional<uint16_t> LoopEnd;        // default: the last sequence index
+    std::optional<uint16_t> LoopEnd;  // default: the last sequence index
     std::vector<uint16_t> Sequence;
-    uint8_t SongTracks = 0;                 // stored in the pattern block, informative only
+    uint8_t SongTracks = 0;  // stored in the pattern block, informative only
     std::vector<TWriterPattern> Patterns;
     std::vector<TWriterSample> Samples;
 };
