@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test: native (release, with morvel play on a private
+# Checks that every C++ source follows the .clang-format, then builds and runs
+# every test: native (release, with morvel play on a private
 # PulseAudio server, then address and undefined behaviour sanitizers), the
 # plug-in's tests under ThreadSanitizer, a short fuzzing round of every
 # libFuzzer harness, and the 32-bit Windows build under wine.
@@ -10,6 +11,9 @@ jobs="$(nproc)"
 
 "$root/scripts/install-deps.sh"
 export WINEDEBUG=-all
+
+echo "== code format (clang-format, .clang-format)"
+"$root/scripts/check-format.sh"
 
 echo "== native release build"
 cmake -S "$root" -B "$build/native" -DCMAKE_BUILD_TYPE=Release -DMORVEL_BENCH=ON >/dev/null
