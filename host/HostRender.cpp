@@ -279,8 +279,8 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
 const THostCommand RenderCommand = {
     .Name = "render",
     .Operands = "FILE...",
-    .Summary = "songs as 44100 Hz 16-bit stereo WAV or raw PCM files",
-    .About = "Renders each song from its start for its length as 44100 Hz 16-bit stereo PCM, in a WAV file or "
+    .Summary = "songs as " DMF_OUTPUT_FORMAT_WORDS " WAV or raw PCM files",
+    .About = "Renders each song from its start for its length as " DMF_OUTPUT_FORMAT_WORDS " PCM, in a WAV file or "
              "headerless (--raw). Each output is named after its input (.wav, or .pcm with --raw), in the current "
              "folder or in the folder -o names. Existing files are not written over without --force, an input "
              "never; a file is written under a temporary name and renamed when complete. A file that fails is "

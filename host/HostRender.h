@@ -1,6 +1,6 @@
 #pragma once
 // morvel render [-o OUT] [--raw] [--force] FILE...: each song from its start
-// for its measured length as 44100 Hz 16-bit stereo PCM, in a WAV file or
+// for its measured length as PCM of the output format, in a WAV file or
 // headerless. One FILE: OUT is the output file ("-" standard output) unless it
 // is a folder (an existing one, or any name ending in a slash). Several: OUT
 // is a folder, made when missing. The default name is the input's with ".wav"

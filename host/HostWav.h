@@ -1,6 +1,6 @@
 #pragma once
-// Output of rendered songs: 44100 Hz 16-bit stereo PCM, as a WAV file or as
-// headerless bytes, to a file or to standard output.
+// Output of rendered songs: PCM in the output format (player/DmfOutputFormat.h),
+// as a WAV file or as headerless bytes, to a file or to standard output.
 
 #include <array>
 #include <cstdint>
@@ -12,7 +12,7 @@ inline constexpr int WavHeaderBytes = 44;
 // Most PCM bytes a WAV file can describe (its sizes are 32-bit), whole frames.
 inline constexpr uint64_t WavMaxDataBytes = (0xFFFFFFFFull - 36) & ~3ull;
 
-// The header of a WAV file holding DataBytes of 44100 Hz 16-bit stereo PCM.
+// The header of a WAV file holding DataBytes of PCM in the output format.
 std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes);
 
 // Writes the PCM to a stream it does not own (standard output, or a file the

@@ -14,3 +14,37 @@ inline constexpr double OutputBytesPerMs = OutputBytesPerSecond / 1000.0;
 inline constexpr int32_t OutputKbps = OutputBytesPerSecond * 8 / 1000;
 // ... and as its sampling rate, in whole kHz.
 inline constexpr int32_t OutputKhz = OutputRate / 1000;
+
+// The format in words, for the texts a program prints ("morvel render --help").
+// A string literal, so that texts can be joined to it where they are written;
+// the check below holds it to the numbers above.
+#define DMF_OUTPUT_FORMAT_WORDS "44100 Hz 16-bit stereo"
+
+namespace DmfOutputFormatWords {
+// The decimal number at Text[At], and where it ends.
+constexpr int32_t NumberAt(const char* Text, int& At)
+{
+    int32_t value = 0;
+    while (Text[At] >= '0' && Text[At] <= '9') {
+        value = value * 10 + (Text[At] - '0');
+        ++At;
+    }
+    return value;
+}
+constexpr bool FollowedBy(const char* Text, int& At, const char* Expected)
+{
+    for (; *Expected != '\0'; ++Expected, ++At) {
+        if (Text[At] != *Expected) {
+            return false;
+        }
+    }
+    return true;
+}
+constexpr bool Match(const char* Text)
+{
+    int at = 0;
+    return NumberAt(Text, at) == OutputRate && FollowedBy(Text, at, " Hz ") && NumberAt(Text, at) == OutputBits &&
+           FollowedBy(Text, at, "-bit ") && OutputChannels == 2 && FollowedBy(Text, at, "stereo") && Text[at] == '\0';
+}
+}  // namespace DmfOutputFormatWords
+static_assert(DmfOutputFormatWords::Match(DMF_OUTPUT_FORMAT_WORDS), "the format's words differ from its numbers");
