@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "SongStreams.h"
+#include "bench/Mpg123Reference.h"
+#include "bench/SongStreams.h"
 #include "mpeg/MpegFrontEnd.h"
 #include "tests/support/TestFiles.h"
 
@@ -35,12 +36,14 @@ std::vector<uint8_t> BenchStream()
     return stream;
 }
 
-// Decodes the stream; returns the PCM bytes.
-int64_t DecodeStream(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Chunk)
+// Decodes the stream; returns the seconds of audio it held.
+double DecodeStream(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Chunk)
 {
     TMpegHandle* handle = MpegCreate(nullptr, 0);
     MpegOpen(handle, "xxx", Bytes.data(), static_cast<int32_t>(Bytes.size()));
     MpegStart(handle);
+    TMpegInfo info{};
+    MpegGetInfo(handle, info);
     int64_t total = 0;
     int32_t got;
     do {
@@ -50,23 +53,8 @@ int64_t DecodeStream(const std::vector<uint8_t>& Bytes, std::vector<uint8_t>& Ch
     } while (got == ReadChunkBytes);
     MpegStop(handle);
     MpegFree(handle);
-    return total;
-}
-
-// Median wall time of `mpg123 -t -q` on Path over a few runs, 0 when it cannot be run.
-double Mpg123Seconds(const std::string& Path)
-{
-    const std::string command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
-    std::vector<double> times;
-    for (int run = 0; run < 5; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        if (std::system(command.c_str()) != 0) {
-            return 0.0;
-        }
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    // The front end hands out 16-bit stereo frames at the stream's rate.
+    return info.Frequency > 0 ? static_cast<double>(total) / 4.0 / info.Frequency : 0.0;
 }
 
 // Decodes Bytes (the stream held in the file Path) per iteration.
@@ -74,16 +62,12 @@ void MeasureDecoding(benchmark::State& State, const std::vector<uint8_t>& Bytes,
 {
     const double referenceSeconds = Mpg123Seconds(Path);
     std::vector<uint8_t> chunk(ReadChunkBytes);
-    int64_t pcmBytes = 0;
+    double audioSeconds = 0.0;
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : State)
-        pcmBytes = DecodeStream(Bytes, chunk);
+        audioSeconds = DecodeStream(Bytes, chunk);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double audioSeconds = static_cast<double>(pcmBytes) / 4.0 / 44100.0;
-    State.counters["RealTime"] =
-        benchmark::Counter(audioSeconds * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
-    if (referenceSeconds > 0.0)
-        State.counters["VsMpg123"] = elapsed / static_cast<double>(State.iterations()) / referenceSeconds;
+    SetDecodeCounters(State, audioSeconds, elapsed, referenceSeconds);
 }
 
 void Layer2Decode(benchmark::State& State)

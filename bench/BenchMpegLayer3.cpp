@@ -16,7 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "SongStreams.h"
+#include "bench/Mpg123Reference.h"
+#include "bench/SongStreams.h"
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer3/MpegLayer3.h"
@@ -28,13 +29,14 @@ namespace {
 
 const std::string StreamPath = MORVEL_SOURCE_DIR "/tests/data/mpeg3/bench_s44_stereo_128.mp3";
 
-// Decodes the stream; returns the number of PCM samples (all channels).
-int64_t DecodeStream(const std::vector<uint8_t>& Bytes)
+// Decodes the (stereo) stream; returns the seconds of audio it held.
+double DecodeStream(const std::vector<uint8_t>& Bytes)
 {
     TBitStream stream(Bytes.data(), static_cast<int32_t>(Bytes.size()));
     THeader header;
     if (!header.ReadHeader(stream, nullptr))
-        return 0;
+        return 0.0;
+    const int32_t rate = header.Frequency();
     TSynthesisFilter left(0, 32768.0f), right(1, 32768.0f);
     TBuffer output(2);
     TLayer3Decoder decoder(&stream, &header, &left, &right, &output, 2);
@@ -45,22 +47,7 @@ int64_t DecodeStream(const std::vector<uint8_t>& Bytes)
         samples += output.Read(pcm, TBuffer::Capacity) / 2;
     } while (header.ReadHeader(stream, nullptr));
     benchmark::DoNotOptimize(pcm);
-    return samples;
-}
-
-// Median wall time of `mpg123 -t -q` on Path over a few runs, 0 when it cannot be run.
-double Mpg123Seconds(const std::string& Path)
-{
-    const std::string command = "mpg123 -t -q \"" + Path + "\" >/dev/null 2>&1";
-    std::vector<double> times;
-    for (int run = 0; run < 5; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        if (std::system(command.c_str()) != 0)
-            return 0.0;
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return static_cast<double>(samples) / 2.0 / rate;
 }
 
 // Decodes the stream of the file Path per iteration.
@@ -72,16 +59,12 @@ void MeasureDecoding(benchmark::State& State, const std::string& Path)
         return;
     }
     const double referenceSeconds = Mpg123Seconds(Path);
-    int64_t samples = 0;
+    double audioSeconds = 0.0;
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : State)
-        samples = DecodeStream(bytes);
+        audioSeconds = DecodeStream(bytes);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const double audioSeconds = static_cast<double>(samples) / 2.0 / 44100.0;
-    State.counters["RealTime"] =
-        benchmark::Counter(audioSeconds * static_cast<double>(State.iterations()), benchmark::Counter::kIsRate);
-    if (referenceSeconds > 0.0)
-        State.counters["VsMpg123"] = elapsed / static_cast<double>(State.iterations()) / referenceSeconds;
+    SetDecodeCounters(State, audioSeconds, elapsed, referenceSeconds);
 }
 
 void Layer3Decode(benchmark::State& State)

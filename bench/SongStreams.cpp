@@ -1,4 +1,4 @@
-#include "SongStreams.h"
+#include "bench/SongStreams.h"
 
 #include <cstdlib>
 #include <filesystem>
