@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "Layer3StreamDecoder.h"
+#include "tests/mpeg/Layer3StreamDecoder.h"
 
 namespace {
 

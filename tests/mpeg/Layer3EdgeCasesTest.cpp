@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Layer3FrameBuilder.h"
-#include "Layer3GranuleWriter.h"
-#include "Layer3StreamDecoder.h"
+#include "tests/mpeg/Layer3FrameBuilder.h"
+#include "tests/mpeg/Layer3GranuleWriter.h"
+#include "tests/mpeg/Layer3StreamDecoder.h"
 
 namespace {
 

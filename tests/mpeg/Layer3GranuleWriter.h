@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "Layer3FrameBuilder.h"
 #include "mpeg/layer3/MpegLayer3Tables.h"
+#include "tests/mpeg/Layer3FrameBuilder.h"
 
 struct TGranuleContent {
     int Values[GranuleLines] = {};  // quantised values in coded order: a short band's windows one after another

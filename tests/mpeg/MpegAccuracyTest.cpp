@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "MpegTestFrames.h"
+#include "tests/mpeg/MpegTestFrames.h"
 
 using namespace MpegTest;
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "MpegTestFrames.h"
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
+#include "tests/mpeg/MpegTestFrames.h"
 
 using namespace MpegTest;
 

@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-#include "MpegTestFrames.h"
 #include "mpeg/MpegAllocator.h"
 #include "mpeg/MpegFrontEnd.h"
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer3/MpegLayer3.h"
+#include "tests/mpeg/MpegTestFrames.h"
 
 using namespace MpegTest;
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "MpegTestFrames.h"
 #include "mpeg/MpegBitrateText.h"
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegCrc16.h"
 #include "mpeg/frame/MpegHeader.h"
+#include "tests/mpeg/MpegTestFrames.h"
 
 using namespace MpegTest;
 

@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "MpegTestFrames.h"
+#include "tests/mpeg/MpegTestFrames.h"
 
 using namespace MpegTest;
 

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <memory>
 
-#include "MpegTestFrames.h"
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer12/MpegQuantization.h"
@@ -11,6 +10,7 @@
 #include "mpeg/layer12/MpegSubbandLayer1.h"
 #include "mpeg/layer12/MpegSubbandLayer2.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
+#include "tests/mpeg/MpegTestFrames.h"
 #include "tests/support/BitWriter.h"
 
 using namespace MpegTest;

@@ -1,4 +1,4 @@
-#include "MpegTestFrames.h"
+#include "tests/mpeg/MpegTestFrames.h"
 
 #include <algorithm>
 

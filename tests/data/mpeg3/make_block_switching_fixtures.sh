@@ -11,7 +11,7 @@ root=$(cd ../../.. && pwd)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-${CXX:-c++} -std=c++20 -O1 -Wall -Wextra -I"$root" -I"$root/tests/mpeg" \
+${CXX:-c++} -std=c++20 -O1 -Wall -Wextra -I"$root" \
     "$root/tests/mpeg/fixtures/MakeBlockSwitchingStreams.cpp" "$root/mpeg/layer3/MpegHuffmanCodes.cpp" \
     "$root/mpeg/layer3/MpegLayer3Tables.cpp" -o "$tmp/make_streams"
 "$tmp/make_streams" .
