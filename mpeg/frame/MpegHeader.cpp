@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "mpeg/MpegBitrateText.h"
 #include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegBitrateText.h"
 #include "mpeg/frame/MpegTables.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mpeg/MpegBitrateText.h"
 #include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegBitrateText.h"
 #include "mpeg/frame/MpegCrc16.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "tests/mpeg/MpegTestFrames.h"

@@ -1,4 +1,4 @@
-#include "mpeg/MpegBitrateText.h"
+#include "mpeg/frame/MpegBitrateText.h"
 
 #include "mpeg/frame/MpegTables.h"
 
