@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "player/DmfOutputFormat.h"
+
 namespace {
-constexpr double BytesPerMs = 176.4;
 constexpr int DiskWriterRoom = 666666666;
 }  // namespace
 
@@ -38,7 +39,7 @@ void TModelOutput::Advance()
     }
     if (!Opened || Paused)
         return;
-    PlayedFraction += elapsedMs * BytesPerMs;
+    PlayedFraction += elapsedMs * OutputBytesPerMs;
     const auto whole = static_cast<int64_t>(PlayedFraction);
     PlayedFraction -= static_cast<double>(whole);
     PlayedBytes = std::min(WrittenBytes, PlayedBytes + whole);
@@ -54,7 +55,7 @@ int TModelOutput::Open()
     BaseMs = 0;
     WrittenBytes = PlayedBytes = 0;
     PlayedFraction = 0;
-    return Kind == TOutputModel::DiskWriter ? 0 : static_cast<int>(Buffer / BytesPerMs);
+    return Kind == TOutputModel::DiskWriter ? 0 : static_cast<int>(Buffer / OutputBytesPerMs);
 }
 
 void TModelOutput::Close()
@@ -112,11 +113,11 @@ void TModelOutput::Flush(int Ms)
 int TModelOutput::OutputTimeMs()
 {
     Advance();
-    return static_cast<int>(std::floor(BaseMs + static_cast<double>(PlayedBytes) / BytesPerMs));
+    return static_cast<int>(std::floor(BaseMs + static_cast<double>(PlayedBytes) / OutputBytesPerMs));
 }
 
 int TModelOutput::WrittenTimeMs()
 {
     Advance();
-    return static_cast<int>(std::floor(BaseMs + static_cast<double>(WrittenBytes) / BytesPerMs));
+    return static_cast<int>(std::floor(BaseMs + static_cast<double>(WrittenBytes) / OutputBytesPerMs));
 }

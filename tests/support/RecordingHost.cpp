@@ -5,9 +5,9 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace {
+#include "player/DmfOutputFormat.h"
 
-constexpr double BytesPerMs = 176.4;
+namespace {
 
 // The output's record reaches the live recorder through its binding's slot.
 using TRecorderBinding = TOutModuleBinding<TRecordingHost>;
@@ -137,7 +137,7 @@ void TRecordingHost::SetClock(TOutputClock Value)
 void TRecordingHost::AdvancePlayed(double Ms)
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    ManualPlayedBytes = std::min<int64_t>(ClockBytes, ManualPlayedBytes + std::llround(Ms * BytesPerMs));
+    ManualPlayedBytes = std::min<int64_t>(ClockBytes, ManualPlayedBytes + std::llround(Ms * OutputBytesPerMs));
 }
 
 void TRecordingHost::Drain()
@@ -202,20 +202,20 @@ int64_t TRecordingHost::PlayedBytesLocked() const
     if (Drained || Clock == TOutputClock::Instant)
         return ClockBytes;
     if (Clock == TOutputClock::Lagging)
-        return std::max<int64_t>(0, ClockBytes - static_cast<int64_t>(std::llround(Latency * BytesPerMs)));
+        return std::max<int64_t>(0, ClockBytes - static_cast<int64_t>(std::llround(Latency * OutputBytesPerMs)));
     return std::min(ClockBytes, ManualPlayedBytes);
 }
 
 double TRecordingHost::WrittenMs() const
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    return BaseMs + static_cast<double>(ClockBytes) / BytesPerMs;
+    return BaseMs + static_cast<double>(ClockBytes) / OutputBytesPerMs;
 }
 
 double TRecordingHost::PlayedMs() const
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    return BaseMs + static_cast<double>(PlayedBytesLocked()) / BytesPerMs;
+    return BaseMs + static_cast<double>(PlayedBytesLocked()) / OutputBytesPerMs;
 }
 
 // ---- Host side of the calls ----------------------------------------------------
@@ -343,8 +343,9 @@ void TRecordingHost::Flush(int Ms)
 int TRecordingHost::GetOutputTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    const int ms = Model ? Model->OutputTimeMs()
-                         : static_cast<int>(std::floor(BaseMs + static_cast<double>(PlayedBytesLocked()) / BytesPerMs));
+    const int ms =
+        Model ? Model->OutputTimeMs()
+              : static_cast<int>(std::floor(BaseMs + static_cast<double>(PlayedBytesLocked()) / OutputBytesPerMs));
     RecordLocked("GetOutputTime", {}, ms);
     return ms;
 }
@@ -353,7 +354,7 @@ int TRecordingHost::GetWrittenTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
     const int ms = Model ? Model->WrittenTimeMs()
-                         : static_cast<int>(std::floor(BaseMs + static_cast<double>(ClockBytes) / BytesPerMs));
+                         : static_cast<int>(std::floor(BaseMs + static_cast<double>(ClockBytes) / OutputBytesPerMs));
     RecordLocked("GetWrittenTime", {}, ms);
     return ms;
 }
