@@ -43,27 +43,27 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
 {
     // Past Wanted nothing is played; the chunk beyond keeps the PCM just after
     // the played part as a full decode has it.
-    const size_t Limit = std::min<size_t>(MaxPcmBytes, size_t(std::max(Wanted, 0)) + ReadChunkBytes);
+    const size_t limit = std::min<size_t>(MaxPcmBytes, static_cast<size_t>(std::max(Wanted, 0)) + ReadChunkBytes);
     Sample.SetEmpty(true);
     if (Bytes && Count > 0)
         Sample.CompressedData.assign(Bytes, Bytes + Count);
     Sample.CompressedSize = static_cast<int32_t>(Sample.CompressedData.size());
     Sample.Compressed = true;
 
-    TMpegHandle* Handle = MpegCreate(nullptr, 0);
-    if (!IsMpegHandle(Handle)) {
+    TMpegHandle* handle = MpegCreate(nullptr, 0);
+    if (!IsMpegHandle(handle)) {
         DebugLog(" MPEG sample not decoded: no decoder handle");
         return;
     }
-    THandleOwner Owner(Handle);
-    MpegOpen(Handle, "xxx", Sample.CompressedData.data(), Sample.CompressedSize);
-    MpegStart(Handle);
-    TMpegInfo Info;
-    std::memset(&Info, 0, sizeof Info);
-    MpegGetInfo(Handle, Info);
+    THandleOwner owner(handle);
+    MpegOpen(handle, "xxx", Sample.CompressedData.data(), Sample.CompressedSize);
+    MpegStart(handle);
+    TMpegInfo info;
+    std::memset(&info, 0, sizeof info);
+    MpegGetInfo(handle, info);
 
-    Sample.Stereo = Info.Mode != 3;
-    Sample.Rate = Info.Frequency;
+    Sample.Stereo = info.Mode != 3;
+    Sample.Rate = info.Frequency;
     Sample.Is16Bit = true;
     Sample.Looped = false;
     Sample.Volume = 255;
@@ -72,26 +72,26 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
     Sample.Enabled = true;
     Sample.Empty = false;
 
-    const int64_t Estimate = RoundHalfEven(Info.Frequency / 1000.0 * (Sample.Stereo ? 4.0 : 2.0) * Info.TotalMs);
-    std::vector<uint8_t> Pcm;
-    Pcm.reserve(std::min(size_t(std::clamp<int64_t>(Estimate, 0, MaxReservedBytes)), Limit));
-    std::vector<uint8_t> Chunk(ReadChunkBytes);
-    int32_t Got;
+    const int64_t estimate = RoundHalfEven(info.Frequency / 1000.0 * (Sample.Stereo ? 4.0 : 2.0) * info.TotalMs);
+    std::vector<uint8_t> pcm;
+    pcm.reserve(std::min(static_cast<size_t>(std::clamp<int64_t>(estimate, 0, MaxReservedBytes)), limit));
+    std::vector<uint8_t> chunk(ReadChunkBytes);
+    int32_t got;
     do {
-        Got = MpegRead(Handle, Chunk.data(), ReadChunkBytes);
-        if (Got < 0)
+        got = MpegRead(handle, chunk.data(), ReadChunkBytes);
+        if (got < 0)
             break;
-        const size_t Room = Limit - Pcm.size();
-        const size_t Kept = std::min(size_t(Got), Room);
-        Pcm.insert(Pcm.end(), Chunk.begin(), Chunk.begin() + static_cast<std::ptrdiff_t>(Kept));
-        if (Kept == Room)
+        const size_t room = limit - pcm.size();
+        const size_t kept = std::min(static_cast<size_t>(got), room);
+        pcm.insert(pcm.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(kept));
+        if (kept == room)
             break;
-    } while (Got == ReadChunkBytes);
+    } while (got == ReadChunkBytes);
 
     Sample.Name.clear();
-    const char* Title = reinterpret_cast<const char*>(Info.Tag + TagTitleStart);
-    Sample.SetName(std::string(Title, strnlen(Title, MaxSampleName)));
+    const char* title = reinterpret_cast<const char*>(info.Tag + TagTitleStart);
+    Sample.SetName(std::string(title, strnlen(title, MaxSampleName)));
 
-    Sample.Length = static_cast<int32_t>(Pcm.size());
-    std::copy(Pcm.begin(), Pcm.end(), Sample.Allocate(Sample.Length));
+    Sample.Length = static_cast<int32_t>(pcm.size());
+    std::copy(pcm.begin(), pcm.end(), Sample.Allocate(Sample.Length));
 }

@@ -39,32 +39,32 @@ std::vector<uint8_t> Layer3Fixture(const std::string& Name)
 
 int16_t SampleAt(const uint8_t* Bytes, size_t Index)
 {
-    return int16_t(Bytes[2 * Index] | Bytes[2 * Index + 1] << 8);
+    return static_cast<int16_t>(Bytes[2 * Index] | Bytes[2 * Index + 1] << 8);
 }
 
 // PCM bytes of the encoder's information frame, which the reference leaves out and
 // the decoder delivers as one frame of silence.
 int32_t InformationFrameBytes(const TLayer3Fixture& Fixture)
 {
-    const int32_t FrameSamples = Fixture.Rate >= 32000 ? 1152 : 576;
-    return FrameSamples * (Fixture.Stereo ? 4 : 2);
+    const int32_t frameSamples = Fixture.Rate >= 32000 ? 1152 : 576;
+    return frameSamples * (Fixture.Stereo ? 4 : 2);
 }
 
 // A song of one track that starts sample s at row 8 (s - 1), at the reference note so
 // that it plays at its own rate; each gets 8 rows (half a second) to itself.
 TWriterSong SongPlaying(const std::vector<TWriterSample>& Samples)
 {
-    TWriterSong Song;
-    Song.Title = "Layer III";
-    Song.Composer = "Tester";
-    Song.Sequence = {0};
-    Song.SongTracks = 1;
-    TWriterPattern Pattern(1, int(8 * Samples.size()), 0x40);
-    for (size_t S = 0; S < Samples.size(); ++S)
-        Pattern.At(0, int(8 * S)) = {uint8_t(S + 1), 37, 255};
-    Song.Patterns = {Pattern};
-    Song.Samples = Samples;
-    return Song;
+    TWriterSong song;
+    song.Title = "Layer III";
+    song.Composer = "Tester";
+    song.Sequence = {0};
+    song.SongTracks = 1;
+    TWriterPattern pattern(1, static_cast<int>(8 * Samples.size()), 0x40);
+    for (size_t s = 0; s < Samples.size(); ++s)
+        pattern.At(0, static_cast<int>(8 * s)) = {static_cast<uint8_t>(s + 1), 37, 255};
+    song.Patterns = {pattern};
+    song.Samples = Samples;
+    return song;
 }
 
 }  // namespace
@@ -73,28 +73,28 @@ TWriterSong SongPlaying(const std::vector<TWriterSample>& Samples)
 // the reference's within 4 LSB.
 TEST(LoadLayer3Sample, ImportMatchesTheReferenceDecoder)
 {
-    TQuietLog Quiet;
-    for (const TLayer3Fixture& Fixture : Fixtures) {
-        SCOPED_TRACE(Fixture.Stream);
-        const std::vector<uint8_t> Stream = Layer3Fixture(Fixture.Stream);
-        const std::vector<uint8_t> Reference = Layer3Fixture(Fixture.Reference);
-        ASSERT_FALSE(Reference.empty());
-        TSample Sample(nullptr);
-        DecodeCompressedSample(Stream.data(), int32_t(Stream.size()), Sample);
-        EXPECT_EQ(Sample.Rate, Fixture.Rate);
-        EXPECT_EQ(Sample.Stereo, Fixture.Stereo);
-        EXPECT_TRUE(Sample.Is16Bit);
-        EXPECT_TRUE(Sample.Compressed);
-        EXPECT_EQ(Sample.Name, Fixture.Title);
-        const int32_t Lead = Sample.Length - int32_t(Reference.size());
-        ASSERT_TRUE(Lead == 0 || Lead == InformationFrameBytes(Fixture)) << Lead;
-        ASSERT_EQ(Sample.Buffer.size(), size_t(Sample.Length) + 32);
-        for (int32_t I = 0; I < Lead; ++I)
-            ASSERT_EQ(Sample.Data[I], 0);
-        int Largest = 0;
-        for (size_t I = 0; I < Reference.size() / 2; ++I)
-            Largest = std::max(Largest, std::abs(SampleAt(Sample.Data + Lead, I) - SampleAt(Reference.data(), I)));
-        EXPECT_LE(Largest, 4);
+    TQuietLog quiet;
+    for (const TLayer3Fixture& fixture : Fixtures) {
+        SCOPED_TRACE(fixture.Stream);
+        const std::vector<uint8_t> stream = Layer3Fixture(fixture.Stream);
+        const std::vector<uint8_t> reference = Layer3Fixture(fixture.Reference);
+        ASSERT_FALSE(reference.empty());
+        TSample sample(nullptr);
+        DecodeCompressedSample(stream.data(), static_cast<int32_t>(stream.size()), sample);
+        EXPECT_EQ(sample.Rate, fixture.Rate);
+        EXPECT_EQ(sample.Stereo, fixture.Stereo);
+        EXPECT_TRUE(sample.Is16Bit);
+        EXPECT_TRUE(sample.Compressed);
+        EXPECT_EQ(sample.Name, fixture.Title);
+        const int32_t lead = sample.Length - static_cast<int32_t>(reference.size());
+        ASSERT_TRUE(lead == 0 || lead == InformationFrameBytes(fixture)) << lead;
+        ASSERT_EQ(sample.Buffer.size(), static_cast<size_t>(sample.Length) + 32);
+        for (int32_t i = 0; i < lead; ++i)
+            ASSERT_EQ(sample.Data[i], 0);
+        int largest = 0;
+        for (size_t i = 0; i < reference.size() / 2; ++i)
+            largest = std::max(largest, std::abs(SampleAt(sample.Data + lead, i) - SampleAt(reference.data(), i)));
+        EXPECT_LE(largest, 4);
     }
 }
 
@@ -103,67 +103,67 @@ TEST(LoadLayer3Sample, ImportMatchesTheReferenceDecoder)
 // without clipping. The information load decodes none.
 TEST(LoadLayer3Sample, ModuleLoadsAndPlaysLayer3Samples)
 {
-    TQuietLog Quiet;
-    std::vector<TWriterSample> Samples;
-    std::vector<int32_t> Decoded;
-    for (const TLayer3Fixture& Fixture : Fixtures) {
-        TWriterSample Sample;
-        Sample.Name = std::string("rec ") + Fixture.Stream;
-        Sample.Encoding = TWriterEncoding::Mpeg;
-        Sample.Compressed = Layer3Fixture(Fixture.Stream);
-        Sample.Rate = uint16_t(Fixture.Rate);
-        Sample.Stereo = Fixture.Stereo;
-        Sample.Is16Bit = true;
-        TSample Import(nullptr);
-        DecodeCompressedSample(Sample.Compressed.data(), int32_t(Sample.Compressed.size()), Import);
-        Decoded.push_back(Import.Length);
+    TQuietLog quiet;
+    std::vector<TWriterSample> samples;
+    std::vector<int32_t> decoded;
+    for (const TLayer3Fixture& fixture : Fixtures) {
+        TWriterSample sample;
+        sample.Name = std::string("rec ") + fixture.Stream;
+        sample.Encoding = TWriterEncoding::Mpeg;
+        sample.Compressed = Layer3Fixture(fixture.Stream);
+        sample.Rate = static_cast<uint16_t>(fixture.Rate);
+        sample.Stereo = fixture.Stereo;
+        sample.Is16Bit = true;
+        TSample imported(nullptr);
+        DecodeCompressedSample(sample.Compressed.data(), static_cast<int32_t>(sample.Compressed.size()), imported);
+        decoded.push_back(imported.Length);
         // Alternately longer and shorter than what the stream decodes to.
-        Sample.LengthField = Samples.size() % 2 ? Import.Length / 2 : Import.Length + 6000;
-        Samples.push_back(Sample);
+        sample.LengthField = samples.size() % 2 ? imported.Length / 2 : imported.Length + 6000;
+        samples.push_back(sample);
     }
-    const std::vector<uint8_t> File = WriteSong(SongPlaying(Samples));
-    auto Dmf = LoadBytes(File);
-    ASSERT_TRUE(Dmf->Loaded);
-    ASSERT_EQ(Dmf->SampleCount, int32_t(Samples.size()));
-    for (size_t S = 0; S < Samples.size(); ++S) {
-        SCOPED_TRACE(Samples[S].Name);
-        const TSample& Sample = *Dmf->GetSample(int32_t(S + 1));
-        EXPECT_EQ(Sample.Rate, Fixtures[S].Rate);
-        EXPECT_EQ(Sample.Stereo, Fixtures[S].Stereo);
-        EXPECT_TRUE(Sample.Is16Bit);
-        EXPECT_TRUE(Sample.Enabled);
-        EXPECT_FALSE(Sample.Empty);
-        EXPECT_EQ(Sample.Name, Samples[S].Name.substr(0, 30));  // the record's name replaces the tag's
-        EXPECT_EQ(Sample.Length, std::min(*Samples[S].LengthField, Decoded[S]));
-        EXPECT_EQ(Sample.CompressedData, Samples[S].Compressed);
+    const std::vector<uint8_t> file = WriteSong(SongPlaying(samples));
+    auto dmf = LoadBytes(file);
+    ASSERT_TRUE(dmf->Loaded);
+    ASSERT_EQ(dmf->SampleCount, static_cast<int32_t>(samples.size()));
+    for (size_t s = 0; s < samples.size(); ++s) {
+        SCOPED_TRACE(samples[s].Name);
+        const TSample& sample = *dmf->GetSample(static_cast<int32_t>(s + 1));
+        EXPECT_EQ(sample.Rate, Fixtures[s].Rate);
+        EXPECT_EQ(sample.Stereo, Fixtures[s].Stereo);
+        EXPECT_TRUE(sample.Is16Bit);
+        EXPECT_TRUE(sample.Enabled);
+        EXPECT_FALSE(sample.Empty);
+        EXPECT_EQ(sample.Name, samples[s].Name.substr(0, 30));  // the record's name replaces the tag's
+        EXPECT_EQ(sample.Length, std::min(*samples[s].LengthField, decoded[s]));
+        EXPECT_EQ(sample.CompressedData, samples[s].Compressed);
     }
 
-    Dmf->Start();
-    const int32_t TicksPerSample = 8 * 4;
-    std::vector<int16_t> Block(size_t(Dmf->BlockBytes / 2));
-    for (size_t S = 0; S < Samples.size(); ++S) {
-        SCOPED_TRACE(Samples[S].Name);
-        int Loud = 0, Clipped = 0;
-        for (int32_t Tick = 0; Tick < TicksPerSample; ++Tick) {
-            Dmf->RenderBlock(Block.data(), Dmf->BlockBytes);
-            for (int16_t Value : Block) {
-                Loud += std::abs(Value) > 1000;
-                Clipped += Value == 32767 || Value == -32768;
+    dmf->Start();
+    const int32_t ticksPerSample = 8 * 4;
+    std::vector<int16_t> block(static_cast<size_t>(dmf->BlockBytes / 2));
+    for (size_t s = 0; s < samples.size(); ++s) {
+        SCOPED_TRACE(samples[s].Name);
+        int loud = 0, clipped = 0;
+        for (int32_t tick = 0; tick < ticksPerSample; ++tick) {
+            dmf->RenderBlock(block.data(), dmf->BlockBytes);
+            for (int16_t value : block) {
+                loud += std::abs(value) > 1000;
+                clipped += value == 32767 || value == -32768;
             }
         }
-        EXPECT_GT(Loud, 1000);
-        EXPECT_EQ(Clipped, 0);
+        EXPECT_GT(loud, 1000);
+        EXPECT_EQ(clipped, 0);
     }
 
-    auto Info = LoadInfoBytes(File);
-    EXPECT_EQ(Info->SongName, "Layer III");
-    EXPECT_EQ(Info->LengthMs, Dmf->LengthMs);
-    for (int32_t S = 1; S <= Info->SampleCount; ++S) {
-        const TSample& Sample = *Info->GetSample(S);
-        EXPECT_EQ(Sample.Length, 0);
-        EXPECT_FALSE(Sample.Enabled);
-        EXPECT_FALSE(Sample.Compressed);
-        EXPECT_TRUE(Sample.CompressedData.empty());
-        EXPECT_EQ(Sample.Data, nullptr);
+    auto info = LoadInfoBytes(file);
+    EXPECT_EQ(info->SongName, "Layer III");
+    EXPECT_EQ(info->LengthMs, dmf->LengthMs);
+    for (int32_t s = 1; s <= info->SampleCount; ++s) {
+        const TSample& sample = *info->GetSample(s);
+        EXPECT_EQ(sample.Length, 0);
+        EXPECT_FALSE(sample.Enabled);
+        EXPECT_FALSE(sample.Compressed);
+        EXPECT_TRUE(sample.CompressedData.empty());
+        EXPECT_EQ(sample.Data, nullptr);
     }
 }

@@ -89,7 +89,7 @@ TEST(LoadSamples, Version7RecordsAreEightBytesShorter)
     for (uint8_t version : {7, 8}) {
         auto song = LoadSamples(samples, version);
         EXPECT_TRUE(song->Loaded);
-        EXPECT_TRUE(HoldsPcm(*song->GetSample(2), samples[1].Pcm)) << int(version);
+        EXPECT_TRUE(HoldsPcm(*song->GetSample(2), samples[1].Pcm)) << static_cast<int>(version);
     }
 }
 

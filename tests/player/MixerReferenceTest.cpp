@@ -29,7 +29,7 @@ void ReferenceMix(TVoice& Voice, float* Out, int Frames)
     const bool stereo = (Voice.Flags & VoiceFlagStereo) != 0;
     const int valueBytes = is16Bit ? 2 : 1;
     const int z = valueBytes * (stereo ? 2 : 1);
-    const uint64_t step = Voice.Frequency > 0 ? (uint64_t(Voice.Frequency) << 16) / OutputRate : 0;
+    const uint64_t step = Voice.Frequency > 0 ? (static_cast<uint64_t>(Voice.Frequency) << 16) / OutputRate : 0;
     const bool loops = Voice.Looping && Voice.LoopStart >= 0 && Voice.EndOffset > Voice.LoopStart;
     int64_t p = Voice.Position;
     uint32_t fraction = Voice.Fraction;

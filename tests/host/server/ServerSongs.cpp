@@ -29,15 +29,15 @@ constexpr uint8_t Tempo = 2;
 // (three whole rows at least) tells where in the song it is.
 std::vector<uint8_t> RowVolumes(int Rows, unsigned Seed)
 {
-    constexpr uint8_t Levels[] = {40, 50, 63, 80, 100, 126, 159, 200};
-    constexpr int Count = static_cast<int>(std::size(Levels));
+    constexpr uint8_t levels[] = {40, 50, 63, 80, 100, 126, 159, 200};
+    constexpr int count = static_cast<int>(std::size(levels));
     std::set<int> seen;  // the three-row groups used so far, as level indexes
     std::vector<int> picked;
     for (int row = 0; row < Rows; ++row) {
         Seed = Seed * 1103515245u + 12345u;
-        int level = static_cast<int>((Seed >> 16) % Count);
-        for (int tries = 0; tries < Count && row >= 2; ++tries, level = (level + 1) % Count) {
-            const int group = (picked[row - 2] * Count + picked[row - 1]) * Count + level;
+        int level = static_cast<int>((Seed >> 16) % count);
+        for (int tries = 0; tries < count && row >= 2; ++tries, level = (level + 1) % count) {
+            const int group = (picked[row - 2] * count + picked[row - 1]) * count + level;
             if (seen.insert(group).second)
                 break;
         }
@@ -45,7 +45,7 @@ std::vector<uint8_t> RowVolumes(int Rows, unsigned Seed)
     }
     std::vector<uint8_t> volumes;
     for (const int level : picked)
-        volumes.push_back(Levels[level]);
+        volumes.push_back(levels[level]);
     return volumes;
 }
 
