@@ -9,15 +9,15 @@ namespace {
 std::string SongStream(const char* Name)
 {
 #if defined(MORVEL_PROGRAM) && defined(MORVEL_SONG_STREAMS)
-    const std::filesystem::path Path = std::filesystem::path(MORVEL_SONG_STREAMS) / Name;
-    std::error_code Error;
-    if (!std::filesystem::exists(Path, Error)) {
-        const std::string Command = "sh \"" MORVEL_SOURCE_DIR "/bench/make-song-streams.sh\" \"" MORVEL_PROGRAM
+    const std::filesystem::path path = std::filesystem::path(MORVEL_SONG_STREAMS) / Name;
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        const std::string command = "sh \"" MORVEL_SOURCE_DIR "/bench/make-song-streams.sh\" \"" MORVEL_PROGRAM
                                     "\" \"" MORVEL_SONG_STREAMS "\" >/dev/null 2>&1";
-        if (std::system(Command.c_str()) != 0)
+        if (std::system(command.c_str()) != 0)
             return {};
     }
-    return std::filesystem::exists(Path, Error) ? Path.string() : std::string();
+    return std::filesystem::exists(path, error) ? path.string() : std::string();
 #else
     (void)Name;
     return {};  // built without the morvel program

@@ -174,7 +174,7 @@ std::string OutputProblem(const TRenderJob& Job, const TRenderOptions& Options)
 bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index, TProgressBar& Progress,
                 const char* Separator, std::FILE* Report, std::FILE* Err)
 {
-    const bool Raw = Options.Raw;
+    const bool raw = Options.Raw;
     const auto fail = [&](const std::string& Message) {
         Progress.MakeWayFor(Err);
         std::fprintf(Err, "morvel: %s\n", Message.c_str());
@@ -194,7 +194,7 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
 
     const int32_t lengthMs = std::max(song->LengthMs, 0);
     uint64_t totalBytes = PlayedBytes(*song);
-    if (!Raw && totalBytes > WavMaxDataBytes) {
+    if (!raw && totalBytes > WavMaxDataBytes) {
         Progress.MakeWayFor(Err);
         std::fprintf(Err, "morvel: %s is too long for a WAV file; only its first 4 GB are written\n",
                      Job.Input.c_str());
@@ -205,8 +205,8 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     std::string error;
     if (Job.Output != "-" && !file.Create(Job.Output, error))
         return fail("cannot write " + Job.Output + ": " + error);
-    TPcmWriter writer(Job.Output == "-" ? stdout : file.Stream(), Raw);
-    bool written = writer.Begin(static_cast<uint32_t>(Raw ? 0 : totalBytes));
+    TPcmWriter writer(Job.Output == "-" ? stdout : file.Stream(), raw);
+    bool written = writer.Begin(static_cast<uint32_t>(raw ? 0 : totalBytes));
     // The total is known ahead (the WAV header holds it), so the PCM goes out
     // in pieces of up to the largest step rather than step by step: the song
     // hands out the same stream in any portions.
@@ -236,7 +236,7 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     std::fprintf(Report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
     static_assert(OutputChannels == 2, "the report calls the output stereo");
     std::fprintf(Report, "Output: %s (%s, %d Hz, %d-bit, stereo, %llu bytes of PCM)\n",
-                 Job.Output == "-" ? "standard output" : Job.Output.c_str(), Raw ? "raw PCM" : "WAV",
+                 Job.Output == "-" ? "standard output" : Job.Output.c_str(), raw ? "raw PCM" : "WAV",
                  static_cast<int>(OutputRate), static_cast<int>(OutputBits),
                  static_cast<unsigned long long>(totalBytes));
     std::fflush(Report);
