@@ -61,13 +61,12 @@ def main():
                 if target == own or target in ALLOWED[own] or (own, included) in EXCEPTIONS:
                     continue
                 crossings.append(f"{relative}:{line_no}: {own}/ may not include {included}")
-    for crossing in crossings:
-        print(crossing)
-    if crossings:
-        print(f"{len(crossings)} includes cross a floor (docs/architecture.md)")
-        return 1
-    print("every include keeps to its floor")
-    return 0
+    if not crossings:
+        print("every include keeps to its floor")
+        return 0
+    print("\n".join(crossings))
+    print(f"{len(crossings)} includes cross a floor (docs/architecture.md)")
+    return 1
 
 
 if __name__ == "__main__":
