@@ -21,8 +21,6 @@
 #include "tests/support/TestFiles.h"
 #include "tools/writer/WriterModule.h"
 
-inline constexpr double BytesPerMs = OutputBytesPerMs;
-
 // A file in the test's temporary folder, named after the running test so
 // that tests never share one.
 inline std::string TempPath(const std::string& Name)
@@ -100,7 +98,7 @@ inline std::vector<int64_t> PassTimestamps(const std::vector<int32_t>& Passes)
     double position = 0;
     for (int32_t n : Passes) {
         times.push_back(std::lround(position));
-        position += n / BytesPerMs;
+        position += n / OutputBytesPerMs;
     }
     return times;
 }
@@ -133,7 +131,7 @@ inline double SeekEnd(const std::vector<int32_t>& Ticks, int Target)
 {
     double t = 0;
     for (size_t i = 0; Target > t && i < Ticks.size(); ++i)
-        t += Ticks[i] / BytesPerMs;
+        t += Ticks[i] / OutputBytesPerMs;
     return t;
 }
 
@@ -215,7 +213,7 @@ inline double PositionBeforeFlush(const std::vector<THostCall>& Calls)
         if (call.Name == "Flush")
             break;
         if (call.Name == "Write")
-            position += static_cast<double>(call.Args[0]) / BytesPerMs;
+            position += static_cast<double>(call.Args[0]) / OutputBytesPerMs;
     }
     return position;
 }
