@@ -13,6 +13,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -208,6 +209,16 @@ template <class Format> inline void Advance(TPlayHead& Head)
     Head.Fraction &= FractionMask;
 }
 
+// Moves the play head on by Frames output frames at once: the same place as
+// Frames single advances (the whole steps and the carries of the fractions
+// add up to the 16.16 total). At most 110,250 frames of a step below 2^32.
+template <class Format> inline void AdvanceBy(TPlayHead& Head, int32_t Frames)
+{
+    const uint64_t total = Head.Fraction + static_cast<uint64_t>(Frames) * Head.Step;
+    Head.Offset += static_cast<int64_t>(total >> FractionBits) * Format::Bytes;
+    Head.Fraction = static_cast<uint32_t>(total & FractionMask);
+}
+
 // Mixes Frames frames whose two source frames all lie inside the sample's
 // allocation: no bounds checks, no branches. The offset fits 32 bits here.
 template <class Format>
@@ -293,8 +304,16 @@ uint64_t StepOf(int32_t Frequency)
     return (static_cast<uint64_t>(Frequency) << FractionBits) / static_cast<uint64_t>(OutputRate);
 }
 
-// Mixes one voice for Frames output frames into Out, in one frame format.
-template <class Format> void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
+// What a voice's walk does with each stretch of frames: mixes it into the
+// tick's accumulators, or only moves past it (a seek skips the tick).
+enum class TVoiceWalk { Mix, Move };
+
+// Walks one voice over Frames output frames, in one frame format: the one
+// walk of a play head, mixing or not. It runs in stretches that end where the
+// head passes the end offset, then loops back or stops the voice, so that a
+// tick skipped leaves the voice where a tick mixed leaves it: the same step,
+// the same wraps, the same end, a voice without frequency held still.
+template <class Format, TVoiceWalk Walk> void WalkVoice(TVoice& Voice, float* Out, int32_t Frames)
 {
     const int64_t end = Voice.EndOffset;
     // An empty or reversed loop (or one starting before the data) would loop
@@ -305,10 +324,10 @@ template <class Format> void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
     // Last offset whose frame and the next one lie inside the allocation.
     const int64_t insideLast = std::min<int64_t>(end, int64_t{dataLength} - 2 * Format::Bytes);
 
-    const TFloat4 gains = GainsOf(Voice);
     const uint64_t step = StepOf(Voice.Frequency);
     TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(step >> FractionBits) * Format::Bytes,
                    static_cast<uint32_t>(step & FractionMask), step};
+    const TFloat4 gains = Walk == TVoiceWalk::Mix ? GainsOf(Voice) : TFloat4{};
 
     // A voice already past its end is silenced unmixed, looping or not.
     if (head.Offset > end) {
@@ -318,7 +337,13 @@ template <class Format> void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
     int32_t done = 0;
     while (done < Frames) {
         int32_t run = 1;
-        if (head.Offset >= 0 && head.Offset <= insideLast) {
+        if constexpr (Walk == TVoiceWalk::Move) {
+            // Nothing is read: every frame up to the end offset at once, and a
+            // looping voice all the way, its wraps taken below in one division
+            // (they only ever go back by whole loop lengths).
+            run = loops ? Frames - done : FramesUpTo<Format>(head, end, Frames - done);
+            AdvanceBy<Format>(head, run);
+        } else if (head.Offset >= 0 && head.Offset <= insideLast) {
             run = FramesUpTo<Format>(head, insideLast, Frames - done);
             MixInside<Format>(Voice.Data, head, gains, Out + 2 * done, run);
         } else {
@@ -340,6 +365,26 @@ template <class Format> void MixVoice(TVoice& Voice, float* Out, int32_t Frames)
     Voice.Fraction = static_cast<uint16_t>(head.Fraction);
 }
 
+// Walks every active voice below 32 over Frames frames in its frame format.
+template <TVoiceWalk Walk> void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Out, int32_t Frames)
+{
+    for (int v = 0; v < MixedVoices; ++v) {
+        TVoice& voice = Voices[static_cast<size_t>(v)];
+        if (!voice.Active)
+            continue;
+        const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
+        const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
+        if (is16Bit && stereo)
+            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Out, Frames);
+        else if (is16Bit)
+            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Out, Frames);
+        else if (stereo)
+            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Out, Frames);
+        else
+            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Out, Frames);
+    }
+}
+
 // Bytes one tick yields: BlockBytes held to whole frames within the buffers,
 // and at least one frame so that every request completes.
 int32_t TickBytesOf(int32_t BlockBytes)
@@ -356,7 +401,7 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
         return;
     AllocateRenderBuffers();
     while (Count > FifoBytes) {
-        SkipBlock();
+        SequencerTick();
         MixTick();
         const int32_t bytes = TickBytesOf(BlockBytes);
         std::memcpy(Fifo.data() + FifoBytes, TickBuffer.data(), static_cast<size_t>(bytes));
@@ -366,6 +411,17 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
     if (FifoBytes > Count)
         std::memmove(Fifo.data(), Fifo.data() + Count, static_cast<size_t>(FifoBytes - Count));
     FifoBytes -= Count;
+}
+
+void TDmf::MoveVoices()
+{
+    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, TickBytesOf(BlockBytes) / 4);
+}
+
+void TDmf::DiscardQueued()
+{
+    TLockGuard guard(Lock);
+    FifoBytes = 0;
 }
 
 // Bound: a tick mixes at most MixedVoices (32) voices over at most
@@ -382,21 +438,7 @@ void TDmf::MixTick()
     float* mix = MixBuffer.data();
     std::fill(mix, mix + paddedValues, 0.0f);
 
-    for (int v = 0; v < MixedVoices; ++v) {
-        TVoice& voice = Voices[static_cast<size_t>(v)];
-        if (!voice.Active)
-            continue;
-        const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
-        const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
-        if (is16Bit && stereo)
-            MixVoice<TFrameFormat<true, true>>(voice, mix, frames);
-        else if (is16Bit)
-            MixVoice<TFrameFormat<true, false>>(voice, mix, frames);
-        else if (stereo)
-            MixVoice<TFrameFormat<false, true>>(voice, mix, frames);
-        else
-            MixVoice<TFrameFormat<false, false>>(voice, mix, frames);
-    }
+    WalkVoices<TVoiceWalk::Mix>(Voices, mix, frames);
 
     // Four values at a time; the buffers have room for the last group's
     // padding, which was zeroed with the rest.

@@ -93,6 +93,13 @@ void TDmf::Rewind()
 void TDmf::SkipBlock()
 {
     TLockGuard guard(Lock);
+    SequencerTick();
+    MoveVoices();
+}
+
+void TDmf::SequencerTick()
+{
+    TLockGuard guard(Lock);
     if (Playing)
         ProcessTick();
     UpdateVoiceGains();
@@ -395,6 +402,7 @@ void TDmf::MeasureLength(bool RewindAfter)
         }
         total += BlockBytes;
     } while (Playing);
+    LengthBytes = total;
     LengthMs = static_cast<int32_t>(RoundHalfEven(static_cast<double>(total) / OutputBytesPerMs));
     if (RewindAfter)
         Rewind();

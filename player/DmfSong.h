@@ -45,11 +45,16 @@ public:
     void Clear();
 
     // ---- Sequencer -------------------------------------------------------
-    void Start();      // rewinds and plays (only when Loaded)
-    void Stop();       // stops and silences every voice
-    void Resume();     // plays on from where it stopped (only when Loaded)
-    void Rewind();     // back to the first row of the sequence
-    void SkipBlock();  // one sequencer tick and the gain update, nothing mixed
+    void Start();   // rewinds and plays (only when Loaded)
+    void Stop();    // stops and silences every voice
+    void Resume();  // plays on from where it stopped (only when Loaded)
+    void Rewind();  // back to the first row of the sequence
+    // One sequencer tick and the gain update, nothing mixed; the voices' play
+    // heads move on as the tick's mix would have moved them.
+    void SkipBlock();
+    // The tick both rendering and skipping begin with: the sequencer's tick
+    // (while playing) and the gain update; the play heads stay where they are.
+    void SequencerTick();
     // One tick; WithVoices false advances only the song's timing (rows,
     // sequence, tick length), as the length run needs.
     void ProcessTick(bool WithVoices = true);
@@ -63,8 +68,9 @@ public:
     void SetVolume(uint8_t Voice, int16_t Value);
     void SetPanning(uint8_t Voice, uint8_t Value);
     void UpdateVoiceGains();
-    // Runs the song once silently from its start and stores LengthMs.
-    // RewindAfter: rewind once more at the end (the full load does, the information load not).
+    // Runs the song once silently from its start and stores LengthBytes and
+    // LengthMs. RewindAfter: rewind once more at the end (the full load does,
+    // the information load not).
     void MeasureLength(bool RewindAfter);
 
     // ---- Mixer -----------------------------------------------------------
@@ -72,10 +78,14 @@ public:
     void RenderBlock(void* Dest, int32_t Count);
     // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
     void MixTick();
+    // Moves voices 0..31 on by one tick exactly as MixTick does, mixing nothing.
+    void MoveVoices();
     // Makes the mixer's buffers on the first mix; a song that never renders has none.
     void AllocateRenderBuffers();
     // Bytes mixed but not yet handed out by RenderBlock.
     int32_t QueuedBytes() const { return FifoBytes; }
+    // Forgets the bytes mixed but not yet handed out (a seek leaves them behind).
+    void DiscardQueued();
 
     // ---- Loading ---------------------------------------------------------
     // Throws EFileOpenError when the file cannot be opened.
@@ -101,7 +111,11 @@ public:
     // 1-based; [0] unused.
     std::array<std::unique_ptr<TSample>, MaxSamples + 1> Samples;
     int32_t SampleCount = 0;
-    int32_t LengthMs = 0;  // measured by a silent run of the sequencer at load
+    // Measured by a silent run of the sequencer at load: the output bytes of
+    // every tick up to the one that ends the song (at most the 32-bit byte
+    // total), which a player hands out in all, and their milliseconds.
+    int64_t LengthBytes = 0;
+    int32_t LengthMs = 0;
     bool Loaded = false;
     // Held by each whole load, render, skip, start, stop and rewind; Acquire
     // and Release hold it across several calls.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include "tests/player/MixerFixture.h"
@@ -69,55 +70,99 @@ void ReferenceMix(TVoice& Voice, float* Out, int Frames)
     Voice.Fraction = static_cast<uint16_t>(fraction);
 }
 
-TEST(MixerReference, RandomVoicesMatchAFrameByFrameRendering)
-{
-    std::mt19937 random(20240611u);
-    const auto below = [&](uint32_t N) { return static_cast<int32_t>(random() % N); };
-    std::vector<TTestPcm> pcms;
-    for (int i = 0; i < 32; ++i) {
-        std::vector<int16_t> values(static_cast<size_t>(50 + below(3000)));
-        for (int16_t& value : values)
-            value = static_cast<int16_t>(random());
-        pcms.push_back(Pcm16(values));
+// A song of one random tick and 32 random voices of every frame format, end
+// and loop, with the frame-by-frame reference's accumulators and voices.
+struct TRandomTick {
+    std::unique_ptr<TDmf> Song;
+    std::vector<float> Expected;
+    std::vector<TVoice> ExpectedVoices;
+};
+
+class TRandomTicks {
+public:
+    TRandomTicks() : Random(20240611u)
+    {
+        for (int i = 0; i < 32; ++i) {
+            std::vector<int16_t> values(static_cast<size_t>(50 + Below(3000)));
+            for (int16_t& value : values)
+                value = static_cast<int16_t>(Random());
+            Pcms.push_back(Pcm16(values));
+        }
     }
-    for (int round = 0; round < 20; ++round) {
-        auto song = SongWithTick(1 + below(3000));
-        std::vector<float> expected(static_cast<size_t>(2 * (song->BlockBytes / 4)), 0.0f);
-        std::vector<TVoice> expectedVoices;
+
+    TRandomTick Next()
+    {
+        TRandomTick tick{SongWithTick(1 + Below(3000)), {}, {}};
+        TDmf& song = *tick.Song;
+        tick.Expected.assign(static_cast<size_t>(2 * (song.BlockBytes / 4)), 0.0f);
         for (int v = 0; v < 32; ++v) {
-            TVoice& voice = song->Voices[static_cast<size_t>(v)];
-            const TTestPcm& pcm = pcms[static_cast<size_t>(v)];
-            PlayPcm(voice, pcm, static_cast<uint8_t>(2 * below(4)));
-            voice.Active = below(8) != 0;
+            TVoice& voice = song.Voices[static_cast<size_t>(v)];
+            const TTestPcm& pcm = Pcms[static_cast<size_t>(v)];
+            PlayPcm(voice, pcm, static_cast<uint8_t>(2 * Below(4)));
+            voice.Active = Below(8) != 0;
             // Now and then an end offset past the allocation, where reads must count as zero.
-            voice.EndOffset = below(6) == 0 ? pcm.Length + below(200) : 1 + below(static_cast<uint32_t>(pcm.Length));
-            voice.Looping = below(3) != 0;
-            voice.LoopStart = below(static_cast<uint32_t>(voice.EndOffset + 4)) - 2;
-            voice.Position = below(static_cast<uint32_t>(voice.EndOffset + 8));
-            voice.Fraction = static_cast<uint16_t>(random());
-            const int32_t frequencies[] = {OutputRate, 22050, 8363, 1 + below(200000), below(3000000), 0};
-            voice.Frequency = frequencies[below(6)];
-            voice.LeftGain = static_cast<int16_t>(below(255));
-            voice.RightGain = static_cast<int16_t>(below(255));
-            voice.LeftToLeft = static_cast<int16_t>(below(255));
-            voice.LeftToRight = static_cast<int16_t>(below(255));
-            voice.RightToLeft = static_cast<int16_t>(below(255));
-            voice.RightToRight = static_cast<int16_t>(below(255));
+            voice.EndOffset = Below(6) == 0 ? pcm.Length + Below(200) : 1 + Below(static_cast<uint32_t>(pcm.Length));
+            voice.Looping = Below(3) != 0;
+            voice.LoopStart = Below(static_cast<uint32_t>(voice.EndOffset + 4)) - 2;
+            voice.Position = Below(static_cast<uint32_t>(voice.EndOffset + 8));
+            voice.Fraction = static_cast<uint16_t>(Random());
+            const int32_t frequencies[] = {OutputRate, 22050, 8363, 1 + Below(200000), Below(3000000), 0};
+            voice.Frequency = frequencies[Below(6)];
+            voice.LeftGain = static_cast<int16_t>(Below(255));
+            voice.RightGain = static_cast<int16_t>(Below(255));
+            voice.LeftToLeft = static_cast<int16_t>(Below(255));
+            voice.LeftToRight = static_cast<int16_t>(Below(255));
+            voice.RightToLeft = static_cast<int16_t>(Below(255));
+            voice.RightToRight = static_cast<int16_t>(Below(255));
             TVoice reference = voice;
             if (reference.Active)
-                ReferenceMix(reference, expected.data(), song->BlockBytes / 4);
-            expectedVoices.push_back(reference);
+                ReferenceMix(reference, tick.Expected.data(), song.BlockBytes / 4);
+            tick.ExpectedVoices.push_back(reference);
         }
-        song->MixTick();
-        ASSERT_EQ(
-            std::memcmp(TDmfMixerProbe::MixBuffer(*song).data(), expected.data(), expected.size() * sizeof(float)), 0)
+        return tick;
+    }
+
+private:
+    int32_t Below(uint32_t N) { return static_cast<int32_t>(Random() % N); }
+
+    std::mt19937 Random;
+    std::vector<TTestPcm> Pcms;
+};
+
+void ExpectVoicesAsExpected(const TRandomTick& Tick, int Round)
+{
+    for (int v = 0; v < 32; ++v) {
+        const TVoice& voice = Tick.Song->Voices[static_cast<size_t>(v)];
+        const TVoice& expected = Tick.ExpectedVoices[static_cast<size_t>(v)];
+        EXPECT_EQ(voice.Active, expected.Active) << Round << " " << v;
+        EXPECT_EQ(voice.Position, expected.Position) << Round << " " << v;
+        EXPECT_EQ(voice.Fraction, expected.Fraction) << Round << " " << v;
+    }
+}
+
+TEST(MixerReference, RandomVoicesMatchAFrameByFrameRendering)
+{
+    TRandomTicks ticks;
+    for (int round = 0; round < 20; ++round) {
+        TRandomTick tick = ticks.Next();
+        tick.Song->MixTick();
+        ASSERT_EQ(std::memcmp(TDmfMixerProbe::MixBuffer(*tick.Song).data(), tick.Expected.data(),
+                              tick.Expected.size() * sizeof(float)),
+                  0)
             << round;
-        for (int v = 0; v < 32; ++v) {
-            const TVoice& voice = song->Voices[static_cast<size_t>(v)];
-            EXPECT_EQ(voice.Active, expectedVoices[static_cast<size_t>(v)].Active) << round << " " << v;
-            EXPECT_EQ(voice.Position, expectedVoices[static_cast<size_t>(v)].Position) << round << " " << v;
-            EXPECT_EQ(voice.Fraction, expectedVoices[static_cast<size_t>(v)].Fraction) << round << " " << v;
-        }
+        ExpectVoicesAsExpected(tick, round);
+    }
+}
+
+// A tick skipped for a seek leaves every voice where mixing it would have:
+// the same step, loop wraps, ends and held voices, with nothing mixed.
+TEST(MixerReference, MovingVoicesLeavesThemWhereMixingWould)
+{
+    TRandomTicks ticks;
+    for (int round = 0; round < 200; ++round) {
+        TRandomTick tick = ticks.Next();
+        tick.Song->MoveVoices();
+        ExpectVoicesAsExpected(tick, round);
     }
 }
 

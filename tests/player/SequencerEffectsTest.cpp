@@ -12,7 +12,7 @@ namespace {
 void PlayToRow(TDmf& song, int row)
 {
     while (song.CurrentRow != row || song.TickCountdown != 4)
-        song.SkipBlock();
+        song.SequencerTick();
 }
 
 struct SequencerEffects : ::testing::Test {
@@ -105,15 +105,15 @@ TEST_F(SequencerEffects, VolumeSlidesActFourTimesAndStopAtTheirLimits)
     Cell(*song, 0, 1, 0) = {.Instrument = 1, .Note = 37, .Volume = 3, .VolumeEffect = 2, .VolumeParam = 5};
     Cell(*song, 0, 2, 0) = {.Instrument = 1, .Note = 37, .Volume = 100, .VolumeEffect = 1, .VolumeParam = 2};
     PlayToRow(*song, 1);
-    song->SkipBlock();
+    song->SequencerTick();
     EXPECT_EQ(song->Voices[0].Volume, 252);  // 251.5 rounds to even
     EXPECT_EQ(song->Voices[1].Volume, 2);    // 1.75
-    song->SkipBlock();
+    song->SequencerTick();
     EXPECT_EQ(song->Voices[0].Volume, 253);
     EXPECT_EQ(song->Voices[1].Volume, 0);  // below 1: ends at 0 and stops
     EXPECT_EQ(song->TrackStates[1].VolumeSlide, 0);
-    song->SkipBlock();
-    song->SkipBlock();  // tick 1 of row 2 slides once more before reading it
+    song->SequencerTick();
+    song->SequencerTick();  // tick 1 of row 2 slides once more before reading it
     EXPECT_EQ(song->Voices[0].Volume, 254);
     EXPECT_EQ(song->Voices[2].Volume, 102);  // four half steps
 }
@@ -127,15 +127,15 @@ TEST_F(SequencerEffects, PitchSlidesMoveByConstantHertzAndAreHeld)
     // Half a semitone, interpolated linearly between notes 37 and 38.
     const double up = 8000 * (1 + std::pow(2.0, 1.0 / 12)) / 2 - 8000;
     for (int tick = 1; tick <= 4; ++tick) {
-        song->SkipBlock();
+        song->SequencerTick();
         EXPECT_EQ(voice.Frequency, 8000 + tick * static_cast<int>(std::nearbyint(up)));
     }
     // Held at note 107 at the top and note 1 at the bottom.
     EXPECT_EQ(song->Voices[1].Frequency, static_cast<int>(std::nearbyint(8000 * std::pow(2.0, 82.0 / 12) / 2)));
     EXPECT_EQ(song->Voices[2].Frequency, 1000);
-    song->SkipBlock();  // row 2 read: slides end
+    song->SequencerTick();  // row 2 read: slides end
     const int32_t kept = voice.Frequency;
-    song->SkipBlock();
+    song->SequencerTick();
     EXPECT_EQ(voice.Frequency, kept);
 }
 
@@ -170,7 +170,7 @@ TEST_F(SequencerEffects, UnusedVoicesAreSilencedButStayActive)
         Cell(*wide, 0, t, 0) = {.Instrument = 1, .Note = 37, .Volume = 100};
     wide->Start();
     for (int tick = 0; tick < 10; ++tick)  // pattern 1 (8 tracks) is read on tick 9
-        wide->SkipBlock();
+        wide->SequencerTick();
     EXPECT_TRUE(wide->Voices[12].Active);
     EXPECT_EQ(wide->Voices[12].Volume, 0);
     EXPECT_EQ(wide->Voices[7].Volume, 100);

@@ -85,7 +85,7 @@ TEST(SongModel, ShrinkingTheSampleCountSilencesVoicesThatPlayRemovedSamples)
     for (int t = 0; t < 3; ++t)
         Cell(*song, 0, t, 0) = {.Instrument = static_cast<uint8_t>(t + 1), .Note = 37};
     song->Start();
-    song->SkipBlock();
+    song->SequencerTick();
     song->SetSampleCount(1);
     EXPECT_TRUE(song->Voices[0].Active);
     EXPECT_FALSE(song->Voices[1].Active);
@@ -101,7 +101,7 @@ TEST(SongModel, ReleasingASampleSilencesItsVoice)
     AddSample(*song, 1, 8000, 100);
     Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};
     song->Start();
-    song->SkipBlock();
+    song->SequencerTick();
     song->GetSample(1)->SetEmpty(true);
     EXPECT_FALSE(song->Voices[0].Active);
     EXPECT_EQ(song->Voices[0].Data, nullptr);
@@ -113,7 +113,7 @@ TEST(SongModel, NewPcmForASampleSilencesItsVoice)
     AddSample(*song, 1, 8000, 100);
     Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};
     song->Start();
-    song->SkipBlock();
+    song->SequencerTick();
     ASSERT_TRUE(song->Voices[0].Active);
     song->GetSample(1)->Allocate(5000);
     EXPECT_FALSE(song->Voices[0].Active);
@@ -128,7 +128,7 @@ TEST(SongModel, RewindRestoresTheStartingState)
     SetGlobal(*song, 0, 0, 1, 9);
     song->Start();
     for (int i = 0; i < 6; ++i)
-        song->SkipBlock();
+        song->SequencerTick();
     song->Voices[5].Frequency = 1234;  // an idle voice with left-over state
     song->Rewind();
     EXPECT_EQ(song->SequencePos, 1);
