@@ -193,7 +193,8 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     }
 
     const int32_t lengthMs = std::max(song->LengthMs, 0);
-    uint64_t totalBytes = PlayedBytes(*song);
+    // The song's length is what the playback pass hands out, to the byte.
+    uint64_t totalBytes = static_cast<uint64_t>(std::max<int64_t>(song->LengthBytes, 0));
     if (!raw && totalBytes > WavMaxDataBytes) {
         Progress.MakeWayFor(Err);
         std::fprintf(Err, "morvel: %s is too long for a WAV file; only its first 4 GB are written\n",

@@ -1,70 +1,64 @@
 #include "player/DmfPlayback.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "player/DmfSong.h"
 
-void TDmfPlayback::Start()
+TDmfPlayback::TDmfPlayback(TDmf& Song) : Song(Song), End(Song.LengthBytes)
 {
-    Song.Start();
-    Position = 0.0;
 }
 
-bool TDmfPlayback::Playing() const
+void TDmfPlayback::Start()
 {
-    return Song.Playing;
+    if (Song.LengthBytes <= 0)
+        Song.MeasureLength(true);
+    // Voices still sounding from an earlier run end first.
+    Song.Stop();
+    Song.Start();
+    Song.DiscardQueued();
+    Position = 0;
+    End = Song.LengthBytes;
 }
 
 int32_t TDmfPlayback::StepBytes() const
 {
-    return Song.BlockBytes;
+    return static_cast<int32_t>(std::clamp<int64_t>(End - Position, 0, Song.BlockBytes));
 }
 
 void TDmfPlayback::Render(void* Dest, int32_t Count)
 {
     Song.RenderBlock(Dest, Count);
-    Position += BytesToMs(Count);
+    Position += Count;
 }
 
 int32_t TDmfPlayback::RenderStep(void* Dest)
 {
     const int32_t count = StepBytes();
-    Render(Dest, count);
+    if (count > 0)
+        Render(Dest, count);
     return count;
 }
 
 void TDmfPlayback::Seek(double TargetMs, const std::atomic<bool>* Cancel)
 {
-    if (TargetMs < Position) {
+    // Compared in bytes, so that a target on a tick's end lands there.
+    const double target = MsToBytes(TargetMs);
+    if (target < static_cast<double>(Position)) {
         Song.Stop();
         Song.Rewind();
         Song.Start();
-        Position = 0.0;
+        Position = 0;
+    } else {
+        // The song has run on past the position by what it holds mixed: the
+        // skipping starts from where the song stands.
+        Position = std::min(Position + Song.QueuedBytes(), End);
     }
-    // Each skipped tick counts the length the song holds after it.
-    while (TargetMs > Position && Song.Playing && !(Cancel && *Cancel)) {
+    Song.DiscardQueued();
+    // Each skipped tick counts the length the song holds after it; the song's
+    // end (or its cut at the 32-bit byte total) ends the skipping.
+    while (target > static_cast<double>(Position) && Position < End && Song.Playing && !(Cancel && *Cancel)) {
         Song.SkipBlock();
-        Position += BytesToMs(Song.BlockBytes);
+        Position = std::min(Position + Song.BlockBytes, End);
     }
-}
-
-uint64_t PlayedBytes(TDmf& Song)
-{
-    Song.Start();
-    int64_t queued = Song.QueuedBytes();  // mixed but not yet handed out
-    int64_t total = 0;
-    do {
-        const int32_t step = Song.BlockBytes;
-        if (total + step > INT32_MAX)
-            break;
-        while (step > queued) {
-            Song.SkipBlock();
-            queued += Song.BlockBytes;
-        }
-        queued -= step;
-        total += step;
-    } while (Song.Playing);
-    Song.Stop();
-    Song.Rewind();
-    return static_cast<uint64_t>(total);
 }

@@ -73,6 +73,7 @@ void TPlayerThread::Finish()
         Shared.PositionMS = 0.0;
     Attempt([&] { Song.Stop(); });
     Attempt([&] { Module.SAVSADeInit(); });
+    Shared.OutputOpen = false;
     Attempt([&] { Module.outMod->Close(); });
     if (!Shared.StopRequested)
         Attempt([&] { PlatformPostMessage(Module.hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
@@ -80,7 +81,7 @@ void TPlayerThread::Finish()
 
 void TPlayerThread::PlayPasses()
 {
-    do {
+    while (!Shared.StopRequested) {
         while (Shared.Paused && !Shared.StopRequested)
             PlatformSleep(PausePollMs);
 
@@ -88,6 +89,9 @@ void TPlayerThread::PlayPasses()
         const int target = Shared.SeekTargetMS.exchange(-1);
         if (target >= 0)
             Seek(target);
+        // The song's last step was handed out (or a seek passed its end).
+        if (!Playback.Playing())
+            break;
 
         // A step starts once the output can take its first piece; the rest
         // follows as room appears, so any output that holds a piece keeps
@@ -110,13 +114,13 @@ void TPlayerThread::PlayPasses()
             count = std::clamp(frames, 0, PlayBufferBytes / OutputBytesPerFrame) * OutputBytesPerFrame;
         }
         WriteToOutput(count, start, Playback.PositionMs());
-    } while (!Shared.StopRequested && Playback.Playing());
+    }
 }
 
 void TPlayerThread::Seek(int Target)
 {
     // The host's clock shows the restart while the ticks are skipped.
-    if (Target < Playback.PositionMs())
+    if (TDmfPlayback::MsToBytes(Target) < static_cast<double>(Playback.PositionBytes()))
         Shared.PositionMS = 0.0;
     // A target past the end stops with the song; Stop ends the skipping too.
     Playback.Seek(Target, &Shared.StopRequested);

@@ -1,9 +1,14 @@
 // The playback pass: render steps, the play position and the seek, checked
-// against rendering through and against a fresh start.
+// against rendering through and against a fresh start: the whole song goes
+// out, its length to the byte, and after any seek the song sounds from the
+// landing point as it does when played through.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <limits>
 #include <vector>
 
 #include "player/DmfPlayback.h"
@@ -39,19 +44,163 @@ std::vector<uint8_t> RenderToEnd(TDmfPlayback& Playback)
     return pcm;
 }
 
-TEST(PlaybackPass, RenderingToTheEndHandsOutWhatTheSilentCountCounts)
+// A sample of Length bytes in one frame format, its bytes a pattern of its own.
+TSample& PatternedSample(TDmf& Song, int Number, int32_t Rate, int32_t Length, bool Is16Bit, bool Stereo)
+{
+    TSample& sample = AddSample(Song, Number, Rate, Length, Is16Bit, Stereo);
+    uint8_t* data = sample.Allocate(Length);
+    for (int32_t i = 0; i < Length; ++i)
+        data[i] = static_cast<uint8_t>((i * 7 * Number) ^ (i >> 4));
+    return sample;
+}
+
+// Four tracks over two patterns, one frame format each: 8-bit mono looped,
+// 8-bit stereo one-shot, 16-bit mono one-shot, 16-bit stereo looped, and a
+// fifth sample without a rate (its voice holds still). Notes start every few
+// rows, some reaching their sample's end, some still sounding when the next
+// one comes; TickRate and Tempo (global effect parameters, -1 for none) set
+// at row 0 choose the tick length, and row 9 of the second pattern (when
+// there is one) changes it.
+std::unique_ptr<TDmf> FormatsSong(int TickRate, int Tempo, int Rows = 24)
+{
+    auto song = MakeSong(2, 5, Rows, 4);
+    PatternedSample(*song, 1, 16000, 30000, false, false).Looped = true;
+    PatternedSample(*song, 2, 22050, 9000, false, true);
+    PatternedSample(*song, 3, 30000, 12000, true, false);
+    PatternedSample(*song, 4, 44100, 50000, true, true).Looped = true;
+    PatternedSample(*song, 5, 0, 4000, false, false);
+    for (int n : {1, 4}) {
+        TSample& sample = *song->GetSample(n);
+        sample.LoopStart = sample.Length / 4;
+        sample.LoopEnd = sample.Length - 8;
+    }
+    for (int p = 0; p < 2; ++p)
+        for (int t = 0; t < 5; ++t)
+            for (int row = t % Rows; row < Rows; row += 5 + t)
+                Cell(*song, p, t, row) = {.Instrument = static_cast<uint8_t>(1 + t),
+                                          .Note = static_cast<uint8_t>(30 + (row * 3 + t * 7) % 40)};
+    if (TickRate >= 0)
+        SetGlobal(*song, 0, 0, 1, static_cast<uint8_t>(TickRate));
+    if (Tempo >= 0)
+        SetGlobal(*song, 0, 0, 2, static_cast<uint8_t>(Tempo));
+    if (Rows > 9)
+        SetGlobal(*song, 1, 9, 1, 150);
+    song->MeasureLength(true);
+    return song;
+}
+
+struct TPassSong {
+    const char* Name;
+    std::unique_ptr<TDmf> (*Make)();
+};
+
+// Tick lengths of every kind: longer than the first step (the song holds the
+// rest of each tick), shorter (a step renders two), the slowest (2.5 s) and
+// the fastest, and a song shorter than one step.
+const TPassSong PassSongs[] = {
+    {"tempo changes",
+     [] {
+         auto song = TempoChangeSong();
+         song->MeasureLength(true);
+         return song;
+     }},
+    {"50 ticks a second", [] { return FormatsSong(49, -1); }},
+    {"200 ticks a second", [] { return FormatsSong(199, -1); }},
+    {"slowest", [] { return FormatsSong(-1, 1, 3); }},
+    {"one short tick",
+     [] {
+         auto song = MakeSong(1, 1, 1);
+         SetGlobal(*song, 0, 0, 1, 255);
+         song->MeasureLength(true);
+         return song;
+     }},
+};
+
+// The song's output stream as RenderBlock gives it in any portions: the
+// ticks' mixes one after another.
+std::vector<uint8_t> TickStream(TDmf& Song, int64_t Bytes)
+{
+    Song.Start();
+    std::vector<uint8_t> out;
+    std::vector<uint8_t> block(4000);
+    while (static_cast<int64_t>(out.size()) < Bytes) {
+        Song.RenderBlock(block.data(), 4000);
+        out.insert(out.end(), block.begin(), block.end());
+    }
+    out.resize(static_cast<size_t>(Bytes));
+    Song.Stop();
+    return out;
+}
+
+TEST(PlaybackPass, RenderingToTheEndHandsOutTheSongsLengthToTheByte)
+{
+    for (const TPassSong& kind : PassSongs) {
+        SCOPED_TRACE(kind.Name);
+        auto song = kind.Make();
+        const int64_t length = song->LengthBytes;
+        TDmfPlayback playback(*song);
+        const std::vector<uint8_t> pcm = RenderToEnd(playback);
+        EXPECT_EQ(static_cast<int64_t>(pcm.size()), length);
+        EXPECT_EQ(std::lround(static_cast<double>(pcm.size()) / OutputBytesPerMs), song->LengthMs);
+        EXPECT_EQ(playback.PositionBytes(), length);
+        EXPECT_EQ(playback.StepBytes(), 0);
+        // The last step is the rest of the tick that ended the song: the
+        // stream is the ticks' mixes, none cut short and none added.
+        EXPECT_TRUE(pcm == TickStream(*kind.Make(), length));
+
+        // The length run leaves the song at its start: what plays after it is what a fresh song plays.
+        auto fresh = kind.Make();
+        TDmfPlayback freshPlayback(*fresh);
+        EXPECT_TRUE(pcm == RenderToEnd(freshPlayback));
+    }
+}
+
+TEST(PlaybackPass, ASongNeverMeasuredIsMeasuredWhenItStarts)
 {
     auto song = TempoChangeSong();
-    const uint64_t counted = PlayedBytes(*song);
+    ASSERT_EQ(song->LengthBytes, 0);
     TDmfPlayback playback(*song);
     const std::vector<uint8_t> pcm = RenderToEnd(playback);
-    EXPECT_EQ(pcm.size(), counted);
-    EXPECT_NEAR(playback.PositionMs(), static_cast<double>(counted) / OutputBytesPerMs, 1e-6);
+    EXPECT_GT(song->LengthBytes, 0);
+    EXPECT_EQ(static_cast<int64_t>(pcm.size()), song->LengthBytes);
+}
 
-    // The count leaves the song at its start: what plays after it is what a fresh song plays.
-    auto fresh = TempoChangeSong();
-    TDmfPlayback freshPlayback(*fresh);
-    EXPECT_EQ(pcm, RenderToEnd(freshPlayback));
+// A file with no end block never plays; its length is the one silent step
+// the player renders before it finds the song stopped.
+TEST(PlaybackPass, ASongThatNeverLoadedHandsOutOneSilentStep)
+{
+    TDmf song;
+    song.MeasureLength(true);
+    TDmfPlayback playback(song);
+    const std::vector<uint8_t> pcm = RenderToEnd(playback);
+    EXPECT_EQ(static_cast<int64_t>(pcm.size()), song.LengthBytes);
+    EXPECT_EQ(std::count(pcm.begin(), pcm.end(), 0), static_cast<long>(pcm.size()));
+}
+
+// The longest song a file can hold is cut at the 32-bit byte total, a tick
+// boundary: the player stops there, where its length says, not a step later.
+TEST(PlaybackPass, ASongCutAtTheByteTotalEndsWhereItsLengthSays)
+{
+    // 256 ticks a second over 2048 times 512 rows: more than 2^31 bytes.
+    auto song = MakeSong(1, 1, 512);
+    SetGlobal(*song, 0, 0, 1, 255);
+    for (int i = 0; i < MaxSequenceEntries; ++i)
+        song->Sequencer.SetEntry(i, 0);
+    song->Sequencer.SetLoopEnd(MaxSequenceEntries - 1);
+    song->MeasureLength(true);
+    ASSERT_GT(song->LengthBytes, std::numeric_limits<int32_t>::max() - 688);
+    ASSERT_LE(song->LengthBytes, std::numeric_limits<int32_t>::max());
+    TDmfPlayback playback(*song);
+    playback.Start();
+    playback.Seek(song->LengthMs - 1000);
+    EXPECT_TRUE(song->Playing);
+    int64_t rest = 0;
+    std::vector<uint8_t> block(MaxBlockBytes);
+    while (playback.Playing())
+        rest += playback.RenderStep(block.data());
+    EXPECT_EQ(playback.PositionBytes(), song->LengthBytes);
+    EXPECT_GT(rest, 0);
+    EXPECT_TRUE(song->Playing) << "the song itself would go on";
 }
 
 TEST(PlaybackPass, SeekAtASteadyTempoLandsWhereRenderingThroughArrives)
@@ -77,26 +226,30 @@ TEST(PlaybackPass, SeekLandsAtTheEndOfTheFirstTickAtOrAfterItsTarget)
     // The tick ends as the song runs through them, across both tempo changes.
     auto ticks = TempoChangeSong();
     ticks->Start();
-    std::vector<double> ends;
+    std::vector<int64_t> ends;
     std::vector<TSequencerPlace> places;
-    double end = 0;
+    int64_t end = 0;
     while (ticks->Playing) {
         ticks->SkipBlock();
-        end += ticks->BlockBytes / OutputBytesPerMs;
+        end += ticks->BlockBytes;
         ends.push_back(end);
         places.push_back(PlaceOf(*ticks));
     }
     ASSERT_GT(ends.size(), 20u);
 
-    for (const double target : {1.0, 35.0, ends[10], ends[10] + 0.5, ends[ends.size() - 3]}) {
+    // Whole milliseconds, as the host asks, and a fraction inside a tick (a
+    // target on a tick's end: ATargetOnATicksEndLandsThere).
+    const double insideTick = std::floor(TDmfPlayback::BytesToMs(ends[20])) + 0.5;
+    for (const double target : {1.0, 35.0, std::floor(TDmfPlayback::BytesToMs(ends[10])), insideTick,
+                                std::floor(TDmfPlayback::BytesToMs(ends[ends.size() - 3]))}) {
         auto song = TempoChangeSong();
         TDmfPlayback playback(*song);
         playback.Start();
         playback.Seek(target);
         size_t tick = 0;
-        while (ends[tick] < target)
+        while (static_cast<double>(ends[tick]) < target * OutputBytesPerMs - 1e-6)
             ++tick;
-        EXPECT_DOUBLE_EQ(playback.PositionMs(), ends[tick]) << target;
+        EXPECT_EQ(playback.PositionBytes(), ends[tick]) << target;
         EXPECT_EQ(PlaceOf(*song), places[tick]) << target;
     }
 }
@@ -145,6 +298,73 @@ TEST(PlaybackPass, SeekEndsAtTheSongsEndOrWhenCancelledOrAtItsTarget)
     playback.Seek(position);
     EXPECT_EQ(playback.PositionMs(), position);
     EXPECT_EQ(PlaceOf(*song), before);
+}
+
+// Continues the pass to the song's end.
+std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
+{
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> block(MaxBlockBytes);
+    while (Playback.Playing()) {
+        const int32_t n = Playback.RenderStep(block.data());
+        pcm.insert(pcm.end(), block.begin(), block.begin() + n);
+    }
+    return pcm;
+}
+
+// Plays to From (0: from a fresh start), seeks to To: everything handed out
+// after the seek is the song played through, from the landing point on.
+void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<uint8_t>& Through, double From,
+                                      double To)
+{
+    SCOPED_TRACE(std::string(Kind.Name) + ": " + std::to_string(From) + " ms to " + std::to_string(To) + " ms");
+    auto song = Kind.Make();
+    TDmfPlayback playback(*song);
+    playback.Start();
+    std::vector<uint8_t> block(MaxBlockBytes);
+    while (playback.Playing() && playback.PositionMs() < From)
+        playback.RenderStep(block.data());
+    playback.Seek(To);
+    const int64_t landing = playback.PositionBytes();
+    EXPECT_GE(TDmfPlayback::BytesToMs(landing), std::min(To, TDmfPlayback::BytesToMs(song->LengthBytes)));
+    EXPECT_EQ(song->QueuedBytes(), 0);
+    const std::vector<uint8_t> after = RenderRest(playback);
+    ASSERT_EQ(static_cast<int64_t>(after.size()), song->LengthBytes - landing);
+    EXPECT_TRUE(std::equal(after.begin(), after.end(), Through.begin() + landing))
+        << "differs first at byte "
+        << std::mismatch(after.begin(), after.end(), Through.begin() + landing).first - after.begin();
+}
+
+TEST(PlaybackPass, AfterAnySeekTheSongSoundsAsPlayedThroughFromTheLandingPoint)
+{
+    for (const TPassSong& kind : PassSongs) {
+        auto reference = kind.Make();
+        TDmfPlayback through(*reference);
+        const std::vector<uint8_t> pcm = RenderToEnd(through);
+        const double length = TDmfPlayback::BytesToMs(static_cast<int64_t>(pcm.size()));
+        // Forward from the start and from inside the song, backward, to a
+        // whole tick's end, inside a tick, to the end and past it.
+        const std::pair<double, double> seeks[] = {{0, length * 0.4},
+                                                   {length * 0.1, length * 0.6},
+                                                   {length * 0.7, length * 0.3},
+                                                   {length * 0.5, 10},
+                                                   {length * 0.2, length * 0.2},
+                                                   {length * 0.3, length - 1},
+                                                   {length * 0.3, length + 1000}};
+        for (const auto& [from, to] : seeks)
+            ExpectSeekSoundsAsPlayingThrough(kind, pcm, from, to);
+    }
+}
+
+TEST(PlaybackPass, ATargetOnATicksEndLandsThere)
+{
+    auto song = FormatsSong(99, -1);  // 1764-byte ticks: 10 ms each, exactly
+    TDmfPlayback playback(*song);
+    playback.Start();
+    for (const int target : {10, 410, 1230, 20}) {
+        playback.Seek(target);
+        EXPECT_EQ(playback.PositionBytes(), static_cast<int64_t>(target) * 1764 / 10) << target;
+    }
 }
 
 }  // namespace

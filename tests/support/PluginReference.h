@@ -103,44 +103,50 @@ inline std::vector<int64_t> PassTimestamps(const std::vector<int32_t>& Passes)
     return times;
 }
 
-// What each pass of the player writes for these ticks: the first pass takes
-// the initial 2940 bytes; each later pass the length of the last tick the song
-// has rendered so far (the song renders whole ticks ahead of what it hands out);
-// the pass that renders the last tick is the last one.
-inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
-{
-    std::vector<int32_t> writes;
-    int64_t handed = 0;
-    int64_t rendered = 0;
-    size_t done = 0;
-    int32_t n = InitialBlockBytes;
-    for (;;) {
-        writes.push_back(n);
-        handed += n;
-        while (rendered < handed)
-            rendered += Ticks[done < Ticks.size() ? done++ : Ticks.size() - 1];
-        if (done == Ticks.size())
-            return writes;
-        n = Ticks[done - 1];
-    }
-}
-
-// Where a seek from the song's start to Target ends: after the first tick at
-// or after it, times accumulated tick by tick as the player does.
-inline double SeekEnd(const std::vector<int32_t>& Ticks, int Target)
-{
-    double t = 0;
-    for (size_t i = 0; Target > t && i < Ticks.size(); ++i)
-        t += Ticks[i] / OutputBytesPerMs;
-    return t;
-}
-
 inline int64_t Sum(const std::vector<int32_t>& Values)
 {
     int64_t sum = 0;
     for (int32_t v : Values)
         sum += v;
     return sum;
+}
+
+// What each pass of the player writes for these ticks: the first pass takes
+// the initial 2940 bytes; each later pass the length of the last tick the song
+// has rendered so far (the song renders whole ticks ahead of what it hands
+// out); once the tick that ends the song is rendered, the pass after it hands
+// out what is left, and the song's length in all has gone out.
+inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
+{
+    const int64_t total = Sum(Ticks);
+    std::vector<int32_t> writes;
+    int64_t handed = 0;
+    int64_t rendered = 0;
+    size_t done = 0;
+    int64_t n = std::min<int64_t>(InitialBlockBytes, total);
+    while (n > 0) {
+        writes.push_back(static_cast<int32_t>(n));
+        handed += n;
+        while (rendered < handed)
+            rendered += Ticks[done++];
+        n = std::min<int64_t>(Ticks[done - 1], total - handed);
+    }
+    return writes;
+}
+
+// Where a seek from the song's start to Target ends: after the first tick at
+// or after it, in bytes and in ms, as the player counts.
+inline int64_t SeekEndBytes(const std::vector<int32_t>& Ticks, int Target)
+{
+    int64_t bytes = 0;
+    for (size_t i = 0; TDmfPlayback::MsToBytes(Target) > static_cast<double>(bytes) && i < Ticks.size(); ++i)
+        bytes += Ticks[i];
+    return bytes;
+}
+
+inline double SeekEnd(const std::vector<int32_t>& Ticks, int Target)
+{
+    return TDmfPlayback::BytesToMs(SeekEndBytes(Ticks, Target));
 }
 
 // The first argument of every recorded call of that name.
