@@ -1,5 +1,6 @@
 // The playback driver: the host's transport calls on the current song.
 
+#include <algorithm>
 #include <exception>
 #include <mutex>
 
@@ -50,6 +51,7 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     // moves on; an output that failed to open holds nothing to close.
     if (latency < 0)
         return 1;
+    OutputOpen = true;
     module->SetInfo(OutputKbps, OutputKhz, OutputChannels, 1);
     module->SAVSAInit(latency, OutputRate);
     module->VSASetInfo(OutputRate, OutputChannels);
@@ -63,6 +65,7 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
         PlayerThread.reset();
         song->Stop();
         module->SAVSADeInit();
+        OutputOpen = false;
         out->Close();
         return -1;
     }
@@ -123,13 +126,24 @@ int TDataModule1::morvelpluginGetLength(TSender)
 
 int TDataModule1::morvelpluginGetOutputTime(TSender)
 {
-    Out_Module* out = OutMod();
-    const int played = out->GetOutputTime();
-    const int written = out->GetWrittenTime();
-    // What the output still holds comes off the position; an output that
-    // reports its times out of step cannot make the clock run backward past 0.
-    const int64_t ms = RoundHalfEven(PositionMS + (static_cast<double>(played) - written));
-    return ms > 0 ? static_cast<int>(ms) : 0;
+    double ms = PositionMS;
+    if (OutputOpen) {
+        Out_Module* out = OutMod();
+        const int played = out->GetOutputTime();
+        const int written = out->GetWrittenTime();
+        // What the output still holds comes off the position. Once the song
+        // has closed it (read after the clocks: they were an open output's
+        // when it is still set), its clocks count nothing of the song (one
+        // keeps its played time and drops what was written), and the
+        // position alone is the clock: the song's end until Stop, then 0.
+        if (OutputOpen)
+            ms += static_cast<double>(played) - written;
+    }
+    // An output that reports its times out of step moves the clock neither
+    // before the song's start nor past its end.
+    const std::shared_ptr<TDmf> song = CurrentSong();
+    const int64_t length = song ? std::max(song->LengthMs, 0) : 0;
+    return static_cast<int>(std::clamp<int64_t>(RoundHalfEven(ms), 0, length));
 }
 
 void TDataModule1::morvelpluginSetOutputTime(TSender, int Value)

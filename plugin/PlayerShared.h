@@ -12,6 +12,9 @@ struct TPlayerShared {
     std::atomic<bool> Paused{false};
     std::atomic<double> PositionMS{0.0};
     std::atomic<int32_t> SeekTargetMS{-1};
+    // The host's output is open for the song: its clocks count what it holds.
+    // Cleared before it is closed, after which they say nothing of the song.
+    std::atomic<bool> OutputOpen{false};
     // Held by the player thread around each piece it writes (the output's room
     // read, then the write) and by Pause and UnPause around the output's
     // Pause: a piece never lands in an output that was paused meanwhile.

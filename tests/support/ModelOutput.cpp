@@ -52,7 +52,7 @@ int TModelOutput::Open()
     Advance();
     Opened = true;
     Paused = false;
-    BaseMs = 0;
+    BaseMs = WrittenBaseMs = 0;
     WrittenBytes = PlayedBytes = 0;
     PlayedFraction = 0;
     return Kind == TOutputModel::DiskWriter ? 0 : static_cast<int>(Buffer / OutputBytesPerMs);
@@ -62,6 +62,8 @@ void TModelOutput::Close()
 {
     Advance();
     Opened = false;
+    if (Kind == TOutputModel::DirectSound)
+        WrittenBaseMs = 0;
 }
 
 int TModelOutput::CanWrite()
@@ -105,7 +107,7 @@ void TModelOutput::Pause(bool Value)
 void TModelOutput::Flush(int Ms)
 {
     Advance();
-    BaseMs = Ms;
+    BaseMs = WrittenBaseMs = Ms;
     WrittenBytes = PlayedBytes = 0;
     PlayedFraction = 0;
 }
@@ -119,5 +121,5 @@ int TModelOutput::OutputTimeMs()
 int TModelOutput::WrittenTimeMs()
 {
     Advance();
-    return static_cast<int>(std::floor(BaseMs + static_cast<double>(WrittenBytes) / OutputBytesPerMs));
+    return static_cast<int>(std::floor(WrittenBaseMs + static_cast<double>(WrittenBytes) / OutputBytesPerMs));
 }

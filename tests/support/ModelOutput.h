@@ -5,7 +5,9 @@
 //                everything written while paused; its buffer is the user's
 //                setting (2 s by default, far less at will);
 //   DirectSound  takes any length into its buffer, after which CanWrite is
-//                negative;
+//                negative; at Close it keeps its played time and starts its
+//                written time again from 0 (what was written, without the
+//                time of the last Flush);
 //   disk writer  CanWrite 666666666 (0 while paused), IsPlaying 0, and both
 //                times are the time written.
 // The sound cards play in paced time: the model's clock is the real clock
@@ -51,6 +53,7 @@ private:
     bool Opened = false;
     bool Paused = false;
     double BaseMs = 0;         // time of the last Flush
+    double WrittenBaseMs = 0;  // where the written time counts from: BaseMs, or 0 once closed (DirectSound)
     int64_t WrittenBytes = 0;  // since Open or Flush
     int64_t PlayedBytes = 0;
     double PlayedFraction = 0;  // of a byte, carried between calls
