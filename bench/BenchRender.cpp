@@ -104,19 +104,27 @@ void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
         benchmark::Counter(static_cast<double>(rendered) / OutputBytesPerSecond, benchmark::Counter::kIsRate);
 }
 
-void BM_RenderExample(benchmark::State& State)
+// The example song, loaded (labelled with its file name), or an in-memory
+// 8-track song when there is none.
+std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
 {
     const std::string path = ExampleSongPath();
-    std::unique_ptr<TDmf> song;
     if (path.empty()) {
-        song = SyntheticSong(8, false);
         State.SetLabel("in-memory 8-track song");
-    } else {
-        SetDebugLogConsole(nullptr);
-        song = std::make_unique<TDmf>();
-        song->LoadFromFile(path);
-        State.SetLabel(std::filesystem::path(path).filename().string());
+        auto song = SyntheticSong(8, false);
+        song->MeasureLength(true);
+        return song;
     }
+    SetDebugLogConsole(nullptr);
+    auto song = std::make_unique<TDmf>();
+    song->LoadFromFile(path);
+    State.SetLabel(std::filesystem::path(path).filename().string());
+    return song;
+}
+
+void BM_RenderExample(benchmark::State& State)
+{
+    auto song = ExampleSong(State);
     // A whole song of at most ten minutes per iteration.
     RenderFromStart(State, *song, 600.0);
 }
@@ -160,5 +168,44 @@ void BM_MixHeaviestTick(benchmark::State& State)
     State.counters["FramesPerTick"] = MaxBlockBytes / 4;
 }
 BENCHMARK(BM_MixHeaviestTick)->Unit(benchmark::kMillisecond);
+
+// A forward seek from the song's start to Share of its length, as the player
+// thread makes it after Play: every tick on the way is skipped (the voices'
+// play heads move, nothing is mixed).
+void SeekFromStart(benchmark::State& State, TDmf& Song, double Share)
+{
+    TDmfPlayback playback(Song);
+    for (auto _ : State) {
+        playback.Start();
+        playback.Seek(Song.LengthMs * Share);
+        benchmark::DoNotOptimize(playback.PositionMs());
+    }
+}
+
+void BM_SeekExample(benchmark::State& State)
+{
+    auto song = ExampleSong(State);
+    SeekFromStart(State, *song, static_cast<double>(State.range(0)) / 100);
+}
+BENCHMARK(BM_SeekExample)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+void BM_SeekStress32(benchmark::State& State)
+{
+    auto song = SyntheticSong(32, true);
+    song->MeasureLength(true);
+    SeekFromStart(State, *song, static_cast<double>(State.range(0)) / 100);
+}
+BENCHMARK(BM_SeekStress32)->Arg(50)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+// The silent run that measures a song's length at every load.
+void BM_LengthRunExample(benchmark::State& State)
+{
+    auto song = ExampleSong(State);
+    for (auto _ : State) {
+        song->MeasureLength(true);
+        benchmark::DoNotOptimize(song->LengthMs);
+    }
+}
+BENCHMARK(BM_LengthRunExample)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,12 +1,16 @@
 // The full load of arbitrary bytes, then what the player thread does with the
 // song: render a few seconds pass by pass, seek forward and back by skipping
-// ticks, and render again.
+// ticks, render again; and after every seek the bytes must be the song played
+// through from the landing point (a render without the seek), or the harness
+// fails.
 //
 // Bounds: the load is bounded by the input's size and its length run by the
 // 32-bit byte total; every render and skip loop below by song time (a tick is
 // at least 4 bytes and at most 441000, so a loop of T ms runs at most
 // T * 176.4 / 4 passes, and far fewer at any tempo a file can ask for).
 
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <vector>
 
@@ -18,18 +22,34 @@
 
 namespace {
 
+// The song played through for this long is what the seeks are checked against.
+constexpr double ThroughMs = 12000;
 constexpr double FirstRenderMs = 2000;
-constexpr double ForwardSeekMs = 10000;  // beyond the first render
-constexpr double BackSeekMs = 1000;
-constexpr double SecondRenderMs = 1000;
+constexpr double AfterSeekMs = 1000;
 
-// Player passes for Ms of song time or until the song stops: each renders
-// the tick length taken at the start of the pass.
-void Render(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double Ms)
+// Player passes for Ms of song time or until the song's end, appended to Pcm.
+void Render(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double Ms, std::vector<uint8_t>& Pcm)
 {
     const double end = Playback.PositionMs() + Ms;
-    while (Playback.Playing() && Playback.PositionMs() < end)
-        Playback.RenderStep(Buffer.data());
+    while (Playback.Playing() && Playback.PositionMs() < end) {
+        const int32_t n = Playback.RenderStep(Buffer.data());
+        Pcm.insert(Pcm.end(), Buffer.begin(), Buffer.begin() + n);
+    }
+}
+
+// Seeks to TargetMs and renders on: the bytes must be the song played through
+// from the landing point, as far as Through reaches.
+void SeekAndCompare(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double TargetMs,
+                    const std::vector<uint8_t>& Through)
+{
+    Playback.Seek(TargetMs);
+    const int64_t landing = Playback.PositionBytes();
+    std::vector<uint8_t> after;
+    Render(Playback, Buffer, AfterSeekMs, after);
+    const int64_t known =
+        std::clamp<int64_t>(static_cast<int64_t>(Through.size()) - landing, 0, static_cast<int64_t>(after.size()));
+    if (!std::equal(after.begin(), after.begin() + known, Through.begin() + landing))
+        std::abort();  // a seek that does not sound as playing through
 }
 
 }  // namespace
@@ -47,10 +67,22 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
     std::vector<uint8_t> buffer(MaxBlockBytes);
     TDmfPlayback playback(song);
     playback.Start();
-    Render(playback, buffer, FirstRenderMs);
-    playback.Seek(playback.PositionMs() + ForwardSeekMs);
-    playback.Seek(BackSeekMs);
-    Render(playback, buffer, SecondRenderMs);
+    std::vector<uint8_t> through;
+    Render(playback, buffer, ThroughMs, through);
+
+    // The seek targets come from the input's last bytes: one forward from
+    // where the first render ends, one anywhere (mostly backward).
+    const auto chosen = [&](size_t FromEnd) {
+        const size_t at = Size > FromEnd + 1 ? Size - FromEnd - 2 : 0;
+        return Size >= 2 ? static_cast<double>(Data[at] | (Data[at + 1] << 8)) : 0.0;
+    };
+    playback.Start();
+    std::vector<uint8_t> first;
+    Render(playback, buffer, FirstRenderMs, first);
+    if (first.size() > through.size() || !std::equal(first.begin(), first.end(), through.begin()))
+        std::abort();  // a second start that does not play as the first
+    SeekAndCompare(playback, buffer, playback.PositionMs() + static_cast<int>(chosen(0)) % 8000, through);
+    SeekAndCompare(playback, buffer, static_cast<int>(chosen(2)) % static_cast<int>(ThroughMs), through);
     song.Stop();
     return 0;
 }

@@ -5,9 +5,11 @@ plays in real time as a desktop does. What the sink played is recorded from
 its monitor and compared with morvel render of the same songs, so the test
 proves the sound, not only the exit status:
 
-- a song and a two-entry list end by themselves, exit 0, within their length
+- a song and two-entry lists end by themselves, exit 0, within their length
   plus one second from the first sound, each song heard whole with the
-  loudness curve of its rendering, the next song within a second of the last;
+  loudness curve of its rendering, the next song no sooner than the length
+  morvel info reports for the last (its last tick heard, even at the slowest
+  tempo, where that tick lasts 2.5 s) and within a second of it;
 - through a terminal (a pseudo-terminal, standard output a pipe): pause, two
   one-second seeks typed together while paused, a ten-second seek and q; the
   recording resumes 2 s after where it paused, jumps 10 s at the seek, and
@@ -20,6 +22,7 @@ proves the sound, not only the exit status:
 Without the server (MORVEL_TEST_PULSE_SINK unset) it is skipped (exit 77)."""
 
 import argparse
+import json
 import os
 import re
 import subprocess
@@ -62,6 +65,9 @@ class Rendering:
         runs = recording.sounding_runs(self.curve)
         self.first, self.end = runs[0][0], runs[-1][1]
         self.seconds = len(pcm) / recording.BYTES_PER_SECOND
+        info = subprocess.run([morvel, "info", "--json", path], capture_output=True, check=True, text=True).stdout
+        # The length every player reports, which the player must play whole.
+        self.length = json.loads(info)["length_ms"] / 1000
 
 
 def compare(curve, at, song, offset, length, what):
@@ -127,20 +133,26 @@ def play_list(morvel, sink, files, songs, label, work):
     if not check(runs, f"{label}: nothing was heard"):
         return
     # Each song from its first sound to the length of its rendering: a gap or
-    # a cut would be a loud difference; then the next song within a second.
+    # a cut would be a loud difference. The next song's first sound comes once
+    # the last song's reported length has played (its last tick may be
+    # silence), and within a second of it.
     at = runs[0][0]
     for index, song in enumerate(songs):
         if index > 0:
-            following = [r for r in runs if r[0] >= at - 2]
+            following = [r for r in runs if r[0] >= at - SECOND // 2]
             if not check(following, f"{label}: song {index + 1} was not heard"):
                 return
             gap = (following[0][0] - at) * STEP
-            print(f"  silence between songs {index} and {index + 1}: {gap:.3f} s")
-            check(gap <= 1.0, f"{label}: song {index + 1} started {gap:.3f} s after the last sound")
+            print(f"  song {index + 1} sounds {gap:.3f} s after song {index}'s reported length")
+            check(gap >= -2 * STEP, f"{label}: song {index + 1} started {-gap:.3f} s before song {index} had "
+                                    f"played its length: song {index} was cut")
+            check(gap <= 1.0, f"{label}: song {index + 1} started {gap:.3f} s after the last song's length")
             at = following[0][0]
         offset, _ = recording.best_offset(curve, at, song.curve, SECOND // 2, near=song.first, within=5)
         compare(curve, at, song, offset, song.end - offset, f"{label} song {index + 1}")
-        at += song.end - offset
+        check(abs(song.seconds - song.length) < 0.001,
+              f"{label} song {index + 1}: rendered {song.seconds:.3f} s, reported {song.length:.3f} s")
+        at += int(round(song.length / STEP)) - offset
     check(runs[-1][1] <= at + 2, f"{label}: {(runs[-1][1] - at) * STEP:.2f} s more sound after the last song")
     first_sound = recorder.time_of(runs[0][0] * STEP)
     last_sound = recorder.time_of(runs[-1][1] * STEP)
@@ -296,12 +308,14 @@ def main():
 
     os.makedirs(args.work, exist_ok=True)
     subprocess.run([args.songs_tool, args.work], check=True)
-    path = {name: os.path.join(args.work, name + ".dmf") for name in ("short", "second", "long")}
+    path = {name: os.path.join(args.work, name + ".dmf") for name in ("short", "second", "long", "slow")}
     song = {name: Rendering(args.morvel, file) for name, file in path.items()}
 
     play_list(args.morvel, sink, [path["short"]], [song["short"]], "one song", args.work)
     play_list(args.morvel, sink, [path["short"], path["second"]], [song["short"], song["second"]], "two songs",
               args.work)
+    play_list(args.morvel, sink, [path["slow"], path["short"]], [song["slow"], song["short"]],
+              "the slowest song's last tick", args.work)
     play_with_keys(args.morvel, sink, path["long"], song["long"], args.work)
     move_along_the_list(args.morvel, [path["short"], path["second"], path["long"]])
 
