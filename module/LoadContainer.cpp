@@ -118,8 +118,10 @@ bool TDmf::Load(TStream& Source, bool InfoOnly)
     SampleRecords = &records;
     SampleInfoRead = false;
 
-    if (!InfoOnly)
-        ResetToEmptySong();
+    // Both loads start from the empty song, so that a file that leaves parts
+    // of it (a module without patterns plays its 128 empty rows) measures
+    // the same length for its title as for its playing.
+    ResetToEmptySong();
 
     TFieldReader in(Source);
     bool walking = true;

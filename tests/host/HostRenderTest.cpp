@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "host/HostInfo.h"
 #include "host/HostProgress.h"
 #include "host/HostRender.h"
 #include "host/HostWav.h"
@@ -52,6 +53,33 @@ TEST(HostRender, WritesTheWholeSongAsWavOrRawPcm)
     EXPECT_TRUE(std::equal(rawBytes.begin(), rawBytes.end(), wavBytes.begin() + WavHeaderBytes));
     std::remove(wav.c_str());
     std::remove(raw.c_str());
+}
+
+// Every stored song that loads, rendered whole: its PCM lasts the length
+// morvel info reports for it, to the frame (the length is whole milliseconds).
+TEST(HostRender, EverySongRendersTheLengthInfoReports)
+{
+    std::vector<std::string> songs = {ExampleSong};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(MORVEL_TEST_DATA))
+        if (entry.path().extension() == ".dmf")
+            songs.push_back(entry.path().string());
+    int rendered = 0;
+    for (const std::string& song : songs) {
+        SCOPED_TRACE(song);
+        const TCommandRun info = RunCommand(&RunInfoCommand, {"--json", song});
+        const size_t at = info.Out.find("\"length_ms\":");
+        ASSERT_NE(at, std::string::npos);
+        if (info.Out.compare(at + 12, 4, "null") == 0)
+            continue;  // not a module: render refuses it as well
+        const double lengthMs = std::stod(info.Out.substr(at + 12));
+        const std::string raw = ::testing::TempDir() + "length.pcm";
+        ASSERT_EQ(RunRender({song, "--raw", "--force", "-o", raw}), 0);
+        const double renderedMs = static_cast<double>(std::filesystem::file_size(raw)) / OutputBytesPerMs;
+        EXPECT_LE(std::abs(renderedMs - lengthMs), 0.5) << renderedMs << " ms rendered, " << lengthMs << " ms reported";
+        std::remove(raw.c_str());
+        ++rendered;
+    }
+    EXPECT_GE(rendered, 6);
 }
 
 TEST(HostRender, UsageErrorsAndUnreadableFilesFail)

@@ -83,6 +83,25 @@ TEST(LoadContainer, EndBlockAloneGivesTheEmptySong)
     EXPECT_GT(song->LengthMs, 0);
 }
 
+// The length shown for a file's title is the length it plays, also when the
+// file leaves the song's patterns and sequence to the empty song.
+TEST(LoadContainer, InformationLoadMeasuresTheLengthTheFullLoadPlays)
+{
+    TQuietLog quiet;
+    const std::vector<std::vector<uint8_t>> files = {Tagged("ENDE"),
+                                                     TModuleWriter().Header(8, "No patterns", "Me").End().Bytes()};
+    for (const std::vector<uint8_t>& bytes : files) {
+        auto full = LoadBytes(bytes);
+        TMemoryStream stream(bytes);
+        TDmf info;
+        info.LoadInfoFromStream(stream);
+        EXPECT_TRUE(info.Loaded);
+        EXPECT_EQ(info.LengthMs, full->LengthMs);
+        EXPECT_EQ(info.LengthBytes, full->LengthBytes);
+        EXPECT_GT(full->LengthBytes, 100 * InitialBlockBytes) << "the 128 rows of the empty song";
+    }
+}
+
 TEST(LoadContainer, EmptyOrEndlessFileIsNotLoaded)
 {
     TQuietLog quiet;
