@@ -137,9 +137,10 @@ def play_list(morvel, sink, files, songs, label, work):
     # the last song's reported length has played (its last tick may be
     # silence), and within a second of it.
     at = runs[0][0]
+    sound_end = at  # where the last song's sound ended in the recording
     for index, song in enumerate(songs):
         if index > 0:
-            following = [r for r in runs if r[0] >= at - SECOND // 2]
+            following = [r for r in runs if r[0] >= sound_end]
             if not check(following, f"{label}: song {index + 1} was not heard"):
                 return
             gap = (following[0][0] - at) * STEP
@@ -150,6 +151,7 @@ def play_list(morvel, sink, files, songs, label, work):
             at = following[0][0]
         offset, _ = recording.best_offset(curve, at, song.curve, SECOND // 2, near=song.first, within=5)
         compare(curve, at, song, offset, song.end - offset, f"{label} song {index + 1}")
+        sound_end = at + song.end - offset
         check(abs(song.seconds - song.length) < 0.001,
               f"{label} song {index + 1}: rendered {song.seconds:.3f} s, reported {song.length:.3f} s")
         at += int(round(song.length / STEP)) - offset
