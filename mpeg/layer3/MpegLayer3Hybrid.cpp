@@ -59,9 +59,6 @@ void TLayer3Decoder::HandOff(int Channel)
     TSynthesisFilter* filter = Channel == 1 && Channels == 2 && FilterRight != nullptr ? FilterRight : FilterLeft;
     if (filter == nullptr)
         return;
-    for (int slot = 0; slot < SubbandLines; ++slot) {
-        for (int subband = 0; subband < 32; ++subband)
-            filter->InputSample(HybridOut[subband * SubbandLines + slot], subband);
-        filter->CalculatePcmSamples(*Output);
-    }
+    // HybridOut holds the 18 time slots of each subband side by side: 18 whole blocks.
+    filter->SynthesizeBlocks(HybridOut, SubbandLines, *Output);
 }

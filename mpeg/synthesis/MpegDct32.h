@@ -1,6 +1,8 @@
 #pragma once
-// Fast 32-point DCT-II for the synthesis matrixing.
+// Fast 32-point DCT-II for the synthesis matrixing, four blocks side by side.
 
-// Out[n] = sum over k of In[k] * cos((2k + 1) * n * pi / 64), n = 0..31, by the
-// recursive even/odd split, every intermediate rounded to a 32-bit float.
-void Dct32(const float* In, float* Out);
+// Out[4n + b] = sum over k of In[k * Stride + b] * cos((2k + 1) * n * pi / 64), n = 0..31,
+// for the four blocks b = 0..3 (In holds element k of block b at k * Stride + b,
+// Stride >= 4; Out is 16-byte aligned). Each block goes through the recursive
+// even/odd split on its own, every intermediate rounded to a 32-bit float.
+void Dct32Four(const float* In, int Stride, float* Out);
