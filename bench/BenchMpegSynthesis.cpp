@@ -56,7 +56,7 @@ void SynthesisGranule(benchmark::State& State)
     TBuffer buffer(1);
     int first = 0;
     for (auto _ : State) {
-        filter.SynthesizeBlocks(&blocks[static_cast<size_t>(first) * TSynthesisFilter::Subbands], slots, buffer);
+        filter.SynthesizeBlocks(&blocks[static_cast<size_t>(first) * TSynthesisFilter::Subbands], slots, slots, buffer);
         if (buffer.BytesHeld() > TBuffer::Capacity - 64 * slots) {
             buffer.Clear();
         }

@@ -60,5 +60,5 @@ void TLayer3Decoder::HandOff(int Channel)
     if (filter == nullptr)
         return;
     // HybridOut holds the 18 time slots of each subband side by side: 18 whole blocks.
-    filter->SynthesizeBlocks(HybridOut, SubbandLines, *Output);
+    filter->SynthesizeBlocks(HybridOut, SubbandLines, SubbandLines, *Output);
 }

@@ -29,6 +29,7 @@ void Matrix(const __m128* X, float* V)
         return _mm_xor_ps(X[I <= 48 ? 48 - I : I - 48], negative);
     };
     // Four values of the four blocks at a time, turned into four values of each block.
+#pragma GCC unroll 16
     for (int i = 0; i < MatrixValues; i += 4) {
         __m128 rows[4] = {value(i), value(i + 1), value(i + 2), value(i + 3)};
         _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
@@ -57,24 +58,24 @@ void TSynthesisFilter::Reset()
 
 void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
 {
-    SynthesizeBlocks(Samples, 1, Buffer);
+    SynthesizeBlocks(Samples, 1, 1, Buffer);
     std::memset(Samples, 0, sizeof Samples);
 }
 
-void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Count, TBuffer& Buffer)
+void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Count, TBuffer& Buffer)
 {
     alignas(16) float x[Subbands * Lanes];      // DCT-II of four blocks: x[n] of block b at 4n + b
     alignas(16) float v[MatrixValues * Lanes];  // their matrixing: V[i] of block b at 64b + i
     for (int first = 0; first < Count; first += Lanes) {
         const int blocks = std::min(Count - first, Lanes);
         if (blocks == Lanes) {
-            Dct32Four(Blocks + first, Count, x);
+            Dct32Four(Blocks + first, Stride, x);
         } else {
             // The last few: gathered, so that no read passes the end of Blocks.
             alignas(16) float gathered[Subbands * Lanes] = {};
             for (int k = 0; k < Subbands; ++k)
                 for (int b = 0; b < blocks; ++b)
-                    gathered[Lanes * k + b] = Blocks[k * Count + first + b];
+                    gathered[Lanes * k + b] = Blocks[k * Stride + first + b];
             Dct32Four(gathered, Lanes, x);
         }
         Matrix(reinterpret_cast<const __m128*>(x), v);

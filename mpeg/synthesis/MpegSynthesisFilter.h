@@ -28,8 +28,9 @@ public:
     void CalculatePcmSamples(TBuffer& Buffer);
     // Turns Count whole blocks into 32 PCM samples each, appended to Buffer block by
     // block, as InputSample and CalculatePcmSamples would one at a time. Blocks holds
-    // them subband by subband: subband k of block b at Blocks[k * Count + b].
-    void SynthesizeBlocks(const float* Blocks, int Count, TBuffer& Buffer);
+    // them subband by subband: subband k of block b at Blocks[k * Stride + b]
+    // (Stride >= Count).
+    void SynthesizeBlocks(const float* Blocks, int Stride, int Count, TBuffer& Buffer);
 
     // The history is kept column by column (index 32 * column + row) so that the
     // rows of neighbouring output samples are adjacent and sum side by side; its

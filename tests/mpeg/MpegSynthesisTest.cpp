@@ -309,22 +309,24 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
 TEST(MpegSynthesis, WholeBlocksAreTheBlocksOneByOne)
 {
     // Runs of 1 to 9 blocks and the 18 of a Layer III granule, laid out subband by
-    // subband, give the PCM of the same blocks handed over one at a time: every
-    // remainder of the four-lane transform, every write position.
+    // subband (some with room for more blocks between subbands), give the PCM of the
+    // same blocks handed over one at a time: every remainder of the four-lane
+    // transform, every write position.
     std::mt19937 random(19);
     std::uniform_real_distribution<float> value(-0.3f, 0.3f);
     TSynthesisFilter whole(0, 32768.0f), single(0, 32768.0f);
     TBuffer wholePcm(1), singlePcm(1);
     for (int count : {1, 2, 3, 4, 5, 6, 7, 8, 9, 18, 18, 12, 3}) {
-        std::vector<float> blocks(static_cast<size_t>(32 * count));
+        const int stride = count + count % 3;
+        std::vector<float> blocks(static_cast<size_t>(32 * stride));
         for (float& sample : blocks)
             sample = value(random);
         wholePcm.Clear();
         singlePcm.Clear();
-        whole.SynthesizeBlocks(blocks.data(), count, wholePcm);
+        whole.SynthesizeBlocks(blocks.data(), stride, count, wholePcm);
         for (int b = 0; b < count; ++b) {
             for (int k = 0; k < 32; ++k)
-                single.InputSample(blocks[static_cast<size_t>(k * count + b)], k);
+                single.InputSample(blocks[static_cast<size_t>(k * stride + b)], k);
             single.CalculatePcmSamples(singlePcm);
         }
         ASSERT_EQ(wholePcm.BytesWritten, 64 * count);
