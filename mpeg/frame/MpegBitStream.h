@@ -35,6 +35,9 @@ public:
     uint64_t PeekBits64() const;
     // Takes N bits (0..64), as GetBits calls for them in total would.
     void SkipBits(int N);
+    // Copies the next Count bytes of the frame body to Dest and takes them, as Count
+    // calls of GetBits(8) would give them.
+    void ReadBytes(uint8_t* Dest, int32_t Count);
     // Byte Index of the current frame body in stream order (0 beyond the buffer).
     uint8_t FrameByte(int32_t Index) const;
 
@@ -48,6 +51,8 @@ public:
     bool SingleChannel = false;     // the first header's mode is single channel
     bool RiffWrapper = false;       // a "RIFF" tag was met: frames start only in its "data" chunk
     int32_t RiffDataOffset = -1;    // offset of the "data" chunk tag, -1 until met
+    int32_t BodyOffset = 0;         // offset in Data of the current frame body
+    int32_t BodyBytes = 0;          // bytes of the body that ReadFrame found
 
 private:
     void AdvanceWord();

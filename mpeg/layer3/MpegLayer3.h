@@ -101,14 +101,14 @@ private:
     // Quantised values of one granule and channel (at most 15 + 8191 in magnitude).
     // Not int: stores to them then cannot alias the reservoir's bit position.
     int16_t HuffmanValues[GranuleLines] = {};
-    int HuffmanFilled = 0;                     // values the Huffman stage decoded; the rest are 0
-    float Dequantized[2][GranuleLines] = {};   // by channel
-    float StereoValues[2][GranuleLines] = {};  // after stereo processing, by channel
+    int HuffmanFilled = 0;  // values the Huffman stage decoded; the rest are 0
+    // The granule's frequency lines by channel: dequantised, then stereo processed,
+    // reordered and antialiased in place.
+    float Spectrum[2][GranuleLines] = {};
     int IntensityPosition[GranuleLines] = {};  // per line, NoIntensity where not coded so
     float IntensityRatio[GranuleLines] = {};   // MPEG-1 ratio per line
     float IntensityK[2][GranuleLines] = {};    // MPEG-2 factors of the left and right channel per line
-    float Reordered[GranuleLines] = {};        // one channel after reordering
-    float Antialiased[GranuleLines] = {};      // one channel after the butterflies
+    float Reordered[GranuleLines] = {};        // a short block's lines while they are reordered
     float HybridOut[GranuleLines] = {};        // one channel's subband samples, subband-major
     float Overlap[2][GranuleLines] = {};       // second IMDCT halves carried to the next granule
 };

@@ -46,7 +46,7 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     const TScaleFactors& s = ScaleFactors[Channel];
     const TBandTable& bands = BandTables[BandTableIndex];
     const TLayer3Math& math = Layer3Math();
-    float* out = Dequantized[Channel];
+    float* out = Spectrum[Channel];
 
     const float gain = math.GlobalGain[g.GlobalGain & 255];
     // Lines beyond the decoded values are zero whatever their scale factor.
