@@ -1,4 +1,12 @@
+// Vector lanes below do each value's own float operations in the scalar order;
+// no product may be fused into a sum.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
+#pragma GCC optimize("fp-contract=off")
+#endif
+
 #include "mpeg/layer3/MpegImdct.h"
+
+#include <xmmintrin.h>
 
 #include <cmath>
 #include <cstring>
@@ -63,6 +71,38 @@ struct TImdctTables {
 const TImdctTables& Tables()
 {
     static const TImdctTables instance;
+    return instance;
+}
+
+// The constants of the long transform in all four lanes, for the transform of four
+// subbands side by side.
+struct TImdctLaneTables {
+    TImdctLaneTables()
+    {
+        const TImdctTables& t = Tables();
+        for (int k = 0; k < 18; ++k)
+            PreScale[k] = Broadcast(t.PreScale[k]);
+        for (int k = 0; k < 9; ++k)
+            for (int m = 0; m < 9; ++m) {
+                Dct2Of9[k][m] = Broadcast(t.Dct2Of9[k][m]);
+                Dct4Of9[k][m] = Broadcast(t.Dct4Of9[k][m]);
+            }
+        for (int type = 0; type < 4; ++type)
+            for (int i = 0; i < 36; ++i)
+                Window[type][i] = Broadcast(t.Window[type][i]);
+    }
+
+    static TFloat4 Broadcast(float Value) { return TFloat4{Value, Value, Value, Value}; }
+
+    TFloat4 PreScale[18];
+    TFloat4 Dct2Of9[9][9];
+    TFloat4 Dct4Of9[9][9];
+    TFloat4 Window[4][36];
+};
+
+const TImdctLaneTables& LaneTables()
+{
+    static const TImdctLaneTables instance;
     return instance;
 }
 
@@ -152,4 +192,57 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
         Out[i] = -y[26 - i] * window[i];
     for (int i = 27; i < 36; ++i)
         Out[i] = -y[i - 27] * window[i];
+}
+
+// Dct4Of18 and the windowing of InverseMdct, four subbands at a time: lane b of
+// every value belongs to subband b.
+void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], int BlockType)
+{
+    const TImdctLaneTables& t = LaneTables();
+    // The subbands' values k side by side, four values of the four at a time.
+    TFloat4 x[18];
+    for (int k = 0; k < 16; k += 4) {
+        __m128 a = Load4(In + k), b = Load4(In + Stride + k), c = Load4(In + 2 * Stride + k),
+               d = Load4(In + 3 * Stride + k);
+        _MM_TRANSPOSE4_PS(a, b, c, d);
+        x[k] = a;
+        x[k + 1] = b;
+        x[k + 2] = c;
+        x[k + 3] = d;
+    }
+    for (int k = 16; k < 18; ++k)
+        x[k] = TFloat4{In[k], In[Stride + k], In[2 * Stride + k], In[3 * Stride + k]};
+    TFloat4 sum[9], difference[9];
+    for (int k = 0; k < 9; ++k) {
+        const TFloat4 low = x[k] * t.PreScale[k];
+        const TFloat4 high = x[17 - k] * t.PreScale[17 - k];
+        sum[k] = low + high;
+        difference[k] = low - high;
+    }
+    // One output at a time over all k, so that its sum stays in a register.
+    TFloat4 even[9], odd[9];
+    for (int m = 0; m < 9; ++m) {
+        TFloat4 total = {};
+        for (int k = 0; k < 9; ++k)
+            total += sum[k] * t.Dct2Of9[k][m];
+        even[m] = total;
+    }
+    for (int m = 0; m < 9; ++m) {
+        TFloat4 total = {};
+        for (int k = 0; k < 9; ++k)
+            total += difference[k] * t.Dct4Of9[k][m];
+        odd[m] = total;
+    }
+    TFloat4 y[18];
+    for (int m = 0; m < 9; ++m) {
+        y[2 * m] = even[m] + odd[m];
+        y[2 * m + 1] = odd[m] + (m < 8 ? even[m + 1] : TFloat4{});
+    }
+    const TFloat4* window = t.Window[BlockType & 3];
+    for (int i = 0; i < 9; ++i)
+        Store4(Out + 4 * i, y[i + 9] * window[i]);
+    for (int i = 9; i < 27; ++i)
+        Store4(Out + 4 * i, -y[26 - i] * window[i]);
+    for (int i = 27; i < 36; ++i)
+        Store4(Out + 4 * i, -y[i - 27] * window[i]);
 }

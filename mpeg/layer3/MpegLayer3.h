@@ -77,6 +77,10 @@ private:
     void Reorder(int Channel, int Granule);
     void Antialias(int Channel, int Granule);
     void Hybrid(int Channel, int Granule);
+    // The hybrid filter bank of subbands First..First+3, of one long block type.
+    void HybridFour(int Channel, int First, int BlockType);
+    // The same of one subband of any block type.
+    void HybridOne(int Channel, int Subband, int BlockType);
     void HandOff(int Channel);
 
     TBitStream* Stream;             // frame bits (not owned)
@@ -110,5 +114,8 @@ private:
     float IntensityK[2][GranuleLines] = {};    // MPEG-2 factors of the left and right channel per line
     float Reordered[GranuleLines] = {};        // a short block's lines while they are reordered
     float HybridOut[GranuleLines] = {};        // one channel's subband samples, subband-major
-    float Overlap[2][GranuleLines] = {};       // second IMDCT halves carried to the next granule
+    // Second IMDCT halves carried to the next granule, by channel: for each group of
+    // four subbands its 18 slots, the four subbands side by side in each.
+    float Overlap[2][GranuleLines] = {};
+    static constexpr int OverlapLanes = 4;
 };

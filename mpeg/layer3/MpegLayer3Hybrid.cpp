@@ -6,6 +6,8 @@
 #pragma GCC optimize("fp-contract=off")
 #endif
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -37,6 +39,17 @@ TFloat4 Reversed(TFloat4 Value)
 #else
     return __builtin_shuffle(Value, TInt4{3, 2, 1, 0});
 #endif
+}
+
+// Rows of four into columns of four.
+void Transpose(TFloat4& A, TFloat4& B, TFloat4& C, TFloat4& D)
+{
+    __m128 a = A, b = B, c = C, d = D;
+    _MM_TRANSPOSE4_PS(a, b, c, d);
+    A = a;
+    B = b;
+    C = c;
+    D = d;
 }
 
 // True when the subband's 18 values are all zero (of either sign).
@@ -77,26 +90,90 @@ void TLayer3Decoder::Antialias(int Channel, int Granule)
 void TLayer3Decoder::Hybrid(int Channel, int Granule)
 {
     const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
-    float* memory = Overlap[Channel];
-    float raw[ImdctOutputs];
-    for (int subband = 0; subband < 32; ++subband) {
-        const int blockType = g.WindowType(subband);
-        const int first = subband * SubbandLines;
-        // A silent subband (the usual case high up) transforms to zeros.
-        const float* in = Spectrum[Channel] + first;
-        if (Silent(in))
-            std::fill(raw, raw + ImdctOutputs, 0.0f);
+    for (int first = 0; first < 32; first += OverlapLanes) {
+        // Four subbands of one long block type side by side; a group with short or
+        // mixed windows one subband at a time.
+        const int blockType = g.WindowType(first);
+        bool together = blockType != 2;
+        for (int subband = first + 1; subband < first + OverlapLanes; ++subband)
+            together = together && g.WindowType(subband) == blockType;
+        if (together)
+            HybridFour(Channel, first, blockType);
         else
-            InverseMdct(in, raw, blockType);
-        // Odd subbands are spectrally inverted by the polyphase filter bank: their odd
-        // time slots are negated (a product with -1, as a scalar would do it).
-        const TFloat4 signs = subband % 2 ? TFloat4{1.0f, -1.0f, 1.0f, -1.0f} : TFloat4{1.0f, 1.0f, 1.0f, 1.0f};
-        for (int i = 0; i < 16; i += 4)
-            Store4(HybridOut + first + i, (Load4(raw + i) + Load4(memory + first + i)) * signs);
-        HybridOut[first + 16] = raw[16] + memory[first + 16];
-        HybridOut[first + 17] = (raw[17] + memory[first + 17]) * signs[1];
-        std::memcpy(memory + first, raw + SubbandLines, SubbandLines * sizeof(float));
+            for (int subband = first; subband < first + OverlapLanes; ++subband)
+                HybridOne(Channel, subband, g.WindowType(subband));
     }
+}
+
+void TLayer3Decoder::HybridFour(int Channel, int First, int BlockType)
+{
+    const float* in = Spectrum[Channel] + First * SubbandLines;
+    // A silent subband (the usual case high up) transforms to zeros.
+    bool silent[OverlapLanes];
+    bool allSilent = true;
+    for (int b = 0; b < OverlapLanes; ++b) {
+        silent[b] = Silent(in + b * SubbandLines);
+        allSilent = allSilent && silent[b];
+    }
+    alignas(16) float raw[OverlapLanes * ImdctOutputs];
+    if (allSilent) {
+        std::fill(raw, raw + OverlapLanes * ImdctOutputs, 0.0f);
+    } else {
+        InverseMdctFour(in, SubbandLines, raw, BlockType);
+        for (int b = 0; b < OverlapLanes; ++b)
+            if (silent[b])
+                for (int i = 0; i < ImdctOutputs; ++i)
+                    raw[OverlapLanes * i + b] = 0.0f;
+    }
+    // The overlap memory holds the group's slots four subbands side by side, as the
+    // transform gives them. Odd subbands are spectrally inverted by the polyphase
+    // filter bank: their odd time slots are negated (a product with -1, as a scalar
+    // would do it).
+    float* memory = Overlap[Channel] + First * SubbandLines;
+    float* out = HybridOut + First * SubbandLines;
+    const TFloat4 evenSlot = {1.0f, 1.0f, 1.0f, 1.0f};
+    const TFloat4 oddSlot = {1.0f, -1.0f, 1.0f, -1.0f};
+    auto slot = [&](int I) {
+        const TFloat4 value =
+            (Load4(raw + OverlapLanes * I) + Load4(memory + OverlapLanes * I)) * (I % 2 ? oddSlot : evenSlot);
+        Store4(memory + OverlapLanes * I, Load4(raw + OverlapLanes * (SubbandLines + I)));
+        return value;
+    };
+    // Out to HybridOut subband by subband, four slots at a time.
+    for (int i = 0; i < 16; i += 4) {
+        TFloat4 a = slot(i), b = slot(i + 1), c = slot(i + 2), d = slot(i + 3);
+        Transpose(a, b, c, d);
+        Store4(out + i, a);
+        Store4(out + SubbandLines + i, b);
+        Store4(out + 2 * SubbandLines + i, c);
+        Store4(out + 3 * SubbandLines + i, d);
+    }
+    const TFloat4 sixteen = slot(16), seventeen = slot(17);
+    for (int b = 0; b < OverlapLanes; ++b) {
+        out[b * SubbandLines + 16] = sixteen[b];
+        out[b * SubbandLines + 17] = seventeen[b];
+    }
+}
+
+void TLayer3Decoder::HybridOne(int Channel, int Subband, int BlockType)
+{
+    const int first = Subband * SubbandLines;
+    const float* in = Spectrum[Channel] + first;
+    float raw[ImdctOutputs];
+    if (Silent(in))
+        std::fill(raw, raw + ImdctOutputs, 0.0f);
+    else
+        InverseMdct(in, raw, BlockType);
+    // The subband's lane of its group's overlap memory.
+    const int group = Subband / OverlapLanes * OverlapLanes;
+    float* memory = Overlap[Channel] + group * SubbandLines + Subband % OverlapLanes;
+    const float oddSlotSign = Subband % 2 ? -1.0f : 1.0f;
+    for (int i = 0; i < SubbandLines; i += 2) {
+        HybridOut[first + i] = raw[i] + memory[OverlapLanes * i];
+        HybridOut[first + i + 1] = (raw[i + 1] + memory[OverlapLanes * (i + 1)]) * oddSlotSign;
+    }
+    for (int i = 0; i < SubbandLines; ++i)
+        memory[OverlapLanes * i] = raw[SubbandLines + i];
 }
 
 void TLayer3Decoder::HandOff(int Channel)
