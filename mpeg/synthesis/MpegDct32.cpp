@@ -14,76 +14,93 @@
 
 namespace {
 
-typedef float TFloat4 __attribute__((vector_size(16)));
+constexpr int MaxLanes = 8;
 
-// 1 / (2 cos((2i + 1) pi / (2N))), i = 0..N/2-1, the factors of the N-point split,
-// in all four lanes.
-template <int N> struct TSplitFactors {
-    std::array<TFloat4, N / 2> Values;
+// 1 / (2 cos((2i + 1) pi / (2N))) for each size N of the split, i = 0..N/2-1, each
+// repeated for every lane of the widest vector. Plain floats, filled by plain code
+// at start-up, whatever the processor.
+struct TSplitFactorTable {
+    alignas(32) float Half32[16][MaxLanes];  // the 32-point split
+    alignas(32) float Half16[8][MaxLanes];   // the 16-point splits
+    alignas(32) float Half8[4][MaxLanes];    // the 8-point splits
+    alignas(32) float Half4[2][MaxLanes];    // the 4-point splits
+    alignas(32) float Half2[1][MaxLanes];    // the 2-point splits
 
-    TSplitFactors()
+    TSplitFactorTable()
     {
-        for (int i = 0; i < N / 2; ++i)
-            Values[static_cast<size_t>(i)] =
-                TFloat4{} + static_cast<float>(1.0 / (2.0 * std::cos((2 * i + 1) * std::numbers::pi / (2.0 * N))));
+        Fill(Half32, 32);
+        Fill(Half16, 16);
+        Fill(Half8, 8);
+        Fill(Half4, 4);
+        Fill(Half2, 2);
+    }
+
+    template <int Count> static void Fill(float (&Table)[Count][MaxLanes], int N)
+    {
+        for (int i = 0; i < Count; ++i)
+            for (float& lane : Table[i])
+                lane = static_cast<float>(1.0 / (2.0 * std::cos((2 * i + 1) * std::numbers::pi / (2.0 * N))));
     }
 };
 
-// Computed at start-up, before any decoding.
-const TSplitFactors<32> Split32;
-const TSplitFactors<16> Split16;
-const TSplitFactors<8> Split8;
-const TSplitFactors<4> Split4;
-const TSplitFactors<2> Split2;
+const TSplitFactorTable SplitFactors;  // computed at start-up, before any decoding
 
-template <int N> const std::array<TFloat4, N / 2>& SplitFactors()
-{
-    if constexpr (N == 32)
-        return Split32.Values;
-    else if constexpr (N == 16)
-        return Split16.Values;
-    else if constexpr (N == 8)
-        return Split8.Values;
-    else if constexpr (N == 4)
-        return Split4.Values;
-    else
-        return Split2.Values;
-}
-
-// The N-point transform by the even/odd split, on four independent transforms at
-// once: lane b of every element belongs to block b. The values go in and out by
-// value, so that the compiler keeps them in registers where it can.
-template <int N> inline std::array<TFloat4, N> DctLanes(const std::array<TFloat4, N>& In)
-{
-    if constexpr (N == 1) {
-        return In;
-    } else {
-        constexpr int half = N / 2;
-        const std::array<TFloat4, half>& factors = SplitFactors<N>();
-        std::array<TFloat4, half> sums, differences;
-        for (int i = 0; i < half; ++i) {
-            sums[i] = In[i] + In[N - 1 - i];
-            differences[i] = (In[i] - In[N - 1 - i]) * factors[i];
-        }
-        const std::array<TFloat4, half> even = DctLanes<half>(sums);
-        const std::array<TFloat4, half> odd = DctLanes<half>(differences);
-        std::array<TFloat4, N> out;
-        for (int k = 0; k < half; ++k)
-            out[2 * k] = even[k];
-        for (int k = 0; k + 1 < half; ++k)
-            out[2 * k + 1] = odd[k] + odd[k + 1];
-        out[N - 1] = odd[half - 1];
-        return out;
-    }
-}
+namespace Four {
+typedef float TVector __attribute__((vector_size(16)));
+#include "mpeg/synthesis/MpegDct32Lanes.inc"
+}  // namespace Four
 
 }  // namespace
 
 void Dct32Four(const float* In, int Stride, float* Out)
 {
-    std::array<TFloat4, 32> in;
-    for (int k = 0; k < 32; ++k)
-        std::memcpy(&in[k], In + k * Stride, sizeof(TFloat4));
-    const std::array<TFloat4, 32> out = DctLanes<32>(in);
-    std::memcpy(Out, out.data(), sizeof out);
+    Four::TVector out[32];
+    Four::Dct32(In, Stride, out);
+    std::memcpy(Out, out, sizeof out);
+}
+
+// The same eight blocks at a time, in code built for AVX alone and run only where
+// the processor has it.
+#ifdef __clang__
+// clang takes the target from a function attribute, not from a pragma (the fuzz build).
+#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
+#else
+#pragma GCC push_options
+#pragma GCC target("avx")
+#endif
+
+namespace {
+
+namespace Eight {
+typedef float TVector __attribute__((vector_size(32)));
+#include "mpeg/synthesis/MpegDct32Lanes.inc"
+}  // namespace Eight
+
+void Dct32EightLanes(const float* In, int Stride, float* Out)
+{
+    Eight::TVector out[32];
+    Eight::Dct32(In, Stride, out);
+    // Blocks 0..3 and 4..7 as two runs of four blocks side by side.
+    for (int n = 0; n < 32; ++n) {
+        std::memcpy(Out + 4 * n, &out[n], 4 * sizeof(float));
+        std::memcpy(Out + 128 + 4 * n, reinterpret_cast<const float*>(&out[n]) + 4, 4 * sizeof(float));
+    }
+}
+
+}  // namespace
+
+#ifdef __clang__
+#pragma clang attribute pop
+#else
+#pragma GCC pop_options
+#endif
+
+TDct32Eight Dct32EightForThisProcessor()
+{
+    // The check includes the system's support for the wider registers.
+    static const bool hasAvx = [] {
+        __builtin_cpu_init();  // may run before the constructors that would otherwise do it
+        return __builtin_cpu_supports("avx") != 0;
+    }();
+    return hasAvx ? &Dct32EightLanes : nullptr;
 }

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int Lanes = 4;          // blocks transformed side by side
+constexpr int WideLanes = 8;      // the same where the processor has AVX
 constexpr int MatrixValues = 64;  // the standard's V[0..63] of a block
 
 // The standard's matrixing of four blocks from their DCT-II x (x[n] of block b in
@@ -51,6 +52,7 @@ void TSynthesisFilter::Reset()
     WritePos = 15;
     Window = ScaledSynthesisWindowByTap(ScaleFactor);
     Sums = WindowSumsForThisProcessor();
+    Eight = Dct32EightForThisProcessor();
     std::memset(V1, 0, sizeof V1);
     std::memset(V2, 0, sizeof V2);
     std::memset(Samples, 0, sizeof Samples);
@@ -64,21 +66,27 @@ void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
 
 void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Count, TBuffer& Buffer)
 {
-    alignas(16) float x[Subbands * Lanes];      // DCT-II of four blocks: x[n] of block b at 4n + b
-    alignas(16) float v[MatrixValues * Lanes];  // their matrixing: V[i] of block b at 64b + i
-    for (int first = 0; first < Count; first += Lanes) {
-        const int blocks = std::min(Count - first, Lanes);
-        if (blocks == Lanes) {
+    alignas(16) float x[Subbands * WideLanes];      // DCT-II of four blocks: x[n] of block b at 4n + b, then four more
+    alignas(16) float v[MatrixValues * WideLanes];  // their matrixing: V[i] of block b at 64b + i
+    for (int first = 0; first < Count;) {
+        const int left = Count - first;
+        int blocks = Lanes;
+        if (Eight && left >= WideLanes) {
+            Eight(Blocks + first, Stride, x);
+            blocks = WideLanes;
+        } else if (left >= Lanes) {
             Dct32Four(Blocks + first, Stride, x);
         } else {
             // The last few: gathered, so that no read passes the end of Blocks.
             alignas(16) float gathered[Subbands * Lanes] = {};
             for (int k = 0; k < Subbands; ++k)
-                for (int b = 0; b < blocks; ++b)
+                for (int b = 0; b < left; ++b)
                     gathered[Lanes * k + b] = Blocks[k * Stride + first + b];
             Dct32Four(gathered, Lanes, x);
+            blocks = left;
         }
-        Matrix(reinterpret_cast<const __m128*>(x), v);
+        for (int run = 0; run < blocks; run += Lanes)
+            Matrix(reinterpret_cast<const __m128*>(x + Subbands * run), v + MatrixValues * run);
         for (int b = 0; b < blocks; ++b) {
             // ActualV takes V[0..31] of the block and the other half V[32..63].
             double* other = ActualV == V1 ? V2 : V1;
@@ -88,5 +96,6 @@ void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Cou
             WritePos = (WritePos + 1) % Taps;
             ActualV = other;
         }
+        first += blocks;
     }
 }

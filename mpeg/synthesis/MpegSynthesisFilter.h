@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "mpeg/synthesis/MpegDct32.h"
 #include "mpeg/synthesis/MpegWindowSums.h"
 
 class TBuffer;
@@ -44,4 +45,5 @@ public:
     float ScaleFactor = 32768.0f;                 // scale asked for at creation
     const double* Window = nullptr;               // the process's scaled window, tap by tap
     TWindowSums Sums = nullptr;                   // the window sums this processor runs fastest
+    TDct32Eight Eight = nullptr;                  // the transform of eight blocks at once, where there is AVX
 };
