@@ -253,7 +253,24 @@ TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
         inputs.push_back(zeros);
     }
     // Four inputs at a time, each in its own lane, read with a stride wider than the
-    // four lanes (as the filter reads its blocks).
+    // four lanes (as the filter reads its blocks); then eight at a time where the
+    // processor runs the eight-lane code.
+    const TDct32Eight eight = Dct32EightForThisProcessor();
+    for (size_t first = 0; eight && first + 8 <= inputs.size(); first += 8) {
+        alignas(16) float lanes[32 * 9], fast[32 * 8];
+        for (int k = 0; k < 32; ++k)
+            for (int b = 0; b < 9; ++b)
+                lanes[9 * k + b] = b < 8 ? inputs[first + static_cast<size_t>(b)][static_cast<size_t>(k)] : 1e30f;
+        eight(lanes, 9, fast);
+        for (size_t b = 0; b < 8; ++b) {
+            float scalar[32];
+            ScalarDct<32>(inputs[first + b].data(), scalar);
+            const float* run = fast + (b < 4 ? 0 : 128);
+            for (int n = 0; n < 32; ++n)
+                ASSERT_PRED2(SameFloat, run[4 * n + static_cast<int>(b % 4)], scalar[n])
+                    << n << " of input " << first + b;
+        }
+    }
     constexpr int stride = 6;
     for (size_t first = 0; first + 4 <= inputs.size(); first += 4) {
         alignas(16) float lanes[32 * stride], fast[32 * 4];
