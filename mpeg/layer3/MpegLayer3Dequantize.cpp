@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "mpeg/layer3/MpegFloat4.h"
 #include "mpeg/layer3/MpegLayer3.h"
 
 namespace {
@@ -43,9 +44,6 @@ void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int
             Out[line] *= factor;
     }
 }
-
-typedef float TFloat4 __attribute__((vector_size(16)));
-typedef int32_t TInt4 __attribute__((vector_size(16)));
 
 // Lines First..Stop-1 of Values dequantised into Out: the sign of the value on
 // |value|^(4/3) (from the table, magnitudes limited to its last entry), times Gain,

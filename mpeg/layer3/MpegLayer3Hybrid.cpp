@@ -11,26 +11,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "mpeg/layer3/MpegFloat4.h"
 #include "mpeg/layer3/MpegImdct.h"
 #include "mpeg/layer3/MpegLayer3.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
 
 namespace {
-
-typedef float TFloat4 __attribute__((vector_size(16)));
-typedef int32_t TInt4 __attribute__((vector_size(16)));
-
-TFloat4 Load4(const float* At)
-{
-    TFloat4 value;
-    std::memcpy(&value, At, sizeof value);
-    return value;
-}
-
-void Store4(float* At, TFloat4 Value)
-{
-    std::memcpy(At, &Value, sizeof Value);
-}
 
 TFloat4 Reversed(TFloat4 Value)
 {
