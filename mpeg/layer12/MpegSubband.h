@@ -19,9 +19,7 @@ inline constexpr uint8_t ChannelsBoth = 2;   // both channels into their own fil
 struct TSubbandRun {
     static constexpr int Subbands = 32;
     static constexpr int Blocks = 12;  // a Layer I frame, four Layer II granules
-    // Room for four samples from any block of a run on, so that a granule's three
-    // are stored as one vector.
-    static constexpr int Stride = 16;
+    static constexpr int Stride = Blocks;
 
     // Where the sample of subband Subband in block Block goes.
     static int Index(int Subband, int Block) { return Subband * Stride + Block; }

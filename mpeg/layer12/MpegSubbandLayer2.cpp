@@ -6,6 +6,7 @@
 
 #include "mpeg/layer12/MpegSubbandLayer2.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "mpeg/frame/MpegBitStream.h"
@@ -63,15 +64,11 @@ void TSubbandLayer2::Reset(int Number)
 {
     SubbandNumber = Number;
     Allocation = 0;
-    CodeLength = 0;
     SampleNumber = 0;
     Scfsi = 0;
-    ClassC = 0.0f;
-    ClassD = 0.0f;
-    FractionFactor = 0.0f;
     for (float& factor : ScaleFactors)
         factor = 0.0f;
-    GroupTable = nullptr;
+    Class = &QuantClass(0, 0);
 }
 
 void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
@@ -112,56 +109,46 @@ void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (
     }
 }
 
-void TSubbandLayer2::TakeClass(const TQuantClass& Class)
-{
-    CodeLength = Class.CodeLength;
-    GroupTable = Class.GroupTable;
-    FractionFactor = Class.FractionFactor;
-    ClassC = Class.ClassC;
-    ClassD = Class.ClassD;
-}
-
 void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
     if (Allocation == 0)
         return;
     ReadScaleFactors(Stream, Scfsi, ScaleFactors);
-    TakeClass(QuantClass(ClassSet(Header, SubbandNumber), Allocation));
+    Class = &QuantClass(ClassSet(Header, SubbandNumber), Allocation);
 }
 
-TSubbandLayer2::TGranule TSubbandLayer2::ReadCodes(TBitStream& Stream, int Length, const float* Table, float Fraction,
-                                                   float C, float D)
+TSubbandLayer2::TGranule TSubbandLayer2::ReadCodes(TBitStream& Stream, const TQuantClass& Class)
 {
-    if (Table) {
-        const float* group = Table + 3 * Stream.GetBits(Length);
+    const int length = Class.CodeLength;
+    if (Class.GroupTable) {
+        const float* group = Class.GroupTable + 3 * Stream.GetBits(length);
         return TGranule{group[0], group[1], group[2], 0.0f};
     }
-    // The three codes from one look at the bits (Length is at most 16).
+    // The three codes from one look at the bits (a code has at most 16).
     TCodes codes = {};
-    if (Length > 0) {
+    if (length > 0) {
         const uint64_t bits = Stream.PeekBits64();
-        Stream.SkipBits(3 * Length);
-        const int shift = 64 - Length;
-        codes = TCodes{static_cast<int32_t>(bits >> shift), static_cast<int32_t>((bits << Length) >> shift),
-                       static_cast<int32_t>((bits << (2 * Length)) >> shift), 0};
+        Stream.SkipBits(3 * length);
+        const int shift = 64 - length;
+        codes = TCodes{static_cast<int32_t>(bits >> shift), static_cast<int32_t>((bits << length) >> shift),
+                       static_cast<int32_t>((bits << (2 * length)) >> shift), 0};
     }
     // Codes have at most 16 bits and Fraction and D are 2^(1 - bits), so the code,
     // the fraction and the fraction plus D are exact floats; the product with C is
     // the one rounding. Each lane is one sample's own float operations.
-    const TGranule fractional = __builtin_convertvector(codes, TGranule) * Fraction - 1.0f;
-    return (fractional + D) * C;
+    const TGranule fractional = __builtin_convertvector(codes, TGranule) * Class.FractionFactor - 1.0f;
+    return (fractional + Class.ClassD) * Class.ClassC;
 }
 
 void TSubbandLayer2::Scale(TGranule Values, float Factor, float* Samples)
 {
     const TGranule scaled = Values * Factor;
-    std::memcpy(Samples, &scaled, sizeof scaled);
+    std::memcpy(Samples, &scaled, SamplesPerGranule * sizeof(float));
 }
 
 void TSubbandLayer2::Silence(float* Samples)
 {
-    const TGranule zeros = {};
-    std::memcpy(Samples, &zeros, sizeof zeros);
+    std::fill(Samples, Samples + SamplesPerGranule, 0.0f);
 }
 
 bool TSubbandLayer2::CountGranule()
@@ -178,7 +165,7 @@ bool TSubbandLayer2::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandR
         Silence(Run.Left + at);
         return frameDone;
     }
-    const TGranule values = ReadCodes(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD);
+    const TGranule values = ReadCodes(Stream, *Class);
     if (Channels == ChannelsRight)
         Silence(Run.Left + at);
     else
@@ -228,7 +215,7 @@ bool TSubbandLayer2IntensityStereo::ReadGranule(TBitStream& Stream, uint8_t Chan
         Silence(Run.Right + at);
         return frameDone;
     }
-    const TGranule values = ReadCodes(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD);
+    const TGranule values = ReadCodes(Stream, *Class);
     const int t = Third();
     if (Channels == ChannelsBoth) {
         Scale(values, ScaleFactors[t], Run.Left + at);
@@ -244,13 +231,9 @@ void TSubbandLayer2Stereo::Channel2Reset()
 {
     Channel2Allocation = 0;
     Channel2Scfsi = 0;
-    Channel2CodeLength = 0;
-    Channel2GroupTable = nullptr;
-    Channel2ClassC = 0.0f;
-    Channel2ClassD = 0.0f;
+    Channel2Class = &QuantClass(0, 0);
     for (float& factor : Channel2ScaleFactors)
         factor = 0.0f;
-    Channel2FractionFactor = 0.0f;
 }
 
 void TSubbandLayer2Stereo::Reset(int Number)
@@ -286,20 +269,14 @@ void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& He
     if (Channel2Allocation == 0)
         return;
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
-    const TQuantClass& quantClass = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
-    Channel2CodeLength = quantClass.CodeLength;
-    Channel2GroupTable = quantClass.GroupTable;
-    Channel2FractionFactor = quantClass.FractionFactor;
-    Channel2ClassC = quantClass.ClassC;
-    Channel2ClassD = quantClass.ClassD;
+    Channel2Class = &QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
 }
 
 bool TSubbandLayer2Stereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
     const bool frameDone = TSubbandLayer2::ReadGranule(Stream, Channels, Run, Block);
     if (Channel2Allocation != 0) {
-        const TGranule values = ReadCodes(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor,
-                                          Channel2ClassC, Channel2ClassD);
+        const TGranule values = ReadCodes(Stream, *Channel2Class);
         // Channels 1 alone: channel 2 goes to the left filter in place of channel 1.
         if (Channels != ChannelsLeft)
             Scale(values, Channel2ScaleFactors[Third()],

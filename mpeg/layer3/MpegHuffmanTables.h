@@ -9,7 +9,7 @@
 #include <cstdint>
 
 inline constexpr int HuffmanTableCount = 34;
-inline constexpr int HuffmanLookupBits = 9;   // bits resolved by one lookup
+inline constexpr int HuffmanLookupBits = 8;   // bits resolved by one lookup
 inline constexpr int HuffmanExtension = 250;  // smallest extension offset
 
 // One pair of the tree: a leaf or the offsets for a 0 and a 1 bit.

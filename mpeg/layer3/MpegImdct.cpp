@@ -62,8 +62,8 @@ const TImdctTables& Tables()
     return instance;
 }
 
-// The constants of the long transform in all four lanes, for the transform of four
-// subbands side by side.
+// The transform constants of the long blocks in all four lanes, for four subbands
+// side by side (the window is taken a value at a time).
 struct TImdctLaneTables {
     TImdctLaneTables()
     {
@@ -75,9 +75,6 @@ struct TImdctLaneTables {
                 Dct2Of9[k][m] = Broadcast(t.Dct2Of9[k][m]);
                 Dct4Of9[k][m] = Broadcast(t.Dct4Of9[k][m]);
             }
-        for (int type = 0; type < 4; ++type)
-            for (int i = 0; i < 36; ++i)
-                Window[type][i] = Broadcast(t.Window[type][i]);
     }
 
     static TFloat4 Broadcast(float Value) { return TFloat4{Value, Value, Value, Value}; }
@@ -85,7 +82,6 @@ struct TImdctLaneTables {
     TFloat4 PreScale[18];
     TFloat4 Dct2Of9[9][9];
     TFloat4 Dct4Of9[9][9];
-    TFloat4 Window[4][36];
 };
 
 const TImdctLaneTables& LaneTables()
@@ -192,7 +188,7 @@ void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], i
         y[2 * m] = even[m] + odd[m];
         y[2 * m + 1] = odd[m] + (m < 8 ? even[m + 1] : TFloat4{});
     }
-    const TFloat4* window = t.Window[BlockType & 3];
+    const float* window = Tables().Window[BlockType & 3];
     for (int i = 0; i < 9; ++i)
         Store4(Out + 4 * i, y[i + 9] * window[i]);
     for (int i = 9; i < 27; ++i)

@@ -109,11 +109,12 @@ private:
     // The granule's frequency lines by channel: dequantised, then stereo processed,
     // reordered and antialiased in place.
     float Spectrum[2][GranuleLines] = {};
-    int IntensityPosition[GranuleLines] = {};  // per line, NoIntensity where not coded so
-    float IntensityRatio[GranuleLines] = {};   // MPEG-1 ratio per line
-    float IntensityK[2][GranuleLines] = {};    // MPEG-2 factors of the left and right channel per line
-    float Reordered[GranuleLines] = {};        // a short block's lines while they are reordered
-    float HybridOut[GranuleLines] = {};        // one channel's subband samples, subband-major
+    int8_t IntensityPosition[GranuleLines] = {};  // per line (0..31), NoIntensity where not coded so
+    float IntensityRatio[GranuleLines] = {};      // MPEG-1 ratio per line
+    float IntensityK[2][GranuleLines] = {};       // MPEG-2 factors of the left and right channel per line
+    // One channel's subband samples, subband-major; before the hybrid filter bank
+    // fills it, a short block's lines while they are reordered.
+    float HybridOut[GranuleLines] = {};
     // Second IMDCT halves carried to the next granule, by channel: for each group of
     // four subbands its 18 slots, the four subbands side by side in each.
     float Overlap[2][GranuleLines] = {};

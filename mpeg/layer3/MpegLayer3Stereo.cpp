@@ -80,7 +80,7 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
         else
             k1 = io[Position / 2];
         for (int line = First; line < End; ++line) {
-            IntensityPosition[line] = Position;
+            IntensityPosition[line] = static_cast<int8_t>(Position);
             IntensityRatio[line] = mpeg1 ? IntensityRatios[Position] : 0.0f;
             IntensityK[0][line] = k0;
             IntensityK[1][line] = k1;
@@ -152,6 +152,7 @@ void TLayer3Decoder::Reorder(int Channel, int Granule)
         return;
     }
     float* lines = Spectrum[Channel];
+    float* reordered = HybridOut;  // free until the hybrid filter bank fills it
     const TBandTable& bands = BandTables[BandTableIndex];
     const int firstBand = g.Mixed() ? 3 : 0;
     const int firstLine = bands.Short[firstBand] * 3;
@@ -160,7 +161,7 @@ void TLayer3Decoder::Reorder(int Channel, int Granule)
         const int width = bands.Short[band + 1] - start;
         for (int window = 0; window < 3; ++window)
             for (int f = 0; f < width; ++f)
-                Reordered[3 * start + 3 * f + window] = lines[3 * start + window * width + f];
+                reordered[3 * start + 3 * f + window] = lines[3 * start + window * width + f];
     }
-    std::copy(Reordered + firstLine, Reordered + GranuleLines, lines + firstLine);
+    std::copy(reordered + firstLine, reordered + GranuleLines, lines + firstLine);
 }
