@@ -4,14 +4,13 @@
 //
 // The whole stream is decoded in memory per iteration through the frame reader,
 // the Layer III decoder and the synthesis filters. "RealTime" is seconds of
-// audio decoded per second of wall time; "VsMpg123" is this decoder's time per
-// stream divided by that of `mpg123 -t -q` on the same file, timed in the same run
-// as a whole process (so mpg123's start-up counts against it; a few milliseconds).
+// audio decoded per second of wall time; "VsMpg123" and "VsMpg123Cpu" compare
+// with `mpg123 -t -q` on the same file, run as a whole process before each decode
+// (so mpg123's start-up counts against it, a few milliseconds; Mpg123Reference.h).
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -58,13 +57,7 @@ void MeasureDecoding(benchmark::State& State, const std::string& Path)
         State.SkipWithError("benchmark stream missing");
         return;
     }
-    const double referenceSeconds = Mpg123Seconds(Path);
-    double audioSeconds = 0.0;
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : State)
-        audioSeconds = DecodeStream(bytes);
-    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    SetDecodeCounters(State, audioSeconds, elapsed, referenceSeconds);
+    MeasureAgainstMpg123(State, Path, [&] { return DecodeStream(bytes); });
 }
 
 void Layer3Decode(benchmark::State& State)

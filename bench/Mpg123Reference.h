@@ -4,12 +4,15 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <string>
 
-// Median wall time of `mpg123 -t -q` on Path over a few runs, 0 when it cannot be run.
-double Mpg123Seconds(const std::string& Path);
-
-// The decoding benchmarks' counters: "RealTime", seconds of audio decoded per
-// second of wall time, and "VsMpg123", this decoder's time per stream divided
-// by mpg123's (left out when mpg123 could not be run).
-void SetDecodeCounters(benchmark::State& State, double AudioSeconds, double ElapsedSeconds, double Mpg123Seconds);
+// Runs Decode (which decodes the stream held in the file Path once and answers the
+// seconds of audio it held) per iteration, each after one run of `mpg123 -t -q`
+// on the same file, outside the timing. Counters: "RealTime", seconds of audio
+// decoded per second of wall time; "VsMpg123", the median over the iterations of
+// this decoder's wall time divided by that of the mpg123 run just before it;
+// "VsMpg123Cpu", the same with processor times (user and system), which the
+// other work of a shared machine disturbs less. Both are left out when mpg123
+// cannot be run.
+void MeasureAgainstMpg123(benchmark::State& State, const std::string& Path, const std::function<double()>& Decode);

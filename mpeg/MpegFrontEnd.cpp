@@ -9,8 +9,7 @@
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/frame/MpegTables.h"
-#include "mpeg/layer12/MpegSubbandLayer1.h"
-#include "mpeg/layer12/MpegSubbandLayer2.h"
+#include "mpeg/layer12/MpegLayer12.h"
 #include "mpeg/layer3/MpegLayer3.h"
 #include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
@@ -44,38 +43,6 @@ bool SameNameIgnoringCase(const char* A, const char* B)
     return *A == *B;
 }
 
-enum class TSubbandKind { Plain, Stereo, Intensity };
-
-std::unique_ptr<TSubband> MakeSubband(int Layer, TSubbandKind Kind, int Number)
-{
-    if (Layer == 1) {
-        if (Kind == TSubbandKind::Stereo) {
-            return std::make_unique<TSubbandLayer1Stereo>(Number);
-        }
-        if (Kind == TSubbandKind::Intensity) {
-            return std::make_unique<TSubbandLayer1IntensityStereo>(Number);
-        }
-        return std::make_unique<TSubbandLayer1>(Number);
-    }
-    if (Kind == TSubbandKind::Stereo) {
-        return std::make_unique<TSubbandLayer2Stereo>(Number);
-    }
-    if (Kind == TSubbandKind::Intensity) {
-        return std::make_unique<TSubbandLayer2IntensityStereo>(Number);
-    }
-    return std::make_unique<TSubbandLayer2>(Number);
-}
-
-// Makes objects for Pool positions From..To-1; answers the new count.
-int32_t GrowPool(std::array<std::unique_ptr<TSubband>, MaxSubbands>& Pool, int32_t Count, int32_t To, int Layer,
-                 TSubbandKind Kind)
-{
-    To = std::clamp(To, 0, MaxSubbands);
-    for (int32_t i = Count; i < To; ++i)
-        Pool[static_cast<size_t>(i)] = MakeSubband(Layer, Kind, i);
-    return std::max(Count, To);
-}
-
 // A play time truncated toward zero; a block near 2 GB of the slowest streams
 // would pass the 32-bit range, which saturates instead.
 int32_t WholeMilliseconds(float Ms)
@@ -89,90 +56,16 @@ int32_t WholeMilliseconds(float Ms)
     return static_cast<int32_t>(Ms);
 }
 
-void FreeSubbands(TMpegHandle& H)
-{
-    H.Subbands.fill(nullptr);
-    for (auto& subband : H.StereoSubbands)
-        subband.reset();
-    for (auto& subband : H.IntensitySubbands)
-        subband.reset();
-    H.SubbandCount = 0;
-    H.StereoSubbandCount = 0;
-    H.IntensitySubbandCount = 0;
-}
-
 void MakeLayer3(TMpegHandle& H)
 {
     H.Layer3 = std::make_unique<TLayer3Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(), H.FilterRight.get(),
                                                 H.Output.get(), H.Channels);
 }
 
-// Brings the subband objects in line with the current frame and lists them in Subbands.
-void PrepareSubbands(TMpegHandle& H)
+void MakeLayer12(TMpegHandle& H, int32_t Layer)
 {
-    const THeader& header = *H.Header;
-    if (header.Mode != H.SubbandMode) {
-        FreeSubbands(H);
-        H.SubbandMode = header.Mode;
-    }
-    const int32_t n = std::clamp(header.NumberOfSubbands, 0, MaxSubbands);
-    const int layer = H.CurrentLayer;
-    if (header.Mode == THeader::ModeJointStereo) {
-        const int32_t bound = std::clamp(header.IntensityStereoBound, 0, n);
-        H.StereoSubbandCount = GrowPool(H.StereoSubbands, H.StereoSubbandCount, bound, layer, TSubbandKind::Stereo);
-        H.IntensitySubbandCount =
-            GrowPool(H.IntensitySubbands, H.IntensitySubbandCount, n - bound, layer, TSubbandKind::Intensity);
-        for (int32_t i = 0; i < bound; ++i)
-            H.Subbands[static_cast<size_t>(i)] = H.StereoSubbands[static_cast<size_t>(i)].get();
-        for (int32_t i = bound; i < n; ++i)
-            H.Subbands[static_cast<size_t>(i)] = H.IntensitySubbands[static_cast<size_t>(i - bound)].get();
-    } else {
-        const TSubbandKind kind = header.SingleChannel() ? TSubbandKind::Plain : TSubbandKind::Stereo;
-        H.StereoSubbandCount = GrowPool(H.StereoSubbands, H.StereoSubbandCount, n, layer, kind);
-        for (int32_t i = 0; i < n; ++i)
-            H.Subbands[static_cast<size_t>(i)] = H.StereoSubbands[static_cast<size_t>(i)].get();
-    }
-    H.SubbandCount = n;
-}
-
-void DecodeSubbandFrame(TMpegHandle& H)
-{
-    PrepareSubbands(H);
-    TBitStream& stream = *H.Stream;
-    const THeader& header = *H.Header;
-    const int32_t n = H.SubbandCount;
-    if (n <= 0) {
-        return;
-    }
-    TSubband* const* subbands = H.Subbands.data();
-    for (int32_t i = 0; i < n; ++i)
-        subbands[i]->Reset(i);
-    for (int32_t i = 0; i < n; ++i)
-        subbands[i]->ReadAllocation(stream, header, H.Crc);
-    if (H.CurrentLayer == 2)
-        for (int32_t i = 0; i < n; ++i)
-            subbands[i]->ReadScaleFactorSelection(stream, H.Crc);
-    for (int32_t i = 0; i < n; ++i)
-        subbands[i]->ReadScaleFactor(stream, header);
-
-    const bool twoChannels = H.Channels == ChannelsBoth && !header.SingleChannel() && H.FilterRight;
-    TSynthesisFilter* left = H.FilterLeft.get();
-    TSynthesisFilter* right = twoChannels ? H.FilterRight.get() : nullptr;
-    const uint8_t channels = twoChannels ? ChannelsBoth : ChannelsLeft;
-    bool frameDone = false;
-    while (!frameDone) {
-        for (int32_t i = 0; i < n; ++i)
-            frameDone = subbands[i]->ReadSampleData(stream);
-        bool groupDone = false;
-        while (!groupDone) {
-            for (int32_t i = 0; i < n; ++i)
-                groupDone = subbands[i]->PutNextSample(channels, left, right);
-            left->CalculatePcmSamples(*H.Output);
-            if (right) {
-                right->CalculatePcmSamples(*H.Output);
-            }
-        }
-    }
+    H.Layer12 = std::make_unique<TLayer12Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(),
+                                                  H.FilterRight.get(), H.Output.get(), H.Channels, Layer, H.Crc);
 }
 
 }  // namespace
@@ -291,10 +184,10 @@ int32_t MpegStart(TMpegHandle* Handle)
         }
         if (h.Header->Layer == 3) {
             MakeLayer3(h);
+        } else {
+            MakeLayer12(h, h.Header->Layer);
         }
         h.CurrentLayer = h.Header->Layer;
-        FreeSubbands(h);
-        h.SubbandMode = -1;
         h.EndOfStream = false;
         h.Started = true;
         if (MpegSeek(Handle, h.SeekFrame) == MpegOk) {
@@ -351,13 +244,16 @@ int32_t MpegDecodeFrame(TMpegHandle* Handle)
         }
         const int32_t layer = h.Header->Layer;
         if (layer != h.CurrentLayer) {
+            // The decoders of the new layer start afresh (the subband decoders of
+            // Layer I and II are of one family each).
             if (layer == 3) {
                 MakeLayer3(h);
+                h.Layer12.reset();
             } else {
                 h.Layer3.reset();
+                MakeLayer12(h, layer);
             }
             h.CurrentLayer = layer;
-            FreeSubbands(h);
         }
         if (layer == 3) {
             if (!h.Layer3) {
@@ -365,7 +261,10 @@ int32_t MpegDecodeFrame(TMpegHandle* Handle)
             }
             h.Layer3->DecodeFrame();
         } else {
-            DecodeSubbandFrame(h);
+            if (!h.Layer12) {
+                return MpegDecodeFailed;
+            }
+            h.Layer12->DecodeFrame();
         }
         return MpegOk;
     } catch (...) {
@@ -431,10 +330,10 @@ int32_t MpegStop(TMpegHandle* Handle)
     try {
         TLockGuard guard(h.Lock);
         h.Layer3.reset();
+        h.Layer12.reset();
         h.FilterLeft.reset();
         h.FilterRight.reset();
         h.Output.reset();
-        FreeSubbands(h);
         h.SeekFrame = 0;
         h.Started = false;
         return MpegOk;

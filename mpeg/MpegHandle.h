@@ -12,7 +12,7 @@ class THeader;
 class TCrc16;
 class TSynthesisFilter;
 class TBuffer;
-class TSubband;
+class TLayer12Decoder;
 class TLayer3Decoder;
 class TMMAllocator;
 struct TMpegHandle;
@@ -20,7 +20,6 @@ struct TMpegHandle;
 // Called after every MpegOpen with the handle and the caller's value.
 using TMpegNotify = void (*)(TMpegHandle* Handle, int32_t NotifyData);
 
-inline constexpr int MaxSubbands = 32;
 inline constexpr int SourceNameSize = 260;  // up to 259 characters and a terminating zero
 
 // One decoded stream. Lives in a block of its TMMAllocator; made by MpegCreate,
@@ -38,32 +37,24 @@ struct TMpegHandle {
     std::unique_ptr<TSynthesisFilter> FilterLeft;   // synthesis of channel 0
     std::unique_ptr<TSynthesisFilter> FilterRight;  // synthesis of channel 1, two-channel output only
     std::unique_ptr<TBuffer> Output;                // decoded PCM waiting to be read
-    std::array<TSubband*, MaxSubbands> Subbands{};  // the current frame's subband decoders in order (not owned)
-    // Decoders of coded channels: the plain kind in single-channel frames, the stereo
-    // kind otherwise (below the intensity bound in joint stereo).
-    std::array<std::unique_ptr<TSubband>, MaxSubbands> StereoSubbands;
-    std::array<std::unique_ptr<TSubband>, MaxSubbands> IntensitySubbands;  // joint stereo from the bound up
-    int32_t SubbandCount = 0;                                              // live entries of Subbands
-    int32_t StereoSubbandCount = 0;                                        // objects made in StereoSubbands
-    int32_t IntensitySubbandCount = 0;                                     // objects made in IntensitySubbands
-    int32_t SubbandMode = -1;                // channel mode the subband objects serve; -1 none
-    std::unique_ptr<TLayer3Decoder> Layer3;  // present while the current layer is 3
-    float ScaleFactor = 32768.0f;            // PCM value of full scale, for both filters
-    int32_t CurrentLayer = 0;                // layer the decoders were built for
-    uint8_t PreferredChannels = 2;           // both channels wanted
-    uint8_t Channels = 2;                    // channel selection: 0 the only channel, 2 both
-    char SourceName[SourceNameSize] = {};    // name given to MpegOpen, empty when closed
-    bool FromMemory = false;                 // the stream reads a memory block
-    int32_t SeekFrame = 0;                   // frame where decoding (re)starts
-    int32_t TotalFrames = 0;                 // estimated number of frames
-    int32_t TotalMs = 0;                     // exact play time when known, else 0
-    bool Started = false;                    // MpegStart built the decoders
-    bool EndOfStream = true;                 // no further frame header could be read
-    bool AbortRequested = false;             // ends a running MpegRead early
-    TMpegNotify Notify = nullptr;            // routine called after MpegOpen, or none
-    int32_t NotifyData = 0;                  // value handed to Notify
-    bool VbrHeader = false;                  // the first frame holds a VBR information header
-    TMMAllocator* Allocator = nullptr;       // the allocator the handle's block goes back to
+    std::unique_ptr<TLayer12Decoder> Layer12;       // present while the current layer is 1 or 2
+    std::unique_ptr<TLayer3Decoder> Layer3;         // present while the current layer is 3
+    float ScaleFactor = 32768.0f;                   // PCM value of full scale, for both filters
+    int32_t CurrentLayer = 0;                       // layer the decoders were built for
+    uint8_t PreferredChannels = 2;                  // both channels wanted
+    uint8_t Channels = 2;                           // channel selection: 0 the only channel, 2 both
+    char SourceName[SourceNameSize] = {};           // name given to MpegOpen, empty when closed
+    bool FromMemory = false;                        // the stream reads a memory block
+    int32_t SeekFrame = 0;                          // frame where decoding (re)starts
+    int32_t TotalFrames = 0;                        // estimated number of frames
+    int32_t TotalMs = 0;                            // exact play time when known, else 0
+    bool Started = false;                           // MpegStart built the decoders
+    bool EndOfStream = true;                        // no further frame header could be read
+    bool AbortRequested = false;                    // ends a running MpegRead early
+    TMpegNotify Notify = nullptr;                   // routine called after MpegOpen, or none
+    int32_t NotifyData = 0;                         // value handed to Notify
+    bool VbrHeader = false;                         // the first frame holds a VBR information header
+    TMMAllocator* Allocator = nullptr;              // the allocator the handle's block goes back to
 };
 
 #pragma pack(push, 1)

@@ -124,10 +124,33 @@ bool TBitStream::ReadFrame(int32_t Count)
             last |= static_cast<uint32_t>(bytes[i]) << (24 - 8 * i);
         Buffer[wholeWords] = last;
     }
+    BodyOffset = Position;
+    BodyBytes = got;
     Position += got;
     WordPointer = 0;
     BitIndex = 0;
     return got == Count;
+}
+
+void TBitStream::ReadBytes(uint8_t* Dest, int32_t Count)
+{
+    if (Count <= 0)
+        return;
+    if (BitIndex % 8 != 0 || WordPointer >= BufferWords) {
+        for (int32_t i = 0; i < Count; ++i)
+            Dest[i] = static_cast<uint8_t>(GetBits(8));
+        return;
+    }
+    // On a byte boundary: the body's bytes as they stand in the stream, then what
+    // the buffer holds past them.
+    const int32_t first = 4 * WordPointer + BitIndex / 8;
+    const int32_t fromBody = std::clamp(BodyBytes - first, 0, Count);
+    if (fromBody > 0)
+        std::memcpy(Dest, Data + BodyOffset + first, static_cast<size_t>(fromBody));
+    for (int32_t i = fromBody; i < Count; ++i)
+        Dest[i] = FrameByte(first + i);
+    for (int32_t taken = 0; taken < Count; taken += 8)
+        SkipBits(8 * std::min(Count - taken, 8));
 }
 
 uint8_t TBitStream::FrameByte(int32_t Index) const

@@ -30,6 +30,14 @@ public:
     // The next N bits (0..17) of the frame body, most significant first. Reads past
     // the body's buffer give zero bits.
     uint32_t GetBits(int N);
+    // The next 64 bits of the frame body, the next one at the top, without taking
+    // them (zero bits past the buffer, as GetBits gives them).
+    uint64_t PeekBits64() const;
+    // Takes N bits (0..64), as GetBits calls for them in total would.
+    void SkipBits(int N);
+    // Copies the next Count bytes of the frame body to Dest and takes them, as Count
+    // calls of GetBits(8) would give them.
+    void ReadBytes(uint8_t* Dest, int32_t Count);
     // Byte Index of the current frame body in stream order (0 beyond the buffer).
     uint8_t FrameByte(int32_t Index) const;
 
@@ -43,13 +51,15 @@ public:
     bool SingleChannel = false;     // the first header's mode is single channel
     bool RiffWrapper = false;       // a "RIFF" tag was met: frames start only in its "data" chunk
     int32_t RiffDataOffset = -1;    // offset of the "data" chunk tag, -1 until met
+    int32_t BodyOffset = 0;         // offset in Data of the current frame body
+    int32_t BodyBytes = 0;          // bytes of the body that ReadFrame found
 
 private:
     void AdvanceWord();
 
-    // The current frame body as big-endian words; the two words past the last
+    // The current frame body as big-endian words; the three words past the last
     // stay zero so that bit reads beyond a body never leave the array.
-    uint32_t Buffer[BufferWords + 2] = {};
+    uint32_t Buffer[BufferWords + 3] = {};
     int32_t WordPointer = 0;  // word holding the next bit
     int BitIndex = 0;         // bits of that word already handed out (0..31)
 };
@@ -78,4 +88,21 @@ inline uint32_t TBitStream::GetBits(int N)
         BitIndex = end;
     }
     return value;
+}
+
+inline uint64_t TBitStream::PeekBits64() const
+{
+    const uint64_t high = (static_cast<uint64_t>(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
+    if (BitIndex == 0)
+        return high;
+    return (high << BitIndex) | (Buffer[WordPointer + 2] >> (32 - BitIndex));
+}
+
+inline void TBitStream::SkipBits(int N)
+{
+    const int end = BitIndex + N;
+    const int32_t word = WordPointer + (end >> 5);
+    // Past the buffer every bit reads as zero, wherever in it the position stays.
+    WordPointer = word < BufferWords ? word : BufferWords;
+    BitIndex = end & 31;
 }

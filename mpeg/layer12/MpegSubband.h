@@ -1,18 +1,32 @@
 #pragma once
 // One subband of a Layer I or II frame: reads its fields in bit-stream order and
-// feeds its samples to the synthesis filters.
+// puts its samples into the blocks that go to the synthesis filters.
 
 #include <cstdint>
 
 class TBitStream;
 class THeader;
 class TCrc16;
-class TSynthesisFilter;
 
-// Channel selection handed to PutNextSample.
+// Channel selection handed to ReadGranule.
 inline constexpr uint8_t ChannelsLeft = 0;   // the only (or left) channel
 inline constexpr uint8_t ChannelsRight = 1;  // the right channel alone, into the left filter
 inline constexpr uint8_t ChannelsBoth = 2;   // both channels into their own filters
+
+// The subband samples of a run of blocks for the two synthesis filters, laid out
+// as TSynthesisFilter::SynthesizeBlocks takes them: subband k of block b at
+// k * Stride + b. A sample no channel gives a filter is 0.
+struct TSubbandRun {
+    static constexpr int Subbands = 32;
+    static constexpr int Blocks = 12;  // a Layer I frame, four Layer II granules
+    static constexpr int Stride = Blocks;
+
+    // Where the sample of subband Subband in block Block goes.
+    static int Index(int Subband, int Block) { return Subband * Stride + Block; }
+
+    float Left[Subbands * Stride] = {};   // for the left (or only) filter
+    float Right[Subbands * Stride] = {};  // for the right filter
+};
 
 class TSubband {
 public:
@@ -24,8 +38,8 @@ public:
     // Layer II only: the scale-factor selection information.
     virtual void ReadScaleFactorSelection(TBitStream& /*Stream*/, TCrc16* /*Crc*/) { }
     virtual void ReadScaleFactor(TBitStream& Stream, const THeader& Header) = 0;
-    // True when the frame's last sample (Layer I) or granule (Layer II) has been read.
-    virtual bool ReadSampleData(TBitStream& Stream) = 0;
-    // True when the samples of the last ReadSampleData are all delivered.
-    virtual bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) = 0;
+    // Reads the next granule's codes (one sample in Layer I, three in Layer II)
+    // and puts the samples that Channels selects for each filter into Run, from
+    // block Block on. True when it was the frame's last granule.
+    virtual bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) = 0;
 };

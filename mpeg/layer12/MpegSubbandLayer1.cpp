@@ -4,7 +4,6 @@
 #include "mpeg/frame/MpegCrc16.h"
 #include "mpeg/layer12/MpegQuantization.h"
 #include "mpeg/layer12/MpegScaleFactors.h"
-#include "mpeg/synthesis/MpegSynthesisFilter.h"
 
 namespace {
 
@@ -56,17 +55,18 @@ bool TSubbandLayer1::ReadChannel1Sample(TBitStream& Stream)
     return true;
 }
 
-bool TSubbandLayer1::ReadSampleData(TBitStream& Stream)
+float TSubbandLayer1::Channel1Value() const
 {
-    return ReadChannel1Sample(Stream);
+    return static_cast<float>((static_cast<double>(Sample) * Factor + Offset) * ScaleFactor);
 }
 
-bool TSubbandLayer1::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
+bool TSubbandLayer1::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
-    if (Allocation != 0 && Channels != ChannelsRight)
-        Left->InputSample(static_cast<float>((static_cast<double>(Sample) * Factor + Offset) * ScaleFactor),
-                          SubbandNumber);
-    return true;
+    const bool frameDone = ReadChannel1Sample(Stream);
+    const int at = TSubbandRun::Index(SubbandNumber, Block);
+    Run.Left[at] = Allocation != 0 && Channels != ChannelsRight ? Channel1Value() : 0.0f;
+    Run.Right[at] = 0.0f;
+    return frameDone;
 }
 
 void TSubbandLayer1IntensityStereo::ReadScaleFactor(TBitStream& Stream, const THeader&)
@@ -78,21 +78,25 @@ void TSubbandLayer1IntensityStereo::ReadScaleFactor(TBitStream& Stream, const TH
     Channel2ScaleFactor = ReadScale(Stream);
 }
 
-bool TSubbandLayer1IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
+bool TSubbandLayer1IntensityStereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
-    if (Allocation == 0) {
-        return true;
+    const bool frameDone = ReadChannel1Sample(Stream);
+    const int at = TSubbandRun::Index(SubbandNumber, Block);
+    float left = 0.0f, right = 0.0f;
+    if (Allocation != 0) {
+        Sample = static_cast<float>(static_cast<double>(Sample) * Factor + Offset);
+        if (Channels == ChannelsBoth) {
+            left = Sample * ScaleFactor;
+            right = Sample * Channel2ScaleFactor;
+        } else if (Channels == ChannelsLeft) {
+            left = Sample * ScaleFactor;
+        } else {
+            left = Sample * Channel2ScaleFactor;
+        }
     }
-    Sample = static_cast<float>(static_cast<double>(Sample) * Factor + Offset);
-    if (Channels == ChannelsBoth) {
-        Left->InputSample(Sample * ScaleFactor, SubbandNumber);
-        Right->InputSample(Sample * Channel2ScaleFactor, SubbandNumber);
-    } else if (Channels == ChannelsLeft) {
-        Left->InputSample(Sample * ScaleFactor, SubbandNumber);
-    } else {
-        Left->InputSample(Sample * Channel2ScaleFactor, SubbandNumber);
-    }
-    return true;
+    Run.Left[at] = left;
+    Run.Right[at] = right;
+    return frameDone;
 }
 
 void TSubbandLayer1Stereo::ReadAllocation(TBitStream& Stream, const THeader&, TCrc16* Crc)
@@ -125,22 +129,21 @@ void TSubbandLayer1Stereo::ReadScaleFactor(TBitStream& Stream, const THeader&)
     }
 }
 
-bool TSubbandLayer1Stereo::ReadSampleData(TBitStream& Stream)
+bool TSubbandLayer1Stereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
     const bool frameDone = ReadChannel1Sample(Stream);
     if (Channel2Allocation != 0) {
         Channel2Sample = static_cast<float>(Stream.GetBits(Channel2SampleLength));
     }
-    return frameDone;
-}
-
-bool TSubbandLayer1Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
-{
-    TSubbandLayer1::PutNextSample(Channels, Left, Right);
+    const int at = TSubbandRun::Index(SubbandNumber, Block);
+    float left = Allocation != 0 && Channels != ChannelsRight ? Channel1Value() : 0.0f;
+    float right = 0.0f;
     if (Channel2Allocation != 0 && Channels != ChannelsLeft) {
         const float value = static_cast<float>((static_cast<double>(Channel2Sample) * Channel2Factor + Channel2Offset) *
                                                Channel2ScaleFactor);
-        (Channels == ChannelsBoth ? Right : Left)->InputSample(value, SubbandNumber);
+        (Channels == ChannelsBoth ? right : left) = value;
     }
-    return true;
+    Run.Left[at] = left;
+    Run.Right[at] = right;
+    return frameDone;
 }

@@ -11,8 +11,7 @@ public:
     void Reset(int Number) override;
     void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) override;
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
-    bool ReadSampleData(TBitStream& Stream) override;
-    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+    bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) override;
 
     static constexpr int SamplesPerFrame = 12;
 
@@ -28,6 +27,8 @@ public:
 protected:
     // Reads the sample code and advances the sample counter; true at the frame's end.
     bool ReadChannel1Sample(TBitStream& Stream);
+    // The requantised and scaled sample of channel 1.
+    float Channel1Value() const;
 };
 
 class TSubbandLayer1IntensityStereo : public TSubbandLayer1 {
@@ -35,7 +36,7 @@ public:
     using TSubbandLayer1::TSubbandLayer1;
 
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
-    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+    bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) override;
 
     float Channel2ScaleFactor = 0.0f;  // scale factor of channel 2
 };
@@ -46,8 +47,7 @@ public:
 
     void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) override;
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
-    bool ReadSampleData(TBitStream& Stream) override;
-    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+    bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) override;
 
     int Channel2Allocation = 0;        // allocation of channel 2
     int Channel2SampleLength = 0;      // bits per sample code of channel 2

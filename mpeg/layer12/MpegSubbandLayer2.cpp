@@ -1,13 +1,23 @@
+// The samples of a granule go through the same float operations lane by lane as
+// one by one; no product may be fused into a sum.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
+#pragma GCC optimize("fp-contract=off")
+#endif
+
 #include "mpeg/layer12/MpegSubbandLayer2.h"
+
+#include <algorithm>
+#include <cstring>
 
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegCrc16.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer12/MpegQuantization.h"
 #include "mpeg/layer12/MpegScaleFactors.h"
-#include "mpeg/synthesis/MpegSynthesisFilter.h"
 
 namespace {
+
+typedef int32_t TCodes __attribute__((vector_size(16)));  // a granule's three codes in lanes 0..2
 
 constexpr int ScfsiBits = 2;
 constexpr int ScaleFactorBits = 6;
@@ -54,16 +64,11 @@ void TSubbandLayer2::Reset(int Number)
 {
     SubbandNumber = Number;
     Allocation = 0;
-    CodeLength = 0;
     SampleNumber = 0;
-    GroupNumber = 0;
     Scfsi = 0;
-    ClassC = 0.0f;
-    ClassD = 0.0f;
-    FractionFactor = 0.0f;
     for (float& factor : ScaleFactors)
         factor = 0.0f;
-    GroupTable = nullptr;
+    Class = &QuantClass(0, 0);
 }
 
 void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc)
@@ -104,69 +109,68 @@ void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (
     }
 }
 
-void TSubbandLayer2::TakeClass(const TQuantClass& Class)
-{
-    CodeLength = Class.CodeLength;
-    GroupTable = Class.GroupTable;
-    FractionFactor = Class.FractionFactor;
-    ClassC = Class.ClassC;
-    ClassD = Class.ClassD;
-}
-
 void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
     if (Allocation == 0)
         return;
     ReadScaleFactors(Stream, Scfsi, ScaleFactors);
-    TakeClass(QuantClass(ClassSet(Header, SubbandNumber), Allocation));
+    Class = &QuantClass(ClassSet(Header, SubbandNumber), Allocation);
 }
 
-void TSubbandLayer2::ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction, float C, float D,
-                                 float (&Values)[SamplesPerGranule])
+TSubbandLayer2::TGranule TSubbandLayer2::ReadCodes(TBitStream& Stream, const TQuantClass& Class)
 {
-    if (Table) {
-        const float* group = Table + 3 * Stream.GetBits(Length);
-        for (int k = 0; k < SamplesPerGranule; ++k)
-            Values[k] = group[k];
-        return;
+    const int length = Class.CodeLength;
+    if (Class.GroupTable) {
+        const float* group = Class.GroupTable + 3 * Stream.GetBits(length);
+        return TGranule{group[0], group[1], group[2], 0.0f};
+    }
+    // The three codes from one look at the bits (a code has at most 16).
+    TCodes codes = {};
+    if (length > 0) {
+        const uint64_t bits = Stream.PeekBits64();
+        Stream.SkipBits(3 * length);
+        const int shift = 64 - length;
+        codes = TCodes{static_cast<int32_t>(bits >> shift), static_cast<int32_t>((bits << length) >> shift),
+                       static_cast<int32_t>((bits << (2 * length)) >> shift), 0};
     }
     // Codes have at most 16 bits and Fraction and D are 2^(1 - bits), so the code,
     // the fraction and the fraction plus D are exact floats; the product with C is
-    // the one rounding.
-    for (float& value : Values) {
-        const float fractional = static_cast<float>(Stream.GetBits(Length)) * Fraction - 1.0f;
-        value = (fractional + D) * C;
-    }
+    // the one rounding. Each lane is one sample's own float operations.
+    const TGranule fractional = __builtin_convertvector(codes, TGranule) * Class.FractionFactor - 1.0f;
+    return (fractional + Class.ClassD) * Class.ClassC;
 }
 
-void TSubbandLayer2::Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule])
+void TSubbandLayer2::Scale(TGranule Values, float Factor, float* Samples)
 {
-    for (int k = 0; k < SamplesPerGranule; ++k)
-        Scaled[k] = Values[k] * Factor;
+    const TGranule scaled = Values * Factor;
+    std::memcpy(Samples, &scaled, SamplesPerGranule * sizeof(float));
+}
+
+void TSubbandLayer2::Silence(float* Samples)
+{
+    std::fill(Samples, Samples + SamplesPerGranule, 0.0f);
 }
 
 bool TSubbandLayer2::CountGranule()
 {
-    GroupNumber = 0;
     return ++SampleNumber == GranulesPerFrame;
 }
 
-bool TSubbandLayer2::ReadSampleData(TBitStream& Stream)
+bool TSubbandLayer2::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
     const bool frameDone = CountGranule();
-    if (Allocation != 0) {
-        float values[SamplesPerGranule];
-        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, values);
-        Scale(values, ScaleFactors[Third()], Samples);
+    const int at = TSubbandRun::Index(SubbandNumber, Block);
+    Silence(Run.Right + at);
+    if (Allocation == 0) {
+        Silence(Run.Left + at);
+        return frameDone;
     }
+    const TGranule values = ReadCodes(Stream, *Class);
+    if (Channels == ChannelsRight)
+        Silence(Run.Left + at);
+    else
+        Scale(values, ScaleFactors[Third()], Run.Left + at);
     return frameDone;
-}
-
-bool TSubbandLayer2::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter*)
-{
-    if (Allocation != 0 && Channels != ChannelsRight && GroupNumber < SamplesPerGranule)
-        Left->InputSample(Samples[GroupNumber], SubbandNumber);
-    return ++GroupNumber >= SamplesPerGranule;
 }
 
 void TSubbandLayer2IntensityStereo::Channel2Reset()
@@ -202,46 +206,34 @@ void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const TH
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
 }
 
-bool TSubbandLayer2IntensityStereo::ReadSampleData(TBitStream& Stream)
+bool TSubbandLayer2IntensityStereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
     const bool frameDone = CountGranule();
-    if (Allocation != 0) {
-        float values[SamplesPerGranule];
-        ReadGranule(Stream, CodeLength, GroupTable, FractionFactor, ClassC, ClassD, values);
-        const int t = Third();
-        Scale(values, ScaleFactors[t], Samples);
-        Scale(values, Channel2ScaleFactors[t], Channel2Samples);
+    const int at = TSubbandRun::Index(SubbandNumber, Block);
+    if (Allocation == 0) {
+        Silence(Run.Left + at);
+        Silence(Run.Right + at);
+        return frameDone;
     }
+    const TGranule values = ReadCodes(Stream, *Class);
+    const int t = Third();
+    if (Channels == ChannelsBoth) {
+        Scale(values, ScaleFactors[t], Run.Left + at);
+        Scale(values, Channel2ScaleFactors[t], Run.Right + at);
+        return frameDone;
+    }
+    Scale(values, Channels == ChannelsLeft ? ScaleFactors[t] : Channel2ScaleFactors[t], Run.Left + at);
+    Silence(Run.Right + at);
     return frameDone;
-}
-
-bool TSubbandLayer2IntensityStereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
-{
-    if (Allocation != 0 && GroupNumber < SamplesPerGranule) {
-        const int g = GroupNumber;
-        if (Channels == ChannelsBoth) {
-            Left->InputSample(Samples[g], SubbandNumber);
-            Right->InputSample(Channel2Samples[g], SubbandNumber);
-        } else if (Channels == ChannelsLeft) {
-            Left->InputSample(Samples[g], SubbandNumber);
-        } else {
-            Left->InputSample(Channel2Samples[g], SubbandNumber);
-        }
-    }
-    return ++GroupNumber >= SamplesPerGranule;
 }
 
 void TSubbandLayer2Stereo::Channel2Reset()
 {
     Channel2Allocation = 0;
     Channel2Scfsi = 0;
-    Channel2CodeLength = 0;
-    Channel2GroupTable = nullptr;
-    Channel2ClassC = 0.0f;
-    Channel2ClassD = 0.0f;
+    Channel2Class = &QuantClass(0, 0);
     for (float& factor : Channel2ScaleFactors)
         factor = 0.0f;
-    Channel2FractionFactor = 0.0f;
 }
 
 void TSubbandLayer2Stereo::Reset(int Number)
@@ -277,31 +269,18 @@ void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& He
     if (Channel2Allocation == 0)
         return;
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
-    const TQuantClass& quantClass = QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
-    Channel2CodeLength = quantClass.CodeLength;
-    Channel2GroupTable = quantClass.GroupTable;
-    Channel2FractionFactor = quantClass.FractionFactor;
-    Channel2ClassC = quantClass.ClassC;
-    Channel2ClassD = quantClass.ClassD;
+    Channel2Class = &QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
 }
 
-bool TSubbandLayer2Stereo::ReadSampleData(TBitStream& Stream)
+bool TSubbandLayer2Stereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
 {
-    const bool frameDone = TSubbandLayer2::ReadSampleData(Stream);
+    const bool frameDone = TSubbandLayer2::ReadGranule(Stream, Channels, Run, Block);
     if (Channel2Allocation != 0) {
-        float values[SamplesPerGranule];
-        ReadGranule(Stream, Channel2CodeLength, Channel2GroupTable, Channel2FractionFactor, Channel2ClassC,
-                    Channel2ClassD, values);
-        Scale(values, Channel2ScaleFactors[Third()], Channel2Samples);
+        const TGranule values = ReadCodes(Stream, *Channel2Class);
+        // Channels 1 alone: channel 2 goes to the left filter in place of channel 1.
+        if (Channels != ChannelsLeft)
+            Scale(values, Channel2ScaleFactors[Third()],
+                  (Channels == ChannelsBoth ? Run.Right : Run.Left) + TSubbandRun::Index(SubbandNumber, Block));
     }
     return frameDone;
-}
-
-bool TSubbandLayer2Stereo::PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right)
-{
-    const int position = GroupNumber;
-    const bool granuleDone = TSubbandLayer2::PutNextSample(Channels, Left, Right);
-    if (Channel2Allocation != 0 && Channels != ChannelsLeft && position < SamplesPerGranule)
-        (Channels == ChannelsBoth ? Right : Left)->InputSample(Channel2Samples[position], SubbandNumber);
-    return granuleDone;
 }

@@ -14,8 +14,7 @@ public:
     void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) override;
     void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
-    bool ReadSampleData(TBitStream& Stream) override;
-    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+    bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) override;
 
     static constexpr int GranulesPerFrame = 12;
     static constexpr int SamplesPerGranule = 3;
@@ -27,29 +26,27 @@ public:
     // Scale-factor third (0..2) of the granule that was read last.
     int Third() const { return SampleNumber <= 4 ? 0 : SampleNumber <= 8 ? 1 : 2; }
 
-    int Allocation = 0;                     // 0 = silent, else the row of the class set
-    int CodeLength = 0;                     // bits per code
-    int SampleNumber = 0;                   // granules read in this frame, 0..12
-    int GroupNumber = 0;                    // samples of the granule delivered, 0..3
-    int Scfsi = 0;                          // scale-factor selection information, 0..3
-    int SubbandNumber = 0;                  // position in the frame, 0..31
-    float ClassC = 0.0f;                    // requantisation factor of the class
-    float ClassD = 0.0f;                    // requantisation offset of the class
-    float FractionFactor = 0.0f;            // ungrouped codes: code * FractionFactor - 1
-    float ScaleFactors[3] = {};             // scale factor of each third of the frame
-    float Samples[SamplesPerGranule] = {};  // the granule's samples, requantised and scaled
-    const float* GroupTable = nullptr;      // grouping table of a grouped class, else none
+    int Allocation = 0;     // 0 = silent, else the row of the class set
+    int SampleNumber = 0;   // granules read in this frame, 0..12
+    int Scfsi = 0;          // scale-factor selection information, 0..3
+    int SubbandNumber = 0;  // position in the frame, 0..31
+    // The quantisation class of the allocation (code length, grouping table,
+    // fraction factor, requantisation factor C and offset D); empty until one is read.
+    const TQuantClass* Class = nullptr;
+    float ScaleFactors[3] = {};  // scale factor of each third of the frame
 
 protected:
     // Reads one channel's scale factors as Selection says.
     static void ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3]);
-    // Reads one channel's codes of a granule and requantises them into Values
-    // (grouped codes: the table's values; others: (code * Fraction - 1 + D) * C).
-    static void ReadGranule(TBitStream& Stream, int Length, const float* Table, float Fraction, float C, float D,
-                            float (&Values)[SamplesPerGranule]);
-    // Scaled = Values * Factor.
-    static void Scale(const float (&Values)[SamplesPerGranule], float Factor, float (&Scaled)[SamplesPerGranule]);
-    void TakeClass(const TQuantClass& Class);
+    // The three samples of a granule in lanes 0..2 (lane 3 is not used).
+    typedef float TGranule __attribute__((vector_size(16)));
+    // Reads one channel's codes of a granule and requantises them (grouped codes:
+    // the table's values; others: (code * FractionFactor - 1 + ClassD) * ClassC).
+    static TGranule ReadCodes(TBitStream& Stream, const TQuantClass& Class);
+    // Puts Values * Factor where the granule's three samples go in a run (Samples[0..2]).
+    static void Scale(TGranule Values, float Factor, float* Samples);
+    // Puts zeros there in the same way.
+    static void Silence(float* Samples);
     // Counts the granule; true at the frame's last one.
     bool CountGranule();
 };
@@ -61,12 +58,10 @@ public:
     void Reset(int Number) override;
     void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
-    bool ReadSampleData(TBitStream& Stream) override;
-    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+    bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) override;
 
-    int Channel2Scfsi = 0;                          // scale-factor selection of channel 2
-    float Channel2ScaleFactors[3] = {};             // scale factors of channel 2 by third
-    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples with channel 2's scale factor
+    int Channel2Scfsi = 0;               // scale-factor selection of channel 2
+    float Channel2ScaleFactors[3] = {};  // scale factors of channel 2 by third
 
 private:
     void Channel2Reset();
@@ -80,18 +75,12 @@ public:
     void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) override;
     void ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc) override;
     void ReadScaleFactor(TBitStream& Stream, const THeader& Header) override;
-    bool ReadSampleData(TBitStream& Stream) override;
-    bool PutNextSample(uint8_t Channels, TSynthesisFilter* Left, TSynthesisFilter* Right) override;
+    bool ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block) override;
 
-    int Channel2Allocation = 0;                     // allocation of channel 2
-    int Channel2Scfsi = 0;                          // scale-factor selection of channel 2
-    int Channel2CodeLength = 0;                     // bits per code of channel 2
-    const float* Channel2GroupTable = nullptr;      // grouping table of channel 2's class
-    float Channel2ClassC = 0.0f;                    // requantisation factor of channel 2
-    float Channel2ClassD = 0.0f;                    // requantisation offset of channel 2
-    float Channel2ScaleFactors[3] = {};             // scale factors of channel 2 by third
-    float Channel2FractionFactor = 0.0f;            // ungrouped codes of channel 2
-    float Channel2Samples[SamplesPerGranule] = {};  // the granule's samples of channel 2, requantised and scaled
+    int Channel2Allocation = 0;                  // allocation of channel 2
+    int Channel2Scfsi = 0;                       // scale-factor selection of channel 2
+    const TQuantClass* Channel2Class = nullptr;  // quantisation class of channel 2
+    float Channel2ScaleFactors[3] = {};          // scale factors of channel 2 by third
 
 private:
     void Channel2Reset();

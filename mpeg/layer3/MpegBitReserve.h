@@ -13,6 +13,8 @@ public:
 
     // Appends one byte at the write index (the ring overwrites its oldest byte).
     void PutByte(uint32_t Value);
+    // Appends Count bytes, as Count calls of PutByte would.
+    void PutBytes(const uint8_t* Bytes, int32_t Count);
     // The next N bits (0..32), most significant first, crossing bytes as needed.
     uint32_t ReadBits(int N);
     // The next N bits (0..32) without consuming them.

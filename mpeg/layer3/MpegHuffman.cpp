@@ -46,25 +46,26 @@ int ApplySign(int Value, TBitReserve& Reservoir)
 
 }  // namespace
 
-int HuffmanDecodeLong(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
+THuffmanValues HuffmanDecodeLong(const THuffmanTable& Table, THuffmanValues Previous, TBitReserve& Reservoir)
 {
     int leaf = 0;
     if (!ReadLeaf(Table, Reservoir, leaf))
-        return HuffmanDecoded;
+        return Previous;
+    THuffmanValues values = Previous;
     if (Table.Quadruple) {
-        V = ApplySign((leaf >> 3) & 1, Reservoir);
-        W = ApplySign((leaf >> 2) & 1, Reservoir);
-        X = ApplySign((leaf >> 1) & 1, Reservoir);
-        Y = ApplySign(leaf & 1, Reservoir);
-        return HuffmanDecoded;
+        values.V = ApplySign((leaf >> 3) & 1, Reservoir);
+        values.W = ApplySign((leaf >> 2) & 1, Reservoir);
+        values.X = ApplySign((leaf >> 1) & 1, Reservoir);
+        values.Y = ApplySign(leaf & 1, Reservoir);
+        return values;
     }
-    X = leaf >> 4;
-    Y = leaf & 15;
-    if (Table.LinBits > 0 && X == Table.XLen - 1)
-        X += static_cast<int>(Reservoir.ReadBits(Table.LinBits));
-    X = ApplySign(X, Reservoir);
-    if (Table.LinBits > 0 && Y == Table.YLen - 1)
-        Y += static_cast<int>(Reservoir.ReadBits(Table.LinBits));
-    Y = ApplySign(Y, Reservoir);
-    return HuffmanDecoded;
+    int x = leaf >> 4;
+    int y = leaf & 15;
+    if (Table.LinBits > 0 && x == Table.XLen - 1)
+        x += static_cast<int>(Reservoir.ReadBits(Table.LinBits));
+    values.X = ApplySign(x, Reservoir);
+    if (Table.LinBits > 0 && y == Table.YLen - 1)
+        y += static_cast<int>(Reservoir.ReadBits(Table.LinBits));
+    values.Y = ApplySign(y, Reservoir);
+    return values;
 }

@@ -8,8 +8,14 @@
 inline constexpr int HuffmanDecoded = 0;  // a code word (or a walk off the tree) was read
 inline constexpr int HuffmanNoTree = 2;   // the table has no codes: x, y := 0, nothing read
 
-// HuffmanDecode for a code longer than the lookup: the rest is walked through the tree.
-int HuffmanDecodeLong(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir);
+// The values of one code word: x, y of a pair, or v, w, x, y of a quadruple.
+struct THuffmanValues {
+    int X = 0, Y = 0, V = 0, W = 0;
+};
+
+// The values of a code longer than the lookup: the rest is walked through the tree
+// bit by bit. A walk that leaves the tree answers Previous.
+THuffmanValues HuffmanDecodeLong(const THuffmanTable& Table, THuffmanValues Previous, TBitReserve& Reservoir);
 
 // Most bits a code within the lookup takes with its linbits and sign bits.
 inline constexpr int HuffmanShortCodeBits = HuffmanLookupBits + 2 * (13 + 1);
@@ -17,12 +23,26 @@ inline constexpr int HuffmanShortCodeBits = HuffmanLookupBits + 2 * (13 + 1);
 // Decodes a code that ends within the lookup from Bits, the next bits at the top
 // (at least HuffmanShortCodeBits of them valid), with its linbits and sign bits.
 // Returns the bits taken, or 0 for a longer code, leaving the values untouched.
-inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, int& X, int& Y, int& V, int& W)
+inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, THuffmanValues& Values)
 {
     const THuffmanLookup& entry = Table.Lookup[Bits >> (64 - HuffmanLookupBits)];
     int used = entry.Length;
     if (used == 0)
         return 0;
+    // Most codes come with their signs resolved by the lookup.
+    const uint32_t resolved = entry.Position;
+    if (resolved != 0) {
+        if (Table.Quadruple) {
+            Values.V = HuffmanResolvedValue(resolved, 4, 2);
+            Values.W = HuffmanResolvedValue(resolved, 6, 2);
+            Values.X = HuffmanResolvedValue(resolved, 8, 2);
+            Values.Y = HuffmanResolvedValue(resolved, 10, 2);
+        } else {
+            Values.X = HuffmanResolvedValue(resolved, 4, 5);
+            Values.Y = HuffmanResolvedValue(resolved, 9, 5);
+        }
+        return static_cast<int>(resolved & HuffmanResolvedBitsMask);
+    }
     // A nonzero value is followed by its sign bit, 1 meaning negative (no branch:
     // signs are unpredictable).
     auto withSign = [&](int Value) {
@@ -40,13 +60,13 @@ inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, int& X,
     };
     const int leaf = entry.Leaf;
     if (Table.Quadruple) {
-        V = withSign((leaf >> 3) & 1);
-        W = withSign((leaf >> 2) & 1);
-        X = withSign((leaf >> 1) & 1);
-        Y = withSign(leaf & 1);
+        Values.V = withSign((leaf >> 3) & 1);
+        Values.W = withSign((leaf >> 2) & 1);
+        Values.X = withSign((leaf >> 1) & 1);
+        Values.Y = withSign(leaf & 1);
     } else {
-        X = extended(leaf >> 4, Table.XLen - 1);
-        Y = extended(leaf & 15, Table.YLen - 1);
+        Values.X = extended(leaf >> 4, Table.XLen - 1);
+        Values.Y = extended(leaf & 15, Table.YLen - 1);
     }
     return used;
 }
@@ -62,9 +82,15 @@ inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int
         Y = 0;
         return HuffmanNoTree;
     }
-    const int used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), X, Y, V, W);
+    THuffmanValues values{X, Y, V, W};
+    const int used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), values);
     if (used == 0)
-        return HuffmanDecodeLong(Table, X, Y, V, W, Reservoir);
-    Reservoir.SkipBits(used);
+        values = HuffmanDecodeLong(Table, values, Reservoir);
+    else
+        Reservoir.SkipBits(used);
+    X = values.X;
+    Y = values.Y;
+    V = values.V;
+    W = values.W;
     return HuffmanDecoded;
 }

@@ -86,8 +86,39 @@ std::vector<TPair> LayOut(const std::vector<TTrieNode>& Nodes)
     return pairs;
 }
 
+// The resolved word of a code of Length bits ending in Leaf within Prefix (the
+// lookup bits), or 0 when its sign bits pass the lookup bits or a value needs
+// linbits (Largest: the value that escapes to them, -1 for none).
+uint16_t Resolve(uint32_t Prefix, int Length, int Leaf, bool Quadruple, int LargestX, int LargestY)
+{
+    int used = Length;
+    // Signs follow the code, one for each nonzero value in order; 1 means negative.
+    auto signedValue = [&](int Value) {
+        if (Value == 0)
+            return 0;
+        const int bit = used < HuffmanLookupBits ? (Prefix >> (HuffmanLookupBits - 1 - used)) & 1 : 0;
+        ++used;
+        return bit ? -Value : Value;
+    };
+    uint32_t resolved = 0;
+    if (Quadruple) {
+        for (int i = 0; i < 4; ++i)
+            resolved |= static_cast<uint32_t>(signedValue((Leaf >> (3 - i)) & 1) & 3) << (4 + 2 * i);
+    } else {
+        const int x = Leaf >> 4;
+        const int y = Leaf & 15;
+        if (x == LargestX || y == LargestY)
+            return 0;
+        resolved |= static_cast<uint32_t>(signedValue(x) & 31) << 4;
+        resolved |= static_cast<uint32_t>(signedValue(y) & 31) << 9;
+    }
+    if (used > HuffmanLookupBits)
+        return 0;
+    return static_cast<uint16_t>(resolved | static_cast<uint32_t>(used));
+}
+
 // Walks every HuffmanLookupBits-bit prefix through the tree once.
-std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree)
+std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree, bool Quadruple, int LargestX, int LargestY)
 {
     std::vector<THuffmanLookup> lookup(1u << HuffmanLookupBits);
     for (uint32_t prefix = 0; prefix < lookup.size(); ++prefix) {
@@ -104,7 +135,8 @@ std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree)
             ++used;
         }
         if (Tree[position].Byte[0] == 0)
-            lookup[prefix] = {0, static_cast<uint8_t>(used), Tree[position].Byte[1]};
+            lookup[prefix] = {Resolve(prefix, used, Tree[position].Byte[1], Quadruple, LargestX, LargestY),
+                              static_cast<uint8_t>(used), Tree[position].Byte[1]};
         else
             lookup[prefix] = {static_cast<uint16_t>(position), 0, 0};
     }
@@ -137,7 +169,12 @@ public:
     {
         for (const THuffmanCodeList& list : HuffmanCodeLists) {
             Trees[list.TableNumber] = LayOut(BuildTrie(list));
-            Lookups[list.TableNumber] = BuildLookup(Trees[list.TableNumber]);
+            // The tables sharing a tree all have linbits or all have none, as its owner.
+            const TTableParameters& p = Parameters[list.TableNumber];
+            const bool quadruple = p.XLen == 1;
+            const int largestX = p.LinBits > 0 ? p.XLen - 1 : -1;
+            const int largestY = p.LinBits > 0 ? p.YLen - 1 : -1;
+            Lookups[list.TableNumber] = BuildLookup(Trees[list.TableNumber], quadruple, largestX, largestY);
         }
         for (int number = 0; number < HuffmanTableCount; ++number) {
             const TTableParameters& p = Parameters[number];

@@ -19,10 +19,23 @@ struct THuffmanPair {
 
 // What the first HuffmanLookupBits bits of a code lead to.
 struct THuffmanLookup {
-    uint16_t Position;  // tree position reached after all lookup bits (when Length is 0)
-    uint8_t Length;     // code length when the code ends within the lookup bits, else 0
-    uint8_t Leaf;       // the leaf's byte when Length is not 0
+    // Length 0: the tree position reached after all lookup bits. Otherwise the
+    // decoded values when the code, its sign bits and no linbits all lie within the
+    // lookup bits (HuffmanResolved), else 0.
+    uint16_t Position;
+    uint8_t Length;  // code length when the code ends within the lookup bits, else 0
+    uint8_t Leaf;    // the leaf's byte when Length is not 0
 };
+
+// A code resolved with its signs by the lookup: bits 0-3 hold the bits it takes
+// with its sign bits (never 0), then the signed values: x in bits 4-8 and y in
+// bits 9-13 (two's complement), or for the count1 tables v, w, x, y in two bits
+// each from bit 4 on.
+inline constexpr int HuffmanResolvedBitsMask = 15;
+inline int HuffmanResolvedValue(uint32_t Resolved, int Shift, int Width)
+{
+    return static_cast<int32_t>(Resolved << (32 - Shift - Width)) >> (32 - Width);
+}
 
 struct THuffmanTable {
     char Name[3];                  // table number as text, "0" to "33"

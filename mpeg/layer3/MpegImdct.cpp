@@ -1,27 +1,22 @@
+// Vector lanes below do each value's own float operations in the scalar order;
+// no product may be fused into a sum.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
+#pragma GCC optimize("fp-contract=off")
+#endif
+
 #include "mpeg/layer3/MpegImdct.h"
+
+#include <xmmintrin.h>
 
 #include <cmath>
 #include <cstring>
 
+#include "mpeg/layer3/MpegFloat4.h"
+
 namespace {
 
-typedef float TFloat4 __attribute__((vector_size(16)));
-
-TFloat4 Load4(const float* At)
-{
-    TFloat4 value;
-    std::memcpy(&value, At, sizeof value);
-    return value;
-}
-
-void Store4(float* At, TFloat4 Value)
-{
-    std::memcpy(At, &Value, sizeof Value);
-}
-
 constexpr double Pi = 3.14159265358979323846;
-constexpr int Padded9 = 12;  // 9 outputs as three vectors of four
-constexpr int Padded6 = 8;   // 6 outputs as two vectors of four
+constexpr int Padded6 = 8;  // 6 outputs as two vectors of four
 
 struct TImdctTables {
     TImdctTables()
@@ -51,12 +46,13 @@ struct TImdctTables {
                 Dct4Of6[k][j] = static_cast<float>(std::cos(Pi / 6 * (j + 0.5) * (k + 0.5)));
     }
 
-    // The DCT matrices are stored by input k, outputs padded with zeros to whole
-    // vectors: each output still sums its products in k order, several at a time.
+    // The short transform's matrix is stored by input k, outputs padded with zeros
+    // to whole vectors: each output still sums its products in k order, several at
+    // a time.
     float Window[4][36];          // by block type; row 2 holds the 12-value short window
     float PreScale[18];           // 1 / (2 cos(pi (2k + 1) / 72)): DCT-IV through DCT-II
-    float Dct2Of9[9][Padded9]{};  // [k][m] cos(pi m (2k + 1) / 18)
-    float Dct4Of9[9][Padded9]{};  // [k][m] cos(pi / 9 (m + 1/2)(k + 1/2))
+    float Dct2Of9[9][9];          // [k][m] cos(pi m (2k + 1) / 18)
+    float Dct4Of9[9][9];          // [k][m] cos(pi / 9 (m + 1/2)(k + 1/2))
     float Dct4Of6[6][Padded6]{};  // [k][j] cos(pi / 6 (j + 1/2)(k + 1/2))
 };
 
@@ -66,39 +62,32 @@ const TImdctTables& Tables()
     return instance;
 }
 
-// y_j = sum_k X_k cos(pi / 18 (j + 1/2)(k + 1/2)). With w_k = X_k / (2 cos(pi (2k + 1) / 72))
-// it is D(j) + D(j + 1) for the DCT-II D of w (D(18) = 0), and D splits into a 9-point
-// DCT-II of the sums w_k + w_17-k (even j) and a 9-point DCT-IV of the differences (odd j).
-void Dct4Of18(const float In[18], float Out[18])
+// The transform constants of the long blocks in all four lanes, for four subbands
+// side by side (the window is taken a value at a time).
+struct TImdctLaneTables {
+    TImdctLaneTables()
+    {
+        const TImdctTables& t = Tables();
+        for (int k = 0; k < 18; ++k)
+            PreScale[k] = Broadcast(t.PreScale[k]);
+        for (int k = 0; k < 9; ++k)
+            for (int m = 0; m < 9; ++m) {
+                Dct2Of9[k][m] = Broadcast(t.Dct2Of9[k][m]);
+                Dct4Of9[k][m] = Broadcast(t.Dct4Of9[k][m]);
+            }
+    }
+
+    static TFloat4 Broadcast(float Value) { return TFloat4{Value, Value, Value, Value}; }
+
+    TFloat4 PreScale[18];
+    TFloat4 Dct2Of9[9][9];
+    TFloat4 Dct4Of9[9][9];
+};
+
+const TImdctLaneTables& LaneTables()
 {
-    const TImdctTables& t = Tables();
-    float sum[9], difference[9];
-    for (int k = 0; k < 9; ++k) {
-        const float low = In[k] * t.PreScale[k];
-        const float high = In[17 - k] * t.PreScale[17 - k];
-        sum[k] = low + high;
-        difference[k] = low - high;
-    }
-    // Accumulators held in registers, one vector per four outputs.
-    TFloat4 even[3] = {}, odd[3] = {};
-    for (int k = 0; k < 9; ++k) {
-        const TFloat4 s = {sum[k], sum[k], sum[k], sum[k]};
-        const TFloat4 dk = {difference[k], difference[k], difference[k], difference[k]};
-        for (int v = 0; v < 3; ++v) {
-            even[v] += s * Load4(t.Dct2Of9[k] + 4 * v);
-            odd[v] += dk * Load4(t.Dct4Of9[k] + 4 * v);
-        }
-    }
-    // y_j = D(j) + D(j + 1), with D(2m) = Even_m, D(2m + 1) = Odd_m and D(18) = 0.
-    float e[Padded9], o[Padded9];
-    for (int v = 0; v < 3; ++v) {
-        Store4(e + 4 * v, even[v]);
-        Store4(o + 4 * v, odd[v]);
-    }
-    for (int m = 0; m < 9; ++m) {
-        Out[2 * m] = e[m] + o[m];
-        Out[2 * m + 1] = o[m] + (m < 8 ? e[m + 1] : 0.0f);
-    }
+    static const TImdctLaneTables instance;
+    return instance;
 }
 
 }  // namespace
@@ -143,13 +132,67 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
         }
         return;
     }
-    float y[18];
-    Dct4Of18(In, y);
-    const float* window = t.Window[BlockType & 3];
+    // A long block goes through lane 0 of the four-subband transform.
+    float subbands[4 * ImdctInputs] = {};
+    std::memcpy(subbands, In, ImdctInputs * sizeof(float));
+    float lanes[4 * ImdctOutputs];
+    InverseMdctFour(subbands, ImdctInputs, lanes, BlockType);
+    for (int i = 0; i < ImdctOutputs; ++i)
+        Out[i] = lanes[4 * i];
+}
+
+// The long transform, four subbands at a time: lane b of every value belongs to
+// subband b. y_j = sum_k X_k cos(pi / 18 (j + 1/2)(k + 1/2)) is the DCT-IV of the 18
+// values; with w_k = X_k / (2 cos(pi (2k + 1) / 72)) it is D(j) + D(j + 1) for the
+// DCT-II D of w (D(18) = 0), and D splits into a 9-point DCT-II of the sums
+// w_k + w_17-k (even j) and a 9-point DCT-IV of the differences (odd j).
+void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], int BlockType)
+{
+    const TImdctLaneTables& t = LaneTables();
+    // The subbands' values k side by side, four values of the four at a time.
+    TFloat4 x[18];
+    for (int k = 0; k < 16; k += 4) {
+        __m128 a = Load4(In + k), b = Load4(In + Stride + k), c = Load4(In + 2 * Stride + k),
+               d = Load4(In + 3 * Stride + k);
+        _MM_TRANSPOSE4_PS(a, b, c, d);
+        x[k] = a;
+        x[k + 1] = b;
+        x[k + 2] = c;
+        x[k + 3] = d;
+    }
+    for (int k = 16; k < 18; ++k)
+        x[k] = TFloat4{In[k], In[Stride + k], In[2 * Stride + k], In[3 * Stride + k]};
+    TFloat4 sum[9], difference[9];
+    for (int k = 0; k < 9; ++k) {
+        const TFloat4 low = x[k] * t.PreScale[k];
+        const TFloat4 high = x[17 - k] * t.PreScale[17 - k];
+        sum[k] = low + high;
+        difference[k] = low - high;
+    }
+    // One output at a time over all k, so that its sum stays in a register.
+    TFloat4 even[9], odd[9];
+    for (int m = 0; m < 9; ++m) {
+        TFloat4 total = {};
+        for (int k = 0; k < 9; ++k)
+            total += sum[k] * t.Dct2Of9[k][m];
+        even[m] = total;
+    }
+    for (int m = 0; m < 9; ++m) {
+        TFloat4 total = {};
+        for (int k = 0; k < 9; ++k)
+            total += difference[k] * t.Dct4Of9[k][m];
+        odd[m] = total;
+    }
+    TFloat4 y[18];
+    for (int m = 0; m < 9; ++m) {
+        y[2 * m] = even[m] + odd[m];
+        y[2 * m + 1] = odd[m] + (m < 8 ? even[m + 1] : TFloat4{});
+    }
+    const float* window = Tables().Window[BlockType & 3];
     for (int i = 0; i < 9; ++i)
-        Out[i] = y[i + 9] * window[i];
+        Store4(Out + 4 * i, y[i + 9] * window[i]);
     for (int i = 9; i < 27; ++i)
-        Out[i] = -y[26 - i] * window[i];
+        Store4(Out + 4 * i, -y[26 - i] * window[i]);
     for (int i = 27; i < 36; ++i)
-        Out[i] = -y[i - 27] * window[i];
+        Store4(Out + 4 * i, -y[i - 27] * window[i]);
 }

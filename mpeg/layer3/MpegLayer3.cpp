@@ -142,16 +142,10 @@ void TLayer3Decoder::ReadSideInfo()
 // holds (the first frames after the start or a reset): the frame gives no PCM.
 bool TLayer3Decoder::TakeMainData()
 {
-    const int32_t slots = std::max<int32_t>(Header->MainDataSlots, 0);
-    // Two bytes per read of the frame's bits, which is byte-aligned here.
-    int32_t taken = 0;
-    for (; taken + 1 < slots; taken += 2) {
-        const uint32_t pair = Stream->GetBits(16);
-        Reservoir->PutByte(pair >> 8);
-        Reservoir->PutByte(pair & 0xFF);
-    }
-    if (taken < slots)
-        Reservoir->PutByte(Stream->GetBits(8));
+    const int32_t slots = std::clamp<int32_t>(Header->MainDataSlots, 0, TBitStream::MaxFrameBytes);
+    uint8_t mainData[TBitStream::MaxFrameBytes];
+    Stream->ReadBytes(mainData, slots);
+    Reservoir->PutBytes(mainData, slots);
     int32_t mainDataEnd = Reservoir->BitsRead() / 8;
     if (Reservoir->BitsRead() % 8 != 0) {
         Reservoir->ReadBits(8 - Reservoir->BitsRead() % 8);

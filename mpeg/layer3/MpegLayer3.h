@@ -77,6 +77,10 @@ private:
     void Reorder(int Channel, int Granule);
     void Antialias(int Channel, int Granule);
     void Hybrid(int Channel, int Granule);
+    // The hybrid filter bank of subbands First..First+3, of one long block type.
+    void HybridFour(int Channel, int First, int BlockType);
+    // The same of one subband of any block type.
+    void HybridOne(int Channel, int Subband, int BlockType);
     void HandOff(int Channel);
 
     TBitStream* Stream;             // frame bits (not owned)
@@ -101,14 +105,18 @@ private:
     // Quantised values of one granule and channel (at most 15 + 8191 in magnitude).
     // Not int: stores to them then cannot alias the reservoir's bit position.
     int16_t HuffmanValues[GranuleLines] = {};
-    int HuffmanFilled = 0;                     // values the Huffman stage decoded; the rest are 0
-    float Dequantized[2][GranuleLines] = {};   // by channel
-    float StereoValues[2][GranuleLines] = {};  // after stereo processing, by channel
-    int IntensityPosition[GranuleLines] = {};  // per line, NoIntensity where not coded so
-    float IntensityRatio[GranuleLines] = {};   // MPEG-1 ratio per line
-    float IntensityK[2][GranuleLines] = {};    // MPEG-2 factors of the left and right channel per line
-    float Reordered[GranuleLines] = {};        // one channel after reordering
-    float Antialiased[GranuleLines] = {};      // one channel after the butterflies
-    float HybridOut[GranuleLines] = {};        // one channel's subband samples, subband-major
-    float Overlap[2][GranuleLines] = {};       // second IMDCT halves carried to the next granule
+    int HuffmanFilled = 0;  // values the Huffman stage decoded; the rest are 0
+    // The granule's frequency lines by channel: dequantised, then stereo processed,
+    // reordered and antialiased in place.
+    float Spectrum[2][GranuleLines] = {};
+    int8_t IntensityPosition[GranuleLines] = {};  // per line (0..31), NoIntensity where not coded so
+    float IntensityRatio[GranuleLines] = {};      // MPEG-1 ratio per line
+    float IntensityK[2][GranuleLines] = {};       // MPEG-2 factors of the left and right channel per line
+    // One channel's subband samples, subband-major; before the hybrid filter bank
+    // fills it, a short block's lines while they are reordered.
+    float HybridOut[GranuleLines] = {};
+    // Second IMDCT halves carried to the next granule, by channel: for each group of
+    // four subbands its 18 slots, the four subbands side by side in each.
+    float Overlap[2][GranuleLines] = {};
+    static constexpr int OverlapLanes = 4;
 };

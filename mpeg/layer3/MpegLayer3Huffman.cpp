@@ -19,25 +19,26 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
         region2Start = bands.Long[std::min(g.Region0Count + g.Region1Count + 2, LongBands - 1)];
     }
     // A walk off a tree keeps the previous values, across regions and into count1.
-    int x = 0, y = 0, v = 0, w = 0;
+    THuffmanValues values;
     // The reservoir's next bits are held here between refills: window << pending.
     static_assert(HuffmanShortCodeBits <= TBitReserve::WindowBits);
-    uint64_t window = Reservoir->PeekWindow();
+    TBitReserve& reservoir = *Reservoir;
+    uint64_t window = reservoir.PeekWindow();
     int pending = 0;  // bits taken from window and not yet skipped in the reservoir
     auto decode = [&](const THuffmanTable& Table) {
         if (pending > TBitReserve::WindowBits - HuffmanShortCodeBits) {
-            Reservoir->SkipBits(pending);
-            window = Reservoir->PeekWindow();
+            reservoir.SkipBits(pending);
+            window = reservoir.PeekWindow();
             pending = 0;
         }
-        const int used = HuffmanDecodeShort(Table, window << pending, x, y, v, w);
+        const int used = HuffmanDecodeShort(Table, window << pending, values);
         if (used != 0) {
             pending += used;
             return;
         }
-        Reservoir->SkipBits(pending);
-        HuffmanDecodeLong(Table, x, y, v, w, *Reservoir);
-        window = Reservoir->PeekWindow();
+        reservoir.SkipBits(pending);
+        values = HuffmanDecodeLong(Table, values, reservoir);
+        window = reservoir.PeekWindow();
         pending = 0;
     };
 
@@ -49,31 +50,33 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
         const int end = std::min(bigEnd, regionEnds[region]);
         if (table.Tree == nullptr && filled < end) {
             // A table without codes reads nothing and gives zeros.
-            x = y = 0;
+            values.X = values.Y = 0;
             std::fill(HuffmanValues + filled, HuffmanValues + end, static_cast<int16_t>(0));
             filled = end;
         }
         for (; filled < end; filled += 2) {
             decode(table);
-            HuffmanValues[filled] = static_cast<int16_t>(x);
-            HuffmanValues[filled + 1] = static_cast<int16_t>(y);
+            HuffmanValues[filled] = static_cast<int16_t>(values.X);
+            HuffmanValues[filled + 1] = static_cast<int16_t>(values.Y);
         }
     }
     const THuffmanTable& count1Table = HuffmanTable(32 + g.Count1TableSelect);
-    while (Reservoir->BitsRead() + pending < part23End && filled < GranuleLines) {
+    while (reservoir.BitsRead() + pending < part23End && filled < GranuleLines) {
         decode(count1Table);
-        for (int value : {v, w, x, y})
-            if (filled < GranuleLines)
-                HuffmanValues[filled++] = static_cast<int16_t>(value);
+        const int16_t quadruple[4] = {static_cast<int16_t>(values.V), static_cast<int16_t>(values.W),
+                                      static_cast<int16_t>(values.X), static_cast<int16_t>(values.Y)};
+        const int stored = std::min(GranuleLines - filled, 4);
+        std::copy(quadruple, quadruple + stored, HuffmanValues + filled);
+        filled += stored;
     }
-    Reservoir->SkipBits(pending);
+    reservoir.SkipBits(pending);
     // A quadruple that overran the channel's bits is not part of it.
-    if (Reservoir->BitsRead() > part23End) {
-        Reservoir->RewindBits(Reservoir->BitsRead() - part23End);
+    if (reservoir.BitsRead() > part23End) {
+        reservoir.RewindBits(reservoir.BitsRead() - part23End);
         filled = std::max(filled - 4, 0);
     }
-    for (int32_t missing = part23End - Reservoir->BitsRead(); missing > 0; missing -= 32)
-        Reservoir->ReadBits(std::min<int32_t>(missing, 32));
+    for (int32_t missing = part23End - reservoir.BitsRead(); missing > 0; missing -= 32)
+        reservoir.ReadBits(std::min<int32_t>(missing, 32));
     std::fill(HuffmanValues + filled, HuffmanValues + GranuleLines, static_cast<int16_t>(0));
     HuffmanFilled = filled;
 }

@@ -9,19 +9,23 @@
 void TLayer3Decoder::ProcessStereo(int Granule)
 {
     if (StreamChannels == 1) {
-        std::copy(Dequantized[0], Dequantized[0] + GranuleLines, StereoValues[0]);
         return;
     }
     const bool joint = Header->Mode == THeader::ModeJointStereo;
     const bool midSide = joint && (Header->ModeExtension & 2) != 0;
     const bool intensity = joint && (Header->ModeExtension & 1) != 0;
+    // Each line's two values are read before either is replaced.
+    float* left = Spectrum[0];
+    float* right = Spectrum[1];
     if (!intensity) {
         // Every line is mid/side or plain stereo: one simple pass.
-        for (int line = 0; line < GranuleLines; ++line) {
-            const float a = Dequantized[0][line];
-            const float b = Dequantized[1][line];
-            StereoValues[0][line] = midSide ? (a + b) * MsFactor : a;
-            StereoValues[1][line] = midSide ? (a - b) * MsFactor : b;
+        if (midSide) {
+            for (int line = 0; line < GranuleLines; ++line) {
+                const float a = left[line];
+                const float b = right[line];
+                left[line] = (a + b) * MsFactor;
+                right[line] = (a - b) * MsFactor;
+            }
         }
         return;
     }
@@ -31,23 +35,20 @@ void TLayer3Decoder::ProcessStereo(int Granule)
     FindIntensityPositions(Granule);
     const bool mpeg1 = Header->Version == 1;
     for (int line = 0; line < GranuleLines; ++line) {
-        const float a = Dequantized[0][line];
-        const float b = Dequantized[1][line];
+        const float a = left[line];
+        const float b = right[line];
         if (IntensityPosition[line] == NoIntensity) {
             if (midSide) {
-                StereoValues[0][line] = (a + b) * MsFactor;
-                StereoValues[1][line] = (a - b) * MsFactor;
-            } else {
-                StereoValues[0][line] = a;
-                StereoValues[1][line] = b;
+                left[line] = (a + b) * MsFactor;
+                right[line] = (a - b) * MsFactor;
             }
         } else if (mpeg1) {
-            const float right = a / (1.0f + IntensityRatio[line]);
-            StereoValues[1][line] = right;
-            StereoValues[0][line] = right * IntensityRatio[line];
+            const float share = a / (1.0f + IntensityRatio[line]);
+            right[line] = share;
+            left[line] = share * IntensityRatio[line];
         } else {
-            StereoValues[0][line] = a * IntensityK[0][line];
-            StereoValues[1][line] = a * IntensityK[1][line];
+            left[line] = a * IntensityK[0][line];
+            right[line] = a * IntensityK[1][line];
         }
     }
 }
@@ -62,7 +63,7 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
     const int intensityScale = SideInfo.Granules[Granule][1].ScalefacCompress & 1;
     const TBandTable& bands = BandTables[BandTableIndex];
     const TScaleFactors& s = ScaleFactors[1];
-    const float* right = Dequantized[1];
+    const float* right = Spectrum[1];
     const bool mpeg1 = Header->Version == 1;
     const TLayer3Math& math = Layer3Math();
     const float* io = math.IntensityFactors[intensityScale];
@@ -79,7 +80,7 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
         else
             k1 = io[Position / 2];
         for (int line = First; line < End; ++line) {
-            IntensityPosition[line] = Position;
+            IntensityPosition[line] = static_cast<int8_t>(Position);
             IntensityRatio[line] = mpeg1 ? IntensityRatios[Position] : 0.0f;
             IntensityK[0][line] = k0;
             IntensityK[1][line] = k1;
@@ -147,19 +148,20 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
 void TLayer3Decoder::Reorder(int Channel, int Granule)
 {
     const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
-    const float* in = StereoValues[Channel];
     if (!g.Short()) {
-        std::copy(in, in + GranuleLines, Reordered);
         return;
     }
+    float* lines = Spectrum[Channel];
+    float* reordered = HybridOut;  // free until the hybrid filter bank fills it
     const TBandTable& bands = BandTables[BandTableIndex];
     const int firstBand = g.Mixed() ? 3 : 0;
-    std::copy(in, in + bands.Short[firstBand] * 3, Reordered);
+    const int firstLine = bands.Short[firstBand] * 3;
     for (int band = firstBand; band < ShortBands - 1; ++band) {
         const int start = bands.Short[band];
         const int width = bands.Short[band + 1] - start;
         for (int window = 0; window < 3; ++window)
             for (int f = 0; f < width; ++f)
-                Reordered[3 * start + 3 * f + window] = in[3 * start + window * width + f];
+                reordered[3 * start + 3 * f + window] = lines[3 * start + window * width + f];
     }
+    std::copy(reordered + firstLine, reordered + GranuleLines, lines + firstLine);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Collects the 16-bit PCM of one or two channels, interleaved, until it is read.
 
+#include <emmintrin.h>
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -41,7 +43,26 @@ public:
         const int32_t room = offset > Capacity - 2 ? 0 : ((Capacity - 2 - offset) >> ChannelCount) + 1;
         const int32_t stored = Count < room ? Count : room;
         uint8_t* out = Data + offset;
-        for (int32_t i = 0; i < stored; ++i, out += stride) {
+        int32_t i = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            if (ChannelCount == 1) {
+                std::memcpy(out, Values, 2 * static_cast<size_t>(stored));
+                i = stored;
+            } else {
+                // Four frames at a time: the other channel's halves are stored back as
+                // they were. A frame starts 2 bytes before channel 1's sample.
+                uint8_t* frames = out - 2 * Channel;
+                const __m128i ours = _mm_set1_epi32(Channel == 0 ? 0x0000FFFF : static_cast<int>(0xFFFF0000u));
+                for (; i + 4 <= stored; i += 4, out += 16, frames += 16) {
+                    const __m128i values = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Values + i));
+                    const __m128i placed = Channel == 0 ? _mm_unpacklo_epi16(values, _mm_setzero_si128())
+                                                        : _mm_unpacklo_epi16(_mm_setzero_si128(), values);
+                    const __m128i kept = _mm_andnot_si128(ours, _mm_loadu_si128(reinterpret_cast<__m128i*>(frames)));
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(frames), _mm_or_si128(kept, placed));
+                }
+            }
+        }
+        for (; i < stored; ++i, out += stride) {
             if constexpr (std::endian::native == std::endian::little) {
                 std::memcpy(out, Values + i, 2);  // one 16-bit store
             } else {

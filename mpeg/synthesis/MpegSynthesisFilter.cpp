@@ -1,11 +1,45 @@
 #include "mpeg/synthesis/MpegSynthesisFilter.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "mpeg/synthesis/MpegBuffer.h"
 #include "mpeg/synthesis/MpegDct32.h"
 #include "mpeg/synthesis/MpegSynthesisWindow.h"
-#include "mpeg/synthesis/MpegWindowSums.h"
+
+namespace {
+
+constexpr int Lanes = 4;          // blocks transformed side by side
+constexpr int WideLanes = 8;      // the same where the processor has AVX
+constexpr int MatrixValues = 64;  // the standard's V[0..63] of a block
+
+// The standard's matrixing of four blocks from their DCT-II x (x[n] of block b in
+// lane b of X[n]): V[i] is x[16 + i] for i = 0..15, 0 for i = 16, -x[48 - i] for
+// i = 17..48 and -x[i - 48] for i = 49..63. V[i] of block b goes to V[64b + i].
+// Changing the sign is exact.
+void Matrix(const __m128* X, float* V)
+{
+    const __m128 negative = _mm_set1_ps(-0.0f);
+    auto value = [&](int I) {
+        if (I < 16)
+            return X[16 + I];
+        if (I == 16)
+            return _mm_setzero_ps();
+        return _mm_xor_ps(X[I <= 48 ? 48 - I : I - 48], negative);
+    };
+    // Four values of the four blocks at a time, turned into four values of each block.
+#pragma GCC unroll 16
+    for (int i = 0; i < MatrixValues; i += 4) {
+        __m128 rows[4] = {value(i), value(i + 1), value(i + 2), value(i + 3)};
+        _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
+        for (int b = 0; b < Lanes; ++b)
+            _mm_store_ps(V + MatrixValues * b + i, rows[b]);
+    }
+}
+
+}  // namespace
 
 TSynthesisFilter::TSynthesisFilter(int Channel, float ScaleFactor) : Channel(Channel), ScaleFactor(ScaleFactor)
 {
@@ -17,7 +51,8 @@ void TSynthesisFilter::Reset()
     ActualV = V1;
     WritePos = 15;
     Window = ScaledSynthesisWindowByTap(ScaleFactor);
-    Sums = &WindowSumsForThisProcessor();
+    Sums = WindowSumsForThisProcessor();
+    Eight = Dct32EightForThisProcessor();
     std::memset(V1, 0, sizeof V1);
     std::memset(V2, 0, sizeof V2);
     std::memset(Samples, 0, sizeof Samples);
@@ -25,35 +60,42 @@ void TSynthesisFilter::Reset()
 
 void TSynthesisFilter::CalculatePcmSamples(TBuffer& Buffer)
 {
-    // x = DCT-II of the block. The standard's matrixing V[i] is x[16 + i] for
-    // i = 0..15, 0 for i = 16, and -x[48 - i] for i = 17..48; the other half of
-    // V mirrors these, so 32 values describe all 64.
-    float x[Subbands];
-    Dct32(Samples, x);
-
-    const int c = WritePos;
-    double* other = ActualV == V1 ? V2 : V1;
-    // ActualV takes V[0..31]: x[16..31], 0, then -x[31..17]. The history holds
-    // the float results widened to double, so the sums need not widen them.
-    double* column = ActualV + Subbands * c;
-    for (int row = 0; row < 16; ++row)
-        column[row] = x[16 + row];
-    column[16] = 0.0;
-    for (int row = 17; row < 32; ++row)
-        column[row] = -x[48 - row];
-    // other takes V[32..63]: -x[16], -x[15..0], then -x[1..15].
-    column = other + Subbands * c;
-    column[0] = -x[16];
-    for (int row = 1; row <= 16; ++row)
-        column[row] = -x[16 - row];
-    for (int row = 17; row < 32; ++row)
-        column[row] = -x[row - 16];
-
-    int16_t pcm[Subbands];
-    (*Sums)[static_cast<size_t>(c)](ActualV, Window, pcm);
-    Buffer.Append(Channel, pcm, Subbands);
-
-    WritePos = (c + 1) % Taps;
-    ActualV = other;
+    SynthesizeBlocks(Samples, 1, 1, Buffer);
     std::memset(Samples, 0, sizeof Samples);
+}
+
+void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Count, TBuffer& Buffer)
+{
+    alignas(16) float x[Subbands * WideLanes];      // DCT-II of four blocks: x[n] of block b at 4n + b, then four more
+    alignas(16) float v[MatrixValues * WideLanes];  // their matrixing: V[i] of block b at 64b + i
+    for (int first = 0; first < Count;) {
+        const int left = Count - first;
+        int blocks = Lanes;
+        if (Eight && left >= WideLanes) {
+            Eight(Blocks + first, Stride, x);
+            blocks = WideLanes;
+        } else if (left >= Lanes) {
+            Dct32Four(Blocks + first, Stride, x);
+        } else {
+            // The last few: gathered, so that no read passes the end of Blocks.
+            alignas(16) float gathered[Subbands * Lanes] = {};
+            for (int k = 0; k < Subbands; ++k)
+                for (int b = 0; b < left; ++b)
+                    gathered[Lanes * k + b] = Blocks[k * Stride + first + b];
+            Dct32Four(gathered, Lanes, x);
+            blocks = left;
+        }
+        for (int run = 0; run < blocks; run += Lanes)
+            Matrix(reinterpret_cast<const __m128*>(x + Subbands * run), v + MatrixValues * run);
+        for (int b = 0; b < blocks; ++b) {
+            // ActualV takes V[0..31] of the block and the other half V[32..63].
+            double* other = ActualV == V1 ? V2 : V1;
+            int16_t pcm[Subbands];
+            Sums(v + MatrixValues * b, ActualV, other, WritePos, Window, pcm);
+            Buffer.Append(Channel, pcm, Subbands);
+            WritePos = (WritePos + 1) % Taps;
+            ActualV = other;
+        }
+        first += blocks;
+    }
 }

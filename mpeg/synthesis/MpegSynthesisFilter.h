@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "mpeg/synthesis/MpegDct32.h"
 #include "mpeg/synthesis/MpegWindowSums.h"
 
 class TBuffer;
@@ -26,17 +27,23 @@ public:
     }
     // Turns the block into 32 PCM samples appended to Buffer, then clears the block.
     void CalculatePcmSamples(TBuffer& Buffer);
+    // Turns Count whole blocks into 32 PCM samples each, appended to Buffer block by
+    // block, as InputSample and CalculatePcmSamples would one at a time. Blocks holds
+    // them subband by subband: subband k of block b at Blocks[k * Stride + b]
+    // (Stride >= Count).
+    void SynthesizeBlocks(const float* Blocks, int Stride, int Count, TBuffer& Buffer);
 
     // The history is kept column by column (index 32 * column + row) so that the
     // rows of neighbouring output samples are adjacent and sum side by side; its
     // values are 32-bit floats held as doubles, ready for the double sums.
-    double V1[Subbands * Taps] = {};            // history half: 16 columns of 32 rows
-    double V2[Subbands * Taps] = {};            // the other half, alternating with V1
-    double* ActualV = V1;                       // the half that receives the first half of the next block
-    int WritePos = 15;                          // column of the next block, 0..15
-    float Samples[Subbands] = {};               // subband samples of the next block
-    int Channel = 0;                            // buffer channel of the PCM
-    float ScaleFactor = 32768.0f;               // scale asked for at creation
-    const double* Window = nullptr;             // the process's scaled window, tap by tap
-    const TWindowSumsByColumn* Sums = nullptr;  // the window sums this processor runs fastest
+    alignas(64) double V1[Subbands * Taps] = {};  // history half: 16 columns of 32 rows
+    alignas(64) double V2[Subbands * Taps] = {};  // the other half, alternating with V1
+    double* ActualV = V1;                         // the half that receives the first half of the next block
+    int WritePos = 15;                            // column of the next block, 0..15
+    float Samples[Subbands] = {};                 // subband samples of the next block
+    int Channel = 0;                              // buffer channel of the PCM
+    float ScaleFactor = 32768.0f;                 // scale asked for at creation
+    const double* Window = nullptr;               // the process's scaled window, tap by tap
+    TWindowSums Sums = nullptr;                   // the window sums this processor runs fastest
+    TDct32Eight Eight = nullptr;                  // the transform of eight blocks at once, where there is AVX
 };

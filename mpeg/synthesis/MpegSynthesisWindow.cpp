@@ -61,7 +61,7 @@ std::array<float, WindowTaps * WindowSamples> MakeScaledWindow(float ScaleFactor
 // Widening a float to double is exact, so sums over this table match sums over
 // the float one.
 struct TWindowByTap {
-    alignas(16) double Entries[WindowTaps * WindowSamples];  // entry 32 * t + j: tap t of output j
+    alignas(64) double Entries[WindowTaps * WindowSamples];  // entry 32 * t + j: tap t of output j
 
     explicit TWindowByTap(const float* Window)
     {

@@ -11,23 +11,24 @@
 #include <emmintrin.h>
 #include <immintrin.h>
 
-#include <utility>
-
 namespace {
 
 constexpr int Subbands = 32;
 constexpr int Taps = 16;
-constexpr auto TapOrder = std::make_integer_sequence<int, Taps>();
+// Sums kept in flight at once, one register each: enough that the adds of
+// different outputs overlap instead of each waiting on its own last one, few
+// enough that they and the products stay in registers (8 vector registers in
+// 32-bit code).
+#if defined(__x86_64__)
+constexpr int SumsInFlight = 8;
+#else
+constexpr int SumsInFlight = 4;
+#endif
 
-// The history row of tap Tap for a block written at column Column.
-template <int Column, int Tap> constexpr int TapColumn = (Column - Tap + Taps) % Taps;
-
-// Adds tap Tap of output samples J and J + 1 to their sums.
-template <int Column, int Tap> inline void AddTap(const double* V, const double* Window, int J, __m128d& Sums)
+// The history column that tap Tap reads for a block written at column Column.
+inline int TapColumn(int Column, int Tap)
 {
-    const double* rows = V + Subbands * TapColumn<Column, Tap> + J;
-    const double* coefficients = Window + Subbands * Tap + J;
-    Sums = _mm_add_pd(Sums, _mm_mul_pd(_mm_loadu_pd(rows), _mm_load_pd(coefficients)));
+    return (Column - Tap) & (Taps - 1);
 }
 
 // The PCM of two sums: truncated toward zero and limited to 16 bits (a
@@ -39,23 +40,34 @@ inline __m128i PcmFromSums(__m128d Sums)
     return _mm_cvttpd_epi32(Sums);
 }
 
-// The PCM of output samples J and J + 1: their 16-tap window sums, tap 0 first.
-template <int Column, int... Tap>
-inline __m128i PcmPair(const double* V, const double* Window, int J, std::integer_sequence<int, Tap...>)
+// The history is stored with stores as wide as the loads of the sums, so that
+// the block's own column, read again at once, comes straight from the stores.
+void SumsInPairs(const float* V, double* Actual, double* Other, int Column, const double* Window, int16_t* Pcm)
 {
-    __m128d sums = _mm_setzero_pd();
-    (AddTap<Column, Tap>(V, Window, J, sums), ...);
-    return PcmFromSums(sums);
-}
-
-// The 32 PCM samples of one block, with the write column fixed at compile time so
-// that no index wraps inside the sums; four per round, packed to 16 bits.
-template <int Column> void SumsInPairs(const double* V, const double* Window, int16_t* Pcm)
-{
-    for (int j = 0; j < Subbands; j += 4) {
-        const __m128i four =
-            _mm_unpacklo_epi64(PcmPair<Column>(V, Window, j, TapOrder), PcmPair<Column>(V, Window, j + 2, TapOrder));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + j), _mm_packs_epi32(four, four));
+    double* actual = Actual + Subbands * Column;
+    double* other = Other + Subbands * Column;
+    for (int row = 0; row < Subbands; row += 4) {
+        const __m128 first = _mm_load_ps(V + row);
+        const __m128 second = _mm_load_ps(V + Subbands + row);
+        _mm_store_pd(actual + row, _mm_cvtps_pd(first));
+        _mm_store_pd(actual + row + 2, _mm_cvtps_pd(_mm_movehl_ps(first, first)));
+        _mm_store_pd(other + row, _mm_cvtps_pd(second));
+        _mm_store_pd(other + row + 2, _mm_cvtps_pd(_mm_movehl_ps(second, second)));
+    }
+    for (int j = 0; j < Subbands; j += 2 * SumsInFlight) {
+        __m128d sums[SumsInFlight];
+        for (__m128d& sum : sums)
+            sum = _mm_setzero_pd();
+        for (int t = 0; t < Taps; ++t) {
+            const double* rows = Actual + Subbands * TapColumn(Column, t) + j;
+            const double* coefficients = Window + Subbands * t + j;
+            for (int g = 0; g < SumsInFlight; ++g)
+                sums[g] = _mm_add_pd(sums[g], _mm_mul_pd(_mm_load_pd(rows + 2 * g), _mm_load_pd(coefficients + 2 * g)));
+        }
+        for (int g = 0; g < SumsInFlight; g += 2) {
+            const __m128i four = _mm_unpacklo_epi64(PcmFromSums(sums[g]), PcmFromSums(sums[g + 1]));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + j + 2 * g), _mm_packs_epi32(four, four));
+        }
     }
 }
 
@@ -69,13 +81,6 @@ template <int Column> void SumsInPairs(const double* V, const double* Window, in
 #pragma GCC target("avx")
 #endif
 
-template <int Column, int Tap> inline void AddTapFour(const double* V, const double* Window, int J, __m256d& Sums)
-{
-    const double* rows = V + Subbands * TapColumn<Column, Tap> + J;
-    const double* coefficients = Window + Subbands * Tap + J;
-    Sums = _mm256_add_pd(Sums, _mm256_mul_pd(_mm256_loadu_pd(rows), _mm256_loadu_pd(coefficients)));
-}
-
 inline __m128i PcmFromFourSums(__m256d Sums)
 {
     Sums = _mm256_and_pd(Sums, _mm256_cmp_pd(Sums, Sums, _CMP_ORD_Q));
@@ -83,20 +88,29 @@ inline __m128i PcmFromFourSums(__m256d Sums)
     return _mm256_cvttpd_epi32(Sums);
 }
 
-template <int Column, int... Tap>
-inline __m128i PcmFour(const double* V, const double* Window, int J, std::integer_sequence<int, Tap...>)
+void SumsInFours(const float* V, double* Actual, double* Other, int Column, const double* Window, int16_t* Pcm)
 {
-    __m256d sums = _mm256_setzero_pd();
-    (AddTapFour<Column, Tap>(V, Window, J, sums), ...);
-    return PcmFromFourSums(sums);
-}
-
-template <int Column> void SumsInFours(const double* V, const double* Window, int16_t* Pcm)
-{
-    for (int j = 0; j < Subbands; j += 8) {
-        const __m128i eight =
-            _mm_packs_epi32(PcmFour<Column>(V, Window, j, TapOrder), PcmFour<Column>(V, Window, j + 4, TapOrder));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm + j), eight);
+    double* actual = Actual + Subbands * Column;
+    double* other = Other + Subbands * Column;
+    for (int row = 0; row < Subbands; row += 4) {
+        _mm256_store_pd(actual + row, _mm256_cvtps_pd(_mm_load_ps(V + row)));
+        _mm256_store_pd(other + row, _mm256_cvtps_pd(_mm_load_ps(V + Subbands + row)));
+    }
+    for (int j = 0; j < Subbands; j += 4 * SumsInFlight) {
+        __m256d sums[SumsInFlight];
+        for (__m256d& sum : sums)
+            sum = _mm256_setzero_pd();
+        for (int t = 0; t < Taps; ++t) {
+            const double* rows = Actual + Subbands * TapColumn(Column, t) + j;
+            const double* coefficients = Window + Subbands * t + j;
+            for (int g = 0; g < SumsInFlight; ++g)
+                sums[g] = _mm256_add_pd(
+                    sums[g], _mm256_mul_pd(_mm256_load_pd(rows + 4 * g), _mm256_load_pd(coefficients + 4 * g)));
+        }
+        for (int g = 0; g < SumsInFlight; g += 2) {
+            const __m128i eight = _mm_packs_epi32(PcmFromFourSums(sums[g]), PcmFromFourSums(sums[g + 1]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm + j + 4 * g), eight);
+        }
     }
 }
 
@@ -106,38 +120,25 @@ template <int Column> void SumsInFours(const double* V, const double* Window, in
 #pragma GCC pop_options
 #endif
 
-template <int... Columns> constexpr TWindowSumsByColumn MakePairs(std::integer_sequence<int, Columns...>)
-{
-    return {&SumsInPairs<Columns>...};
-}
-
-template <int... Columns> constexpr TWindowSumsByColumn MakeFours(std::integer_sequence<int, Columns...>)
-{
-    return {&SumsInFours<Columns>...};
-}
-
-constexpr TWindowSumsByColumn Pairs = MakePairs(std::make_integer_sequence<int, Taps>());
-constexpr TWindowSumsByColumn Fours = MakeFours(std::make_integer_sequence<int, Taps>());
-
 }  // namespace
 
-const TWindowSumsByColumn& WindowSumsInPairs()
+TWindowSums WindowSumsInPairs()
 {
-    return Pairs;
+    return &SumsInPairs;
 }
 
-const TWindowSumsByColumn* WindowSumsInFours()
+TWindowSums WindowSumsInFours()
 {
     // The check includes the system's support for the wider registers.
     static const bool hasAvx = [] {
         __builtin_cpu_init();  // may run before the constructors that would otherwise do it
         return __builtin_cpu_supports("avx") != 0;
     }();
-    return hasAvx ? &Fours : nullptr;
+    return hasAvx ? &SumsInFours : nullptr;
 }
 
-const TWindowSumsByColumn& WindowSumsForThisProcessor()
+TWindowSums WindowSumsForThisProcessor()
 {
-    const TWindowSumsByColumn* wide = WindowSumsInFours();
-    return wide ? *wide : Pairs;
+    const TWindowSums wide = WindowSumsInFours();
+    return wide ? wide : &SumsInPairs;
 }

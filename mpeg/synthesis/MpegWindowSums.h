@@ -1,22 +1,24 @@
 #pragma once
-// The window sums of the synthesis filter: the 32 PCM samples of a block from the
-// history and the window, each sum accumulated in double from tap 0 to tap 15.
-// Two ways with the same results, bit for bit: pairs of doubles (SSE2, every x86
-// processor this builds for) and fours (AVX, where the processor has it).
+// The window sums of the synthesis filter: a block's matrixing stored in the
+// history, then the block's 32 PCM samples from the history and the window,
+// each sum accumulated in double from tap 0 to tap 15. Two ways with the same
+// results, bit for bit: pairs of doubles (SSE2, every x86 processor this builds
+// for) and fours (AVX, where the processor has it).
 
-#include <array>
 #include <cstdint>
 
-// The PCM of a block written at a fixed column: V is the history half that took
-// the block's first half (32 rows by 16 columns, index 32 * column + row), Window
-// the scaled window tap by tap (index 32 * tap + row).
-using TWindowSums = void (*)(const double* V, const double* Window, int16_t* Pcm);
-// The sums for each write column 0..15.
-using TWindowSumsByColumn = std::array<TWindowSums, 16>;
+// One block: V holds the block's 64 matrixing values V[0..63] as floats (16-byte
+// aligned). They are widened into column Column (0..15) of the two history halves,
+// V[0..31] into Actual and V[32..63] into Other (32 rows by 16 columns each, index
+// 32 * column + row, 32-byte aligned); then output sample j is the sum over taps
+// t = 0..15 of Actual[32 * ((Column - t) mod 16) + j] * Window[32 * t + j],
+// truncated toward zero and limited to 16 bits (a non-number gives 0).
+using TWindowSums = void (*)(const float* V, double* Actual, double* Other, int Column, const double* Window,
+                             int16_t* Pcm);
 
 // The sums in pairs of doubles.
-const TWindowSumsByColumn& WindowSumsInPairs();
+TWindowSums WindowSumsInPairs();
 // The sums in fours, or null when the processor lacks AVX.
-const TWindowSumsByColumn* WindowSumsInFours();
+TWindowSums WindowSumsInFours();
 // The fastest of the two this processor runs.
-const TWindowSumsByColumn& WindowSumsForThisProcessor();
+TWindowSums WindowSumsForThisProcessor();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "mpeg/layer3/MpegBitReserve.h"
 #include "tests/support/BitWriter.h"
@@ -55,4 +56,26 @@ TEST(BitReserve, WrapsAroundTheRing)
     // Rewinding before the ring's start wraps to its end.
     reservoir->RewindBytes(4);
     EXPECT_EQ(reservoir->ReadBits(8), 0xFFu);
+}
+
+TEST(BitReserve, BytesInBulkAreBytesOneByOne)
+{
+    // Runs of every length up to past the ring's size, across its end and the bytes
+    // it repeats behind it for reads near the end.
+    auto bulk = std::make_unique<TBitReserve>();
+    auto single = std::make_unique<TBitReserve>();
+    std::vector<uint8_t> bytes(TBitReserve::Size + 100);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 91 + 7);
+    for (int32_t count : {1, 5, 4090, 3, 7, 8, 2000, TBitReserve::Size + 100, 6, 1}) {
+        bulk->PutBytes(bytes.data(), count);
+        for (int32_t i = 0; i < count; ++i)
+            single->PutByte(bytes[static_cast<size_t>(i)]);
+        // Every byte of the ring, each read with the window of the next eight.
+        for (int32_t i = 0; i < TBitReserve::Size; ++i) {
+            ASSERT_EQ(bulk->PeekWindow(), single->PeekWindow()) << count << "/" << i;
+            bulk->ReadBits(8);
+            single->ReadBits(8);
+        }
+    }
 }

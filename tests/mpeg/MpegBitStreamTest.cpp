@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "tests/mpeg/MpegTestFrames.h"
@@ -192,6 +194,48 @@ TEST(MpegBitStream, GetBitsAcrossWordsAndPastTheBody)
 
     EXPECT_FALSE(stream.ReadFrame(TBitStream::MaxFrameBytes + 1));
     EXPECT_FALSE(stream.ReadFrame(8));  // only 0 bytes remain
+}
+
+TEST(MpegBitStream, WholeBytesAndLooksAheadAreGetBitsReads)
+{
+    // A long body, then a short one: past the short one the buffer still holds the
+    // long one's later words, which reads give as GetBits does, then zeros past the
+    // buffer. ReadBytes, PeekBits64 and SkipBits against GetBits at every step.
+    std::vector<uint8_t> bytes(TBitStream::MaxFrameBytes + 40);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(i * 37 + 11);
+    TBitStream fast(bytes.data(), static_cast<int32_t>(bytes.size()));
+    TBitStream plain(bytes.data(), static_cast<int32_t>(bytes.size()));
+    for (TBitStream* stream : {&fast, &plain}) {
+        ASSERT_TRUE(stream->ReadFrame(TBitStream::MaxFrameBytes));
+        ASSERT_TRUE(stream->ReadFrame(30));
+    }
+    auto plainBits = [&](int N) {
+        uint64_t value = 0;
+        for (int taken = 0; taken < N; taken += 16)
+            value = value << std::min(N - taken, 16) | plain.GetBits(std::min(N - taken, 16));
+        return value;
+    };
+    for (int round = 0; round < 200; ++round) {
+        // An odd bit count now and then, so that whole bytes start off a boundary too.
+        const int bits = round % 7 == 3 ? 5 : 8 * (round % 5);
+        const uint64_t expected = plainBits(bits);
+        if (bits % 8 == 0) {
+            uint8_t got[8] = {};
+            fast.ReadBytes(got, bits / 8);
+            uint64_t value = 0;
+            for (int i = 0; i < bits / 8; ++i)
+                value = value << 8 | got[i];
+            ASSERT_EQ(value, expected) << round;
+        } else {
+            ASSERT_EQ(fast.PeekBits64() >> (64 - bits), expected) << round;
+            fast.SkipBits(bits);
+        }
+        const uint64_t ahead = fast.PeekBits64();
+        ASSERT_EQ(ahead, plainBits(64)) << round;
+        // Back in step: the plain stream took the 64 bits only looked at.
+        fast.SkipBits(64);
+    }
 }
 
 TEST(MpegBitStream, SeekAndReadRawStayInsideTheBlock)

@@ -6,6 +6,7 @@
 #include "mpeg/MpegFrontEnd.h"
 #include "mpeg/frame/MpegBitStream.h"
 #include "mpeg/frame/MpegHeader.h"
+#include "mpeg/layer12/MpegLayer12.h"
 #include "mpeg/layer3/MpegLayer3.h"
 #include "tests/mpeg/MpegTestFrames.h"
 
@@ -303,8 +304,9 @@ TEST(MpegFrontEnd, JointStereoBoundMayChangeEveryFrame)
     ASSERT_EQ(MpegStart(opened.Handle), MpegOk);
     std::vector<uint8_t> pcm(6 * 4608);
     EXPECT_EQ(MpegRead(opened.Handle, pcm.data(), static_cast<int32_t>(pcm.size())), static_cast<int32_t>(pcm.size()));
-    EXPECT_LE(opened.Handle->StereoSubbandCount, 32);
-    EXPECT_LE(opened.Handle->IntensitySubbandCount, 32);
+    ASSERT_NE(opened.Handle->Layer12, nullptr);
+    EXPECT_LE(opened.Handle->Layer12->StereoSubbandCount, 32);
+    EXPECT_LE(opened.Handle->Layer12->IntensitySubbandCount, 32);
     for (uint8_t byte : pcm)
         ASSERT_EQ(byte, 0);
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 
 #include "mpeg/frame/MpegBitStream.h"
@@ -9,7 +11,6 @@
 #include "mpeg/layer12/MpegScaleFactors.h"
 #include "mpeg/layer12/MpegSubbandLayer1.h"
 #include "mpeg/layer12/MpegSubbandLayer2.h"
-#include "mpeg/synthesis/MpegSynthesisFilter.h"
 #include "tests/mpeg/MpegTestFrames.h"
 #include "tests/support/BitWriter.h"
 
@@ -100,17 +101,18 @@ TEST(MpegSubband, Layer2GranulesUseTheirThirdsScaleFactor)
     TBody body(bits);
     const THeader header = HighRateHeader();
     TSubbandLayer2 subband(5);
-    TSynthesisFilter filter(0, 32768.0f);
     subband.ReadAllocation(body.Stream, header, nullptr);
     subband.ReadScaleFactorSelection(body.Stream, nullptr);
     subband.ReadScaleFactor(body.Stream, header);
     const float expected[3] = {2.0f * 2 / 3, 1.0f * 2 / 3, 0.5f * 2 / 3};
+    // Three runs of four granules, three blocks each.
+    TSubbandRun run;
     for (int granule = 0; granule < 12; ++granule) {
-        EXPECT_EQ(subband.ReadSampleData(body.Stream), granule == 11);
+        const int block = 3 * (granule % 4);
+        EXPECT_EQ(subband.ReadGranule(body.Stream, ChannelsLeft, run, block), granule == 11);
         for (int position = 0; position < 3; ++position) {
-            filter.Samples[5] = 0.0f;
-            EXPECT_EQ(subband.PutNextSample(ChannelsLeft, &filter, nullptr), position == 2);
-            EXPECT_FLOAT_EQ(filter.Samples[5], expected[granule / 4]) << granule;
+            EXPECT_FLOAT_EQ(run.Left[TSubbandRun::Index(5, block + position)], expected[granule / 4]) << granule;
+            EXPECT_EQ(run.Right[TSubbandRun::Index(5, block + position)], 0.0f);
         }
     }
 }
@@ -145,13 +147,15 @@ TEST(MpegSubband, AllocationZeroReadsNothingAndAddsNothing)
     TBody body(bits);
     const THeader header = HighRateHeader();
     TSubbandLayer2 subband(0);
-    TSynthesisFilter filter(0, 32768.0f);
+    // Blocks of an earlier run: a silent subband must not leave them standing.
+    TSubbandRun run;
+    std::fill(std::begin(run.Left), std::end(run.Left), 1.0f);
     subband.ReadAllocation(body.Stream, header, nullptr);
     subband.ReadScaleFactorSelection(body.Stream, nullptr);
     subband.ReadScaleFactor(body.Stream, header);
-    subband.ReadSampleData(body.Stream);
-    subband.PutNextSample(ChannelsLeft, &filter, nullptr);
-    EXPECT_EQ(filter.Samples[0], 0.0f);
+    subband.ReadGranule(body.Stream, ChannelsLeft, run, 0);
+    for (int position = 0; position < 3; ++position)
+        EXPECT_EQ(run.Left[TSubbandRun::Index(0, position)], 0.0f);
     EXPECT_EQ(body.Stream.GetBits(16), 0xABCDu);
 
     TBitWriter layer1Bits;
@@ -161,9 +165,8 @@ TEST(MpegSubband, AllocationZeroReadsNothingAndAddsNothing)
     TSubbandLayer1 layer1(3);
     layer1.ReadAllocation(layer1Body.Stream, header, nullptr);
     layer1.ReadScaleFactor(layer1Body.Stream, header);
-    layer1.ReadSampleData(layer1Body.Stream);
-    layer1.PutNextSample(ChannelsLeft, &filter, nullptr);
-    EXPECT_EQ(filter.Samples[3], 0.0f);
+    layer1.ReadGranule(layer1Body.Stream, ChannelsLeft, run, 0);
+    EXPECT_EQ(run.Left[TSubbandRun::Index(3, 0)], 0.0f);
     EXPECT_EQ(layer1Body.Stream.GetBits(8), 0x5Au);
 }
 
@@ -176,13 +179,12 @@ TEST(MpegSubband, ScaleFactorIndex63Silences)
     TBody body(bits);
     const THeader header = HighRateHeader();
     TSubbandLayer1 subband(7);
-    TSynthesisFilter filter(0, 32768.0f);
-    filter.Samples[7] = 1.0f;
+    TSubbandRun run;
+    run.Left[TSubbandRun::Index(7, 0)] = 1.0f;
     subband.ReadAllocation(body.Stream, header, nullptr);
     subband.ReadScaleFactor(body.Stream, header);
-    subband.ReadSampleData(body.Stream);
-    subband.PutNextSample(ChannelsLeft, &filter, nullptr);
-    EXPECT_EQ(filter.Samples[7], 0.0f);
+    subband.ReadGranule(body.Stream, ChannelsLeft, run, 0);
+    EXPECT_EQ(run.Left[TSubbandRun::Index(7, 0)], 0.0f);
 }
 
 TEST(MpegSubband, Layer1StereoKindsRouteChannels)
@@ -201,13 +203,12 @@ TEST(MpegSubband, Layer1StereoKindsRouteChannels)
     for (uint8_t channels : {ChannelsLeft, ChannelsRight, ChannelsBoth}) {
         TBody body(bits);
         TSubbandLayer1Stereo subband(2);
-        TSynthesisFilter filterLeft(0, 32768.0f), filterRight(1, 32768.0f);
+        TSubbandRun run;
         subband.ReadAllocation(body.Stream, header, nullptr);
         subband.ReadScaleFactor(body.Stream, header);
-        subband.ReadSampleData(body.Stream);
-        EXPECT_TRUE(subband.PutNextSample(channels, &filterLeft, &filterRight));
-        EXPECT_FLOAT_EQ(filterLeft.Samples[2], channels == ChannelsRight ? right : left);
-        EXPECT_FLOAT_EQ(filterRight.Samples[2], channels == ChannelsBoth ? right : 0.0f);
+        EXPECT_FALSE(subband.ReadGranule(body.Stream, channels, run, 4));
+        EXPECT_FLOAT_EQ(run.Left[TSubbandRun::Index(2, 4)], channels == ChannelsRight ? right : left);
+        EXPECT_FLOAT_EQ(run.Right[TSubbandRun::Index(2, 4)], channels == ChannelsBoth ? right : 0.0f);
     }
 
     // Intensity kind: one sample, two scale factors.
@@ -218,13 +219,12 @@ TEST(MpegSubband, Layer1StereoKindsRouteChannels)
     shared.Put(2, 2);
     TBody body(shared);
     TSubbandLayer1IntensityStereo intensity(9);
-    TSynthesisFilter filterLeft(0, 32768.0f), filterRight(1, 32768.0f);
+    TSubbandRun run;
     intensity.ReadAllocation(body.Stream, header, nullptr);
     intensity.ReadScaleFactor(body.Stream, header);
-    intensity.ReadSampleData(body.Stream);
-    intensity.PutNextSample(ChannelsBoth, &filterLeft, &filterRight);
-    EXPECT_FLOAT_EQ(filterLeft.Samples[9], (2 * Layer1Factor(1) + Layer1Offset(1)) * 2.0f);
-    EXPECT_FLOAT_EQ(filterRight.Samples[9], (2 * Layer1Factor(1) + Layer1Offset(1)) * 0.5f);
+    intensity.ReadGranule(body.Stream, ChannelsBoth, run, 11);
+    EXPECT_FLOAT_EQ(run.Left[TSubbandRun::Index(9, 11)], (2 * Layer1Factor(1) + Layer1Offset(1)) * 2.0f);
+    EXPECT_FLOAT_EQ(run.Right[TSubbandRun::Index(9, 11)], (2 * Layer1Factor(1) + Layer1Offset(1)) * 0.5f);
 }
 
 TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
@@ -242,13 +242,14 @@ TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
     for (uint8_t channels : {ChannelsRight, ChannelsBoth, ChannelsLeft}) {
         TBody body(bits);
         TSubbandLayer2Stereo subband(0);
-        TSynthesisFilter filterLeft(0, 32768.0f), filterRight(1, 32768.0f);
+        TSubbandRun run;
         subband.ReadAllocation(body.Stream, header, nullptr);
         subband.ReadScaleFactorSelection(body.Stream, nullptr);
         subband.ReadScaleFactor(body.Stream, header);
-        subband.ReadSampleData(body.Stream);
-        subband.PutNextSample(channels, &filterLeft, &filterRight);
-        EXPECT_FLOAT_EQ(filterLeft.Samples[0], channels == ChannelsRight ? expected : 0.0f);
-        EXPECT_FLOAT_EQ(filterRight.Samples[0], channels == ChannelsBoth ? expected : 0.0f);
+        subband.ReadGranule(body.Stream, channels, run, 0);
+        for (int position = 0; position < 3; ++position) {
+            EXPECT_FLOAT_EQ(run.Left[position], channels == ChannelsRight ? expected : 0.0f);
+            EXPECT_FLOAT_EQ(run.Right[position], channels == ChannelsBoth ? expected : 0.0f);
+        }
     }
 }

@@ -83,7 +83,7 @@ public:
     void Block(const float* Samples, TBuffer& Buffer)
     {
         float x[32];
-        Dct32(Samples, x);
+        ScalarDct<32>(Samples, x);
         const int c = WritePos;
         float* actual = FirstIsActual ? V1 : V2;
         float* other = FirstIsActual ? V2 : V1;
@@ -212,16 +212,18 @@ TEST(MpegSynthesis, FastTransformMatchesTheDefinition)
     std::mt19937 random(7);
     std::uniform_real_distribution<float> value(-1.0f, 1.0f);
     for (int round = 0; round < 20; ++round) {
-        float in[32], out[32];
+        // Four blocks side by side, element k of block b at 4k + b, and so the results.
+        alignas(16) float in[32 * 4], out[32 * 4];
         for (float& x : in)
             x = value(random);
-        Dct32(in, out);
-        for (int n = 0; n < 32; ++n) {
-            double sum = 0.0;
-            for (int k = 0; k < 32; ++k)
-                sum += in[k] * std::cos((2 * k + 1) * n * std::numbers::pi / 64);
-            ASSERT_NEAR(out[n], sum, 2e-5) << n;
-        }
+        Dct32Four(in, 4, out);
+        for (int b = 0; b < 4; ++b)
+            for (int n = 0; n < 32; ++n) {
+                double sum = 0.0;
+                for (int k = 0; k < 32; ++k)
+                    sum += in[4 * k + b] * std::cos((2 * k + 1) * n * std::numbers::pi / 64);
+                ASSERT_NEAR(out[4 * n + b], sum, 2e-5) << n;
+            }
     }
 }
 
@@ -250,12 +252,38 @@ TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
             x = negative(random) ? -0.0f : 0.0f;
         inputs.push_back(zeros);
     }
-    for (const std::vector<float>& in : inputs) {
-        float fast[32], scalar[32];
-        Dct32(in.data(), fast);
-        ScalarDct<32>(in.data(), scalar);
-        for (int n = 0; n < 32; ++n)
-            ASSERT_PRED2(SameFloat, fast[n], scalar[n]) << n << " of input " << in[0];
+    // Four inputs at a time, each in its own lane, read with a stride wider than the
+    // four lanes (as the filter reads its blocks); then eight at a time where the
+    // processor runs the eight-lane code.
+    const TDct32Eight eight = Dct32EightForThisProcessor();
+    for (size_t first = 0; eight && first + 8 <= inputs.size(); first += 8) {
+        alignas(16) float lanes[32 * 9], fast[32 * 8];
+        for (int k = 0; k < 32; ++k)
+            for (int b = 0; b < 9; ++b)
+                lanes[9 * k + b] = b < 8 ? inputs[first + static_cast<size_t>(b)][static_cast<size_t>(k)] : 1e30f;
+        eight(lanes, 9, fast);
+        for (size_t b = 0; b < 8; ++b) {
+            float scalar[32];
+            ScalarDct<32>(inputs[first + b].data(), scalar);
+            const float* run = fast + (b < 4 ? 0 : 128);
+            for (int n = 0; n < 32; ++n)
+                ASSERT_PRED2(SameFloat, run[4 * n + static_cast<int>(b % 4)], scalar[n])
+                    << n << " of input " << first + b;
+        }
+    }
+    constexpr int stride = 6;
+    for (size_t first = 0; first + 4 <= inputs.size(); first += 4) {
+        alignas(16) float lanes[32 * stride], fast[32 * 4];
+        for (int k = 0; k < 32; ++k)
+            for (int b = 0; b < stride; ++b)
+                lanes[stride * k + b] = b < 4 ? inputs[first + static_cast<size_t>(b)][static_cast<size_t>(k)] : 1e30f;
+        Dct32Four(lanes, stride, fast);
+        for (size_t b = 0; b < 4; ++b) {
+            float scalar[32];
+            ScalarDct<32>(inputs[first + b].data(), scalar);
+            for (int n = 0; n < 32; ++n)
+                ASSERT_PRED2(SameFloat, fast[4 * n + static_cast<int>(b)], scalar[n]) << n << " of input " << first + b;
+        }
     }
 }
 
@@ -295,11 +323,42 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
     }
 }
 
+TEST(MpegSynthesis, WholeBlocksAreTheBlocksOneByOne)
+{
+    // Runs of 1 to 9 blocks and the 18 of a Layer III granule, laid out subband by
+    // subband (some with room for more blocks between subbands), give the PCM of the
+    // same blocks handed over one at a time: every remainder of the four-lane
+    // transform, every write position.
+    std::mt19937 random(19);
+    std::uniform_real_distribution<float> value(-0.3f, 0.3f);
+    TSynthesisFilter whole(0, 32768.0f), single(0, 32768.0f);
+    TBuffer wholePcm(1), singlePcm(1);
+    for (int count : {1, 2, 3, 4, 5, 6, 7, 8, 9, 18, 18, 12, 3}) {
+        const int stride = count + count % 3;
+        std::vector<float> blocks(static_cast<size_t>(32 * stride));
+        for (float& sample : blocks)
+            sample = value(random);
+        wholePcm.Clear();
+        singlePcm.Clear();
+        whole.SynthesizeBlocks(blocks.data(), stride, count, wholePcm);
+        for (int b = 0; b < count; ++b) {
+            for (int k = 0; k < 32; ++k)
+                single.InputSample(blocks[static_cast<size_t>(k * stride + b)], k);
+            single.CalculatePcmSamples(singlePcm);
+        }
+        ASSERT_EQ(wholePcm.BytesWritten, 64 * count);
+        ASSERT_EQ(std::memcmp(wholePcm.Data, singlePcm.Data, static_cast<size_t>(64 * count)), 0) << count;
+        ASSERT_EQ(whole.WritePos, single.WritePos);
+    }
+}
+
 TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
 {
-    // Histories of quiet, loud and extreme floats (non-numbers, infinities, the
-    // smallest) at every write column: both vector ways give the PCM of the scalar
-    // sum, tap 0 first, truncated and limited. The fours run where AVX is there.
+    // Histories and blocks of quiet, loud and extreme floats (non-numbers,
+    // infinities, the smallest) at every write column: both vector ways store the
+    // block's matrixing in the history as the plain widening does and give the PCM
+    // of the scalar sum, tap 0 first, truncated and limited. The fours run where
+    // AVX is there.
     std::mt19937 random(17);
     const double* window = ScaledSynthesisWindowByTap(32768.0f);
     const float extremes[] = {std::numeric_limits<float>::quiet_NaN(),
@@ -308,32 +367,54 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
                               std::numeric_limits<float>::denorm_min(),
                               -0.0f,
                               3e38f};
-    std::vector<const TWindowSumsByColumn*> ways = {&WindowSumsInPairs()};
+    std::vector<TWindowSums> ways = {WindowSumsInPairs()};
     if (WindowSumsInFours()) {
         ways.push_back(WindowSumsInFours());
     }
-    alignas(32) double v[32 * 16];
+    alignas(64) double actual[32 * 16], other[32 * 16];
+    alignas(64) double expectedActual[32 * 16], expectedOther[32 * 16];
+    alignas(16) float block[64];
     for (int round = 0; round < 60; ++round) {
         const float scale = round % 3 == 0 ? 1e-4f : round % 3 == 1 ? 0.1f : 4.0f;
         std::uniform_real_distribution<float> value(-scale, scale);
-        for (double& x : v)
+        float history[2][32 * 16];
+        for (auto& half : history)
+            for (float& x : half)
+                x = value(random);
+        for (float& x : block)
             x = value(random);
         if (round >= 45) {
-            v[static_cast<size_t>(random() % 512)] = extremes[round % 6];
+            history[0][static_cast<size_t>(random() % 512)] = extremes[round % 6];
+            block[static_cast<size_t>(random() % 64)] = extremes[(round + 1) % 6];
         }
         for (int column = 0; column < 16; ++column) {
+            for (int i = 0; i < 32 * 16; ++i) {
+                expectedActual[i] = history[0][i];
+                expectedOther[i] = history[1][i];
+            }
+            for (int row = 0; row < 32; ++row) {
+                expectedActual[32 * column + row] = block[row];
+                expectedOther[32 * column + row] = block[32 + row];
+            }
             int16_t expected[32];
             for (int j = 0; j < 32; ++j) {
                 double sum = 0.0;
                 for (int t = 0; t < 16; ++t)
-                    sum += v[32 * ((column - t + 16) % 16) + j] * window[32 * t + j];
+                    sum += expectedActual[32 * ((column - t + 16) % 16) + j] * window[32 * t + j];
                 expected[j] = static_cast<int16_t>(sum != sum ? 0 : std::trunc(std::clamp(sum, -32768.0, 32767.0)));
             }
-            for (const TWindowSumsByColumn* way : ways) {
+            for (TWindowSums way : ways) {
+                for (int i = 0; i < 32 * 16; ++i) {
+                    actual[i] = history[0][i];
+                    other[i] = history[1][i];
+                }
                 int16_t pcm[32];
-                (*way)[static_cast<size_t>(column)](v, window, pcm);
+                way(block, actual, other, column, window, pcm);
+                const char* name = way == ways[0] ? "pairs" : "fours";
                 ASSERT_EQ(std::memcmp(pcm, expected, sizeof pcm), 0)
-                    << "round " << round << ", column " << column << ", " << (way == ways[0] ? "pairs" : "fours");
+                    << "round " << round << ", column " << column << ", " << name;
+                ASSERT_EQ(std::memcmp(actual, expectedActual, sizeof actual), 0) << round << "/" << column << name;
+                ASSERT_EQ(std::memcmp(other, expectedOther, sizeof other), 0) << round << "/" << column << name;
             }
         }
     }

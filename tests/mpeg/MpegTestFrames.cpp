@@ -73,12 +73,15 @@ std::vector<int16_t> ReadPcm(const std::string& Name)
     return ToSamples(ReadFixture(Name));
 }
 
-std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads)
+std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads,
+                               const std::function<void(TMpegHandle*)>& Started)
 {
     constexpr int32_t chunk = 16384;
     TMpegHandle* handle = MpegCreate(nullptr, 0);
     MpegOpen(handle, "xxx", Stream.data(), static_cast<int32_t>(Stream.size()));
-    MpegStart(handle);
+    if (MpegStart(handle) == MpegOk && Started) {
+        Started(handle);
+    }
     std::vector<uint8_t> pcm;
     std::vector<uint8_t> buffer(chunk);
     int32_t got;

@@ -3,8 +3,11 @@
 // front-end tests.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "mpeg/MpegHandle.h"
 
 namespace MpegTest {
 
@@ -35,7 +38,9 @@ std::vector<int16_t> ReadPcm(const std::string& Name);
 std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes);
 
 // Decodes Stream through the front end as a compressed sample is decoded (reads of
-// 16384 bytes until one is shorter); Reads receives every read's result.
-std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads = nullptr);
+// 16384 bytes until one is shorter); Reads receives every read's result. Started,
+// when given, sees the handle once MpegStart has built its decoders.
+std::vector<uint8_t> DecodeAll(const std::vector<uint8_t>& Stream, std::vector<int32_t>* Reads = nullptr,
+                               const std::function<void(TMpegHandle*)>& Started = {});
 
 }  // namespace MpegTest
