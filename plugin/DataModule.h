@@ -53,6 +53,8 @@ public:
 
 private:
     void EndPlayerThread();
+    // The host's output paused (1) or resumed (0), when it can pause.
+    void PauseOutput(int Value);
     // Ends the running song as Stop does.
     void StopPlayback();
     std::string FontPath() const;

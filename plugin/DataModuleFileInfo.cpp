@@ -10,6 +10,7 @@
 #include "platform/PlatformSystem.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
+#include "plugin/HostFileName.h"
 
 namespace {
 // The longest title a module can give: a 30-character song name, " - " and a
@@ -71,20 +72,8 @@ bool TDataModule1::morvelpluginIsOurFile(TSender, const char* FileName)
 {
     // The host asks about every file it adds before it matches extensions
     // itself: a yes takes the file from every other plug-in. So only a name
-    // whose last extension is ".dmf" is ours, not "x.dmf.mp3" nor a file in a
-    // folder named "a.dmf".
-    if (!FileName)
-        return false;
-    const std::string name(FileName);
-    const size_t separator = name.find_last_of(PlatformPathSeparators);
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
-        return false;
-    std::string extension = name.substr(dot);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension == ".dmf";
+    // whose last extension is ".dmf" is ours.
+    return FileName && HasOurExtension(std::string_view(FileName));
 }
 
 void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* Title, int* LengthMS)
