@@ -28,6 +28,7 @@ TDataModule1::TDataModule1(TComponent* Owner) : TComponent(Owner)
     morvelplugin->SetUsesOutput(true);
     morvelplugin->OnInit = {this, &TDataModule1::morvelpluginInit};
     morvelplugin->OnQuit = {this, &TDataModule1::morvelpluginQuit};
+    morvelplugin->OnAbout = {this, &TDataModule1::morvelpluginAbout};
     morvelplugin->OnGetFileInfo = {this, &TDataModule1::morvelpluginGetFileInfo};
     morvelplugin->OnInfoBox = {this, &TDataModule1::morvelpluginInfoBox};
     morvelplugin->OnIsOurFile = {this, &TDataModule1::morvelpluginIsOurFile};

@@ -25,6 +25,7 @@ public:
     // ---- Handlers ------------------------------------------------------------
     void morvelpluginInit(TSender Sender);
     void morvelpluginQuit(TSender Sender);
+    void morvelpluginAbout(TSender Sender, HWND ParentWindow);
     void morvelpluginGetFileInfo(TSender Sender, const char* FileName, char* Title, int* LengthMS);
     int morvelpluginInfoBox(TSender Sender, const char* FileName, HWND ParentWindow);
     bool morvelpluginIsOurFile(TSender Sender, const char* FileName);
