@@ -1,0 +1,75 @@
+#include "plugin/ExtendedReader.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+#include "player/DmfLimits.h"
+#include "player/DmfOutputFormat.h"
+#include "player/DmfSong.h"
+#include "plugin/HostFileName.h"
+
+namespace {
+
+// The host sets its kill switch from another thread while a read runs.
+bool Stopped(int* Stop)
+{
+    return Stop && std::atomic_ref<int>(*Stop).load(std::memory_order_relaxed) != 0;
+}
+
+}  // namespace
+
+TExtendedReader::TExtendedReader(std::unique_ptr<TDmf> LoadedSong) : Song(std::move(LoadedSong)), Playback(*Song)
+{
+    // As morvel render counts the song and then plays it from its start.
+    Total = PlayedBytes(*Song);
+    Playback.Start();
+}
+
+TExtendedReader::~TExtendedReader() = default;
+
+std::unique_ptr<TExtendedReader> TExtendedReader::Open(const char* Name)
+{
+    return FromStream(*OpenHostFile(Name));
+}
+
+std::unique_ptr<TExtendedReader> TExtendedReader::Open(const wchar_t* Name)
+{
+    return FromStream(*OpenHostFile(Name));
+}
+
+std::unique_ptr<TExtendedReader> TExtendedReader::FromStream(TStream& File)
+{
+    auto song = std::make_unique<TDmf>();
+    song->LoadFromStream(File);
+    if (!song->Loaded)
+        return nullptr;
+    // Everything the reads need is had now: a read never fails for memory.
+    song->AllocateRenderBuffers();
+    return std::unique_ptr<TExtendedReader>(new TExtendedReader(std::move(song)));
+}
+
+size_t TExtendedReader::Read(char* Dest, size_t Count, int* Stop)
+{
+    std::lock_guard<std::mutex> guard(Busy);
+    size_t done = 0;
+    while (done < Count && Done < Total && !Stopped(Stop)) {
+        // At most one render step at a time, so that a stop is seen after each.
+        const uint64_t step = static_cast<uint64_t>(std::clamp(Playback.StepBytes(), 4, MaxBlockBytes));
+        const uint64_t piece = std::min({static_cast<uint64_t>(Count - done), Total - Done, step});
+        Playback.Render(Dest + done, static_cast<int32_t>(piece));
+        done += static_cast<size_t>(piece);
+        Done += piece;
+    }
+    return done;
+}
+
+void TExtendedReader::Seek(int Ms)
+{
+    std::lock_guard<std::mutex> guard(Busy);
+    Playback.Seek(std::max(Ms, 0));
+    // The landing point is the end of a tick, and ticks are whole frames: its
+    // song time in bytes, rounded to the frame, undoes the sum exactly.
+    const double frames = Playback.PositionMs() * OutputBytesPerMs / OutputBytesPerFrame;
+    Done = std::min(Total, static_cast<uint64_t>(std::llround(frames)) * OutputBytesPerFrame);
+}
