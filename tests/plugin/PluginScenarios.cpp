@@ -29,6 +29,7 @@ protected:
 #include "tests/plugin/scenarios/ExtendedInfoScenarios.inc"
 #include "tests/plugin/scenarios/ExtendedReadScenarios.inc"
 #include "tests/plugin/scenarios/FileInfoScenarios.inc"
+#include "tests/plugin/scenarios/HiddenOutputScenarios.inc"
 #include "tests/plugin/scenarios/OutputModelScenarios.inc"
 #include "tests/plugin/scenarios/PlaybackScenarios.inc"
 #include "tests/plugin/scenarios/PlaylistScenarios.inc"
