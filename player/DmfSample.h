@@ -25,25 +25,26 @@ public:
     TSample(const TSample&) = delete;
     TSample& operator=(const TSample&) = delete;
 
-    bool Empty = false;                            // holds no PCM
-    bool Stereo = false;                           // frames are left, right
-    int32_t Rate = 0;                              // Hz at the reference note 37
-    bool Looped = false;                           // loops from LoopEnd back to LoopStart
-    bool Is16Bit = false;                          // 16-bit little-endian values, else 8-bit
-    int32_t Length = 0;                            // PCM length in bytes
-    uint8_t Volume = 0;                            // default volume of a note given without one
-    int32_t LoopStart = 0;                         // byte offset from Data
-    int32_t LoopEnd = 0;                           // byte offset from Data
-    bool Enabled = false;                          // a note on a disabled sample leaves its voice silent
-    std::string Name;                              // at most 30 characters
-    bool Compressed = false;                       // the data came from an MPEG stream
-    std::vector<uint8_t> CompressedData;           // compressed source bytes, empty when none
-    int32_t CompressedSize = 0;                    // byte count of CompressedData
-    TSampleStorage Storage = TSampleStorage::Raw;  // as the file stores it (the information load sets it too)
-    std::vector<uint8_t> Buffer;                   // the PCM allocation, guard bytes included
-    uint8_t* Data = nullptr;                       // first PCM byte: Buffer + 16, null when none
-    TDmf* Owner = nullptr;                         // the song that owns the sample
-    std::array<int32_t, MaxCuePoints> CuePoints;   // byte offsets from Data; -1 = unset
+    bool Empty = false;                           // holds no PCM
+    bool Stereo = false;                          // frames are left, right
+    int32_t Rate = 0;                             // Hz at the reference note 37
+    bool Looped = false;                          // loops from LoopEnd back to LoopStart
+    bool Is16Bit = false;                         // 16-bit little-endian values, else 8-bit
+    int32_t Length = 0;                           // PCM length in bytes
+    uint8_t Volume = 0;                           // default volume of a note given without one
+    int32_t LoopStart = 0;                        // byte offset from Data
+    int32_t LoopEnd = 0;                          // byte offset from Data
+    bool Enabled = false;                         // a note on a disabled sample leaves its voice silent
+    std::string Name;                             // at most 30 characters
+    bool Compressed = false;                      // the data came from an MPEG stream
+    std::vector<uint8_t> CompressedData;          // compressed source bytes, empty when none
+    int32_t CompressedSize = 0;                   // byte count of CompressedData
+    std::vector<uint8_t> Buffer;                  // the PCM allocation, guard bytes included
+    uint8_t* Data = nullptr;                      // first PCM byte: Buffer + 16, null when none
+    TDmf* Owner = nullptr;                        // the song that owns the sample
+    std::array<int32_t, MaxCuePoints> CuePoints;  // byte offsets from Data; -1 = unset
+    // As the file stores the PCM; the information load, which reads no PCM, sets it too.
+    TSampleStorage Storage = TSampleStorage::Raw;
 
     // Makes a zeroed allocation of Length + Extra + 32 bytes and points Data 16
     // bytes into it (Extra: room a decoder may write past the PCM). Leaves the
