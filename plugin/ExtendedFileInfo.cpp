@@ -18,8 +18,8 @@ constexpr char LineEnd[] = "\r\n";
 bool SameField(const char* Field, std::string_view Name)
 {
     const std::string_view field(Field);
-    return std::equal(field.begin(), field.end(), Name.begin(), Name.end(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+    return std::equal(field.begin(), field.end(), Name.begin(), Name.end(), [](char Asked, char Known) {
+        return (Asked >= 'A' && Asked <= 'Z' ? static_cast<char>(Asked - 'A' + 'a') : Asked) == Known;
     });
 }
 
