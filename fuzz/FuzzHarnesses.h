@@ -14,6 +14,8 @@ int FuzzUnpacker(const uint8_t* Data, size_t Size);
 #ifndef _WIN32
 // Drives the plug-in's entry points; needs the native recording platform.
 int FuzzPlugin(const uint8_t* Data, size_t Size);
+// Winamp 5's optional exports of the plug-in (extended information and read).
+int FuzzExtended(const uint8_t* Data, size_t Size);
 #endif
 
 struct TFuzzHarness {
@@ -25,7 +27,7 @@ struct TFuzzHarness {
 inline constexpr TFuzzHarness FuzzHarnesses[] = {
     {"info", FuzzInfoLoad}, {"playback", FuzzPlayback}, {"mpeg", FuzzMpeg}, {"unpacker", FuzzUnpacker},
 #ifndef _WIN32
-    {"plugin", FuzzPlugin},
+    {"plugin", FuzzPlugin}, {"extended", FuzzExtended},
 #endif
 };
 

@@ -1,6 +1,8 @@
 #include "module/LoadLog.h"
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "module/LoadLogPath.h"
 #include "platform/PlatformStateFile.h"
@@ -8,7 +10,12 @@
 
 namespace {
 
-std::FILE* LogConsole = stdout;  // echo target of DebugLog; null for none
+std::atomic<std::FILE*> LogConsole{stdout};  // echo target of DebugLog; null for none
+
+// Loads run on several threads at once (the host's playlist, media library and
+// converter each load files of their own): each entry is written whole under
+// this lock, so that no two entries interleave, on the console or in the file.
+std::mutex AppendLock;
 
 std::string HexDigits(uint32_t value, int digits)
 {
@@ -25,13 +32,19 @@ std::string HexDigits(uint32_t value, int digits)
 
 void DebugLog(const std::string& Message)
 {
-    if (LogConsole) {
-        std::fwrite(Message.data(), 1, Message.size(), LogConsole);
-        std::fputc('\n', LogConsole);
-        std::fflush(LogConsole);
-    }
-
+    std::string entry = "[";
+    entry += PlatformLocalDateTime();
+    entry += "] ";
+    entry += Message;
+    entry += "\r\n";
     const std::string path = LogFilePath();
+
+    std::lock_guard<std::mutex> guard(AppendLock);
+    if (std::FILE* console = LogConsole.load()) {
+        std::fwrite(Message.data(), 1, Message.size(), console);
+        std::fputc('\n', console);
+        std::fflush(console);
+    }
     if (path.empty())
         return;
     // Binary mode so that the line end is CR LF on every platform.
@@ -40,11 +53,6 @@ void DebugLog(const std::string& Message)
         file = std::fopen(path.c_str(), "ab");
     if (!file)
         return;
-    std::string entry = "[";
-    entry += PlatformLocalDateTime();
-    entry += "] ";
-    entry += Message;
-    entry += "\r\n";
     std::fwrite(entry.data(), 1, entry.size(), file);
     std::fclose(file);
 }
@@ -56,7 +64,7 @@ void SetDebugLogConsole(std::FILE* Console)
 
 std::FILE* DebugLogConsole()
 {
-    return LogConsole;
+    return LogConsole.load();
 }
 
 std::string HexVar(int32_t Value)

@@ -11,6 +11,7 @@ inline constexpr const char* LogFileName = "mrvldebug.txt";
 // Writes Message to standard output, then appends "[date time] Message" and
 // CR LF to the log file (opened and closed for each entry; its folder made
 // when missing). Every failure is ignored: a lost entry never stops a load.
+// Any thread may log: each entry is written whole, never between another's.
 void DebugLog(const std::string& Message);
 
 // Where DebugLog echoes its messages: standard output unless changed; null

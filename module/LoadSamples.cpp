@@ -22,6 +22,14 @@ constexpr int32_t PackedExtraBytes = 256;
 constexpr int64_t PackedGrowth = 8;
 constexpr int64_t PackedSlackBytes = 2 * TSampleUnpacker::InputBytes;
 
+// The packed flag wins: the MPEG flag counts only without it.
+TSampleStorage StorageOf(uint8_t Flags)
+{
+    if (Flags & SampleFlagPacked)
+        return TSampleStorage::Packed;
+    return Flags & SampleFlagMpeg ? TSampleStorage::Mpeg : TSampleStorage::Raw;
+}
+
 }  // namespace
 
 void TDmf::ReadSampleInfo()
@@ -49,6 +57,9 @@ void TDmf::ReadSampleInfo()
         record.Rate = in.U16();
         record.Volume = in.U8();
         record.Flags = in.U8();
+        // Known to both loads: the information load reads no sample data.
+        if (TSample* sample = GetSample(s))
+            sample->Storage = StorageOf(record.Flags);
         DebugLog(" Sample: " + HexVar(s) + " " + HexVar(record.NameLength) + " " +
                  std::string(record.Name.data(), record.Name.size()) + " " + std::to_string(record.Length) + " " +
                  std::to_string(record.Flags));

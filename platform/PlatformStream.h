@@ -1,6 +1,7 @@
 #pragma once
 // Byte streams the loader reads from: a file opened for reading (others may
 // read it meanwhile), or a block of memory (tests, embedded data).
+// PlatformStreamWin32.cpp and PlatformStreamNative.cpp open and read files.
 
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +33,9 @@ public:
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::string& Path);  // throws EFileOpenError
+    // The file by its name in wide characters, which also reaches a file the
+    // system's code page cannot spell (the error names it in UTF-8).
+    explicit TFileStream(const std::wstring& Path);
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;

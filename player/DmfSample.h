@@ -15,6 +15,9 @@
 
 class TDmf;
 
+// How the module file stores a sample's PCM.
+enum class TSampleStorage : uint8_t { Raw, Packed, Mpeg };
+
 class TSample {
 public:
     explicit TSample(TDmf* owner);
@@ -40,6 +43,8 @@ public:
     uint8_t* Data = nullptr;                      // first PCM byte: Buffer + 16, null when none
     TDmf* Owner = nullptr;                        // the song that owns the sample
     std::array<int32_t, MaxCuePoints> CuePoints;  // byte offsets from Data; -1 = unset
+    // As the file stores the PCM; the information load, which reads no PCM, sets it too.
+    TSampleStorage Storage = TSampleStorage::Raw;
 
     // Makes a zeroed allocation of Length + Extra + 32 bytes and points Data 16
     // bytes into it (Extra: room a decoder may write past the PCM). Leaves the

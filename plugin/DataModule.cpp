@@ -2,13 +2,14 @@
 
 #include "player/DmfSong.h"
 #include "plugin/PlayerThread.h"
+#include "plugin/PluginIdentity.h"
 
 TDataModule1* DataModule1 = nullptr;
 
 namespace {
 // The extension list as the host reads it: "dmf", its description, and the
 // NUL that ends the list (the string's own terminator adds one more).
-const std::string ExtensionText("dmf\0Quorlith Digital Music File\0\0", 33);
+const std::string ExtensionText = std::string(ModuleExtension) + '\0' + ModuleFamily + '\0' + '\0';
 }  // namespace
 
 TDataModule1::TDataModule1(TComponent* Owner) : TComponent(Owner)
@@ -21,12 +22,13 @@ TDataModule1::TDataModule1(TComponent* Owner) : TComponent(Owner)
 
     plugincontrol->SetWindowClassName("Winamp v1.x");
     plugincontrol->SetPlugin(morvelplugin);
-    morvelplugin->SetDescriptionText("Morvel - solvane dmf player 0.7.5");
+    morvelplugin->SetDescriptionText(PluginDescription);
     morvelplugin->SetFileExtensions(ExtensionText);
     morvelplugin->SetSeekable(true);
     morvelplugin->SetUsesOutput(true);
     morvelplugin->OnInit = {this, &TDataModule1::morvelpluginInit};
     morvelplugin->OnQuit = {this, &TDataModule1::morvelpluginQuit};
+    morvelplugin->OnAbout = {this, &TDataModule1::morvelpluginAbout};
     morvelplugin->OnGetFileInfo = {this, &TDataModule1::morvelpluginGetFileInfo};
     morvelplugin->OnInfoBox = {this, &TDataModule1::morvelpluginInfoBox};
     morvelplugin->OnIsOurFile = {this, &TDataModule1::morvelpluginIsOurFile};

@@ -25,6 +25,7 @@ public:
     // ---- Handlers ------------------------------------------------------------
     void morvelpluginInit(TSender Sender);
     void morvelpluginQuit(TSender Sender);
+    void morvelpluginAbout(TSender Sender, HWND ParentWindow);
     void morvelpluginGetFileInfo(TSender Sender, const char* FileName, char* Title, int* LengthMS);
     int morvelpluginInfoBox(TSender Sender, const char* FileName, HWND ParentWindow);
     bool morvelpluginIsOurFile(TSender Sender, const char* FileName);
@@ -53,6 +54,8 @@ public:
 
 private:
     void EndPlayerThread();
+    // The host's output paused (1) or resumed (0), when it can pause.
+    void PauseOutput(int Value);
     // Ends the running song as Stop does.
     void StopPlayback();
     std::string FontPath() const;

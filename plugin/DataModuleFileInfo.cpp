@@ -8,8 +8,11 @@
 #include "platform/PlatformFile.h"
 #include "platform/PlatformPath.h"
 #include "platform/PlatformSystem.h"
+#include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
+#include "plugin/HostFileName.h"
+#include "plugin/PluginIdentity.h"
 
 namespace {
 // The longest title a module can give: a 30-character song name, " - " and a
@@ -17,6 +20,12 @@ namespace {
 constexpr size_t MaxTitleLength = 53;
 // The longest module path the system hands out.
 constexpr size_t MaxModulePath = 260;
+
+constexpr char AboutCaption[] = "About Morvel";
+// Under the plug-in's name and version: what it plays.
+const std::string AboutFormatLine = std::string("Plays ") + ModuleFamily + "s (." + ModuleExtension +
+                                    "): tracker modules of up to 32 tracks with raw, packed and MPEG-compressed "
+                                    "samples, as " DMF_OUTPUT_FORMAT_WORDS ".";
 
 std::string SongTitle(const TDmf& Song)
 {
@@ -71,20 +80,8 @@ bool TDataModule1::morvelpluginIsOurFile(TSender, const char* FileName)
 {
     // The host asks about every file it adds before it matches extensions
     // itself: a yes takes the file from every other plug-in. So only a name
-    // whose last extension is ".dmf" is ours, not "x.dmf.mp3" nor a file in a
-    // folder named "a.dmf".
-    if (!FileName)
-        return false;
-    const std::string name(FileName);
-    const size_t separator = name.find_last_of(PlatformPathSeparators);
-    const size_t dot = name.find_last_of('.');
-    if (dot == std::string::npos || (separator != std::string::npos && dot < separator))
-        return false;
-    std::string extension = name.substr(dot);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension == ".dmf";
+    // whose last extension is ".dmf" is ours.
+    return FileName && HasOurExtension(std::string_view(FileName));
 }
 
 void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* Title, int* LengthMS)
@@ -112,6 +109,11 @@ void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* 
     }
     CopyTitle(SongTitle(song), Title);
     StoreLength(LengthMS, song.LengthMs);
+}
+
+void TDataModule1::morvelpluginAbout(TSender, HWND ParentWindow)
+{
+    PlatformMessageBox(ParentWindow, morvelplugin->Description() + "\n\n" + AboutFormatLine, AboutCaption);
 }
 
 int TDataModule1::morvelpluginInfoBox(TSender, const char* FileName, HWND)

@@ -102,15 +102,23 @@ void TDataModule1::morvelpluginStop(TSender)
 void TDataModule1::morvelpluginPause(TSender)
 {
     std::lock_guard<std::mutex> guard(OutputWrite);
-    OutMod()->Pause(1);
+    PauseOutput(1);
     Paused = true;
 }
 
 void TDataModule1::morvelpluginUnPause(TSender)
 {
     std::lock_guard<std::mutex> guard(OutputWrite);
-    OutMod()->Pause(0);
+    PauseOutput(0);
     Paused = false;
+}
+
+void TDataModule1::PauseOutput(int Value)
+{
+    // Winamp 5's hidden output, through which it decodes for its converter,
+    // has no Pause at all.
+    if (Out_Module* out = OutMod(); out && out->Pause)
+        out->Pause(Value);
 }
 
 bool TDataModule1::morvelpluginIsPaused(TSender)

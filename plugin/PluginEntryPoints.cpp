@@ -8,6 +8,7 @@
 #include "platform/PlatformExport.h"
 #include "platform/PlatformSystem.h"
 #include "plugin/DataModule.h"
+#include "plugin/EntryGuard.h"
 
 namespace {
 
@@ -21,24 +22,6 @@ TNoxWinAmpInputPlugin* Plugin()
 Out_Module* HostOutput()
 {
     return Descriptor.outMod;
-}
-
-// Runs Body; any exception becomes Fallback.
-template <class Result, class Body> Result Guarded(Result Fallback, Body&& Run) noexcept
-{
-    try {
-        return Run();
-    } catch (...) {
-        return Fallback;
-    }
-}
-
-template <class Body> void Guarded(Body&& Run) noexcept
-{
-    try {
-        Run();
-    } catch (...) {
-    }
 }
 
 void Config(HWND ParentWindow)

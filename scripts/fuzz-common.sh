@@ -4,7 +4,7 @@
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${MORVEL_FUZZ_BUILD:-$root/build/fuzz}"
-harnesses=(info playback mpeg unpacker plugin)
+harnesses=(info playback mpeg unpacker plugin extended)
 
 fuzz_build() {
     CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -33,7 +33,7 @@ fuzz_check_harness() {
 fuzz_seed_dirs() {
     local dirs=("$root/tests/data/fuzz-regressions/$1")
     case "$1" in
-    info | playback | plugin)
+    info | playback | plugin | extended)
         mkdir -p "$build/seeds/example"
         cp "$root/examples/morvel-demo.dmf" "$build/seeds/example/"
         dirs+=("$build/seeds/module" "$build/seeds/example") ;;
@@ -62,7 +62,7 @@ fuzz_options() {
     local opts=("-max_len=$max_len" -rss_limit_mb=2048 -print_final_stats=1
                 "-artifact_prefix=$build/artifacts/$1/")
     case "$1" in
-    info | playback | plugin) opts+=("-dict=$root/fuzz/dmf.dict") ;;
+    info | playback | plugin | extended) opts+=("-dict=$root/fuzz/dmf.dict") ;;
     mpeg) opts+=("-dict=$root/fuzz/mpeg.dict") ;;
     esac
     # Time limits hold each harness to its stated bound with room for the
@@ -70,7 +70,7 @@ fuzz_options() {
     # within a second (the longest legal song takes 13 ms in a release
     # build), a packed sample or an MPEG stream of -max_len within a few.
     case "$1" in
-    playback | plugin) opts+=(-timeout=25) ;;
+    playback | plugin | extended) opts+=(-timeout=25) ;;
     info | unpacker) opts+=(-timeout=2) ;;
     *) opts+=(-timeout=5) ;;
     esac

@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(Harnesses, TFuzzRegression, ::testing::ValuesIn(FuzzHar
 // A folder with no harness behind it would be skipped without a word.
 TEST(FuzzRegressionFolders, EachNamesAHarness)
 {
-    const std::vector<std::string> everywhere = {"info", "playback", "mpeg", "unpacker", "plugin"};
+    const std::vector<std::string> everywhere = {"info", "playback", "mpeg", "unpacker", "plugin", "extended"};
     for (const auto& entry : std::filesystem::directory_iterator(RegressionFolder)) {
         const std::string name = entry.path().filename().string();
         EXPECT_NE(std::find(everywhere.begin(), everywhere.end(), name), everywhere.end()) << name;

@@ -112,6 +112,31 @@ TEST(LoadSamples, PackedSamplesDecodeAndTheStreamGoesOnAfterThem)
     EXPECT_TRUE(HoldsPcm(*song->GetSample(3), raw.Pcm));
 }
 
+// How each sample is stored is known to both loads, the information load
+// reading no sample data; a record with both flags is packed.
+TEST(LoadSamples, StorageIsKnownToTheFullAndTheInformationLoad)
+{
+    TQuietLog quiet;
+    TWriterSample packed = Sample("packed", Ramp(600, 3));
+    packed.Encoding = TWriterEncoding::Packed;
+    TWriterSample bothFlags = packed;
+    bothFlags.FlagsField = 0x0C;
+    TWriterSample mpeg = Sample("mp3", {});
+    mpeg.Encoding = TWriterEncoding::Mpeg;
+    mpeg.Compressed = std::vector<uint8_t>(300, 0x55);
+    const std::vector<TWriterSample> samples = {Sample("raw", Ramp(50)), packed, mpeg, bothFlags};
+    TModuleWriter writer;
+    writer.Header(8, "", "").SampleInfo(samples, 8).SampleData(samples).End();
+    const std::vector<TSampleStorage> expected = {TSampleStorage::Raw, TSampleStorage::Packed, TSampleStorage::Mpeg,
+                                                  TSampleStorage::Packed};
+    const std::unique_ptr<TDmf> songs[] = {LoadBytes(writer.Bytes()), LoadInfoBytes(writer.Bytes())};
+    for (const std::unique_ptr<TDmf>& song : songs) {
+        ASSERT_EQ(song->SampleCount, 4);
+        for (int s = 1; s <= 4; ++s)
+            EXPECT_EQ(song->GetSample(s)->Storage, expected[static_cast<size_t>(s - 1)]) << s;
+    }
+}
+
 TEST(LoadSamples, EmptyAndMpegSamples)
 {
     TQuietLog quiet;

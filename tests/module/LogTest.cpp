@@ -4,9 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <thread>
+#include <vector>
 
 #include "module/LoadLog.h"
 #include "module/LoadLogPath.h"
+#include "tests/module/LoadFixture.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TestFiles.h"
 
@@ -58,6 +62,69 @@ TEST(LogFile, CreatedByTheFirstEntryAndAppendedToAfter)
     EXPECT_EQ(second.front(), '[');
     EXPECT_NE(second.find("] Reading Block, type: ENDE\r\n"), std::string::npos);
     EXPECT_EQ(second.size(), second.find("\r\n") + 2);  // exactly two lines
+}
+
+// Loads on several threads at once (playlist, media library, converter):
+// every entry reaches the file and the console as one whole line, and none
+// is lost. Entries longer than a stdio buffer go out in several writes unless
+// the log holds them together.
+TEST(LogFile, EntriesFromSeveralThreadsStayWholeLines)
+{
+#ifndef _WIN32
+    TScopedEnvironment environment;
+    environment.Set("XDG_STATE_HOME", (::testing::TempDir() + "morvel-log-threads").c_str());
+#endif
+    const std::string path = LogFilePath();
+    ASSERT_FALSE(path.empty());
+    std::remove(path.c_str());
+    constexpr int Threads = 6;
+    constexpr int Entries = 30;
+    const auto message = [](int Thread, int Entry) {
+        return "thread " + std::to_string(Thread) + " entry " + std::to_string(Entry) + " " +
+               std::string(static_cast<size_t>(9000 + 37 * Entry), static_cast<char>('a' + Thread));
+    };
+    std::map<std::string, int> expected;
+    for (int t = 0; t < Threads; ++t)
+        for (int e = 0; e < Entries; ++e)
+            expected[message(t, e)] = 1;
+    std::string console;
+    {
+        TLogCapture capture;
+        std::vector<std::thread> threads;
+        for (int t = 0; t < Threads; ++t)
+            threads.emplace_back([&, t] {
+                for (int e = 0; e < Entries; ++e)
+                    DebugLog(message(t, e));
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        console = capture.Text();
+    }
+
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    const std::string file(bytes.begin(), bytes.end());
+    std::map<std::string, int> inFile;
+    for (size_t at = 0; at < file.size();) {
+        const size_t end = file.find("\r\n", at);
+        ASSERT_NE(end, std::string::npos) << "the file ends inside an entry";
+        const std::string line = file.substr(at, end - at);
+        const size_t stamp = line.find("] ");
+        ASSERT_TRUE(line[0] == '[' && stamp != std::string::npos) << line.substr(0, 60);
+        ++inFile[line.substr(stamp + 2)];
+        at = end + 2;
+    }
+    EXPECT_TRUE(inFile == expected) << inFile.size() << " different lines in the file for " << expected.size()
+                                    << " entries";
+
+    std::map<std::string, int> onConsole;
+    for (size_t at = 0; at < console.size();) {
+        const size_t end = console.find('\n', at);
+        ASSERT_NE(end, std::string::npos) << "the console ends inside an entry";
+        ++onConsole[console.substr(at, end - at)];
+        at = end + 1;
+    }
+    EXPECT_TRUE(onConsole == expected) << onConsole.size() << " different lines on the console for " << expected.size()
+                                       << " entries";
 }
 
 #ifndef _WIN32

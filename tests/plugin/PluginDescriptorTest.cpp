@@ -136,15 +136,32 @@ TEST_F(TPluginDescriptor, UnassignedFileEventsFallBackToTheirDefaults)
     EXPECT_EQ(SongInfoWindowRecordSnapshot().ShowCount, 0);
 }
 
-// Config, About and the equaliser have no handlers in this plug-in.
-TEST_F(TPluginDescriptor, ConfigAboutAndEqualiserDoNothingWithoutHandlers)
+// Config and the equaliser have no handlers in this plug-in.
+TEST_F(TPluginDescriptor, ConfigAndEqualiserDoNothingWithoutHandlers)
 {
     char bands[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     Module->Config(nullptr);
-    Module->About(nullptr);
     Module->EQSet(1, bands, 20);
     EXPECT_TRUE(Host.Calls().empty());
     EXPECT_TRUE(PlatformRecordSnapshot().MessageBoxes.empty());
+}
+
+// The host's About button: one message box owned by the window the host
+// gave, naming the plug-in as the host lists it and the files it plays.
+TEST_F(TPluginDescriptor, AboutShowsTheNameVersionAndFormatOwnedByTheParent)
+{
+    const HWND parent = reinterpret_cast<HWND>(0x4321);
+    Module->About(parent);
+    const TPlatformRecord record = PlatformRecordSnapshot();
+    ASSERT_EQ(record.MessageBoxes.size(), 1u);
+    const TRecordedMessageBox& box = record.MessageBoxes[0];
+    EXPECT_EQ(box.Owner, parent);
+    EXPECT_EQ(box.Text.rfind(std::string(Module->description) + "\n", 0), 0u) << box.Text;
+    const std::string family = Module->FileExtensions + std::strlen(Module->FileExtensions) + 1;
+    EXPECT_NE(box.Text.find(family), std::string::npos) << box.Text;
+    EXPECT_NE(box.Text.find(".dmf"), std::string::npos) << box.Text;
+    EXPECT_FALSE(box.Caption.empty());
+    EXPECT_TRUE(Host.Calls().empty());
 }
 
 struct TEqualiserListener {

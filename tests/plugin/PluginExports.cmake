@@ -1,5 +1,5 @@
-# Checks that the plug-in library exports winampGetInModule2 and nothing else.
-# Run as: cmake -DNM=<nm> -DLIBRARY=<path> -P PluginExports.cmake
+# Checks that the plug-in library exports the plug-in's functions and nothing else.
+# Run as: cmake -DNM=<nm> -DLIBRARY=<path> -DEXPORTS=<name,name,...> -P PluginExports.cmake
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
                 OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -16,7 +16,10 @@ foreach(line IN LISTS lines)
     endif()
   endif()
 endforeach()
-if(NOT exported STREQUAL "winampGetInModule2")
-  message(FATAL_ERROR "exported: ${exported}; only winampGetInModule2 may be")
+string(REPLACE "," ";" expected "${EXPORTS}")
+list(SORT expected)
+list(SORT exported)
+if(NOT exported STREQUAL expected)
+  message(FATAL_ERROR "exported: ${exported}; exactly ${expected} must be")
 endif()
 message(STATUS "exported: ${exported}")

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "module/LoadLogPath.h"
+#include "plugin/ExtendedReadHandles.h"
 #include "tests/plugin/AllocationLimit.h"
 #include "tests/plugin/PluginFixture.h"
 #include "tests/support/RenderReference.h"
@@ -261,6 +262,31 @@ TEST(PluginLibraryFault, QuitAndUnloadRightAfterStop)
         EXPECT_EQ(host.Count("Close"), 1) << variant;
     }
     SetDebugLogConsole(stdout);
+}
+
+// Winamp 5's converter opening a song while no single allocation over 1 MB
+// can be had: handle 0, the host's size untouched, no decoder and no file left
+// open; with memory the same song opens.
+TEST_F(TPluginFault, ExtendedReadWithoutMemoryOpensNothing)
+{
+    const std::string song = WriteSongFile("song.dmf", SteadySong(8, "Without", "Memory"));
+    const size_t open = ExtendedReadHandles().Count();
+    int size = -7;
+    intptr_t handle = -1;
+    {
+        TAllocationLimit limit(1 << 20);
+        handle = winampGetExtendedRead_open(song.c_str(), &size, nullptr, nullptr, nullptr);
+        EXPECT_GT(TAllocationLimit::Refused(), 0);
+    }
+    EXPECT_EQ(handle, 0);
+    EXPECT_EQ(size, -7);
+    EXPECT_EQ(ExtendedReadHandles().Count(), open);
+    EXPECT_FALSE(FileHeldOpen(song));
+    handle = winampGetExtendedRead_open(song.c_str(), &size, nullptr, nullptr, nullptr);
+    EXPECT_NE(handle, 0);
+    EXPECT_EQ(ExtendedReadHandles().Count(), open + 1);
+    winampGetExtendedRead_close(handle);
+    EXPECT_EQ(ExtendedReadHandles().Count(), open);
 }
 
 }  // namespace

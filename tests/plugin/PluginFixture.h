@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,11 +21,13 @@
 #include "player/DmfSong.h"
 #include "plugin/DataModule.h"
 #include "plugin/SongInfoWindowRecord.h"
+#include "plugin/sdk/WinampExtendedExports.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 #include "tests/support/PluginHostVerbs.h"
 #include "tests/support/PluginReference.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TaskThread.h"
+#include "tests/support/Winamp5Exports.h"
 
 inline const std::string ExampleSong = MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf";
 
@@ -102,6 +105,25 @@ protected:
         Tasks->Post(std::move(Task));
     }
     std::string ExampleSongPath() const { return ExampleSong; }
+    // Winamp 5's exports: here linked into the test program.
+    TWinamp5Exports Winamp5() const
+    {
+        return {&winampGetExtendedFileInfo,   &winampGetExtendedFileInfoW,    &winampGetExtendedRead_open,
+                &winampGetExtendedRead_openW, &winampGetExtendedRead_getData, &winampGetExtendedRead_setTime,
+                &winampGetExtendedRead_close};
+    }
+    // A file descriptor of this process is open on Path (an existing file).
+    bool FileHeldOpen(const std::string& Path) const
+    {
+        std::error_code error;
+        const std::filesystem::path file = std::filesystem::canonical(Path, error);
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+            std::error_code ignored;
+            if (std::filesystem::read_symlink(entry.path(), ignored) == file)
+                return true;
+        }
+        return false;
+    }
     // Takes every permission from Path until the test ends; false when that
     // keeps nobody out (root reads it all the same).
     bool MakeUnreadable(const std::string& Path)

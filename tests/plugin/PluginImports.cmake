@@ -1,6 +1,7 @@
 # Checks that the Windows plug-in DLL needs nothing beyond Windows' own system
 # DLLs: its C and C++ runtimes are linked in, so a Winamp user copies one file.
-# Run as: cmake -DOBJDUMP=<objdump> -DLIBRARY=<path> -P PluginImports.cmake
+# Its exports are the plug-in's functions, none other.
+# Run as: cmake -DOBJDUMP=<objdump> -DLIBRARY=<path> -DEXPORTS=<name,name,...> -P PluginImports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
@@ -43,7 +44,10 @@ foreach(entry IN LISTS exports)
   string(STRIP "${name}" name)
   list(APPEND exportNames "${name}")
 endforeach()
-if(NOT exportNames STREQUAL "winampGetInModule2")
-  message(FATAL_ERROR "morvel.dll exports ${exportNames}; only winampGetInModule2 may be")
+string(REPLACE "," ";" expected "${EXPORTS}")
+list(SORT expected)
+list(SORT exportNames)
+if(NOT exportNames STREQUAL expected)
+  message(FATAL_ERROR "morvel.dll exports ${exportNames}; exactly ${expected} must be")
 endif()
 message(STATUS "imports: ${imported}; exports: ${exportNames}")

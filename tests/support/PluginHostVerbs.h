@@ -5,7 +5,7 @@
 // playlist run by Winamp's rules, and Winamp's own output plug-ins.
 //
 // The fixture (TFixture derives from this) provides Module, Host,
-// GetFileInfo, Play, and OnHostThread(Task): runs Task on a host thread that
+// GetFileInfo, Play, Stop, and OnHostThread(Task): runs Task on a host thread that
 // is not the player's, in the order of posting, from any thread (the player
 // thread included).
 
@@ -37,6 +37,21 @@ public:
         const int before = Self().Host.EndOfFileMessages();
         ASSERT_EQ(Self().Play(Path), 0);
         ASSERT_TRUE(Self().Host.WaitForEndOfFile(before + 1)) << "the song never ended";
+    }
+
+    // What the plug-in announces when it plays Path to its end: the rate,
+    // channels and bits it opens the output with, and the bit rate it shows
+    // (SetInfo); empty when it did not open the output.
+    std::vector<int64_t> PlayedFormat(const std::string& Path)
+    {
+        Self().Host.ClearCalls();
+        PlayToEnd(Path);
+        Self().Stop();
+        const std::vector<THostCall> opens = Self().Host.CallsNamed("Open");
+        const std::vector<THostCall> infos = Self().Host.CallsNamed("SetInfo");
+        if (opens.empty() || infos.empty())
+            return {};
+        return {opens[0].Args[0], opens[0].Args[1], opens[0].Args[2], infos[0].Args[0]};
     }
 
     // The main window runs Entries by Rules from the first entry on, acting on

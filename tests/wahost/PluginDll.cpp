@@ -64,6 +64,11 @@ void TPluginDll::Unload()
     Get = nullptr;
 }
 
+void* TPluginDll::Symbol(const char* Name) const
+{
+    return Library ? reinterpret_cast<void*>(GetProcAddress(Library, Name)) : nullptr;
+}
+
 std::vector<std::string> TPluginDll::ExportNames() const
 {
     std::vector<std::string> names;

@@ -34,6 +34,8 @@ public:
     bool Loaded() const { return Library != nullptr; }
     HMODULE Handle() const { return Library; }
     WinampGetInModule2Function Export() const { return Get; }
+    // Another export found by its name, as Winamp 5 looks up its optional ones; null when none.
+    void* Symbol(const char* Name) const;
     // The names in the DLL's export directory and how many functions it exports.
     std::vector<std::string> ExportNames() const;
     int ExportedFunctions() const;

@@ -32,12 +32,20 @@ const char* TextAt(const void* Record, size_t Offset)
     return reinterpret_cast<const char*>(static_cast<uintptr_t>(WordAt(Record, Offset)));
 }
 
-TEST_F(TWahostRecord, DllExportsWinampGetInModule2Alone)
+// winampGetInModule2 and the optional exports Winamp 5 looks up by name: no
+// other, none by ordinal only.
+TEST_F(TWahostRecord, DllExportsThePluginsFunctionsAlone)
 {
     ASSERT_NO_FATAL_FAILURE(Load());
-    EXPECT_EQ(Dll.ExportNames(), std::vector<std::string>{"winampGetInModule2"});
-    EXPECT_EQ(Dll.ExportedFunctions(), 1) << "functions exported by ordinal only";
-    EXPECT_TRUE(Dll.Holds(reinterpret_cast<const void*>(Dll.Export())));
+    const std::vector<std::string> expected = {"winampGetExtendedFileInfo",     "winampGetExtendedFileInfoW",
+                                               "winampGetExtendedRead_close",   "winampGetExtendedRead_getData",
+                                               "winampGetExtendedRead_open",    "winampGetExtendedRead_openW",
+                                               "winampGetExtendedRead_setTime", "winampGetInModule2"};
+    EXPECT_EQ(Dll.ExportNames(), expected);
+    EXPECT_EQ(Dll.ExportedFunctions(), static_cast<int>(expected.size())) << "functions exported by ordinal only";
+    for (const std::string& name : expected)
+        EXPECT_TRUE(Dll.Holds(Dll.Symbol(name.c_str()))) << name;
+    EXPECT_TRUE(Winamp5().Complete());
     // The record is the DLL's own, static for its lifetime.
     EXPECT_TRUE(Dll.Holds(Module));
 }
@@ -97,7 +105,7 @@ TEST_F(TWahostDescriptor, SecondCallGivesTheSameRecordAndLeavesTheHostFieldsAlon
     EXPECT_EQ(again->dsp_dosamples, before.dsp_dosamples);
 }
 
-TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndConfigAboutEqualiserDoNothing)
+TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndConfigEqualiserDoNothing)
 {
     char bands[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     Ui([&] {
@@ -105,7 +113,6 @@ TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndConfigAboutEqual
         Module->SetPan(128);
         Module->SetVolume(201);
         Module->Config(MainWindow().Handle());
-        Module->About(MainWindow().Handle());
         Module->EQSet(1, bands, 20);
     });
     EXPECT_EQ(Host.Events(), (std::vector<std::string>{"SetPan", "SetPan", "SetVolume"}));
@@ -113,6 +120,18 @@ TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndConfigAboutEqual
     EXPECT_EQ(FirstArgs(Host.CallsNamed("SetVolume")), (std::vector<int32_t>{201}));
     for (const THostCall& call : Host.Calls())
         EXPECT_EQ(call.Thread, MainWindow().Thread()) << call.Name;
+}
+
+// The host's About button: a message box with the plug-in's name and version
+// and a line on the format, shown until the user dismisses it.
+TEST_F(TWahostDescriptor, AboutShowsOneMessageBoxWithTheNameVersionAndFormat)
+{
+    Ui([&] { Module->About(MainWindow().Handle()); });
+    const std::vector<std::string> boxes = MainWindow().TakeMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].find(": " + std::string(Module->description) + "\n"), std::string::npos) << boxes[0];
+    EXPECT_NE(boxes[0].find("Quorlith Digital Music File"), std::string::npos) << boxes[0];
+    EXPECT_TRUE(Host.Calls().empty());
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "tests/support/PluginHostVerbs.h"
 #include "tests/support/PluginReference.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/Winamp5Exports.h"
 #include "tests/wahost/HeldFile.h"
 #include "tests/wahost/PluginDll.h"
 #include "tests/wahost/WahostSession.h"
@@ -146,6 +147,13 @@ protected:
     void OnHostThread(const std::function<void()>& Task) { Ui(Task); }
     // Empty when the command line named none.
     std::string ExampleSongPath() const { return Options().ExampleSong; }
+    // Winamp 5's exports, looked up by name in the DLL as Winamp 5 does.
+    TWinamp5Exports Winamp5() const
+    {
+        return LookUpWinamp5Exports([this](const char* Name) { return Dll.Symbol(Name); });
+    }
+    // A handle of this process holds Path (an existing file) open: no one can have it to himself.
+    bool FileHeldOpen(const std::string& Path) const { return !THeldFile(Path, THeldFile::Exclusive).Held(); }
     // Holds Path open without sharing, as another program may, until the test ends.
     bool MakeUnreadable(const std::string& Path)
     {

@@ -47,7 +47,10 @@ protected:
 
 }  // namespace
 
+#include "tests/plugin/scenarios/ExtendedInfoScenarios.inc"
+#include "tests/plugin/scenarios/ExtendedReadScenarios.inc"
 #include "tests/plugin/scenarios/FileInfoScenarios.inc"
+#include "tests/plugin/scenarios/HiddenOutputScenarios.inc"
 #include "tests/plugin/scenarios/OutputModelScenarios.inc"
 #include "tests/plugin/scenarios/PlaybackScenarios.inc"
 #include "tests/plugin/scenarios/PlaylistScenarios.inc"
