@@ -44,6 +44,9 @@ public:
     int64_t SetPosition(int64_t Position) override;
     int64_t Position() const override { return Pos; }
     int64_t Size() const override { return FileSize; }
+    // When the file was last written, as the system keeps it (its own units):
+    // with the size, tells a file that changed since it was last read.
+    int64_t WriteTime() const { return LastWrite; }
 
 private:
 #ifdef _WIN32
@@ -51,8 +54,9 @@ private:
 #else
     std::FILE* File = nullptr;  // stdio file
 #endif
-    int64_t Pos = 0;       // current position in bytes
-    int64_t FileSize = 0;  // size at open time
+    int64_t Pos = 0;        // current position in bytes
+    int64_t FileSize = 0;   // size at open time
+    int64_t LastWrite = 0;  // last write time at open time
 };
 
 // A stream over a copy of a byte block.

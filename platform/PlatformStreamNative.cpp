@@ -19,6 +19,7 @@ TFileStream::TFileStream(const std::string& Path)
         throw EFileOpenError(Path);
     }
     FileSize = info.st_size;
+    LastWrite = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 }
 
 // File names here are bytes; a wide name means its UTF-8 spelling.

@@ -26,6 +26,16 @@ int64_t SizeOf(HANDLE File, const std::string& Name)
     return size.QuadPart;
 }
 
+// The last write time of the file just opened, in 100 ns units (0 when the
+// system keeps none).
+int64_t WriteTimeOf(HANDLE File)
+{
+    FILETIME written{};
+    if (!GetFileTime(File, nullptr, nullptr, &written))
+        return 0;
+    return static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+}
+
 }  // namespace
 
 TFileStream::TFileStream(const std::string& Path)
@@ -34,6 +44,7 @@ TFileStream::TFileStream(const std::string& Path)
     if (h == INVALID_HANDLE_VALUE)
         throw EFileOpenError(Path);
     FileSize = SizeOf(h, Path);
+    LastWrite = WriteTimeOf(h);
     Handle = h;
 }
 
@@ -43,6 +54,7 @@ TFileStream::TFileStream(const std::wstring& Path)
     if (h == INVALID_HANDLE_VALUE)
         throw EFileOpenError(PlatformWideToUtf8(Path));
     FileSize = SizeOf(h, PlatformWideToUtf8(Path));
+    LastWrite = WriteTimeOf(h);
     Handle = h;
 }
 

@@ -4,11 +4,13 @@
 #include <array>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
 #include "plugin/HostFileName.h"
 #include "plugin/PluginIdentity.h"
+#include "plugin/SongFieldCache.h"
 
 namespace {
 
@@ -130,15 +132,24 @@ template <class TChar> std::string FieldText(const TChar* Name, const char* Fiel
                                     [&](const TSongField& Known) { return SameField(Field, Known.Name); });
     if (field == std::end(SongFields))
         return {};
-    // A song of its own, off the stack (it is large), dropped when done.
-    auto song = std::make_unique<TDmf>();
+    std::unique_ptr<TFileStream> file;
     try {
-        const std::unique_ptr<TStream> file = OpenHostFile(Name);
-        song->LoadInfoFromStream(*file);
+        file = OpenHostFile(Name);
     } catch (const EFileOpenError&) {
         return {};
     }
-    return song->Loaded ? field->Value(*song) : std::string();
+    // Every field of the file at once, for the questions that follow.
+    static TSongFieldCache<TChar> cache;
+    const auto values = cache.Get({Name, file->Size(), file->WriteTime()}, [&] {
+        // A song of its own, off the stack (it is large), dropped when done.
+        auto song = std::make_unique<TDmf>();
+        song->LoadInfoFromStream(*file);
+        std::vector<std::string> texts;
+        for (const TSongField& known : SongFields)
+            texts.push_back(song->Loaded ? known.Value(*song) : std::string());
+        return texts;
+    });
+    return (*values)[static_cast<size_t>(field - std::begin(SongFields))];
 }
 
 }  // namespace

@@ -42,14 +42,14 @@ template <class TChar> bool HasOurExtension(std::basic_string_view<TChar> Name)
 
 // The file opened for reading, shared with other readers; throws
 // EFileOpenError when it cannot be opened (or no name was given).
-inline std::unique_ptr<TStream> OpenHostFile(const char* Name)
+inline std::unique_ptr<TFileStream> OpenHostFile(const char* Name)
 {
     if (!Name)
         throw EFileOpenError("");
     return std::make_unique<TFileStream>(std::string(Name));
 }
 
-inline std::unique_ptr<TStream> OpenHostFile(const wchar_t* Name)
+inline std::unique_ptr<TFileStream> OpenHostFile(const wchar_t* Name)
 {
     if (!Name)
         throw EFileOpenError("");
