@@ -126,7 +126,13 @@ bool TDmf::Load(TStream& Source, bool InfoOnly)
     TFieldReader in(Source);
     bool walking = true;
     while (walking && Source.Position() < Source.Size()) {
+        // The size is the file's at open: a file cut short meanwhile (written
+        // anew while it loads) reads nothing more, and the walk ends there
+        // instead of reading zeros for ever.
+        const int64_t blockStart = Source.Position();
         in.Bytes(BlockTag, 4);
+        if (Source.Position() == blockStart)
+            break;
         DebugLog("Reading Block, type: " + TagText(BlockTag));
         switch (BlockKind(BlockTag)) {
         case KindMessage:

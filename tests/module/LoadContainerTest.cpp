@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #ifdef _WIN32
 #include <windows.h>
@@ -132,6 +133,44 @@ TEST(LoadContainer, NegativeUnknownLengthEndsTheWalk)
     TModuleWriter writer;
     writer.BlockWithLength("XTRA", -12, {}).End();
     EXPECT_FALSE(LoadBytes(writer.Bytes())->Loaded);
+}
+
+// A file written anew while it loads is shorter than its size at open: its
+// reads come back empty, and the walk must end rather than read zeros for ever.
+TEST(LoadContainer, FileCutShortWhileLoadingEndsTheWalk)
+{
+    // As a file behaves: the size stays the one at open, a move within it
+    // succeeds, reads past the bytes still there give nothing.
+    struct TCutShortStream : TStream {
+        explicit TCutShortStream(std::vector<uint8_t> Kept) : Data(std::move(Kept)) { }
+        int32_t Read(void* Buffer, int32_t Count) override
+        {
+            const int64_t n = std::clamp<int64_t>(static_cast<int64_t>(Data.size()) - Pos, 0, Count);
+            std::copy_n(Data.begin() + Pos, n, static_cast<uint8_t*>(Buffer));
+            Pos += n;
+            return static_cast<int32_t>(n);
+        }
+        int64_t SetPosition(int64_t Position) override { return Pos = std::clamp<int64_t>(Position, 0, Size()); }
+        int64_t Position() const override { return Pos; }
+        int64_t Size() const override { return static_cast<int64_t>(Data.size()) + 4096; }
+        std::vector<uint8_t> Data;
+        int64_t Pos = 0;
+    };
+    TQuietLog quiet;
+    TModuleWriter writer;
+    writer.Header(8, "Cut", "Short");
+    for (const size_t kept : {size_t{0}, size_t{2}, writer.Bytes().size()}) {
+        std::vector<uint8_t> bytes = writer.Bytes();
+        bytes.resize(kept);
+        TCutShortStream forInfo(bytes);
+        TCutShortStream forPlaying(bytes);
+        TDmf info;
+        TDmf full;
+        info.LoadInfoFromStream(forInfo);
+        full.LoadFromStream(forPlaying);
+        EXPECT_FALSE(info.Loaded) << kept << " bytes";
+        EXPECT_FALSE(full.Loaded) << kept << " bytes";
+    }
 }
 
 TEST(LoadContainer, HeaderFields)
