@@ -10,6 +10,8 @@
 // HeaviestTick: the most one tick's mixing can ask, in time per tick: the
 // longest tick (2.5 s of output), all 32 voices 16-bit stereo at the highest
 // frequency a voice can hold, each wrapping a one-frame loop on every frame.
+// Each of these runs on every path of the mixer (NAME/plain, NAME/sse2,
+// NAME/avx2), a path the processor lacks skipped.
 
 #include <benchmark/benchmark.h>
 
@@ -25,8 +27,25 @@
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 #include "tests/support/MixerProbe.h"
+#include "tests/support/ScopedMixerPath.h"
+
+// Registers Function(State, Path) as NAME/plain, NAME/sse2 and NAME/avx2.
+#define BENCHMARK_ON_MIXER_PATHS(Function)                                                                             \
+    BENCHMARK_CAPTURE(Function, plain, TMixerPath::Plain)->Unit(benchmark::kMillisecond);                              \
+    BENCHMARK_CAPTURE(Function, sse2, TMixerPath::Sse2)->Unit(benchmark::kMillisecond);                                \
+    BENCHMARK_CAPTURE(Function, avx2, TMixerPath::Avx2)->Unit(benchmark::kMillisecond)
 
 namespace {
+
+// The mixer's path a benchmark runs on is Taken's; false (the run skipped)
+// when that is not the one it asked for: the processor or the build has none.
+bool OnMixerPath(benchmark::State& State, const TScopedMixerPath& Taken, TMixerPath Path)
+{
+    if (Taken.Path() == Path)
+        return true;
+    State.SkipWithError("no such path of the mixer here");
+    return false;
+}
 
 // Renders the song from its start for Seconds of output (or until it ends)
 // per iteration, the way the player thread asks for it. Counters: Voices,
@@ -77,30 +96,42 @@ std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
     return song;
 }
 
-void BM_RenderExample(benchmark::State& State)
+void BM_RenderExample(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = ExampleSong(State);
     // A whole song of at most ten minutes per iteration.
     RenderFromStart(State, *song, 600.0);
 }
-BENCHMARK(BM_RenderExample)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_RenderExample);
 
-void BM_RenderStress32(benchmark::State& State)
+void BM_RenderStress32(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = SyntheticSong(32, true);
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK(BM_RenderStress32)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_RenderStress32);
 
-void BM_RenderAllVoices32(benchmark::State& State)
+void BM_RenderAllVoices32(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = SyntheticSong(32, false, TSyntheticNotes::HeldFromTheStart);
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK(BM_RenderAllVoices32)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_RenderAllVoices32);
 
-void BM_MixHeaviestTick(benchmark::State& State)
+void BM_MixHeaviestTick(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = SyntheticSong(32, true);
     const TSample& sample = *song->GetSample(1);
     song->BlockBytes = MaxBlockBytes;
@@ -129,7 +160,7 @@ void BM_MixHeaviestTick(benchmark::State& State)
         State.SkipWithError("a voice stopped: the tick was not the heaviest");
     State.counters["FramesPerTick"] = MaxBlockBytes / 4;
 }
-BENCHMARK(BM_MixHeaviestTick)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_MixHeaviestTick);
 
 // A forward seek from the song's start to Share of its length, as the player
 // thread makes it after Play: every tick on the way is skipped (the voices'
