@@ -49,6 +49,8 @@ template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, 
     // at or before Last while Fraction + n * Step < (WholeFrames + 1) << 16.
     const uint64_t wholeFrames = static_cast<uint64_t>(Last - Head.Offset) >> Format::BytesShift;
     const uint64_t room = ((wholeFrames + 1) << MixFractionBits) - Head.Fraction;
+    if (room <= Head.Step)
+        return 1;  // a step past a short loop: no division on every frame
     const uint64_t frames = (room + Head.Step - 1) / Head.Step;
     return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
 }
@@ -76,6 +78,40 @@ uint64_t StepOf(int32_t Frequency)
         return 0;
     return (static_cast<uint64_t>(Frequency) << MixFractionBits) / static_cast<uint64_t>(OutputRate);
 }
+
+// How far a head that has passed the loop's end by Over bytes goes back: by
+// whole loop lengths until it is inside the loop again. A mixed stretch ends
+// with the step that passes the end, so Over is at most a step and a frame,
+// and the loop lengths a whole step spans are counted once per voice and
+// tick, not on every wrap; what is left, or a longer way (a skipped tick),
+// takes a division.
+class TLoopWrap {
+public:
+    TLoopWrap(int64_t LoopLength, uint32_t StepBytes)
+        : LoopLength(LoopLength), StepLoops(LoopLength * (StepBytes / LoopLength))
+    {
+    }
+
+    int64_t Back(int64_t Over) const
+    {
+        int64_t back = 0;
+        if (Over > StepLoops) {
+            back = StepLoops;
+            Over -= StepLoops;
+        }
+        if (Over <= LoopLength)
+            return back + LoopLength;
+        return back + LoopLength * ((Over + LoopLength - 1) / LoopLength);
+    }
+
+private:
+    int64_t LoopLength;
+    int64_t StepLoops;  // the whole loop lengths within one step
+};
+
+// Stretches shorter than this are mixed frame by frame in the walk itself:
+// too short for the vector code to pay for its setup.
+constexpr int32_t ShortStretch = 8;
 
 // What a voice's walk does with each stretch of frames: mixes it into the
 // tick's accumulators, or only moves past it (a seek skips the tick).
@@ -105,6 +141,8 @@ void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Ker
     const std::array<float, 4> gains = Walk == TVoiceWalk::Mix ? GainsOf(Voice) : std::array<float, 4>{};
     const TMixStretch stretch = Kernels ? Kernels->Stretches[Format::Index] : nullptr;
 
+    const TLoopWrap wrap(loops ? loopLength : 1, head.StepBytes);
+
     // A voice already past its end is silenced unmixed, looping or not.
     if (head.Offset > end) {
         Voice.Active = false;
@@ -121,7 +159,10 @@ void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Ker
             AdvanceBy<Format>(head, run);
         } else if (head.Offset >= 0 && head.Offset <= insideLast) {
             run = FramesUpTo<Format>(head, insideLast, Frames - done);
-            stretch(Voice.Data, head, gains.data(), Out + 2 * done, run);
+            if (run < ShortStretch)
+                MixFrames<Format>(Voice.Data, head, gains.data(), Out + 2 * done, run);
+            else
+                stretch(Voice.Data, head, gains.data(), Out + 2 * done, run);
         } else {
             MixOneGuarded<Format>(Voice.Data, dataLength, head, gains.data(), Out + 2 * done);
         }
@@ -131,10 +172,7 @@ void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Ker
                 Voice.Active = false;
                 break;
             }
-            // Back by whole loop lengths until the head is inside the loop
-            // again; one division covers a step that spans many loops.
-            const int64_t over = head.Offset - end;
-            head.Offset -= loopLength * ((over + loopLength - 1) / loopLength);
+            head.Offset -= wrap.Back(head.Offset - end);
         }
     }
     Voice.Position = static_cast<int32_t>(std::min<int64_t>(head.Offset, std::numeric_limits<int32_t>::max()));
