@@ -9,6 +9,7 @@
 // The header holds no code a processor might lack: a path built for wider
 // registers includes it before switching its own code to them.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -29,6 +30,16 @@ inline constexpr float MixRoundingRange = 4194304.0f;  // 2^22
 inline constexpr float MixOutputLow = -131072.0f;
 inline constexpr float MixOutputHigh = 131071.0f;
 
+// A tick's accumulators: the left outputs' from the first 64-byte boundary
+// of the mixer's buffer on, the right outputs' MixRightOffset floats further
+// (room for the longest tick). A buffer of 2 x MixRightOffset + 16 floats
+// holds both.
+inline constexpr size_t MixRightOffset = 110256;
+inline float* MixLeftOf(float* Buffer)
+{
+    return Buffer + ((0 - reinterpret_cast<uintptr_t>(Buffer)) / sizeof(float) & 15);
+}
+
 // Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
 struct TPlayHead {
     int64_t Offset;         // byte offset of the current frame from the voice's Data
@@ -44,8 +55,8 @@ template <bool Is16Bit, bool IsStereo> struct TFrameFormat {
     static constexpr bool Stereo = IsStereo;
     static constexpr int Bytes = (Is16Bit ? 2 : 1) * (IsStereo ? 2 : 1);
     static constexpr int BytesShift = Bytes == 4 ? 2 : Bytes == 2 ? 1 : 0;
-    // Bytes the wider paths read from a frame's offset on: the frame and the
-    // next one, at least a 32-bit word.
+    // Bytes read from a frame's offset on: the frame and the next one, which
+    // the wider paths load as 32-bit words.
     static constexpr int ReadBytes = 2 * Bytes < 4 ? 4 : 2 * Bytes;
     // The format's place in a table of the four.
     static constexpr int Index = (Is16Bit ? 2 : 0) + (IsStereo ? 1 : 0);
@@ -83,34 +94,37 @@ template <class Format> inline void AdvanceBy(TPlayHead& Head, int32_t Frames)
 }
 
 // Adds one output frame: the frame at Frame and the next one, weighted by
-// Fraction / 65536, times the voice's gains, into Out[0] (left) and Out[1]
-// (right). Gains: mono {left, right}, stereo {left to left, left to right,
-// right to left, right to right}. A x (1 - W) + B x W, then left += v x gain,
-// right += v x gain; a stereo frame's left channel before its right.
-template <class Format> inline void MixFrame(const uint8_t* Frame, uint32_t Fraction, const float* Gains, float* Out)
+// Fraction / 65536, times the voice's gains, into the frame's left and right
+// accumulators. Gains: mono {left, right}, stereo {left to left, left to
+// right, right to left, right to right}. A x (1 - W) + B x W, then left +=
+// v x gain, right += v x gain; a stereo frame's left channel before its right.
+template <class Format>
+inline void MixFrame(const uint8_t* Frame, uint32_t Fraction, const float* Gains, float& Left, float& Right)
 {
     const float w = static_cast<float>(Fraction) * MixWeightScale;
     const float keep = 1.0f - w;
     const uint8_t* next = Frame + Format::Bytes;
     const float left = Format::Value(Frame, 0) * keep + Format::Value(next, 0) * w;
-    Out[0] += left * Gains[0];
-    Out[1] += left * Gains[1];
+    Left += left * Gains[0];
+    Right += left * Gains[1];
     if constexpr (Format::Stereo) {
         const float right = Format::Value(Frame, 1) * keep + Format::Value(next, 1) * w;
-        Out[0] += right * Gains[2];
-        Out[1] += right * Gains[3];
+        Left += right * Gains[2];
+        Right += right * Gains[3];
     }
 }
 
-// Mixes Frames frames one by one, all of whose two source frames lie inside
-// the sample's allocation (the offsets fit 32 bits there).
+// Mixes Frames frames one by one into Left[0..Frames-1] and Right[...], all
+// of whose two source frames lie inside the sample's allocation (the offsets
+// fit 32 bits there).
 template <class Format>
-inline void MixFrames(const uint8_t* Data, TPlayHead& Head, const float* Gains, float* Out, int32_t Frames)
+inline void MixFrames(const uint8_t* Data, int32_t /*DataLength*/, TPlayHead& Head, const float* Gains, float* Left,
+                      float* Right, int32_t Frames)
 {
     uint32_t offset = static_cast<uint32_t>(Head.Offset);
     uint32_t fraction = Head.Fraction;
     for (int32_t k = 0; k < Frames; ++k) {
-        MixFrame<Format>(Data + offset, fraction, Gains, Out + 2 * k);
+        MixFrame<Format>(Data + offset, fraction, Gains, Left[k], Right[k]);
         fraction += Head.StepFraction;
         offset += Head.StepBytes + (fraction >> MixFractionBits) * Format::Bytes;
         fraction &= MixFractionMask;
@@ -119,7 +133,8 @@ inline void MixFrames(const uint8_t* Data, TPlayHead& Head, const float* Gains, 
     Head.Fraction = fraction;
 }
 
-// An accumulator rounded to an integer (see MixRoundingBias).
+// An accumulator rounded to an integer (see MixRoundingBias), as the tests
+// read the rounded accumulators.
 inline float MixRounded(float Sum)
 {
     Sum = Sum < -MixRoundingRange ? -MixRoundingRange : Sum;
@@ -127,16 +142,27 @@ inline float MixRounded(float Sum)
     return (Sum + MixRoundingBias) - MixRoundingBias;
 }
 
-// Values accumulators as 16-bit little-endian PCM: each rounded, held to the
-// 16-bit range before the shift by 2 (toward minus infinity).
-inline void ConvertFrames(const float* Mix, uint8_t* Pcm, int32_t Values)
+// An accumulator as a 16-bit sample: rounded, held to the 16-bit range
+// before the shift by 2 (toward minus infinity). Holding a sum within 2^22
+// first, as MixRounded does, would change no sample: a rounding outside
+// that range stays outside the 16-bit one (checked for every finite float).
+inline int32_t MixSample(float Sum)
 {
-    for (int32_t i = 0; i < Values; ++i) {
-        float rounded = MixRounded(Mix[i]);
-        rounded = rounded < MixOutputLow ? MixOutputLow : rounded;
-        rounded = rounded > MixOutputHigh ? MixOutputHigh : rounded;
-        const int32_t sample = static_cast<int32_t>(rounded) >> 2;
-        Pcm[2 * i] = static_cast<uint8_t>(sample & 0xFF);
-        Pcm[2 * i + 1] = static_cast<uint8_t>((sample >> 8) & 0xFF);
+    float rounded = (Sum + MixRoundingBias) - MixRoundingBias;
+    rounded = rounded < MixOutputLow ? MixOutputLow : rounded;
+    rounded = rounded > MixOutputHigh ? MixOutputHigh : rounded;
+    return static_cast<int32_t>(rounded) >> 2;
+}
+
+// Frames output frames as 16-bit little-endian PCM, left and right.
+inline void ConvertFrames(const float* Left, const float* Right, uint8_t* Pcm, int32_t Frames)
+{
+    for (int32_t k = 0; k < Frames; ++k) {
+        const int32_t left = MixSample(Left[k]);
+        const int32_t right = MixSample(Right[k]);
+        Pcm[4 * k] = static_cast<uint8_t>(left & 0xFF);
+        Pcm[4 * k + 1] = static_cast<uint8_t>((left >> 8) & 0xFF);
+        Pcm[4 * k + 2] = static_cast<uint8_t>(right & 0xFF);
+        Pcm[4 * k + 3] = static_cast<uint8_t>((right >> 8) & 0xFF);
     }
 }

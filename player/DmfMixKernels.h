@@ -25,13 +25,15 @@ struct TPlayHead;
 #endif
 #endif
 
-// Mixes Frames output frames of a voice from Head on into Out (left, right
-// interleaved), every frame read and the next one lying inside the sample's
-// allocation (Format::ReadBytes from the frame's offset), and moves Head past
-// them. Gains as MixFrame takes them.
-using TMixStretch = void (*)(const uint8_t* Data, TPlayHead& Head, const float* Gains, float* Out, int32_t Frames);
-// Values accumulators as 16-bit little-endian PCM.
-using TMixConvert = void (*)(const float* Mix, uint8_t* Pcm, int32_t Values);
+// Mixes Frames output frames of a voice from Head on into the accumulators
+// Left[0..Frames-1] and Right[...], every frame read and the next one lying
+// inside the sample's allocation (Format::ReadBytes from the frame's offset
+// within DataLength bytes), and moves Head past them. Gains as MixFrame
+// takes them.
+using TMixStretch = void (*)(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const float* Gains, float* Left,
+                             float* Right, int32_t Frames);
+// Frames output frames of accumulators as 16-bit little-endian PCM.
+using TMixConvert = void (*)(const float* Left, const float* Right, uint8_t* Pcm, int32_t Frames);
 
 struct TMixKernels {
     std::array<TMixStretch, 4> Stretches;  // by TFrameFormat::Index

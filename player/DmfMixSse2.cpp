@@ -7,6 +7,8 @@
 
 #ifdef MORVEL_MIXER_SSE2
 
+#include <emmintrin.h>
+
 #include <cstdint>
 #include <cstring>
 
@@ -16,35 +18,34 @@ namespace {
 
 struct TSse2Lanes {
     static constexpr int Count = 4;
+    static constexpr bool Windows = false;
     typedef float TFloats __attribute__((vector_size(16)));
     typedef int32_t TInts __attribute__((vector_size(16)));
     typedef uint32_t TWords __attribute__((vector_size(16)));
-    typedef int16_t TShorts __attribute__((vector_size(8)));
-    static constexpr TWords Order = {0, 1, 2, 3};
 
     // No gather below AVX2: four loads.
-    static TInts Words(const uint8_t* Data, TWords Offsets)
+    static TInts Words(const uint8_t* Base, TWords Rel)
     {
+        uint32_t at[Count];
+        std::memcpy(at, &Rel, sizeof at);
         TInts words;
         for (int i = 0; i < Count; ++i) {
             int32_t word;
-            std::memcpy(&word, Data + Offsets[i], sizeof word);
+            std::memcpy(&word, Base + at[i], sizeof word);
             words[i] = word;
         }
         return words;
     }
 
-    static TFloats TwiceLow(TFloats V) { return Shuffle<0, 0, 1, 1>(V); }
-    static TFloats TwiceHigh(TFloats V) { return Shuffle<2, 2, 3, 3>(V); }
+    // The maximum gives its second operand unless the first is greater.
+    static TFloats AtLeast(TFloats V, TFloats Low) { return _mm_max_ps(Low, V); }
+    static TFloats AtMost(TFloats V, TFloats High) { return _mm_min_ps(High, V); }
 
-    // Lanes I0..I3 of V (GCC and clang spell a constant shuffle differently).
-    template <int I0, int I1, int I2, int I3> static TFloats Shuffle(TFloats V)
+    static void Interleave(TInts Left, TInts Right, uint8_t* Pcm)
     {
-#ifdef __clang__
-        return __builtin_shufflevector(V, V, I0, I1, I2, I3);
-#else
-        return __builtin_shuffle(V, TInts{I0, I1, I2, I3});
-#endif
+        const __m128i left = _mm_packs_epi32(reinterpret_cast<__m128i>(Left), reinterpret_cast<__m128i>(Left));
+        const __m128i right = _mm_packs_epi32(reinterpret_cast<__m128i>(Right), reinterpret_cast<__m128i>(Right));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm), _mm_unpacklo_epi16(left, right));
     }
 };
 

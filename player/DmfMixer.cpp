@@ -28,7 +28,8 @@ namespace {
 // Mixes one frame that reaches outside the sample's allocation (or has no
 // data at all): bytes outside read as zero.
 template <class Format>
-void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const float* Gains, float* Out)
+void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const float* Gains, float& Left,
+                   float& Right)
 {
     uint8_t frames[2 * Format::Bytes] = {};
     for (int i = 0; i < 2 * Format::Bytes; ++i) {
@@ -36,7 +37,7 @@ void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, con
         if (Data && at >= 0 && at < DataLength)
             frames[i] = Data[at];
     }
-    MixFrame<Format>(frames, Head.Fraction, Gains, Out);
+    MixFrame<Format>(frames, Head.Fraction, Gains, Left, Right);
     Advance<Format>(Head);
 }
 
@@ -123,7 +124,7 @@ enum class TVoiceWalk { Mix, Move };
 // tick skipped leaves the voice where a tick mixed leaves it: the same step,
 // the same wraps, the same end, a voice without frequency held still.
 template <class Format, TVoiceWalk Walk>
-void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Kernels)
+void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels)
 {
     const int64_t end = Voice.EndOffset;
     // An empty or reversed loop (or one starting before the data) would loop
@@ -131,8 +132,8 @@ void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Ker
     const bool loops = Voice.Looping && Voice.LoopStart >= 0 && end > Voice.LoopStart;
     const int64_t loopLength = end - Voice.LoopStart;
     const int32_t dataLength = Voice.Data ? std::max(Voice.DataLength, 0) : 0;
-    // Last offset from which a stretch may read all it reads (the frame and
-    // the next one, a word at least) inside the allocation.
+    // Last offset whose frame and the next one (a word at least) lie inside
+    // the allocation.
     const int64_t insideLast = std::min<int64_t>(end, int64_t{dataLength} - Format::ReadBytes);
 
     const uint64_t step = StepOf(Voice.Frequency);
@@ -160,11 +161,11 @@ void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Ker
         } else if (head.Offset >= 0 && head.Offset <= insideLast) {
             run = FramesUpTo<Format>(head, insideLast, Frames - done);
             if (run < ShortStretch)
-                MixFrames<Format>(Voice.Data, head, gains.data(), Out + 2 * done, run);
+                MixFrames<Format>(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run);
             else
-                stretch(Voice.Data, head, gains.data(), Out + 2 * done, run);
+                stretch(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run);
         } else {
-            MixOneGuarded<Format>(Voice.Data, dataLength, head, gains.data(), Out + 2 * done);
+            MixOneGuarded<Format>(Voice.Data, dataLength, head, gains.data(), Left[done], Right[done]);
         }
         done += run;
         if (head.Offset > end) {
@@ -182,7 +183,8 @@ void WalkVoice(TVoice& Voice, float* Out, int32_t Frames, const TMixKernels* Ker
 // Walks every active voice below 32 over Frames frames in its frame format;
 // a mix with the kernels of the mixer's path.
 template <TVoiceWalk Walk>
-void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Out, int32_t Frames, const TMixKernels* Kernels)
+void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
+                const TMixKernels* Kernels)
 {
     for (int v = 0; v < MixedVoices; ++v) {
         TVoice& voice = Voices[static_cast<size_t>(v)];
@@ -191,13 +193,13 @@ void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Out, int32_t Fram
         const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
         const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
         if (is16Bit && stereo)
-            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Out, Frames, Kernels);
+            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Left, Right, Frames, Kernels);
         else if (is16Bit)
-            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Out, Frames, Kernels);
+            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Left, Right, Frames, Kernels);
         else if (stereo)
-            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Out, Frames, Kernels);
+            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Left, Right, Frames, Kernels);
         else
-            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Out, Frames, Kernels);
+            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Left, Right, Frames, Kernels);
     }
 }
 
@@ -220,6 +222,14 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
         SequencerTick();
         MixTick();
         const int32_t bytes = TickBytesOf(BlockBytes);
+        if (FifoBytes == 0 && bytes >= Count) {
+            // The usual request, one tick or less: straight from the tick,
+            // only the rest through the FIFO.
+            std::memcpy(Dest, TickBuffer.data(), static_cast<size_t>(Count));
+            std::memcpy(Fifo.data(), TickBuffer.data() + Count, static_cast<size_t>(bytes - Count));
+            FifoBytes = bytes - Count;
+            return;
+        }
         std::memcpy(Fifo.data() + FifoBytes, TickBuffer.data(), static_cast<size_t>(bytes));
         FifoBytes += bytes;
     }
@@ -231,7 +241,7 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
 
 void TDmf::MoveVoices()
 {
-    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, TickBytesOf(BlockBytes) / 4, nullptr);
+    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, TickBytesOf(BlockBytes) / 4, nullptr);
 }
 
 void TDmf::DiscardQueued()
@@ -250,9 +260,11 @@ void TDmf::MixTick()
 {
     AllocateRenderBuffers();
     const int32_t frames = TickBytesOf(BlockBytes) / 4;
-    float* mix = MixBuffer.data();
-    std::fill(mix, mix + 2 * frames, 0.0f);
+    float* left = MixLeftOf(MixBuffer.data());
+    float* right = left + MixRightOffset;
+    std::fill(left, left + frames, 0.0f);
+    std::fill(right, right + frames, 0.0f);
     const TMixKernels& kernels = MixKernelsOf(MixerPath());
-    WalkVoices<TVoiceWalk::Mix>(Voices, mix, frames, &kernels);
-    kernels.Convert(mix, TickBuffer.data(), 2 * frames);
+    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels);
+    kernels.Convert(left, right, TickBuffer.data(), frames);
 }
