@@ -3,10 +3,15 @@
 //
 // Example: the bundled example song (the first examples/*.dmf) from its start
 // for its whole length, or a small in-memory song when there is none.
-// Stress32: all 32 tracks sounding looped 16-bit stereo samples.
+// Stress32: all 32 tracks sounding looped 16-bit stereo samples, a new note
+// every 32 rows.
+// AllVoices32: 32 tracks of every frame format, each holding one looped note
+// from the first tick to the end: all 32 voices mix on every tick.
 // HeaviestTick: the most one tick's mixing can ask, in time per tick: the
 // longest tick (2.5 s of output), all 32 voices 16-bit stereo at the highest
 // frequency a voice can hold, each wrapping a one-frame loop on every frame.
+// Each of these runs on every path of the mixer (NAME/plain, NAME/sse2,
+// NAME/avx2), a path the processor lacks skipped.
 
 #include <benchmark/benchmark.h>
 
@@ -17,91 +22,60 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSongs.h"
 #include "module/LoadLog.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 #include "tests/support/MixerProbe.h"
+#include "tests/support/ScopedMixerPath.h"
+
+// Registers Function(State, Path) as NAME/plain, NAME/sse2 and NAME/avx2.
+#define BENCHMARK_ON_MIXER_PATHS(Function)                                                                             \
+    BENCHMARK_CAPTURE(Function, plain, TMixerPath::Plain)->Unit(benchmark::kMillisecond);                              \
+    BENCHMARK_CAPTURE(Function, sse2, TMixerPath::Sse2)->Unit(benchmark::kMillisecond);                                \
+    BENCHMARK_CAPTURE(Function, avx2, TMixerPath::Avx2)->Unit(benchmark::kMillisecond)
 
 namespace {
 
-// First .dmf file of the examples folder in name order, empty when none.
-std::string ExampleSongPath()
+// The mixer's path a benchmark runs on is Taken's; false (the run skipped)
+// when that is not the one it asked for: the processor or the build has none.
+bool OnMixerPath(benchmark::State& State, const TScopedMixerPath& Taken, TMixerPath Path)
 {
-    std::vector<std::string> found;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(MORVEL_SOURCE_DIR "/examples", error))
-        if (entry.path().extension() == ".dmf")
-            found.push_back(entry.path().string());
-    std::sort(found.begin(), found.end());
-    return found.empty() ? std::string() : found.front();
-}
-
-// Adds sample Number: Length bytes of a sawtooth, looped over its second half.
-void AddLoopedSample(TDmf& Song, int Number, int32_t Length, bool Is16Bit, bool Stereo)
-{
-    Song.SetSampleCount(std::max(Song.SampleCount, Number));
-    TSample& sample = *Song.GetSample(Number);
-    uint8_t* data = sample.Allocate(Length);
-    for (int32_t i = 0; i < Length; ++i)
-        data[i] = static_cast<uint8_t>(i * (Number + 3));
-    sample.Empty = false;
-    sample.Length = Length;
-    sample.Rate = 22050 + 1000 * Number;
-    sample.Is16Bit = Is16Bit;
-    sample.Stereo = Stereo;
-    sample.Looped = true;
-    sample.LoopStart = Length / 2;
-    sample.LoopEnd = Length - 8;
-    sample.Enabled = true;
-    sample.Volume = 180;
-}
-
-// One pattern of Tracks tracks and 1024 rows (about a minute at 60 ticks per
-// second); every track starts a note on its first row and a new one every
-// 32 rows, cycling through four samples: all 16-bit stereo when AllStereo16,
-// else one of each frame format.
-std::unique_ptr<TDmf> SyntheticSong(int Tracks, bool AllStereo16)
-{
-    auto song = std::make_unique<TDmf>();
-    song->SetPatternCount(1);
-    TPattern& pattern = *song->GetPattern(0);
-    pattern.SetTrackCount(Tracks);
-    pattern.SetRowCount(1024);
-    pattern.RowsPerBeat = 4;
-    song->Sequencer.SetEntry(0, 0);
-    for (int n = 1; n <= 4; ++n)
-        AddLoopedSample(*song, n, 60000, AllStereo16 || n >= 3, AllStereo16 || n % 2 == 0);
-    for (int t = 0; t < Tracks; ++t) {
-        for (int row = 0; row < 1024; row += 32) {
-            TSector& cell = *pattern.Track(t)->Sector(row);
-            cell.Instrument = static_cast<uint8_t>(1 + (t + row / 32) % 4);
-            cell.Note = static_cast<uint8_t>(30 + (t * 5 + row / 32) % 24);
-            cell.VolumeEffect = 7;  // panning spread across the tracks
-            cell.VolumeParam = static_cast<uint8_t>(t * 8);
-        }
-    }
-    song->Loaded = true;
-    return song;
+    if (Taken.Path() == Path)
+        return true;
+    State.SkipWithError("no such path of the mixer here");
+    return false;
 }
 
 // Renders the song from its start for Seconds of output (or until it ends)
-// per iteration, the way the player thread asks for it.
+// per iteration, the way the player thread asks for it. Counters: Voices,
+// the voices sounding after each step on average; VoiceFrame, the time per
+// voice and output frame that gives.
 void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
 {
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
     const int64_t wanted = static_cast<int64_t>(Seconds * OutputBytesPerSecond);
     int64_t rendered = 0;
+    double voiceFrames = 0.0;
     TDmfPlayback playback(Song);
     for (auto _ : State) {
         playback.Start();
         int64_t bytes = 0;
-        while (bytes < wanted && playback.Playing())
-            bytes += playback.RenderStep(block.data());
+        while (bytes < wanted && playback.Playing()) {
+            const int32_t step = playback.RenderStep(block.data());
+            bytes += step;
+            const auto sounding = std::count_if(Song.Voices.begin(), Song.Voices.begin() + MixedVoices,
+                                                [](const TVoice& Voice) { return Voice.Active; });
+            voiceFrames += static_cast<double>(sounding) * (step / 4);
+        }
         benchmark::DoNotOptimize(block.data());
         rendered += bytes;
     }
     State.counters["RealTime"] =
         benchmark::Counter(static_cast<double>(rendered) / OutputBytesPerSecond, benchmark::Counter::kIsRate);
+    State.counters["Voices"] = voiceFrames / std::max(1.0, static_cast<double>(rendered / 4));
+    State.counters["VoiceFrame"] =
+        benchmark::Counter(voiceFrames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // The example song, loaded (labelled with its file name), or an in-memory
@@ -122,23 +96,42 @@ std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
     return song;
 }
 
-void BM_RenderExample(benchmark::State& State)
+void BM_RenderExample(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = ExampleSong(State);
     // A whole song of at most ten minutes per iteration.
     RenderFromStart(State, *song, 600.0);
 }
-BENCHMARK(BM_RenderExample)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_RenderExample);
 
-void BM_RenderStress32(benchmark::State& State)
+void BM_RenderStress32(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = SyntheticSong(32, true);
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK(BM_RenderStress32)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_RenderStress32);
 
-void BM_MixHeaviestTick(benchmark::State& State)
+void BM_RenderAllVoices32(benchmark::State& State, TMixerPath Path)
 {
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
+    auto song = SyntheticSong(32, false, TSyntheticNotes::HeldFromTheStart);
+    RenderFromStart(State, *song, 20.0);
+}
+BENCHMARK_ON_MIXER_PATHS(BM_RenderAllVoices32);
+
+void BM_MixHeaviestTick(benchmark::State& State, TMixerPath Path)
+{
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
     auto song = SyntheticSong(32, true);
     const TSample& sample = *song->GetSample(1);
     song->BlockBytes = MaxBlockBytes;
@@ -167,7 +160,7 @@ void BM_MixHeaviestTick(benchmark::State& State)
         State.SkipWithError("a voice stopped: the tick was not the heaviest");
     State.counters["FramesPerTick"] = MaxBlockBytes / 4;
 }
-BENCHMARK(BM_MixHeaviestTick)->Unit(benchmark::kMillisecond);
+BENCHMARK_ON_MIXER_PATHS(BM_MixHeaviestTick);
 
 // A forward seek from the song's start to Share of its length, as the player
 // thread makes it after Play: every tick on the way is skipped (the voices'

@@ -20,7 +20,6 @@ void TDmf::AllocateRenderBuffers()
     if (!Fifo.empty())
         return;
     MixBuffer.assign(MixValues, 0.0f);
-    MixInts.assign(MixValues, 0);
     TickBuffer.assign(TickBytes, 0);
     Fifo.assign(FifoCapacity, 0);
 }

@@ -144,8 +144,7 @@ private:
 
     // ---- Mixer buffers: the mixer's alone (player/DmfMixer.cpp) ----------
     // Empty until the song first mixes.
-    std::vector<float> MixBuffer;     // 441017 accumulators, left, right interleaved
-    std::vector<int32_t> MixInts;     // the accumulators rounded
+    std::vector<float> MixBuffer;     // 441017 floats: the left accumulators, then the right (DmfMixFrame.h)
     std::vector<uint8_t> TickBuffer;  // 16-bit stereo PCM of the last tick mixed
     std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (2 x 441000)
     int32_t FifoBytes = 0;

@@ -48,10 +48,10 @@ TEST(MixerOutput, RoundsHalvesToEvenThenShiftsTowardMinusInfinity)
     voice.LeftGain = 255;
     song->MixTick();
     ASSERT_EQ(GainOf(255), 1.0f);
-    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[2], 2);
-    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[6], 2);
-    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[10], -2);
-    EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[14], -6);
+    EXPECT_EQ(TDmfMixerProbe::MixInt(*song, 2), 2);
+    EXPECT_EQ(TDmfMixerProbe::MixInt(*song, 6), 2);
+    EXPECT_EQ(TDmfMixerProbe::MixInt(*song, 10), -2);
+    EXPECT_EQ(TDmfMixerProbe::MixInt(*song, 14), -6);
     EXPECT_EQ(TickValue(*song, 10), -1);
     EXPECT_EQ(TickValue(*song, 14), -2);
 }

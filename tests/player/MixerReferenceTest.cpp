@@ -1,14 +1,18 @@
 // The mixer against a plain frame-by-frame rendering of the same algorithm,
-// on random voices of every frame format: accumulators bit for bit, and the
-// voices' positions, fractions and activity.
+// on random voices of every frame format, on every path the mixer can take
+// here: accumulators and PCM bit for bit, and the voices' positions,
+// fractions and activity.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <random>
 
 #include "tests/player/MixerFixture.h"
+#include "tests/support/ScopedMixerPath.h"
 
 namespace {
 
@@ -68,6 +72,21 @@ void ReferenceMix(TVoice& Voice, float* Out, int Frames)
     }
     Voice.Position = static_cast<int32_t>(p);
     Voice.Fraction = static_cast<uint16_t>(fraction);
+}
+
+// The tick's 16-bit PCM from its accumulators: each rounded to the nearest
+// integer (halves to even), shifted right by 2 toward minus infinity,
+// saturated, little-endian.
+std::vector<uint8_t> ReferencePcm(const std::vector<float>& Mix)
+{
+    std::vector<uint8_t> pcm;
+    for (const float sum : Mix) {
+        const auto value = static_cast<int64_t>(std::nearbyint(static_cast<double>(sum)));
+        const auto sample = static_cast<int16_t>(std::clamp<int64_t>(value >> 2, -32768, 32767));
+        pcm.push_back(static_cast<uint8_t>(sample & 0xFF));
+        pcm.push_back(static_cast<uint8_t>((sample >> 8) & 0xFF));
+    }
+    return pcm;
 }
 
 // A song of one random tick and 32 random voices of every frame format, end
@@ -140,8 +159,13 @@ void ExpectVoicesAsExpected(const TRandomTick& Tick, int Round)
     }
 }
 
-TEST(MixerReference, RandomVoicesMatchAFrameByFrameRendering)
+class MixerReferenceOnPath : public testing::TestWithParam<TMixerPath> { };
+
+TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
 {
+    if (!MixerPathAvailable(GetParam()))
+        GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    const TScopedMixerPath path(GetParam());
     TRandomTicks ticks;
     for (int round = 0; round < 20; ++round) {
         TRandomTick tick = ticks.Next();
@@ -150,9 +174,14 @@ TEST(MixerReference, RandomVoicesMatchAFrameByFrameRendering)
                               tick.Expected.size() * sizeof(float)),
                   0)
             << round;
+        const std::vector<uint8_t> pcm = ReferencePcm(tick.Expected);
+        ASSERT_EQ(std::memcmp(TDmfMixerProbe::TickBuffer(*tick.Song).data(), pcm.data(), pcm.size()), 0) << round;
         ExpectVoicesAsExpected(tick, round);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryPath, MixerReferenceOnPath, testing::ValuesIn(MixerPaths),
+                         [](const testing::TestParamInfo<TMixerPath>& Info) { return MixerPathName(Info.param); });
 
 // A tick skipped for a seek leaves every voice where mixing it would have:
 // the same step, loop wraps, ends and held voices, with nothing mixed.

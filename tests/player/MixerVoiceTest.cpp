@@ -21,7 +21,7 @@ TEST(MixerVoice, OneFramePerOutputFrameAtWeightZeroIsInputTimesGains)
         const float right = static_cast<float>(values[k]) * GainOf(100);
         EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k], left) << k;
         EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k + 1], right) << k;
-        EXPECT_EQ(TDmfMixerProbe::MixInts(*song)[2 * k], static_cast<int32_t>(std::nearbyint(left)));
+        EXPECT_EQ(TDmfMixerProbe::MixInt(*song, 2 * k), static_cast<int32_t>(std::nearbyint(left)));
         EXPECT_EQ(TickValue(*song, 2 * k), static_cast<int32_t>(std::nearbyint(left)) >> 2);
     }
     EXPECT_EQ(voice.Position, 16);

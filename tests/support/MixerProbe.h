@@ -6,13 +6,29 @@
 #include <cstdint>
 #include <vector>
 
+#include "player/DmfMixFrame.h"
 #include "player/DmfSong.h"
 
 struct TDmfMixerProbe {
-    // Left, right interleaved accumulators of the last tick mixed.
-    static std::vector<float>& MixBuffer(TDmf& Song) { return Song.MixBuffer; }
-    // The accumulators rounded.
-    static std::vector<int32_t>& MixInts(TDmf& Song) { return Song.MixInts; }
+    // The accumulators of the last tick mixed (of the longest tick), left,
+    // right interleaved.
+    static std::vector<float> MixBuffer(TDmf& Song)
+    {
+        const float* left = MixLeftOf(Song.MixBuffer.data());
+        std::vector<float> sums;
+        for (size_t k = 0; k < MixRightOffset; ++k) {
+            sums.push_back(left[k]);
+            sums.push_back(left[MixRightOffset + k]);
+        }
+        return sums;
+    }
+    // Accumulator I (left, right interleaved) rounded to an integer, as the
+    // mixer rounds it before the shift to 16 bits.
+    static int32_t MixInt(TDmf& Song, size_t I)
+    {
+        const float* left = MixLeftOf(Song.MixBuffer.data());
+        return static_cast<int32_t>(MixRounded(left[I / 2 + (I % 2) * MixRightOffset]));
+    }
     // 16-bit stereo PCM of the last tick mixed.
     static std::vector<uint8_t>& TickBuffer(TDmf& Song) { return Song.TickBuffer; }
     static const std::vector<uint8_t>& TickBuffer(const TDmf& Song) { return Song.TickBuffer; }

@@ -1,0 +1,168 @@
+#pragma once
+// The arithmetic of one output frame of a voice, written out plainly: the
+// mixer's plain path runs it frame by frame, and every wider path does the
+// same operations in the same order in each lane of its vectors, so that all
+// paths give the same bits. All sums and products are single-precision
+// floats, each rounded on its own (no fused multiply-add, no reassociation),
+// and the interpolation weight is always exact (a multiple of 1/65536 below 1).
+//
+// The header holds no code a processor might lack: a path built for wider
+// registers includes it before switching its own code to them.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+// Gain 0..254 in 1/255 steps, held in single precision.
+inline constexpr float MixGainScale = 0.003921568859f;
+// Interpolation weights are 16-bit fractions of a frame.
+inline constexpr float MixWeightScale = 1.0f / 65536.0f;
+inline constexpr int MixFractionBits = 16;
+inline constexpr uint32_t MixFractionMask = 0xFFFF;
+// Rounding of the accumulators to integers: adding and taking away 1.5 x 2^23
+// leaves a value rounded to an integer in the default rounding mode (to
+// nearest, halves to even); exact below 2^22, which 32 voices at full gain
+// stay under. Larger values (only from out-of-range gains) are held there
+// first; they saturate all the same.
+inline constexpr float MixRoundingBias = 12582912.0f;  // 1.5 x 2^23
+inline constexpr float MixRoundingRange = 4194304.0f;  // 2^22
+// The rounded accumulators that give a 16-bit sample once shifted right by 2.
+inline constexpr float MixOutputLow = -131072.0f;
+inline constexpr float MixOutputHigh = 131071.0f;
+
+// A tick's accumulators: the left outputs' from the first 64-byte boundary
+// of the mixer's buffer on, the right outputs' MixRightOffset floats further
+// (room for the longest tick). A buffer of 2 x MixRightOffset + 16 floats
+// holds both.
+inline constexpr size_t MixRightOffset = 110256;
+inline float* MixLeftOf(float* Buffer)
+{
+    return Buffer + ((0 - reinterpret_cast<uintptr_t>(Buffer)) / sizeof(float) & 15);
+}
+
+// Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
+struct TPlayHead {
+    int64_t Offset;         // byte offset of the current frame from the voice's Data
+    uint32_t Fraction;      // position between this frame and the next, 0..65535
+    uint32_t StepBytes;     // whole frames of one output step, in bytes
+    uint32_t StepFraction;  // fraction of a frame of one output step
+    uint64_t Step;          // the whole step in 16.16 frames
+};
+
+// The four PCM frame formats. PCM and processor are both little-endian.
+template <bool Is16Bit, bool IsStereo> struct TFrameFormat {
+    static constexpr bool Sixteen = Is16Bit;
+    static constexpr bool Stereo = IsStereo;
+    static constexpr int Bytes = (Is16Bit ? 2 : 1) * (IsStereo ? 2 : 1);
+    static constexpr int BytesShift = Bytes == 4 ? 2 : Bytes == 2 ? 1 : 0;
+    // Bytes read from a frame's offset on: the frame and the next one, which
+    // the wider paths load as 32-bit words.
+    static constexpr int ReadBytes = 2 * Bytes < 4 ? 4 : 2 * Bytes;
+    // The format's place in a table of the four.
+    static constexpr int Index = (Is16Bit ? 2 : 0) + (IsStereo ? 1 : 0);
+
+    // Channel Channel (0 left or only, 1 right) of the frame at Frame as a
+    // 16-bit scale value: an 8-bit value counts 256 times as much.
+    static float Value(const uint8_t* Frame, int Channel)
+    {
+        if constexpr (Is16Bit) {
+            int16_t value;
+            std::memcpy(&value, Frame + 2 * Channel, sizeof value);
+            return static_cast<float>(value);
+        } else {
+            return static_cast<float>(static_cast<int8_t>(Frame[Channel]) * 256);
+        }
+    }
+};
+
+// Moves the play head on by one output frame.
+template <class Format> inline void Advance(TPlayHead& Head)
+{
+    Head.Fraction += Head.StepFraction;
+    Head.Offset += Head.StepBytes + (Head.Fraction >> MixFractionBits) * Format::Bytes;
+    Head.Fraction &= MixFractionMask;
+}
+
+// Moves the play head on by Frames output frames at once: the same place as
+// Frames single advances (the whole steps and the carries of the fractions
+// add up to the 16.16 total). At most 110,250 frames of a step below 2^32.
+template <class Format> inline void AdvanceBy(TPlayHead& Head, int32_t Frames)
+{
+    const uint64_t total = Head.Fraction + static_cast<uint64_t>(Frames) * Head.Step;
+    Head.Offset += static_cast<int64_t>(total >> MixFractionBits) * Format::Bytes;
+    Head.Fraction = static_cast<uint32_t>(total & MixFractionMask);
+}
+
+// Adds one output frame: the frame at Frame and the next one, weighted by
+// Fraction / 65536, times the voice's gains, into the frame's left and right
+// accumulators. Gains: mono {left, right}, stereo {left to left, left to
+// right, right to left, right to right}. A x (1 - W) + B x W, then left +=
+// v x gain, right += v x gain; a stereo frame's left channel before its right.
+template <class Format>
+inline void MixFrame(const uint8_t* Frame, uint32_t Fraction, const float* Gains, float& Left, float& Right)
+{
+    const float w = static_cast<float>(Fraction) * MixWeightScale;
+    const float keep = 1.0f - w;
+    const uint8_t* next = Frame + Format::Bytes;
+    const float left = Format::Value(Frame, 0) * keep + Format::Value(next, 0) * w;
+    Left += left * Gains[0];
+    Right += left * Gains[1];
+    if constexpr (Format::Stereo) {
+        const float right = Format::Value(Frame, 1) * keep + Format::Value(next, 1) * w;
+        Left += right * Gains[2];
+        Right += right * Gains[3];
+    }
+}
+
+// Mixes Frames frames one by one into Left[0..Frames-1] and Right[...], all
+// of whose two source frames lie inside the sample's allocation (the offsets
+// fit 32 bits there).
+template <class Format>
+inline void MixFrames(const uint8_t* Data, int32_t /*DataLength*/, TPlayHead& Head, const float* Gains, float* Left,
+                      float* Right, int32_t Frames)
+{
+    uint32_t offset = static_cast<uint32_t>(Head.Offset);
+    uint32_t fraction = Head.Fraction;
+    for (int32_t k = 0; k < Frames; ++k) {
+        MixFrame<Format>(Data + offset, fraction, Gains, Left[k], Right[k]);
+        fraction += Head.StepFraction;
+        offset += Head.StepBytes + (fraction >> MixFractionBits) * Format::Bytes;
+        fraction &= MixFractionMask;
+    }
+    Head.Offset = offset;
+    Head.Fraction = fraction;
+}
+
+// An accumulator rounded to an integer (see MixRoundingBias), as the tests
+// read the rounded accumulators.
+inline float MixRounded(float Sum)
+{
+    Sum = Sum < -MixRoundingRange ? -MixRoundingRange : Sum;
+    Sum = Sum > MixRoundingRange ? MixRoundingRange : Sum;
+    return (Sum + MixRoundingBias) - MixRoundingBias;
+}
+
+// An accumulator as a 16-bit sample: rounded, held to the 16-bit range
+// before the shift by 2 (toward minus infinity). Holding a sum within 2^22
+// first, as MixRounded does, would change no sample: a rounding outside
+// that range stays outside the 16-bit one (checked for every finite float).
+inline int32_t MixSample(float Sum)
+{
+    float rounded = (Sum + MixRoundingBias) - MixRoundingBias;
+    rounded = rounded < MixOutputLow ? MixOutputLow : rounded;
+    rounded = rounded > MixOutputHigh ? MixOutputHigh : rounded;
+    return static_cast<int32_t>(rounded) >> 2;
+}
+
+// Frames output frames as 16-bit little-endian PCM, left and right.
+inline void ConvertFrames(const float* Left, const float* Right, uint8_t* Pcm, int32_t Frames)
+{
+    for (int32_t k = 0; k < Frames; ++k) {
+        const int32_t left = MixSample(Left[k]);
+        const int32_t right = MixSample(Right[k]);
+        Pcm[4 * k] = static_cast<uint8_t>(left & 0xFF);
+        Pcm[4 * k + 1] = static_cast<uint8_t>((left >> 8) & 0xFF);
+        Pcm[4 * k + 2] = static_cast<uint8_t>(right & 0xFF);
+        Pcm[4 * k + 3] = static_cast<uint8_t>((right >> 8) & 0xFF);
+    }
+}

@@ -1,0 +1,253 @@
+#pragma once
+// A voice mixed several output frames at a time, one frame per lane of a
+// vector, and a tick's accumulators converted to PCM as many at a time. Each
+// lane does exactly the steps of the plain frame (DmfMixFrame.h) in the same
+// order, so every width gives the plain path's bits.
+//
+// The code is written once for any width and takes its vectors from a lane
+// set (TSse2Lanes, TAvx2Lanes) that each path defines in its own source: a
+// path for wider registers includes this header after it has switched its
+// code to them (and after the headers it needs), and gets these templates
+// built for them, private to that source through its lane set. (No lambdas
+// here: they would not be built for the wider registers.)
+//
+// A lane set gives:
+//   Count                  lanes per vector: output frames mixed at a time
+//   TFloats, TInts, TWords vectors of Count floats, 32-bit signed and
+//                          unsigned integers
+//   Words(Base, Rel)       the 32-bit word at Base + Rel[i] in lane i
+//   AtLeast(V, Low),       V < Low ? Low : V and V > High ? High : V, lane
+//   AtMost(V, High)        by lane (a maximum and a minimum, no blends)
+//   Interleave(L, R, Pcm)  stores Count frames' left and right samples L
+//                          and R (16-bit values in 32-bit lanes) as Pcm's
+//                          little-endian left, right pairs
+//   Windows                true when it also gives the four below, which take
+//                          a group's words from a few whole loads instead of
+//                          one load per lane, for steps short enough:
+//   ByteControl(Rel)       where each lane's word lies in its half's window
+//   ByteWords(Low, High, Control)  those words, from the 16-byte windows at
+//                          Low (the low half's frames) and High (the high
+//                          half's)
+//   FrameWords(Frames, Index)  the 32-bit frames Index[i] (0..15) of the 64
+//                          bytes at Frames
+
+// How the words of a group of frames are loaded.
+enum class TGroupLoad {
+    Lanes,         // each lane its own
+    ByteWindows,   // cut from a 16-byte window per half of the lanes
+    FrameWindows,  // 16-bit stereo: whole frames picked from 64 bytes
+};
+
+// The words of a group of frames, each lane's own load at Base + Rel.
+template <class Lanes> struct TLaneLoads {
+    const uint8_t* Base;
+    typename Lanes::TWords Rel;
+
+    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::Words(Base + Skip, Rel); }
+};
+
+// The words of a group of frames cut from the 16-byte windows at Low and High.
+template <class Lanes> struct TByteWindows {
+    const uint8_t* Low;
+    const uint8_t* High;
+    typename Lanes::TInts Control;
+
+    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::ByteWords(Low + Skip, High + Skip, Control); }
+};
+
+// The words of a group of 16-bit stereo frames (one word each) picked from
+// the 16 frames at Base: frame Index[i], or the next one.
+template <class Lanes> struct TFrameWindows {
+    const uint8_t* Base;
+    typename Lanes::TWords Index;
+
+    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::FrameWords(Base, Index + Skip / 4); }
+};
+
+// The values of Count frames and the frames after them, one frame per lane:
+// LeftA and LeftB of the left (or only) channel, RightA and RightB of a
+// stereo right channel. The bytes of a frame and the next are loaded as
+// 32-bit words (Words.At(0), and Words.At(4) for a 16-bit stereo frame's
+// next one) and the values cut out by shifts, which keeps the sign.
+template <class Lanes> struct TLaneColumns {
+    typename Lanes::TFloats LeftA, LeftB, RightA, RightB;
+};
+
+template <class Lanes> inline typename Lanes::TFloats LaneFloats(typename Lanes::TInts Values)
+{
+    return __builtin_convertvector(Values, typename Lanes::TFloats);
+}
+
+template <class Lanes, class Format, class TWordsFrom> inline TLaneColumns<Lanes> LaneColumns(const TWordsFrom& Words)
+{
+    using TInts = typename Lanes::TInts;
+    const TInts word = Words.At(0);
+    // An 8-bit value moved to the top byte of the high half counts 256 times.
+    const TInts lowByteOff = TInts{} + ~0xFF;
+    TLaneColumns<Lanes> c{};
+    if constexpr (Format::Sixteen && Format::Stereo) {
+        const TInts next = Words.At(4);
+        c = {LaneFloats<Lanes>((word << 16) >> 16), LaneFloats<Lanes>((next << 16) >> 16),
+             LaneFloats<Lanes>(word >> 16), LaneFloats<Lanes>(next >> 16)};
+    } else if constexpr (Format::Sixteen) {
+        c.LeftA = LaneFloats<Lanes>((word << 16) >> 16);
+        c.LeftB = LaneFloats<Lanes>(word >> 16);
+    } else if constexpr (Format::Stereo) {
+        c = {LaneFloats<Lanes>((word << 24) >> 16), LaneFloats<Lanes>(((word << 8) >> 16) & lowByteOff),
+             LaneFloats<Lanes>(((word << 16) >> 16) & lowByteOff), LaneFloats<Lanes>((word >> 16) & lowByteOff)};
+    } else {
+        c.LeftA = LaneFloats<Lanes>((word << 24) >> 16);
+        c.LeftB = LaneFloats<Lanes>(((word << 16) >> 16) & lowByteOff);
+    }
+    return c;
+}
+
+// The most frames the frame of lane Lanes from a group's first frame can lie
+// from it: whole steps and the carries of the fraction steps.
+inline uint32_t FramesSpanned(const TPlayHead& Head, uint32_t Lanes, int BytesShift)
+{
+    const uint32_t carries = (MixFractionMask + Lanes * Head.StepFraction) >> MixFractionBits;
+    return Lanes * (Head.StepBytes >> BytesShift) + carries;
+}
+
+// How a stretch of this step loads its groups' words: from windows where a
+// group's frames (and the next ones) lie close enough together.
+template <class Lanes, class Format> TGroupLoad GroupLoadFor(const TPlayHead& Head)
+{
+    if constexpr (Lanes::Windows) {
+        if constexpr (Format::Sixteen && Format::Stereo) {
+            // The last lane's next frame among the 16 of the windows.
+            if (FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) + 1 < 16)
+                return TGroupLoad::FrameWindows;
+        } else {
+            // Each half's last word within the half's 16-byte window.
+            if (FramesSpanned(Head, Lanes::Count / 2 - 1, Format::BytesShift) * Format::Bytes + 4 <= 16)
+                return TGroupLoad::ByteWindows;
+        }
+    }
+    return TGroupLoad::Lanes;
+}
+
+// Mixes Groups groups of Count frames from Head on (Head itself is not
+// moved), their words loaded as Load says; a group whose windows would reach
+// past the DataLength bytes of the allocation loads lane by lane.
+template <class Lanes, class Format, TGroupLoad Load>
+void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, const float* Gains, float* Left,
+               float* Right, int32_t Groups)
+{
+    using TFloats = typename Lanes::TFloats;
+    using TInts = typename Lanes::TInts;
+    using TWords = typename Lanes::TWords;
+    constexpr uint32_t Count = Lanes::Count;
+    constexpr uint32_t Half = Count / 2;
+    constexpr int Shift = Format::BytesShift;
+    // The step in locals: the stores to the accumulators could otherwise be Head's.
+    const uint32_t stepBytes = Head.StepBytes;
+    const uint32_t stepFraction = Head.StepFraction;
+    // Lane i mixes the group's frame i: i whole steps and the carries of i
+    // fraction steps from the group's first frame.
+    TWords lane{};
+    for (uint32_t i = 0; i < Count; ++i)
+        lane[i] = i;
+    const TWords laneFractions = lane * stepFraction;
+    const TWords laneFrames = lane * (stepBytes >> Shift);
+    // Gains[0..3] in every lane.
+    const TFloats toLeft = TFloats{} + Gains[0];
+    const TFloats toRight = TFloats{} + Gains[1];
+    const TFloats rightToLeft = TFloats{} + Gains[2];
+    const TFloats rightToRight = TFloats{} + Gains[3];
+    // The last offset of a group's first frame whose windows lie inside the
+    // allocation (the high half's window starts at most Half frames further).
+    const int64_t windowsLast = Load == TGroupLoad::FrameWindows
+                                    ? int64_t{DataLength} - 64
+                                    : int64_t{DataLength} - 16 - (int64_t{Half} * stepBytes + (Half << Shift));
+    uint32_t offset = static_cast<uint32_t>(Head.Offset);
+    uint32_t fraction = Head.Fraction;
+    for (int32_t g = 0; g < Groups; ++g, Left += Count, Right += Count) {
+        const TWords fractions = fraction + laneFractions;
+        const TWords frames = laneFrames + (fractions >> MixFractionBits);
+        const TWords rel = frames << Shift;
+        const uint8_t* base = Data + offset;
+        TLaneColumns<Lanes> c;
+        if (Load == TGroupLoad::Lanes || offset > windowsLast) {
+            c = LaneColumns<Lanes, Format>(TLaneLoads<Lanes>{base, rel});
+        } else if constexpr (Load == TGroupLoad::ByteWindows) {
+            const uint32_t high = Half * stepBytes + (((fraction + Half * stepFraction) >> MixFractionBits) << Shift);
+            c = LaneColumns<Lanes, Format>(TByteWindows<Lanes>{base, base + high, Lanes::ByteControl(rel)});
+        } else if constexpr (Load == TGroupLoad::FrameWindows) {
+            c = LaneColumns<Lanes, Format>(TFrameWindows<Lanes>{base, frames});
+        }
+        const TFloats w =
+            __builtin_convertvector(reinterpret_cast<TInts>(fractions & MixFractionMask), TFloats) * MixWeightScale;
+        const TFloats keep = 1.0f - w;
+        TFloats leftSums, rightSums;
+        std::memcpy(&leftSums, Left, sizeof leftSums);
+        std::memcpy(&rightSums, Right, sizeof rightSums);
+        const TFloats left = c.LeftA * keep + c.LeftB * w;
+        leftSums += left * toLeft;
+        rightSums += left * toRight;
+        if constexpr (Format::Stereo) {
+            const TFloats right = c.RightA * keep + c.RightB * w;
+            leftSums += right * rightToLeft;
+            rightSums += right * rightToRight;
+        }
+        std::memcpy(Left, &leftSums, sizeof leftSums);
+        std::memcpy(Right, &rightSums, sizeof rightSums);
+        fraction += Count * stepFraction;
+        offset += Count * stepBytes + ((fraction >> MixFractionBits) << Shift);
+        fraction &= MixFractionMask;
+    }
+}
+
+// Mixes Frames frames from Head on whose words all lie inside the sample's
+// allocation (Format::ReadBytes from each frame's offset within DataLength),
+// Count at a time and the rest one by one, and moves Head past them. The
+// offsets fit 31 bits there.
+template <class Lanes, class Format>
+void MixLanes(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const float* Gains, float* Left, float* Right,
+              int32_t Frames)
+{
+    const int32_t groups = Frames / Lanes::Count;
+    if (groups > 0) {
+        switch (GroupLoadFor<Lanes, Format>(Head)) {
+        case TGroupLoad::Lanes:
+            MixGroups<Lanes, Format, TGroupLoad::Lanes>(Data, DataLength, Head, Gains, Left, Right, groups);
+            break;
+        case TGroupLoad::ByteWindows:
+            if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo))
+                MixGroups<Lanes, Format, TGroupLoad::ByteWindows>(Data, DataLength, Head, Gains, Left, Right, groups);
+            break;
+        case TGroupLoad::FrameWindows:
+            if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo)
+                MixGroups<Lanes, Format, TGroupLoad::FrameWindows>(Data, DataLength, Head, Gains, Left, Right, groups);
+            break;
+        }
+        AdvanceBy<Format>(Head, groups * Lanes::Count);
+    }
+    const int32_t mixed = groups * Lanes::Count;
+    MixFrames<Format>(Data, DataLength, Head, Gains, Left + mixed, Right + mixed, Frames - mixed);
+}
+
+// The 16-bit samples of Count accumulators, as MixSample gives them.
+template <class Lanes> inline typename Lanes::TInts LaneSamples(typename Lanes::TFloats Sums)
+{
+    using TFloats = typename Lanes::TFloats;
+    const TFloats rounded = (Sums + MixRoundingBias) - MixRoundingBias;
+    const TFloats held = Lanes::AtMost(Lanes::AtLeast(rounded, TFloats{} + MixOutputLow), TFloats{} + MixOutputHigh);
+    return __builtin_convertvector(held, typename Lanes::TInts) >> 2;
+}
+
+// Converts Frames frames of accumulators to 16-bit little-endian PCM as
+// ConvertFrames does, Count frames at a time and the rest one by one.
+template <class Lanes> void ConvertLanes(const float* Left, const float* Right, uint8_t* Pcm, int32_t Frames)
+{
+    using TFloats = typename Lanes::TFloats;
+    int32_t k = 0;
+    for (; k + Lanes::Count <= Frames; k += Lanes::Count) {
+        TFloats left, right;
+        std::memcpy(&left, Left + k, sizeof left);
+        std::memcpy(&right, Right + k, sizeof right);
+        Lanes::Interleave(LaneSamples<Lanes>(left), LaneSamples<Lanes>(right), Pcm + 4 * k);
+    }
+    ConvertFrames(Left + k, Right + k, Pcm + 4 * k, Frames - k);
+}

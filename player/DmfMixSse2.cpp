@@ -1,0 +1,70 @@
+// The mixer's SSE2 path: four output frames of a voice at a time.
+#ifndef __clang__  // clang: -ffp-contract=off for the whole build
+#pragma GCC optimize("fp-contract=off")
+#endif
+
+#include "player/DmfMixKernels.h"
+
+#ifdef MORVEL_MIXER_SSE2
+
+#include <emmintrin.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "player/DmfMixFrame.h"
+
+namespace {
+
+struct TSse2Lanes {
+    static constexpr int Count = 4;
+    static constexpr bool Windows = false;
+    typedef float TFloats __attribute__((vector_size(16)));
+    typedef int32_t TInts __attribute__((vector_size(16)));
+    typedef uint32_t TWords __attribute__((vector_size(16)));
+
+    // No gather below AVX2: four loads.
+    static TInts Words(const uint8_t* Base, TWords Rel)
+    {
+        uint32_t at[Count];
+        std::memcpy(at, &Rel, sizeof at);
+        TInts words;
+        for (int i = 0; i < Count; ++i) {
+            int32_t word;
+            std::memcpy(&word, Base + at[i], sizeof word);
+            words[i] = word;
+        }
+        return words;
+    }
+
+    // The maximum gives its second operand unless the first is greater.
+    static TFloats AtLeast(TFloats V, TFloats Low) { return _mm_max_ps(Low, V); }
+    static TFloats AtMost(TFloats V, TFloats High) { return _mm_min_ps(High, V); }
+
+    static void Interleave(TInts Left, TInts Right, uint8_t* Pcm)
+    {
+        const __m128i left = _mm_packs_epi32(reinterpret_cast<__m128i>(Left), reinterpret_cast<__m128i>(Left));
+        const __m128i right = _mm_packs_epi32(reinterpret_cast<__m128i>(Right), reinterpret_cast<__m128i>(Right));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm), _mm_unpacklo_epi16(left, right));
+    }
+};
+
+}  // namespace
+
+#include "player/DmfMixLanes.h"
+
+namespace {
+
+constexpr TMixKernels Kernels = {
+    {&MixLanes<TSse2Lanes, TFrameFormat<false, false>>, &MixLanes<TSse2Lanes, TFrameFormat<false, true>>,
+     &MixLanes<TSse2Lanes, TFrameFormat<true, false>>, &MixLanes<TSse2Lanes, TFrameFormat<true, true>>},
+    &ConvertLanes<TSse2Lanes>};
+
+}  // namespace
+
+const TMixKernels& Sse2MixKernels()
+{
+    return Kernels;
+}
+
+#endif  // MORVEL_MIXER_SSE2

@@ -1,0 +1,113 @@
+// Whole songs on every path of the mixer: each step of the output the same
+// bytes as the plain path's; and how the process chooses its path.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "player/DmfPlayback.h"
+#include "tests/support/ScopedMixerPath.h"
+#include "tests/support/SongBuilder.h"
+
+namespace {
+
+// Eight tracks over samples of every frame format, looped (one of them over a
+// single frame) and not, at low and high pitches, with volume, panning and
+// pitch slides, under two tick rates.
+std::unique_ptr<TDmf> BusySong()
+{
+    auto song = MakeSong(2, 8, 64);
+    for (int n = 1; n <= 8; ++n) {
+        const bool is16Bit = n % 4 >= 2;
+        const bool stereo = n % 2 == 1;
+        const int32_t frameBytes = (is16Bit ? 2 : 1) * (stereo ? 2 : 1);
+        TSample& sample = AddSample(*song, n, 8000 + 5000 * n, 3000 * frameBytes + 2 * n, is16Bit, stereo);
+        sample.Looped = n != 4;
+        sample.LoopStart = n == 8 ? 1200 * frameBytes : 500 * frameBytes;
+        sample.LoopEnd = n == 8 ? sample.LoopStart + frameBytes : 2900 * frameBytes;
+    }
+    for (int p = 0; p < 2; ++p) {
+        SetGlobal(*song, p, 0, 1, static_cast<uint8_t>(p == 0 ? 59 : 23));  // ticks a second, less one
+        for (int t = 0; t < 8; ++t) {
+            for (int row = t % 3; row < 64; row += 5 + t) {
+                TSector& cell = Cell(*song, p, t, row);
+                cell.Instrument = static_cast<uint8_t>(1 + (t + row) % 8);
+                cell.Note = static_cast<uint8_t>(10 + (t * 13 + row * 7) % 90);
+                cell.Volume = static_cast<uint8_t>(60 + (row * 11) % 190);
+                cell.VolumeEffect = 7;  // panning
+                cell.VolumeParam = static_cast<uint8_t>(t * 36);
+                if (row % 4 == 1) {
+                    cell.NoteEffect = static_cast<uint8_t>(4 + t % 2);  // pitch slide up or down
+                    cell.NoteParam = 12;
+                }
+            }
+        }
+    }
+    return song;
+}
+
+// Plays Make's song once on every available path, step by step in lockstep,
+// each step compared with the plain path's.
+template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
+{
+    std::vector<TMixerPath> paths;
+    std::vector<std::unique_ptr<TDmf>> songs;
+    std::vector<std::unique_ptr<TDmfPlayback>> playbacks;
+    for (const TMixerPath path : MixerPaths) {
+        if (!MixerPathAvailable(path))
+            continue;
+        paths.push_back(path);
+        songs.push_back(Make());
+        playbacks.push_back(std::make_unique<TDmfPlayback>(*songs.back()));
+        playbacks.back()->Start();
+    }
+    ASSERT_GE(paths.size(), 1u);
+    std::vector<uint8_t> plain(MaxBlockBytes), block(MaxBlockBytes);
+    int64_t steps = 0;
+    bool heard = false;
+    while (playbacks[0]->Playing()) {
+        const TScopedMixerPath onPlain(TMixerPath::Plain);
+        const int32_t bytes = playbacks[0]->RenderStep(plain.data());
+        heard = heard || std::any_of(plain.begin(), plain.begin() + bytes, [](uint8_t Byte) { return Byte != 0; });
+        for (size_t i = 1; i < paths.size(); ++i) {
+            const TScopedMixerPath onPath(paths[i]);
+            ASSERT_EQ(playbacks[i]->RenderStep(block.data()), bytes) << MixerPathName(paths[i]) << " step " << steps;
+            ASSERT_EQ(std::memcmp(block.data(), plain.data(), static_cast<size_t>(bytes)), 0)
+                << MixerPathName(paths[i]) << " step " << steps;
+        }
+        ++steps;
+    }
+    EXPECT_GT(steps, 100);
+    EXPECT_TRUE(heard);
+}
+
+TEST(MixerPaths, EveryPathRendersWholeSongsAsThePlainPath)
+{
+    ExpectEveryPathRendersAsThePlainPath([] {
+        auto song = std::make_unique<TDmf>();
+        song->LoadFromFile(MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf");
+        return song;
+    });
+    ExpectEveryPathRendersAsThePlainPath(BusySong);
+}
+
+TEST(MixerPaths, AProcessTakesTheNamedPathOrTheWidestItHasBelowIt)
+{
+    TMixerPath widest = TMixerPath::Plain;
+    for (const TMixerPath path : MixerPaths) {
+        if (MixerPathAvailable(path))
+            widest = path;
+        const TMixerPath taken = MixerPathFor(MixerPathName(path));
+        EXPECT_TRUE(MixerPathAvailable(taken));
+        EXPECT_EQ(taken, widest) << MixerPathName(path);
+    }
+    EXPECT_TRUE(MixerPathAvailable(TMixerPath::Plain));
+    EXPECT_EQ(MixerPathFor(nullptr), widest);
+    EXPECT_EQ(MixerPathFor("fastest"), widest);
+    EXPECT_EQ(MixerPathFor(""), widest);
+}
+
+}  // namespace
