@@ -101,18 +101,9 @@ struct TAvx2Lanes {
 #pragma GCC pop_options
 #endif
 
-namespace {
-
-constexpr TMixKernels Kernels = {
-    {&MixLanes<TAvx2Lanes, TFrameFormat<false, false>>, &MixLanes<TAvx2Lanes, TFrameFormat<false, true>>,
-     &MixLanes<TAvx2Lanes, TFrameFormat<true, false>>, &MixLanes<TAvx2Lanes, TFrameFormat<true, true>>},
-    &ConvertLanes<TAvx2Lanes>};
-
-}  // namespace
-
 const TMixKernels& Avx2MixKernels()
 {
-    return Kernels;
+    return LaneKernels<TAvx2Lanes>;
 }
 
 #endif  // MORVEL_MIXER_AVX2

@@ -93,6 +93,44 @@ template <class Format> inline void AdvanceBy(TPlayHead& Head, int32_t Frames)
     Head.Fraction = static_cast<uint32_t>(total & MixFractionMask);
 }
 
+// A play head inside a loop that it passes in a few output frames: each step
+// wraps as the walk's (DmfMixer.cpp) would, so the head can go on across its
+// wraps without ending a stretch at each. The walk goes back by whole loop
+// lengths to the one offset in LoopStart + 1..End that a step's move reaches
+// modulo the loop's length; the same offset comes from the move itself
+// reduced to 1..Length (0 stays 0) and at most one loop length back.
+struct TLoopedHead {
+    uint32_t Offset;        // LoopStart..End
+    uint32_t Fraction;      // 0..65535
+    uint32_t StepFraction;  // fraction of a frame of one output step
+    uint32_t End;           // the loop's end offset
+    uint32_t Length;        // End - LoopStart, at least 1
+    uint32_t Moves[2];      // a step's move in bytes, reduced: without and with a carry of the fraction
+
+    TLoopedHead(uint32_t Offset, uint32_t Fraction, uint32_t StepBytes, uint32_t StepFraction, uint32_t End,
+                uint32_t Length, uint32_t FrameBytes)
+        : Offset(Offset),
+          Fraction(Fraction),
+          StepFraction(StepFraction),
+          End(End),
+          Length(Length),
+          Moves{Reduced(StepBytes), Reduced(StepBytes + FrameBytes)}
+    {
+    }
+
+    // Moves the head on by one output frame.
+    void Step()
+    {
+        Fraction += StepFraction;
+        Offset += Moves[Fraction >> MixFractionBits];
+        Fraction &= MixFractionMask;
+        Offset -= Offset > End ? Length : 0;
+    }
+
+private:
+    uint32_t Reduced(uint32_t Move) const { return Move == 0 ? 0 : (Move - 1) % Length + 1; }
+};
+
 // Adds one output frame: the frame at Frame and the next one, weighted by
 // Fraction / 65536, times the voice's gains, into the frame's left and right
 // accumulators. Gains: mono {left, right}, stereo {left to left, left to
@@ -131,6 +169,19 @@ inline void MixFrames(const uint8_t* Data, int32_t /*DataLength*/, TPlayHead& He
     }
     Head.Offset = offset;
     Head.Fraction = fraction;
+}
+
+// Mixes Frames frames one by one into Left[0..Frames-1] and Right[...] from
+// a head inside a loop whose every frame and the next one lie inside the
+// sample's allocation.
+template <class Format>
+inline void MixLoopedFrames(const uint8_t* Data, TLoopedHead& Head, const float* Gains, float* Left, float* Right,
+                            int32_t Frames)
+{
+    for (int32_t k = 0; k < Frames; ++k) {
+        MixFrame<Format>(Data + Head.Offset, Head.Fraction, Gains, Left[k], Right[k]);
+        Head.Step();
+    }
 }
 
 // An accumulator rounded to an integer (see MixRoundingBias), as the tests

@@ -64,6 +64,25 @@ template <class Lanes> struct TFrameWindows {
     typename Lanes::TInts At(uint32_t Skip) const { return Lanes::FrameWords(Base, Index + Skip / 4); }
 };
 
+// The words of a group of frames loaded one by one as a walk reaches them:
+// the word at each frame's offset, and for a 16-bit stereo frame the next.
+template <class Lanes, class Format> struct TSteppedLoads {
+    typename Lanes::TInts Words[Format::Sixteen && Format::Stereo ? 2 : 1];
+
+    void Load(int Lane, const uint8_t* Frame)
+    {
+        int32_t word;
+        std::memcpy(&word, Frame, sizeof word);
+        Words[0][Lane] = word;
+        if constexpr (Format::Sixteen && Format::Stereo) {
+            std::memcpy(&word, Frame + 4, sizeof word);
+            Words[1][Lane] = word;
+        }
+    }
+
+    typename Lanes::TInts At(uint32_t Skip) const { return Words[Skip / 4]; }
+};
+
 // The values of Count frames and the frames after them, one frame per lane:
 // LeftA and LeftB of the left (or only) channel, RightA and RightB of a
 // stereo right channel. The bytes of a frame and the next are loaded as
@@ -102,6 +121,46 @@ template <class Lanes, class Format, class TWordsFrom> inline TLaneColumns<Lanes
     return c;
 }
 
+// A voice's gains in every lane, and the frame's arithmetic (MixFrame) that
+// adds a group's columns to the accumulators with them.
+template <class Lanes> struct TLaneGains {
+    using TFloats = typename Lanes::TFloats;
+    using TInts = typename Lanes::TInts;
+
+    TFloats ToLeft, ToRight, RightToLeft, RightToRight;
+
+    explicit TLaneGains(const float* Gains)
+        : ToLeft(TFloats{} + Gains[0]),
+          ToRight(TFloats{} + Gains[1]),
+          RightToLeft(TFloats{} + Gains[2]),
+          RightToRight(TFloats{} + Gains[3])
+    {
+    }
+
+    // Adds the group's frames C, lane i weighted by the low 16 bits of
+    // Fractions[i], to Left[0..Count-1] and Right[...].
+    template <class Format>
+    void Add(const TLaneColumns<Lanes>& C, typename Lanes::TWords Fractions, float* Left, float* Right) const
+    {
+        const TFloats w =
+            __builtin_convertvector(reinterpret_cast<TInts>(Fractions & MixFractionMask), TFloats) * MixWeightScale;
+        const TFloats keep = 1.0f - w;
+        TFloats leftSums, rightSums;
+        std::memcpy(&leftSums, Left, sizeof leftSums);
+        std::memcpy(&rightSums, Right, sizeof rightSums);
+        const TFloats left = C.LeftA * keep + C.LeftB * w;
+        leftSums += left * ToLeft;
+        rightSums += left * ToRight;
+        if constexpr (Format::Stereo) {
+            const TFloats right = C.RightA * keep + C.RightB * w;
+            leftSums += right * RightToLeft;
+            rightSums += right * RightToRight;
+        }
+        std::memcpy(Left, &leftSums, sizeof leftSums);
+        std::memcpy(Right, &rightSums, sizeof rightSums);
+    }
+};
+
 // The most frames the frame of lane Lanes from a group's first frame can lie
 // from it: whole steps and the carries of the fraction steps.
 inline uint32_t FramesSpanned(const TPlayHead& Head, uint32_t Lanes, int BytesShift)
@@ -135,8 +194,6 @@ template <class Lanes, class Format, TGroupLoad Load>
 void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, const float* Gains, float* Left,
                float* Right, int32_t Groups)
 {
-    using TFloats = typename Lanes::TFloats;
-    using TInts = typename Lanes::TInts;
     using TWords = typename Lanes::TWords;
     constexpr uint32_t Count = Lanes::Count;
     constexpr uint32_t Half = Count / 2;
@@ -151,11 +208,7 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
         lane[i] = i;
     const TWords laneFractions = lane * stepFraction;
     const TWords laneFrames = lane * (stepBytes >> Shift);
-    // Gains[0..3] in every lane.
-    const TFloats toLeft = TFloats{} + Gains[0];
-    const TFloats toRight = TFloats{} + Gains[1];
-    const TFloats rightToLeft = TFloats{} + Gains[2];
-    const TFloats rightToRight = TFloats{} + Gains[3];
+    const TLaneGains<Lanes> gains(Gains);
     // The last offset of a group's first frame whose windows lie inside the
     // allocation (the high half's window starts at most Half frames further).
     const int64_t windowsLast = Load == TGroupLoad::FrameWindows
@@ -177,22 +230,7 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
         } else if constexpr (Load == TGroupLoad::FrameWindows) {
             c = LaneColumns<Lanes, Format>(TFrameWindows<Lanes>{base, frames});
         }
-        const TFloats w =
-            __builtin_convertvector(reinterpret_cast<TInts>(fractions & MixFractionMask), TFloats) * MixWeightScale;
-        const TFloats keep = 1.0f - w;
-        TFloats leftSums, rightSums;
-        std::memcpy(&leftSums, Left, sizeof leftSums);
-        std::memcpy(&rightSums, Right, sizeof rightSums);
-        const TFloats left = c.LeftA * keep + c.LeftB * w;
-        leftSums += left * toLeft;
-        rightSums += left * toRight;
-        if constexpr (Format::Stereo) {
-            const TFloats right = c.RightA * keep + c.RightB * w;
-            leftSums += right * rightToLeft;
-            rightSums += right * rightToRight;
-        }
-        std::memcpy(Left, &leftSums, sizeof leftSums);
-        std::memcpy(Right, &rightSums, sizeof rightSums);
+        gains.template Add<Format>(c, fractions, Left, Right);
         fraction += Count * stepFraction;
         offset += Count * stepBytes + ((fraction >> MixFractionBits) << Shift);
         fraction &= MixFractionMask;
@@ -228,6 +266,37 @@ void MixLanes(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const fl
     MixFrames<Format>(Data, DataLength, Head, Gains, Left + mixed, Right + mixed, Frames - mixed);
 }
 
+// Mixes Frames frames from a head inside a short loop (TLoopedHead), Count
+// at a time and the rest one by one, and moves Head past them. The head's
+// steps are taken one by one, as they wrap, and give each lane its offset;
+// the lanes' fractions are the group's first one plus whole fraction steps,
+// as in a stretch.
+template <class Lanes, class Format>
+void MixLoopedLanes(const uint8_t* Data, TLoopedHead& Head, const float* Gains, float* Left, float* Right,
+                    int32_t Frames)
+{
+    using TWords = typename Lanes::TWords;
+    constexpr int32_t Count = Lanes::Count;
+    const TLaneGains<Lanes> gains(Gains);
+    TWords lane{};
+    for (int32_t i = 0; i < Count; ++i)
+        lane[i] = static_cast<uint32_t>(i);
+    const TWords laneFractions = lane * Head.StepFraction;
+    TLoopedHead head = Head;
+    int32_t k = 0;
+    for (; k + Count <= Frames; k += Count) {
+        const TWords fractions = head.Fraction + laneFractions;
+        TSteppedLoads<Lanes, Format> loads;
+        for (int32_t i = 0; i < Count; ++i) {
+            loads.Load(i, Data + head.Offset);
+            head.Step();
+        }
+        gains.template Add<Format>(LaneColumns<Lanes, Format>(loads), fractions, Left + k, Right + k);
+    }
+    MixLoopedFrames<Format>(Data, head, Gains, Left + k, Right + k, Frames - k);
+    Head = head;
+}
+
 // The 16-bit samples of Count accumulators, as MixSample gives them.
 template <class Lanes> inline typename Lanes::TInts LaneSamples(typename Lanes::TFloats Sums)
 {
@@ -251,3 +320,12 @@ template <class Lanes> void ConvertLanes(const float* Left, const float* Right, 
     }
     ConvertFrames(Left + k, Right + k, Pcm + 4 * k, Frames - k);
 }
+
+// A path's kernels, its lane set's templates in every frame format.
+template <class Lanes>
+constexpr TMixKernels LaneKernels = {
+    {&MixLanes<Lanes, TFrameFormat<false, false>>, &MixLanes<Lanes, TFrameFormat<false, true>>,
+     &MixLanes<Lanes, TFrameFormat<true, false>>, &MixLanes<Lanes, TFrameFormat<true, true>>},
+    {&MixLoopedLanes<Lanes, TFrameFormat<false, false>>, &MixLoopedLanes<Lanes, TFrameFormat<false, true>>,
+     &MixLoopedLanes<Lanes, TFrameFormat<true, false>>, &MixLoopedLanes<Lanes, TFrameFormat<true, true>>},
+    &ConvertLanes<Lanes>};

@@ -53,18 +53,9 @@ struct TSse2Lanes {
 
 #include "player/DmfMixLanes.h"
 
-namespace {
-
-constexpr TMixKernels Kernels = {
-    {&MixLanes<TSse2Lanes, TFrameFormat<false, false>>, &MixLanes<TSse2Lanes, TFrameFormat<false, true>>,
-     &MixLanes<TSse2Lanes, TFrameFormat<true, false>>, &MixLanes<TSse2Lanes, TFrameFormat<true, true>>},
-    &ConvertLanes<TSse2Lanes>};
-
-}  // namespace
-
 const TMixKernels& Sse2MixKernels()
 {
-    return Kernels;
+    return LaneKernels<TSse2Lanes>;
 }
 
 #endif  // MORVEL_MIXER_SSE2

@@ -114,6 +114,11 @@ private:
 // too short for the vector code to pay for its setup.
 constexpr int32_t ShortStretch = 8;
 
+// A loop the play head passes in fewer output frames than this is mixed
+// round and round (TLoopedHead) rather than in a stretch per pass: the
+// stretches would be too short to pay for their setup.
+constexpr uint64_t ShortLoopFrames = 32;
+
 // What a voice's walk does with each stretch of frames: mixes it into the
 // tick's accumulators, or only moves past it (a seek skips the tick).
 enum class TVoiceWalk { Mix, Move };
@@ -143,6 +148,11 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     const TMixStretch stretch = Kernels ? Kernels->Stretches[Format::Index] : nullptr;
 
     const TLoopWrap wrap(loops ? loopLength : 1, head.StepBytes);
+    // A short loop whose every frame and the next one lie inside the
+    // allocation: once the head is in it, it is mixed to the tick's end.
+    const bool shortLoop =
+        Walk == TVoiceWalk::Mix && loops && end <= insideLast &&
+        (static_cast<uint64_t>(loopLength) << MixFractionBits) < ShortLoopFrames * step * Format::Bytes;
 
     // A voice already past its end is silenced unmixed, looping or not.
     if (head.Offset > end) {
@@ -158,6 +168,13 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
             // (they only ever go back by whole loop lengths).
             run = loops ? Frames - done : FramesUpTo<Format>(head, end, Frames - done);
             AdvanceBy<Format>(head, run);
+        } else if (shortLoop && head.Offset >= Voice.LoopStart) {
+            run = Frames - done;
+            TLoopedHead looped(static_cast<uint32_t>(head.Offset), head.Fraction, head.StepBytes, head.StepFraction,
+                               static_cast<uint32_t>(end), static_cast<uint32_t>(loopLength), Format::Bytes);
+            Kernels->Looped[Format::Index](Voice.Data, looped, gains.data(), Left + done, Right + done, run);
+            head.Offset = looped.Offset;
+            head.Fraction = looped.Fraction;
         } else if (head.Offset >= 0 && head.Offset <= insideLast) {
             run = FramesUpTo<Format>(head, insideLast, Frames - done);
             if (run < ShortStretch)

@@ -14,9 +14,12 @@
 
 namespace {
 
-constexpr TMixKernels PlainKernels = {{&MixFrames<TFrameFormat<false, false>>, &MixFrames<TFrameFormat<false, true>>,
-                                       &MixFrames<TFrameFormat<true, false>>, &MixFrames<TFrameFormat<true, true>>},
-                                      &ConvertFrames};
+constexpr TMixKernels PlainKernels = {
+    {&MixFrames<TFrameFormat<false, false>>, &MixFrames<TFrameFormat<false, true>>,
+     &MixFrames<TFrameFormat<true, false>>, &MixFrames<TFrameFormat<true, true>>},
+    {&MixLoopedFrames<TFrameFormat<false, false>>, &MixLoopedFrames<TFrameFormat<false, true>>,
+     &MixLoopedFrames<TFrameFormat<true, false>>, &MixLoopedFrames<TFrameFormat<true, true>>},
+    &ConvertFrames};
 
 bool ProcessorHasAvx2()
 {

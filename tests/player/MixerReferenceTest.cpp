@@ -97,9 +97,17 @@ struct TRandomTick {
     std::vector<TVoice> ExpectedVoices;
 };
 
+// How long the random voices' loops are.
+enum class TRandomLoops {
+    AnyLength,
+    // A few frames at most, passed in a few output frames or less and
+    // wrapped on nearly every frame.
+    Short,
+};
+
 class TRandomTicks {
 public:
-    TRandomTicks() : Random(20240611u)
+    explicit TRandomTicks(TRandomLoops Loops = TRandomLoops::AnyLength) : Loops(Loops), Random(20240611u)
     {
         for (int i = 0; i < 32; ++i) {
             std::vector<int16_t> values(static_cast<size_t>(50 + Below(3000)));
@@ -122,8 +130,18 @@ public:
             // Now and then an end offset past the allocation, where reads must count as zero.
             voice.EndOffset = Below(6) == 0 ? pcm.Length + Below(200) : 1 + Below(static_cast<uint32_t>(pcm.Length));
             voice.Looping = Below(3) != 0;
-            voice.LoopStart = Below(static_cast<uint32_t>(voice.EndOffset + 4)) - 2;
-            voice.Position = Below(static_cast<uint32_t>(voice.EndOffset + 8));
+            if (Loops == TRandomLoops::Short) {
+                // Half of them whole frames long, so that steps of whole
+                // loops come up; a quarter of the voices at the loop's start.
+                const int32_t frameBytes =
+                    ((voice.Flags & VoiceFlag16Bit) ? 2 : 1) * ((voice.Flags & VoiceFlagStereo) ? 2 : 1);
+                const int32_t length = Below(2) == 0 ? frameBytes * (1 + Below(4)) : 1 + Below(40);
+                voice.LoopStart = voice.EndOffset - std::min(voice.EndOffset, length);
+                voice.Position = Below(4) == 0 ? voice.LoopStart : Below(static_cast<uint32_t>(voice.EndOffset + 8));
+            } else {
+                voice.LoopStart = Below(static_cast<uint32_t>(voice.EndOffset + 4)) - 2;
+                voice.Position = Below(static_cast<uint32_t>(voice.EndOffset + 8));
+            }
             voice.Fraction = static_cast<uint16_t>(Random());
             const int32_t frequencies[] = {OutputRate, 22050, 8363, 1 + Below(200000), Below(3000000), 0};
             voice.Frequency = frequencies[Below(6)];
@@ -144,6 +162,7 @@ public:
 private:
     int32_t Below(uint32_t N) { return static_cast<int32_t>(Random() % N); }
 
+    TRandomLoops Loops;
     std::mt19937 Random;
     std::vector<TTestPcm> Pcms;
 };
@@ -161,13 +180,13 @@ void ExpectVoicesAsExpected(const TRandomTick& Tick, int Round)
 
 class MixerReferenceOnPath : public testing::TestWithParam<TMixerPath> { };
 
-TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
+// Mixes random ticks on the test's path and checks the accumulators, PCM and
+// voices against the reference's.
+void ExpectTicksAsReference(TMixerPath Path, TRandomLoops Loops, int Rounds)
 {
-    if (!MixerPathAvailable(GetParam()))
-        GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
-    const TScopedMixerPath path(GetParam());
-    TRandomTicks ticks;
-    for (int round = 0; round < 20; ++round) {
+    const TScopedMixerPath path(Path);
+    TRandomTicks ticks(Loops);
+    for (int round = 0; round < Rounds; ++round) {
         TRandomTick tick = ticks.Next();
         tick.Song->MixTick();
         ASSERT_EQ(std::memcmp(TDmfMixerProbe::MixBuffer(*tick.Song).data(), tick.Expected.data(),
@@ -180,6 +199,22 @@ TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
     }
 }
 
+TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
+{
+    if (!MixerPathAvailable(GetParam()))
+        GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    ExpectTicksAsReference(GetParam(), TRandomLoops::AnyLength, 20);
+}
+
+// Loops shorter than a few steps are mixed round and round rather than a
+// stretch per pass; their wraps must land where the reference's do.
+TEST_P(MixerReferenceOnPath, ShortLoopsMatchAFrameByFrameRendering)
+{
+    if (!MixerPathAvailable(GetParam()))
+        GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    ExpectTicksAsReference(GetParam(), TRandomLoops::Short, 20);
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, MixerReferenceOnPath, testing::ValuesIn(MixerPaths),
                          [](const testing::TestParamInfo<TMixerPath>& Info) { return MixerPathName(Info.param); });
 
@@ -187,11 +222,13 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, MixerReferenceOnPath, testing::ValuesIn(Mixe
 // the same step, loop wraps, ends and held voices, with nothing mixed.
 TEST(MixerReference, MovingVoicesLeavesThemWhereMixingWould)
 {
-    TRandomTicks ticks;
-    for (int round = 0; round < 200; ++round) {
-        TRandomTick tick = ticks.Next();
-        tick.Song->MoveVoices();
-        ExpectVoicesAsExpected(tick, round);
+    for (const TRandomLoops loops : {TRandomLoops::AnyLength, TRandomLoops::Short}) {
+        TRandomTicks ticks(loops);
+        for (int round = 0; round < 200; ++round) {
+            TRandomTick tick = ticks.Next();
+            tick.Song->MoveVoices();
+            ExpectVoicesAsExpected(tick, round);
+        }
     }
 }
 
