@@ -50,11 +50,7 @@ struct TAvx2Lanes {
     static TInts ByteControl(TWords Rel)
     {
         const __m256i rel = reinterpret_cast<__m256i>(Rel);
-        const __m256i inWindow = _mm256_sub_epi32(rel, _mm256_shuffle_epi32(rel, 0));
-        const __m256i lowBytes = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4, 4,
-                                                  4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
-        const __m256i control = _mm256_add_epi8(_mm256_shuffle_epi8(inWindow, lowBytes), _mm256_set1_epi32(0x03020100));
-        return reinterpret_cast<TInts>(control);
+        return WindowControl(_mm256_sub_epi32(rel, _mm256_shuffle_epi32(rel, 0)));
     }
 
     static TInts ByteWords(const uint8_t* Low, const uint8_t* High, TInts Control)
@@ -62,6 +58,25 @@ struct TAvx2Lanes {
         const __m256i windows =
             _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(High), reinterpret_cast<const __m128i*>(Low));
         return reinterpret_cast<TInts>(_mm256_shuffle_epi8(windows, reinterpret_cast<__m256i>(Control)));
+    }
+
+    // One window for both halves: lane 0's word starts it.
+    static TInts OneByteControl(TWords Rel) { return WindowControl(reinterpret_cast<__m256i>(Rel)); }
+
+    static TInts OneByteWords(const uint8_t* Window, TInts Control)
+    {
+        const __m256i window = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Window)));
+        return reinterpret_cast<TInts>(_mm256_shuffle_epi8(window, reinterpret_cast<__m256i>(Control)));
+    }
+
+    // The byte shuffle's control that takes each lane's 4 bytes from its
+    // offset InWindow[i] in its half's window on.
+    static TInts WindowControl(__m256i InWindow)
+    {
+        const __m256i lowBytes = _mm256_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12, 0, 0, 0, 0, 4, 4,
+                                                  4, 4, 8, 8, 8, 8, 12, 12, 12, 12);
+        const __m256i control = _mm256_add_epi8(_mm256_shuffle_epi8(InWindow, lowBytes), _mm256_set1_epi32(0x03020100));
+        return reinterpret_cast<TInts>(control);
     }
 
     // The permute picks from eight frames: frames 8..15 come from the
@@ -74,6 +89,12 @@ struct TAvx2Lanes {
         const __m256i inSecond = _mm256_cmpgt_epi32(index, _mm256_set1_epi32(7));
         return reinterpret_cast<TInts>(_mm256_blendv_epi8(_mm256_permutevar8x32_epi32(first, index),
                                                           _mm256_permutevar8x32_epi32(second, index), inSecond));
+    }
+
+    static TInts OneFrameWords(const uint8_t* Frames, TWords Index)
+    {
+        const __m256i frames = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Frames));
+        return reinterpret_cast<TInts>(_mm256_permutevar8x32_epi32(frames, reinterpret_cast<__m256i>(Index)));
     }
 
     // The maximum gives its second operand unless the first is greater.

@@ -21,21 +21,28 @@
 //   Interleave(L, R, Pcm)  stores Count frames' left and right samples L
 //                          and R (16-bit values in 32-bit lanes) as Pcm's
 //                          little-endian left, right pairs
-//   Windows                true when it also gives the four below, which take
-//                          a group's words from a few whole loads instead of
-//                          one load per lane, for steps short enough:
+//   Windows                true when it also gives the six below, which take
+//                          a group's words from one or a few whole loads
+//                          instead of one load per lane, for steps short
+//                          enough:
 //   ByteControl(Rel)       where each lane's word lies in its half's window
 //   ByteWords(Low, High, Control)  those words, from the 16-byte windows at
 //                          Low (the low half's frames) and High (the high
 //                          half's)
+//   OneByteControl(Rel),   the same from one 16-byte window at Window for
+//   OneByteWords(Window, Control)  all lanes
 //   FrameWords(Frames, Index)  the 32-bit frames Index[i] (0..15) of the 64
 //                          bytes at Frames
+//   OneFrameWords(Frames, Index)  the frames Index[i] (0..Count-1) of the
+//                          Count frames at Frames
 
 // How the words of a group of frames are loaded.
 enum class TGroupLoad {
-    Lanes,         // each lane its own
-    ByteWindows,   // cut from a 16-byte window per half of the lanes
-    FrameWindows,  // 16-bit stereo: whole frames picked from 64 bytes
+    Lanes,           // each lane its own
+    OneByteWindow,   // cut from one 16-byte window
+    ByteWindows,     // cut from a 16-byte window per half of the lanes
+    OneFrameWindow,  // 16-bit stereo: whole frames picked from Count frames
+    FrameWindows,    // 16-bit stereo: whole frames picked from 64 bytes
 };
 
 // The words of a group of frames, each lane's own load at Base + Rel.
@@ -53,6 +60,23 @@ template <class Lanes> struct TByteWindows {
     typename Lanes::TInts Control;
 
     typename Lanes::TInts At(uint32_t Skip) const { return Lanes::ByteWords(Low + Skip, High + Skip, Control); }
+};
+
+// The words of a group of frames cut from the one 16-byte window at Window.
+template <class Lanes> struct TOneByteWindow {
+    const uint8_t* Window;
+    typename Lanes::TInts Control;
+
+    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::OneByteWords(Window + Skip, Control); }
+};
+
+// The words of a group of 16-bit stereo frames (one word each) picked from
+// the Count frames at Base: frame Index[i], or the next one.
+template <class Lanes> struct TOneFrameWindow {
+    const uint8_t* Base;
+    typename Lanes::TWords Index;
+
+    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::OneFrameWords(Base, Index + Skip / 4); }
 };
 
 // The words of a group of 16-bit stereo frames (one word each) picked from
@@ -175,11 +199,16 @@ template <class Lanes, class Format> TGroupLoad GroupLoadFor(const TPlayHead& He
 {
     if constexpr (Lanes::Windows) {
         if constexpr (Format::Sixteen && Format::Stereo) {
-            // The last lane's next frame among the 16 of the windows.
-            if (FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) + 1 < 16)
+            // The last lane's next frame among the frames of the window(s).
+            const uint32_t lastNext = FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) + 1;
+            if (lastNext < Lanes::Count)
+                return TGroupLoad::OneFrameWindow;
+            if (lastNext < 16)
                 return TGroupLoad::FrameWindows;
         } else {
-            // Each half's last word within the half's 16-byte window.
+            // The last word (each half's) within the 16-byte window (the half's).
+            if (FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) * Format::Bytes + 4 <= 16)
+                return TGroupLoad::OneByteWindow;
             if (FramesSpanned(Head, Lanes::Count / 2 - 1, Format::BytesShift) * Format::Bytes + 4 <= 16)
                 return TGroupLoad::ByteWindows;
         }
@@ -211,8 +240,10 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
     const TLaneGains<Lanes> gains(Gains);
     // The last offset of a group's first frame whose windows lie inside the
     // allocation (the high half's window starts at most Half frames further).
-    const int64_t windowsLast = Load == TGroupLoad::FrameWindows
-                                    ? int64_t{DataLength} - 64
+    const int64_t windowsLast = Load == TGroupLoad::FrameWindows     ? int64_t{DataLength} - 64
+                                : Load == TGroupLoad::OneFrameWindow ? int64_t{DataLength} - 4 * int64_t{Count}
+                                : Load == TGroupLoad::OneByteWindow
+                                    ? int64_t{DataLength} - 16
                                     : int64_t{DataLength} - 16 - (int64_t{Half} * stepBytes + (Half << Shift));
     uint32_t offset = static_cast<uint32_t>(Head.Offset);
     uint32_t fraction = Head.Fraction;
@@ -224,9 +255,13 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
         TLaneColumns<Lanes> c;
         if (Load == TGroupLoad::Lanes || offset > windowsLast) {
             c = LaneColumns<Lanes, Format>(TLaneLoads<Lanes>{base, rel});
+        } else if constexpr (Load == TGroupLoad::OneByteWindow) {
+            c = LaneColumns<Lanes, Format>(TOneByteWindow<Lanes>{base, Lanes::OneByteControl(rel)});
         } else if constexpr (Load == TGroupLoad::ByteWindows) {
             const uint32_t high = Half * stepBytes + (((fraction + Half * stepFraction) >> MixFractionBits) << Shift);
             c = LaneColumns<Lanes, Format>(TByteWindows<Lanes>{base, base + high, Lanes::ByteControl(rel)});
+        } else if constexpr (Load == TGroupLoad::OneFrameWindow) {
+            c = LaneColumns<Lanes, Format>(TOneFrameWindow<Lanes>{base, frames});
         } else if constexpr (Load == TGroupLoad::FrameWindows) {
             c = LaneColumns<Lanes, Format>(TFrameWindows<Lanes>{base, frames});
         }
@@ -251,9 +286,18 @@ void MixLanes(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const fl
         case TGroupLoad::Lanes:
             MixGroups<Lanes, Format, TGroupLoad::Lanes>(Data, DataLength, Head, Gains, Left, Right, groups);
             break;
+        case TGroupLoad::OneByteWindow:
+            if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo))
+                MixGroups<Lanes, Format, TGroupLoad::OneByteWindow>(Data, DataLength, Head, Gains, Left, Right, groups);
+            break;
         case TGroupLoad::ByteWindows:
             if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo))
                 MixGroups<Lanes, Format, TGroupLoad::ByteWindows>(Data, DataLength, Head, Gains, Left, Right, groups);
+            break;
+        case TGroupLoad::OneFrameWindow:
+            if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo)
+                MixGroups<Lanes, Format, TGroupLoad::OneFrameWindow>(Data, DataLength, Head, Gains, Left, Right,
+                                                                     groups);
             break;
         case TGroupLoad::FrameWindows:
             if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo)
