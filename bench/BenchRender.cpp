@@ -10,6 +10,8 @@
 // HeaviestTick: the most one tick's mixing can ask, in time per tick: the
 // longest tick (2.5 s of output), all 32 voices 16-bit stereo at the highest
 // frequency a voice can hold, each wrapping a one-frame loop on every frame.
+// ShortLoops: 32 voices going round short loops, passed in 4 to 256 output
+// frames.
 // Each of these runs on every path of the mixer (NAME/plain, NAME/sse2,
 // NAME/avx2), a path the processor lacks skipped.
 
@@ -127,40 +129,74 @@ void BM_RenderAllVoices32(benchmark::State& State, TMixerPath Path)
 }
 BENCHMARK_ON_MIXER_PATHS(BM_RenderAllVoices32);
 
+// Sets all 32 voices going round the loop LoopStart..EndOffset of song
+// sample 1 in the frame format Flags at Frequency, from the loop's start.
+void LoopAllVoices(TDmf& Song, uint8_t Flags, int32_t Frequency, int32_t LoopStart, int32_t EndOffset)
+{
+    const TSample& sample = *Song.GetSample(1);
+    for (int v = 0; v < MixedVoices; ++v) {
+        TVoice& voice = Song.Voices[static_cast<size_t>(v)];
+        voice = TVoice{};
+        voice.Active = true;
+        voice.Data = sample.Data;
+        voice.DataLength = sample.Length;
+        voice.Flags = Flags;
+        voice.Frequency = Frequency;
+        voice.Looping = true;
+        voice.LoopStart = LoopStart;
+        voice.EndOffset = EndOffset;
+        voice.Position = LoopStart;
+        voice.LeftGain = voice.RightGain = 100;
+        voice.LeftToLeft = voice.RightToRight = 200;
+    }
+}
+
+// Mixes the song's tick over and over; skipped when a voice stops.
+void MixTicks(benchmark::State& State, TDmf& Song)
+{
+    for (auto _ : State) {
+        Song.MixTick();
+        benchmark::DoNotOptimize(TDmfMixerProbe::TickBuffer(Song).data());
+    }
+    for (int v = 0; v < MixedVoices; ++v)
+        if (!Song.Voices[static_cast<size_t>(v)].Active)
+            State.SkipWithError("a voice stopped");
+}
+
 void BM_MixHeaviestTick(benchmark::State& State, TMixerPath Path)
 {
     const TScopedMixerPath path(Path);
     if (!OnMixerPath(State, path, Path))
         return;
     auto song = SyntheticSong(32, true);
-    const TSample& sample = *song->GetSample(1);
     song->BlockBytes = MaxBlockBytes;
-    for (int v = 0; v < MixedVoices; ++v) {
-        TVoice& voice = song->Voices[static_cast<size_t>(v)];
-        voice = TVoice{};
-        voice.Active = true;
-        voice.Data = sample.Data;
-        voice.DataLength = sample.Length;
-        voice.Flags = VoiceFlag16Bit | VoiceFlagStereo;
-        voice.Frequency = std::numeric_limits<int32_t>::max();
-        voice.Looping = true;
-        voice.LoopStart = 1000;
-        voice.EndOffset = 1004;  // one frame
-        voice.Position = 1000;
-        voice.LeftToLeft = voice.RightToRight = 200;
-    }
-    for (auto _ : State) {
-        song->MixTick();
-        benchmark::DoNotOptimize(TDmfMixerProbe::TickBuffer(*song).data());
-    }
-    int active = 0;
-    for (const TVoice& voice : song->Voices)
-        active += voice.Active ? 1 : 0;
-    if (active != MixedVoices)
-        State.SkipWithError("a voice stopped: the tick was not the heaviest");
+    // One frame looped at the highest frequency.
+    LoopAllVoices(*song, VoiceFlag16Bit | VoiceFlagStereo, std::numeric_limits<int32_t>::max(), 1000, 1004);
+    MixTicks(State, *song);
     State.counters["FramesPerTick"] = MaxBlockBytes / 4;
 }
 BENCHMARK_ON_MIXER_PATHS(BM_MixHeaviestTick);
+
+// A tick at 60 per second of 32 voices, each going round a 32-frame loop of
+// an 8-bit mono sample (a chip tune's waveform) that it passes in
+// State.range(0) output frames. Counter VoiceFrame: the time per voice and
+// output frame.
+void BM_MixShortLoops(benchmark::State& State, TMixerPath Path)
+{
+    const TScopedMixerPath path(Path);
+    if (!OnMixerPath(State, path, Path))
+        return;
+    auto song = SyntheticSong(32, false);
+    song->BlockBytes = 735 * 4;
+    const auto passFrames = static_cast<int32_t>(State.range(0));
+    LoopAllVoices(*song, 0, OutputRate * 32 / passFrames, 1000, 1032);
+    MixTicks(State, *song);
+    State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK_CAPTURE(BM_MixShortLoops, plain, TMixerPath::Plain)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_CAPTURE(BM_MixShortLoops, sse2, TMixerPath::Sse2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_CAPTURE(BM_MixShortLoops, avx2, TMixerPath::Avx2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
 
 // A forward seek from the song's start to Share of its length, as the player
 // thread makes it after Play: every tick on the way is skipped (the voices'
