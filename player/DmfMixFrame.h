@@ -127,6 +127,16 @@ struct TLoopedHead {
         Offset -= Offset > End ? Length : 0;
     }
 
+    // What Steps steps, Carries of which carry a fraction, add to the head's
+    // place in the loop (its offset less the first one after LoopStart),
+    // 0..Length-1: the place goes round the loop, so only the moves' sum
+    // modulo the length counts.
+    uint32_t MoveOf(uint32_t Steps, uint32_t Carries) const
+    {
+        const uint64_t move = uint64_t{Steps - Carries} * Moves[0] + uint64_t{Carries} * Moves[1];
+        return static_cast<uint32_t>(move % Length);
+    }
+
 private:
     uint32_t Reduced(uint32_t Move) const { return Move == 0 ? 0 : (Move - 1) % Length + 1; }
 };

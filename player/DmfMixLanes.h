@@ -88,25 +88,6 @@ template <class Lanes> struct TFrameWindows {
     typename Lanes::TInts At(uint32_t Skip) const { return Lanes::FrameWords(Base, Index + Skip / 4); }
 };
 
-// The words of a group of frames loaded one by one as a walk reaches them:
-// the word at each frame's offset, and for a 16-bit stereo frame the next.
-template <class Lanes, class Format> struct TSteppedLoads {
-    typename Lanes::TInts Words[Format::Sixteen && Format::Stereo ? 2 : 1];
-
-    void Load(int Lane, const uint8_t* Frame)
-    {
-        int32_t word;
-        std::memcpy(&word, Frame, sizeof word);
-        Words[0][Lane] = word;
-        if constexpr (Format::Sixteen && Format::Stereo) {
-            std::memcpy(&word, Frame + 4, sizeof word);
-            Words[1][Lane] = word;
-        }
-    }
-
-    typename Lanes::TInts At(uint32_t Skip) const { return Words[Skip / 4]; }
-};
-
 // The values of Count frames and the frames after them, one frame per lane:
 // LeftA and LeftB of the left (or only) channel, RightA and RightB of a
 // stereo right channel. The bytes of a frame and the next are loaded as
@@ -311,31 +292,49 @@ void MixLanes(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const fl
 }
 
 // Mixes Frames frames from a head inside a short loop (TLoopedHead), Count
-// at a time and the rest one by one, and moves Head past them. The head's
-// steps are taken one by one, as they wrap, and give each lane its offset;
-// the lanes' fractions are the group's first one plus whole fraction steps,
-// as in a stretch.
+// at a time and the rest one by one, and moves Head past them. The first
+// group's lanes take the head's own steps; from then on each lane moves on
+// by Count steps at once: its place in the loop by those steps' move (one
+// carry more where its fraction carries), taken back by the loop's length
+// once it reaches it. A head on the loop's start (only before its first
+// step) has no place: it goes frame by frame until it leaves it.
 template <class Lanes, class Format>
 void MixLoopedLanes(const uint8_t* Data, TLoopedHead& Head, const float* Gains, float* Left, float* Right,
                     int32_t Frames)
 {
+    using TInts = typename Lanes::TInts;
     using TWords = typename Lanes::TWords;
-    constexpr int32_t Count = Lanes::Count;
-    const TLaneGains<Lanes> gains(Gains);
-    TWords lane{};
-    for (int32_t i = 0; i < Count; ++i)
-        lane[i] = static_cast<uint32_t>(i);
-    const TWords laneFractions = lane * Head.StepFraction;
+    constexpr uint32_t Count = Lanes::Count;
     TLoopedHead head = Head;
+    const uint32_t first = head.End - head.Length + 1;
     int32_t k = 0;
-    for (; k + Count <= Frames; k += Count) {
-        const TWords fractions = head.Fraction + laneFractions;
-        TSteppedLoads<Lanes, Format> loads;
-        for (int32_t i = 0; i < Count; ++i) {
-            loads.Load(i, Data + head.Offset);
+    for (; k < Frames && head.Offset < first; ++k)
+        MixLoopedFrames<Format>(Data, head, Gains, Left + k, Right + k, 1);
+    if (Frames - k >= static_cast<int32_t>(Count)) {
+        const TLaneGains<Lanes> gains(Gains);
+        const uint32_t groupSteps = Count * head.StepFraction;
+        const uint32_t groupFraction = groupSteps & MixFractionMask;
+        const uint32_t groupCarries = groupSteps >> MixFractionBits;
+        const uint32_t move = head.MoveOf(Count, groupCarries);
+        const uint32_t carryMove = head.MoveOf(Count, groupCarries + 1) - move;  // modulo 2^32
+        const TInts length = TInts{} + static_cast<int32_t>(head.Length);
+        TWords places, fractions;
+        for (uint32_t i = 0; i < Count; ++i) {
+            places[i] = head.Offset - first;
+            fractions[i] = head.Fraction;
             head.Step();
         }
-        gains.template Add<Format>(LaneColumns<Lanes, Format>(loads), fractions, Left + k, Right + k);
+        for (; k + static_cast<int32_t>(Count) <= Frames; k += Count) {
+            gains.template Add<Format>(LaneColumns<Lanes, Format>(TLaneLoads<Lanes>{Data + first, places}), fractions,
+                                       Left + k, Right + k);
+            const TWords sums = fractions + groupFraction;
+            fractions = sums & MixFractionMask;
+            places += move + (reinterpret_cast<TWords>(-reinterpret_cast<TInts>(sums >> MixFractionBits)) & carryMove);
+            // Places and moves stay below the length, far below 2^31.
+            places -= reinterpret_cast<TWords>((reinterpret_cast<TInts>(places) >= length) & length);
+        }
+        head.Offset = first + places[0];
+        head.Fraction = fractions[0];
     }
     MixLoopedFrames<Format>(Data, head, Gains, Left + k, Right + k, Frames - k);
     Head = head;
