@@ -6,6 +6,8 @@
 #pragma GCC optimize("fp-contract=off")
 #endif
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -47,9 +49,9 @@ void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int
 
 // Lines First..Stop-1 of Values dequantised into Out: the sign of the value on
 // |value|^(4/3) (from the table, magnitudes limited to its last entry), times Gain,
-// then times Factor when Scaled.
+// then, with Factors, times the line's factor Factors[line].
 template <bool Scaled>
-void QuantizedLines(const int16_t* Values, float Gain, float Factor, int First, int Stop, float* Out)
+void QuantizedLines(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
 {
     const float* power = Layer3Math().Power43;
     constexpr int largest = TLayer3Math::PowerTableSize - 1;
@@ -60,11 +62,14 @@ void QuantizedLines(const int16_t* Values, float Gain, float Factor, int First, 
         // negating the power, which is never a non-number.
         const uint32_t sign = static_cast<uint32_t>(value < 0) << 31;
         const float result = std::bit_cast<float>(std::bit_cast<uint32_t>(power[magnitude]) | sign) * Gain;
-        return Scaled ? result * Factor : result;
+        return Scaled ? result * Factors[Line] : result;
     };
     int line = First;
     for (; line + 4 <= Stop; line += 4) {
-        const TInt4 values = {Values[line], Values[line + 1], Values[line + 2], Values[line + 3]};
+        // Four 16-bit values into the high halves of four lanes, then shifted down
+        // with their signs.
+        const __m128i packed = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Values + line));
+        const TInt4 values = std::bit_cast<TInt4>(_mm_srai_epi32(_mm_unpacklo_epi16(packed, packed), 16));
         const TInt4 negative = values >> 31;
         TInt4 magnitude = (values ^ negative) - negative;
         magnitude = magnitude > largest ? TInt4{} + largest : magnitude;
@@ -75,8 +80,8 @@ void QuantizedLines(const int16_t* Values, float Gain, float Factor, int First, 
         std::memcpy(&result, &signedPowers, sizeof result);
         result *= Gain;
         if constexpr (Scaled)
-            result *= Factor;
-        std::memcpy(Out + line, &result, sizeof result);
+            result *= Load4(Factors + line);
+        Store4(Out + line, result);
     }
     for (; line < Stop; ++line)
         Out[line] = scalar(line);
@@ -98,15 +103,22 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     std::fill(out + end, out + GranuleLines, 0.0f);
 
     if (!g.Short()) {
-        // One pass: the band's factor scales each line as it is dequantised.
+        // Each line's band factor first, so that one pass takes the lines four at a
+        // time across band boundaries; each line is still scaled as it is dequantised.
+        // A band's factor is stored four lines at a time, the last four reaching into
+        // the next band, which then overwrites them.
+        alignas(16) float factors[GranuleLines + 3];
         for (int band = 0; band < LongBands - 1 && bands.Long[band] < end; ++band) {
             const float factor = LongBandFactor(s.Long, band, g.Preflag, g.ScalefacScale);
-            QuantizedLines<true>(HuffmanValues, gain, factor, bands.Long[band],
-                                 std::min<int>(bands.Long[band + 1], end), out);
+            const TFloat4 factor4 = {factor, factor, factor, factor};
+            const int stop = std::min<int>(bands.Long[band + 1], end);
+            for (int line = bands.Long[band]; line < stop; line += 4)
+                Store4(factors + line, factor4);
         }
+        QuantizedLines<true>(HuffmanValues, gain, factors, 0, end, out);
         return;
     }
-    QuantizedLines<false>(HuffmanValues, gain, 1.0f, 0, end, out);
+    QuantizedLines<false>(HuffmanValues, gain, nullptr, 0, end, out);
     // Mixed blocks: long bands in subbands 0 and 1, short bands above them.
     int longEnd = 0;
     if (g.Mixed()) {
