@@ -2,6 +2,7 @@
 // regions, then count1 quadruples up to the end of the channel's part 2 and 3.
 
 #include <algorithm>
+#include <cstring>
 
 #include "mpeg/layer3/MpegHuffman.h"
 #include "mpeg/layer3/MpegLayer3.h"
@@ -25,12 +26,16 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
     TBitReserve& reservoir = *Reservoir;
     uint64_t window = reservoir.PeekWindow();
     int pending = 0;  // bits taken from window and not yet skipped in the reservoir
-    auto decode = [&](const THuffmanTable& Table) {
+    // At least HuffmanShortCodeBits of window << pending valid.
+    auto refill = [&] {
         if (pending > TBitReserve::WindowBits - HuffmanShortCodeBits) {
             reservoir.SkipBits(pending);
             window = reservoir.PeekWindow();
             pending = 0;
         }
+    };
+    // Any code, after refill.
+    auto decode = [&](const THuffmanTable& Table) {
         const int used = HuffmanDecodeShort(Table, window << pending, values);
         if (used != 0) {
             pending += used;
@@ -54,20 +59,51 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
             std::fill(HuffmanValues + filled, HuffmanValues + end, static_cast<int16_t>(0));
             filled = end;
         }
+        // Most codes come with their signs resolved by the lookup: taken here, the
+        // table's fields held in registers; the rest as decode takes them.
+        const THuffmanLookup* lookup = table.Lookup;
+        const int lookupShift = 64 - table.LookupBits;
         for (; filled < end; filled += 2) {
-            decode(table);
+            refill();
+            const THuffmanLookup& entry = lookup[(window << pending) >> lookupShift];
+            const uint32_t resolved = entry.Position;
+            if (entry.Length != 0 && resolved != 0) {
+                values.X = HuffmanResolvedValue(resolved, 4, 5);
+                values.Y = HuffmanResolvedValue(resolved, 9, 5);
+                pending += static_cast<int>(resolved & HuffmanResolvedBitsMask);
+            } else {
+                decode(table);
+            }
             HuffmanValues[filled] = static_cast<int16_t>(values.X);
             HuffmanValues[filled + 1] = static_cast<int16_t>(values.Y);
         }
     }
     const THuffmanTable& count1Table = HuffmanTable(32 + g.Count1TableSelect);
+    const THuffmanLookup* count1Lookup = count1Table.Lookup;
+    const int count1Shift = 64 - count1Table.LookupBits;
     while (reservoir.BitsRead() + pending < part23End && filled < GranuleLines) {
-        decode(count1Table);
+        refill();
+        const THuffmanLookup& entry = count1Lookup[(window << pending) >> count1Shift];
+        const uint32_t resolved = entry.Position;
+        if (entry.Length != 0 && resolved != 0) {
+            values.V = HuffmanResolvedValue(resolved, 4, 2);
+            values.W = HuffmanResolvedValue(resolved, 6, 2);
+            values.X = HuffmanResolvedValue(resolved, 8, 2);
+            values.Y = HuffmanResolvedValue(resolved, 10, 2);
+            pending += static_cast<int>(resolved & HuffmanResolvedBitsMask);
+        } else {
+            decode(count1Table);
+        }
         const int16_t quadruple[4] = {static_cast<int16_t>(values.V), static_cast<int16_t>(values.W),
                                       static_cast<int16_t>(values.X), static_cast<int16_t>(values.Y)};
-        const int stored = std::min(GranuleLines - filled, 4);
-        std::copy(quadruple, quadruple + stored, HuffmanValues + filled);
-        filled += stored;
+        if (filled <= GranuleLines - 4) {
+            std::memcpy(HuffmanValues + filled, quadruple, sizeof quadruple);
+            filled += 4;
+        } else {
+            // The granule ends within the quadruple.
+            std::copy(quadruple, quadruple + (GranuleLines - filled), HuffmanValues + filled);
+            filled = GranuleLines;
+        }
     }
     reservoir.SkipBits(pending);
     // A quadruple that overran the channel's bits is not part of it.
