@@ -26,16 +26,18 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
     TBitReserve& reservoir = *Reservoir;
     uint64_t window = reservoir.PeekWindow();
     int pending = 0;  // bits taken from window and not yet skipped in the reservoir
-    // At least HuffmanShortCodeBits of window << pending valid.
-    auto refill = [&] {
-        if (pending > TBitReserve::WindowBits - HuffmanShortCodeBits) {
+    // At least Bits of window << pending valid: the lookup's bits for a code its
+    // entry resolves, HuffmanShortCodeBits for any other.
+    auto refill = [&](int Bits) {
+        if (pending > TBitReserve::WindowBits - Bits) {
             reservoir.SkipBits(pending);
             window = reservoir.PeekWindow();
             pending = 0;
         }
     };
-    // Any code, after refill.
+    // Any code.
     auto decode = [&](const THuffmanTable& Table) {
+        refill(HuffmanShortCodeBits);
         const int used = HuffmanDecodeShort(Table, window << pending, values);
         if (used != 0) {
             pending += used;
@@ -64,7 +66,7 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
         const THuffmanLookup* lookup = table.Lookup;
         const int lookupShift = 64 - table.LookupBits;
         for (; filled < end; filled += 2) {
-            refill();
+            refill(HuffmanWideLookupBits);
             const THuffmanLookup& entry = lookup[(window << pending) >> lookupShift];
             const uint32_t resolved = entry.Position;
             if (entry.Length != 0 && resolved != 0) {
@@ -82,7 +84,7 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
     const THuffmanLookup* count1Lookup = count1Table.Lookup;
     const int count1Shift = 64 - count1Table.LookupBits;
     while (reservoir.BitsRead() + pending < part23End && filled < GranuleLines) {
-        refill();
+        refill(HuffmanWideLookupBits);
         const THuffmanLookup& entry = count1Lookup[(window << pending) >> count1Shift];
         const uint32_t resolved = entry.Position;
         if (entry.Length != 0 && resolved != 0) {
