@@ -36,7 +36,7 @@ struct THuffmanLookup {
 // bits 9-13 (two's complement), or for the count1 tables v, w, x, y in two bits
 // each from bit 4 on.
 inline constexpr int HuffmanResolvedBitsMask = 15;
-inline int HuffmanResolvedValue(uint32_t Resolved, int Shift, int Width)
+constexpr int HuffmanResolvedValue(uint32_t Resolved, int Shift, int Width)
 {
     return static_cast<int32_t>(Resolved << (32 - Shift - Width)) >> (32 - Width);
 }

@@ -2,10 +2,27 @@
 // regions, then count1 quadruples up to the end of the channel's part 2 and 3.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "mpeg/layer3/MpegHuffman.h"
 #include "mpeg/layer3/MpegLayer3.h"
+
+namespace {
+
+using TQuadruple = std::array<int16_t, 4>;  // v, w, x, y
+
+// The values of a count1 code resolved by the lookup, by bits 4-11 of its word.
+constexpr std::array<TQuadruple, 256> ResolvedQuadruples = [] {
+    std::array<TQuadruple, 256> quadruples{};
+    for (uint32_t fields = 0; fields < 256; ++fields)
+        for (int i = 0; i < 4; ++i)
+            quadruples[fields][static_cast<size_t>(i)] =
+                static_cast<int16_t>(HuffmanResolvedValue(fields << 4, 4 + 2 * i, 2));
+    return quadruples;
+}();
+
+}  // namespace
 
 void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
 {
@@ -83,27 +100,28 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
     const THuffmanTable& count1Table = HuffmanTable(32 + g.Count1TableSelect);
     const THuffmanLookup* count1Lookup = count1Table.Lookup;
     const int count1Shift = 64 - count1Table.LookupBits;
+    // The last values, v, w, x, y: what a walk off the tree keeps.
+    TQuadruple quadruple = {static_cast<int16_t>(values.V), static_cast<int16_t>(values.W),
+                            static_cast<int16_t>(values.X), static_cast<int16_t>(values.Y)};
     while (reservoir.BitsRead() + pending < part23End && filled < GranuleLines) {
         refill(HuffmanWideLookupBits);
         const THuffmanLookup& entry = count1Lookup[(window << pending) >> count1Shift];
         const uint32_t resolved = entry.Position;
         if (entry.Length != 0 && resolved != 0) {
-            values.V = HuffmanResolvedValue(resolved, 4, 2);
-            values.W = HuffmanResolvedValue(resolved, 6, 2);
-            values.X = HuffmanResolvedValue(resolved, 8, 2);
-            values.Y = HuffmanResolvedValue(resolved, 10, 2);
+            quadruple = ResolvedQuadruples[(resolved >> 4) & 255];
             pending += static_cast<int>(resolved & HuffmanResolvedBitsMask);
         } else {
+            values = {quadruple[2], quadruple[3], quadruple[0], quadruple[1]};
             decode(count1Table);
+            quadruple = {static_cast<int16_t>(values.V), static_cast<int16_t>(values.W), static_cast<int16_t>(values.X),
+                         static_cast<int16_t>(values.Y)};
         }
-        const int16_t quadruple[4] = {static_cast<int16_t>(values.V), static_cast<int16_t>(values.W),
-                                      static_cast<int16_t>(values.X), static_cast<int16_t>(values.Y)};
         if (filled <= GranuleLines - 4) {
-            std::memcpy(HuffmanValues + filled, quadruple, sizeof quadruple);
+            std::memcpy(HuffmanValues + filled, quadruple.data(), sizeof quadruple);
             filled += 4;
         } else {
             // The granule ends within the quadruple.
-            std::copy(quadruple, quadruple + (GranuleLines - filled), HuffmanValues + filled);
+            std::copy(quadruple.begin(), quadruple.begin() + (GranuleLines - filled), HuffmanValues + filled);
             filled = GranuleLines;
         }
     }
