@@ -1,19 +1,16 @@
 // Dequantisation: |value|^(4/3) times the global gain, then the scale factors of
-// each long band or short band and window. Four lines go side by side, each
-// through its own float operations in the scalar order; no product may be fused
-// into a sum.
+// each long band or short band and window. Lines go side by side, each through
+// its own float operations in the scalar order; no product may be fused into a
+// sum.
 #ifndef __clang__  // clang: -ffp-contract=off for the whole build
 #pragma GCC optimize("fp-contract=off")
 #endif
 
-#include <emmintrin.h>
-
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
+#include "mpeg/layer3/MpegDequantizeLines.h"
 #include "mpeg/layer3/MpegFloat4.h"
 #include "mpeg/layer3/MpegLayer3.h"
 
@@ -47,46 +44,6 @@ void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int
     }
 }
 
-// Lines First..Stop-1 of Values dequantised into Out: the sign of the value on
-// |value|^(4/3) (from the table, magnitudes limited to its last entry), times Gain,
-// then, with Factors, times the line's factor Factors[line].
-template <bool Scaled>
-void QuantizedLines(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
-{
-    const float* power = Layer3Math().Power43;
-    constexpr int largest = TLayer3Math::PowerTableSize - 1;
-    auto scalar = [&](int Line) {
-        const int value = Values[Line];
-        const int magnitude = std::min(value < 0 ? -value : value, largest);
-        // The sign bit set without a branch (signs are unpredictable): the same as
-        // negating the power, which is never a non-number.
-        const uint32_t sign = static_cast<uint32_t>(value < 0) << 31;
-        const float result = std::bit_cast<float>(std::bit_cast<uint32_t>(power[magnitude]) | sign) * Gain;
-        return Scaled ? result * Factors[Line] : result;
-    };
-    int line = First;
-    for (; line + 4 <= Stop; line += 4) {
-        // Four 16-bit values into the high halves of four lanes, then shifted down
-        // with their signs.
-        const __m128i packed = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(Values + line));
-        const TInt4 values = std::bit_cast<TInt4>(_mm_srai_epi32(_mm_unpacklo_epi16(packed, packed), 16));
-        const TInt4 negative = values >> 31;
-        TInt4 magnitude = (values ^ negative) - negative;
-        magnitude = magnitude > largest ? TInt4{} + largest : magnitude;
-        const TInt4 powers = {std::bit_cast<int32_t>(power[magnitude[0]]), std::bit_cast<int32_t>(power[magnitude[1]]),
-                              std::bit_cast<int32_t>(power[magnitude[2]]), std::bit_cast<int32_t>(power[magnitude[3]])};
-        TFloat4 result;
-        const TInt4 signedPowers = powers | (negative & static_cast<int32_t>(0x80000000u));
-        std::memcpy(&result, &signedPowers, sizeof result);
-        result *= Gain;
-        if constexpr (Scaled)
-            result *= Load4(Factors + line);
-        Store4(Out + line, result);
-    }
-    for (; line < Stop; ++line)
-        Out[line] = scalar(line);
-}
-
 }  // namespace
 
 void TLayer3Decoder::Dequantize(int Channel, int Granule)
@@ -115,10 +72,10 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
             for (int line = bands.Long[band]; line < stop; line += 4)
                 Store4(factors + line, factor4);
         }
-        QuantizedLines<true>(HuffmanValues, gain, factors, 0, end, out);
+        DequantizeLines(HuffmanValues, gain, factors, 0, end, out);
         return;
     }
-    QuantizedLines<false>(HuffmanValues, gain, nullptr, 0, end, out);
+    DequantizeLines(HuffmanValues, gain, nullptr, 0, end, out);
     // Mixed blocks: long bands in subbands 0 and 1, short bands above them.
     int longEnd = 0;
     if (g.Mixed()) {
