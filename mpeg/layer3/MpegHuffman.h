@@ -51,11 +51,12 @@ inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, THuffma
         used += nonZero;
         return (Value ^ -negative) + negative;
     };
+    // The largest value is followed by its linbits (none in a table without them),
+    // also without a branch: a count of 0 adds nothing.
     auto extended = [&](int Value, int Largest) {
-        if (Table.LinBits > 0 && Value == Largest) {
-            Value += static_cast<int>((Bits << used) >> (64 - Table.LinBits));
-            used += Table.LinBits;
-        }
+        const int count = Value == Largest ? Table.LinBits : 0;
+        Value += static_cast<int>(((Bits << used) >> 1) >> (63 - count));
+        used += count;
         return withSign(Value);
     };
     const int leaf = entry.Leaf;
