@@ -89,14 +89,14 @@ std::vector<TPair> LayOut(const std::vector<TTrieNode>& Nodes)
 // The resolved word of a code of Length bits ending in Leaf within Prefix (the
 // lookup bits), or 0 when its sign bits pass the lookup bits or a value needs
 // linbits (Largest: the value that escapes to them, -1 for none).
-uint16_t Resolve(uint32_t Prefix, int Length, int Leaf, bool Quadruple, int LargestX, int LargestY)
+uint16_t Resolve(uint32_t Prefix, int Bits, int Length, int Leaf, bool Quadruple, int LargestX, int LargestY)
 {
     int used = Length;
     // Signs follow the code, one for each nonzero value in order; 1 means negative.
     auto signedValue = [&](int Value) {
         if (Value == 0)
             return 0;
-        const int bit = used < HuffmanLookupBits ? (Prefix >> (HuffmanLookupBits - 1 - used)) & 1 : 0;
+        const int bit = used < Bits ? (Prefix >> (Bits - 1 - used)) & 1 : 0;
         ++used;
         return bit ? -Value : Value;
     };
@@ -112,20 +112,21 @@ uint16_t Resolve(uint32_t Prefix, int Length, int Leaf, bool Quadruple, int Larg
         resolved |= static_cast<uint32_t>(signedValue(x) & 31) << 4;
         resolved |= static_cast<uint32_t>(signedValue(y) & 31) << 9;
     }
-    if (used > HuffmanLookupBits)
+    if (used > Bits)
         return 0;
     return static_cast<uint16_t>(resolved | static_cast<uint32_t>(used));
 }
 
-// Walks every HuffmanLookupBits-bit prefix through the tree once.
-std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree, bool Quadruple, int LargestX, int LargestY)
+// Walks every Bits-bit prefix through the tree once.
+std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree, int Bits, bool Quadruple, int LargestX,
+                                        int LargestY)
 {
-    std::vector<THuffmanLookup> lookup(1u << HuffmanLookupBits);
+    std::vector<THuffmanLookup> lookup(1u << Bits);
     for (uint32_t prefix = 0; prefix < lookup.size(); ++prefix) {
         int position = 0;
         int used = 0;
-        while (Tree[position].Byte[0] != 0 && used < HuffmanLookupBits) {
-            const int bit = (prefix >> (HuffmanLookupBits - 1 - used)) & 1;
+        while (Tree[position].Byte[0] != 0 && used < Bits) {
+            const int bit = (prefix >> (Bits - 1 - used)) & 1;
             int offset = Tree[position].Byte[bit];
             while (offset >= HuffmanExtension) {
                 position += offset;
@@ -135,7 +136,7 @@ std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree, bool Qua
             ++used;
         }
         if (Tree[position].Byte[0] == 0)
-            lookup[prefix] = {Resolve(prefix, used, Tree[position].Byte[1], Quadruple, LargestX, LargestY),
+            lookup[prefix] = {Resolve(prefix, Bits, used, Tree[position].Byte[1], Quadruple, LargestX, LargestY),
                               static_cast<uint8_t>(used), Tree[position].Byte[1]};
         else
             lookup[prefix] = {static_cast<uint16_t>(position), 0, 0};
@@ -163,6 +164,12 @@ constexpr TTableParameters Parameters[HuffmanTableCount] = {
 };
 // clang-format on
 
+// The owners of the trees whose lookup is the wide one.
+bool WideLookup(int TableNumber)
+{
+    return TableNumber == 13 || TableNumber == 15 || TableNumber == 16 || TableNumber == 24;
+}
+
 class THuffmanTableSet {
 public:
     THuffmanTableSet()
@@ -174,7 +181,10 @@ public:
             const bool quadruple = p.XLen == 1;
             const int largestX = p.LinBits > 0 ? p.XLen - 1 : -1;
             const int largestY = p.LinBits > 0 ? p.YLen - 1 : -1;
-            Lookups[list.TableNumber] = BuildLookup(Trees[list.TableNumber], quadruple, largestX, largestY);
+            LookupBits[list.TableNumber] =
+                WideLookup(list.TableNumber) ? HuffmanWideLookupBits : HuffmanNarrowLookupBits;
+            Lookups[list.TableNumber] =
+                BuildLookup(Trees[list.TableNumber], LookupBits[list.TableNumber], quadruple, largestX, largestY);
         }
         for (int number = 0; number < HuffmanTableCount; ++number) {
             const TTableParameters& p = Parameters[number];
@@ -191,6 +201,7 @@ public:
                 table.Tree = Trees[own].data();
                 table.TreeLength = static_cast<int>(Trees[own].size());
                 table.Lookup = Lookups[own].data();
+                table.LookupBits = LookupBits[own];
             }
         }
     }
@@ -198,6 +209,7 @@ public:
     THuffmanTable Tables[HuffmanTableCount] = {};            // by number
     std::vector<TPair> Trees[HuffmanTableCount];             // own trees by number
     std::vector<THuffmanLookup> Lookups[HuffmanTableCount];  // own lookups by number
+    int LookupBits[HuffmanTableCount] = {};                  // their widths
 };
 
 }  // namespace

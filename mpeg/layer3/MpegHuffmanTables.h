@@ -9,7 +9,11 @@
 #include <cstdint>
 
 inline constexpr int HuffmanTableCount = 34;
-inline constexpr int HuffmanLookupBits = 8;   // bits resolved by one lookup
+// Bits resolved by one lookup: the wide lookup for the trees with long codes that
+// carry most of the loud lines (those of tables 13, 15, 16 and 24), the narrow one
+// for the rest, whose codes mostly end within it.
+inline constexpr int HuffmanNarrowLookupBits = 8;
+inline constexpr int HuffmanWideLookupBits = 10;
 inline constexpr int HuffmanExtension = 250;  // smallest extension offset
 
 // One pair of the tree: a leaf or the offsets for a 0 and a 1 bit.
@@ -17,7 +21,7 @@ struct THuffmanPair {
     uint8_t Byte[2];  // 0 and the leaf, or the two branch offsets
 };
 
-// What the first HuffmanLookupBits bits of a code lead to.
+// What the first lookup bits of a code lead to.
 struct THuffmanLookup {
     // Length 0: the tree position reached after all lookup bits. Otherwise the
     // decoded values when the code, its sign bits and no linbits all lie within the
@@ -32,7 +36,7 @@ struct THuffmanLookup {
 // bits 9-13 (two's complement), or for the count1 tables v, w, x, y in two bits
 // each from bit 4 on.
 inline constexpr int HuffmanResolvedBitsMask = 15;
-inline int HuffmanResolvedValue(uint32_t Resolved, int Shift, int Width)
+constexpr int HuffmanResolvedValue(uint32_t Resolved, int Shift, int Width)
 {
     return static_cast<int32_t>(Resolved << (32 - Shift - Width)) >> (32 - Width);
 }
@@ -47,7 +51,8 @@ struct THuffmanTable {
     bool Quadruple;                // count1 table (32, 33): a leaf codes v, w, x, y
     const THuffmanPair* Tree;      // decoding tree, nullptr for tables 0, 4 and 14
     int TreeLength;                // pairs in Tree
-    const THuffmanLookup* Lookup;  // 2^HuffmanLookupBits entries, nullptr without a tree
+    const THuffmanLookup* Lookup;  // 2^LookupBits entries, nullptr without a tree
+    int LookupBits;                // bits the lookup resolves
 };
 
 // Table Number (0..33); any other number yields table 0, which decodes zeros.

@@ -90,6 +90,35 @@ const TImdctLaneTables& LaneTables()
     return instance;
 }
 
+// Block type 2 for four subbands side by side (X[k]: value k of each), each lane
+// through InverseMdct's float operations in its order: the three windows' 6-point
+// transforms, each output summed over k from zero, windowed and added to the
+// results, which start at zero.
+void ShortBlocksFour(const TFloat4 X[ImdctInputs], float Out[4 * ImdctOutputs])
+{
+    const TImdctTables& t = Tables();
+    const float* window = t.Window[2];
+    TFloat4 out[ImdctOutputs] = {};
+    for (int w = 0; w < 3; ++w) {
+        TFloat4 y[6];
+        for (int j = 0; j < 6; ++j) {
+            TFloat4 total = {};
+            for (int k = 0; k < 6; ++k)
+                total += X[w + 3 * k] * t.Dct4Of6[k][j];
+            y[j] = total;
+        }
+        TFloat4* slot = out + 6 + 6 * w;
+        for (int i = 0; i < 3; ++i)
+            slot[i] += y[i + 3] * window[i];
+        for (int i = 3; i < 9; ++i)
+            slot[i] -= y[8 - i] * window[i];
+        for (int i = 9; i < 12; ++i)
+            slot[i] -= y[i - 9] * window[i];
+    }
+    for (int i = 0; i < ImdctOutputs; ++i)
+        Store4(Out + 4 * i, out[i]);
+}
+
 }  // namespace
 
 const float* ImdctWindow(int BlockType)
@@ -148,7 +177,6 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
 // w_k + w_17-k (even j) and a 9-point DCT-IV of the differences (odd j).
 void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], int BlockType)
 {
-    const TImdctLaneTables& t = LaneTables();
     // The subbands' values k side by side, four values of the four at a time.
     TFloat4 x[18];
     for (int k = 0; k < 16; k += 4) {
@@ -162,6 +190,11 @@ void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], i
     }
     for (int k = 16; k < 18; ++k)
         x[k] = TFloat4{In[k], In[Stride + k], In[2 * Stride + k], In[3 * Stride + k]};
+    if (BlockType == 2) {
+        ShortBlocksFour(x, Out);
+        return;
+    }
+    const TImdctLaneTables& t = LaneTables();
     TFloat4 sum[9], difference[9];
     for (int k = 0; k < 9; ++k) {
         const TFloat4 low = x[k] * t.PreScale[k];

@@ -16,7 +16,7 @@ const float* ImdctShortWindow();
 // a DCT-IV and its split into two 9-point transforms instead of the double sum.
 void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int BlockType);
 
-// The same for four subbands of one long block type (0, 1 or 3) side by side, each
-// through the same float operations as InverseMdct: subband b's values at
-// In[b * Stride + k], its result i at Out[4 * i + b].
+// The same for four subbands of one block type side by side, each through the same
+// float operations as InverseMdct: subband b's values at In[b * Stride + k], its
+// result i at Out[4 * i + b].
 void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], int BlockType);

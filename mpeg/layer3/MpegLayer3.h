@@ -77,7 +77,7 @@ private:
     void Reorder(int Channel, int Granule);
     void Antialias(int Channel, int Granule);
     void Hybrid(int Channel, int Granule);
-    // The hybrid filter bank of subbands First..First+3, of one long block type.
+    // The hybrid filter bank of subbands First..First+3, of one block type.
     void HybridFour(int Channel, int First, int BlockType);
     // The same of one subband of any block type.
     void HybridOne(int Channel, int Subband, int BlockType);

@@ -1,17 +1,16 @@
 // Dequantisation: |value|^(4/3) times the global gain, then the scale factors of
-// each long band or short band and window. Four lines go side by side, each
-// through its own float operations in the scalar order; no product may be fused
-// into a sum.
+// each long band or short band and window. Lines go side by side, each through
+// its own float operations in the scalar order; no product may be fused into a
+// sum.
 #ifndef __clang__  // clang: -ffp-contract=off for the whole build
 #pragma GCC optimize("fp-contract=off")
 #endif
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
+#include "mpeg/layer3/MpegDequantizeLines.h"
 #include "mpeg/layer3/MpegFloat4.h"
 #include "mpeg/layer3/MpegLayer3.h"
 
@@ -45,43 +44,6 @@ void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int
     }
 }
 
-// Lines First..Stop-1 of Values dequantised into Out: the sign of the value on
-// |value|^(4/3) (from the table, magnitudes limited to its last entry), times Gain,
-// then times Factor when Scaled.
-template <bool Scaled>
-void QuantizedLines(const int16_t* Values, float Gain, float Factor, int First, int Stop, float* Out)
-{
-    const float* power = Layer3Math().Power43;
-    constexpr int largest = TLayer3Math::PowerTableSize - 1;
-    auto scalar = [&](int Line) {
-        const int value = Values[Line];
-        const int magnitude = std::min(value < 0 ? -value : value, largest);
-        // The sign bit set without a branch (signs are unpredictable): the same as
-        // negating the power, which is never a non-number.
-        const uint32_t sign = static_cast<uint32_t>(value < 0) << 31;
-        const float result = std::bit_cast<float>(std::bit_cast<uint32_t>(power[magnitude]) | sign) * Gain;
-        return Scaled ? result * Factor : result;
-    };
-    int line = First;
-    for (; line + 4 <= Stop; line += 4) {
-        const TInt4 values = {Values[line], Values[line + 1], Values[line + 2], Values[line + 3]};
-        const TInt4 negative = values >> 31;
-        TInt4 magnitude = (values ^ negative) - negative;
-        magnitude = magnitude > largest ? TInt4{} + largest : magnitude;
-        const TInt4 powers = {std::bit_cast<int32_t>(power[magnitude[0]]), std::bit_cast<int32_t>(power[magnitude[1]]),
-                              std::bit_cast<int32_t>(power[magnitude[2]]), std::bit_cast<int32_t>(power[magnitude[3]])};
-        TFloat4 result;
-        const TInt4 signedPowers = powers | (negative & static_cast<int32_t>(0x80000000u));
-        std::memcpy(&result, &signedPowers, sizeof result);
-        result *= Gain;
-        if constexpr (Scaled)
-            result *= Factor;
-        std::memcpy(Out + line, &result, sizeof result);
-    }
-    for (; line < Stop; ++line)
-        Out[line] = scalar(line);
-}
-
 }  // namespace
 
 void TLayer3Decoder::Dequantize(int Channel, int Granule)
@@ -98,15 +60,22 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
     std::fill(out + end, out + GranuleLines, 0.0f);
 
     if (!g.Short()) {
-        // One pass: the band's factor scales each line as it is dequantised.
+        // Each line's band factor first, so that one pass takes the lines four at a
+        // time across band boundaries; each line is still scaled as it is dequantised.
+        // A band's factor is stored four lines at a time, the last four reaching into
+        // the next band, which then overwrites them.
+        alignas(16) float factors[GranuleLines + 3];
         for (int band = 0; band < LongBands - 1 && bands.Long[band] < end; ++band) {
             const float factor = LongBandFactor(s.Long, band, g.Preflag, g.ScalefacScale);
-            QuantizedLines<true>(HuffmanValues, gain, factor, bands.Long[band],
-                                 std::min<int>(bands.Long[band + 1], end), out);
+            const TFloat4 factor4 = {factor, factor, factor, factor};
+            const int stop = std::min<int>(bands.Long[band + 1], end);
+            for (int line = bands.Long[band]; line < stop; line += 4)
+                Store4(factors + line, factor4);
         }
+        DequantizeLines(HuffmanValues, gain, factors, 0, end, out);
         return;
     }
-    QuantizedLines<false>(HuffmanValues, gain, 1.0f, 0, end, out);
+    DequantizeLines(HuffmanValues, gain, nullptr, 0, end, out);
     // Mixed blocks: long bands in subbands 0 and 1, short bands above them.
     int longEnd = 0;
     if (g.Mixed()) {

@@ -77,10 +77,10 @@ void TLayer3Decoder::Hybrid(int Channel, int Granule)
 {
     const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
     for (int first = 0; first < 32; first += OverlapLanes) {
-        // Four subbands of one long block type side by side; a group with short or
-        // mixed windows one subband at a time.
+        // Four subbands of one block type side by side; a group of a mixed block's
+        // long and short windows one subband at a time.
         const int blockType = g.WindowType(first);
-        bool together = blockType != 2;
+        bool together = true;
         for (int subband = first + 1; subband < first + OverlapLanes; ++subband)
             together = together && g.WindowType(subband) == blockType;
         if (together)

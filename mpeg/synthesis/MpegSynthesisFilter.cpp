@@ -71,11 +71,18 @@ void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Cou
     for (int first = 0; first < Count;) {
         const int left = Count - first;
         int blocks = Lanes;
+        int skipped = 0;  // leading lanes of x that belong to blocks already done
         if (Eight && left >= WideLanes) {
             Eight(Blocks + first, Stride, x);
             blocks = WideLanes;
         } else if (left >= Lanes) {
             Dct32Four(Blocks + first, Stride, x);
+        } else if (first > 0) {
+            // The last few with the blocks before them, transformed again (each
+            // lane its own) rather than gathered.
+            Dct32Four(Blocks + Count - Lanes, Stride, x);
+            skipped = Lanes - left;
+            blocks = left;
         } else {
             // The last few: gathered, so that no read passes the end of Blocks.
             alignas(16) float gathered[Subbands * Lanes] = {};
@@ -85,9 +92,9 @@ void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Cou
             Dct32Four(gathered, Lanes, x);
             blocks = left;
         }
-        for (int run = 0; run < blocks; run += Lanes)
+        for (int run = 0; run < skipped + blocks; run += Lanes)
             Matrix(reinterpret_cast<const __m128*>(x + Subbands * run), v + MatrixValues * run);
-        for (int b = 0; b < blocks; ++b) {
+        for (int b = skipped; b < skipped + blocks; ++b) {
             // ActualV takes V[0..31] of the block and the other half V[32..63].
             double* other = ActualV == V1 ? V2 : V1;
             int16_t pcm[Subbands];

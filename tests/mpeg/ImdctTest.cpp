@@ -53,7 +53,7 @@ TEST(Imdct, FourSubbandsSideBySideAreEachSubbandsTransformBitForBit)
                               0.0f,
                               3e38f};
     auto same = [](float A, float B) { return (A != A && B != B) || std::memcmp(&A, &B, sizeof A) == 0; };
-    for (int blockType : {0, 1, 3}) {
+    for (int blockType : {0, 1, 2, 3}) {
         for (int trial = 0; trial < 40; ++trial) {
             const float scale = trial % 3 == 0 ? 1e-30f : trial % 3 == 1 ? 1.0f : 1e6f;
             std::uniform_real_distribution<float> value(-scale, scale);
