@@ -5,16 +5,16 @@ namespace {
 // Finds the leaf byte of the next code word; false when the bits lead off the tree.
 bool ReadLeaf(const THuffmanTable& Table, TBitReserve& Reservoir, int& Leaf)
 {
-    const THuffmanLookup& entry = Table.Lookup[Reservoir.PeekBits(Table.LookupBits)];
+    const THuffmanLookup& entry = Table.Lookup[Reservoir.PeekBits(HuffmanLookupBits)];
     if (entry.Length != 0) {
         Reservoir.SkipBits(entry.Length);
         Leaf = entry.Leaf;
         return true;
     }
-    Reservoir.SkipBits(Table.LookupBits);
+    Reservoir.SkipBits(HuffmanLookupBits);
     int position = entry.Position;
     // No code is longer than 32 bits; the counter bounds a walk whatever the tree.
-    for (uint32_t level = 1u << (31 - Table.LookupBits); Table.Tree[position].Byte[0] != 0; level >>= 1) {
+    for (uint32_t level = 1u << (31 - HuffmanLookupBits); Table.Tree[position].Byte[0] != 0; level >>= 1) {
         if (level == 0)
             return false;
         const int bit = static_cast<int>(Reservoir.PeekBits(1));

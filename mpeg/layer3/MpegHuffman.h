@@ -18,14 +18,14 @@ struct THuffmanValues {
 THuffmanValues HuffmanDecodeLong(const THuffmanTable& Table, THuffmanValues Previous, TBitReserve& Reservoir);
 
 // Most bits a code within the lookup takes with its linbits and sign bits.
-inline constexpr int HuffmanShortCodeBits = HuffmanWideLookupBits + 2 * (13 + 1);
+inline constexpr int HuffmanShortCodeBits = HuffmanLookupBits + 2 * (13 + 1);
 
 // Decodes a code that ends within the lookup from Bits, the next bits at the top
 // (at least HuffmanShortCodeBits of them valid), with its linbits and sign bits.
 // Returns the bits taken, or 0 for a longer code, leaving the values untouched.
 inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, THuffmanValues& Values)
 {
-    const THuffmanLookup& entry = Table.Lookup[Bits >> (64 - Table.LookupBits)];
+    const THuffmanLookup& entry = Table.Lookup[Bits >> (64 - HuffmanLookupBits)];
     int used = entry.Length;
     if (used == 0)
         return 0;

@@ -164,12 +164,6 @@ constexpr TTableParameters Parameters[HuffmanTableCount] = {
 };
 // clang-format on
 
-// The owners of the trees whose lookup is the wide one.
-bool WideLookup(int TableNumber)
-{
-    return TableNumber == 13 || TableNumber == 15 || TableNumber == 16 || TableNumber == 24;
-}
-
 class THuffmanTableSet {
 public:
     THuffmanTableSet()
@@ -181,10 +175,8 @@ public:
             const bool quadruple = p.XLen == 1;
             const int largestX = p.LinBits > 0 ? p.XLen - 1 : -1;
             const int largestY = p.LinBits > 0 ? p.YLen - 1 : -1;
-            LookupBits[list.TableNumber] =
-                WideLookup(list.TableNumber) ? HuffmanWideLookupBits : HuffmanNarrowLookupBits;
             Lookups[list.TableNumber] =
-                BuildLookup(Trees[list.TableNumber], LookupBits[list.TableNumber], quadruple, largestX, largestY);
+                BuildLookup(Trees[list.TableNumber], HuffmanLookupBits, quadruple, largestX, largestY);
         }
         for (int number = 0; number < HuffmanTableCount; ++number) {
             const TTableParameters& p = Parameters[number];
@@ -201,7 +193,6 @@ public:
                 table.Tree = Trees[own].data();
                 table.TreeLength = static_cast<int>(Trees[own].size());
                 table.Lookup = Lookups[own].data();
-                table.LookupBits = LookupBits[own];
             }
         }
     }
@@ -209,7 +200,6 @@ public:
     THuffmanTable Tables[HuffmanTableCount] = {};            // by number
     std::vector<TPair> Trees[HuffmanTableCount];             // own trees by number
     std::vector<THuffmanLookup> Lookups[HuffmanTableCount];  // own lookups by number
-    int LookupBits[HuffmanTableCount] = {};                  // their widths
 };
 
 }  // namespace

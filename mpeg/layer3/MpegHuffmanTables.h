@@ -9,11 +9,7 @@
 #include <cstdint>
 
 inline constexpr int HuffmanTableCount = 34;
-// Bits resolved by one lookup: the wide lookup for the trees with long codes that
-// carry most of the loud lines (those of tables 13, 15, 16 and 24), the narrow one
-// for the rest, whose codes mostly end within it.
-inline constexpr int HuffmanNarrowLookupBits = 8;
-inline constexpr int HuffmanWideLookupBits = 10;
+inline constexpr int HuffmanLookupBits = 8;   // bits resolved by one lookup
 inline constexpr int HuffmanExtension = 250;  // smallest extension offset
 
 // One pair of the tree: a leaf or the offsets for a 0 and a 1 bit.
@@ -51,8 +47,7 @@ struct THuffmanTable {
     bool Quadruple;                // count1 table (32, 33): a leaf codes v, w, x, y
     const THuffmanPair* Tree;      // decoding tree, nullptr for tables 0, 4 and 14
     int TreeLength;                // pairs in Tree
-    const THuffmanLookup* Lookup;  // 2^LookupBits entries, nullptr without a tree
-    int LookupBits;                // bits the lookup resolves
+    const THuffmanLookup* Lookup;  // 2^HuffmanLookupBits entries, nullptr without a tree
 };
 
 // Table Number (0..33); any other number yields table 0, which decodes zeros.

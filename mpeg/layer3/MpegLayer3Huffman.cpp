@@ -81,9 +81,9 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
         // Most codes come with their signs resolved by the lookup: taken here, the
         // table's fields held in registers; the rest as decode takes them.
         const THuffmanLookup* lookup = table.Lookup;
-        const int lookupShift = 64 - table.LookupBits;
+        const int lookupShift = 64 - HuffmanLookupBits;
         for (; filled < end; filled += 2) {
-            refill(HuffmanWideLookupBits);
+            refill(HuffmanLookupBits);
             const THuffmanLookup& entry = lookup[(window << pending) >> lookupShift];
             const uint32_t resolved = entry.Position;
             if (entry.Length != 0 && resolved != 0) {
@@ -99,12 +99,12 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
     }
     const THuffmanTable& count1Table = HuffmanTable(32 + g.Count1TableSelect);
     const THuffmanLookup* count1Lookup = count1Table.Lookup;
-    const int count1Shift = 64 - count1Table.LookupBits;
+    const int count1Shift = 64 - HuffmanLookupBits;
     // The last values, v, w, x, y: what a walk off the tree keeps.
     TQuadruple quadruple = {static_cast<int16_t>(values.V), static_cast<int16_t>(values.W),
                             static_cast<int16_t>(values.X), static_cast<int16_t>(values.Y)};
     while (reservoir.BitsRead() + pending < part23End && filled < GranuleLines) {
-        refill(HuffmanWideLookupBits);
+        refill(HuffmanLookupBits);
         const THuffmanLookup& entry = count1Lookup[(window << pending) >> count1Shift];
         const uint32_t resolved = entry.Position;
         if (entry.Length != 0 && resolved != 0) {
