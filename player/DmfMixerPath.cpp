@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/PlatformEnvironment.h"
+#include "platform/PlatformProcessor.h"
 #include "player/DmfMixFrame.h"
 #include "player/DmfMixKernels.h"
 
@@ -21,15 +22,11 @@ constexpr TMixKernels PlainKernels = {
      &MixLoopedFrames<TFrameFormat<true, false>>, &MixLoopedFrames<TFrameFormat<true, true>>},
     &ConvertFrames};
 
-bool ProcessorHasAvx2()
+// A path of this build the processor runs.
+bool HasAvx2Path()
 {
 #ifdef MORVEL_MIXER_AVX2
-    // The check includes the system's support for the wider registers.
-    static const bool hasAvx2 = [] {
-        __builtin_cpu_init();  // may run before the constructors that would otherwise do it
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return hasAvx2;
+    return ProcessorHasAvx2();
 #else
     return false;
 #endif
@@ -84,7 +81,7 @@ bool MixerPathAvailable(TMixerPath Path)
         return false;
 #endif
     case TMixerPath::Avx2:
-        return ProcessorHasAvx2();
+        return HasAvx2Path();
     }
     return false;
 }

@@ -15,6 +15,7 @@
 
 #include "mpeg/layer3/MpegFloat4.h"
 #include "mpeg/layer3/MpegLayer3Tables.h"
+#include "platform/PlatformProcessor.h"
 
 namespace {
 
@@ -96,12 +97,7 @@ TDequantizeLines DequantizeLinesPlain()
 
 TDequantizeLines DequantizeLinesWithAvx2()
 {
-    // The check includes the system's support for the wider registers.
-    static const bool hasAvx2 = [] {
-        __builtin_cpu_init();  // may run before the constructors that would otherwise do it
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return hasAvx2 ? &LinesWithAvx2 : nullptr;
+    return ProcessorHasAvx2() ? &LinesWithAvx2 : nullptr;
 }
 
 void DequantizeLines(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)

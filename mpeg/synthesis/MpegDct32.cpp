@@ -12,6 +12,8 @@
 #include <cstring>
 #include <numbers>
 
+#include "platform/PlatformProcessor.h"
+
 namespace {
 
 constexpr int MaxLanes = 8;
@@ -97,10 +99,5 @@ void Dct32EightLanes(const float* In, int Stride, float* Out)
 
 TDct32Eight Dct32EightForThisProcessor()
 {
-    // The check includes the system's support for the wider registers.
-    static const bool hasAvx = [] {
-        __builtin_cpu_init();  // may run before the constructors that would otherwise do it
-        return __builtin_cpu_supports("avx") != 0;
-    }();
-    return hasAvx ? &Dct32EightLanes : nullptr;
+    return ProcessorHasAvx() ? &Dct32EightLanes : nullptr;
 }

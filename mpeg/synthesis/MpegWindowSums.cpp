@@ -11,6 +11,8 @@
 #include <emmintrin.h>
 #include <immintrin.h>
 
+#include "platform/PlatformProcessor.h"
+
 namespace {
 
 constexpr int Subbands = 32;
@@ -129,12 +131,7 @@ TWindowSums WindowSumsInPairs()
 
 TWindowSums WindowSumsInFours()
 {
-    // The check includes the system's support for the wider registers.
-    static const bool hasAvx = [] {
-        __builtin_cpu_init();  // may run before the constructors that would otherwise do it
-        return __builtin_cpu_supports("avx") != 0;
-    }();
-    return hasAvx ? &SumsInFours : nullptr;
+    return ProcessorHasAvx() ? &SumsInFours : nullptr;
 }
 
 TWindowSums WindowSumsForThisProcessor()
