@@ -90,6 +90,19 @@ const TImdctLaneTables& LaneTables()
     return instance;
 }
 
+// Adds the six outputs Y of a short window's transform, windowed and mirrored,
+// to the twelve results from Slot on: for one subband (floats) or four (lanes),
+// the same float operations in the same order.
+template <class TValue> void AddShortWindow(TValue* Slot, const TValue* Y, const float* Window)
+{
+    for (int i = 0; i < 3; ++i)
+        Slot[i] += Y[i + 3] * Window[i];
+    for (int i = 3; i < 9; ++i)
+        Slot[i] -= Y[8 - i] * Window[i];
+    for (int i = 9; i < 12; ++i)
+        Slot[i] -= Y[i - 9] * Window[i];
+}
+
 // Block type 2 for four subbands side by side (X[k]: value k of each), each lane
 // through InverseMdct's float operations in its order: the three windows' 6-point
 // transforms, each output summed over k from zero, windowed and added to the
@@ -107,13 +120,7 @@ void ShortBlocksFour(const TFloat4 X[ImdctInputs], float Out[4 * ImdctOutputs])
                 total += X[w + 3 * k] * t.Dct4Of6[k][j];
             y[j] = total;
         }
-        TFloat4* slot = out + 6 + 6 * w;
-        for (int i = 0; i < 3; ++i)
-            slot[i] += y[i + 3] * window[i];
-        for (int i = 3; i < 9; ++i)
-            slot[i] -= y[8 - i] * window[i];
-        for (int i = 9; i < 12; ++i)
-            slot[i] -= y[i - 9] * window[i];
+        AddShortWindow(out + 6 + 6 * w, y, window);
     }
     for (int i = 0; i < ImdctOutputs; ++i)
         Store4(Out + 4 * i, out[i]);
@@ -151,13 +158,7 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
             float y[Padded6];
             Store4(y, low);
             Store4(y + 4, high);
-            float* slot = Out + 6 + 6 * w;
-            for (int i = 0; i < 3; ++i)
-                slot[i] += y[i + 3] * window[i];
-            for (int i = 3; i < 9; ++i)
-                slot[i] -= y[8 - i] * window[i];
-            for (int i = 9; i < 12; ++i)
-                slot[i] -= y[i - 9] * window[i];
+            AddShortWindow(Out + 6 + 6 * w, y, window);
         }
         return;
     }
