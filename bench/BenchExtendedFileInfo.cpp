@@ -29,15 +29,19 @@ void BM_ExtendedFileInfoLibraryScan(benchmark::State& State)
     }
     char value[4096];
     int answered = 0;
-    for (auto _ : State)
-        for (const std::string& file : {example, copy})
-            for (const char* field : LibraryFields)
+    for (auto _ : State) {
+        for (const std::string& file : {example, copy}) {
+            for (const char* field : LibraryFields) {
                 answered += winampGetExtendedFileInfo(file.c_str(), field, value, sizeof value);
+            }
+        }
+    }
     State.SetItemsProcessed(State.iterations() * 2);  // files
     std::filesystem::remove(copy, error);
     SetDebugLogConsole(stdout);
-    if (answered == 0)
+    if (answered == 0) {
         State.SkipWithError("no field was answered");
+    }
 }
 BENCHMARK(BM_ExtendedFileInfoLibraryScan)->Unit(benchmark::kMillisecond);
 

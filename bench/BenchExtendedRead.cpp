@@ -39,8 +39,9 @@ void BM_ExtendedReadExample(benchmark::State& State)
             break;
         }
         int keepGoing = 0;
-        for (size_t got; (got = winampGetExtendedRead_getData(handle, buffer.data(), buffer.size(), &keepGoing)) > 0;)
+        for (size_t got; (got = winampGetExtendedRead_getData(handle, buffer.data(), buffer.size(), &keepGoing)) > 0;) {
             bytes += static_cast<int64_t>(got);
+        }
         winampGetExtendedRead_close(handle);
     }
     RealTimeCounter(State, bytes);
@@ -56,8 +57,9 @@ void BM_RenderCommandExample(benchmark::State& State)
     for (auto _ : State) {
         std::FILE* report = std::tmpfile();
         const int status = RunRenderCommand({ExampleSong, "--raw", "--force", "-o", output}, report, report);
-        if (report)
+        if (report) {
             std::fclose(report);
+        }
         if (status != 0) {
             State.SkipWithError("morvel render failed");
             break;

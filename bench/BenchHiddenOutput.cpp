@@ -49,16 +49,18 @@ public:
         Hidden = std::make_unique<THiddenOutput>(*Plugin);
         Plugin->outMod = &Hidden->Output();
         Host.SetWindowProcedure([this](unsigned Message) {
-            if (Message == WM_WA_MPEG_EOF)
+            if (Message == WM_WA_MPEG_EOF) {
                 Hidden->EndOfFile();
+            }
         });
         return *Hidden;
     }
 
     void End()
     {
-        if (!Hidden)
+        if (!Hidden) {
             return;
+        }
         Hidden->GiveUp();
         Plugin->Stop();
         Host.SetWindowProcedure(nullptr);
@@ -82,8 +84,9 @@ void BM_HiddenOutputDecodeExample(benchmark::State& State)
             State.SkipWithError("the example song did not play");
             break;
         }
-        for (size_t got; (got = hidden.Read(buffer.data(), buffer.size())) > 0;)
+        for (size_t got; (got = hidden.Read(buffer.data(), buffer.size())) > 0;) {
             bytes += static_cast<int64_t>(got);
+        }
         host.End();
     }
     State.counters["RealTime"] =

@@ -27,14 +27,16 @@ void LoadSong(benchmark::State& State, const std::vector<uint8_t>& Bytes, bool I
     auto song = std::make_unique<TDmf>();
     for (auto _ : State) {
         TMemoryStream stream(Bytes);
-        if (InfoOnly)
+        if (InfoOnly) {
             song->LoadInfoFromStream(stream);
-        else
+        } else {
             song->LoadFromStream(stream);
+        }
         benchmark::DoNotOptimize(song->LengthMs);
     }
-    if (!song->Loaded)
+    if (!song->Loaded) {
         State.SkipWithError("the song did not load");
+    }
     State.SetItemsProcessed(State.iterations());
     song.reset();  // its "Deleting" line stays out of the report too
     SetDebugLogConsole(stdout);

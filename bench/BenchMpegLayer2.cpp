@@ -30,8 +30,9 @@ std::vector<uint8_t> BenchStream()
 {
     const std::vector<uint8_t> piece = ReadFileBytes(MORVEL_SOURCE_DIR "/tests/data/mpeg/l2_44k_stereo_192.mp2");
     std::vector<uint8_t> stream;
-    for (int i = 0; i < Repeats; ++i)
+    for (int i = 0; i < Repeats; ++i) {
         stream.insert(stream.end(), piece.begin(), piece.end());
+    }
     return stream;
 }
 

@@ -33,8 +33,9 @@ double DecodeStream(const std::vector<uint8_t>& Bytes)
 {
     TBitStream stream(Bytes.data(), static_cast<int32_t>(Bytes.size()));
     THeader header;
-    if (!header.ReadHeader(stream, nullptr))
+    if (!header.ReadHeader(stream, nullptr)) {
         return 0.0;
+    }
     const int32_t rate = header.Frequency();
     TSynthesisFilter left(0, 32768.0f), right(1, 32768.0f);
     TBuffer output(2);

@@ -22,8 +22,9 @@ std::vector<float> RandomBlocks()
     std::mt19937 random(3);
     std::uniform_real_distribution<float> value(-0.2f, 0.2f);
     std::vector<float> blocks(static_cast<size_t>(BlockCount) * TSynthesisFilter::Subbands);
-    for (float& sample : blocks)
+    for (float& sample : blocks) {
         sample = value(random);
+    }
     return blocks;
 }
 
@@ -35,8 +36,9 @@ void SynthesisBlock(benchmark::State& State)
     int block = 0;
     for (auto _ : State) {
         const float* samples = &blocks[static_cast<size_t>(block) * TSynthesisFilter::Subbands];
-        for (int k = 0; k < TSynthesisFilter::Subbands; ++k)
+        for (int k = 0; k < TSynthesisFilter::Subbands; ++k) {
             filter.InputSample(samples[k], k);
+        }
         filter.CalculatePcmSamples(buffer);
         if (buffer.BytesHeld() > TBuffer::Capacity - 64) {
             buffer.Clear();

@@ -22,8 +22,9 @@ void BM_PluginGetFileInfoExample(benchmark::State& State)
         plugin->GetFileInfo(MORVEL_SOURCE_DIR "/examples/morvel-demo.dmf", title, &length);
         benchmark::DoNotOptimize(length);
     }
-    if (length <= 0)
+    if (length <= 0) {
         State.SkipWithError("the example song gave no length");
+    }
     State.SetItemsProcessed(State.iterations());
     plugin->Quit();
     DestroyDataModule1();

@@ -47,22 +47,26 @@ void BM_PluginStop(benchmark::State& State)
             break;
         }
         // A disk writer takes the song as fast as it renders: Stop it early, mid-song.
-        if (stopCase.Model == TOutputModel::DiskWriter)
+        if (stopCase.Model == TOutputModel::DiskWriter) {
             host.WaitForCall("Write", 50);
-        else
+        } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        if (stopCase.Paused)
+        }
+        if (stopCase.Paused) {
             plugin->Pause();
+        }
         const auto start = std::chrono::steady_clock::now();
         plugin->Stop();
         State.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         host.ClearCalls();
     }
     std::string label = TModelOutput::Name(stopCase.Model);
-    if (stopCase.BufferBytes > 0)
+    if (stopCase.BufferBytes > 0) {
         label.append(", buffer of ").append(std::to_string(stopCase.BufferBytes)).append(" bytes");
-    if (stopCase.Paused)
+    }
+    if (stopCase.Paused) {
         label.append(", paused");
+    }
     State.SetLabel(label);
     plugin->Quit();
     DestroyDataModule1();

@@ -43,8 +43,9 @@ namespace {
 // when that is not the one it asked for: the processor or the build has none.
 bool OnMixerPath(benchmark::State& State, const TScopedMixerPath& Taken, TMixerPath Path)
 {
-    if (Taken.Path() == Path)
+    if (Taken.Path() == Path) {
         return true;
+    }
     State.SkipWithError("no such path of the mixer here");
     return false;
 }
@@ -101,8 +102,9 @@ std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
 void BM_RenderExample(benchmark::State& State, TMixerPath Path)
 {
     const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path))
+    if (!OnMixerPath(State, path, Path)) {
         return;
+    }
     auto song = ExampleSong(State);
     // A whole song of at most ten minutes per iteration.
     RenderFromStart(State, *song, 600.0);
@@ -112,8 +114,9 @@ BENCHMARK_ON_MIXER_PATHS(BM_RenderExample);
 void BM_RenderStress32(benchmark::State& State, TMixerPath Path)
 {
     const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path))
+    if (!OnMixerPath(State, path, Path)) {
         return;
+    }
     auto song = SyntheticSong(32, true);
     RenderFromStart(State, *song, 20.0);
 }
@@ -122,8 +125,9 @@ BENCHMARK_ON_MIXER_PATHS(BM_RenderStress32);
 void BM_RenderAllVoices32(benchmark::State& State, TMixerPath Path)
 {
     const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path))
+    if (!OnMixerPath(State, path, Path)) {
         return;
+    }
     auto song = SyntheticSong(32, false, TSyntheticNotes::HeldFromTheStart);
     RenderFromStart(State, *song, 20.0);
 }
@@ -158,16 +162,19 @@ void MixTicks(benchmark::State& State, TDmf& Song)
         Song.MixTick();
         benchmark::DoNotOptimize(TDmfMixerProbe::TickBuffer(Song).data());
     }
-    for (int v = 0; v < MixedVoices; ++v)
-        if (!Song.Voices[static_cast<size_t>(v)].Active)
+    for (int v = 0; v < MixedVoices; ++v) {
+        if (!Song.Voices[static_cast<size_t>(v)].Active) {
             State.SkipWithError("a voice stopped");
+        }
+    }
 }
 
 void BM_MixHeaviestTick(benchmark::State& State, TMixerPath Path)
 {
     const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path))
+    if (!OnMixerPath(State, path, Path)) {
         return;
+    }
     auto song = SyntheticSong(32, true);
     song->BlockBytes = MaxBlockBytes;
     // One frame looped at the highest frequency.
@@ -184,8 +191,9 @@ BENCHMARK_ON_MIXER_PATHS(BM_MixHeaviestTick);
 void BM_MixShortLoops(benchmark::State& State, TMixerPath Path)
 {
     const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path))
+    if (!OnMixerPath(State, path, Path)) {
         return;
+    }
     auto song = SyntheticSong(32, false);
     song->BlockBytes = 735 * 4;
     const auto passFrames = static_cast<int32_t>(State.range(0));

@@ -12,8 +12,9 @@ void AddLoopedSample(TDmf& Song, int Number, int32_t Length, bool Is16Bit, bool 
     Song.SetSampleCount(std::max(Song.SampleCount, Number));
     TSample& sample = *Song.GetSample(Number);
     uint8_t* data = sample.Allocate(Length);
-    for (int32_t i = 0; i < Length; ++i)
+    for (int32_t i = 0; i < Length; ++i) {
         data[i] = static_cast<uint8_t>(i * (Number + 3));
+    }
     sample.Empty = false;
     sample.Length = Length;
     sample.Rate = 22050 + 1000 * Number;
@@ -32,9 +33,11 @@ std::string ExampleSongPath()
 {
     std::vector<std::string> found;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(MORVEL_SOURCE_DIR "/examples", error))
-        if (entry.path().extension() == ".dmf")
+    for (const auto& entry : std::filesystem::directory_iterator(MORVEL_SOURCE_DIR "/examples", error)) {
+        if (entry.path().extension() == ".dmf") {
             found.push_back(entry.path().string());
+        }
+    }
     std::sort(found.begin(), found.end());
     return found.empty() ? std::string() : found.front();
 }
@@ -48,8 +51,9 @@ std::unique_ptr<TDmf> SyntheticSong(int Tracks, bool AllStereo16, TSyntheticNote
     pattern.SetRowCount(1024);
     pattern.RowsPerBeat = 4;
     song->Sequencer.SetEntry(0, 0);
-    for (int n = 1; n <= 4; ++n)
+    for (int n = 1; n <= 4; ++n) {
         AddLoopedSample(*song, n, 60000, AllStereo16 || n >= 3, AllStereo16 || n % 2 == 0);
+    }
     const int lastNoteRow = Notes == TSyntheticNotes::HeldFromTheStart ? 0 : 1023;
     for (int t = 0; t < Tracks; ++t) {
         for (int row = 0; row <= lastNoteRow; row += 32) {

@@ -14,8 +14,9 @@ std::string SongStream(const char* Name)
     if (!std::filesystem::exists(path, error)) {
         const std::string command = "sh \"" MORVEL_SOURCE_DIR "/bench/make-song-streams.sh\" \"" MORVEL_PROGRAM
                                     "\" \"" MORVEL_SONG_STREAMS "\" >/dev/null 2>&1";
-        if (std::system(command.c_str()) != 0)
+        if (std::system(command.c_str()) != 0) {
             return {};
+        }
     }
     return std::filesystem::exists(path, error) ? path.string() : std::string();
 #else

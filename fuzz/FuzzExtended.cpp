@@ -55,8 +55,9 @@ void ReadSome(intptr_t Handle, std::vector<char>& Buffer)
     int keepGoing = 0;
     for (size_t read = 0; read < ReadLimit;) {
         const size_t got = winampGetExtendedRead_getData(Handle, Buffer.data(), Chunk, &keepGoing);
-        if (got == 0)
+        if (got == 0) {
             break;
+        }
         read += got;
     }
 }
@@ -77,24 +78,31 @@ void ReadAround(intptr_t Handle)
 int FuzzExtended(const uint8_t* Data, size_t Size)
 {
     static TExtendedSession session;
-    if (!WriteFileBytes(session.Path, std::vector<uint8_t>(Data, Data + Size)))
+    if (!WriteFileBytes(session.Path, std::vector<uint8_t>(Data, Data + Size))) {
         return 0;
+    }
     char text[4096];
     wchar_t wide[4096];
-    for (const char* field : Fields)
+    for (const char* field : Fields) {
         winampGetExtendedFileInfo(session.Path.c_str(), field, text, sizeof text);
-    for (const int length : {1, 7})
+    }
+    for (const int length : {1, 7}) {
         winampGetExtendedFileInfo(session.Path.c_str(), "comment", text, length);
-    for (const char* field : {"title", "comment", "formatinformation"})
+    }
+    for (const char* field : {"title", "comment", "formatinformation"}) {
         winampGetExtendedFileInfoW(session.WidePath.c_str(), field, wide, 5);
+    }
 
     int size = 0;
     int bits = 0;
     int channels = 0;
     int rate = 0;
-    if (const intptr_t handle = winampGetExtendedRead_open(session.Path.c_str(), &size, &bits, &channels, &rate))
+    if (const intptr_t handle = winampGetExtendedRead_open(session.Path.c_str(), &size, &bits, &channels, &rate)) {
         ReadAround(handle);
-    if (const intptr_t handle = winampGetExtendedRead_openW(session.WidePath.c_str(), &size, nullptr, nullptr, nullptr))
+    }
+    if (const intptr_t handle =
+            winampGetExtendedRead_openW(session.WidePath.c_str(), &size, nullptr, nullptr, nullptr)) {
         ReadAround(handle);
+    }
     return 0;
 }

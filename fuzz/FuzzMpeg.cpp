@@ -25,8 +25,9 @@ constexpr size_t MinReads = 64;
 int FuzzMpeg(const uint8_t* Data, size_t Size)
 {
     TMpegHandle* handle = MpegCreate(nullptr, 0);
-    if (!IsMpegHandle(handle))
+    if (!IsMpegHandle(handle)) {
         return 0;
+    }
     MpegOpen(handle, "xxx", Data, static_cast<int32_t>(Size));
     MpegStart(handle);
     TMpegInfo info;
@@ -34,9 +35,11 @@ int FuzzMpeg(const uint8_t* Data, size_t Size)
     MpegGetInfo(handle, info);
     std::vector<uint8_t> chunk(ReadChunkBytes);
     const size_t maxReads = MinReads + Size * MaxReadsPerInputByte;
-    for (size_t reads = 0; reads < maxReads; ++reads)
-        if (MpegRead(handle, chunk.data(), ReadChunkBytes) != ReadChunkBytes)
+    for (size_t reads = 0; reads < maxReads; ++reads) {
+        if (MpegRead(handle, chunk.data(), ReadChunkBytes) != ReadChunkBytes) {
             break;
+        }
+    }
     MpegStop(handle);
     MpegFree(handle);
     return 0;

@@ -48,8 +48,9 @@ void SeekAndCompare(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double
     Render(Playback, Buffer, AfterSeekMs, after);
     const int64_t known =
         std::clamp<int64_t>(static_cast<int64_t>(Through.size()) - landing, 0, static_cast<int64_t>(after.size()));
-    if (!std::equal(after.begin(), after.begin() + known, Through.begin() + landing))
+    if (!std::equal(after.begin(), after.begin() + known, Through.begin() + landing)) {
         std::abort();  // a seek that does not sound as playing through
+    }
 }
 
 }  // namespace
@@ -79,8 +80,9 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
     playback.Start();
     std::vector<uint8_t> first;
     Render(playback, buffer, FirstRenderMs, first);
-    if (first.size() > through.size() || !std::equal(first.begin(), first.end(), through.begin()))
+    if (first.size() > through.size() || !std::equal(first.begin(), first.end(), through.begin())) {
         std::abort();  // a second start that does not play as the first
+    }
     SeekAndCompare(playback, buffer, playback.PositionMs() + static_cast<int>(chosen(0)) % 4000, through);
     SeekAndCompare(playback, buffer, static_cast<int>(chosen(2)) % static_cast<int>(ThroughMs), through);
     song.Stop();

@@ -36,8 +36,9 @@ struct TPluginSession {
     TPluginSession()
     {
         FuzzQuietLog();
-        if (!DataModule1)
+        if (!DataModule1) {
             CreateDataModule1();
+        }
         PlatformRecordReset();
         // The output is a model whose clock the harness moves: the player's
         // polls need not take real milliseconds.
@@ -64,15 +65,19 @@ struct TPluginSession {
     bool PlayerSettled(size_t From, bool NeedFlush) const
     {
         const std::vector<THostCall> calls = Host.Calls();
-        for (const THostCall& call : calls)
-            if (call.Name == "IsPlaying" || call.Name == "Close")
+        for (const THostCall& call : calls) {
+            if (call.Name == "IsPlaying" || call.Name == "Close") {
                 return true;
+            }
+        }
         size_t start = From;
         if (NeedFlush) {
-            while (start < calls.size() && calls[start].Name != "Flush")
+            while (start < calls.size() && calls[start].Name != "Flush") {
                 ++start;
-            if (start == calls.size())
+            }
+            if (start == calls.size()) {
                 return false;
+            }
         }
         const size_t n = calls.size();
         return n >= start + 2 && calls[n - 1].Name == "CanWrite" && calls[n - 2].Name == "CanWrite";
@@ -103,8 +108,9 @@ struct TPluginSession {
 int FuzzPlugin(const uint8_t* Data, size_t Size)
 {
     static TPluginSession session;
-    if (!WriteFileBytes(session.Path, std::vector<uint8_t>(Data, Data + Size)))
+    if (!WriteFileBytes(session.Path, std::vector<uint8_t>(Data, Data + Size))) {
         return 0;
+    }
     session.Host.ClearCalls();
     char title[512] = "";
     int length = 0;

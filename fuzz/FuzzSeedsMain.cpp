@@ -18,8 +18,9 @@ namespace {
 std::vector<uint8_t> Wave(size_t Count, int Step)
 {
     std::vector<uint8_t> pcm;
-    for (size_t i = 0; i < Count; ++i)
+    for (size_t i = 0; i < Count; ++i) {
         pcm.push_back(static_cast<uint8_t>((i * static_cast<size_t>(Step)) ^ (i >> 3)));
+    }
     return pcm;
 }
 
@@ -58,8 +59,9 @@ TWriterSong EffectsSong()
     TWriterSong song = BaseSong("Effects");
     TWriterPattern& p = song.Patterns[0];
     const uint8_t instrumentEffects[] = {6, 7, 8, 9, 11};
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         p.At(0, 2 + i) = {1, static_cast<uint8_t>(30 + i), 150, instrumentEffects[i], static_cast<uint8_t>(i)};
+    }
     p.At(1, 2) = {0, 0, 0, 0, 0, 4, 8};
     p.At(1, 4) = {0, 0, 0, 0, 0, 5, 8};
     p.At(1, 6) = {0, 0, 0, 0, 0, 0, 0, 1, 16};
@@ -105,8 +107,9 @@ TWriterSong LongSong()
 
 void Write(const std::filesystem::path& Path, const std::vector<uint8_t>& Bytes)
 {
-    if (!WriteFileBytes(Path.string(), Bytes))
+    if (!WriteFileBytes(Path.string(), Bytes)) {
         std::fprintf(stderr, "cannot write %s\n", Path.string().c_str());
+    }
 }
 
 }  // namespace

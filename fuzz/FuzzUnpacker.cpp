@@ -22,8 +22,9 @@ constexpr int32_t LengthUnit = 64;
 
 int FuzzUnpacker(const uint8_t* Data, size_t Size)
 {
-    if (Size < LengthBytes)
+    if (Size < LengthBytes) {
         return 0;
+    }
     const int32_t length = (Data[0] | (Data[1] << 8)) * LengthUnit;
     const int32_t stored = static_cast<int32_t>(Size - LengthBytes);
     TMemoryStream stream(std::vector<uint8_t>(Data + LengthBytes, Data + Size));
@@ -31,7 +32,9 @@ int FuzzUnpacker(const uint8_t* Data, size_t Size)
     TSampleUnpacker unpacker(stream, inputLimit);
     // Made once at its largest: a fresh 4 MB per input would cost more than the decoding.
     static std::vector<uint8_t> pcm(static_cast<size_t>(UINT16_MAX) * LengthUnit);
-    if (unpacker.InitUnpacker() && unpacker.UnpackBytes(pcm.data(), length) > TSampleUnpacker::MaxOutputFor(inputLimit))
+    if (unpacker.InitUnpacker() &&
+        unpacker.UnpackBytes(pcm.data(), length) > TSampleUnpacker::MaxOutputFor(inputLimit)) {
         std::abort();  // the output must stay bounded by the input
+    }
     return 0;
 }

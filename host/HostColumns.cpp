@@ -73,8 +73,9 @@ std::vector<TCharacter> Characters(const std::string& Utf8)
 int TextColumns(const std::string& Utf8)
 {
     int columns = 0;
-    for (const TCharacter& character : Characters(Utf8))
+    for (const TCharacter& character : Characters(Utf8)) {
         columns += character.Columns;
+    }
     return columns;
 }
 
@@ -83,8 +84,9 @@ std::string FirstColumns(const std::string& Utf8, int Columns)
     size_t end = 0;
     int used = 0;
     for (const TCharacter& character : Characters(Utf8)) {
-        if (used + character.Columns > Columns)
+        if (used + character.Columns > Columns) {
             break;
+        }
         used += character.Columns;
         end = character.Start + character.Length;
     }
@@ -97,8 +99,9 @@ std::string LastColumns(const std::string& Utf8, int Columns)
     size_t start = Utf8.size();
     int used = 0;
     for (auto character = characters.rbegin(); character != characters.rend(); ++character) {
-        if (used + character->Columns > Columns)
+        if (used + character->Columns > Columns) {
             break;
+        }
         used += character->Columns;
         start = character->Start;
     }
@@ -106,8 +109,9 @@ std::string LastColumns(const std::string& Utf8, int Columns)
     while (start < Utf8.size()) {
         const auto first = std::find_if(characters.begin(), characters.end(),
                                         [&](const TCharacter& character) { return character.Start == start; });
-        if (first == characters.end() || first->Columns != 0)
+        if (first == characters.end() || first->Columns != 0) {
             break;
+        }
         start += first->Length;
     }
     return Utf8.substr(start);
@@ -115,10 +119,12 @@ std::string LastColumns(const std::string& Utf8, int Columns)
 
 std::string ShortenToColumns(const std::string& Utf8, int Columns, bool KeepEnd)
 {
-    if (TextColumns(Utf8) <= Columns)
+    if (TextColumns(Utf8) <= Columns) {
         return Utf8;
-    if (Columns <= EllipsisColumns)
+    }
+    if (Columns <= EllipsisColumns) {
         return KeepEnd ? LastColumns(Utf8, Columns) : FirstColumns(Utf8, Columns);
+    }
     const int kept = Columns - EllipsisColumns;
     return KeepEnd ? Ellipsis + LastColumns(Utf8, kept) : FirstColumns(Utf8, kept) + Ellipsis;
 }

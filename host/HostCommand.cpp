@@ -28,8 +28,9 @@ std::string OptionName(const THostOption& Option)
 {
     std::string name = Option.Short ? std::string("-") + Option.Short + ", " : "    ";
     name += Option.Long;
-    if (Option.Value)
+    if (Option.Value) {
         name += std::string(" ") + Option.Value;
+    }
     return name;
 }
 
@@ -42,37 +43,42 @@ std::string WrapText(const std::string& Text, size_t Indent, size_t Width)
     size_t start = 0;
     while (start < Text.size()) {
         size_t end = Text.find(' ', start);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = Text.size();
+        }
         const std::string word = Text.substr(start, end - start);
         start = end + 1;
-        if (word.empty())
+        if (word.empty()) {
             continue;
+        }
         if (!line.empty() && Indent + line.size() + 1 + word.size() > Width) {
             wrapped += std::string(Indent, ' ') + line + "\n";
             line.clear();
         }
         line += (line.empty() ? "" : " ") + word;
     }
-    if (!line.empty())
+    if (!line.empty()) {
         wrapped += std::string(Indent, ' ') + line + "\n";
+    }
     return wrapped;
 }
 
 std::string TwoColumnHelp(const std::vector<std::pair<std::string, std::string>>& Entries)
 {
     size_t column = 0;
-    for (const auto& [name, text] : Entries)
+    for (const auto& [name, text] : Entries) {
         column = std::max(column, 2 + name.size() + 2);
+    }
     column = std::min(column, TextColumn);
     std::string help;
     for (const auto& [name, text] : Entries) {
         const std::string head = "  " + name;
         std::string lines = WrapText(text, column);
-        if (head.size() + 2 <= column)
+        if (head.size() + 2 <= column) {
             lines.replace(0, head.size(), head);
-        else
+        } else {
             lines.insert(0, head + "\n");
+        }
         help += lines;
     }
     return help;
@@ -81,8 +87,9 @@ std::string TwoColumnHelp(const std::vector<std::pair<std::string, std::string>>
 std::string OptionsHelp(std::span<const THostOption> Options)
 {
     std::vector<std::pair<std::string, std::string>> entries;
-    for (const THostOption& option : Options)
+    for (const THostOption& option : Options) {
         entries.emplace_back(OptionName(option), option.Help);
+    }
     return TwoColumnHelp(entries);
 }
 
@@ -112,15 +119,17 @@ bool ReadCommandArgs(const THostCommand& Command, const std::vector<std::string>
         Status = 0;
         return false;
     }
-    if (error.empty() && Parsed.Operands.empty())
+    if (error.empty() && Parsed.Operands.empty()) {
         error = "no file given";
+    }
     if (!error.empty()) {
         std::fprintf(Err, "morvel %s: %s\nusage: %s\nTry 'morvel %s --help' for more.\n", Command.Name, error.c_str(),
                      CommandSynopsis(Command).c_str(), Command.Name);
         Status = 2;
         return false;
     }
-    if (Parsed.Has("--log"))
+    if (Parsed.Has("--log")) {
         SetDebugLogConsole(Err);
+    }
     return true;
 }

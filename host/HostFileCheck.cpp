@@ -19,21 +19,26 @@ constexpr uint8_t UnknownBlockKind = 255;
 std::string OpenProblem(const std::string& Path)
 {
     namespace fs = std::filesystem;
-    if (Path.empty())
+    if (Path.empty()) {
         return "no such file";
+    }
     std::error_code error;
     const fs::file_status status = fs::status(Path, error);
-    if (status.type() == fs::file_type::not_found)
+    if (status.type() == fs::file_type::not_found) {
         return "no such file";
-    if (status.type() == fs::file_type::directory)
+    }
+    if (status.type() == fs::file_type::directory) {
         return "a folder, not a file";
+    }
     // A pipe or a device would be read for ever, or block the open itself.
-    if (!error && status.type() != fs::file_type::regular)
+    if (!error && status.type() != fs::file_type::regular) {
         return "not a regular file";
+    }
     std::FILE* file = std::fopen(Path.c_str(), "rb");
     if (!file) {
-        if (errno == EACCES || errno == EPERM)
+        if (errno == EACCES || errno == EPERM) {
             return "permission denied";
+        }
         return errno == ENOENT ? "no such file" : std::strerror(errno);
     }
     std::fclose(file);
@@ -43,28 +48,33 @@ std::string OpenProblem(const std::string& Path)
 std::string NotAModuleReason(const std::string& Path)
 {
     std::FILE* file = std::fopen(Path.c_str(), "rb");
-    if (!file)
+    if (!file) {
         return OpenProblem(Path);
+    }
     uint8_t tag[4];
     const size_t count = std::fread(tag, 1, sizeof tag, file);
     std::fclose(file);
-    if (count == 0)
+    if (count == 0) {
         return "not a module: the file is empty";
-    if (count < sizeof tag || TDmf::BlockKind(tag) == UnknownBlockKind)
+    }
+    if (count < sizeof tag || TDmf::BlockKind(tag) == UnknownBlockKind) {
         return "not a module: it does not begin with a module block";
+    }
     return "not a complete module: cut short before its end block";
 }
 
 std::string LoadSongFile(TDmf& Song, const std::string& Path, bool InfoOnly)
 {
     std::string problem = OpenProblem(Path);
-    if (!problem.empty())
+    if (!problem.empty()) {
         return problem;
+    }
     try {
-        if (InfoOnly)
+        if (InfoOnly) {
             Song.LoadInfoFromFile(Path);
-        else
+        } else {
             Song.LoadFromFile(Path);
+        }
     } catch (const EFileOpenError&) {
         // Gone or changed since the check above.
         problem = OpenProblem(Path);

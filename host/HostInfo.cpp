@@ -19,8 +19,9 @@ THostSongInfo ReadSongInfo(const std::string& Path)
     info.Composer = song->Composer;
     info.LengthMs = song->LengthMs;
     info.Patterns = song->PatternCount;
-    for (int32_t p = 0; p < song->PatternCount; ++p)
+    for (int32_t p = 0; p < song->PatternCount; ++p) {
         info.Tracks = std::max(info.Tracks, song->GetPattern(p)->TrackCount);
+    }
     info.Samples = song->SampleCount;
     info.Message = song->Message;
     return info;
@@ -54,8 +55,9 @@ std::string InfoAsJson(const THostSongInfo& Info)
     json += ",\"samples\":" + std::to_string(Info.Samples);
     json += ",\"message\":[";
     for (size_t i = 0; i < Info.Message.size(); ++i) {
-        if (i)
+        if (i) {
             json += ',';
+        }
         json += JsonString(Info.Message[i]);
     }
     json += "],\"error\":" + (Info.Error.empty() ? std::string("null") : JsonString(Info.Error)) + "}";
@@ -72,8 +74,9 @@ std::string InfoAsText(const THostSongInfo& Info)
             "  Samples: " + std::to_string(Info.Samples) + "\n";
     if (!Info.Message.empty()) {
         text += "Message:\n";
-        for (const std::string& line : Info.Message)
+        for (const std::string& line : Info.Message) {
             text += "  " + Latin1ToUtf8(line.substr(0, line.find_last_not_of(' ') + 1)) + "\n";
+        }
     }
     return text;
 }
@@ -82,8 +85,9 @@ int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
 {
     THostArgs args;
     int status = 0;
-    if (!ReadCommandArgs(InfoCommand, Args, args, Out, Err, status))
+    if (!ReadCommandArgs(InfoCommand, Args, args, Out, Err, status)) {
         return status;
+    }
     const bool json = args.Has("--json");
     const std::vector<std::string>& files = args.Operands;
     bool printed = false;
@@ -92,12 +96,14 @@ int RunInfoCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         if (!info.Loaded) {
             ReportRefusedFile(Err, file, info.Error);
             status = 1;
-            if (!json)
+            if (!json) {
                 continue;
+            }
         }
         std::string text = json ? InfoAsJson(info) + "\n" : InfoAsText(info);
-        if (!json && printed)
+        if (!json && printed) {
             text.insert(0, 1, '\n');  // a blank line between files
+        }
         std::fwrite(text.data(), 1, text.size(), Out);
         std::fflush(Out);
         printed = true;

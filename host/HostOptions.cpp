@@ -4,17 +4,21 @@ namespace {
 
 const THostOption* FindLong(std::span<const THostOption> Options, const std::string& Name)
 {
-    for (const THostOption& option : Options)
-        if (Name == option.Long)
+    for (const THostOption& option : Options) {
+        if (Name == option.Long) {
             return &option;
+        }
+    }
     return nullptr;
 }
 
 const THostOption* FindShort(std::span<const THostOption> Options, char Name)
 {
-    for (const THostOption& option : Options)
-        if (option.Short != 0 && option.Short == Name)
+    for (const THostOption& option : Options) {
+        if (option.Short != 0 && option.Short == Name) {
             return &option;
+        }
+    }
     return nullptr;
 }
 
@@ -51,14 +55,16 @@ bool ParseHostArgs(const std::vector<std::string>& Args, std::span<const THostOp
             written = arg.substr(0, equals);
             option = FindLong(Options, written);
             hasJoined = equals != std::string::npos;
-            if (hasJoined)
+            if (hasJoined) {
                 joined = arg.substr(equals + 1);
+            }
         } else {
             written = arg.substr(0, 2);
             option = FindShort(Options, arg[1]);
             hasJoined = arg.size() > 2;
-            if (hasJoined)
+            if (hasJoined) {
                 joined = arg.substr(2);
+            }
         }
         if (!option) {
             Error = "unknown option " + (arg[1] == '-' ? written : arg);

@@ -47,8 +47,9 @@ bool TOutputFile::Create(const std::string& Path, std::string& Error)
         // A new file only: never opened through a link or over another file.
         const int fd = open(candidate.c_str(), CreateFlags, 0666);
         if (fd < 0) {
-            if (errno == EEXIST)
+            if (errno == EEXIST) {
                 continue;
+            }
             Error = std::strerror(errno);
             return false;
         }
@@ -98,10 +99,12 @@ bool TOutputFile::Commit(bool Replace, std::string& Error)
 
 void TOutputFile::Discard()
 {
-    if (File)
+    if (File) {
         std::fclose(File);
+    }
     File = nullptr;
-    if (!Temporary.empty())
+    if (!Temporary.empty()) {
         std::remove(Temporary.c_str());
+    }
     Temporary.clear();
 }

@@ -31,9 +31,11 @@ std::string ProgramSynopsis()
 
 const THostCommand* FindCommand(const std::string& Name)
 {
-    for (const THostCommand* command : Commands)
-        if (Name == command->Name)
+    for (const THostCommand* command : Commands) {
+        if (Name == command->Name) {
             return command;
+        }
+    }
     return nullptr;
 }
 

@@ -34,8 +34,9 @@ int TerminalColumns(std::FILE* Stream)
 {
 #ifndef _WIN32
     winsize size = {};
-    if (ioctl(fileno(Stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    if (ioctl(fileno(Stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
         return size.ws_col;
+    }
 #else
     (void)Stream;
 #endif
@@ -71,17 +72,20 @@ std::string ProgressText(int File, int FileCount, const std::string& Name, doubl
     // Narrower terminals get shorter bars, then percentages alone, then less.
     for (const int cells : {BarCells, BarCells / 2, 0}) {
         std::string bars = "  " + Bar(Done, cells);
-        if (FileCount > 1)
+        if (FileCount > 1) {
             bars += "  all " + Bar(all, cells);
+        }
         // The name gets what is left of the line, its end kept (that is where names differ).
         const int nameRoom = room - TextColumns(counter) - TextColumns(bars);
-        if (nameRoom >= std::min(ShortestName, TextColumns(Name)))
+        if (nameRoom >= std::min(ShortestName, TextColumns(Name))) {
             return counter + ShortenToColumns(Name, nameRoom, true) + bars;
+        }
     }
     const std::string percentages = FileCount > 1 ? Bar(Done, 0) + "  all " + Bar(all, 0) : Bar(Done, 0);
     for (const std::string& text : {counter + percentages, counter + Bar(Done, 0), Bar(Done, 0)}) {
-        if (TextColumns(text) <= room)
+        if (TextColumns(text) <= room) {
             return text;
+        }
     }
     return "";
 }
@@ -92,13 +96,16 @@ TProgressBar::TProgressBar(std::FILE* Out, int FileCount) : Out(Out), FileCount(
 
 void TProgressBar::Update(int File, const std::string& Name, double Done)
 {
-    if (!Enabled)
+    if (!Enabled) {
         return;
+    }
     const TClock::time_point now = TClock::now();
-    if (FileCount == 1 && now - Started < SingleFileQuietTime)
+    if (FileCount == 1 && now - Started < SingleFileQuietTime) {
         return;
-    if (now - LastDrawn < RedrawInterval)
+    }
+    if (now - LastDrawn < RedrawInterval) {
         return;
+    }
     const int columns = TerminalColumns(Out);
     const std::string text = ProgressText(File, FileCount, Name, Done, columns);
     // Blanks over the rest of a longer line before (no terminal escape codes
@@ -114,14 +121,16 @@ void TProgressBar::Update(int File, const std::string& Name, double Done)
 
 void TProgressBar::MakeWayFor(std::FILE* Stream)
 {
-    if (Stream == Out || IsTerminal(Stream))
+    if (Stream == Out || IsTerminal(Stream)) {
         Clear();
+    }
 }
 
 void TProgressBar::Clear()
 {
-    if (!Shown)
+    if (!Shown) {
         return;
+    }
     const int blanks = std::min(LastWidth, TerminalColumns(Out) - 1);
     std::fprintf(Out, "\r%s\r", std::string(static_cast<size_t>(std::max(blanks, 0)), ' ').c_str());
     std::fflush(Out);

@@ -78,8 +78,9 @@ std::string DefaultOutput(const std::string& Input, bool Raw)
     const size_t slash = Input.find_last_of("/\\");
     std::string name = slash == std::string::npos ? Input : Input.substr(slash + 1);
     const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0)
+    if (dot != std::string::npos && dot > 0) {
         name.erase(dot);
+    }
     return name + (Raw ? ".pcm" : ".wav");
 }
 
@@ -90,8 +91,9 @@ bool EndsInSeparator(const std::string& Path)
 
 std::string InFolder(const std::string& Folder, const std::string& Name)
 {
-    if (Folder.empty())
+    if (Folder.empty()) {
         return Name;
+    }
     return EndsInSeparator(Folder) ? Folder + Name : Folder + "/" + Name;
 }
 
@@ -154,19 +156,24 @@ bool PlanJobs(const TRenderOptions& Options, std::vector<TRenderJob>& Jobs, std:
 std::string OutputProblem(const TRenderJob& Job, const TRenderOptions& Options)
 {
     namespace fs = std::filesystem;
-    if (Job.Output == "-")
+    if (Job.Output == "-") {
         return {};
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(Job.Output, error)))
-        return {};
-    for (const std::string& input : Options.Inputs) {
-        if (fs::equivalent(Job.Output, input, error))
-            return Job.Output + " is the same file as the input " + input;
     }
-    if (fs::is_directory(fs::status(Job.Output, error)))
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(Job.Output, error))) {
+        return {};
+    }
+    for (const std::string& input : Options.Inputs) {
+        if (fs::equivalent(Job.Output, input, error)) {
+            return Job.Output + " is the same file as the input " + input;
+        }
+    }
+    if (fs::is_directory(fs::status(Job.Output, error))) {
         return Job.Output + " is a folder";
-    if (!Options.Force)
+    }
+    if (!Options.Force) {
         return Job.Output + " exists (--force writes over it)";
+    }
     return {};
 }
 
@@ -181,8 +188,9 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
         return false;
     };
     const std::string outputProblem = OutputProblem(Job, Options);
-    if (!outputProblem.empty())
+    if (!outputProblem.empty()) {
         return fail(Job.Input + " not rendered: " + outputProblem);
+    }
     // The song object is large: keep it off the stack.
     auto song = std::make_unique<TDmf>();
     const std::string problem = LoadSongFile(*song, Job.Input, false);
@@ -204,8 +212,9 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
 
     TOutputFile file;
     std::string error;
-    if (Job.Output != "-" && !file.Create(Job.Output, error))
+    if (Job.Output != "-" && !file.Create(Job.Output, error)) {
         return fail("cannot write " + Job.Output + ": " + error);
+    }
     TPcmWriter writer(Job.Output == "-" ? stdout : file.Stream(), raw);
     bool written = writer.Begin(static_cast<uint32_t>(raw ? 0 : totalBytes));
     // The total is known ahead (the WAV header holds it), so the PCM goes out
@@ -227,10 +236,12 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
         writer.Finish();
         return fail(Job.Output == "-" ? "stopped" : "stopped; " + Job.Output + " not written");
     }
-    if (!writer.Finish() || !written)
+    if (!writer.Finish() || !written) {
         return fail("writing " + Job.Output + " failed");
-    if (Job.Output != "-" && !file.Commit(Options.Force, error))
+    }
+    if (Job.Output != "-" && !file.Commit(Options.Force, error)) {
         return fail("cannot write " + Job.Output + ": " + error);
+    }
 
     Progress.MakeWayFor(Report);
     std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song->SongName + " - " + song->Composer).c_str());
@@ -250,16 +261,18 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
 {
     THostArgs args;
     int status = 0;
-    if (!ReadCommandArgs(RenderCommand, Args, args, Out, Err, status))
+    if (!ReadCommandArgs(RenderCommand, Args, args, Out, Err, status)) {
         return status;
+    }
     TRenderOptions options;
     options.Inputs = args.Operands;
     options.Output = args.Value("--output");
     options.Raw = args.Has("--raw");
     options.Force = args.Has("--force");
     std::vector<TRenderJob> jobs;
-    if (!PlanJobs(options, jobs, Err, status))
+    if (!PlanJobs(options, jobs, Err, status)) {
         return status;
+    }
 
     // The report goes to standard error when the PCM goes to standard output.
     std::FILE* report = jobs.front().Output == "-" ? Err : Out;
@@ -269,10 +282,11 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
     bool reported = false;
     for (size_t i = 0; i < jobs.size() && !StopSignal; ++i) {
         // A blank line between the reports of two files.
-        if (RenderSong(jobs[i], options, static_cast<int>(i), progress, reported ? "\n" : "", report, Err))
+        if (RenderSong(jobs[i], options, static_cast<int>(i), progress, reported ? "\n" : "", report, Err)) {
             reported = true;
-        else
+        } else {
             status = 1;
+        }
     }
     return StopSignal ? 128 + StopSignal : status;
 }

@@ -11,8 +11,9 @@ namespace {
 
 void PutLittleEndian(uint8_t* At, uint32_t Value, int Bytes)
 {
-    for (int i = 0; i < Bytes; ++i)
+    for (int i = 0; i < Bytes; ++i) {
         At[i] = static_cast<uint8_t>((Value >> (8 * i)) & 0xFF);
+    }
 }
 
 }  // namespace
@@ -26,8 +27,9 @@ std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes)
     std::array<uint8_t, WavHeaderBytes> header{};
     uint8_t* h = header.data();
     const auto tag = [](uint8_t* At, const char* Text) {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             At[i] = static_cast<uint8_t>(Text[i]);
+        }
     };
     tag(h, "RIFF");
     PutLittleEndian(h + 4, 36 + DataBytes, 4);
@@ -48,34 +50,40 @@ std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes)
 TPcmWriter::TPcmWriter(std::FILE* File, bool Raw) : File(File), Raw(Raw)
 {
 #ifdef _WIN32
-    if (File == stdout)
+    if (File == stdout) {
         _setmode(_fileno(stdout), _O_BINARY);  // no newline translation in PCM
+    }
 #endif
 }
 
 bool TPcmWriter::Begin(uint32_t DataBytes)
 {
-    if (Raw)
+    if (Raw) {
         return IsOpen();
+    }
     const std::array<uint8_t, WavHeaderBytes> header = WavHeader(DataBytes);
     return Write(header.data(), header.size());
 }
 
 bool TPcmWriter::Write(const void* Bytes, size_t Count)
 {
-    if (!File || Failed)
+    if (!File || Failed) {
         return false;
-    if (std::fwrite(Bytes, 1, Count, File) != Count)
+    }
+    if (std::fwrite(Bytes, 1, Count, File) != Count) {
         Failed = true;
+    }
     return !Failed;
 }
 
 bool TPcmWriter::Finish()
 {
-    if (!File)
+    if (!File) {
         return false;
-    if (std::fflush(File) != 0)
+    }
+    if (std::fflush(File) != 0) {
         Failed = true;
+    }
     File = nullptr;
     return !Failed;
 }

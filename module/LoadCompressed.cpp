@@ -45,8 +45,9 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
     // the played part as a full decode has it.
     const size_t limit = std::min<size_t>(MaxPcmBytes, static_cast<size_t>(std::max(Wanted, 0)) + ReadChunkBytes);
     Sample.SetEmpty(true);
-    if (Bytes && Count > 0)
+    if (Bytes && Count > 0) {
         Sample.CompressedData.assign(Bytes, Bytes + Count);
+    }
     Sample.CompressedSize = static_cast<int32_t>(Sample.CompressedData.size());
     Sample.Compressed = true;
 
@@ -79,13 +80,15 @@ void DecodeCompressedSample(const uint8_t* Bytes, int32_t Count, TSample& Sample
     int32_t got;
     do {
         got = MpegRead(handle, chunk.data(), ReadChunkBytes);
-        if (got < 0)
+        if (got < 0) {
             break;
+        }
         const size_t room = limit - pcm.size();
         const size_t kept = std::min(static_cast<size_t>(got), room);
         pcm.insert(pcm.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(kept));
-        if (kept == room)
+        if (kept == room) {
             break;
+        }
     } while (got == ReadChunkBytes);
 
     Sample.Name.clear();

@@ -61,9 +61,11 @@ std::string FileNamePart(const std::string& Path)
 
 uint8_t TDmf::BlockKind(const uint8_t Tag[4])
 {
-    for (const TBlockTag& known : KnownTags)
-        if (std::memcmp(known.Tag, Tag, 4) == 0)
+    for (const TBlockTag& known : KnownTags) {
+        if (std::memcmp(known.Tag, Tag, 4) == 0) {
             return known.Kind;
+        }
+    }
     return KindUnknown;
 }
 
@@ -101,8 +103,9 @@ void TDmf::LoadInfoFromStream(TStream& Source)
 bool TDmf::Load(TStream& Source, bool InfoOnly)
 {
     TLockGuard guard(Lock);
-    if (Loaded)
+    if (Loaded) {
         Clear();
+    }
 
     // The stream and the record table belong to this load only, also when it ends in an error.
     std::vector<TSampleRecord> records;
@@ -131,8 +134,9 @@ bool TDmf::Load(TStream& Source, bool InfoOnly)
         // instead of reading zeros for ever.
         const int64_t blockStart = Source.Position();
         in.Bytes(BlockTag, 4);
-        if (Source.Position() == blockStart)
+        if (Source.Position() == blockStart) {
             break;
+        }
         DebugLog("Reading Block, type: " + TagText(BlockTag));
         switch (BlockKind(BlockTag)) {
         case KindMessage:
@@ -186,8 +190,9 @@ bool TDmf::SkipUnknownBlock()
     const int32_t length = in.I32();
     DebugLog("Unknown Block, length: " + HexVar(length));
     // A backward move could walk the same blocks for ever.
-    if (length < 0)
+    if (length < 0) {
         return false;
+    }
     in.Skip(length);
     return true;
 }

@@ -45,14 +45,17 @@ void DebugLog(const std::string& Message)
         std::fputc('\n', console);
         std::fflush(console);
     }
-    if (path.empty())
+    if (path.empty()) {
         return;
+    }
     // Binary mode so that the line end is CR LF on every platform.
     std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file && PlatformMakeStateFolders(path))
+    if (!file && PlatformMakeStateFolders(path)) {
         file = std::fopen(path.c_str(), "ab");
-    if (!file)
+    }
+    if (!file) {
         return;
+    }
     std::fwrite(entry.data(), 1, entry.size(), file);
     std::fclose(file);
 }
@@ -69,10 +72,12 @@ std::FILE* DebugLogConsole()
 
 std::string HexVar(int32_t Value)
 {
-    if (Value < 256)
+    if (Value < 256) {
         return HexDigits(static_cast<uint32_t>(Value), 2);
-    if (Value <= 65535)
+    }
+    if (Value <= 65535) {
         return HexDigits(static_cast<uint32_t>(Value), 4);
+    }
     return HexDigits(static_cast<uint32_t>(Value), 8);
 }
 

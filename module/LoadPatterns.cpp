@@ -52,9 +52,11 @@ void Uncrunch(const std::vector<uint8_t>& Bytes, int Tracks, int Rows, TPattern*
                 global.Param = data.Next();
             }
         }
-        if (Pattern)
-            if (TGlobalSector* cell = Pattern->GlobalTrack.Sector(row))
+        if (Pattern) {
+            if (TGlobalSector* cell = Pattern->GlobalTrack.Sector(row)) {
                 *cell = global;
+            }
+        }
 
         for (int k = 1; k <= Tracks; ++k) {
             TSector sector;
@@ -62,12 +64,15 @@ void Uncrunch(const std::vector<uint8_t>& Bytes, int Tracks, int Rows, TPattern*
             if (--counter == 0) {
                 const uint8_t info = data.Next();
                 counter = (info & InfoRepeat) ? static_cast<uint8_t>(data.Next() + 1) : 1;
-                if (info & InfoInstrument)
+                if (info & InfoInstrument) {
                     sector.Instrument = data.Next();
-                if (info & InfoNote)
+                }
+                if (info & InfoNote) {
                     sector.Note = data.Next();
-                if (info & InfoVolume)
+                }
+                if (info & InfoVolume) {
                     sector.Volume = data.Next();
+                }
                 if (info & InfoInstrumentEffect) {
                     sector.InstrumentEffect = data.Next();
                     sector.InstrumentParam = data.Next();
@@ -81,21 +86,26 @@ void Uncrunch(const std::vector<uint8_t>& Bytes, int Tracks, int Rows, TPattern*
                     sector.VolumeParam = data.Next();
                 }
             }
-            if (Pattern)
-                if (TTrack* track = Pattern->Track(k - 1))
-                    if (TSector* cell = track->Sector(row))
+            if (Pattern) {
+                if (TTrack* track = Pattern->Track(k - 1)) {
+                    if (TSector* cell = track->Sector(row)) {
                         *cell = sector;
+                    }
+                }
+            }
         }
-        if (data.Exhausted() || row + 1 >= Rows || row + 1 >= MaxRows)
+        if (data.Exhausted() || row + 1 >= Rows || row + 1 >= MaxRows) {
             break;
+        }
     }
 }
 
 std::string PatternHeaderLine(int Tracks)
 {
     std::string line = "NR|GLOB.|";
-    for (int t = 0; t < Tracks; ++t)
+    for (int t = 0; t < Tracks; ++t) {
         line += "?? in no vo i1 i2 n1 n2 v1 v2|";
+    }
     return line;
 }
 
@@ -126,8 +136,9 @@ void TDmf::ReadPatterns()
             for (int32_t p = i; p < PatternCount; ++p) {
                 TPattern& pattern = *Patterns[static_cast<size_t>(p)];
                 pattern.SetTrackCount(0);
-                if (TGlobalSector* first = pattern.GlobalTrack.Sector(0))
+                if (TGlobalSector* first = pattern.GlobalTrack.Sector(0)) {
                     first->Clear();
+                }
                 pattern.RowsPerBeat = RowsPerBeatOf(0);
             }
             DebugLog(" Patterns " + HexVar(i) + " to " + HexVar(count - 1) + " lie past the end of the file");

@@ -28,14 +28,16 @@ int32_t TFieldReader::I32()
 
 void TFieldReader::Bytes(void* Dest, int32_t Count)
 {
-    if (Count <= 0)
+    if (Count <= 0) {
         return;
+    }
     uint8_t* out = static_cast<uint8_t*>(Dest);
     int32_t got = 0;
     while (got < Count) {
         const int32_t n = Source.Read(out + got, Count - got);
-        if (n <= 0)
+        if (n <= 0) {
             break;
+        }
         got += n;
     }
     std::memset(out + got, 0, static_cast<size_t>(Count - got));
@@ -49,8 +51,9 @@ std::vector<uint8_t> TFieldReader::Available(int64_t Count)
     while (got < bytes.size()) {
         const int32_t chunk = static_cast<int32_t>(std::min<size_t>(bytes.size() - got, 1u << 30));
         const int32_t r = Source.Read(bytes.data() + got, chunk);
-        if (r <= 0)
+        if (r <= 0) {
             break;
+        }
         got += static_cast<size_t>(r);
     }
     bytes.resize(got);
@@ -59,8 +62,9 @@ std::vector<uint8_t> TFieldReader::Available(int64_t Count)
 
 void TFieldReader::Skip(int64_t Count)
 {
-    if (Count > 0)
+    if (Count > 0) {
         Source.SetPosition(Source.Position() + std::min(Count, Remaining()));
+    }
 }
 
 int64_t TFieldReader::Remaining() const

@@ -25,8 +25,9 @@ constexpr int64_t PackedSlackBytes = 2 * TSampleUnpacker::InputBytes;
 // The packed flag wins: the MPEG flag counts only without it.
 TSampleStorage StorageOf(uint8_t Flags)
 {
-    if (Flags & SampleFlagPacked)
+    if (Flags & SampleFlagPacked) {
         return TSampleStorage::Packed;
+    }
     return Flags & SampleFlagMpeg ? TSampleStorage::Mpeg : TSampleStorage::Raw;
 }
 
@@ -58,18 +59,21 @@ void TDmf::ReadSampleInfo()
         record.Volume = in.U8();
         record.Flags = in.U8();
         // Known to both loads: the information load reads no sample data.
-        if (TSample* sample = GetSample(s))
+        if (TSample* sample = GetSample(s)) {
             sample->Storage = StorageOf(record.Flags);
+        }
         DebugLog(" Sample: " + HexVar(s) + " " + HexVar(record.NameLength) + " " +
                  std::string(record.Name.data(), record.Name.size()) + " " + std::to_string(record.Length) + " " +
                  std::to_string(record.Flags));
-        if (Version > 7)
+        if (Version > 7) {
             in.Skip(8);
+        }
         in.Skip(2);
         in.Skip(4);
     }
-    if (SampleRecords)
+    if (SampleRecords) {
         *SampleRecords = std::move(records);
+    }
 }
 
 bool TDmf::ReadSampleData()
@@ -79,8 +83,9 @@ bool TDmf::ReadSampleData()
     // sample information block of no samples leaves no records either, yet
     // its sample data block is read as one of no samples.
     const bool noSamplesDeclared = SampleInfoRead && SampleCount == 0;
-    if (!SampleRecords || (SampleRecords->empty() && !noSamplesDeclared))
+    if (!SampleRecords || (SampleRecords->empty() && !noSamplesDeclared)) {
         return SkipUnknownBlock();
+    }
 
     TFieldReader in(*Stream);
     DebugLog(" Filepos BEFORE SMPD:" + HexVar(static_cast<int32_t>(in.Position())) + " Bytes.");
@@ -97,11 +102,13 @@ bool TDmf::ReadSampleData()
         const int32_t stored = in.I32();
         bytesRead += 4;
         DebugLog(" Sample: " + HexVar(s) + " " + std::to_string(stored));
-        if (!sample)
+        if (!sample) {
             continue;  // cannot happen: the records and the samples were made together
+        }
         int32_t length = record.Length;
-        if (length < 1)
+        if (length < 1) {
             sample->SetEmpty(true);
+        }
 
         if (record.Flags & SampleFlagPacked) {
             const int64_t start = in.Position();
@@ -111,8 +118,9 @@ bool TDmf::ReadSampleData()
                 length = static_cast<int32_t>(std::min<int64_t>(length, decodable));
                 sample->Allocate(length, PackedExtraBytes);
                 TSampleUnpacker unpacker(*Stream, inputLimit);
-                if (unpacker.InitUnpacker())
+                if (unpacker.InitUnpacker()) {
                     unpacker.UnpackBytes(sample->Data, length);
+                }
             }
             // The unpacker reads ahead; the next sample starts after the stored bytes.
             Stream->SetPosition(start + std::max(stored, 0));
@@ -131,8 +139,9 @@ bool TDmf::ReadSampleData()
             // it is read straight into the sample's allocation.
             length = static_cast<int32_t>(std::min<int64_t>(length, in.Remaining()));
             bytesRead += static_cast<uint32_t>(std::max(length, 0));
-            if (length >= 1)
+            if (length >= 1) {
                 in.Bytes(sample->Allocate(length), length);
+            }
         }
 
         sample->Length = length;
@@ -171,15 +180,17 @@ bool TDmf::SkipSampleData()
 
 bool TDmf::ReadCuePoints()
 {
-    if (!SampleInfoRead)
+    if (!SampleInfoRead) {
         return SkipUnknownBlock();
+    }
     TFieldReader in(*Stream);
     const int32_t length = in.I32();
     for (int s = 1; s <= SampleCount; ++s) {
         TSample* sample = GetSample(s);
         const uint8_t count = in.U8();
-        for (int j = 0; j < count; ++j)
+        for (int j = 0; j < count; ++j) {
             sample->SetCuePoint(j, in.I32());
+        }
     }
     DebugLog("dmfReadSMPJ: " + Hex4(static_cast<uint32_t>(length)) + " bytes read");
     return true;

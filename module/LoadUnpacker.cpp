@@ -13,18 +13,21 @@ void TSampleUnpacker::RefillInput()
     const int32_t wanted = static_cast<int32_t>(std::min<int64_t>(InputBytes, InputLeft));
     const int32_t got = wanted > 0 ? Source.Read(Input.data(), wanted) : 0;
     InputLeft -= std::max(got, 0);
-    if (got <= 0)
+    if (got <= 0) {
         EndOfInput = true;
+    }
     WordIndex = 0;
 }
 
 void TSampleUnpacker::NextBit()
 {
     --BitsLeft;
-    if (BitsLeft != 0)
+    if (BitsLeft != 0) {
         return;
-    if (WordIndex >= InputWords)
+    }
+    if (WordIndex >= InputWords) {
         RefillInput();
+    }
     const size_t at = static_cast<size_t>(WordIndex) * 2;
     BitWord = static_cast<uint16_t>(Input[at] | (Input[at + 1] << 8));
     ++WordIndex;
@@ -42,25 +45,29 @@ unsigned TSampleUnpacker::TakeBit()
 bool TSampleUnpacker::ReadTreeNode()
 {
     // Each call creates one node, so the recursion is at most MaxNodes deep.
-    if (NodeCount >= MaxNodes)
+    if (NodeCount >= MaxNodes) {
         return false;
+    }
     TNode& node = Nodes[NodeCount];
     unsigned value = 0;
-    for (int b = 0; b < 7; ++b)
+    for (int b = 0; b < 7; ++b) {
         value |= TakeBit() << b;
+    }
     node.Value = static_cast<uint8_t>(value);
     const bool hasLeft = TakeBit() != 0;
     const bool hasRight = TakeBit() != 0;
     ++NodeCount;
     if (hasLeft) {
         node.Left = NodeCount;
-        if (!ReadTreeNode())
+        if (!ReadTreeNode()) {
             return false;
+        }
     }
     if (hasRight) {
         node.Right = NodeCount;
-        if (!ReadTreeNode())
+        if (!ReadTreeNode()) {
             return false;
+        }
     }
     return true;
 }
@@ -83,15 +90,18 @@ int32_t TSampleUnpacker::UnpackBytes(uint8_t* Dest, int32_t Count)
     while (produced < Count) {
         const bool negative = TakeBit() != 0;
         const TNode* node = &Nodes[0];
-        while (node->Left != NoChild && node->Right != NoChild)
+        while (node->Left != NoChild && node->Right != NoChild) {
             node = &Nodes[TakeBit() ? node->Right : node->Left];
+        }
         uint8_t delta = node->Value;
-        if (negative)
+        if (negative) {
             delta = static_cast<uint8_t>(delta ^ 0xFF);
+        }
         LastOutput = static_cast<uint8_t>(LastOutput + delta);
         Dest[produced++] = LastOutput;
-        if (EndOfInput)
+        if (EndOfInput) {
             break;
+        }
     }
     return produced;
 }

@@ -12,23 +12,27 @@ TMMAllocator::~TMMAllocator()
 void* TMMAllocator::Alloc(uint32_t Flags, size_t Size)
 {
     TLockGuard guard(Lock);
-    for (TBlockRecord& record : Blocks)
+    for (TBlockRecord& record : Blocks) {
         if (record.UseCount == 0 && record.Size == Size) {
             ++record.UseCount;
             return record.Memory.Address;
         }
-    for (TBlockRecord& record : Blocks)
+    }
+    for (TBlockRecord& record : Blocks) {
         if (record.UseCount == 0 && record.Size >= Size) {
             ++record.UseCount;
             return record.Memory.Address;
         }
-    if (Size > Limit - Obtained)
+    }
+    if (Size > Limit - Obtained) {
         return nullptr;
+    }
     // Every block starts zeroed, whether or not FlagZeroInit was asked for.
     TBlockRecord record;
     record.Memory = PlatformObtainMemoryBlock(Size == 0 ? 1 : Size, (Flags & FlagMoveable) != 0);
-    if (!record.Memory.Address)
+    if (!record.Memory.Address) {
         return nullptr;
+    }
     record.Size = Size;
     record.UseCount = 1;
     try {
@@ -43,16 +47,19 @@ void* TMMAllocator::Alloc(uint32_t Flags, size_t Size)
 
 void TMMAllocator::Release(void*& Block)
 {
-    if (!Block)
+    if (!Block) {
         return;
+    }
     TLockGuard guard(Lock);
-    for (TBlockRecord& record : Blocks)
+    for (TBlockRecord& record : Blocks) {
         if (record.Memory.Address == Block) {
-            if (record.UseCount > 0)
+            if (record.UseCount > 0) {
                 --record.UseCount;
+            }
             Block = nullptr;
             return;
         }
+    }
 }
 
 void TMMAllocator::FreeAll()

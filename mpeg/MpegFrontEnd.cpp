@@ -36,10 +36,11 @@ uint8_t TagUpper(uint8_t C)
 
 bool SameNameIgnoringCase(const char* A, const char* B)
 {
-    for (; *A && *B; ++A, ++B)
+    for (; *A && *B; ++A, ++B) {
         if (TagUpper(static_cast<uint8_t>(*A)) != TagUpper(static_cast<uint8_t>(*B))) {
             return false;
         }
+    }
     return *A == *B;
 }
 
@@ -303,8 +304,9 @@ int32_t MpegRead(TMpegHandle* Handle, void* Dest, int32_t Size)
                 break;
             }
             do {
-                if (++decoded > StallFrames && h.SeekFrame == 0 && copied == 0 && h.Output->BytesHeld() == 0)
+                if (++decoded > StallFrames && h.SeekFrame == 0 && copied == 0 && h.Output->BytesHeld() == 0) {
                     return MpegDecodeFailed;
+                }
                 if (MpegDecodeFrame(Handle) != MpegOk) {
                     return MpegDecodeFailed;
                 }
@@ -434,11 +436,12 @@ bool MpegReadTag(TMpegHandle* Handle, void* Dest)
     uint8_t window[TagSearchBytes] = {};
     int32_t got = 0;
     if (stream.Seek(from, 0) >= 0 && stream.ReadRaw(window, TagSearchBytes, got)) {
-        for (int32_t i = 0; i < TagStarts && !found; ++i)
+        for (int32_t i = 0; i < TagStarts && !found; ++i) {
             if (TagUpper(window[i]) == 'T' && TagUpper(window[i + 1]) == 'A' && TagUpper(window[i + 2]) == 'G') {
                 std::memcpy(Dest, window + i, TagBytes);
                 found = true;
             }
+        }
     }
     stream.Seek(remembered, 0);
     return found;

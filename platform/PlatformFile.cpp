@@ -8,8 +8,9 @@
 
 bool PlatformIsFile(const std::string& Path)
 {
-    if (Path.empty())
+    if (Path.empty()) {
         return false;
+    }
 #ifdef _WIN32
     const DWORD attributes = GetFileAttributesA(Path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -6,8 +6,9 @@
 TPlatformMemoryBlock PlatformObtainMemoryBlock(size_t Size, bool Moveable)
 {
     const HGLOBAL global = GlobalAlloc((Moveable ? GMEM_MOVEABLE : GMEM_FIXED) | GMEM_ZEROINIT, Size);
-    if (!global)
+    if (!global) {
         return {};
+    }
     void* address = GlobalLock(global);
     if (!address) {
         GlobalFree(global);
@@ -18,8 +19,9 @@ TPlatformMemoryBlock PlatformObtainMemoryBlock(size_t Size, bool Moveable)
 
 void PlatformFreeMemoryBlock(const TPlatformMemoryBlock& Block)
 {
-    if (!Block.Handle)
+    if (!Block.Handle) {
         return;
+    }
     GlobalUnlock(static_cast<HGLOBAL>(Block.Handle));
     GlobalFree(static_cast<HGLOBAL>(Block.Handle));
 }

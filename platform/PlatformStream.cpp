@@ -5,8 +5,9 @@
 
 int32_t TMemoryStream::Read(void* Buffer, int32_t Count)
 {
-    if (Count <= 0 || Pos >= Size())
+    if (Count <= 0 || Pos >= Size()) {
         return 0;
+    }
     int64_t n = std::min<int64_t>(Count, Size() - Pos);
     std::memcpy(Buffer, Data.data() + Pos, static_cast<size_t>(n));
     Pos += n;

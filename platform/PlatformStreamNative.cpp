@@ -11,8 +11,9 @@
 TFileStream::TFileStream(const std::string& Path)
 {
     File = std::fopen(Path.c_str(), "rb");
-    if (!File)
+    if (!File) {
         throw EFileOpenError(Path);
+    }
     struct stat info { };
     if (fstat(fileno(File), &info) != 0 || S_ISDIR(info.st_mode)) {
         std::fclose(File);
@@ -34,8 +35,9 @@ TFileStream::~TFileStream()
 
 int32_t TFileStream::Read(void* Buffer, int32_t Count)
 {
-    if (Count <= 0)
+    if (Count <= 0) {
         return 0;
+    }
     size_t got = std::fread(Buffer, 1, static_cast<size_t>(Count), File);
     Pos += static_cast<int64_t>(got);
     return static_cast<int32_t>(got);
@@ -44,7 +46,8 @@ int32_t TFileStream::Read(void* Buffer, int32_t Count)
 int64_t TFileStream::SetPosition(int64_t Position)
 {
     Position = std::clamp<int64_t>(Position, 0, FileSize);
-    if (fseeko(File, static_cast<off_t>(Position), SEEK_SET) == 0)
+    if (fseeko(File, static_cast<off_t>(Position), SEEK_SET) == 0) {
         Pos = Position;
+    }
     return Pos;
 }

@@ -31,8 +31,9 @@ int64_t SizeOf(HANDLE File, const std::string& Name)
 int64_t WriteTimeOf(HANDLE File)
 {
     FILETIME written{};
-    if (!GetFileTime(File, nullptr, nullptr, &written))
+    if (!GetFileTime(File, nullptr, nullptr, &written)) {
         return 0;
+    }
     return static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
 }
 
@@ -41,8 +42,9 @@ int64_t WriteTimeOf(HANDLE File)
 TFileStream::TFileStream(const std::string& Path)
 {
     HANDLE h = CreateFileA(Path.c_str(), GENERIC_READ, Sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    if (h == INVALID_HANDLE_VALUE) {
         throw EFileOpenError(Path);
+    }
     FileSize = SizeOf(h, Path);
     LastWrite = WriteTimeOf(h);
     Handle = h;
@@ -51,8 +53,9 @@ TFileStream::TFileStream(const std::string& Path)
 TFileStream::TFileStream(const std::wstring& Path)
 {
     HANDLE h = CreateFileW(Path.c_str(), GENERIC_READ, Sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    if (h == INVALID_HANDLE_VALUE) {
         throw EFileOpenError(PlatformWideToUtf8(Path));
+    }
     FileSize = SizeOf(h, PlatformWideToUtf8(Path));
     LastWrite = WriteTimeOf(h);
     Handle = h;
@@ -65,11 +68,13 @@ TFileStream::~TFileStream()
 
 int32_t TFileStream::Read(void* Buffer, int32_t Count)
 {
-    if (Count <= 0)
+    if (Count <= 0) {
         return 0;
+    }
     DWORD got = 0;
-    if (!ReadFile(static_cast<HANDLE>(Handle), Buffer, static_cast<DWORD>(Count), &got, nullptr))
+    if (!ReadFile(static_cast<HANDLE>(Handle), Buffer, static_cast<DWORD>(Count), &got, nullptr)) {
         return 0;
+    }
     Pos += got;
     return static_cast<int32_t>(got);
 }
@@ -79,7 +84,8 @@ int64_t TFileStream::SetPosition(int64_t Position)
     Position = std::clamp<int64_t>(Position, 0, FileSize);
     LARGE_INTEGER target{};
     target.QuadPart = Position;
-    if (SetFilePointerEx(static_cast<HANDLE>(Handle), target, nullptr, FILE_BEGIN))
+    if (SetFilePointerEx(static_cast<HANDLE>(Handle), target, nullptr, FILE_BEGIN)) {
         Pos = Position;
+    }
     return Pos;
 }

@@ -15,8 +15,9 @@ namespace {
 bool FileExists(const std::string& Path)
 {
     std::FILE* file = std::fopen(Path.c_str(), "rb");
-    if (!file)
+    if (!file) {
         return false;
+    }
     std::fclose(file);
     return true;
 }
@@ -25,8 +26,9 @@ bool FileExists(const std::string& Path)
 
 void PlatformPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
-    if (TNativeHostWindow* window = TNativeHostWindow::FromHandle(Window); window && window->PostMessage)
+    if (TNativeHostWindow* window = TNativeHostWindow::FromHandle(Window); window && window->PostMessage) {
         window->PostMessage(window, Message, WParam, LParam);
+    }
 }
 
 HWND PlatformFindWindow(const std::string& ClassName)
@@ -45,8 +47,9 @@ std::string PlatformModuleFileName()
     // The file this code was loaded from: the shared library, or the program
     // that has it linked in.
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&PlatformModuleFileName), &info) != 0 && info.dli_fname)
+    if (dladdr(reinterpret_cast<void*>(&PlatformModuleFileName), &info) != 0 && info.dli_fname) {
         return info.dli_fname;
+    }
     return {};
 }
 

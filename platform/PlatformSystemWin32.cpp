@@ -24,8 +24,9 @@ std::string PlatformModuleFileName()
     // The module that holds this code: the plug-in DLL (or a program linking it).
     HMODULE module = nullptr;
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&PlatformModuleFileName), &module))
+                            reinterpret_cast<LPCSTR>(&PlatformModuleFileName), &module)) {
         return {};
+    }
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
     return std::string(path, length);

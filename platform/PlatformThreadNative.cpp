@@ -27,14 +27,16 @@ TPlatformThread::TPlatformThread() : State(std::make_unique<TState>())
 
 TPlatformThread::~TPlatformThread()
 {
-    if (State->Thread.joinable())
+    if (State->Thread.joinable()) {
         State->Thread.detach();
+    }
 }
 
 bool TPlatformThread::Start(std::function<void()> Run)
 {
-    if (State->Thread.joinable())
+    if (State->Thread.joinable()) {
         return false;
+    }
     try {
         State->Thread = std::thread(std::move(Run));
     } catch (const std::system_error&) {
@@ -46,8 +48,9 @@ bool TPlatformThread::Start(std::function<void()> Run)
 
 void TPlatformThread::Join()
 {
-    if (State->Thread.joinable() && State->Thread.get_id() != std::this_thread::get_id())
+    if (State->Thread.joinable() && State->Thread.get_id() != std::this_thread::get_id()) {
         State->Thread.join();
+    }
 }
 
 void PlatformSleep(unsigned Milliseconds)

@@ -31,19 +31,22 @@ TPlatformThread::TPlatformThread() : State(std::make_unique<TState>())
 
 TPlatformThread::~TPlatformThread()
 {
-    if (!State->Handle)
+    if (!State->Handle) {
         return;
+    }
     const bool running = WaitForSingleObject(State->Handle, 0) != WAIT_OBJECT_0;
     CloseHandle(State->Handle);
     // A thread still running keeps its function: it is let go with it.
-    if (running)
+    if (running) {
         State.release();
+    }
 }
 
 bool TPlatformThread::Start(std::function<void()> Run)
 {
-    if (State->Handle)
+    if (State->Handle) {
         return false;
+    }
     State->Run = std::move(Run);
     State->Handle = CreateThread(nullptr, 0, RunThread, &State->Run, 0, &State->Id);
     return State->Handle != nullptr;
@@ -51,8 +54,9 @@ bool TPlatformThread::Start(std::function<void()> Run)
 
 void TPlatformThread::Join()
 {
-    if (!State->Handle || GetCurrentThreadId() == State->Id)
+    if (!State->Handle || GetCurrentThreadId() == State->Id) {
         return;
+    }
     WaitForSingleObject(State->Handle, INFINITE);
     CloseHandle(State->Handle);
     State->Handle = nullptr;

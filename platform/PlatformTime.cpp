@@ -12,7 +12,8 @@ std::string PlatformLocalDateTime()
     localtime_r(&now, &local);
 #endif
     char text[64];
-    if (std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) == 0)
+    if (std::strftime(text, sizeof text, "%d.%m.%Y %H:%M:%S", &local) == 0) {
         return {};
+    }
     return text;
 }

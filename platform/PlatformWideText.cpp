@@ -52,8 +52,9 @@ std::string PlatformWideToUtf8(const std::wstring& Text)
                 ++i;
             }
         }
-        if (IsHighSurrogate(code) || IsLowSurrogate(code) || code > 0x10FFFF)
+        if (IsHighSurrogate(code) || IsLowSurrogate(code) || code > 0x10FFFF) {
             code = Replacement;
+        }
         AppendUtf8(out, code);
     }
     return out;

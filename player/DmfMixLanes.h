@@ -182,16 +182,20 @@ template <class Lanes, class Format> TGroupLoad GroupLoadFor(const TPlayHead& He
         if constexpr (Format::Sixteen && Format::Stereo) {
             // The last lane's next frame among the frames of the window(s).
             const uint32_t lastNext = FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) + 1;
-            if (lastNext < Lanes::Count)
+            if (lastNext < Lanes::Count) {
                 return TGroupLoad::OneFrameWindow;
-            if (lastNext < 16)
+            }
+            if (lastNext < 16) {
                 return TGroupLoad::FrameWindows;
+            }
         } else {
             // The last word (each half's) within the 16-byte window (the half's).
-            if (FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) * Format::Bytes + 4 <= 16)
+            if (FramesSpanned(Head, Lanes::Count - 1, Format::BytesShift) * Format::Bytes + 4 <= 16) {
                 return TGroupLoad::OneByteWindow;
-            if (FramesSpanned(Head, Lanes::Count / 2 - 1, Format::BytesShift) * Format::Bytes + 4 <= 16)
+            }
+            if (FramesSpanned(Head, Lanes::Count / 2 - 1, Format::BytesShift) * Format::Bytes + 4 <= 16) {
                 return TGroupLoad::ByteWindows;
+            }
         }
     }
     return TGroupLoad::Lanes;
@@ -214,8 +218,9 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
     // Lane i mixes the group's frame i: i whole steps and the carries of i
     // fraction steps from the group's first frame.
     TWords lane{};
-    for (uint32_t i = 0; i < Count; ++i)
+    for (uint32_t i = 0; i < Count; ++i) {
         lane[i] = i;
+    }
     const TWords laneFractions = lane * stepFraction;
     const TWords laneFrames = lane * (stepBytes >> Shift);
     const TLaneGains<Lanes> gains(Gains);
@@ -268,21 +273,25 @@ void MixLanes(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const fl
             MixGroups<Lanes, Format, TGroupLoad::Lanes>(Data, DataLength, Head, Gains, Left, Right, groups);
             break;
         case TGroupLoad::OneByteWindow:
-            if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo))
+            if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo)) {
                 MixGroups<Lanes, Format, TGroupLoad::OneByteWindow>(Data, DataLength, Head, Gains, Left, Right, groups);
+            }
             break;
         case TGroupLoad::ByteWindows:
-            if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo))
+            if constexpr (Lanes::Windows && !(Format::Sixteen && Format::Stereo)) {
                 MixGroups<Lanes, Format, TGroupLoad::ByteWindows>(Data, DataLength, Head, Gains, Left, Right, groups);
+            }
             break;
         case TGroupLoad::OneFrameWindow:
-            if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo)
+            if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo) {
                 MixGroups<Lanes, Format, TGroupLoad::OneFrameWindow>(Data, DataLength, Head, Gains, Left, Right,
                                                                      groups);
+            }
             break;
         case TGroupLoad::FrameWindows:
-            if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo)
+            if constexpr (Lanes::Windows && Format::Sixteen && Format::Stereo) {
                 MixGroups<Lanes, Format, TGroupLoad::FrameWindows>(Data, DataLength, Head, Gains, Left, Right, groups);
+            }
             break;
         }
         AdvanceBy<Format>(Head, groups * Lanes::Count);
@@ -308,8 +317,9 @@ void MixLoopedLanes(const uint8_t* Data, TLoopedHead& Head, const float* Gains, 
     TLoopedHead head = Head;
     const uint32_t first = head.End - head.Length + 1;
     int32_t k = 0;
-    for (; k < Frames && head.Offset < first; ++k)
+    for (; k < Frames && head.Offset < first; ++k) {
         MixLoopedFrames<Format>(Data, head, Gains, Left + k, Right + k, 1);
+    }
     if (Frames - k >= static_cast<int32_t>(Count)) {
         const TLaneGains<Lanes> gains(Gains);
         const uint32_t groupSteps = Count * head.StepFraction;

@@ -34,8 +34,9 @@ void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, con
     uint8_t frames[2 * Format::Bytes] = {};
     for (int i = 0; i < 2 * Format::Bytes; ++i) {
         const int64_t at = Head.Offset + i;
-        if (Data && at >= 0 && at < DataLength)
+        if (Data && at >= 0 && at < DataLength) {
             frames[i] = Data[at];
+        }
     }
     MixFrame<Format>(frames, Head.Fraction, Gains, Left, Right);
     Advance<Format>(Head);
@@ -44,14 +45,16 @@ void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, con
 // How many output frames, at most Limit, start at or before byte offset Last.
 template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
 {
-    if (Head.Step == 0)
+    if (Head.Step == 0) {
         return Limit;
+    }
     // Frame n reads at Offset + Bytes * ((Fraction + n * Step) >> 16); it stays
     // at or before Last while Fraction + n * Step < (WholeFrames + 1) << 16.
     const uint64_t wholeFrames = static_cast<uint64_t>(Last - Head.Offset) >> Format::BytesShift;
     const uint64_t room = ((wholeFrames + 1) << MixFractionBits) - Head.Fraction;
-    if (room <= Head.Step)
+    if (room <= Head.Step) {
         return 1;  // a step past a short loop: no division on every frame
+    }
     const uint64_t frames = (room + Head.Step - 1) / Head.Step;
     return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
 }
@@ -65,8 +68,9 @@ std::array<float, 4> GainsOf(const TVoice& Voice)
         stereo ? std::array<int16_t, 4>{Voice.LeftToLeft, Voice.LeftToRight, Voice.RightToLeft, Voice.RightToRight}
                : std::array<int16_t, 4>{Voice.LeftGain, Voice.RightGain, 0, 0};
     std::array<float, 4> reals;
-    for (size_t i = 0; i < gains.size(); ++i)
+    for (size_t i = 0; i < gains.size(); ++i) {
         reals[i] = static_cast<float>(gains[i]) * MixGainScale;
+    }
     return reals;
 }
 
@@ -75,8 +79,9 @@ std::array<float, 4> GainsOf(const TVoice& Voice)
 // A voice without a positive frequency holds still.
 uint64_t StepOf(int32_t Frequency)
 {
-    if (Frequency <= 0)
+    if (Frequency <= 0) {
         return 0;
+    }
     return (static_cast<uint64_t>(Frequency) << MixFractionBits) / static_cast<uint64_t>(OutputRate);
 }
 
@@ -100,8 +105,9 @@ public:
             back = StepLoops;
             Over -= StepLoops;
         }
-        if (Over <= LoopLength)
+        if (Over <= LoopLength) {
             return back + LoopLength;
+        }
         return back + LoopLength * ((Over + LoopLength - 1) / LoopLength);
     }
 
@@ -177,10 +183,11 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
             head.Fraction = looped.Fraction;
         } else if (head.Offset >= 0 && head.Offset <= insideLast) {
             run = FramesUpTo<Format>(head, insideLast, Frames - done);
-            if (run < ShortStretch)
+            if (run < ShortStretch) {
                 MixFrames<Format>(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run);
-            else
+            } else {
                 stretch(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run);
+            }
         } else {
             MixOneGuarded<Format>(Voice.Data, dataLength, head, gains.data(), Left[done], Right[done]);
         }
@@ -205,18 +212,20 @@ void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Righ
 {
     for (int v = 0; v < MixedVoices; ++v) {
         TVoice& voice = Voices[static_cast<size_t>(v)];
-        if (!voice.Active)
+        if (!voice.Active) {
             continue;
+        }
         const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
         const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
-        if (is16Bit && stereo)
+        if (is16Bit && stereo) {
             WalkVoice<TFrameFormat<true, true>, Walk>(voice, Left, Right, Frames, Kernels);
-        else if (is16Bit)
+        } else if (is16Bit) {
             WalkVoice<TFrameFormat<true, false>, Walk>(voice, Left, Right, Frames, Kernels);
-        else if (stereo)
+        } else if (stereo) {
             WalkVoice<TFrameFormat<false, true>, Walk>(voice, Left, Right, Frames, Kernels);
-        else
+        } else {
             WalkVoice<TFrameFormat<false, false>, Walk>(voice, Left, Right, Frames, Kernels);
+        }
     }
 }
 
@@ -232,8 +241,9 @@ int32_t TickBytesOf(int32_t BlockBytes)
 void TDmf::RenderBlock(void* Dest, int32_t Count)
 {
     TLockGuard guard(Lock);
-    if (Count <= 0 || Count > MaxBlockBytes)
+    if (Count <= 0 || Count > MaxBlockBytes) {
         return;
+    }
     AllocateRenderBuffers();
     while (Count > FifoBytes) {
         SequencerTick();
@@ -251,8 +261,9 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
         FifoBytes += bytes;
     }
     std::memcpy(Dest, Fifo.data(), static_cast<size_t>(Count));
-    if (FifoBytes > Count)
+    if (FifoBytes > Count) {
         std::memmove(Fifo.data(), Fifo.data() + Count, static_cast<size_t>(FifoBytes - Count));
+    }
     FifoBytes -= Count;
 }
 

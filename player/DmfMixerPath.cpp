@@ -35,8 +35,9 @@ bool HasAvx2Path()
 // The widest available path at or below Path.
 TMixerPath WidestUpTo(TMixerPath Path)
 {
-    while (Path != TMixerPath::Plain && !MixerPathAvailable(Path))
+    while (Path != TMixerPath::Plain && !MixerPathAvailable(Path)) {
         Path = static_cast<TMixerPath>(static_cast<int>(Path) - 1);
+    }
     return Path;
 }
 
@@ -89,8 +90,9 @@ bool MixerPathAvailable(TMixerPath Path)
 TMixerPath MixerPathFor(const char* Wanted)
 {
     TMixerPath path = TMixerPath::Avx2;
-    if (Wanted)
+    if (Wanted) {
         MixerPathNamed(Wanted, path);
+    }
     return WidestUpTo(path);
 }
 

@@ -9,8 +9,9 @@ template <typename Cell> void TCellTrack<Cell>::SetCount(int32_t N)
 
 template <typename Cell> void TCellTrack<Cell>::Clear()
 {
-    for (Cell& cell : Cells)
+    for (Cell& cell : Cells) {
         cell.Clear();
+    }
 }
 
 template <typename Cell> Cell* TCellTrack<Cell>::Sector(int32_t I)
@@ -33,26 +34,30 @@ void TPattern::SetTrackCount(int32_t N)
         Tracks[static_cast<size_t>(t)] = std::make_unique<TTrack>();
         Tracks[static_cast<size_t>(t)]->SetCount(RowCount);
     }
-    for (int32_t t = N; t < TrackCount; ++t)
+    for (int32_t t = N; t < TrackCount; ++t) {
         Tracks[static_cast<size_t>(t)].reset();
+    }
     TrackCount = N;
 }
 
 void TPattern::SetRowCount(int32_t N)
 {
-    if (TrackCount <= 0)
+    if (TrackCount <= 0) {
         return;
+    }
     N = std::clamp<int32_t>(N, 0, MaxRows);
-    for (int32_t t = 0; t < TrackCount; ++t)
+    for (int32_t t = 0; t < TrackCount; ++t) {
         Tracks[static_cast<size_t>(t)]->SetCount(N);
+    }
     GlobalTrack.SetCount(N);
     RowCount = N;
 }
 
 void TPattern::Clear()
 {
-    for (int32_t t = 0; t < TrackCount; ++t)
+    for (int32_t t = 0; t < TrackCount; ++t) {
         Tracks[static_cast<size_t>(t)]->Clear();
+    }
 }
 
 TTrack* TPattern::Track(int32_t I)

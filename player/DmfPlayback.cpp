@@ -11,8 +11,9 @@ TDmfPlayback::TDmfPlayback(TDmf& Song) : Song(Song), End(Song.LengthBytes)
 
 void TDmfPlayback::Start()
 {
-    if (Song.LengthBytes <= 0)
+    if (Song.LengthBytes <= 0) {
         Song.MeasureLength(true);
+    }
     // Voices still sounding from an earlier run end first.
     Song.Stop();
     Song.Start();
@@ -35,8 +36,9 @@ void TDmfPlayback::Render(void* Dest, int32_t Count)
 int32_t TDmfPlayback::RenderStep(void* Dest)
 {
     const int32_t count = StepBytes();
-    if (count > 0)
+    if (count > 0) {
         Render(Dest, count);
+    }
     return count;
 }
 

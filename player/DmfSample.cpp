@@ -11,15 +11,17 @@ TSample::TSample(TDmf* owner) : Owner(owner)
 
 TSample::~TSample()
 {
-    if (!Empty)
+    if (!Empty) {
         Clear();
+    }
 }
 
 void TSample::SilenceVoices()
 {
     // A voice must never read a released buffer.
-    if (!Owner || !Data)
+    if (!Owner || !Data) {
         return;
+    }
     for (TVoice& voice : Owner->Voices) {
         if (voice.Data == Data) {
             voice.Active = false;
@@ -54,13 +56,16 @@ void TSample::Clear()
 
 void TSample::SetEmpty(bool Value)
 {
-    if (Owner)
+    if (Owner) {
         Owner->Acquire();
-    if (Value && !Empty)
+    }
+    if (Value && !Empty) {
         Clear();
+    }
     Empty = Value;
-    if (Owner)
+    if (Owner) {
         Owner->Release();
+    }
 }
 
 void TSample::SetName(const std::string& S)
@@ -70,8 +75,9 @@ void TSample::SetName(const std::string& S)
 
 void TSample::SetCuePoint(int Index, int32_t Value)
 {
-    if (Index >= 0 && Index < MaxCuePoints)
+    if (Index >= 0 && Index < MaxCuePoints) {
         CuePoints[static_cast<size_t>(Index)] = Value;
+    }
 }
 
 int32_t TSample::GetCuePoint(int Index) const

@@ -4,18 +4,21 @@
 
 int32_t TSequencer::GetEntry(int32_t I) const
 {
-    if (I < 0 || I >= MaxSequenceEntries || I >= Count)
+    if (I < 0 || I >= MaxSequenceEntries || I >= Count) {
         return 0;
+    }
     return Entries[static_cast<size_t>(I)];
 }
 
 void TSequencer::SetEntry(int32_t I, int32_t V)
 {
-    if (I < 0 || I >= MaxSequenceEntries)
+    if (I < 0 || I >= MaxSequenceEntries) {
         return;
+    }
     Entries[static_cast<size_t>(I)] = V;
-    if (I >= Count)
+    if (I >= Count) {
         Count = I + 1;
+    }
 }
 
 void TSequencer::SetLoopStart(int32_t V)
@@ -26,8 +29,9 @@ void TSequencer::SetLoopStart(int32_t V)
 void TSequencer::SetLoopEnd(int32_t V)
 {
     // An empty sequence has no last entry: storing -1 would make the song never end.
-    if (V <= 0 || V < LoopStart || Count <= 0)
+    if (V <= 0 || V < LoopStart || Count <= 0) {
         return;
+    }
     LoopEnd = V < Count ? V : Count - 1;
 }
 

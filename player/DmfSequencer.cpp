@@ -16,8 +16,9 @@ namespace {
 int32_t FrequencyToInt(double hz)
 {
     constexpr double top = std::numeric_limits<int32_t>::max();
-    if (!(hz > 0.0))
+    if (!(hz > 0.0)) {
         return 0;
+    }
     return hz >= top ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(RoundHalfEven(hz));
 }
 
@@ -25,8 +26,9 @@ int32_t FrequencyToInt(double hz)
 void JumpToCue(TVoice& voice, const TSample& sample, int index)
 {
     const int32_t cue = sample.GetCuePoint(index);
-    if (cue >= 0 && cue < sample.Length)
+    if (cue >= 0 && cue < sample.Length) {
         voice.Position = cue;
+    }
 }
 
 // Effect numbers (low 4 bits of an effect byte).
@@ -69,8 +71,9 @@ void TDmf::Stop()
 void TDmf::Resume()
 {
     TLockGuard guard(Lock);
-    if (Loaded)
+    if (Loaded) {
         Playing = true;
+    }
 }
 
 void TDmf::Rewind()
@@ -85,9 +88,11 @@ void TDmf::Rewind()
     // the same first tick, the same tempo, the same idle voices.
     TickCountdown = 1;
     BlockBytes = InitialBlockBytes;
-    for (TVoice& voice : Voices)
-        if (!voice.Active)
+    for (TVoice& voice : Voices) {
+        if (!voice.Active) {
             voice = TVoice{};
+        }
+    }
 }
 
 void TDmf::SkipBlock()
@@ -100,8 +105,9 @@ void TDmf::SkipBlock()
 void TDmf::SequencerTick()
 {
     TLockGuard guard(Lock);
-    if (Playing)
+    if (Playing) {
         ProcessTick();
+    }
     UpdateVoiceGains();
 }
 
@@ -114,21 +120,25 @@ void TDmf::ProcessTick(bool WithVoices)
         return;
     }
     const int32_t trackCount = pattern->TrackCount;
-    if (WithVoices)
+    if (WithVoices) {
         AdvanceVoices(trackCount);
+    }
 
-    if (--TickCountdown != 0)
+    if (--TickCountdown != 0) {
         return;
+    }
     TickCountdown = TicksPerRow;
     ProcessGlobalRow(CurrentPattern);
-    if (WithVoices)
+    if (WithVoices) {
         for (int32_t t = 0; t < trackCount; ++t) {
             TrackStates[static_cast<size_t>(t)].PitchSlide = 0;
             TrackStates[static_cast<size_t>(t)].VolumeSlide = 0;
             ProcessTrackRow(static_cast<uint8_t>(t), CurrentPattern, CurrentRow - 1, static_cast<uint8_t>(t));
         }
-    if (pattern->RowCount > CurrentRow)
+    }
+    if (pattern->RowCount > CurrentRow) {
         return;
+    }
 
     CurrentRow = 0;
     if (SequencePos - 1 == Sequencer.LoopEnd) {
@@ -174,8 +184,9 @@ void TDmf::AdvanceVoices(int32_t TrackCount)
     }
 
     // Voices the pattern does not use are silenced on every tick.
-    for (int32_t v = TrackCount; v < VoiceCount; ++v)
+    for (int32_t v = TrackCount; v < VoiceCount; ++v) {
         SetVolume(static_cast<uint8_t>(v), 0);
+    }
 }
 
 void TDmf::ProcessGlobalRow(uint8_t PatternNo)
@@ -183,8 +194,9 @@ void TDmf::ProcessGlobalRow(uint8_t PatternNo)
     ++CurrentRow;
     const TPattern* pattern = GetPattern(PatternNo);
     const TGlobalSector* cell = pattern ? pattern->GlobalTrack.Sector(CurrentRow - 1) : nullptr;
-    if (!cell || !cell->HasEffect())
+    if (!cell || !cell->HasEffect()) {
         return;
+    }
     switch (cell->Effect) {
     case GlobalTickRate:
         SetTickRate(cell->Param + 1);
@@ -200,8 +212,9 @@ void TDmf::ProcessGlobalRow(uint8_t PatternNo)
 
 void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_t TrackNo)
 {
-    if (Track >= VoiceCount)
+    if (Track >= VoiceCount) {
         return;
+    }
     TTrackState& state = TrackStates[Track];
     TVoice& voice = Voices[Track];
     const TPattern* pattern = GetPattern(PatternNo);
@@ -217,20 +230,23 @@ void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_
     if (cell.HasInstrument()) {
         voice.Position = 0;
         state.Instrument = cell.Instrument;
-        if (const TSample* sample = GetSample(state.Instrument))
+        if (const TSample* sample = GetSample(state.Instrument)) {
             JumpToCue(voice, *sample, 0);
+        }
     }
 
     if (cell.HasNote()) {
         state.Note = cell.Note;
-        if (cell.Note >= 128 && cell.Note <= 254)
+        if (cell.Note >= 128 && cell.Note <= 254) {
             state.Note = 0;
-        else
+        } else {
             state.CurrentNote = cell.Note;
+        }
     }
 
-    if (cell.HasVolume())
+    if (cell.HasVolume()) {
         state.Volume = cell.Volume;
+    }
 
     if (cell.HasInstrumentEffect()) {
         state.InstrumentEffect = cell.InstrumentEffect & 15;
@@ -238,52 +254,61 @@ void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_
         const uint8_t effect = state.InstrumentEffect;
         if (effect >= InstrumentOffsetFirst && effect <= InstrumentOffsetLast) {
             const int32_t offset = ((effect - InstrumentOffsetFirst) * 256 + cell.InstrumentParam) * 256;
-            if (offset < voice.EndOffset)
+            if (offset < voice.EndOffset) {
                 voice.Position = offset;
+            }
         } else if (effect == InstrumentCueJump && state.Instrument != 0) {
-            if (const TSample* sample = GetSample(state.Instrument))
+            if (const TSample* sample = GetSample(state.Instrument)) {
                 JumpToCue(voice, *sample, cell.InstrumentParam);
+            }
         }
     }
 
     if (cell.HasNoteEffect()) {
         state.NoteEffect = cell.NoteEffect & 15;
         state.NoteParam = cell.NoteParam;
-        if (state.NoteEffect == NotePitchSlideUp)
+        if (state.NoteEffect == NotePitchSlideUp) {
             state.PitchSlide = cell.NoteParam;
-        else if (state.NoteEffect == NotePitchSlideDown)
+        } else if (state.NoteEffect == NotePitchSlideDown) {
             state.PitchSlide = -int32_t{cell.NoteParam};
+        }
     }
 
     if (cell.HasVolumeEffect()) {
         state.VolumeEffect = cell.VolumeEffect & 15;
         state.VolumeParam = cell.VolumeParam;
-        if (state.VolumeEffect == VolumeSlideUp)
+        if (state.VolumeEffect == VolumeSlideUp) {
             state.VolumeSlide = cell.VolumeParam;
-        else if (state.VolumeEffect == VolumeSlideDown)
+        } else if (state.VolumeEffect == VolumeSlideDown) {
             state.VolumeSlide = -int32_t{cell.VolumeParam};
-        else if (state.VolumeEffect == VolumeSetPanning)
+        } else if (state.VolumeEffect == VolumeSetPanning) {
             SetPanning(Track, cell.VolumeParam);
+        }
     }
 
-    if (state.Volume != 0)
+    if (state.Volume != 0) {
         SetVolume(Track, static_cast<int16_t>(state.Volume));
+    }
 
     if (state.Note >= 1 && state.Note <= LastPlayableNote && state.Instrument != 0) {
         PlayInstrument(state.Instrument, Track, state.Note);
-        if (state.Volume == 0)
-            if (const TSample* sample = GetSample(state.Instrument))
+        if (state.Volume == 0) {
+            if (const TSample* sample = GetSample(state.Instrument)) {
                 SetVolume(Track, sample->Volume);
+            }
+        }
     }
 
-    if (state.Note == NoteStopA || state.Note == NoteStopB)
+    if (state.Note == NoteStopA || state.Note == NoteStopB) {
         voice.Active = false;
+    }
 }
 
 void TDmf::SetTickRate(double TicksPerSecond)
 {
-    if (!(TicksPerSecond >= 0.1))
+    if (!(TicksPerSecond >= 0.1)) {
         return;
+    }
     const double quarter = OutputBytesPerSecond / TicksPerSecond / 4.0;
     int64_t bytes = 4 * RoundHalfEven(std::min(quarter, double{MaxBlockBytes}));
     // A tick never has zero bytes, or rendering and the length run would never advance.
@@ -295,27 +320,31 @@ double TDmf::NoteFreq(int32_t Rate, double Note) const
     const double x = std::clamp(Note, 1.0, 107.0);
     const int i = static_cast<int>(x);
     const int j = (x == i) ? i : i + 1;
-    if (i == j)
+    if (i == j) {
         return Rate * (NoteFactor[static_cast<size_t>(i)] / 2);
+    }
     return Rate * (NoteFactor[static_cast<size_t>(i)] / 2) * (1 - (x - i)) +
            Rate * (NoteFactor[static_cast<size_t>(j)] / 2) * (x - j + 1);
 }
 
 void TDmf::PlayInstrument(uint8_t Instrument, uint8_t Voice, uint16_t Note)
 {
-    if (Voice >= VoiceCount)
+    if (Voice >= VoiceCount) {
         return;
+    }
     PlayNote(Voice, Instrument, Note);
     Voices[Voice].SampleNumber = Instrument;
 }
 
 void TDmf::PlayNote(uint8_t Voice, uint8_t SampleNo, uint16_t Note)
 {
-    if (Voice >= VoiceCount)
+    if (Voice >= VoiceCount) {
         return;
+    }
     const TSample* sample = GetSample(SampleNo);
-    if (!sample || sample->Empty || sample->Length < 1 || !sample->Data)
+    if (!sample || sample->Empty || sample->Length < 1 || !sample->Data) {
         return;
+    }
     TVoice& voice = Voices[Voice];
     voice.Data = sample->Data;
     voice.DataLength = static_cast<int32_t>(
@@ -340,8 +369,9 @@ void TDmf::PlayNote(uint8_t Voice, uint8_t SampleNo, uint16_t Note)
 
 void TDmf::SetVolume(uint8_t Voice, int16_t Value)
 {
-    if (Voice >= VoiceCount)
+    if (Voice >= VoiceCount) {
         return;
+    }
     Value = std::clamp<int16_t>(Value, 0, 254);
     Voices[Voice].Volume = Value;
     Voices[Voice].VolumeExact = Value;
@@ -349,8 +379,9 @@ void TDmf::SetVolume(uint8_t Voice, int16_t Value)
 
 void TDmf::SetPanning(uint8_t Voice, uint8_t Value)
 {
-    if (Voice < VoiceCount)
+    if (Voice < VoiceCount) {
         Voices[Voice].Panning = Value;
+    }
 }
 
 void TDmf::UpdateVoiceGains()
@@ -392,8 +423,9 @@ void TDmf::MeasureLength(bool RewindAfter)
     Start();
     int64_t total = 0;
     do {
-        if (Playing)
+        if (Playing) {
             ProcessTick(false);
+        }
         // A song too long for the 32-bit byte total (or one that never ends)
         // reports the length reached so far.
         if (total + BlockBytes > std::numeric_limits<int32_t>::max()) {
@@ -404,6 +436,7 @@ void TDmf::MeasureLength(bool RewindAfter)
     } while (Playing);
     LengthBytes = total;
     LengthMs = static_cast<int32_t>(RoundHalfEven(static_cast<double>(total) / OutputBytesPerMs));
-    if (RewindAfter)
+    if (RewindAfter) {
         Rewind();
+    }
 }

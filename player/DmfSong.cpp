@@ -17,8 +17,9 @@ void TDmf::AllocateRenderBuffers()
 {
     // About 5 MB: only songs that are mixed pay for them, not the many
     // information loads of a playlist.
-    if (!Fifo.empty())
+    if (!Fifo.empty()) {
         return;
+    }
     MixBuffer.assign(MixValues, 0.0f);
     TickBuffer.assign(TickBytes, 0);
     Fifo.assign(FifoCapacity, 0);
@@ -27,8 +28,9 @@ void TDmf::AllocateRenderBuffers()
 TDmf::~TDmf()
 {
     TLockGuard guard(Lock);
-    if (Loaded)
+    if (Loaded) {
         Clear();
+    }
     SetSampleCount(0);
 }
 
@@ -45,25 +47,31 @@ TSample* TDmf::GetSample(int32_t N)
 void TDmf::SetPatternCount(int32_t N)
 {
     N = std::clamp<int32_t>(N, 0, MaxPatterns);
-    for (int32_t p = PatternCount; p < N; ++p)
+    for (int32_t p = PatternCount; p < N; ++p) {
         Patterns[static_cast<size_t>(p)] = std::make_unique<TPattern>();
-    for (int32_t p = N; p < PatternCount; ++p)
+    }
+    for (int32_t p = N; p < PatternCount; ++p) {
         Patterns[static_cast<size_t>(p)].reset();
+    }
     PatternCount = N;
 }
 
 void TDmf::SetSampleCount(int32_t N)
 {
     N = std::clamp<int32_t>(N, 0, MaxSamples);
-    if (N == SampleCount)
+    if (N == SampleCount) {
         return;
+    }
     TLockGuard guard(Lock);
-    for (int32_t k = SampleCount + 1; k <= N; ++k)
+    for (int32_t k = SampleCount + 1; k <= N; ++k) {
         Samples[static_cast<size_t>(k)] = std::make_unique<TSample>(this);
+    }
     for (int32_t k = N + 1; k <= SampleCount; ++k) {
-        for (TVoice& voice : Voices)
-            if (voice.Active && voice.SampleNumber == k)
+        for (TVoice& voice : Voices) {
+            if (voice.Active && voice.SampleNumber == k) {
                 voice.Active = false;
+            }
+        }
         Samples[static_cast<size_t>(k)].reset();
     }
     SampleCount = N;
@@ -71,10 +79,12 @@ void TDmf::SetSampleCount(int32_t N)
 
 void TDmf::Clear()
 {
-    if (Playing)
+    if (Playing) {
         Stop();
-    if (!Loaded)
+    }
+    if (!Loaded) {
         return;
+    }
     DebugLog("Deleting in-memory DMF");
     SetSampleCount(0);
     Loaded = false;
@@ -89,8 +99,9 @@ void TDmf::ResetTrackStatesAndPanning()
         state.VolumeSlide = 0;
         state.PitchSlide = 0;
     }
-    for (TVoice& voice : Voices)
+    for (TVoice& voice : Voices) {
         voice.Panning = 127;
+    }
 }
 
 void TDmf::ResetToEmptySong()

@@ -80,8 +80,9 @@ Out_Module* TDataModule1::OutMod() const
 
 void CreateDataModule1()
 {
-    if (!DataModule1)
+    if (!DataModule1) {
         DataModule1 = new TDataModule1(nullptr);
+    }
 }
 
 void DestroyDataModule1()

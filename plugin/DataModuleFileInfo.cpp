@@ -34,8 +34,9 @@ std::string SongTitle(const TDmf& Song)
 
 void CopyTitle(const std::string& Title, char* Buffer)
 {
-    if (!Buffer)
+    if (!Buffer) {
         return;
+    }
     const size_t length = std::min(Title.size(), MaxTitleLength);
     std::memcpy(Buffer, Title.data(), length);
     Buffer[length] = '\0';
@@ -43,16 +44,18 @@ void CopyTitle(const std::string& Title, char* Buffer)
 
 void StoreLength(int* Destination, int Value)
 {
-    if (Destination)
+    if (Destination) {
         *Destination = Value;
+    }
 }
 }  // namespace
 
 std::string TDataModule1::FontPath() const
 {
     std::string path = PlatformModuleFileName();
-    if (path.size() > MaxModulePath)
+    if (path.size() > MaxModulePath) {
         path.resize(MaxModulePath);
+    }
     const size_t delimiter = path.find_last_of(PlatformFolderDelimiters);
     path.erase(delimiter == std::string::npos ? 0 : delimiter + 1);
     return path + "vuravi__.fon";
@@ -63,8 +66,9 @@ void TDataModule1::morvelpluginInit(TSender)
     SetCurrentSong(std::make_shared<TDmf>());
     PlatformAddFontResource(FontPath());
     PlatformBroadcastFontChange();
-    if (!songinfoform)
+    if (!songinfoform) {
         songinfoform = new Tsonginfoform(this);
+    }
 }
 
 void TDataModule1::morvelpluginQuit(TSender)
@@ -88,8 +92,9 @@ void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* 
 {
     if (!FileName || !*FileName) {
         const std::shared_ptr<TDmf> song = CurrentSong();
-        if (!song)
+        if (!song) {
             return;
+        }
         CopyTitle(SongTitle(*song), Title);
         StoreLength(LengthMS, song->LengthMs);
         return;
@@ -119,16 +124,19 @@ void TDataModule1::morvelpluginAbout(TSender, HWND ParentWindow)
 int TDataModule1::morvelpluginInfoBox(TSender, const char* FileName, HWND)
 {
     const std::shared_ptr<TDmf> song = CurrentSong();
-    if (!song || !songinfoform)
+    if (!song || !songinfoform) {
         return 0;
+    }
     const bool current = !FileName || !*FileName || song->FilePath == FileName;
-    if (!current)
+    if (!current) {
         return 0;
+    }
     songinfoform->SetSongMessage(song->Message);
     songinfoform->SetSongTitle(SongTitle(*song));
-    if (songinfoform->Visible())
+    if (songinfoform->Visible()) {
         songinfoform->BringToFront();
-    else
+    } else {
         songinfoform->Show();
+    }
     return 0;
 }

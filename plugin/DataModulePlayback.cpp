@@ -18,8 +18,9 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     EndPlayerThread();
 
     std::shared_ptr<TDmf> old = CurrentSong();
-    if (old)
+    if (old) {
         old->Stop();
+    }
     // The new song is loaded, and everything its playback needs is allocated,
     // before anything is opened: a file that cannot be opened, or memory that
     // cannot be had, leaves the output closed and the driver idle.
@@ -38,8 +39,9 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     // Readers of the current song see the old one or the new one whole.
     SetCurrentSong(song);
     old.reset();
-    if (!thread)
+    if (!thread) {
         return -1;
+    }
 
     PositionMS = 0.0;
     SeekTargetMS = -1;
@@ -49,8 +51,9 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     const int latency = out->Open(OutputRate, OutputChannels, OutputBits, -1, -1);
     // No output (no sound card, a device in use): an error for the host, which
     // moves on; an output that failed to open holds nothing to close.
-    if (latency < 0)
+    if (latency < 0) {
         return 1;
+    }
     OutputOpen = true;
     module->SetInfo(OutputKbps, OutputKhz, OutputChannels, 1);
     module->SAVSAInit(latency, OutputRate);
@@ -76,8 +79,9 @@ void TDataModule1::EndPlayerThread()
 {
     StopRequested = true;
     Paused = false;
-    if (!PlayerThread)
+    if (!PlayerThread) {
         return;
+    }
     PlayerThread->WaitFor();
     PlayerThread.reset();
 }
@@ -117,8 +121,9 @@ void TDataModule1::PauseOutput(int Value)
 {
     // Winamp 5's hidden output, through which it decodes for its converter,
     // has no Pause at all.
-    if (Out_Module* out = OutMod(); out && out->Pause)
+    if (Out_Module* out = OutMod(); out && out->Pause) {
         out->Pause(Value);
+    }
 }
 
 bool TDataModule1::morvelpluginIsPaused(TSender)
@@ -144,8 +149,9 @@ int TDataModule1::morvelpluginGetOutputTime(TSender)
         // when it is still set), its clocks count nothing of the song (one
         // keeps its played time and drops what was written), and the
         // position alone is the clock: the song's end until Stop, then 0.
-        if (OutputOpen)
+        if (OutputOpen) {
             ms += static_cast<double>(played) - written;
+        }
     }
     // An output that reports its times out of step moves the clock neither
     // before the song's start nor past its end.

@@ -37,8 +37,9 @@ std::string MessageText(const TDmf& Song)
 {
     std::string text;
     for (size_t i = 0; i < Song.Message.size(); ++i) {
-        if (i > 0)
+        if (i > 0) {
             text += LineEnd;
+        }
         text += TrimmedRight(Song.Message[i]);
     }
     const size_t end = text.find_last_not_of(LineEnd);
@@ -50,10 +51,12 @@ std::string TrackerText(const TDmf& Song)
 {
     std::string name;
     for (const char c : Song.TrackerName) {
-        if (c == '\0')
+        if (c == '\0') {
             break;
-        if (c >= ' ' && c < 0x7F)
+        }
+        if (c >= ' ' && c < 0x7F) {
             name += c;
+        }
     }
     return TrimmedRight(name);
 }
@@ -70,29 +73,36 @@ std::string LengthText(int32_t Ms)
 std::string SamplesText(const TDmf& Song)
 {
     std::array<int, 3> counts{};
-    for (int s = 1; s <= Song.SampleCount; ++s)
-        if (const TSample* sample = Song.Samples[static_cast<size_t>(s)].get())
+    for (int s = 1; s <= Song.SampleCount; ++s) {
+        if (const TSample* sample = Song.Samples[static_cast<size_t>(s)].get()) {
             ++counts[static_cast<size_t>(sample->Storage)];
+        }
+    }
     static constexpr const char* Kinds[] = {"raw", "packed", "MPEG"};
     static_assert(static_cast<size_t>(TSampleStorage::Mpeg) == std::size(Kinds) - 1);
     std::string text = std::to_string(Song.SampleCount);
     std::string kinds;
-    for (size_t k = 0; k < counts.size(); ++k)
-        if (counts[k] > 0)
+    for (size_t k = 0; k < counts.size(); ++k) {
+        if (counts[k] > 0) {
             kinds += (kinds.empty() ? "" : ", ") + std::to_string(counts[k]) + " " + Kinds[k];
+        }
+    }
     return kinds.empty() ? text : text + " (" + kinds + ")";
 }
 
 std::string FormatInformation(const TDmf& Song)
 {
     int32_t tracks = 0;
-    for (int32_t p = 0; p < Song.PatternCount; ++p)
-        if (const TPattern* pattern = Song.Patterns[static_cast<size_t>(p)].get())
+    for (int32_t p = 0; p < Song.PatternCount; ++p) {
+        if (const TPattern* pattern = Song.Patterns[static_cast<size_t>(p)].get()) {
             tracks = std::max(tracks, pattern->TrackCount);
+        }
+    }
     const std::string tracker = TrackerText(Song);
     std::string text = std::string("Format: ") + ModuleFamily + ", version " + std::to_string(Song.Version);
-    if (!tracker.empty())
+    if (!tracker.empty()) {
         text += ", written with " + tracker;
+    }
     text += LineEnd + std::string("Patterns: ") + std::to_string(Song.PatternCount);
     text += LineEnd + std::string("Tracks: ") + std::to_string(tracks);
     text += LineEnd + std::string("Samples: ") + SamplesText(Song);
@@ -120,18 +130,22 @@ const TSongField SongFields[] = {
 
 template <class TChar> std::string FieldText(const TChar* Name, const char* Field)
 {
-    if (!Name || !Field)
+    if (!Name || !Field) {
         return {};
+    }
     // As Winamp's own module plug-in answers them: from the name, for any file it would play.
     const bool ours = HasOurExtension(std::basic_string_view<TChar>(Name));
-    if (SameField(Field, "type"))
+    if (SameField(Field, "type")) {
         return ours ? "0" : "";  // audio
-    if (SameField(Field, "family"))
+    }
+    if (SameField(Field, "family")) {
         return ours ? ModuleFamily : "";
+    }
     const auto field = std::find_if(std::begin(SongFields), std::end(SongFields),
                                     [&](const TSongField& Known) { return SameField(Field, Known.Name); });
-    if (field == std::end(SongFields))
+    if (field == std::end(SongFields)) {
         return {};
+    }
     std::unique_ptr<TFileStream> file;
     try {
         file = OpenHostFile(Name);
@@ -145,8 +159,9 @@ template <class TChar> std::string FieldText(const TChar* Name, const char* Fiel
         auto song = std::make_unique<TDmf>();
         song->LoadInfoFromStream(*file);
         std::vector<std::string> texts;
-        for (const TSongField& known : SongFields)
+        for (const TSongField& known : SongFields) {
             texts.push_back(song->Loaded ? known.Value(*song) : std::string());
+        }
         return texts;
     });
     return (*values)[static_cast<size_t>(field - std::begin(SongFields))];

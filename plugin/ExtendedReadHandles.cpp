@@ -26,8 +26,9 @@ void TExtendedReadHandles::Remove(intptr_t Handle)
     {
         std::lock_guard<std::mutex> guard(Lock);
         const auto found = Readers.find(Handle);
-        if (found == Readers.end())
+        if (found == Readers.end()) {
             return;
+        }
         reader = std::move(found->second);
         Readers.erase(found);
     }

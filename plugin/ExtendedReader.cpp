@@ -39,8 +39,9 @@ std::unique_ptr<TExtendedReader> TExtendedReader::FromStream(TStream& File)
 {
     auto song = std::make_unique<TDmf>();
     song->LoadFromStream(File);
-    if (!song->Loaded)
+    if (!song->Loaded) {
         return nullptr;
+    }
     // Everything the reads need is had now: a read never fails for memory.
     song->AllocateRenderBuffers();
     return std::unique_ptr<TExtendedReader>(new TExtendedReader(std::move(song)));

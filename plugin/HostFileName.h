@@ -19,23 +19,29 @@ template <class TChar> bool HasOurExtension(std::basic_string_view<TChar> Name)
     size_t dot = std::string_view::npos;
     size_t separator = std::string_view::npos;
     for (size_t i = 0; i < Name.size(); ++i) {
-        if (Name[i] == TChar{'.'})
+        if (Name[i] == TChar{'.'}) {
             dot = i;
-        else if (Name[i] > 0 && Name[i] < 0x80 && separators.find(static_cast<char>(Name[i])) != std::string_view::npos)
+        } else if (Name[i] > 0 && Name[i] < 0x80 &&
+                   separators.find(static_cast<char>(Name[i])) != std::string_view::npos) {
             separator = i;
+        }
     }
-    if (dot == std::string_view::npos || (separator != std::string_view::npos && dot < separator))
+    if (dot == std::string_view::npos || (separator != std::string_view::npos && dot < separator)) {
         return false;
+    }
     const std::string_view ours(ModuleExtension);
     const std::basic_string_view<TChar> extension = Name.substr(dot + 1);
-    if (extension.size() != ours.size())
+    if (extension.size() != ours.size()) {
         return false;
+    }
     for (size_t i = 0; i < ours.size(); ++i) {
         TChar c = extension[i];
-        if (c >= TChar{'A'} && c <= TChar{'Z'})
+        if (c >= TChar{'A'} && c <= TChar{'Z'}) {
             c = static_cast<TChar>(c - TChar{'A'} + TChar{'a'});
-        if (c != static_cast<TChar>(ours[i]))
+        }
+        if (c != static_cast<TChar>(ours[i])) {
             return false;
+        }
     }
     return true;
 }
@@ -44,14 +50,16 @@ template <class TChar> bool HasOurExtension(std::basic_string_view<TChar> Name)
 // EFileOpenError when it cannot be opened (or no name was given).
 inline std::unique_ptr<TFileStream> OpenHostFile(const char* Name)
 {
-    if (!Name)
+    if (!Name) {
         throw EFileOpenError("");
+    }
     return std::make_unique<TFileStream>(std::string(Name));
 }
 
 inline std::unique_ptr<TFileStream> OpenHostFile(const wchar_t* Name)
 {
-    if (!Name)
+    if (!Name) {
         throw EFileOpenError("");
+    }
     return std::make_unique<TFileStream>(std::wstring(Name));
 }

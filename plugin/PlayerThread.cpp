@@ -58,8 +58,9 @@ void TPlayerThread::Execute()
         // position stays at the song's end meanwhile, so that the host's
         // clock counts on to it.
         Out_Module* out = Module.outMod;
-        while (!Shared.StopRequested && out->IsPlaying() != 0)
+        while (!Shared.StopRequested && out->IsPlaying() != 0) {
             PlatformSleep(DrainPollMs);
+        }
     } catch (...) {
         // Memory, or a host call that failed: the song ends here, and the host
         // is told so below as at any end, so that it moves on.
@@ -69,36 +70,42 @@ void TPlayerThread::Execute()
 
 void TPlayerThread::Finish()
 {
-    if (Shared.StopRequested)
+    if (Shared.StopRequested) {
         Shared.PositionMS = 0.0;
+    }
     Attempt([&] { Song.Stop(); });
     Attempt([&] { Module.SAVSADeInit(); });
     Shared.OutputOpen = false;
     Attempt([&] { Module.outMod->Close(); });
-    if (!Shared.StopRequested)
+    if (!Shared.StopRequested) {
         Attempt([&] { PlatformPostMessage(Module.hMainWindow, WM_WA_MPEG_EOF, 0, 0); });
+    }
 }
 
 void TPlayerThread::PlayPasses()
 {
     while (!Shared.StopRequested) {
-        while (Shared.Paused && !Shared.StopRequested)
+        while (Shared.Paused && !Shared.StopRequested) {
             PlatformSleep(PausePollMs);
+        }
 
         // Taken and cleared in one step: a target set meanwhile waits for the next pass.
         const int target = Shared.SeekTargetMS.exchange(-1);
-        if (target >= 0)
+        if (target >= 0) {
             Seek(target);
+        }
         // The song's last step was handed out (or a seek passed its end).
-        if (!Playback.Playing())
+        if (!Playback.Playing()) {
             break;
+        }
 
         // A step starts once the output can take its first piece; the rest
         // follows as room appears, so any output that holds a piece keeps
         // playing, at every tempo.
         const int n = Playback.StepBytes();
-        if (!WaitForRoom(std::min(n, MaxWriteBytes)))
+        if (!WaitForRoom(std::min(n, MaxWriteBytes))) {
             break;
+        }
 
         const double start = Playback.PositionMs();
         Playback.Render(PlayBuffer.data(), n);
@@ -120,8 +127,9 @@ void TPlayerThread::PlayPasses()
 void TPlayerThread::Seek(int Target)
 {
     // The host's clock shows the restart while the ticks are skipped.
-    if (TDmfPlayback::MsToBytes(Target) < static_cast<double>(Playback.PositionBytes()))
+    if (TDmfPlayback::MsToBytes(Target) < static_cast<double>(Playback.PositionBytes())) {
         Shared.PositionMS = 0.0;
+    }
     // A target past the end stops with the song; Stop ends the skipping too.
     Playback.Seek(Target, &Shared.StopRequested);
     Shared.PositionMS = Playback.PositionMs();
@@ -132,8 +140,9 @@ bool TPlayerThread::WaitForRoom(int Wanted)
 {
     Out_Module* out = Module.outMod;
     while (!Shared.StopRequested) {
-        if (out->CanWrite() >= Wanted)
+        if (out->CanWrite() >= Wanted) {
             return true;
+        }
         PlatformSleep(RoomPollMs);
     }
     return false;
@@ -144,8 +153,9 @@ void TPlayerThread::WriteToOutput(int Count, double StartMs, double EndMs)
     Out_Module* out = Module.outMod;
     char* data = PlayBuffer.data();
     int done = 0;
-    if (Count <= 0)
+    if (Count <= 0) {
         Shared.PositionMS = EndMs;
+    }
     while (done < Count && !Shared.StopRequested) {
         // Whole frames, no more than the output takes in one call.
         const int piece = std::min(Count - done, MaxWriteBytes);

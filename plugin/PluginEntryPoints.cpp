@@ -27,32 +27,36 @@ Out_Module* HostOutput()
 void Config(HWND ParentWindow)
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnConfig.Assigned())
+        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnConfig.Assigned()) {
             plugin->OnConfig(plugin, ParentWindow);
+        }
     });
 }
 
 void About(HWND ParentWindow)
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnAbout.Assigned())
+        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnAbout.Assigned()) {
             plugin->OnAbout(plugin, ParentWindow);
+        }
     });
 }
 
 void Init()
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnInit.Assigned())
+        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnInit.Assigned()) {
             plugin->OnInit(plugin);
+        }
     });
 }
 
 void Quit()
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnQuit.Assigned())
+        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnQuit.Assigned()) {
             plugin->OnQuit(plugin);
+        }
     });
 }
 
@@ -60,10 +64,11 @@ void GetFileInfo(const char* File, char* Title, int* LengthMs)
 {
     Guarded([&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnGetFileInfo.Assigned())
+        if (plugin && plugin->OnGetFileInfo.Assigned()) {
             plugin->OnGetFileInfo(plugin, File, Title, LengthMs);
-        else if (LengthMs)
+        } else if (LengthMs) {
             *LengthMs = -1;
+        }
     });
 }
 
@@ -71,8 +76,9 @@ int InfoBox(const char* File, HWND ParentWindow)
 {
     return Guarded(0, [&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnInfoBox.Assigned())
+        if (plugin && plugin->OnInfoBox.Assigned()) {
             return plugin->OnInfoBox(plugin, File, ParentWindow);
+        }
         PlatformMessageBox(ParentWindow, File ? File : "", plugin ? plugin->Name : "");
         return 0;
     });
@@ -82,8 +88,9 @@ int IsOurFile(const char* FileName)
 {
     return Guarded(0, [&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnIsOurFile.Assigned())
+        if (plugin && plugin->OnIsOurFile.Assigned()) {
             return plugin->OnIsOurFile(plugin, FileName) ? 1 : 0;
+        }
         return 0;
     });
 }
@@ -93,11 +100,13 @@ int Play(const char* FileName)
     // -1 tells the host that this file cannot be played; it moves on.
     return Guarded(-1, [&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (!plugin)
+        if (!plugin) {
             return -1;
+        }
         plugin->FPaused = false;
-        if (plugin->OnPlay.Assigned())
+        if (plugin->OnPlay.Assigned()) {
             return plugin->OnPlay(plugin, FileName);
+        }
         return 1;
     });
 }
@@ -107,8 +116,9 @@ void Pause()
     Guarded([&] {
         if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
             plugin->FPaused = true;
-            if (plugin->OnPause.Assigned())
+            if (plugin->OnPause.Assigned()) {
                 plugin->OnPause(plugin);
+            }
         }
     });
 }
@@ -118,8 +128,9 @@ void UnPause()
     Guarded([&] {
         if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
             plugin->FPaused = false;
-            if (plugin->OnUnPause.Assigned())
+            if (plugin->OnUnPause.Assigned()) {
                 plugin->OnUnPause(plugin);
+            }
         }
     });
 }
@@ -128,10 +139,12 @@ int IsPaused()
 {
     return Guarded(0, [&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (!plugin)
+        if (!plugin) {
             return 0;
-        if (plugin->OnIsPaused.Assigned())
+        }
+        if (plugin->OnIsPaused.Assigned()) {
             return plugin->OnIsPaused(plugin) ? 1 : 0;
+        }
         return plugin->FPaused ? 1 : 0;
     });
 }
@@ -141,8 +154,9 @@ void Stop()
     Guarded([&] {
         if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
             plugin->FPaused = false;
-            if (plugin->OnStop.Assigned())
+            if (plugin->OnStop.Assigned()) {
                 plugin->OnStop(plugin);
+            }
         }
     });
 }
@@ -151,8 +165,9 @@ int GetLength()
 {
     return Guarded(-1000, [&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnGetLength.Assigned())
+        if (plugin && plugin->OnGetLength.Assigned()) {
             return plugin->OnGetLength(plugin);
+        }
         return -1000;
     });
 }
@@ -161,8 +176,9 @@ int GetOutputTime()
 {
     return Guarded(0, [&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnGetOutputTime.Assigned())
+        if (plugin && plugin->OnGetOutputTime.Assigned()) {
             return plugin->OnGetOutputTime(plugin);
+        }
         Out_Module* out = HostOutput();
         return out ? out->GetOutputTime() : 0;
     });
@@ -171,8 +187,9 @@ int GetOutputTime()
 void SetOutputTime(int TimeMs)
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnSetOutputTime.Assigned())
+        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnSetOutputTime.Assigned()) {
             plugin->OnSetOutputTime(plugin, TimeMs);
+        }
     });
 }
 
@@ -180,10 +197,11 @@ void SetVolume(int Volume)
 {
     Guarded([&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnSetVolume.Assigned())
+        if (plugin && plugin->OnSetVolume.Assigned()) {
             plugin->OnSetVolume(plugin, Volume);
-        else if (Out_Module* out = HostOutput())
+        } else if (Out_Module* out = HostOutput()) {
             out->SetVolume(Volume);
+        }
     });
 }
 
@@ -191,10 +209,11 @@ void SetPan(int Pan)
 {
     Guarded([&] {
         TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnSetPan.Assigned())
+        if (plugin && plugin->OnSetPan.Assigned()) {
             plugin->OnSetPan(plugin, Pan);
-        else if (Out_Module* out = HostOutput())
+        } else if (Out_Module* out = HostOutput()) {
             out->SetPan(Pan);
+        }
     });
 }
 
@@ -202,10 +221,12 @@ void EQSet(int On, char Data[10], int PreAmp)
 {
     Guarded([&] {
         TNoxWinAmpInputPluginEQData bands{};
-        if (Data)
+        if (Data) {
             std::copy(Data, Data + bands.size(), bands.begin());
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnEQSet.Assigned())
+        }
+        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnEQSet.Assigned()) {
             plugin->OnEQSet(plugin, On, bands, PreAmp);
+        }
     });
 }
 
@@ -244,7 +265,8 @@ extern "C" MORVEL_EXPORT In_Module* winampGetInModule2()
     Descriptor.SetVolume = SetVolume;
     Descriptor.SetPan = SetPan;
     Descriptor.EQSet = EQSet;
-    if (plugin)
+    if (plugin) {
         plugin->AttachModule(&Descriptor);
+    }
     return &Descriptor;
 }

@@ -23,8 +23,9 @@ namespace {
 // terminated; 0 (the buffer untouched) when there is no text or no room.
 template <class TChar> int CopyAnswer(const std::basic_string<TChar>& Text, TChar* Dest, int DestLength)
 {
-    if (Text.empty() || !Dest || DestLength < 1)
+    if (Text.empty() || !Dest || DestLength < 1) {
         return 0;
+    }
     const size_t count = std::min(Text.size(), static_cast<size_t>(DestLength) - 1);
     std::copy_n(Text.data(), count, Dest);
     Dest[count] = TChar{0};
@@ -35,18 +36,23 @@ template <class TChar> intptr_t OpenReader(const TChar* Name, int* Size, int* Bi
 {
     return Guarded(intptr_t{0}, [&]() -> intptr_t {
         std::unique_ptr<TExtendedReader> reader = TExtendedReader::Open(Name);
-        if (!reader)
+        if (!reader) {
             return 0;
+        }
         const uint64_t total = reader->TotalBytes();
         const intptr_t handle = ExtendedReadHandles().Add(std::move(reader));
-        if (Size)
+        if (Size) {
             *Size = static_cast<int>(std::min<uint64_t>(total, INT32_MAX));
-        if (Bits)
+        }
+        if (Bits) {
             *Bits = OutputBits;
-        if (Channels)
+        }
+        if (Channels) {
             *Channels = OutputChannels;
-        if (Rate)
+        }
+        if (Rate) {
             *Rate = OutputRate;
+        }
         return handle;
     });
 }
@@ -88,8 +94,9 @@ extern "C" MORVEL_EXPORT int winampGetExtendedRead_setTime(intptr_t handle, int 
 {
     return Guarded(0, [&] {
         const std::shared_ptr<TExtendedReader> reader = ExtendedReadHandles().Find(handle);
-        if (!reader)
+        if (!reader) {
             return 0;
+        }
         reader->Seek(ms);
         return 1;
     });

@@ -29,8 +29,9 @@ public:
     {
         {
             std::lock_guard<std::mutex> guard(Lock);
-            if (Values && Kept == Stamp)
+            if (Values && Kept == Stamp) {
                 return Values;
+            }
         }
         auto values = std::make_shared<const TValues>(Load());
         std::lock_guard<std::mutex> guard(Lock);

@@ -9,14 +9,16 @@ Tsonginfoform::~Tsonginfoform() = default;
 
 void Tsonginfoform::SetSongTitle(const std::string& Text)
 {
-    if (Window)
+    if (Window) {
         Window->SetTitle(Text);
+    }
 }
 
 void Tsonginfoform::SetSongMessage(const std::vector<std::string>& Lines)
 {
-    if (Window)
+    if (Window) {
         Window->SetMessageLines(Lines);
+    }
 }
 
 bool Tsonginfoform::Visible() const
@@ -26,12 +28,14 @@ bool Tsonginfoform::Visible() const
 
 void Tsonginfoform::Show()
 {
-    if (Window)
+    if (Window) {
         Window->Show();
+    }
 }
 
 void Tsonginfoform::BringToFront()
 {
-    if (Window)
+    if (Window) {
         Window->BringToFront();
+    }
 }

@@ -52,8 +52,9 @@ public:
     void Show() override
     {
         Note([](TRecordedInfoWindow& r) {
-            if (!r.Visible)
+            if (!r.Visible) {
                 ++r.ShowCount;
+            }
             r.Visible = true;
         });
     }

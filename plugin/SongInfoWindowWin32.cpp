@@ -66,10 +66,12 @@ bool AcquireWindowClass(HINSTANCE Module)
         return true;
     }
     // Icons survive a class that could not be unregistered, and serve again.
-    if (!wc.Icon)
+    if (!wc.Icon) {
         wc.Icon = LoadSongInfoIcon(Module, SM_CXICON, SM_CYICON);
-    if (!wc.SmallIcon)
+    }
+    if (!wc.SmallIcon) {
         wc.SmallIcon = LoadSongInfoIcon(Module, SM_CXSMICON, SM_CYSMICON);
+    }
     WNDCLASSEXA description = {};
     description.cbSize = sizeof description;
     description.lpfnWndProc = FormProc;
@@ -83,8 +85,9 @@ bool AcquireWindowClass(HINSTANCE Module)
         // Left over by a window that outlived its object (destroyed from a
         // foreign thread): replace it once that window is gone.
         if (GetLastError() != ERROR_CLASS_ALREADY_EXISTS || !UnregisterClassA(WindowClassName, Module) ||
-            !RegisterClassExA(&description))
+            !RegisterClassExA(&description)) {
             return false;
+        }
     }
     ++wc.Users;
     return true;
@@ -94,15 +97,18 @@ void ReleaseWindowClass(HINSTANCE Module)
 {
     TWindowClass& wc = WindowClass();
     std::lock_guard<std::mutex> guard(wc.Lock);
-    if (--wc.Users > 0)
+    if (--wc.Users > 0) {
         return;
+    }
     // Fails while a window of the class still exists; the next registration
     // then replaces the class.
-    if (!UnregisterClassA(WindowClassName, Module))
+    if (!UnregisterClassA(WindowClassName, Module)) {
         return;
+    }
     for (HICON* icon : {&wc.Icon, &wc.SmallIcon}) {
-        if (*icon)
+        if (*icon) {
             DestroyIcon(*icon);
+        }
         *icon = nullptr;
     }
 }
@@ -117,8 +123,9 @@ void Subclass(HWND Control, WNDPROC Procedure)
 
 void Unsubclass(HWND Control)
 {
-    if (const LONG_PTR original = GetWindowLongPtrA(Control, GWLP_USERDATA))
+    if (const LONG_PTR original = GetWindowLongPtrA(Control, GWLP_USERDATA)) {
         SetWindowLongPtrA(Control, GWLP_WNDPROC, original);
+    }
 }
 
 LRESULT CallOriginal(HWND Control, UINT Message, WPARAM WParam, LPARAM LParam)
@@ -153,12 +160,14 @@ LRESULT CALLBACK GroupBoxProc(HWND Box, UINT Message, WPARAM WParam, LPARAM LPar
 LRESULT CALLBACK TextControlProc(HWND Control, UINT Message, WPARAM WParam, LPARAM LParam)
 {
     if (Message == WM_KEYDOWN && WParam == VK_TAB) {
-        if (HWND next = GetNextDlgTabItem(GetAncestor(Control, GA_ROOT), Control, GetKeyState(VK_SHIFT) < 0))
+        if (HWND next = GetNextDlgTabItem(GetAncestor(Control, GA_ROOT), Control, GetKeyState(VK_SHIFT) < 0)) {
             SetFocus(next);
+        }
         return 0;
     }
-    if (Message == WM_CHAR && WParam == '\t')
+    if (Message == WM_CHAR && WParam == '\t') {
         return 0;
+    }
     return CallOriginal(Control, Message, WParam, LParam);
 }
 
@@ -225,8 +234,9 @@ LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LPara
     try {
         if (auto* self = reinterpret_cast<TWin32SongInfoWindow*>(GetWindowLongPtrA(Window, GWLP_USERDATA))) {
             LRESULT result = 0;
-            if (self->HandleMessage(Window, Message, WParam, LParam, result))
+            if (self->HandleMessage(Window, Message, WParam, LParam, result)) {
                 return result;
+            }
         }
     } catch (...) {
     }
@@ -236,14 +246,16 @@ LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LPara
 TWin32SongInfoWindow::TWin32SongInfoWindow()
 {
     HasClass = AcquireWindowClass(Module);
-    if (!HasClass)
+    if (!HasClass) {
         return;
+    }
     FormFont = MakeFont(TSongInfoLayout::FormFont, TSongInfoLayout::FormFontHeight, DEFAULT_CHARSET);
     // Without the song's font file the system picks a substitute face.
     TextFont = MakeFont(TSongInfoLayout::TextFont, TSongInfoLayout::TextFontHeight, ANSI_CHARSET);
     TextBackground = CreateSolidBrush(TextBackgroundColour);
-    if (!FormFont || !TextFont || !TextBackground)
+    if (!FormFont || !TextFont || !TextBackground) {
         return;
+    }
 
     // A fixed single border with the system menu alone; the form is not scaled.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -274,16 +286,18 @@ bool TWin32SongInfoWindow::CreateControls()
                                TSongInfoLayout::MessageGroup, Form, 1);
     TitleGroup = MakeControl(WS_EX_CONTROLPARENT, "BUTTON", TSongInfoLayout::TitleGroupCaption, boxStyle,
                              TSongInfoLayout::TitleGroup, Form, 2);
-    if (!MessageGroup || !TitleGroup)
+    if (!MessageGroup || !TitleGroup) {
         return false;
+    }
     // No word wrap: a multi-line edit wraps unless it scrolls horizontally.
     MessageMemo = MakeControl(WS_EX_CLIENTEDGE, "EDIT", "",
                               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_READONLY,
                               TSongInfoLayout::MessageMemo, MessageGroup, 3);
     TitleEdit = MakeControl(WS_EX_CLIENTEDGE, "EDIT", "", WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY,
                             TSongInfoLayout::TitleEdit, TitleGroup, 4);
-    if (!MessageMemo || !TitleEdit)
+    if (!MessageMemo || !TitleEdit) {
         return false;
+    }
 
     for (HWND box : {MessageGroup, TitleGroup}) {
         SendMessageA(box, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont), FALSE);
@@ -314,8 +328,9 @@ TWin32SongInfoWindow::~TWin32SongInfoWindow()
         // Never made, or gone with the thread that made it.
         DeleteGdiObjects();
     }
-    if (HasClass)
+    if (HasClass) {
         ReleaseWindowClass(Module);
+    }
 }
 
 void TWin32SongInfoWindow::LetGoFromForeignThread()
@@ -327,8 +342,9 @@ void TWin32SongInfoWindow::LetGoFromForeignThread()
     // the form and its class the system's default one, which destroys the
     // window when the posted close request reaches it. Its fonts and brush are
     // left to it, since its controls may still paint with them.
-    for (HWND control : {TitleEdit, MessageMemo, TitleGroup, MessageGroup})
+    for (HWND control : {TitleEdit, MessageMemo, TitleGroup, MessageGroup}) {
         Unsubclass(control);
+    }
     SetWindowLongPtrA(Form, GWLP_USERDATA, 0);
     SetWindowLongPtrA(Form, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
     SetClassLongPtrA(Form, GCLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
@@ -339,9 +355,11 @@ void TWin32SongInfoWindow::LetGoFromForeignThread()
 void TWin32SongInfoWindow::DeleteGdiObjects()
 {
     for (HGDIOBJ object :
-         {static_cast<HGDIOBJ>(FormFont), static_cast<HGDIOBJ>(TextFont), static_cast<HGDIOBJ>(TextBackground)})
-        if (object)
+         {static_cast<HGDIOBJ>(FormFont), static_cast<HGDIOBJ>(TextFont), static_cast<HGDIOBJ>(TextBackground)}) {
+        if (object) {
             DeleteObject(object);
+        }
+    }
     FormFont = TextFont = nullptr;
     TextBackground = nullptr;
 }
@@ -358,8 +376,9 @@ bool TWin32SongInfoWindow::HandleMessage(HWND Window, UINT Message, WPARAM WPara
     case WM_CTLCOLORSTATIC: {
         // Read-only edits ask with WM_CTLCOLORSTATIC.
         const auto control = reinterpret_cast<HWND>(LParam);
-        if (control != TitleEdit && control != MessageMemo)
+        if (control != TitleEdit && control != MessageMemo) {
             return false;
+        }
         const auto dc = reinterpret_cast<HDC>(WParam);
         SetTextColor(dc, TextColour);
         SetBkColor(dc, TextBackgroundColour);
@@ -369,13 +388,15 @@ bool TWin32SongInfoWindow::HandleMessage(HWND Window, UINT Message, WPARAM WPara
     case WM_ACTIVATE:
         if (LOWORD(WParam) == WA_INACTIVE) {
             HWND focus = GetFocus();
-            if (focus && IsChild(Window, focus))
+            if (focus && IsChild(Window, focus)) {
                 LastFocus = focus;
+            }
         } else {
             HWND focus =
                 LastFocus && IsChild(Window, LastFocus) ? LastFocus : GetNextDlgTabItem(Window, nullptr, FALSE);
-            if (focus)
+            if (focus) {
                 SetFocus(focus);
+            }
         }
         Result = 0;
         return true;
@@ -393,8 +414,9 @@ bool TWin32SongInfoWindow::HandleMessage(HWND Window, UINT Message, WPARAM WPara
 
 void TWin32SongInfoWindow::Run(std::function<void()> Request)
 {
-    if (!Form)
+    if (!Form) {
         return;
+    }
     if (OnOwnerThread()) {
         Request();
         return;
@@ -404,8 +426,9 @@ void TWin32SongInfoWindow::Run(std::function<void()> Request)
     Queue.push_back(std::move(Request));
     // One posted message carries every request queued before it is handled;
     // a window gone with its thread takes none.
-    if (wasEmpty && !PostMessageA(Form, WM_RUN_QUEUED, 0, 0))
+    if (wasEmpty && !PostMessageA(Form, WM_RUN_QUEUED, 0, 0)) {
         Queue.clear();
+    }
 }
 
 void TWin32SongInfoWindow::RunQueued()
@@ -415,8 +438,9 @@ void TWin32SongInfoWindow::RunQueued()
         std::lock_guard<std::mutex> guard(QueueLock);
         requests.swap(Queue);
     }
-    for (auto& request : requests)
+    for (auto& request : requests) {
         request();
+    }
 }
 
 void TWin32SongInfoWindow::SetTitle(const std::string& Text)
@@ -428,8 +452,9 @@ void TWin32SongInfoWindow::SetMessageLines(const std::vector<std::string>& Lines
 {
     std::string text;
     for (size_t i = 0; i < Lines.size(); ++i) {
-        if (i)
+        if (i) {
             text += "\r\n";
+        }
         text += Lines[i];
     }
     Run([this, text = std::move(text)] { SetWindowTextA(MessageMemo, text.c_str()); });
@@ -464,8 +489,9 @@ std::unique_ptr<TSongInfoWindow> PluginCreateSongInfoWindow()
 {
     try {
         auto window = std::make_unique<TWin32SongInfoWindow>();
-        if (window->Created())
+        if (window->Created()) {
             return window;
+        }
     } catch (...) {
     }
     // The form then shows nothing.

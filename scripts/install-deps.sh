@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev libasound2-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb xauth mpg123 twolame lame sox xfonts-base
-          clang libclang-rt-14-dev clang-format
+          clang libclang-rt-14-dev clang-format-16
           pulseaudio pulseaudio-utils libasound2-plugins python3)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -30,8 +30,9 @@ void QuietAlsaError(const char*, int, const char*, int, const char*, ...)
 
 void ApplySoftwareGain(int16_t* Samples, long Frames, int Channels, int Volume, int Pan)
 {
-    if (Volume == 255 && Pan == 0)
+    if (Volume == 255 && Pan == 0) {
         return;
+    }
     const float volume = static_cast<float>(Volume) / 255.0f;
     const float left = Pan > 0 ? volume * static_cast<float>(128 - Pan) / 128.0f : volume;
     const float right = Pan < 0 ? volume * static_cast<float>(128 + Pan) / 128.0f : volume;
@@ -69,8 +70,9 @@ int TAlsaOutput::Open(int Rate, int Channels, int BitsPerSample, int, int)
     if (result == 0) {
         result = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
                                     static_cast<unsigned>(Channels), static_cast<unsigned>(Rate), 1, DeviceLatencyUs);
-        if (result < 0)
+        if (result < 0) {
             snd_pcm_close(pcm);
+        }
     }
     if (result < 0) {
         Error = "cannot open the audio device \"" + Device + "\": " + snd_strerror(result);
@@ -107,8 +109,9 @@ int TAlsaOutput::Open(int Rate, int Channels, int BitsPerSample, int, int)
 void TAlsaOutput::Close()
 {
     std::unique_lock<std::mutex> lock(Mutex);
-    if (!Pcm)
+    if (!Pcm) {
         return;
+    }
     StopFeeder = true;
     Wake.notify_all();
     lock.unlock();
@@ -125,8 +128,9 @@ void TAlsaOutput::Close()
 int TAlsaOutput::Write(const char* Bytes, int Count)
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    if (Count <= 0)
+    if (Count <= 0) {
         return 0;
+    }
     WrittenBytes += Count;
     // Without a working device the audio is let go at once, so a writer waiting for room goes on.
     if (Pcm && !Failed && !Dropping) {
@@ -139,8 +143,9 @@ int TAlsaOutput::Write(const char* Bytes, int Count)
 int TAlsaOutput::CanWrite()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    if (Paused)
+    if (Paused) {
         return 0;
+    }
     return Ring.Size() >= RingLimit ? 0 : static_cast<int>(RingLimit - Ring.Size());
 }
 
@@ -155,15 +160,17 @@ int TAlsaOutput::Pause(int Pause)
     std::lock_guard<std::mutex> lock(Mutex);
     const bool previous = Paused;
     const bool pause = Pause != 0;
-    if (pause == previous)
+    if (pause == previous) {
         return previous ? 1 : 0;
+    }
     Paused = pause;
     if (Pcm && !Failed) {
         // A device that cannot pause plays out what it holds: its clock runs on.
         if (pause && CanPauseDevice && snd_pcm_state(Pcm) == SND_PCM_STATE_RUNNING) {
             DevicePaused = snd_pcm_pause(Pcm, 1) == 0;
-            if (DevicePaused)
+            if (DevicePaused) {
                 Clock.Stop(Now());
+            }
         }
         if (!pause && DevicePaused) {
             // A device that will not resume starts over empty rather than stay silent.
@@ -183,8 +190,9 @@ int TAlsaOutput::Pause(int Pause)
 
 void TAlsaOutput::SetVolume(int Volume)
 {
-    if (Volume == -666)
+    if (Volume == -666) {
         return;
+    }
     std::lock_guard<std::mutex> lock(Mutex);
     this->Volume = std::clamp(Volume, 0, 255);
 }
@@ -272,8 +280,9 @@ TFlushMark TAlsaOutput::LastFlush()
 
 int64_t TAlsaOutput::PendingBytes()
 {
-    if (!Pcm || Failed)
+    if (!Pcm || Failed) {
         return 0;
+    }
     return static_cast<int64_t>(Ring.Size()) + Clock.Remaining(DeviceDelay(), Now()) * FrameBytes;
 }
 
@@ -283,8 +292,9 @@ int64_t TAlsaOutput::DeviceDelay()
     // one for ever); the clock alone knows then.
     const snd_pcm_state_t state = snd_pcm_state(Pcm);
     if (state != SND_PCM_STATE_RUNNING && state != SND_PCM_STATE_PREPARED && state != SND_PCM_STATE_PAUSED &&
-        state != SND_PCM_STATE_DRAINING)
+        state != SND_PCM_STATE_DRAINING) {
         return -1;
+    }
     snd_pcm_sframes_t frames = 0;
     return snd_pcm_delay(Pcm, &frames) == 0 ? static_cast<int64_t>(frames) : -1;
 }
@@ -297,8 +307,9 @@ int TAlsaOutput::TimeOf(int64_t Bytes) const
 void TAlsaOutput::Recover(int Result)
 {
     const int recovered = snd_pcm_recover(Pcm, Result, 1);
-    if (recovered < 0)
+    if (recovered < 0) {
         Fail("stopped playing", recovered);
+    }
     // An underrun left the device empty: what it held has been played.
     Clock.Reset();
 }
@@ -354,8 +365,9 @@ void TAlsaOutput::Feed()
             Ring.Drop(static_cast<size_t>(played) * FrameBytes);
             const TDeviceClock::TTime now = Now();
             // The device starts by itself once it holds enough.
-            if (!Clock.IsRunning() && snd_pcm_state(Pcm) == SND_PCM_STATE_RUNNING)
+            if (!Clock.IsRunning() && snd_pcm_state(Pcm) == SND_PCM_STATE_RUNNING) {
                 Clock.Start(now);
+            }
             const snd_pcm_sframes_t roomLeft = snd_pcm_avail_update(Pcm);
             const int64_t buffered = roomLeft >= 0 ? BufferFrames - roomLeft : -1;
             Clock.Handed(played, DeviceDelay(), buffered, now);

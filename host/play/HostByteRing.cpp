@@ -5,8 +5,9 @@
 
 void TByteRing::Push(const void* Bytes, size_t Length)
 {
-    if (Length == 0)
+    if (Length == 0) {
         return;
+    }
     if (Count + Length > Buffer.size()) {
         // Unroll into a larger allocation; the queue starts at its front again.
         std::vector<char> larger(std::max(Count + Length, Buffer.size() * 2));
@@ -25,8 +26,9 @@ void TByteRing::Push(const void* Bytes, size_t Length)
 void TByteRing::Peek(void* Bytes, size_t Length) const
 {
     Length = std::min(Length, Count);
-    if (Length == 0)
+    if (Length == 0) {
         return;
+    }
     char* to = static_cast<char*>(Bytes);
     const size_t first = std::min(Length, Buffer.size() - Head);
     std::memcpy(to, Buffer.data() + Head, first);

@@ -13,16 +13,18 @@ void TDeviceClock::Reset()
 
 double TDeviceClock::HeldAt(TTime Now, std::chrono::nanoseconds Lag) const
 {
-    if (!Running)
+    if (!Running) {
         return Held;
+    }
     const double seconds = std::chrono::duration<double>(Now - At - Lag).count();
     return std::max(0.0, Held - std::max(0.0, seconds) * Rate);
 }
 
 void TDeviceClock::Handed(int64_t Frames, int64_t Delay, int64_t Buffered, TTime Now)
 {
-    if (Frames <= 0)
+    if (Frames <= 0) {
         return;
+    }
     HandedTotal += Frames;
     // A delay covers at least what is in the device's buffer and at most all it
     // was ever given; outside that it is not believed.
@@ -33,16 +35,18 @@ void TDeviceClock::Handed(int64_t Frames, int64_t Delay, int64_t Buffered, TTime
 
 void TDeviceClock::Start(TTime Now)
 {
-    if (Running)
+    if (Running) {
         return;
+    }
     Running = true;
     At = Now;
 }
 
 void TDeviceClock::Stop(TTime Now)
 {
-    if (!Running)
+    if (!Running) {
         return;
+    }
     Held = HeldAt(Now, {});
     At = Now;
     Running = false;

@@ -37,8 +37,9 @@ std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
     const size_t separator = title.find(Separator);
     std::string name = separator == std::string::npos ? title : title.substr(0, separator);
     std::string composer = separator == std::string::npos ? "" : title.substr(separator + 3);
-    if (IsBlank(composer))
+    if (IsBlank(composer)) {
         composer.clear();
+    }
     if (IsBlank(name)) {
         // A file name is the user's own text, UTF-8 or not; only control characters go.
         name = BaseName(Path);

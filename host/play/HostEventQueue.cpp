@@ -30,10 +30,12 @@ THostEventQueue::THostEventQueue()
 
 THostEventQueue::~THostEventQueue()
 {
-    if (ReadEnd >= 0)
+    if (ReadEnd >= 0) {
         close(ReadEnd);
-    if (WriteEnd >= 0)
+    }
+    if (WriteEnd >= 0) {
         close(WriteEnd);
+    }
 }
 
 void THostEventQueue::PostMessage(unsigned Message, uintptr_t WParam, intptr_t LParam)
@@ -53,8 +55,9 @@ void THostEventQueue::PostSignal(int Number)
 bool THostEventQueue::ReadOne(THostEvent& Event)
 {
     TRecord record;
-    if (read(ReadEnd, &record, sizeof record) != static_cast<ssize_t>(sizeof record))
+    if (read(ReadEnd, &record, sizeof record) != static_cast<ssize_t>(sizeof record)) {
         return false;
+    }
     Event = THostEvent{};
     Event.Kind = static_cast<THostEvent::TKind>(record.Kind);
     Event.Number = record.Number;
@@ -75,12 +78,15 @@ THostEvent THostEventQueue::Wait(int TimeoutMs, int InputFd)
     }
     pollfd watched[2] = {{ReadEnd, POLLIN, 0}, {InputFd, POLLIN, 0}};
     const int ready = poll(watched, InputFd >= 0 ? 2 : 1, TimeoutMs);
-    if (ready <= 0)
+    if (ready <= 0) {
         return event;  // the time passed, or a signal interrupted the wait (its post follows)
-    if ((watched[0].revents & POLLIN) && ReadOne(event))
+    }
+    if ((watched[0].revents & POLLIN) && ReadOne(event)) {
         return event;
-    if (InputFd >= 0 && watched[1].revents)
+    }
+    if (InputFd >= 0 && watched[1].revents) {
         event.Kind = THostEvent::Input;
+    }
     return event;
 }
 
@@ -88,7 +94,8 @@ void THostEventQueue::DropMessages()
 {
     THostEvent event;
     while (ReadOne(event)) {
-        if (event.Kind == THostEvent::Signal)
+        if (event.Kind == THostEvent::Signal) {
             HeldSignal = event.Number;
+        }
     }
 }

@@ -15,8 +15,9 @@ int TPendingSeek::Step(int StepMs, int PositionMs, int LengthMs, TFlushMark Last
 {
     const int from = Target(LastFlush) >= 0 ? Pending : PositionMs;
     int target = std::max(0, from + StepMs);
-    if (LengthMs >= 0)
+    if (LengthMs >= 0) {
         target = std::min(target, LengthMs);
+    }
     Pending = target;
     FlushesBefore = LastFlush.Count;
     return target;
@@ -25,7 +26,8 @@ int TPendingSeek::Step(int StepMs, int PositionMs, int LengthMs, TFlushMark Last
 int TPendingSeek::Target(TFlushMark LastFlush)
 {
     if (Pending >= 0 && LastFlush.Count != FlushesBefore && LastFlush.TimeMs >= Pending &&
-        LastFlush.TimeMs <= Pending + LongestStepMs)
+        LastFlush.TimeMs <= Pending + LongestStepMs) {
         Pending = -1;
+    }
     return Pending;
 }

@@ -50,8 +50,9 @@ bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, s
                   int& Status)
 {
     THostArgs args;
-    if (!ReadCommandArgs(PlayCommand, Args, args, Out, Err, Status))
+    if (!ReadCommandArgs(PlayCommand, Args, args, Out, Err, Status)) {
         return false;
+    }
     Options.Device = args.Value("--device", Options.Device);
     Options.Plugin = args.Value("--plugin");
     Options.Files = args.Operands;
@@ -62,16 +63,18 @@ bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, s
 std::string KeysHelp()
 {
     std::vector<std::pair<std::string, std::string>> keys;
-    for (const TPlayKey& key : PlayKeys)
+    for (const TPlayKey& key : PlayKeys) {
         keys.emplace_back(key.Keys, key.Action);
+    }
     return "keys (on a terminal):\n" + TwoColumnHelp(keys);
 }
 
 // "m:ss"; "-:--" for an unknown length.
 std::string FormatClock(int Milliseconds)
 {
-    if (Milliseconds < 0)
+    if (Milliseconds < 0) {
         return "-:--";
+    }
     char text[24];
     const int seconds = Milliseconds / 1000;
     std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
@@ -83,8 +86,9 @@ struct TTerminalClose {
     bool Opened = false;
     void operator()(std::FILE* Stream) const
     {
-        if (Opened)
+        if (Opened) {
             std::fclose(Stream);
+        }
     }
 };
 using TTerminalOutput = std::unique_ptr<std::FILE, TTerminalClose>;
@@ -93,10 +97,12 @@ using TTerminalOutput = std::unique_ptr<std::FILE, TTerminalClose>;
 // process's terminal opened anew; null when there is none.
 TTerminalOutput TerminalOutput(std::FILE* Console, std::FILE* Err)
 {
-    if (isatty(fileno(Console)))
+    if (isatty(fileno(Console))) {
         return TTerminalOutput(Console);
-    if (isatty(fileno(Err)))
+    }
+    if (isatty(fileno(Err))) {
         return TTerminalOutput(Err);
+    }
     std::FILE* terminal = std::fopen("/dev/tty", "we");
     return TTerminalOutput(terminal, TTerminalClose{terminal != nullptr});
 }
@@ -150,8 +156,9 @@ public:
             const std::string title = TitleOf(file, Length);
             if (Plugin.Play(file.c_str()) != 0) {
                 // 1: the output could not be opened; no other file would play either.
-                if (Plugin.UsesOutputPlug && !DeviceWorks())
+                if (Plugin.UsesOutputPlug && !DeviceWorks()) {
                     return 1;
+                }
                 const std::string problem = OpenProblem(file);
                 ReportRefusedFile(Err, file, problem.empty() ? "the plug-in refused it" : problem);
                 continue;
@@ -164,8 +171,9 @@ public:
             // As Winamp does after Play: the player's volume and balance.
             Plugin.SetVolume(255);
             Plugin.SetPan(0);
-            if (Plugin.GetLength() > 0)
+            if (Plugin.GetLength() > 0) {
                 Length = Plugin.GetLength();
+            }
             char counter[32];
             std::snprintf(counter, sizeof counter, "[%zu/%zu]", i + 1, Files.size());
             Counter = counter;
@@ -183,12 +191,15 @@ public:
             std::fprintf(Console, "%s: %s (%s), %s\n", file.c_str(), title.c_str(), FormatClock(Length).c_str(),
                          how.c_str());
             std::fflush(Console);
-            if (Plugin.UsesOutputPlug && !DeviceWorks())
+            if (Plugin.UsesOutputPlug && !DeviceWorks()) {
                 return 1;
-            if (end == TEntryEnd::Quit)
+            }
+            if (end == TEntryEnd::Quit) {
                 return 0;
-            if (end == TEntryEnd::Signal)
+            }
+            if (end == TEntryEnd::Signal) {
                 return 128 + SignalNumber;
+            }
         }
         return Played > 0 ? 0 : 1;
     }
@@ -209,8 +220,9 @@ private:
     bool DeviceWorks()
     {
         const std::string error = Output.LastError();
-        if (error.empty())
+        if (error.empty()) {
             return true;
+        }
         Status.Clear();
         std::fprintf(Err, "morvel: %s\n", error.c_str());
         return false;
@@ -219,8 +231,9 @@ private:
     TEntryEnd WaitForEnd()
     {
         while (true) {
-            if (Interactive)
+            if (Interactive) {
                 ShowStatus();
+            }
             // A lone Esc waits a moment for the rest of an arrow's sequence.
             const int timeout = !Interactive ? -1 : Keys.HasPending() ? EscapeWaitMs : StatusRedrawMs;
             const THostEvent event = Events.Wait(timeout, Interactive ? InputFd : -1);
@@ -239,18 +252,21 @@ private:
                 keys = ReadKeys();
                 break;
             case THostEvent::Timeout:
-                if (Keys.HasPending())
+                if (Keys.HasPending()) {
                     keys = Keys.Flush();
+                }
                 break;
             }
             // Every key counts, in the order typed: "n n n" moves three entries on.
             for (const THostKey key : keys) {
-                if (key == THostKey::Quit)
+                if (key == THostKey::Quit) {
                     return TEntryEnd::Quit;
+                }
                 Act(key);
             }
-            if (Moves != 0)
+            if (Moves != 0) {
                 return TEntryEnd::Moved;
+            }
         }
     }
 
@@ -258,10 +274,12 @@ private:
     {
         char bytes[64];
         const ssize_t count = read(InputFd, bytes, sizeof bytes);
-        if (count > 0)
+        if (count > 0) {
             return Keys.Decode(bytes, static_cast<size_t>(count));
-        if (count == 0 || (errno != EINTR && errno != EAGAIN))
+        }
+        if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
             InputFd = -1;  // the terminal went away: play on without keys
+        }
         return {};
     }
 
@@ -273,8 +291,9 @@ private:
                 // The plug-in seeks only once it runs again: what the output
                 // holds from before the seek, and what the plug-in writes
                 // before it seeks, is not to be heard first.
-                if (Seek.Target(Output.LastFlush()) >= 0)
+                if (Seek.Target(Output.LastFlush()) >= 0) {
                     Output.DropUntilFlush();
+                }
                 Plugin.UnPause();
             } else {
                 Plugin.Pause();
@@ -311,8 +330,9 @@ private:
     size_t NextEntry(size_t Entry)
     {
         if (Moves == 0) {
-            if (Entry == 0)
+            if (Entry == 0) {
                 Direction = 1;
+            }
             return Entry + Direction;
         }
         const long long target = static_cast<long long>(Entry) + Moves;
@@ -326,8 +346,9 @@ private:
     {
         Status.Clear();
         std::fprintf(StatusOut, "keys:\n");
-        for (const TPlayKey& key : PlayKeys)
+        for (const TPlayKey& key : PlayKeys) {
             std::fprintf(StatusOut, "  %-12s %s\n", key.Keys, key.Action);
+        }
         std::fflush(StatusOut);
     }
 
@@ -341,8 +362,9 @@ private:
         }
         // Before the first write the plug-in's clock reads 0: the last position stays.
         const int now = Plugin.GetOutputTime();
-        if (now > 0)
+        if (now > 0) {
             Position = Length > 0 ? std::min(now, Length) : now;
+        }
     }
 
     void ShowStatus()
@@ -384,14 +406,17 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
 {
     TPlayOptions options;
     int parseStatus = 0;
-    if (!ParseOptions(Args, options, Out, Err, parseStatus))
+    if (!ParseOptions(Args, options, Out, Err, parseStatus)) {
         return parseStatus;
-    if (options.Plugin.empty())
+    }
+    if (options.Plugin.empty()) {
         options.Plugin = DefaultPluginPath();
+    }
     if (options.Plugin.empty()) {
         std::string places;
-        for (const std::string& path : PluginSearchPaths())
+        for (const std::string& path : PluginSearchPaths()) {
             places += (places.empty() ? "" : " nor ") + path;
+        }
         std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
                      places.c_str());
         return 1;

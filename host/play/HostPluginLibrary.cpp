@@ -29,10 +29,12 @@ void VsaAddPcmData(void*, int, int, int)
 }
 int VsaGetMode(int* SpectrumChannels, int* WaveChannels)
 {
-    if (SpectrumChannels)
+    if (SpectrumChannels) {
         *SpectrumChannels = 0;
-    if (WaveChannels)
+    }
+    if (WaveChannels) {
         *WaveChannels = 0;
+    }
     return 0;
 }
 int VsaAdd(void*, int)
@@ -61,8 +63,9 @@ std::vector<std::string> PluginSearchPaths()
     constexpr const char* library = "libmorvel_plugin.so";
     char path[4096];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
+    if (length <= 0) {
         return {std::string("./") + library};
+    }
     const std::string program(path, static_cast<size_t>(length));
     const size_t slash = program.find_last_of('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : program.substr(0, slash);
@@ -71,9 +74,11 @@ std::vector<std::string> PluginSearchPaths()
 
 std::string DefaultPluginPath()
 {
-    for (const std::string& path : PluginSearchPaths())
-        if (access(path.c_str(), F_OK) == 0)
+    for (const std::string& path : PluginSearchPaths()) {
+        if (access(path.c_str(), F_OK) == 0) {
             return path;
+        }
+    }
     return {};
 }
 
@@ -127,7 +132,8 @@ void TPluginLibrary::Connect(HWND MainWindow, Out_Module* Output)
 void TPluginLibrary::Unload()
 {
     Record = nullptr;
-    if (Handle)
+    if (Handle) {
         dlclose(Handle);
+    }
     Handle = nullptr;
 }

@@ -19,12 +19,14 @@ std::string FitStatusLine(const TStatusParts& Parts, int Columns)
     const std::string tail = "  " + Parts.Clock + paused;
     const std::string counter = Parts.Counter + " ";
     const int titleRoom = Columns - TextColumns(counter) - TextColumns(tail);
-    if (titleRoom >= std::min(ShortestTitle, TextColumns(Parts.Title)))
+    if (titleRoom >= std::min(ShortestTitle, TextColumns(Parts.Title))) {
         return counter + ShortenToColumns(Parts.Title, titleRoom) + tail;
+    }
     for (const std::string& text : {Parts.Counter + tail, Parts.Clock + paused, Parts.Position + paused,
                                     Parts.Position + (Parts.Paused ? " paused" : "")}) {
-        if (TextColumns(text) <= Columns)
+        if (TextColumns(text) <= Columns) {
             return text;
+        }
     }
     return FirstColumns(Parts.Position + (Parts.Paused ? " paused" : ""), Columns);
 }
@@ -41,8 +43,9 @@ void TStatusLine::Show(const TStatusParts& Parts)
 
 void TStatusLine::Clear()
 {
-    if (!Shown)
+    if (!Shown) {
         return;
+    }
     std::fprintf(Out, "\r\x1b[K");
     std::fflush(Out);
     Shown = false;

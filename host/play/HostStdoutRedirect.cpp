@@ -7,29 +7,34 @@ TStdoutRedirect::TStdoutRedirect(int TargetFd)
 {
     std::fflush(stdout);
     SavedFd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-    if (SavedFd < 0)
+    if (SavedFd < 0) {
         return;
+    }
     const int target = TargetFd >= 0 ? fcntl(TargetFd, F_DUPFD_CLOEXEC, 3) : open("/dev/null", O_WRONLY | O_CLOEXEC);
     Saved = target >= 0 ? fdopen(SavedFd, "w") : nullptr;
     if (!Saved || dup2(target, STDOUT_FILENO) < 0) {
-        if (Saved)
+        if (Saved) {
             std::fclose(Saved);  // closes SavedFd too
-        else
+        } else {
             close(SavedFd);
+        }
         Saved = nullptr;
         SavedFd = -1;
     }
-    if (target >= 0)
+    if (target >= 0) {
         close(target);
+    }
     // Line by line, as a terminal's standard output would be.
-    if (Saved)
+    if (Saved) {
         setvbuf(Saved, nullptr, _IOLBF, 0);
+    }
 }
 
 TStdoutRedirect::~TStdoutRedirect()
 {
-    if (!Saved)
+    if (!Saved) {
         return;
+    }
     std::fflush(stdout);  // what the library left in the buffer goes where the rest went
     std::fflush(Saved);
     dup2(SavedFd, STDOUT_FILENO);

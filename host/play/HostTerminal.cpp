@@ -23,8 +23,9 @@ constexpr int CrashSignalNumbers[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
 void RestoreTerminal()
 {
-    if (TerminalFd >= 0)
+    if (TerminalFd >= 0) {
         tcsetattr(TerminalFd, TCSADRAIN, &SavedMode);
+    }
 }
 
 void OnQuitSignal(int Number)
@@ -46,8 +47,9 @@ void OnStopSignal(int)
     const bool haveRaw = TerminalFd >= 0 && tcgetattr(TerminalFd, &raw) == 0;
     RestoreTerminal();
     kill(getpid(), SIGSTOP);
-    if (haveRaw)
+    if (haveRaw) {
         tcsetattr(TerminalFd, TCSADRAIN, &raw);
+    }
     errno = saved;
 }
 
@@ -66,8 +68,9 @@ void Install(int Number, void (*Handler)(int), void (*InfoHandler)(int, siginfo_
     }
     sigemptyset(&action.sa_mask);
     sigaction(Number, &action, &Previous);
-    if (!(Previous.sa_flags & SA_SIGINFO) && Previous.sa_handler == SIG_IGN)
+    if (!(Previous.sa_flags & SA_SIGINFO) && Previous.sa_handler == SIG_IGN) {
         sigaction(Number, &Previous, nullptr);
+    }
 }
 
 // The actions in place before the handlers here, put back afterwards.
@@ -82,11 +85,13 @@ void OnCrashSignal(int Number, siginfo_t* Info, void*)
 {
     RestoreTerminal();
     for (size_t i = 0; i < std::size(CrashSignalNumbers); ++i) {
-        if (CrashSignalNumbers[i] == Number)
+        if (CrashSignalNumbers[i] == Number) {
             sigaction(Number, &PreviousCrashActions[i], nullptr);
+        }
     }
-    if (Info->si_code <= 0)
+    if (Info->si_code <= 0) {
         raise(Number);
+    }
 }
 
 }  // namespace
@@ -147,13 +152,15 @@ std::vector<THostKey> TKeyDecoder::Decode(const char* Bytes, size_t Count)
         const char c = Pending[at];
         if (c != Escape) {
             THostKey key;
-            if (KeyOf(c, key))
+            if (KeyOf(c, key)) {
                 keys.push_back(key);
+            }
             ++at;
             continue;
         }
-        if (at + 1 >= Pending.size())
+        if (at + 1 >= Pending.size()) {
             break;  // Esc, or the rest of a sequence still to come
+        }
         const char kind = Pending[at + 1];
         if (kind != '[' && kind != 'O') {
             // Something else follows at once: the Esc key itself.
@@ -163,14 +170,17 @@ std::vector<THostKey> TKeyDecoder::Decode(const char* Bytes, size_t Count)
         }
         // Parameters and intermediates up to the final byte (0x40..0x7E).
         size_t end = at + 2;
-        while (end < Pending.size() && (Pending[end] < 0x40 || Pending[end] > 0x7E))
+        while (end < Pending.size() && (Pending[end] < 0x40 || Pending[end] > 0x7E)) {
             ++end;
-        if (end >= Pending.size())
+        }
+        if (end >= Pending.size()) {
             break;
-        if (end == at + 2 && Pending[end] == 'C')
+        }
+        if (end == at + 2 && Pending[end] == 'C') {
             keys.push_back(THostKey::Forward);
-        else if (end == at + 2 && Pending[end] == 'D')
+        } else if (end == at + 2 && Pending[end] == 'D') {
             keys.push_back(THostKey::Back);
+        }
         at = end + 1;
     }
     Pending.erase(0, at);
@@ -187,29 +197,34 @@ std::vector<THostKey> TKeyDecoder::Flush()
 TRawTerminal::TRawTerminal(int Fd)
 {
     termios mode;
-    if (!isatty(Fd) || tcgetattr(Fd, &mode) != 0)
+    if (!isatty(Fd) || tcgetattr(Fd, &mode) != 0) {
         return;
+    }
     SavedMode = mode;
     // Keys one by one and unechoed; Ctrl-C and Ctrl-Z keep sending their signals.
     mode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     mode.c_cc[VMIN] = 1;
     mode.c_cc[VTIME] = 0;
-    if (tcsetattr(Fd, TCSADRAIN, &mode) != 0)
+    if (tcsetattr(Fd, TCSADRAIN, &mode) != 0) {
         return;
+    }
     TerminalFd = Fd;
     Raw = true;
     Install(SIGTSTP, &OnStopSignal, nullptr, PreviousStopAction);
-    for (size_t i = 0; i < std::size(CrashSignalNumbers); ++i)
+    for (size_t i = 0; i < std::size(CrashSignalNumbers); ++i) {
         Install(CrashSignalNumbers[i], nullptr, &OnCrashSignal, PreviousCrashActions[i]);
+    }
 }
 
 TRawTerminal::~TRawTerminal()
 {
-    if (!Raw)
+    if (!Raw) {
         return;
+    }
     sigaction(SIGTSTP, &PreviousStopAction, nullptr);
-    for (size_t i = 0; i < std::size(CrashSignalNumbers); ++i)
+    for (size_t i = 0; i < std::size(CrashSignalNumbers); ++i) {
         sigaction(CrashSignalNumbers[i], &PreviousCrashActions[i], nullptr);
+    }
     RestoreTerminal();
     TerminalFd = -1;
 }
@@ -218,13 +233,15 @@ TQuitSignals::TQuitSignals(THostEventQueue& Queue)
 {
     QuitSignalsSeen.store(0);
     QuitQueue.store(&Queue);
-    for (size_t i = 0; i < std::size(QuitSignalNumbers); ++i)
+    for (size_t i = 0; i < std::size(QuitSignalNumbers); ++i) {
         Install(QuitSignalNumbers[i], &OnQuitSignal, nullptr, PreviousQuitActions[i]);
+    }
 }
 
 TQuitSignals::~TQuitSignals()
 {
-    for (size_t i = 0; i < std::size(QuitSignalNumbers); ++i)
+    for (size_t i = 0; i < std::size(QuitSignalNumbers); ++i) {
         sigaction(QuitSignalNumbers[i], &PreviousQuitActions[i], nullptr);
+    }
     QuitQueue.store(nullptr);
 }

@@ -68,16 +68,19 @@ private:
 // times per frame.
 inline void TBitStream::AdvanceWord()
 {
-    if (WordPointer < BufferWords)
+    if (WordPointer < BufferWords) {
         ++WordPointer;
+    }
 }
 
 inline uint32_t TBitStream::GetBits(int N)
 {
-    if (N <= 0)
+    if (N <= 0) {
         return 0;
-    if (N > MaxBits)
+    }
+    if (N > MaxBits) {
         N = MaxBits;
+    }
     const int end = BitIndex + N;
     const uint64_t pair = (static_cast<uint64_t>(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
     const uint32_t value = static_cast<uint32_t>(pair >> (64 - end)) & ((1u << N) - 1);
@@ -93,8 +96,9 @@ inline uint32_t TBitStream::GetBits(int N)
 inline uint64_t TBitStream::PeekBits64() const
 {
     const uint64_t high = (static_cast<uint64_t>(Buffer[WordPointer]) << 32) | Buffer[WordPointer + 1];
-    if (BitIndex == 0)
+    if (BitIndex == 0) {
         return high;
+    }
     return (high << BitIndex) | (Buffer[WordPointer + 2] >> (32 - BitIndex));
 }
 

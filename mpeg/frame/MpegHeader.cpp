@@ -89,10 +89,11 @@ void THeader::ComputeFrameLayout()
         if (Mode != ModeSingleChannel) {
             rateClass = rateClass == 4 ? 1 : rateClass - 4;
         }
-        if (rateClass == 1 || rateClass == 2)
+        if (rateClass == 1 || rateClass == 2) {
             NumberOfSubbands = SampleFrequency == 2 ? 12 : 8;
-        else
+        } else {
             NumberOfSubbands = (SampleFrequency == 1 || (rateClass >= 3 && rateClass <= 5)) ? 27 : 30;
+        }
     }
     IntensityStereoBound = std::min(IntensityStereoBound, NumberOfSubbands);
 
@@ -109,8 +110,9 @@ void THeader::ComputeFrameLayout()
         size += PaddingBit;
     }
     MainDataSlots = 0;
-    if (Layer == 3)
+    if (Layer == 3) {
         MainDataSlots = size - SideInfoBytes(Version, SingleChannel()) - (ProtectionBit == 0 ? 2 : 0) - 4;
+    }
     FrameSize = size - 4;
 }
 
@@ -178,10 +180,11 @@ bool THeader::SeekToFrame(TBitStream& Stream, int32_t Frame)
         return false;
     }
     Stream.FrameIndex = -1;
-    for (int32_t i = 0; i <= std::max(Frame, 0); ++i)
+    for (int32_t i = 0; i <= std::max(Frame, 0); ++i) {
         if (!ReadHeader(Stream, nullptr)) {
             return false;
         }
+    }
     return true;
 }
 

@@ -37,8 +37,9 @@ int32_t GrowPool(std::array<std::unique_ptr<TSubband>, TLayer12Decoder::MaxSubba
                  int Layer, TSubbandKind Kind)
 {
     To = std::clamp(To, 0, TLayer12Decoder::MaxSubbands);
-    for (int32_t i = Count; i < To; ++i)
+    for (int32_t i = Count; i < To; ++i) {
         Pool[static_cast<size_t>(i)] = MakeSubband(Layer, Kind, i);
+    }
     return std::max(Count, To);
 }
 
@@ -69,10 +70,12 @@ TLayer12Decoder::~TLayer12Decoder() = default;
 void TLayer12Decoder::FreeSubbands()
 {
     Subbands.fill(nullptr);
-    for (auto& subband : StereoSubbands)
+    for (auto& subband : StereoSubbands) {
         subband.reset();
-    for (auto& subband : IntensitySubbands)
+    }
+    for (auto& subband : IntensitySubbands) {
         subband.reset();
+    }
     SubbandCount = 0;
     StereoSubbandCount = 0;
     IntensitySubbandCount = 0;
@@ -91,15 +94,18 @@ void TLayer12Decoder::PrepareSubbands()
         StereoSubbandCount = GrowPool(StereoSubbands, StereoSubbandCount, bound, Layer, TSubbandKind::Stereo);
         IntensitySubbandCount =
             GrowPool(IntensitySubbands, IntensitySubbandCount, n - bound, Layer, TSubbandKind::Intensity);
-        for (int32_t i = 0; i < bound; ++i)
+        for (int32_t i = 0; i < bound; ++i) {
             Subbands[static_cast<size_t>(i)] = StereoSubbands[static_cast<size_t>(i)].get();
-        for (int32_t i = bound; i < n; ++i)
+        }
+        for (int32_t i = bound; i < n; ++i) {
             Subbands[static_cast<size_t>(i)] = IntensitySubbands[static_cast<size_t>(i - bound)].get();
+        }
     } else {
         const TSubbandKind kind = header.SingleChannel() ? TSubbandKind::Plain : TSubbandKind::Stereo;
         StereoSubbandCount = GrowPool(StereoSubbands, StereoSubbandCount, n, Layer, kind);
-        for (int32_t i = 0; i < n; ++i)
+        for (int32_t i = 0; i < n; ++i) {
             Subbands[static_cast<size_t>(i)] = StereoSubbands[static_cast<size_t>(i)].get();
+        }
     }
     SubbandCount = n;
 }
@@ -114,15 +120,20 @@ void TLayer12Decoder::DecodeFrame()
         return;
     }
     TSubband* const* subbands = Subbands.data();
-    for (int32_t i = 0; i < n; ++i)
+    for (int32_t i = 0; i < n; ++i) {
         subbands[i]->Reset(i);
-    for (int32_t i = 0; i < n; ++i)
+    }
+    for (int32_t i = 0; i < n; ++i) {
         subbands[i]->ReadAllocation(stream, header, Crc);
-    if (Layer == 2)
-        for (int32_t i = 0; i < n; ++i)
+    }
+    if (Layer == 2) {
+        for (int32_t i = 0; i < n; ++i) {
             subbands[i]->ReadScaleFactorSelection(stream, Crc);
-    for (int32_t i = 0; i < n; ++i)
+        }
+    }
+    for (int32_t i = 0; i < n; ++i) {
         subbands[i]->ReadScaleFactor(stream, header);
+    }
 
     const bool twoChannels = Channels == ChannelsBoth && !header.SingleChannel() && FilterRight;
     const uint8_t channels = twoChannels ? ChannelsBoth : ChannelsLeft;
@@ -136,9 +147,11 @@ void TLayer12Decoder::DecodeFrame()
     while (!frameDone) {
         // A run of granules, subband after subband in each, then their blocks at once.
         int blocks = 0;
-        for (int granule = 0; granule < runGranules && !frameDone; ++granule, blocks += granuleBlocks)
-            for (int32_t i = 0; i < n; ++i)
+        for (int granule = 0; granule < runGranules && !frameDone; ++granule, blocks += granuleBlocks) {
+            for (int32_t i = 0; i < n; ++i) {
                 frameDone = subbands[i]->ReadGranule(stream, channels, Run, blocks);
+            }
+        }
         FilterLeft->SynthesizeBlocks(Run.Left, TSubbandRun::Stride, blocks, *Output);
         if (twoChannels) {
             FilterRight->SynthesizeBlocks(Run.Right, TSubbandRun::Stride, blocks, *Output);

@@ -63,9 +63,11 @@ struct TQuantTables {
 
     TQuantTables()
     {
-        for (int set = 0; set < QuantClassSets; ++set)
-            for (size_t a = 0; a < SetLevels[set].size(); ++a)
+        for (int set = 0; set < QuantClassSets; ++set) {
+            for (size_t a = 0; a < SetLevels[set].size(); ++a) {
                 Classes[static_cast<size_t>(set)][a + 1] = Make(SetLevels[set][a]);
+            }
+        }
     }
 
     TQuantClass Make(int Levels) const
@@ -81,8 +83,9 @@ struct TQuantTables {
             return quantClass;
         }
         int bits = 0;
-        while ((1 << bits) - 1 < Levels)
+        while ((1 << bits) - 1 < Levels) {
             ++bits;
+        }
         quantClass.CodeLength = bits;
         quantClass.FractionFactor = static_cast<float>(std::exp2(-(bits - 1)));
         quantClass.ClassC = static_cast<float>(std::exp2(bits) / (std::exp2(bits) - 1.0));

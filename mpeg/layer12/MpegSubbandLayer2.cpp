@@ -32,8 +32,9 @@ float ReadScale(TBitStream& Stream)
 int RateClass(const THeader& Header)
 {
     int rateClass = Header.BitrateIndex;
-    if (!Header.SingleChannel())
+    if (!Header.SingleChannel()) {
         rateClass = rateClass == 4 ? 1 : rateClass - 4;
+    }
     return rateClass;
 }
 
@@ -41,22 +42,26 @@ int RateClass(const THeader& Header)
 
 int TSubbandLayer2::AllocationBits(const THeader& Header, int Number)
 {
-    if (Header.Version == 0)
+    if (Header.Version == 0) {
         return Number <= 3 ? 4 : Number <= 10 ? 3 : 2;
+    }
     const int rateClass = RateClass(Header);
-    if (rateClass == 1 || rateClass == 2)
+    if (rateClass == 1 || rateClass == 2) {
         return Number <= 1 ? 4 : 3;
+    }
     return Number <= 10 ? 4 : Number <= 22 ? 3 : 2;
 }
 
 int TSubbandLayer2::ClassSet(const THeader& Header, int Number)
 {
     // Low-sampling-frequency frames have one allocation table whatever the bit rate.
-    if (Header.Version == 0)
+    if (Header.Version == 0) {
         return Number <= 3 ? 6 : Number <= 10 ? 7 : 8;
+    }
     const int rateClass = RateClass(Header);
-    if (rateClass == 1 || rateClass == 2)
+    if (rateClass == 1 || rateClass == 2) {
         return LowRateSet;
+    }
     return Number <= 2 ? 1 : Number <= 10 ? 2 : Number <= 22 ? 3 : 4;
 }
 
@@ -66,8 +71,9 @@ void TSubbandLayer2::Reset(int Number)
     Allocation = 0;
     SampleNumber = 0;
     Scfsi = 0;
-    for (float& factor : ScaleFactors)
+    for (float& factor : ScaleFactors) {
         factor = 0.0f;
+    }
     Class = &QuantClass(0, 0);
 }
 
@@ -75,25 +81,29 @@ void TSubbandLayer2::ReadAllocation(TBitStream& Stream, const THeader& Header, T
 {
     const int bits = AllocationBits(Header, SubbandNumber);
     Allocation = static_cast<int>(Stream.GetBits(bits));
-    if (Crc)
+    if (Crc) {
         Crc->AddBits(static_cast<uint32_t>(Allocation), bits);
+    }
 }
 
 void TSubbandLayer2::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
-    if (Allocation == 0)
+    if (Allocation == 0) {
         return;
+    }
     Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
-    if (Crc)
+    if (Crc) {
         Crc->AddBits(static_cast<uint32_t>(Scfsi), ScfsiBits);
+    }
 }
 
 void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (&Factors)[3])
 {
     switch (Selection) {
     case 0:
-        for (float& factor : Factors)
+        for (float& factor : Factors) {
             factor = ReadScale(Stream);
+        }
         break;
     case 1:
         Factors[0] = Factors[1] = ReadScale(Stream);
@@ -111,8 +121,9 @@ void TSubbandLayer2::ReadScaleFactors(TBitStream& Stream, int Selection, float (
 
 void TSubbandLayer2::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
-    if (Allocation == 0)
+    if (Allocation == 0) {
         return;
+    }
     ReadScaleFactors(Stream, Scfsi, ScaleFactors);
     Class = &QuantClass(ClassSet(Header, SubbandNumber), Allocation);
 }
@@ -166,18 +177,20 @@ bool TSubbandLayer2::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandR
         return frameDone;
     }
     const TGranule values = ReadCodes(Stream, *Class);
-    if (Channels == ChannelsRight)
+    if (Channels == ChannelsRight) {
         Silence(Run.Left + at);
-    else
+    } else {
         Scale(values, ScaleFactors[Third()], Run.Left + at);
+    }
     return frameDone;
 }
 
 void TSubbandLayer2IntensityStereo::Channel2Reset()
 {
     Channel2Scfsi = 0;
-    for (float& factor : Channel2ScaleFactors)
+    for (float& factor : Channel2ScaleFactors) {
         factor = 0.0f;
+    }
 }
 
 void TSubbandLayer2IntensityStereo::Reset(int Number)
@@ -188,8 +201,9 @@ void TSubbandLayer2IntensityStereo::Reset(int Number)
 
 void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
-    if (Allocation == 0)
+    if (Allocation == 0) {
         return;
+    }
     Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
     Channel2Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
     if (Crc) {
@@ -200,8 +214,9 @@ void TSubbandLayer2IntensityStereo::ReadScaleFactorSelection(TBitStream& Stream,
 
 void TSubbandLayer2IntensityStereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
-    if (Allocation == 0)
+    if (Allocation == 0) {
         return;
+    }
     TSubbandLayer2::ReadScaleFactor(Stream, Header);
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
 }
@@ -232,8 +247,9 @@ void TSubbandLayer2Stereo::Channel2Reset()
     Channel2Allocation = 0;
     Channel2Scfsi = 0;
     Channel2Class = &QuantClass(0, 0);
-    for (float& factor : Channel2ScaleFactors)
+    for (float& factor : Channel2ScaleFactors) {
         factor = 0.0f;
+    }
 }
 
 void TSubbandLayer2Stereo::Reset(int Number)
@@ -256,18 +272,21 @@ void TSubbandLayer2Stereo::ReadAllocation(TBitStream& Stream, const THeader& Hea
 void TSubbandLayer2Stereo::ReadScaleFactorSelection(TBitStream& Stream, TCrc16* Crc)
 {
     TSubbandLayer2::ReadScaleFactorSelection(Stream, Crc);
-    if (Channel2Allocation == 0)
+    if (Channel2Allocation == 0) {
         return;
+    }
     Channel2Scfsi = static_cast<int>(Stream.GetBits(ScfsiBits));
-    if (Crc)
+    if (Crc) {
         Crc->AddBits(static_cast<uint32_t>(Channel2Scfsi), ScfsiBits);
+    }
 }
 
 void TSubbandLayer2Stereo::ReadScaleFactor(TBitStream& Stream, const THeader& Header)
 {
     TSubbandLayer2::ReadScaleFactor(Stream, Header);
-    if (Channel2Allocation == 0)
+    if (Channel2Allocation == 0) {
         return;
+    }
     ReadScaleFactors(Stream, Channel2Scfsi, Channel2ScaleFactors);
     Channel2Class = &QuantClass(ClassSet(Header, SubbandNumber), Channel2Allocation);
 }
@@ -278,9 +297,10 @@ bool TSubbandLayer2Stereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSu
     if (Channel2Allocation != 0) {
         const TGranule values = ReadCodes(Stream, *Channel2Class);
         // Channels 1 alone: channel 2 goes to the left filter in place of channel 1.
-        if (Channels != ChannelsLeft)
+        if (Channels != ChannelsLeft) {
             Scale(values, Channel2ScaleFactors[Third()],
                   (Channels == ChannelsBoth ? Run.Right : Run.Left) + TSubbandRun::Index(SubbandNumber, Block));
+        }
     }
     return frameDone;
 }

@@ -6,8 +6,9 @@
 void TBitReserve::PutByte(uint32_t Value)
 {
     Ring[WriteIndex] = static_cast<uint8_t>(Value);
-    if (WriteIndex < Mirror)
+    if (WriteIndex < Mirror) {
         Ring[Size + WriteIndex] = static_cast<uint8_t>(Value);
+    }
     WriteIndex = (WriteIndex + 1) % Size;
 }
 
@@ -16,9 +17,10 @@ void TBitReserve::PutBytes(const uint8_t* Bytes, int32_t Count)
     while (Count > 0) {
         const int32_t chunk = std::min<int32_t>(Count, Size - static_cast<int32_t>(WriteIndex));
         std::memcpy(Ring + WriteIndex, Bytes, static_cast<size_t>(chunk));
-        if (WriteIndex < static_cast<uint32_t>(Mirror))
+        if (WriteIndex < static_cast<uint32_t>(Mirror)) {
             std::memcpy(Ring + Size + WriteIndex, Ring + WriteIndex,
                         static_cast<size_t>(std::min<int32_t>(chunk, Mirror - static_cast<int32_t>(WriteIndex))));
+        }
         WriteIndex = (WriteIndex + static_cast<uint32_t>(chunk)) % Size;
         Bytes += chunk;
         Count -= chunk;
@@ -27,8 +29,9 @@ void TBitReserve::PutBytes(const uint8_t* Bytes, int32_t Count)
 
 uint32_t TBitReserve::ReadBits(int N)
 {
-    if (N <= 0)
+    if (N <= 0) {
         return 0;
+    }
     N = N > 32 ? 32 : N;
     const uint32_t value = static_cast<uint32_t>(PeekWindow() >> (64 - N));
     SkipBits(N);

@@ -20,8 +20,9 @@ public:
     // The next N bits (0..32) without consuming them.
     uint32_t PeekBits(int N) const
     {
-        if (N <= 0)
+        if (N <= 0) {
             return 0;
+        }
         return static_cast<uint32_t>(PeekWindow() >> (64 - (N < 32 ? N : 32)));
     }
     // The next bits, the next one at the top: at least WindowBits of them are valid.
@@ -31,8 +32,9 @@ public:
         // saves wrapping each of them.
         uint64_t window;
         std::memcpy(&window, Ring + (ReadBit >> 3), sizeof window);
-        if constexpr (std::endian::native == std::endian::little)
+        if constexpr (std::endian::native == std::endian::little) {
             window = __builtin_bswap64(window);
+        }
         return window << (ReadBit & 7);
     }
     // Consumes N bits (0..WindowBits) already looked at.

@@ -49,20 +49,23 @@ void QuantizedLines(const int16_t* Values, float Gain, const float* Factors, int
         const TInt4 signedPowers = powers | (negative & static_cast<int32_t>(0x80000000u));
         std::memcpy(&result, &signedPowers, sizeof result);
         result *= Gain;
-        if constexpr (Scaled)
+        if constexpr (Scaled) {
             result *= Load4(Factors + line);
+        }
         Store4(Out + line, result);
     }
-    for (; line < Stop; ++line)
+    for (; line < Stop; ++line) {
         Out[line] = scalar(line);
+    }
 }
 
 void LinesPlain(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
 {
-    if (Factors)
+    if (Factors) {
         QuantizedLines<true>(Values, Gain, Factors, First, Stop, Out);
-    else
+    } else {
         QuantizedLines<false>(Values, Gain, Factors, First, Stop, Out);
+    }
 }
 
 // Eight lines at a time with AVX2, the powers gathered from the table in one
@@ -81,8 +84,9 @@ __attribute__((target("avx2"))) void LinesWithAvx2(const int16_t* Values, float 
         const __m256i powers = _mm256_i32gather_epi32(power, magnitude, 4);
         __m256 result = _mm256_castsi256_ps(_mm256_or_si256(powers, _mm256_and_si256(values, signBit)));
         result = _mm256_mul_ps(result, gain);
-        if (Factors)
+        if (Factors) {
             result = _mm256_mul_ps(result, _mm256_loadu_ps(Factors + line));
+        }
         _mm256_storeu_ps(Out + line, result);
     }
     LinesPlain(Values, Gain, Factors, line, Stop, Out);

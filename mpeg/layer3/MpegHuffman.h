@@ -27,8 +27,9 @@ inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, THuffma
 {
     const THuffmanLookup& entry = Table.Lookup[Bits >> (64 - HuffmanLookupBits)];
     int used = entry.Length;
-    if (used == 0)
+    if (used == 0) {
         return 0;
+    }
     // Most codes come with their signs resolved by the lookup.
     const uint32_t resolved = entry.Position;
     if (resolved != 0) {
@@ -85,10 +86,11 @@ inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int
     }
     THuffmanValues values{X, Y, V, W};
     const int used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), values);
-    if (used == 0)
+    if (used == 0) {
         values = HuffmanDecodeLong(Table, values, Reservoir);
-    else
+    } else {
         Reservoir.SkipBits(used);
+    }
     X = values.X;
     Y = values.Y;
     V = values.V;

@@ -56,7 +56,7 @@ std::vector<TPair> LayOut(const std::vector<TTrieNode>& Nodes)
         for (bool relayed = true; relayed;) {
             relayed = false;
             const int here = static_cast<int>(pairs.size());
-            for (TJump& jump : open)
+            for (TJump& jump : open) {
                 if (here - jump.Source == HuffmanExtension) {
                     pairs[jump.Source].Byte[jump.Bit] = HuffmanExtension;
                     pairs.push_back({{0, 0}});
@@ -64,22 +64,25 @@ std::vector<TPair> LayOut(const std::vector<TTrieNode>& Nodes)
                     relayed = true;
                     break;
                 }
+            }
         }
         const int here = static_cast<int>(pairs.size());
-        for (size_t i = 0; i < open.size(); ++i)
+        for (size_t i = 0; i < open.size(); ++i) {
             if (open[i].Target == node) {
                 pairs[open[i].Source].Byte[open[i].Bit] = static_cast<uint8_t>(here - open[i].Source);
                 open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
                 break;
             }
+        }
         if (Nodes[node].Leaf >= 0) {
             pairs.push_back({{0, static_cast<uint8_t>(Nodes[node].Leaf)}});
             continue;
         }
         // Every standard code is complete, so a branch always has both children.
         pairs.push_back({{0, 0}});
-        for (int bit = 0; bit < 2; ++bit)
+        for (int bit = 0; bit < 2; ++bit) {
             open.push_back({here, bit, Nodes[node].Child[bit]});
+        }
         stack.push_back(Nodes[node].Child[1]);
         stack.push_back(Nodes[node].Child[0]);
     }
@@ -94,26 +97,30 @@ uint16_t Resolve(uint32_t Prefix, int Bits, int Length, int Leaf, bool Quadruple
     int used = Length;
     // Signs follow the code, one for each nonzero value in order; 1 means negative.
     auto signedValue = [&](int Value) {
-        if (Value == 0)
+        if (Value == 0) {
             return 0;
+        }
         const int bit = used < Bits ? (Prefix >> (Bits - 1 - used)) & 1 : 0;
         ++used;
         return bit ? -Value : Value;
     };
     uint32_t resolved = 0;
     if (Quadruple) {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             resolved |= static_cast<uint32_t>(signedValue((Leaf >> (3 - i)) & 1) & 3) << (4 + 2 * i);
+        }
     } else {
         const int x = Leaf >> 4;
         const int y = Leaf & 15;
-        if (x == LargestX || y == LargestY)
+        if (x == LargestX || y == LargestY) {
             return 0;
+        }
         resolved |= static_cast<uint32_t>(signedValue(x) & 31) << 4;
         resolved |= static_cast<uint32_t>(signedValue(y) & 31) << 9;
     }
-    if (used > Bits)
+    if (used > Bits) {
         return 0;
+    }
     return static_cast<uint16_t>(resolved | static_cast<uint32_t>(used));
 }
 
@@ -135,11 +142,12 @@ std::vector<THuffmanLookup> BuildLookup(const std::vector<TPair>& Tree, int Bits
             position += offset;
             ++used;
         }
-        if (Tree[position].Byte[0] == 0)
+        if (Tree[position].Byte[0] == 0) {
             lookup[prefix] = {Resolve(prefix, Bits, used, Tree[position].Byte[1], Quadruple, LargestX, LargestY),
                               static_cast<uint8_t>(used), Tree[position].Byte[1]};
-        else
+        } else {
             lookup[prefix] = {static_cast<uint16_t>(position), 0, 0};
+        }
     }
     return lookup;
 }
@@ -207,7 +215,8 @@ public:
 const THuffmanTable& HuffmanTable(int Number)
 {
     static const THuffmanTableSet set;
-    if (Number < 0 || Number >= HuffmanTableCount)
+    if (Number < 0 || Number >= HuffmanTableCount) {
         Number = 0;
+    }
     return set.Tables[Number];
 }

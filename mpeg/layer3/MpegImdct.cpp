@@ -34,16 +34,20 @@ struct TImdctTables {
                                     : longWindow;
             Window[2][i] = i < 12 ? static_cast<float>(std::sin(Pi / 12 * (i + 0.5))) : 0.0f;
         }
-        for (int k = 0; k < 18; ++k)
+        for (int k = 0; k < 18; ++k) {
             PreScale[k] = static_cast<float>(0.5 / std::cos(Pi * (2 * k + 1) / 72));
-        for (int m = 0; m < 9; ++m)
+        }
+        for (int m = 0; m < 9; ++m) {
             for (int k = 0; k < 9; ++k) {
                 Dct2Of9[k][m] = static_cast<float>(std::cos(Pi * m * (2 * k + 1) / 18));
                 Dct4Of9[k][m] = static_cast<float>(std::cos(Pi / 9 * (m + 0.5) * (k + 0.5)));
             }
-        for (int j = 0; j < 6; ++j)
-            for (int k = 0; k < 6; ++k)
+        }
+        for (int j = 0; j < 6; ++j) {
+            for (int k = 0; k < 6; ++k) {
                 Dct4Of6[k][j] = static_cast<float>(std::cos(Pi / 6 * (j + 0.5) * (k + 0.5)));
+            }
+        }
     }
 
     // The short transform's matrix is stored by input k, outputs padded with zeros
@@ -68,13 +72,15 @@ struct TImdctLaneTables {
     TImdctLaneTables()
     {
         const TImdctTables& t = Tables();
-        for (int k = 0; k < 18; ++k)
+        for (int k = 0; k < 18; ++k) {
             PreScale[k] = Broadcast(t.PreScale[k]);
-        for (int k = 0; k < 9; ++k)
+        }
+        for (int k = 0; k < 9; ++k) {
             for (int m = 0; m < 9; ++m) {
                 Dct2Of9[k][m] = Broadcast(t.Dct2Of9[k][m]);
                 Dct4Of9[k][m] = Broadcast(t.Dct4Of9[k][m]);
             }
+        }
     }
 
     static TFloat4 Broadcast(float Value) { return TFloat4{Value, Value, Value, Value}; }
@@ -95,12 +101,15 @@ const TImdctLaneTables& LaneTables()
 // the same float operations in the same order.
 template <class TValue> void AddShortWindow(TValue* Slot, const TValue* Y, const float* Window)
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         Slot[i] += Y[i + 3] * Window[i];
-    for (int i = 3; i < 9; ++i)
+    }
+    for (int i = 3; i < 9; ++i) {
         Slot[i] -= Y[8 - i] * Window[i];
-    for (int i = 9; i < 12; ++i)
+    }
+    for (int i = 9; i < 12; ++i) {
         Slot[i] -= Y[i - 9] * Window[i];
+    }
 }
 
 // Block type 2 for four subbands side by side (X[k]: value k of each), each lane
@@ -116,14 +125,16 @@ void ShortBlocksFour(const TFloat4 X[ImdctInputs], float Out[4 * ImdctOutputs])
         TFloat4 y[6];
         for (int j = 0; j < 6; ++j) {
             TFloat4 total = {};
-            for (int k = 0; k < 6; ++k)
+            for (int k = 0; k < 6; ++k) {
                 total += X[w + 3 * k] * t.Dct4Of6[k][j];
+            }
             y[j] = total;
         }
         AddShortWindow(out + 6 + 6 * w, y, window);
     }
-    for (int i = 0; i < ImdctOutputs; ++i)
+    for (int i = 0; i < ImdctOutputs; ++i) {
         Store4(Out + 4 * i, out[i]);
+    }
 }
 
 }  // namespace
@@ -144,8 +155,9 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
 {
     const TImdctTables& t = Tables();
     if (BlockType == 2) {
-        for (int i = 0; i < 36; ++i)
+        for (int i = 0; i < 36; ++i) {
             Out[i] = 0.0f;
+        }
         const float* window = t.Window[2];
         for (int w = 0; w < 3; ++w) {
             TFloat4 low = {}, high = {};
@@ -167,8 +179,9 @@ void InverseMdct(const float In[ImdctInputs], float Out[ImdctOutputs], int Block
     std::memcpy(subbands, In, ImdctInputs * sizeof(float));
     float lanes[4 * ImdctOutputs];
     InverseMdctFour(subbands, ImdctInputs, lanes, BlockType);
-    for (int i = 0; i < ImdctOutputs; ++i)
+    for (int i = 0; i < ImdctOutputs; ++i) {
         Out[i] = lanes[4 * i];
+    }
 }
 
 // The long transform, four subbands at a time: lane b of every value belongs to
@@ -189,8 +202,9 @@ void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], i
         x[k + 2] = c;
         x[k + 3] = d;
     }
-    for (int k = 16; k < 18; ++k)
+    for (int k = 16; k < 18; ++k) {
         x[k] = TFloat4{In[k], In[Stride + k], In[2 * Stride + k], In[3 * Stride + k]};
+    }
     if (BlockType == 2) {
         ShortBlocksFour(x, Out);
         return;
@@ -207,14 +221,16 @@ void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], i
     TFloat4 even[9], odd[9];
     for (int m = 0; m < 9; ++m) {
         TFloat4 total = {};
-        for (int k = 0; k < 9; ++k)
+        for (int k = 0; k < 9; ++k) {
             total += sum[k] * t.Dct2Of9[k][m];
+        }
         even[m] = total;
     }
     for (int m = 0; m < 9; ++m) {
         TFloat4 total = {};
-        for (int k = 0; k < 9; ++k)
+        for (int k = 0; k < 9; ++k) {
             total += difference[k] * t.Dct4Of9[k][m];
+        }
         odd[m] = total;
     }
     TFloat4 y[18];
@@ -223,10 +239,13 @@ void InverseMdctFour(const float* In, int Stride, float Out[4 * ImdctOutputs], i
         y[2 * m + 1] = odd[m] + (m < 8 ? even[m + 1] : TFloat4{});
     }
     const float* window = Tables().Window[BlockType & 3];
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 9; ++i) {
         Store4(Out + 4 * i, y[i + 9] * window[i]);
-    for (int i = 9; i < 27; ++i)
+    }
+    for (int i = 9; i < 27; ++i) {
         Store4(Out + 4 * i, -y[26 - i] * window[i]);
-    for (int i = 27; i < 36; ++i)
+    }
+    for (int i = 27; i < 36; ++i) {
         Store4(Out + 4 * i, -y[i - 27] * window[i]);
+    }
 }

@@ -32,10 +32,12 @@ TLayer3Decoder::~TLayer3Decoder() = default;
 void TLayer3Decoder::Reset()
 {
     FrameStart = 0;
-    if (FilterLeft)
+    if (FilterLeft) {
         FilterLeft->Reset();
-    if (FilterRight)
+    }
+    if (FilterRight) {
         FilterRight->Reset();
+    }
     std::fill(&Overlap[0][0], &Overlap[0][0] + 2 * GranuleLines, 0.0f);
     Reservoir = std::make_unique<TBitReserve>();
 }
@@ -58,15 +60,17 @@ void TLayer3Decoder::DecodeFrame()
     }
 
     ReadSideInfo();
-    if (!TakeMainData())
+    if (!TakeMainData()) {
         return;
+    }
     for (int granule = 0; granule < GranuleCount; ++granule) {
         for (int channel = 0; channel < StreamChannels; ++channel) {
             Part2Start = Reservoir->BitsRead();
-            if (mpeg1)
+            if (mpeg1) {
                 ReadScaleFactors(channel, granule);
-            else
+            } else {
                 ReadScaleFactorsLsf(channel, granule);
+            }
             DecodeHuffman(channel, granule);
             Dequantize(channel, granule);
         }
@@ -91,10 +95,13 @@ void TLayer3Decoder::ReadSideInfo()
     TSideInfo& info = SideInfo;
     info.MainDataBegin = get(mpeg1 ? 9 : 8);
     info.PrivateBits = get(StreamChannels == 1 ? (mpeg1 ? 5 : 1) : (mpeg1 ? 3 : 2));
-    if (mpeg1)
-        for (int channel = 0; channel < StreamChannels; ++channel)
-            for (int& flag : info.Scfsi[channel])
+    if (mpeg1) {
+        for (int channel = 0; channel < StreamChannels; ++channel) {
+            for (int& flag : info.Scfsi[channel]) {
                 flag = get(1);
+            }
+        }
+    }
     bool endedEarly = false;
     for (int granule = 0; granule < GranuleCount && !endedEarly; ++granule) {
         for (int channel = 0; channel < StreamChannels && !endedEarly; ++channel) {
@@ -113,28 +120,33 @@ void TLayer3Decoder::ReadSideInfo()
                     endedEarly = true;
                     break;
                 }
-                for (int region = 0; region < 2; ++region)
+                for (int region = 0; region < 2; ++region) {
                     g.TableSelect[region] = get(5);
-                for (int& gain : g.SubblockGain)
+                }
+                for (int& gain : g.SubblockGain) {
                     gain = get(3);
+                }
                 g.Region0Count = g.BlockType == 2 && !g.MixedBlock ? 8 : 7;
                 g.Region1Count = 20 - g.Region0Count;
             } else {
-                for (int& table : g.TableSelect)
+                for (int& table : g.TableSelect) {
                     table = get(5);
+                }
                 g.Region0Count = get(4);
                 g.Region1Count = get(3);
                 g.BlockType = 0;
             }
-            if (mpeg1)
+            if (mpeg1) {
                 g.Preflag = get(1);
+            }
             g.ScalefacScale = get(1);
             g.Count1TableSelect = get(1);
         }
     }
     // Skip what an early end left unread.
-    for (; bitsLeft > 0; bitsLeft -= 16)
+    for (; bitsLeft > 0; bitsLeft -= 16) {
         Stream->GetBits(std::min(bitsLeft, 16));
+    }
 }
 
 // Appends the frame's main data to the reservoir and positions the reservoir on the
@@ -153,13 +165,15 @@ bool TLayer3Decoder::TakeMainData()
     }
     const int32_t discard = FrameStart - mainDataEnd - SideInfo.MainDataBegin;
     FrameStart += slots;
-    if (discard < 0)
+    if (discard < 0) {
         return false;
+    }
     if (mainDataEnd > TBitReserve::Size) {
         FrameStart -= TBitReserve::Size;
         Reservoir->RewindBytes(TBitReserve::Size);
     }
-    for (int32_t i = 0; i < discard; ++i)
+    for (int32_t i = 0; i < discard; ++i) {
         Reservoir->ReadBits(8);
+    }
     return true;
 }

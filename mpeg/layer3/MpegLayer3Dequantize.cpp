@@ -20,8 +20,9 @@ namespace {
 float PowerOfTwoHalf(int Index)
 {
     const TLayer3Math& math = Layer3Math();
-    if (Index < 40)
+    if (Index < 40) {
         return math.PowerOfTwo[Index];
+    }
     return std::ldexp(math.PowerOfTwo[Index & 1], -(Index >> 1));
 }
 
@@ -39,8 +40,9 @@ void ScaleLongBands(float* Out, int End, int Count, const int* ScaleFactors, int
     for (int band = 0; band < Count; ++band) {
         const float factor = LongBandFactor(ScaleFactors, band, Preflag, ScalefacScale);
         const int stop = std::min<int>(Bands.Long[band + 1], End);
-        for (int line = Bands.Long[band]; line < stop; ++line)
+        for (int line = Bands.Long[band]; line < stop; ++line) {
             Out[line] *= factor;
+        }
     }
 }
 
@@ -69,8 +71,9 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
             const float factor = LongBandFactor(s.Long, band, g.Preflag, g.ScalefacScale);
             const TFloat4 factor4 = {factor, factor, factor, factor};
             const int stop = std::min<int>(bands.Long[band + 1], end);
-            for (int line = bands.Long[band]; line < stop; line += 4)
+            for (int line = bands.Long[band]; line < stop; line += 4) {
                 Store4(factors + line, factor4);
+            }
         }
         DequantizeLines(HuffmanValues, gain, factors, 0, end, out);
         return;
@@ -89,8 +92,9 @@ void TLayer3Decoder::Dequantize(int Channel, int Granule)
             const int index = 4 * g.SubblockGain[window] + (s.Short[window][band] << g.ScalefacScale);
             const float factor = PowerOfTwoHalf(index);
             const int stop = std::min(start + (window + 1) * width, end);
-            for (int line = std::max(start + window * width, longEnd); line < stop; ++line)
+            for (int line = std::max(start + window * width, longEnd); line < stop; ++line) {
                 out[line] *= factor;
+            }
         }
     }
 }

@@ -15,10 +15,12 @@ using TQuadruple = std::array<int16_t, 4>;  // v, w, x, y
 // The values of a count1 code resolved by the lookup, by bits 4-11 of its word.
 constexpr std::array<TQuadruple, 256> ResolvedQuadruples = [] {
     std::array<TQuadruple, 256> quadruples{};
-    for (uint32_t fields = 0; fields < 256; ++fields)
-        for (int i = 0; i < 4; ++i)
+    for (uint32_t fields = 0; fields < 256; ++fields) {
+        for (int i = 0; i < 4; ++i) {
             quadruples[fields][static_cast<size_t>(i)] =
                 static_cast<int16_t>(HuffmanResolvedValue(fields << 4, 4 + 2 * i, 2));
+        }
+    }
     return quadruples;
 }();
 
@@ -131,8 +133,9 @@ void TLayer3Decoder::DecodeHuffman(int Channel, int Granule)
         reservoir.RewindBits(reservoir.BitsRead() - part23End);
         filled = std::max(filled - 4, 0);
     }
-    for (int32_t missing = part23End - reservoir.BitsRead(); missing > 0; missing -= 32)
+    for (int32_t missing = part23End - reservoir.BitsRead(); missing > 0; missing -= 32) {
         reservoir.ReadBits(std::min<int32_t>(missing, 32));
+    }
     std::fill(HuffmanValues + filled, HuffmanValues + GranuleLines, static_cast<int16_t>(0));
     HuffmanFilled = filled;
 }

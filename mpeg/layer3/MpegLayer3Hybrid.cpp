@@ -42,8 +42,9 @@ void Transpose(TFloat4& A, TFloat4& B, TFloat4& C, TFloat4& D)
 bool Silent(const float* Values)
 {
     TInt4 nonZero = {};
-    for (int i = 0; i < 16; i += 4)
+    for (int i = 0; i < 16; i += 4) {
         nonZero |= Load4(Values + i) != 0.0f;
+    }
     return !(nonZero[0] | nonZero[1] | nonZero[2] | nonZero[3]) && Values[16] == 0.0f && Values[17] == 0.0f;
 }
 
@@ -52,8 +53,9 @@ bool Silent(const float* Values)
 void TLayer3Decoder::Antialias(int Channel, int Granule)
 {
     const TGranuleInfo& g = SideInfo.Granules[Granule][Channel];
-    if (g.Short() && !g.Mixed())
+    if (g.Short() && !g.Mixed()) {
         return;
+    }
     const TLayer3Math& math = Layer3Math();
     // Mixed blocks: only the boundary between the two long subbands.
     const int boundaries = g.Mixed() ? 1 : 31;
@@ -81,13 +83,16 @@ void TLayer3Decoder::Hybrid(int Channel, int Granule)
         // long and short windows one subband at a time.
         const int blockType = g.WindowType(first);
         bool together = true;
-        for (int subband = first + 1; subband < first + OverlapLanes; ++subband)
+        for (int subband = first + 1; subband < first + OverlapLanes; ++subband) {
             together = together && g.WindowType(subband) == blockType;
-        if (together)
+        }
+        if (together) {
             HybridFour(Channel, first, blockType);
-        else
-            for (int subband = first; subband < first + OverlapLanes; ++subband)
+        } else {
+            for (int subband = first; subband < first + OverlapLanes; ++subband) {
                 HybridOne(Channel, subband, g.WindowType(subband));
+            }
+        }
     }
 }
 
@@ -106,10 +111,13 @@ void TLayer3Decoder::HybridFour(int Channel, int First, int BlockType)
         std::fill(raw, raw + OverlapLanes * ImdctOutputs, 0.0f);
     } else {
         InverseMdctFour(in, SubbandLines, raw, BlockType);
-        for (int b = 0; b < OverlapLanes; ++b)
-            if (silent[b])
-                for (int i = 0; i < ImdctOutputs; ++i)
+        for (int b = 0; b < OverlapLanes; ++b) {
+            if (silent[b]) {
+                for (int i = 0; i < ImdctOutputs; ++i) {
                     raw[OverlapLanes * i + b] = 0.0f;
+                }
+            }
+        }
     }
     // The overlap memory holds the group's slots four subbands side by side, as the
     // transform gives them. Odd subbands are spectrally inverted by the polyphase
@@ -146,10 +154,11 @@ void TLayer3Decoder::HybridOne(int Channel, int Subband, int BlockType)
     const int first = Subband * SubbandLines;
     const float* in = Spectrum[Channel] + first;
     float raw[ImdctOutputs];
-    if (Silent(in))
+    if (Silent(in)) {
         std::fill(raw, raw + ImdctOutputs, 0.0f);
-    else
+    } else {
         InverseMdct(in, raw, BlockType);
+    }
     // The subband's lane of its group's overlap memory.
     const int group = Subband / OverlapLanes * OverlapLanes;
     float* memory = Overlap[Channel] + group * SubbandLines + Subband % OverlapLanes;
@@ -158,15 +167,17 @@ void TLayer3Decoder::HybridOne(int Channel, int Subband, int BlockType)
         HybridOut[first + i] = raw[i] + memory[OverlapLanes * i];
         HybridOut[first + i + 1] = (raw[i + 1] + memory[OverlapLanes * (i + 1)]) * oddSlotSign;
     }
-    for (int i = 0; i < SubbandLines; ++i)
+    for (int i = 0; i < SubbandLines; ++i) {
         memory[OverlapLanes * i] = raw[SubbandLines + i];
+    }
 }
 
 void TLayer3Decoder::HandOff(int Channel)
 {
     TSynthesisFilter* filter = Channel == 1 && Channels == 2 && FilterRight != nullptr ? FilterRight : FilterLeft;
-    if (filter == nullptr)
+    if (filter == nullptr) {
         return;
+    }
     // HybridOut holds the 18 time slots of each subband side by side: 18 whole blocks.
     filter->SynthesizeBlocks(HybridOut, SubbandLines, SubbandLines, *Output);
 }

@@ -13,32 +13,38 @@ void TLayer3Decoder::ReadScaleFactors(int Channel, int Granule)
     const int slen2 = ScaleFactorLengths[1][g.ScalefacCompress & 15];
     TScaleFactors& s = ScaleFactors[Channel];
     auto readShortBands = [&](int First, int Last, int Length) {
-        for (int band = First; band <= Last; ++band)
-            for (int window = 0; window < 3; ++window)
+        for (int band = First; band <= Last; ++band) {
+            for (int window = 0; window < 3; ++window) {
                 s.Short[window][band] = static_cast<int>(Reservoir->ReadBits(Length));
+            }
+        }
     };
     if (g.Short()) {
         if (g.Mixed()) {
-            for (int band = 0; band < 8; ++band)
+            for (int band = 0; band < 8; ++band) {
                 s.Long[band] = static_cast<int>(Reservoir->ReadBits(slen1));
+            }
             readShortBands(3, 5, slen1);
         } else {
             readShortBands(0, 5, slen1);
         }
         readShortBands(6, 11, slen2);
-        for (int window = 0; window < 3; ++window)
+        for (int window = 0; window < 3; ++window) {
             s.Short[window][12] = 0;
+        }
         return;
     }
     // Band groups 0-5, 6-10, 11-15 and 16-20; granule 1 keeps granule 0's values of
     // a group whose scfsi flag is set.
     const int groupStart[5] = {0, 6, 11, 16, 21};
     for (int group = 0; group < 4; ++group) {
-        if (Granule != 0 && SideInfo.Scfsi[Channel][group])
+        if (Granule != 0 && SideInfo.Scfsi[Channel][group]) {
             continue;
+        }
         const int length = group < 2 ? slen1 : slen2;
-        for (int band = groupStart[group]; band < groupStart[group + 1]; ++band)
+        for (int band = groupStart[group]; band < groupStart[group + 1]; ++band) {
             s.Long[band] = static_cast<int>(Reservoir->ReadBits(length));
+        }
     }
     s.Long[21] = s.Long[22] = 0;
 }
@@ -85,27 +91,34 @@ void TLayer3Decoder::ReadScaleFactorsLsf(int Channel, int Granule)
     }
     int values[45] = {};
     int count = 0;
-    for (int partition = 0; partition < 4; ++partition)
-        for (int i = 0; i < PartitionSizes[kind][blockKind][partition]; ++i)
+    for (int partition = 0; partition < 4; ++partition) {
+        for (int i = 0; i < PartitionSizes[kind][blockKind][partition]; ++i) {
             values[count++] = static_cast<int>(Reservoir->ReadBits(slen[partition]));
+        }
+    }
 
     TScaleFactors& s = ScaleFactors[Channel];
     int next = 0;
     if (blockKind == 0) {
-        for (int band = 0; band < 21; ++band)
+        for (int band = 0; band < 21; ++band) {
             s.Long[band] = values[next++];
+        }
         s.Long[21] = s.Long[22] = 0;
         return;
     }
     int firstShort = 0;
     if (blockKind == 2) {
-        for (int band = 0; band < MixedLongBands; ++band)
+        for (int band = 0; band < MixedLongBands; ++band) {
             s.Long[band] = values[next++];
+        }
         firstShort = 3;
     }
-    for (int band = firstShort; band < 12; ++band)
-        for (int window = 0; window < 3; ++window)
+    for (int band = firstShort; band < 12; ++band) {
+        for (int window = 0; window < 3; ++window) {
             s.Short[window][band] = values[next++];
-    for (int window = 0; window < 3; ++window)
+        }
+    }
+    for (int window = 0; window < 3; ++window) {
         s.Short[window][12] = 0;
+    }
 }

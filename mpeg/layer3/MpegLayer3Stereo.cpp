@@ -71,14 +71,16 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
     // Position 7 means no intensity coding. MPEG-1 positions above it are illegal as
     // well (position 9 would divide by zero) and are treated the same way.
     auto set = [&](int First, int End, int Position) {
-        if (Position == NoIntensity || (mpeg1 && Position > NoIntensity))
+        if (Position == NoIntensity || (mpeg1 && Position > NoIntensity)) {
             return;
+        }
         Position = std::min(Position, 31);
         float k0 = 1.0f, k1 = 1.0f;
-        if (Position % 2 == 1)
+        if (Position % 2 == 1) {
             k0 = io[(Position + 1) / 2];
-        else
+        } else {
             k1 = io[Position / 2];
+        }
         for (int line = First; line < End; ++line) {
             IntensityPosition[line] = static_cast<int8_t>(Position);
             IntensityRatio[line] = mpeg1 ? IntensityRatios[Position] : 0.0f;
@@ -97,13 +99,16 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
     // Intensity in the long bands above the last nonzero line below End, up to LastBand.
     auto longBandsAbove = [&](int End, int LastBand) {
         int line = End - 1;
-        while (line >= 0 && right[line] == 0.0f)
+        while (line >= 0 && right[line] == 0.0f) {
             --line;
+        }
         int band = 0;
-        while (band < LongBands - 1 && bands.Long[band + 1] <= line)
+        while (band < LongBands - 1 && bands.Long[band + 1] <= line) {
             ++band;
-        for (band = line < 0 ? 0 : band + 1; band <= LastBand; ++band)
+        }
+        for (band = line < 0 ? 0 : band + 1; band <= LastBand; ++band) {
             set(bands.Long[band], bands.Long[band + 1], s.Long[band]);
+        }
     };
 
     if (!g.Short()) {
@@ -119,13 +124,15 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
         for (int band = ShortBands - 2; band >= firstBand && highest < firstBand; --band) {
             const int width = bands.Short[band + 1] - bands.Short[band];
             const int start = bands.Short[band] * 3 + window * width;
-            for (int line = start; line < start + width; ++line)
+            for (int line = start; line < start + width; ++line) {
                 if (right[line] != 0.0f) {
                     highest = band;
                     break;
                 }
-            if (highest >= firstBand)
+            }
+            if (highest >= firstBand) {
                 break;
+            }
         }
         highestNonzero = std::max(highestNonzero, highest);
         for (int band = highest + 1; band < 12; ++band) {
@@ -141,8 +148,9 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
     }
     // The long part joins in only when channel 1 holds no value in any window of the
     // short part.
-    if (g.Mixed() && highestNonzero < firstBand)
+    if (g.Mixed() && highestNonzero < firstBand) {
         longBandsAbove(bands.Long[MixedLongBands], MixedLongBands - 1);
+    }
 }
 
 void TLayer3Decoder::Reorder(int Channel, int Granule)
@@ -159,9 +167,11 @@ void TLayer3Decoder::Reorder(int Channel, int Granule)
     for (int band = firstBand; band < ShortBands - 1; ++band) {
         const int start = bands.Short[band];
         const int width = bands.Short[band + 1] - start;
-        for (int window = 0; window < 3; ++window)
-            for (int f = 0; f < width; ++f)
+        for (int window = 0; window < 3; ++window) {
+            for (int f = 0; f < width; ++f) {
                 reordered[3 * start + 3 * f + window] = lines[3 * start + window * width + f];
+            }
+        }
     }
     std::copy(reordered + firstLine, reordered + GranuleLines, lines + firstLine);
 }

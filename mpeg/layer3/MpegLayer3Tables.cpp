@@ -43,12 +43,15 @@ const float IntensityRatios[16] = {
 
 TLayer3Math::TLayer3Math()
 {
-    for (int i = 0; i < PowerTableSize; ++i)
+    for (int i = 0; i < PowerTableSize; ++i) {
         Power43[i] = static_cast<float>(std::pow(static_cast<double>(i), 4.0 / 3.0));
-    for (int i = 0; i < 256; ++i)
+    }
+    for (int i = 0; i < 256; ++i) {
         GlobalGain[i] = static_cast<float>(std::pow(2.0, 0.25 * (i - 210)));
-    for (int i = 0; i < 40; ++i)
+    }
+    for (int i = 0; i < 40; ++i) {
         PowerOfTwo[i] = static_cast<float>(std::pow(2.0, -0.5 * i));
+    }
     for (int i = 0; i < 32; ++i) {
         IntensityFactors[0][i] = static_cast<float>(std::pow(2.0, -i / 4.0));
         IntensityFactors[1][i] = static_cast<float>(std::pow(2.0, -i / 2.0));

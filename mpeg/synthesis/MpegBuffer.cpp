@@ -25,6 +25,7 @@ void TBuffer::Clear()
 {
     BytesWritten = 0;
     ReadPosition = 0;
-    for (int channel = 0; channel < 2; ++channel)
+    for (int channel = 0; channel < 2; ++channel) {
         WriteOffset[channel] = 2 * channel;
+    }
 }

@@ -17,15 +17,19 @@ public:
     // would pass the capacity is dropped.
     void Append(int Channel, int32_t Value)
     {
-        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount)
+        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount) {
             return;
+        }
         int32_t& offset = WriteOffset[Channel];
-        if (offset > Capacity - 2)
+        if (offset > Capacity - 2) {
             return;
-        if (Value > 32767)
+        }
+        if (Value > 32767) {
             Value = 32767;
-        if (Value < -32768)
+        }
+        if (Value < -32768) {
             Value = -32768;
+        }
         Data[offset] = static_cast<uint8_t>(Value);
         Data[offset + 1] = static_cast<uint8_t>(static_cast<uint32_t>(Value) >> 8);
         offset += 2 * ChannelCount;
@@ -35,8 +39,9 @@ public:
     // calls of Append (those past the capacity are dropped), with one check of room.
     void Append(int Channel, const int16_t* Values, int Count)
     {
-        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0)
+        if (Channel < 0 || Channel > 1 || Channel >= ChannelCount || Count <= 0) {
             return;
+        }
         const int32_t stride = 2 * ChannelCount;
         const int32_t offset = WriteOffset[Channel];
         // stride is 2 << (ChannelCount - 1): the shift divides by it.

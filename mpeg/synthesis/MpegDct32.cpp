@@ -39,9 +39,11 @@ struct TSplitFactorTable {
 
     template <int Count> static void Fill(float (&Table)[Count][MaxLanes], int N)
     {
-        for (int i = 0; i < Count; ++i)
-            for (float& lane : Table[i])
+        for (int i = 0; i < Count; ++i) {
+            for (float& lane : Table[i]) {
                 lane = static_cast<float>(1.0 / (2.0 * std::cos((2 * i + 1) * std::numbers::pi / (2.0 * N))));
+            }
+        }
     }
 };
 

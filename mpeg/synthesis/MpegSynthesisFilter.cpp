@@ -23,10 +23,12 @@ void Matrix(const __m128* X, float* V)
 {
     const __m128 negative = _mm_set1_ps(-0.0f);
     auto value = [&](int I) {
-        if (I < 16)
+        if (I < 16) {
             return X[16 + I];
-        if (I == 16)
+        }
+        if (I == 16) {
             return _mm_setzero_ps();
+        }
         return _mm_xor_ps(X[I <= 48 ? 48 - I : I - 48], negative);
     };
     // Four values of the four blocks at a time, turned into four values of each block.
@@ -34,8 +36,9 @@ void Matrix(const __m128* X, float* V)
     for (int i = 0; i < MatrixValues; i += 4) {
         __m128 rows[4] = {value(i), value(i + 1), value(i + 2), value(i + 3)};
         _MM_TRANSPOSE4_PS(rows[0], rows[1], rows[2], rows[3]);
-        for (int b = 0; b < Lanes; ++b)
+        for (int b = 0; b < Lanes; ++b) {
             _mm_store_ps(V + MatrixValues * b + i, rows[b]);
+        }
     }
 }
 
@@ -86,14 +89,17 @@ void TSynthesisFilter::SynthesizeBlocks(const float* Blocks, int Stride, int Cou
         } else {
             // The last few: gathered, so that no read passes the end of Blocks.
             alignas(16) float gathered[Subbands * Lanes] = {};
-            for (int k = 0; k < Subbands; ++k)
-                for (int b = 0; b < left; ++b)
+            for (int k = 0; k < Subbands; ++k) {
+                for (int b = 0; b < left; ++b) {
                     gathered[Lanes * k + b] = Blocks[k * Stride + first + b];
+                }
+            }
             Dct32Four(gathered, Lanes, x);
             blocks = left;
         }
-        for (int run = 0; run < skipped + blocks; run += Lanes)
+        for (int run = 0; run < skipped + blocks; run += Lanes) {
             Matrix(reinterpret_cast<const __m128*>(x + Subbands * run), v + MatrixValues * run);
+        }
         for (int b = skipped; b < skipped + blocks; ++b) {
             // ActualV takes V[0..31] of the block and the other half V[32..63].
             double* other = ActualV == V1 ? V2 : V1;

@@ -22,8 +22,9 @@ public:
     // Sample of subband Subband for the next block; the last value given wins.
     void InputSample(float Sample, int Subband)
     {
-        if (Subband >= 0 && Subband < Subbands)
+        if (Subband >= 0 && Subband < Subbands) {
             Samples[Subband] = Sample;
+        }
     }
     // Turns the block into 32 PCM samples appended to Buffer, then clears the block.
     void CalculatePcmSamples(TBuffer& Buffer);

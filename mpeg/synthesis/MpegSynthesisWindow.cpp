@@ -51,10 +51,12 @@ constexpr int32_t WindowCoefficients[WindowTaps * WindowSamples] = {
 std::array<float, WindowTaps * WindowSamples> MakeScaledWindow(float ScaleFactor)
 {
     std::array<float, WindowTaps * WindowSamples> window{};
-    for (int j = 0; j < WindowSamples; ++j)
-        for (int t = 0; t < WindowTaps; ++t)
+    for (int j = 0; j < WindowSamples; ++j) {
+        for (int t = 0; t < WindowTaps; ++t) {
             window[static_cast<size_t>(WindowTaps * j + t)] = static_cast<float>(
                 static_cast<float>(WindowCoefficients[WindowSamples * t + j] * CoefficientUnit) * ScaleFactor);
+        }
+    }
     return window;
 }
 
@@ -65,9 +67,11 @@ struct TWindowByTap {
 
     explicit TWindowByTap(const float* Window)
     {
-        for (int t = 0; t < WindowTaps; ++t)
-            for (int j = 0; j < WindowSamples; ++j)
+        for (int t = 0; t < WindowTaps; ++t) {
+            for (int j = 0; j < WindowSamples; ++j) {
                 Entries[WindowSamples * t + j] = Window[WindowTaps * j + t];
+            }
+        }
     }
 };
 

@@ -58,13 +58,15 @@ void SumsInPairs(const float* V, double* Actual, double* Other, int Column, cons
     }
     for (int j = 0; j < Subbands; j += 2 * SumsInFlight) {
         __m128d sums[SumsInFlight];
-        for (__m128d& sum : sums)
+        for (__m128d& sum : sums) {
             sum = _mm_setzero_pd();
+        }
         for (int t = 0; t < Taps; ++t) {
             const double* rows = Actual + Subbands * TapColumn(Column, t) + j;
             const double* coefficients = Window + Subbands * t + j;
-            for (int g = 0; g < SumsInFlight; ++g)
+            for (int g = 0; g < SumsInFlight; ++g) {
                 sums[g] = _mm_add_pd(sums[g], _mm_mul_pd(_mm_load_pd(rows + 2 * g), _mm_load_pd(coefficients + 2 * g)));
+            }
         }
         for (int g = 0; g < SumsInFlight; g += 2) {
             const __m128i four = _mm_unpacklo_epi64(PcmFromSums(sums[g]), PcmFromSums(sums[g + 1]));
@@ -100,14 +102,16 @@ void SumsInFours(const float* V, double* Actual, double* Other, int Column, cons
     }
     for (int j = 0; j < Subbands; j += 4 * SumsInFlight) {
         __m256d sums[SumsInFlight];
-        for (__m256d& sum : sums)
+        for (__m256d& sum : sums) {
             sum = _mm256_setzero_pd();
+        }
         for (int t = 0; t < Taps; ++t) {
             const double* rows = Actual + Subbands * TapColumn(Column, t) + j;
             const double* coefficients = Window + Subbands * t + j;
-            for (int g = 0; g < SumsInFlight; ++g)
+            for (int g = 0; g < SumsInFlight; ++g) {
                 sums[g] = _mm256_add_pd(
                     sums[g], _mm256_mul_pd(_mm256_load_pd(rows + 4 * g), _mm256_load_pd(coefficients + 4 * g)));
+            }
         }
         for (int g = 0; g < SumsInFlight; g += 2) {
             const __m128i eight = _mm_packs_epi32(PcmFromFourSums(sums[g]), PcmFromFourSums(sums[g + 1]));

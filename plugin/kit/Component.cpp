@@ -4,18 +4,21 @@
 
 TComponent::TComponent(TComponent* Owner) : FOwner(Owner)
 {
-    if (FOwner)
+    if (FOwner) {
         FOwner->FComponents.push_back(this);
+    }
 }
 
 TComponent::~TComponent()
 {
     // Those that asked hear of the destruction first, and forget this one.
     const std::vector<TComponent*> subscribers = FFreeNotifies;
-    for (TComponent* subscriber : subscribers)
+    for (TComponent* subscriber : subscribers) {
         subscriber->Notification(this, TOperation::Remove);
-    for (TComponent* subscriber : subscribers)
+    }
+    for (TComponent* subscriber : subscribers) {
         subscriber->RemoveFreeNotification(this);
+    }
     FFreeNotifies.clear();
     // Owned components go last to first, as they were made.
     while (!FComponents.empty()) {
@@ -30,14 +33,17 @@ TComponent::~TComponent()
 
 void TComponent::FreeNotification(TComponent* Subscriber)
 {
-    if (!Subscriber || Subscriber == this)
+    if (!Subscriber || Subscriber == this) {
         return;
-    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), Subscriber) == FFreeNotifies.end())
+    }
+    if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), Subscriber) == FFreeNotifies.end()) {
         FFreeNotifies.push_back(Subscriber);
+    }
     // Both directions: whichever goes first, the other forgets it.
     if (std::find(Subscriber->FFreeNotifies.begin(), Subscriber->FFreeNotifies.end(), this) ==
-        Subscriber->FFreeNotifies.end())
+        Subscriber->FFreeNotifies.end()) {
         Subscriber->FFreeNotifies.push_back(this);
+    }
 }
 
 void TComponent::RemoveFreeNotification(TComponent* Subscriber)
@@ -47,6 +53,7 @@ void TComponent::RemoveFreeNotification(TComponent* Subscriber)
 
 void TComponent::Notification(TComponent* Component, TOperation Operation)
 {
-    if (Operation == TOperation::Remove)
+    if (Operation == TOperation::Remove) {
         RemoveFreeNotification(Component);
+    }
 }

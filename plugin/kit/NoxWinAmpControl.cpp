@@ -26,24 +26,29 @@ TNoxWinAmpControl::~TNoxWinAmpControl()
 
 void TNoxWinAmpControl::SetWindowClassName(const std::string& Value)
 {
-    if (Value != FWindowClassName)
+    if (Value != FWindowClassName) {
         FWindowClassName = Value;
+    }
 }
 
 void TNoxWinAmpControl::SetPlugin(TNoxWinAmpCustomPlugin* Value)
 {
-    if (Value == FPlugin)
+    if (Value == FPlugin) {
         return;
-    if (FPlugin)
+    }
+    if (FPlugin) {
         FPlugin->RemoveFreeNotification(this);
+    }
     FPlugin = Value;
-    if (FPlugin)
+    if (FPlugin) {
         FPlugin->FreeNotification(this);
+    }
 }
 
 void TNoxWinAmpControl::Notification(TComponent* Component, TOperation Operation)
 {
     TComponent::Notification(Component, Operation);
-    if (Operation == TOperation::Remove && Component == FPlugin)
+    if (Operation == TOperation::Remove && Component == FPlugin) {
         FPlugin = nullptr;
+    }
 }

@@ -10,32 +10,37 @@ char* RecordText(const std::string& Text)
 
 void TNoxWinAmpInputPlugin::SetFileExtensions(const std::string& Value)
 {
-    if (Value == FFileExtensions)
+    if (Value == FFileExtensions) {
         return;
+    }
     FFileExtensions = Value;
-    if (FModule)
+    if (FModule) {
         FModule->FileExtensions = RecordText(FFileExtensions);
+    }
 }
 
 void TNoxWinAmpInputPlugin::SetSeekable(bool Value)
 {
     FSeekable = Value;
-    if (FModule)
+    if (FModule) {
         FModule->is_seekable = Value ? 1 : 0;
+    }
 }
 
 void TNoxWinAmpInputPlugin::SetUsesOutput(bool Value)
 {
     FUsesOutput = Value;
-    if (FModule)
+    if (FModule) {
         FModule->UsesOutputPlug = Value ? 1 : 0;
+    }
 }
 
 void TNoxWinAmpInputPlugin::SetDescription(const std::string& Text)
 {
     FDescription = Text;
-    if (FModule)
+    if (FModule) {
         FModule->description = RecordText(FDescription);
+    }
 }
 
 HWND TNoxWinAmpInputPlugin::GetMainWindow()
@@ -46,8 +51,9 @@ HWND TNoxWinAmpInputPlugin::GetMainWindow()
 void TNoxWinAmpInputPlugin::AttachModule(In_Module* Module)
 {
     FModule = Module;
-    if (!FModule)
+    if (!FModule) {
         return;
+    }
     FModule->is_seekable = FSeekable ? 1 : 0;
     FModule->UsesOutputPlug = FUsesOutput ? 1 : 0;
     FModule->description = RecordText(FDescription);
@@ -63,17 +69,20 @@ void TNoxWinAmpInputPlugin::GetFileExtensionList(std::vector<std::string>& List)
     bool isExtension = true;
     while (start < FFileExtensions.size()) {
         size_t end = FFileExtensions.find('\0', start);
-        if (end == std::string::npos)
+        if (end == std::string::npos) {
             end = FFileExtensions.size();
+        }
         if (isExtension) {
             const std::string entry = FFileExtensions.substr(start, end - start);
             size_t from = 0;
             while (from <= entry.size()) {
                 size_t semicolon = entry.find(';', from);
-                if (semicolon == std::string::npos)
+                if (semicolon == std::string::npos) {
                     semicolon = entry.size();
-                if (semicolon > from)
+                }
+                if (semicolon > from) {
                     List.push_back(entry.substr(from, semicolon - from));
+                }
                 from = semicolon + 1;
             }
         }

@@ -25,22 +25,26 @@ public:
         Out_Module record{};
         record.version = 0x10;
         record.description = const_cast<char*>(Description);
-        if constexpr (requires(TOutput & output, HWND window) { output.Config(window); })
+        if constexpr (requires(TOutput& output, HWND window) { output.Config(window); }) {
             record.Config = &Tell<&TOutput::Config>;
-        else
+        } else {
             record.Config = [](HWND) {};
-        if constexpr (requires(TOutput & output, HWND window) { output.About(window); })
+        }
+        if constexpr (requires(TOutput& output, HWND window) { output.About(window); }) {
             record.About = &Tell<&TOutput::About>;
-        else
+        } else {
             record.About = [](HWND) {};
-        if constexpr (requires(TOutput & output) { output.Init(); })
+        }
+        if constexpr (requires(TOutput& output) { output.Init(); }) {
             record.Init = &Tell<&TOutput::Init>;
-        else
+        } else {
             record.Init = [] {};
-        if constexpr (requires(TOutput & output) { output.Quit(); })
+        }
+        if constexpr (requires(TOutput& output) { output.Quit(); }) {
             record.Quit = &Tell<&TOutput::Quit>;
-        else
+        } else {
             record.Quit = [] {};
+        }
         record.Open = &Ask<&TOutput::Open, -1>;
         record.Close = &Tell<&TOutput::Close>;
         record.Write = &Ask<&TOutput::Write, 0>;
@@ -86,7 +90,8 @@ private:
     // A record's function without one: passed to the bound output, if any.
     template <auto Method, class... TArgs> static void Tell(TArgs... Args)
     {
-        if (TOutput* output = Bound.load())
+        if (TOutput* output = Bound.load()) {
             std::invoke(Method, *output, Args...);
+        }
     }
 };

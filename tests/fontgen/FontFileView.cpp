@@ -12,8 +12,9 @@ public:
     explicit TLeBytes(std::span<const uint8_t> Bytes) : Bytes(Bytes) { }
     std::span<const uint8_t> Range(uint64_t At, uint64_t Count) const
     {
-        if (At > Bytes.size() || Count > Bytes.size() - At)
+        if (At > Bytes.size() || Count > Bytes.size() - At) {
             throw std::out_of_range("structure outside the file");
+        }
         return Bytes.subspan(static_cast<size_t>(At), static_cast<size_t>(Count));
     }
     uint32_t U8(uint64_t At) const { return Range(At, 1)[0]; }
@@ -23,8 +24,9 @@ public:
     {
         const auto rest = Range(At, Bytes.size() - std::min<uint64_t>(At, Bytes.size()));
         const auto end = std::find(rest.begin(), rest.end(), 0);
-        if (end == rest.end())
+        if (end == rest.end()) {
             throw std::out_of_range("string without terminator");
+        }
         return std::string(rest.begin(), end);
     }
     std::string Pascal(uint64_t At) const
@@ -74,11 +76,13 @@ TFntView ReadFnt(std::span<const uint8_t> Bytes)
     h.Face = b.U32(105);
     h.BitsPointer = b.U32(109);
     h.BitsOffset = b.U32(113);
-    if (h.Version != 0x200)
+    if (h.Version != 0x200) {
         throw std::out_of_range("not an FNT 2.0 resource");
+    }
     const size_t tableAt = 118;
-    for (uint32_t i = 0; i + h.FirstChar <= h.LastChar + 1; ++i)
+    for (uint32_t i = 0; i + h.FirstChar <= h.LastChar + 1; ++i) {
         v.Table.push_back({b.U16(tableAt + 4 * i), b.U16(tableAt + 4 * i + 2)});
+    }
     v.Face = b.CString(h.Face);
     v.Bytes.assign(Bytes.begin(), Bytes.end());
     return v;
@@ -92,23 +96,28 @@ std::vector<std::string> TFntView::Cell(size_t Slot) const
     const uint32_t byteColumns = (entry.Width + 7) / 8;
     const auto bits = b.Range(entry.Offset, static_cast<uint64_t>(byteColumns) * height);
     std::vector<std::string> rows(height, std::string(entry.Width, '.'));
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < entry.Width; ++x)
-            if (bits[(x / 8) * height + y] & (0x80 >> (x % 8)))
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < entry.Width; ++x) {
+            if (bits[(x / 8) * height + y] & (0x80 >> (x % 8))) {
                 rows[y][x] = '#';
+            }
+        }
+    }
     return rows;
 }
 
 TNeFontLibraryView ReadFontLibrary(std::span<const uint8_t> Bytes)
 {
     const TLeBytes b(Bytes);
-    if (b.U8(0) != 'M' || b.U8(1) != 'Z')
+    if (b.U8(0) != 'M' || b.U8(1) != 'Z') {
         throw std::out_of_range("no MS-DOS header");
+    }
     TNeFontLibraryView v;
     v.NeOffset = b.U32(0x3C);
     const uint64_t ne = v.NeOffset;
-    if (b.U8(ne) != 'N' || b.U8(ne + 1) != 'E')
+    if (b.U8(ne) != 'N' || b.U8(ne + 1) != 'E') {
         throw std::out_of_range("no NE header");
+    }
     b.Range(ne, 0x40);
     v.Flags = b.U16(ne + 0x0C);
     v.TargetOs = b.U8(ne + 0x36);
@@ -131,8 +140,9 @@ TNeFontLibraryView ReadFontLibrary(std::span<const uint8_t> Bytes)
             r.Length = static_cast<uint64_t>(b.U16(at + 2)) << v.AlignmentShift;
             r.Flags = b.U16(at + 4);
             r.Id = b.U16(at + 6);
-            if (!(r.Id & 0x8000))
+            if (!(r.Id & 0x8000)) {
                 r.Name = b.Pascal(resourceTable + r.Id);
+            }
             const auto data = b.Range(r.Offset, r.Length);
             r.Data.assign(data.begin(), data.end());
             v.Resources.push_back(r);
@@ -144,7 +154,8 @@ TNeFontLibraryView ReadFontLibrary(std::span<const uint8_t> Bytes)
 std::vector<uint8_t> ReadWholeFile(const std::string& Path)
 {
     std::vector<uint8_t> bytes = ReadFileBytes(Path);
-    if (bytes.empty())
+    if (bytes.empty()) {
         throw std::runtime_error("cannot read " + Path);
+    }
     return bytes;
 }

@@ -149,15 +149,21 @@ TEST_F(TFontGdi, DrawsEveryCodeAsTheGlyphSource)
         const bool printable = code < 0x7F || code >= 0xA0;
         const TBitmapGlyph& glyph = source.Glyphs.at(printable ? code : *source.DefaultChar);
         std::vector<std::string> expected(side, std::string(side, '.')), drawn = expected;
-        for (int y = 0; y < glyph.Height; ++y)
-            for (int x = 0; x < glyph.Width; ++x)
-                if (glyph.Ink(x, y))
+        for (int y = 0; y < glyph.Height; ++y) {
+            for (int x = 0; x < glyph.Width; ++x) {
+                if (glyph.Ink(x, y)) {
                     expected.at(static_cast<size_t>(source.Ascent - glyph.Ascent + y))
                         .at(static_cast<size_t>(glyph.Left + x)) = '#';
-        for (int y = 0; y < side; ++y)
-            for (int x = 0; x < side; ++x)
-                if ((pixels[y * side + x] & 0xFFFFFF) == 0)
+                }
+            }
+        }
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) {
+                if ((pixels[y * side + x] & 0xFFFFFF) == 0) {
                     drawn[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
+                }
+            }
+        }
         EXPECT_EQ(drawn, expected);
     }
     SelectObject(Dc, oldFont);

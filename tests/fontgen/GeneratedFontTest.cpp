@@ -12,10 +12,13 @@ namespace {
 std::vector<std::string> CellOf(const TBitmapGlyph& G, int Ascent, int Height)
 {
     std::vector<std::string> rows(static_cast<size_t>(Height), std::string(static_cast<size_t>(G.Advance), '.'));
-    for (int y = 0; y < G.Height; ++y)
-        for (int x = 0; x < G.Width; ++x)
-            if (G.Ink(x, y))
+    for (int y = 0; y < G.Height; ++y) {
+        for (int x = 0; x < G.Width; ++x) {
+            if (G.Ink(x, y)) {
                 rows.at(static_cast<size_t>(Ascent - G.Ascent + y)).at(static_cast<size_t>(G.Left + x)) = '#';
+            }
+        }
+    }
     return rows;
 }
 

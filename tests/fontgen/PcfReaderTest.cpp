@@ -15,10 +15,13 @@ std::vector<std::string> Picture(const TBitmapGlyph& Glyph)
 {
     std::vector<std::string> rows(static_cast<size_t>(Glyph.Height),
                                   std::string(static_cast<size_t>(Glyph.Width), '.'));
-    for (int y = 0; y < Glyph.Height; ++y)
-        for (int x = 0; x < Glyph.Width; ++x)
-            if (Glyph.Ink(x, y))
+    for (int y = 0; y < Glyph.Height; ++y) {
+        for (int x = 0; x < Glyph.Width; ++x) {
+            if (Glyph.Ink(x, y)) {
                 rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
+            }
+        }
+    }
     return rows;
 }
 
@@ -90,13 +93,19 @@ TEST(PcfReader, ReadsTheGlyphSourceOfTheBuild)
 std::vector<TPcfLayout> EveryLayout()
 {
     std::vector<TPcfLayout> layouts;
-    for (const bool byteMsb : {false, true})
-        for (const bool bitMsb : {false, true})
-            for (const int rowPad : {1, 2, 4, 8})
-                for (const int scanUnit : {1, 2, 4})
-                    for (const bool compressed : {false, true})
-                        if (scanUnit <= rowPad)
+    for (const bool byteMsb : {false, true}) {
+        for (const bool bitMsb : {false, true}) {
+            for (const int rowPad : {1, 2, 4, 8}) {
+                for (const int scanUnit : {1, 2, 4}) {
+                    for (const bool compressed : {false, true}) {
+                        if (scanUnit <= rowPad) {
                             layouts.push_back({byteMsb, bitMsb, rowPad, scanUnit, compressed});
+                        }
+                    }
+                }
+            }
+        }
+    }
     return layouts;
 }
 

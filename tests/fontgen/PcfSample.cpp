@@ -20,8 +20,9 @@ public:
 private:
     void Put(uint32_t V, int Count, bool BigEndian)
     {
-        for (int i = 0; i < Count; ++i)
+        for (int i = 0; i < Count; ++i) {
             Bytes.push_back(static_cast<uint8_t>(V >> (8 * (BigEndian ? Count - 1 - i : i))));
+        }
     }
     bool Msb;
 };
@@ -39,22 +40,29 @@ std::vector<uint8_t> GlyphBitmap(const TPcfSampleGlyph& G, const TPcfLayout& L, 
     const size_t stride =
         (width + 8 * static_cast<size_t>(Pad) - 1) / (8 * static_cast<size_t>(Pad)) * static_cast<size_t>(Pad);
     std::vector<uint8_t> bytes(stride * G.Rows.size());
-    for (size_t y = 0; y < G.Rows.size(); ++y)
-        for (size_t x = 0; x < width; ++x)
-            if (G.Rows[y][x] == '#')
+    for (size_t y = 0; y < G.Rows.size(); ++y) {
+        for (size_t x = 0; x < width; ++x) {
+            if (G.Rows[y][x] == '#') {
                 bytes[y * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            }
+        }
+    }
     if (!L.BitMsb) {
         for (uint8_t& b : bytes) {
             uint8_t reversed = 0;
-            for (int bit = 0; bit < 8; ++bit)
+            for (int bit = 0; bit < 8; ++bit) {
                 reversed |= static_cast<uint8_t>(((b >> bit) & 1) << (7 - bit));
+            }
             b = reversed;
         }
     }
-    if (L.BitMsb != L.ByteMsb)
-        for (size_t at = 0; at + static_cast<size_t>(L.ScanUnit) <= bytes.size(); at += static_cast<size_t>(L.ScanUnit))
+    if (L.BitMsb != L.ByteMsb) {
+        for (size_t at = 0; at + static_cast<size_t>(L.ScanUnit) <= bytes.size();
+             at += static_cast<size_t>(L.ScanUnit)) {
             std::reverse(bytes.begin() + static_cast<std::ptrdiff_t>(at),
                          bytes.begin() + static_cast<std::ptrdiff_t>(at) + L.ScanUnit);
+        }
+    }
     return bytes;
 }
 
@@ -83,38 +91,44 @@ std::vector<uint8_t> WritePcf(const TPcfSample& S, const TPcfLayout& L)
         properties.U8(0);
         properties.U32(static_cast<uint32_t>(value));
     }
-    while ((properties.Bytes.size() - 8) % 4)
+    while ((properties.Bytes.size() - 8) % 4) {
         properties.U8(0);
+    }
     properties.U32(static_cast<uint32_t>(strings.size()));
     properties.Append(strings);
     tables.emplace_back(1u << 0, properties);
 
     TTable accelerators(FormatOf(L, 0), L.ByteMsb);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         accelerators.U8(0);
+    }
     accelerators.U32(static_cast<uint32_t>(S.Ascent));
     accelerators.U32(static_cast<uint32_t>(S.Descent));
-    accelerators.U32(0);              // max overlap
-    for (int i = 0; i < 2 * 12; ++i)  // min and max bounds
+    accelerators.U32(0);                // max overlap
+    for (int i = 0; i < 2 * 12; ++i) {  // min and max bounds
         accelerators.U8(0);
+    }
     tables.emplace_back(1u << 1, accelerators);
 
     TTable metrics(FormatOf(L, L.CompressedMetrics ? 0x100 : 0), L.ByteMsb);
-    if (L.CompressedMetrics)
+    if (L.CompressedMetrics) {
         metrics.U16(static_cast<uint32_t>(S.Glyphs.size()));
-    else
+    } else {
         metrics.U32(static_cast<uint32_t>(S.Glyphs.size()));
+    }
     for (const TPcfSampleGlyph& g : S.Glyphs) {
         const int width = g.Rows.empty() ? 0 : static_cast<int>(g.Rows[0].size());
         const int fields[] = {g.Left, g.Left + width, g.Advance, g.Ascent, static_cast<int>(g.Rows.size()) - g.Ascent};
         for (const int f : fields) {
-            if (L.CompressedMetrics)
+            if (L.CompressedMetrics) {
                 metrics.U8(static_cast<uint32_t>(f + 0x80));
-            else
+            } else {
                 metrics.U16(static_cast<uint32_t>(f));
+            }
         }
-        if (!L.CompressedMetrics)
+        if (!L.CompressedMetrics) {
             metrics.U16(0);  // attributes
+        }
     }
     tables.emplace_back(1u << 2, metrics);
 
@@ -128,8 +142,9 @@ std::vector<uint8_t> WritePcf(const TPcfSample& S, const TPcfLayout& L)
     }
     for (const int pad : {1, 2, 4, 8}) {
         size_t size = 0;
-        for (const TPcfSampleGlyph& g : S.Glyphs)
+        for (const TPcfSampleGlyph& g : S.Glyphs) {
             size += GlyphBitmap(g, L, pad).size();
+        }
         bitmaps.U32(static_cast<uint32_t>(size));
     }
     bitmaps.Append(data);
@@ -143,8 +158,9 @@ std::vector<uint8_t> WritePcf(const TPcfSample& S, const TPcfLayout& L)
         firstRow = std::min(firstRow, g.Code >> 8);
         lastRow = std::max(lastRow, g.Code >> 8);
     }
-    for (const uint32_t v : {firstCol, lastCol, firstRow, lastRow, static_cast<uint32_t>(S.DefaultCode)})
+    for (const uint32_t v : {firstCol, lastCol, firstRow, lastRow, static_cast<uint32_t>(S.DefaultCode)}) {
         encodings.U16(v);
+    }
     for (uint32_t row = firstRow; row <= lastRow; ++row) {
         for (uint32_t col = firstCol; col <= lastCol; ++col) {
             const auto found =
@@ -158,8 +174,9 @@ std::vector<uint8_t> WritePcf(const TPcfSample& S, const TPcfLayout& L)
     // (the last one unpadded: every byte of the file is then needed).
     TTable file(0x70636601u, false);
     const auto putLe = [&](uint32_t V) {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             file.Bytes.push_back(static_cast<uint8_t>(V >> (8 * i)));
+        }
     };
     putLe(static_cast<uint32_t>(tables.size()));
     size_t offset = 8 + 16 * tables.size();
@@ -173,8 +190,9 @@ std::vector<uint8_t> WritePcf(const TPcfSample& S, const TPcfLayout& L)
         offset += (table.Bytes.size() + 3) / 4 * 4;
     }
     for (const auto& [type, table] : tables) {
-        while (file.Bytes.size() % 4)
+        while (file.Bytes.size() % 4) {
             file.U8(0);
+        }
         file.Append(table.Bytes);
     }
     return file.Bytes;

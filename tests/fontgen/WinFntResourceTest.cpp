@@ -16,9 +16,11 @@ TBitmapGlyph Glyph(int Advance, int Left, int Ascent, const std::vector<std::str
     g.Ascent = Ascent;
     g.Height = static_cast<int>(Rows.size());
     g.Width = Rows.empty() ? 0 : static_cast<int>(Rows[0].size());
-    for (const std::string& row : Rows)
-        for (const char c : row)
+    for (const std::string& row : Rows) {
+        for (const char c : row) {
             g.Pixels.push_back(c == '#');
+        }
+    }
     return g;
 }
 
@@ -70,8 +72,9 @@ void ExpectConsistent(const TFntView& Fnt, size_t FileSize)
                 h.VertRes / 144.0 + 1e-9);
     // The sentinel after the last character is the absolute space: blank.
     const auto blank = Fnt.Cell(Fnt.Table.size() - 1);
-    for (const std::string& row : blank)
+    for (const std::string& row : blank) {
         EXPECT_EQ(row.find('#'), std::string::npos);
+    }
 }
 
 TEST(WinFntResource, ProportionalFontLaysOutEveryCharacterOnTheBaseline)

@@ -19,9 +19,11 @@ const std::filesystem::path RegressionFolder = MORVEL_TEST_DATA "/fuzz-regressio
 std::vector<std::filesystem::path> InputsOf(const std::string& Harness)
 {
     std::vector<std::filesystem::path> inputs;
-    for (const auto& entry : std::filesystem::directory_iterator(RegressionFolder / Harness))
-        if (entry.is_regular_file())
+    for (const auto& entry : std::filesystem::directory_iterator(RegressionFolder / Harness)) {
+        if (entry.is_regular_file()) {
             inputs.push_back(entry.path());
+        }
+    }
     std::sort(inputs.begin(), inputs.end());
     return inputs;
 }

@@ -20,8 +20,9 @@ constexpr int BytesPerSecond = OutputBytesPerSecond;
 bool Drained(TAlsaOutput& Output)
 {
     for (int i = 0; i < 5000; ++i) {
-        if (!Output.IsPlaying())
+        if (!Output.IsPlaying()) {
             return true;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return false;
@@ -156,8 +157,9 @@ TEST(HostAlsaOutput, PlayedTimeNeverRunsAheadOfWrittenTimeOrBackwards)
     int lastPlayed = 0;
     // One tick of the player (2940 bytes) at a time, as it writes them.
     for (int tick = 0; tick < 600; ++tick) {
-        while (output.CanWrite() < 2940)
+        while (output.CanWrite() < 2940) {
             std::this_thread::yield();
+        }
         WriteSilence(output, 2940);
         const int played = output.GetOutputTime();
         const int written = output.GetWrittenTime();

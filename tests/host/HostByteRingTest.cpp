@@ -24,8 +24,9 @@ TEST(HostByteRing, KeepsTheOrderOfAPlainQueueAcrossWrapsAndGrowth)
     const int drops[] = {25, 30, 20, 60, 0, 64, 90, 10, 300, 0, 1};
     for (size_t step = 0; step < std::size(pushes); ++step) {
         std::vector<char> bytes(static_cast<size_t>(pushes[step]));
-        for (char& byte : bytes)
+        for (char& byte : bytes) {
             reference.push_back(byte = next++);
+        }
         ring.Push(bytes.data(), bytes.size());
         ASSERT_EQ(ring.Size(), reference.size());
         ASSERT_GE(ring.Capacity(), ring.Size());

@@ -38,8 +38,9 @@ struct TModelDevice {
 
     void Advance(TTime Now)
     {
-        if (Started)
+        if (Started) {
             Held = std::max(0.0, Held - std::chrono::duration<double>(Now - Last).count() * Rate * Speed);
+        }
         Last = Now;
     }
     int64_t Holds() const { return static_cast<int64_t>(std::ceil(Held)); }
@@ -66,8 +67,9 @@ TTime FeedAndCheck(TDeviceClock& Clock, TModelDevice& Device, int64_t Frames, TT
         }
         const int64_t remaining = Clock.Remaining(Device.Reported(Device.Holds(), Now), Now);
         EXPECT_GE(remaining + 1, Device.Holds());
-        if (remaining + 1 < Device.Holds())
+        if (remaining + 1 < Device.Holds()) {
             break;
+        }
         Now += 1ms;
     }
     return Now;
@@ -77,10 +79,12 @@ TTime FeedAndCheck(TDeviceClock& Clock, TModelDevice& Device, int64_t Frames, TT
 std::chrono::milliseconds EndAfter(const TDeviceClock& Clock, const TModelDevice& Device, TTime Done)
 {
     for (TTime now = Done;; now += 1ms) {
-        if (Clock.Remaining(Device.Reported(0, now), now) == 0)
+        if (Clock.Remaining(Device.Reported(0, now), now) == 0) {
             return std::chrono::duration_cast<std::chrono::milliseconds>(now - Done);
-        if (now - Done > 10s)
+        }
+        if (now - Done > 10s) {
             return 10s;
+        }
     }
 }
 

@@ -22,12 +22,14 @@ TEST(HostEventQueue, MessagesFromOtherThreadsArriveWholeAndInOrder)
     EXPECT_EQ(queue.Wait(0).Kind, THostEvent::Timeout);
 
     std::thread first([&] {
-        for (uintptr_t i = 0; i < 500; ++i)
+        for (uintptr_t i = 0; i < 500; ++i) {
             queue.PostMessage(0x0111, i, -static_cast<intptr_t>(i));
+        }
     });
     std::thread second([&] {
-        for (uintptr_t i = 0; i < 500; ++i)
+        for (uintptr_t i = 0; i < 500; ++i) {
             queue.PostMessage(0x0112, i, static_cast<intptr_t>(i));
+        }
     });
     first.join();
     second.join();

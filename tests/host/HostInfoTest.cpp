@@ -21,8 +21,9 @@ std::string TempPath(const std::string& Name)
 std::string RunInfo(const std::vector<std::string>& Args, int* Status = nullptr)
 {
     const TCommandRun run = RunCommand(&RunInfoCommand, Args);
-    if (Status)
+    if (Status) {
         *Status = run.Status;
+    }
     return run.Out;
 }
 
@@ -68,8 +69,9 @@ TEST(HostInfo, JsonLinePerFileAndFailuresListedToo)
     EXPECT_EQ(status, 1);
     std::vector<std::string> lines;
     size_t start = 0;
-    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
+    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
         lines.push_back(out.substr(start, end - start));
+    }
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find("\"loaded\":false"), std::string::npos);
     EXPECT_NE(lines[0].find("\"error\":\"no such file\""), std::string::npos);

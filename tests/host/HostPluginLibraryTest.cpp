@@ -47,8 +47,9 @@ TEST(HostPluginLibrary, TheHostFillsEveryFieldItOwns)
         reinterpret_cast<const void*>(module->VSAGetMode),    reinterpret_cast<const void*>(module->VSAAdd),
         reinterpret_cast<const void*>(module->VSASetInfo),    reinterpret_cast<const void*>(module->dsp_isactive),
         reinterpret_cast<const void*>(module->dsp_dosamples), reinterpret_cast<const void*>(module->SetInfo)};
-    for (const void* function : hostFunctions)
+    for (const void* function : hostFunctions) {
         EXPECT_NE(function, nullptr);
+    }
     // No DSP: the PCM passes as it is.
     EXPECT_EQ(module->dsp_isactive(), 0);
     short samples[8] = {};

@@ -43,8 +43,9 @@ THostArgs Parse(const std::vector<std::string>& Args, std::string* Error = nullp
     std::string error;
     const bool ok = ParseHostArgs(Args, TestOptions, parsed, error);
     EXPECT_EQ(ok, error.empty());
-    if (Error)
+    if (Error) {
         *Error = error;
+    }
     return parsed;
 }
 
@@ -112,8 +113,9 @@ TEST(HostProgram, EveryCommandHasItsHelpAndRejectsWhatItDoesNotKnow)
             EXPECT_EQ(help.Err, "");
             EXPECT_EQ(help.Out, CommandHelp(*command));
             EXPECT_EQ(help.Out.rfind(usage, 0), 0u) << help.Out;
-            for (const THostOption& option : command->Options)
+            for (const THostOption& option : command->Options) {
                 EXPECT_NE(help.Out.find(option.Long), std::string::npos) << option.Long;
+            }
         }
         for (const std::vector<std::string>& args : {std::vector<std::string>{command->Name, ExampleSong, "--bogus"},
                                                      {command->Name, "-Z", ExampleSong},
@@ -144,12 +146,14 @@ TEST(HostProgram, EveryCommandHasItsHelpAndRejectsWhatItDoesNotKnow)
 TEST(HostProgram, NoHelpLineIsWiderThanEightyColumns)
 {
     std::vector<std::string> texts = {ProgramHelp()};
-    for (const THostCommand* command : HostCommands())
+    for (const THostCommand* command : HostCommands()) {
         texts.push_back(CommandHelp(*command));
+    }
     for (const std::string& text : texts) {
         std::istringstream lines(text);
-        for (std::string line; std::getline(lines, line);)
+        for (std::string line; std::getline(lines, line);) {
             EXPECT_LE(line.size(), HelpColumns) << line;
+        }
         EXPECT_EQ(text.back(), '\n');
     }
     // Wrapping: at spaces, with the indent, a word too long for a line alone on one.
@@ -165,11 +169,13 @@ TEST(HostProgram, TheManualPageListsEveryCommandOptionAndKey)
     ASSERT_FALSE(bytes.empty());
     std::string page(bytes.begin(), bytes.end());
     // As the reader sees it: "\-" is a minus.
-    for (size_t at; (at = page.find("\\-")) != std::string::npos;)
+    for (size_t at; (at = page.find("\\-")) != std::string::npos;) {
         page.erase(at, 1);
+    }
     for (const char* section : {".SH NAME", ".SH SYNOPSIS", ".SH DESCRIPTION", ".SH COMMANDS", ".SH OPTIONS",
-                                ".SH KEYS", ".SH EXIT STATUS", ".SH FILES", ".SH ENVIRONMENT"})
+                                ".SH KEYS", ".SH EXIT STATUS", ".SH FILES", ".SH ENVIRONMENT"}) {
         EXPECT_NE(page.find(section), std::string::npos) << section;
+    }
     for (const THostCommand* command : HostCommands()) {
         EXPECT_NE(page.find(".B " + std::string(command->Name) + "\n"), std::string::npos) << command->Name;
         for (const THostOption& option : command->Options) {
@@ -184,8 +190,9 @@ TEST(HostProgram, TheManualPageListsEveryCommandOptionAndKey)
         const std::string entry = ".B " + std::string(key.Keys) + "\n" + key.Action + "\n";
         EXPECT_NE(page.find(entry), std::string::npos) << key.Keys;
     }
-    for (const char* words : {"XDG_STATE_HOME", "mrvldebug.txt", "libmorvel_plugin.so", "--version", "--log"})
+    for (const char* words : {"XDG_STATE_HOME", "mrvldebug.txt", "libmorvel_plugin.so", "--version", "--log"}) {
         EXPECT_NE(page.find(words), std::string::npos) << words;
+    }
 }
 
 }  // namespace

@@ -57,8 +57,9 @@ protected:
         const std::vector<uint8_t> song = ReadFileBytes(ExampleSong);
         std::vector<uint8_t> noise(4096);
         std::mt19937 random(17);
-        for (uint8_t& byte : noise)
+        for (uint8_t& byte : noise) {
             byte = static_cast<uint8_t>(random());
+        }
         const std::string text = "Just some notes, no music here.\n";
         std::vector<TBadFile> files = {
             {Write("notes.txt", std::vector<uint8_t>(text.begin(), text.end())), "does not begin with a module block"},

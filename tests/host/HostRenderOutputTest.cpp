@@ -44,8 +44,9 @@ protected:
     std::vector<std::string> Names(const fs::path& Folder) const
     {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(Folder))
+        for (const auto& entry : fs::directory_iterator(Folder)) {
             names.push_back(entry.path().filename().string());
+        }
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -62,11 +63,13 @@ TEST_F(THostRenderOutput, AnInputIsNeverWrittenOverNotEvenWithForce)
     std::vector<std::string> sameFile = {input};
     std::error_code error;
     fs::create_symlink("copy.dmf", Root / "link.wav", error);
-    if (!error)
+    if (!error) {
         sameFile.push_back(Path("link.wav"));
+    }
     fs::create_hard_link(Root / "copy.dmf", Root / "hard.wav", error);
-    if (!error)
+    if (!error) {
         sameFile.push_back(Path("hard.wav"));
+    }
     // A module whose output in its own folder would be itself.
     const std::string other = Write("module.wav", Tiny);
     const std::vector<std::string> before = Names(Root);
@@ -113,8 +116,9 @@ TEST_F(THostRenderOutput, AnExistingFileIsReplacedOnlyWithForce)
     const std::string target = Write("elsewhere.txt", Text("keep me"));
     std::error_code error;
     fs::create_symlink("elsewhere.txt", Root / "linked.wav", error);
-    if (error)
+    if (error) {
         return;  // no links here (wine)
+    }
     ASSERT_EQ(RunCommand(&RunRenderCommand, {input, "--force", "-o", Path("linked.wav")}).Status, 0);
     EXPECT_FALSE(fs::is_symlink(Root / "linked.wav"));
     EXPECT_EQ(ReadFileBytes(Path("linked.wav")), wav);

@@ -60,17 +60,20 @@ TEST(HostRender, WritesTheWholeSongAsWavOrRawPcm)
 TEST(HostRender, EverySongRendersTheLengthInfoReports)
 {
     std::vector<std::string> songs = {ExampleSong};
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(MORVEL_TEST_DATA))
-        if (entry.path().extension() == ".dmf")
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(MORVEL_TEST_DATA)) {
+        if (entry.path().extension() == ".dmf") {
             songs.push_back(entry.path().string());
+        }
+    }
     int rendered = 0;
     for (const std::string& song : songs) {
         SCOPED_TRACE(song);
         const TCommandRun info = RunCommand(&RunInfoCommand, {"--json", song});
         const size_t at = info.Out.find("\"length_ms\":");
         ASSERT_NE(at, std::string::npos);
-        if (info.Out.compare(at + 12, 4, "null") == 0)
+        if (info.Out.compare(at + 12, 4, "null") == 0) {
             continue;  // not a module: render refuses it as well
+        }
         const double lengthMs = std::stod(info.Out.substr(at + 12));
         const std::string raw = ::testing::TempDir() + "length.pcm";
         ASSERT_EQ(RunRender({song, "--raw", "--force", "-o", raw}), 0);

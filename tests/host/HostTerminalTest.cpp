@@ -48,12 +48,14 @@ TEST(HostTerminal, TheListShownToUsersNamesTheKeysTheDecoderReads)
         std::istringstream names(entry.Keys);
         std::string key;
         while (names >> key) {
-            if (key.size() > 1 && key.back() == ',')
+            if (key.size() > 1 && key.back() == ',') {
                 key.pop_back();
+            }
             std::string typed = key;
             for (size_t i = 0; i < std::size(named); ++i) {
-                if (key == named[i])
+                if (key == named[i]) {
                     typed = bytes[i];
+                }
             }
             ASSERT_TRUE(typed.size() == 1 || typed[0] == '\x1b') << "unknown key name " << key;
             TKeyDecoder decoder;

@@ -140,8 +140,9 @@ TEST(LoadCompressed, ModuleWithALayerTwoSampleLoadsAndRenders)
     int loud = 0;
     for (int tick = 0; tick < 8; ++tick) {
         dmf->RenderBlock(block.data(), dmf->BlockBytes);
-        for (int16_t value : block)
+        for (int16_t value : block) {
             loud += std::abs(value) > 100;
+        }
     }
     EXPECT_GT(loud, 100);
 }

@@ -62,8 +62,9 @@ bool OtherThreadCanAcquire(TDmf& Song)
 TEST(LoadContainer, BlockKinds)
 {
     const char* tags[] = {"CMSG", "SEQU", "PATT", "SMPI", "SMPD", "SMPJ", "ZQKW", "ENDE"};
-    for (uint8_t kind = 1; kind <= 8; ++kind)
+    for (uint8_t kind = 1; kind <= 8; ++kind) {
         EXPECT_EQ(TDmf::BlockKind(reinterpret_cast<const uint8_t*>(tags[kind - 1])), kind);
+    }
     EXPECT_EQ(TDmf::BlockKind(reinterpret_cast<const uint8_t*>("ende")), 255);
     EXPECT_EQ(TDmf::BlockKind(reinterpret_cast<const uint8_t*>("XXXX")), 255);
 }
@@ -235,8 +236,9 @@ TEST(LoadContainer, SecondLoadUnloadsTheFirstAndRewinds)
     song.LoadFromStream(first);
     EXPECT_FALSE(log.Has("Deleting in-memory DMF"));
     song.Start();
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < 50; ++i) {
         song.SkipBlock();
+    }
 
     TWriterSong other = SmallSong();
     other.Title = "Other";

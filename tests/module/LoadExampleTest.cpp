@@ -21,8 +21,9 @@ TEST(LoadExample, FullLoadOfTheBundledSong)
     EXPECT_GE(song.Message.size(), 5u);
     EXPECT_GT(song.LengthMs, 30000);
     EXPECT_EQ(song.SampleCount, 8);
-    for (int s = 1; s <= song.SampleCount; ++s)
+    for (int s = 1; s <= song.SampleCount; ++s) {
         EXPECT_FALSE(song.GetSample(s)->Empty) << s;
+    }
     EXPECT_TRUE(song.GetSample(6)->Stereo && song.GetSample(6)->Is16Bit);
     EXPECT_EQ(song.GetSample(8)->GetCuePoint(3), 9000);
 
@@ -46,8 +47,9 @@ TEST(LoadExample, FullLoadOfTheBundledSong)
     EXPECT_GE(widest, 8);
     EXPECT_GE(song.PatternCount, 3);
     EXPECT_TRUE(global.count(1) && global.count(2));
-    for (int effect : {0x06, 0x0B, 0x14, 0x15, 0x21, 0x22, 0x27})
+    for (int effect : {0x06, 0x0B, 0x14, 0x15, 0x21, 0x22, 0x27}) {
         EXPECT_TRUE(effects.count(effect)) << std::hex << effect;
+    }
 
     // Raw and packed samples both: packed ones get the larger allocation.
     int packed = 0;

@@ -19,8 +19,9 @@ public:
     ~TLogCapture()
     {
         SetDebugLogConsole(stdout);
-        if (File)
+        if (File) {
             std::fclose(File);
+        }
     }
     TLogCapture(const TLogCapture&) = delete;
     TLogCapture& operator=(const TLogCapture&) = delete;
@@ -29,14 +30,16 @@ public:
     std::string Text() const
     {
         std::string text;
-        if (!File)
+        if (!File) {
             return text;
+        }
         std::fflush(File);
         std::rewind(File);
         char chunk[4096];
         size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, File)) > 0)
+        while ((n = std::fread(chunk, 1, sizeof chunk, File)) > 0) {
             text.append(chunk, n);
+        }
         return text;
     }
     bool Has(const std::string& Line) const { return Text().find(Line + "\n") != std::string::npos; }
@@ -71,8 +74,9 @@ inline std::unique_ptr<TDmf> LoadInfoBytes(const std::vector<uint8_t>& Bytes)
 inline std::vector<uint8_t> Ramp(size_t Length, uint8_t Step = 1)
 {
     std::vector<uint8_t> pcm(Length);
-    for (size_t i = 0; i < Length; ++i)
+    for (size_t i = 0; i < Length; ++i) {
         pcm[i] = static_cast<uint8_t>(i * Step);
+    }
     return pcm;
 }
 

@@ -17,8 +17,9 @@ void LoadAndPlay(const std::vector<uint8_t>& Bytes)
     auto song = LoadBytes(Bytes);
     song->Start();
     std::vector<uint8_t> pcm(4 * 1024);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         song->RenderBlock(pcm.data(), static_cast<int32_t>(pcm.size()));
+    }
     LoadInfoBytes(Bytes);
 }
 
@@ -44,15 +45,18 @@ TEST(LoadHostile, TruncatedAtEveryBlockBoundaryAndInside)
         .End();
     const std::vector<uint8_t> bytes = writer.Bytes();
     ASSERT_TRUE(LoadBytes(bytes)->Loaded);
-    for (const size_t start : writer.BlockStarts())
-        for (size_t delta : {0, 1, 4, 5, 7, 9, 12})
+    for (const size_t start : writer.BlockStarts()) {
+        for (size_t delta : {0, 1, 4, 5, 7, 9, 12}) {
             if (start + delta < bytes.size()) {
                 auto song = LoadBytes(Cut(bytes, start + delta));
                 EXPECT_FALSE(song->Loaded) << start + delta;
             }
+        }
+    }
     std::mt19937 random(11);
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < 60; ++i) {
         LoadAndPlay(Cut(bytes, random() % bytes.size()));
+    }
 }
 
 TEST(LoadHostile, AbsurdCountsAndLengths)
@@ -104,8 +108,9 @@ TEST(LoadHostile, AbsurdCountsAndLengths)
     crowd.SampleInfo(liars, 8).SampleData(liars).End();
     auto lied = LoadBytes(crowd.Bytes());
     size_t allocated = 0;
-    for (int s = 1; s <= lied->SampleCount; ++s)
+    for (int s = 1; s <= lied->SampleCount; ++s) {
         allocated += lied->GetSample(s)->Buffer.size();
+    }
     EXPECT_LT(allocated, 255u * 8 * 4096);
 
     // Lengths of every message, sequence and unknown block beyond the file.
@@ -131,8 +136,9 @@ TEST(LoadHostile, RandomMutationsOfValidModules)
                 bytes[at] = static_cast<uint8_t>(random());
                 break;
             case 1:  // an extreme 32-bit value
-                for (size_t b = 0; b < 4 && at + b < bytes.size(); ++b)
+                for (size_t b = 0; b < 4 && at + b < bytes.size(); ++b) {
                     bytes[at + b] = (random() % 2) ? 0xFF : 0x7F;
+                }
                 break;
             case 2:  // bytes removed
                 bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(at),
@@ -142,8 +148,9 @@ TEST(LoadHostile, RandomMutationsOfValidModules)
                 bytes.resize(at + 1);
                 break;
             }
-            if (bytes.empty())
+            if (bytes.empty()) {
                 break;
+            }
         }
         LoadAndPlay(bytes);
     }

@@ -60,8 +60,9 @@ TWriterSong SongPlaying(const std::vector<TWriterSample>& Samples)
     song.Sequence = {0};
     song.SongTracks = 1;
     TWriterPattern pattern(1, static_cast<int>(8 * Samples.size()), 0x40);
-    for (size_t s = 0; s < Samples.size(); ++s)
+    for (size_t s = 0; s < Samples.size(); ++s) {
         pattern.At(0, static_cast<int>(8 * s)) = {static_cast<uint8_t>(s + 1), 37, 255};
+    }
     song.Patterns = {pattern};
     song.Samples = Samples;
     return song;
@@ -89,11 +90,13 @@ TEST(LoadLayer3Sample, ImportMatchesTheReferenceDecoder)
         const int32_t lead = sample.Length - static_cast<int32_t>(reference.size());
         ASSERT_TRUE(lead == 0 || lead == InformationFrameBytes(fixture)) << lead;
         ASSERT_EQ(sample.Buffer.size(), static_cast<size_t>(sample.Length) + 32);
-        for (int32_t i = 0; i < lead; ++i)
+        for (int32_t i = 0; i < lead; ++i) {
             ASSERT_EQ(sample.Data[i], 0);
+        }
         int largest = 0;
-        for (size_t i = 0; i < reference.size() / 2; ++i)
+        for (size_t i = 0; i < reference.size() / 2; ++i) {
             largest = std::max(largest, std::abs(SampleAt(sample.Data + lead, i) - SampleAt(reference.data(), i)));
+        }
         EXPECT_LE(largest, 4);
     }
 }

@@ -94,8 +94,9 @@ TEST(LoadSequence, EntriesPastTheTableReadAsPatternZero)
 {
     TQuietLog quiet;
     std::vector<uint16_t> entries(3000);
-    for (size_t i = 0; i < entries.size(); ++i)
+    for (size_t i = 0; i < entries.size(); ++i) {
         entries[i] = static_cast<uint16_t>(1 + i % 7);
+    }
     auto song = LoadSequence(0, 2999, entries);
     EXPECT_EQ(song->Sequencer.Count, 3000);
     EXPECT_EQ(song->Sequencer.GetEntry(2047), 1 + 2047 % 7);

@@ -25,8 +25,9 @@ bool RowIsEmpty(const TPattern& Pattern, int Row)
     for (int t = 0; t < Pattern.TrackCount; ++t) {
         const TSector& cell = *Pattern.Track(t)->Sector(Row);
         if (cell.Instrument || cell.Note || cell.Volume || cell.InstrumentEffect || cell.NoteEffect ||
-            cell.VolumeEffect)
+            cell.VolumeEffect) {
             return false;
+        }
     }
     return !Pattern.GlobalTrack.Sector(Row)->HasEffect();
 }
@@ -43,8 +44,9 @@ TEST(LoadPatterns, CountByteComesBeforeTheParameter)
     EXPECT_EQ(pattern.RowCount, 4);
     EXPECT_EQ(pattern.GlobalTrack.Sector(0)->Effect, 1);
     EXPECT_EQ(pattern.GlobalTrack.Sector(0)->Param, 5);
-    for (int row = 1; row < 4; ++row)
+    for (int row = 1; row < 4; ++row) {
         EXPECT_TRUE(RowIsEmpty(pattern, row));
+    }
     EXPECT_EQ(song->SongTrackCount, 4);
     EXPECT_TRUE(log.Has("dmfReadPATT: 01 Entries"));
     EXPECT_TRUE(log.Has(" Uncrunching Pattern 00"));
@@ -81,8 +83,9 @@ TEST(LoadPatterns, RepeatCountOf255SilencesTheNext255Rows)
     auto song = LoadPatterns({RawPattern(1, 300, data)});
     const TPattern& pattern = *song->GetPattern(0);
     EXPECT_EQ(pattern.Track(0)->Sector(0)->Note, 10);
-    for (int row = 1; row <= 255; ++row)
+    for (int row = 1; row <= 255; ++row) {
         ASSERT_TRUE(RowIsEmpty(pattern, row)) << row;
+    }
     EXPECT_EQ(pattern.GlobalTrack.Sector(256)->Effect, 1);
     EXPECT_EQ(pattern.GlobalTrack.Sector(256)->Param, 9);
     EXPECT_EQ(pattern.Track(0)->Sector(256)->Note, 11);
@@ -144,8 +147,9 @@ TEST(LoadPatterns, TracksRowsAndPatternsBeyondTheModelAreDropped)
     TQuietLog quiet;
     // 40 tracks: all decoded, the first 32 kept, and the next pattern still in step.
     TWriterPattern wide(40, 2);
-    for (int t = 0; t < 40; ++t)
+    for (int t = 0; t < 40; ++t) {
         wide.At(t, 1).Note = static_cast<uint8_t>(t + 1);
+    }
     TWriterPattern after(1, 1);
     after.At(0, 0).Note = 99;
     TWriterPattern tall(1, 1100);

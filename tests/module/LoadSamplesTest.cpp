@@ -18,13 +18,17 @@ std::unique_ptr<TDmf> LoadSamples(const std::vector<TWriterSample>& Samples, uin
 
 bool HoldsPcm(const TSample& Sample, const std::vector<uint8_t>& Pcm)
 {
-    if (Sample.Length != static_cast<int32_t>(Pcm.size()) || !Sample.Data)
+    if (Sample.Length != static_cast<int32_t>(Pcm.size()) || !Sample.Data) {
         return false;
-    if (Sample.Data != Sample.Buffer.data() + 16 || Sample.Buffer.size() < Pcm.size() + 32)
+    }
+    if (Sample.Data != Sample.Buffer.data() + 16 || Sample.Buffer.size() < Pcm.size() + 32) {
         return false;
-    for (size_t i = 0; i < 16; ++i)
-        if (Sample.Buffer[i] != 0 || Sample.Data[Pcm.size() + i] != 0)
+    }
+    for (size_t i = 0; i < 16; ++i) {
+        if (Sample.Buffer[i] != 0 || Sample.Data[Pcm.size() + i] != 0) {
             return false;
+        }
+    }
     return std::memcmp(Sample.Data, Pcm.data(), Pcm.size()) == 0;
 }
 
@@ -132,8 +136,9 @@ TEST(LoadSamples, StorageIsKnownToTheFullAndTheInformationLoad)
     const std::unique_ptr<TDmf> songs[] = {LoadBytes(writer.Bytes()), LoadInfoBytes(writer.Bytes())};
     for (const std::unique_ptr<TDmf>& song : songs) {
         ASSERT_EQ(song->SampleCount, 4);
-        for (int s = 1; s <= 4; ++s)
+        for (int s = 1; s <= 4; ++s) {
             EXPECT_EQ(song->GetSample(s)->Storage, expected[static_cast<size_t>(s - 1)]) << s;
+        }
     }
 }
 

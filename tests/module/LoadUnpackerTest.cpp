@@ -20,10 +20,12 @@ std::vector<uint8_t> Unpack(const std::vector<uint8_t>& Packed, int32_t Count, i
     TSampleUnpacker unpacker(stream, InputLimit);
     std::vector<uint8_t> out(static_cast<size_t>(std::max(Count, 0)), 0);
     int32_t produced = -1;
-    if (unpacker.InitUnpacker())
+    if (unpacker.InitUnpacker()) {
         produced = unpacker.UnpackBytes(out.data(), Count);
-    if (Produced)
+    }
+    if (Produced) {
         *Produced = produced;
+    }
     return out;
 }
 
@@ -55,12 +57,14 @@ TEST(LoadUnpacker, PackerRoundTrip)
     std::mt19937 random(7);
     std::vector<std::vector<uint8_t>> cases = {{}, {0}, {0x80}, std::vector<uint8_t>(5000, 0x42), Ramp(3000, 129)};
     std::vector<uint8_t> noise(20000);
-    for (uint8_t& b : noise)
+    for (uint8_t& b : noise) {
         b = static_cast<uint8_t>(random());
+    }
     cases.push_back(noise);
     std::vector<uint8_t> wave(40000);
-    for (size_t i = 0; i < wave.size(); ++i)
+    for (size_t i = 0; i < wave.size(); ++i) {
         wave[i] = static_cast<uint8_t>(100 * std::sin(static_cast<double>(i) / 20.0) + (random() % 5));
+    }
     cases.push_back(wave);
     for (const auto& pcm : cases) {
         const std::vector<uint8_t> packed = PackSample(pcm);

@@ -84,20 +84,25 @@ TEST(LogFile, EntriesFromSeveralThreadsStayWholeLines)
                std::string(static_cast<size_t>(9000 + 37 * Entry), static_cast<char>('a' + Thread));
     };
     std::map<std::string, int> expected;
-    for (int t = 0; t < Threads; ++t)
-        for (int e = 0; e < Entries; ++e)
+    for (int t = 0; t < Threads; ++t) {
+        for (int e = 0; e < Entries; ++e) {
             expected[message(t, e)] = 1;
+        }
+    }
     std::string console;
     {
         TLogCapture capture;
         std::vector<std::thread> threads;
-        for (int t = 0; t < Threads; ++t)
+        for (int t = 0; t < Threads; ++t) {
             threads.emplace_back([&, t] {
-                for (int e = 0; e < Entries; ++e)
+                for (int e = 0; e < Entries; ++e) {
                     DebugLog(message(t, e));
+                }
             });
-        for (std::thread& thread : threads)
+        }
+        for (std::thread& thread : threads) {
             thread.join();
+        }
         console = capture.Text();
     }
 

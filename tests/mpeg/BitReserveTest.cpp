@@ -27,8 +27,9 @@ TEST(BitReserve, ReadsFieldsAcrossBytesMostSignificantFirst)
 TEST(BitReserve, RewindsBitsAndBytes)
 {
     auto reservoir = std::make_unique<TBitReserve>();
-    for (uint32_t value : {0x12u, 0x34u, 0x56u})
+    for (uint32_t value : {0x12u, 0x34u, 0x56u}) {
         reservoir->PutByte(value);
+    }
     EXPECT_EQ(reservoir->ReadBits(12), 0x123u);
     reservoir->RewindBits(4);
     EXPECT_EQ(reservoir->BitsRead(), 8);
@@ -42,12 +43,14 @@ TEST(BitReserve, WrapsAroundTheRing)
 {
     auto reservoir = std::make_unique<TBitReserve>();
     // Fill past the end of the ring: the reads continue at the ring's start.
-    for (int32_t i = 0; i < TBitReserve::Size + 2; ++i)
+    for (int32_t i = 0; i < TBitReserve::Size + 2; ++i) {
         reservoir->PutByte(static_cast<uint32_t>(i & 0xFF));
+    }
     // The two bytes beyond the ring overwrote its first two entries.
     EXPECT_EQ(reservoir->ReadBits(16), 0x0001u);
-    for (int32_t i = 2; i < TBitReserve::Size - 1; ++i)
+    for (int32_t i = 2; i < TBitReserve::Size - 1; ++i) {
         reservoir->ReadBits(8);
+    }
     EXPECT_EQ(reservoir->ReadBits(24), 0xFF0001u);
     EXPECT_EQ(reservoir->BitsRead(), (TBitReserve::Size + 2) * 8);
     reservoir->RewindBytes(TBitReserve::Size);
@@ -65,12 +68,14 @@ TEST(BitReserve, BytesInBulkAreBytesOneByOne)
     auto bulk = std::make_unique<TBitReserve>();
     auto single = std::make_unique<TBitReserve>();
     std::vector<uint8_t> bytes(TBitReserve::Size + 100);
-    for (size_t i = 0; i < bytes.size(); ++i)
+    for (size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<uint8_t>(i * 91 + 7);
+    }
     for (int32_t count : {1, 5, 4090, 3, 7, 8, 2000, TBitReserve::Size + 100, 6, 1}) {
         bulk->PutBytes(bytes.data(), count);
-        for (int32_t i = 0; i < count; ++i)
+        for (int32_t i = 0; i < count; ++i) {
             single->PutByte(bytes[static_cast<size_t>(i)]);
+        }
         // Every byte of the ring, each read with the window of the next eight.
         for (int32_t i = 0; i < TBitReserve::Size; ++i) {
             ASSERT_EQ(bulk->PeekWindow(), single->PeekWindow()) << count << "/" << i;

@@ -22,29 +22,34 @@ TEST(DequantizeLines, EveryWayGivesEachLinesScalarResultBitForBit)
     std::uniform_real_distribution<float> exponent(-40.0f, 20.0f);
     for (int trial = 0; trial < 60; ++trial) {
         std::vector<int16_t> values(576);
-        for (int16_t& value : values)
+        for (int16_t& value : values) {
             value = static_cast<int16_t>(trial % 3 == 0 ? big(random) : small(random));
+        }
         values[static_cast<size_t>(random() % 576)] = static_cast<int16_t>(trial % 2 ? -32768 : 32767);
         std::vector<float> factors(576);
-        for (float& factor : factors)
+        for (float& factor : factors) {
             factor = std::exp2(exponent(random));
+        }
         const float gain = std::exp2(exponent(random));
         int first = position(random), stop = position(random);
-        if (first > stop)
+        if (first > stop) {
             std::swap(first, stop);
+        }
         const float* usedFactors = trial % 2 ? factors.data() : nullptr;
         std::vector<float> expected(576, 7.0f);
         for (int line = first; line < stop; ++line) {
             const int value = values[static_cast<size_t>(line)];
             const float magnitude = power[std::min(std::abs(value), largest)];
             float result = (value < 0 ? -magnitude : magnitude) * gain;
-            if (usedFactors)
+            if (usedFactors) {
                 result = result * usedFactors[line];
+            }
             expected[static_cast<size_t>(line)] = result;
         }
         for (TDequantizeLines way : {DequantizeLinesPlain(), DequantizeLinesWithAvx2()}) {
-            if (!way)
+            if (!way) {
                 continue;
+            }
             std::vector<float> out(576, 7.0f);
             way(values.data(), gain, usedFactors, first, stop, out.data());
             ASSERT_EQ(std::memcmp(out.data(), expected.data(), 576 * sizeof(float)), 0)

@@ -11,9 +11,11 @@ namespace {
 
 const THuffmanCodeList& ListOf(int TableNumber)
 {
-    for (const THuffmanCodeList& list : HuffmanCodeLists)
-        if (list.TableNumber == TableNumber)
+    for (const THuffmanCodeList& list : HuffmanCodeLists) {
+        if (list.TableNumber == TableNumber) {
             return list;
+        }
+    }
     return HuffmanCodeLists[0];
 }
 
@@ -113,8 +115,9 @@ TEST(HuffmanDecode, RandomBitsMatchPrefixDecoding)
         for (int32_t i = 0; i < TBitReserve::Size; ++i) {
             const uint8_t byte = static_cast<uint8_t>(random());
             reservoir->PutByte(byte);
-            for (int b = 7; b >= 0; --b)
+            for (int b = 7; b >= 0; --b) {
                 bits.push_back((byte >> b) & 1);
+            }
         }
         const THuffmanTable& table = HuffmanTable(list.TableNumber);
         size_t position = 0;
@@ -122,30 +125,35 @@ TEST(HuffmanDecode, RandomBitsMatchPrefixDecoding)
             int symbol = -1;
             for (int s = 0; s < list.XLen * list.YLen && symbol < 0; ++s) {
                 uint32_t code = 0;
-                for (int b = 0; b < list.Lengths[s]; ++b)
+                for (int b = 0; b < list.Lengths[s]; ++b) {
                     code = code << 1 | bits[position + b];
-                if (code == list.Codes[s])
+                }
+                if (code == list.Codes[s]) {
                     symbol = s;
+                }
             }
             ASSERT_GE(symbol, 0);
             position += list.Lengths[symbol];
             // The values the standard's syntax gives for the bits that follow.
             auto take = [&](int Count) {
                 uint32_t value = 0;
-                for (int b = 0; b < Count; ++b)
+                for (int b = 0; b < Count; ++b) {
                     value = value << 1 | bits[position++];
+                }
                 return static_cast<int>(value);
             };
             auto withSign = [&](int Value) { return Value != 0 && take(1) ? -Value : Value; };
             int expected[4] = {};
             if (table.Quadruple) {
-                for (int k = 0; k < 4; ++k)
+                for (int k = 0; k < 4; ++k) {
                     expected[k] = withSign((symbol >> (3 - k)) & 1);
+                }
             } else {
                 for (int k = 2; k < 4; ++k) {
                     int value = k == 2 ? symbol / list.YLen : symbol % list.YLen;
-                    if (table.LinBits > 0 && value == 15)
+                    if (table.LinBits > 0 && value == 15) {
                         value += take(table.LinBits);
+                    }
                     expected[k] = withSign(value);
                 }
             }

@@ -33,8 +33,9 @@ TEST(HuffmanTables, CodeListsAreCompletePrefixCodes)
             ASSERT_LT(list.Codes[a], 1u << list.Lengths[a]);
             kraft += static_cast<uint64_t>(1) << (32 - list.Lengths[a]);
             for (int b = 0; b < symbols; ++b) {
-                if (a == b || list.Lengths[b] < list.Lengths[a])
+                if (a == b || list.Lengths[b] < list.Lengths[a]) {
                     continue;
+                }
                 const uint32_t prefix = list.Codes[b] >> (list.Lengths[b] - list.Lengths[a]);
                 EXPECT_NE(prefix, list.Codes[a]) << a << " prefixes " << b;
             }
@@ -62,8 +63,9 @@ TEST(HuffmanTables, RecordsCarryTheStandardParameters)
         EXPECT_EQ(HuffmanTable(number).Tree, nullptr);
         EXPECT_EQ(HuffmanTable(number).TreeLength, 0);
     }
-    for (int number = 0; number < HuffmanTableCount; ++number)
+    for (int number = 0; number < HuffmanTableCount; ++number) {
         EXPECT_EQ(std::string(HuffmanTable(number).Name), std::to_string(number));
+    }
     EXPECT_EQ(HuffmanTable(32).XLen, 1);
     EXPECT_EQ(HuffmanTable(33).YLen, 16);
     EXPECT_EQ(HuffmanTable(13).XLen, 16);
@@ -78,12 +80,14 @@ TEST(HuffmanTables, TreesDecodeEveryCodeWord)
         SCOPED_TRACE(list.TableNumber);
         const THuffmanTable& table = HuffmanTable(list.TableNumber);
         int leaves = 0;
-        for (int i = 0; i < table.TreeLength; ++i)
+        for (int i = 0; i < table.TreeLength; ++i) {
             leaves += table.Tree[i].Byte[0] == 0 && i > 0;
+        }
         EXPECT_GE(leaves, list.XLen * list.YLen);  // relay pairs also begin with 0
         int extensions = 0;
-        for (int i = 0; i < table.TreeLength; ++i)
+        for (int i = 0; i < table.TreeLength; ++i) {
             extensions += table.Tree[i].Byte[1] >= HuffmanExtension && table.Tree[i].Byte[0] != 0;
+        }
         if (list.TableNumber == 16 || list.TableNumber == 24) {
             EXPECT_GT(extensions, 0);  // the large trees need extended offsets
         }

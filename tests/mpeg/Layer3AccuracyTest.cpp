@@ -41,8 +41,9 @@ TComparison Compare(const std::vector<int16_t>& Ours, size_t Lead, const std::ve
         const int difference = std::abs(mine - theirs);
         squareSum += static_cast<double>(difference) * difference;
         const bool nearClipping = std::abs(theirs) >= 32763 || std::abs(mine) >= 32763;
-        if (!nearClipping && difference > result.MaxDifference)
+        if (!nearClipping && difference > result.MaxDifference) {
             result.MaxDifference = difference;
+        }
     }
     const double mse = squareSum / static_cast<double>(Reference.size());
     result.Psnr = mse == 0.0 ? 200.0 : 10.0 * std::log10(32768.0 * 32768.0 / mse);
@@ -68,8 +69,9 @@ TEST(Layer3Accuracy, StreamsMatchTheReferenceDecoder)
         const size_t lead = decoded.Pcm.size() - reference.size();
         // Frames too small for the information tag (24 kHz mono at 32 kbit/s) have none.
         ASSERT_TRUE(lead == 0 || lead == static_cast<size_t>(decoded.SamplesByFrame.front()));
-        for (size_t i = 0; i < lead; ++i)
+        for (size_t i = 0; i < lead; ++i) {
             ASSERT_EQ(decoded.Pcm[i], 0);
+        }
 
         const TComparison result = Compare(decoded.Pcm, lead, reference);
         EXPECT_GE(result.Psnr, 90.0);

@@ -10,16 +10,19 @@ TEST(Layer3BitWindow, WindowContinuesAcrossTheRingEnd)
 {
     auto reservoir = std::make_unique<TBitReserve>();
     // Ring byte i holds i mod 251 at first; then eight more bytes overwrite the ring's start.
-    for (int32_t i = 0; i < TBitReserve::Size; ++i)
+    for (int32_t i = 0; i < TBitReserve::Size; ++i) {
         reservoir->PutByte(static_cast<uint32_t>(i % 251));
-    for (uint32_t i = 0; i < 8; ++i)
+    }
+    for (uint32_t i = 0; i < 8; ++i) {
         reservoir->PutByte(0xA0 + i);
+    }
     auto ringByte = [](int32_t Index) -> uint64_t {
         Index %= TBitReserve::Size;
         return Index < 8 ? 0xA0 + Index : Index % 251;
     };
-    for (int32_t i = 0; i < TBitReserve::Size - 12; ++i)
+    for (int32_t i = 0; i < TBitReserve::Size - 12; ++i) {
         reservoir->SkipBits(8);
+    }
     for (int32_t bit = 0; bit < 12 * 8; ++bit) {
         SCOPED_TRACE(bit);
         // The expected window from the ring's bytes, one bit at a time.

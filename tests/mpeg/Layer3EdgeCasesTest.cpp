@@ -28,8 +28,9 @@ bool Silent(const std::vector<int16_t>& Pcm)
 std::vector<int16_t> ChannelOf(const std::vector<int16_t>& Pcm, int Channel)
 {
     std::vector<int16_t> samples;
-    for (size_t i = Channel; i < Pcm.size(); i += 2)
+    for (size_t i = Channel; i < Pcm.size(); i += 2) {
         samples.push_back(Pcm[i]);
+    }
     return samples;
 }
 
@@ -79,8 +80,9 @@ TEST(Layer3EdgeCases, BigValuesAreLimitedTo288)
     auto frame = [](int BigValues) {
         TLayer3FrameFields fields;
         PutHuffmanPair(fields.MainData, 1, 1, -1);
-        for (int pair = 1; pair < 287; ++pair)
+        for (int pair = 1; pair < 287; ++pair) {
             PutHuffmanPair(fields.MainData, 1, 0, 0);
+        }
         PutHuffmanPair(fields.MainData, 1, 1, 0);
         fields.Granules[0][0].BigValues = BigValues;
         fields.Granules[0][0].Part2_3Length = fields.MainData.BitCount;
@@ -104,8 +106,9 @@ TEST(Layer3EdgeCases, TablesWithoutCodesReadNoBits)
         PutQuadruple(fields.MainData, 1, 0, 0, 1, 0);
         PutSecondGranule(fields, 5);
         fields.Granules[0][0].BigValues = 100;
-        for (int& select : fields.Granules[0][0].TableSelect)
+        for (int& select : fields.Granules[0][0].TableSelect) {
             select = table;
+        }
         // The big values are zeros, so the quadruple lands 200 lines further up.
         EXPECT_NE(DecodeFrames({fields}).Pcm, DecodeFrames({reference}).Pcm);
         fields.Granules[0][0].BigValues = 0;
@@ -121,8 +124,9 @@ TEST(Layer3EdgeCases, MixedBlockKeepsTheLowSubbandsLong)
         TLayer3FrameFields fields;
         for (int granule = 0; granule < 2; ++granule) {
             const int before = fields.MainData.BitCount;
-            for (int pair = 0; pair < 14; ++pair)
+            for (int pair = 0; pair < 14; ++pair) {
                 PutHuffmanPair(fields.MainData, 1, pair % 3 == 0 ? 1 : 0, pair % 2 ? -1 : 0);
+            }
             TGranuleFields& g = fields.Granules[granule][0];
             g.BigValues = 14;
             g.Part2_3Length = fields.MainData.BitCount - before;
@@ -150,15 +154,17 @@ TEST(Layer3EdgeCases, IntensityStereoPositions)
         fields.ModeExtension = 1;
         for (int granule = 0; granule < 2; ++granule) {
             int before = fields.MainData.BitCount;
-            for (int pair = 0; pair < 10; ++pair)
+            for (int pair = 0; pair < 10; ++pair) {
                 PutHuffmanPair(fields.MainData, 1, 1, pair % 2 ? -1 : 1);
+            }
             TGranuleFields& left = fields.Granules[granule][0];
             left.BigValues = 10;
             left.Part2_3Length = fields.MainData.BitCount - before;
             // Channel 1: scale factors only (slen1 4 bits for bands 0-10, slen2 3 bits for 11-20).
             before = fields.MainData.BitCount;
-            for (int band = 0; band < 21; ++band)
+            for (int band = 0; band < 21; ++band) {
                 fields.MainData.Put(band < 11 ? Position : Position & 7, band < 11 ? 4 : 3);
+            }
             TGranuleFields& right = fields.Granules[granule][1];
             right.ScalefacCompress = 15;
             right.Part2_3Length = fields.MainData.BitCount - before;
@@ -196,18 +202,23 @@ TEST(Layer3EdgeCases, Mpeg2MixedBlockIntensityKeepsToItsLongBands)
             TGranuleFields& leftFields = fields.Granules[0][0];
             TGranuleFields& rightFields = fields.Granules[0][1];
             leftFields.GlobalGain = rightFields.GlobalGain = 170;
-            for (int& table : leftFields.TableSelect)
+            for (int& table : leftFields.TableSelect) {
                 table = 15;
+            }
             rightFields.ScalefacCompress = 129 << 1;  // positions of 3 bits, intensity scale 0 as channel 0's
-            for (int& position : right.Long)
+            for (int& position : right.Long) {
                 position = 3;
-            for (auto& window : right.Short)
-                for (int& position : window)
+            }
+            for (auto& window : right.Short) {
+                for (int& position : window) {
                     position = 3;
+                }
+            }
             if (index == 0) {
                 // A long block with values in the lowest 36 lines only.
-                for (int line = 0; line < 36; ++line)
+                for (int line = 0; line < 36; ++line) {
                     left.Values[line] = line % 5 - 2;
+                }
                 right.Long[6] = right.Long[7] = EarlierPosition;
             } else {
                 for (TGranuleFields* g : {&leftFields, &rightFields}) {
@@ -215,8 +226,9 @@ TEST(Layer3EdgeCases, Mpeg2MixedBlockIntensityKeepsToItsLongBands)
                     g->BlockType = 2;
                     g->MixedBlock = 1;
                 }
-                for (int line = 0; line < 120; ++line)
+                for (int line = 0; line < 120; ++line) {
                     left.Values[line] = line * 7 % 5 - 2;
+                }
             }
             PutGranule(fields, 0, 0, left);
             PutGranule(fields, 0, 1, right);
@@ -262,8 +274,9 @@ TEST(Layer3EdgeCases, MainDataBeforeTheReservoirSkipsTheFrame)
     const TDecodedStream reference = DecodeLayer3Stream(whole);
     // Frame offsets: 417 or 418 bytes each (padding bit), from the start.
     std::vector<size_t> offsets{0};
-    while (offsets.back() + 4 < whole.size())
+    while (offsets.back() + 4 < whole.size()) {
         offsets.push_back(offsets.back() + 417 + ((whole[offsets.back() + 2] >> 1) & 1));
+    }
     size_t cut = 0;
     int mainDataBegin = 0;
     for (size_t frame = 3; frame + 4 < offsets.size() && mainDataBegin == 0; ++frame) {
@@ -275,8 +288,9 @@ TEST(Layer3EdgeCases, MainDataBeforeTheReservoirSkipsTheFrame)
         std::vector<uint8_t>(whole.begin() + static_cast<std::ptrdiff_t>(offsets[cut]), whole.end()));
     ASSERT_EQ(decoded.SamplesByFrame.front(), 0);
     size_t firstDecoded = 0;
-    while (decoded.SamplesByFrame[firstDecoded] == 0)
+    while (decoded.SamplesByFrame[firstDecoded] == 0) {
         ++firstDecoded;
+    }
     const size_t frameSamples = 1152 * 2;
     const size_t skip = (firstDecoded + 1) * frameSamples;
     ASSERT_GT(reference.Pcm.size(), (cut + firstDecoded + 1) * frameSamples);
@@ -308,16 +322,21 @@ TEST(Layer3EdgeCases, CorruptDataIsDecodedSafely)
         }
     }
     TLayer3FrameFields ones;  // every side-information field at its largest
-    for (auto& granule : ones.Granules)
-        for (TGranuleFields& g : granule)
+    for (auto& granule : ones.Granules) {
+        for (TGranuleFields& g : granule) {
             g = {4095, 511, 255, 15, 0, 0, 0, {31, 31, 31}, 15, 7, 1};
-    for (int i = 0; i < 396; ++i)
+        }
+    }
+    for (int i = 0; i < 396; ++i) {
         ones.MainData.Put(0xFF, 8);
+    }
     const std::vector<TLayer3FrameFields> frames(3, ones);
     EXPECT_EQ(DecodeFrames(frames).SamplesByFrame.size(), 3u);
-    for (auto& granule : ones.Granules)
-        for (TGranuleFields& g : granule)
+    for (auto& granule : ones.Granules) {
+        for (TGranuleFields& g : granule) {
             g.WindowSwitching = 1, g.BlockType = 2, g.MixedBlock = 1;
+        }
+    }
     ones.Stereo = true;
     ones.ModeExtension = 3;
     EXPECT_EQ(DecodeFrames(std::vector<TLayer3FrameFields>(3, ones)).SamplesByFrame.size(), 3u);

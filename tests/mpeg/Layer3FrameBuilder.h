@@ -71,24 +71,29 @@ inline void PutHuffmanPair(TBitWriter& Writer, int Table, int X, int Y)
     const int linbits = Table >= 16 ? linBits[(Table - 16) & 15] : 0;
     const int magnitude[2] = {X < 0 ? -X : X, Y < 0 ? -Y : Y};
     for (const THuffmanCodeList& list : HuffmanCodeLists) {
-        if (list.TableNumber != tree)
+        if (list.TableNumber != tree) {
             continue;
+        }
         const int largest = list.XLen - 1 + (linbits ? (1 << linbits) - 1 : 0);
-        if (magnitude[0] > largest || magnitude[1] > largest)
+        if (magnitude[0] > largest || magnitude[1] > largest) {
             throw std::invalid_argument("value beyond the Huffman table's range");
+        }
         const int symbol = std::min(magnitude[0], list.XLen - 1) * list.YLen + std::min(magnitude[1], list.YLen - 1);
         Writer.Put(list.Codes[symbol], list.Lengths[symbol]);
         for (int value : {X, Y}) {
             const int size = value < 0 ? -value : value;
-            if (linbits && size >= list.XLen - 1)
+            if (linbits && size >= list.XLen - 1) {
                 Writer.Put(static_cast<uint32_t>(size - (list.XLen - 1)), linbits);
-            if (value != 0)
+            }
+            if (value != 0) {
                 Writer.Put(value < 0, 1);
+            }
         }
         return;
     }
-    if (X != 0 || Y != 0)
+    if (X != 0 || Y != 0) {
         throw std::invalid_argument("nonzero values in a table without codes");
+    }
 }
 
 // Writes a count1 quadruple of table 32 + Table1 with its sign bits.
@@ -97,9 +102,11 @@ inline void PutQuadruple(TBitWriter& Writer, int Table1, int V, int W, int X, in
     const int symbol = (V != 0) << 3 | (W != 0) << 2 | (X != 0) << 1 | (Y != 0);
     const THuffmanCodeList& list = HuffmanCodeLists[HuffmanCodeListCount - 2 + Table1];
     Writer.Put(list.Codes[symbol], list.Lengths[symbol]);
-    for (int value : {V, W, X, Y})
-        if (value != 0)
+    for (int value : {V, W, X, Y}) {
+        if (value != 0) {
             Writer.Put(value < 0, 1);
+        }
+    }
 }
 
 inline std::vector<uint8_t> BuildFrame(const TLayer3FrameFields& Fields)
@@ -117,10 +124,11 @@ inline std::vector<uint8_t> BuildFrame(const TLayer3FrameFields& Fields)
     const size_t sideInfoEnd = 4 + SideInfoBytes(Fields);
     frame.Put(Fields.MainDataBegin, mpeg1 ? 9 : 8);
     frame.Put(0, mpeg1 ? (Fields.Stereo ? 3 : 5) : (Fields.Stereo ? 2 : 1));
-    if (mpeg1)
+    if (mpeg1) {
         frame.Put(0, 4 * channels);  // scfsi
+    }
     const int granules = mpeg1 ? 2 : 1;
-    for (int granule = 0; granule < granules; ++granule)
+    for (int granule = 0; granule < granules; ++granule) {
         for (int channel = 0; channel < channels; ++channel) {
             const TGranuleFields& g = Fields.Granules[granule][channel];
             frame.Put(g.Part2_3Length, 12);
@@ -138,19 +146,23 @@ inline std::vector<uint8_t> BuildFrame(const TLayer3FrameFields& Fields)
                 }
                 frame.Put(g.TableSelect[0], 5);
                 frame.Put(g.TableSelect[1], 5);
-                for (int gain : g.SubblockGain)
+                for (int gain : g.SubblockGain) {
                     frame.Put(gain, 3);
+                }
             } else {
-                for (int table : g.TableSelect)
+                for (int table : g.TableSelect) {
                     frame.Put(table, 5);
+                }
                 frame.Put(g.Region0Count, 4);
                 frame.Put(g.Region1Count, 3);
             }
-            if (mpeg1)
+            if (mpeg1) {
                 frame.Put(g.Preflag, 1);
+            }
             frame.Put(g.ScalefacScale, 1);
             frame.Put(g.Count1Table, 1);
         }
+    }
     std::vector<uint8_t> bytes = frame.Bytes;
     bytes.insert(bytes.end(), Fields.MainData.Bytes.begin(), Fields.MainData.Bytes.end());
     bytes.resize(Layer3FrameBytes(Fields), 0);  // main data beyond the frame is cut off

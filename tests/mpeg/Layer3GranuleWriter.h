@@ -35,12 +35,16 @@ inline std::vector<std::pair<int, int>> CodedScaleFactors(const TGranuleFields& 
     std::vector<int> order;
     const bool byWindow = CodedByWindow(G);
     const int longCount = !byWindow ? 21 : !G.MixedBlock ? 0 : Mpeg1 ? 8 : 6;
-    for (int band = 0; band < longCount; ++band)
+    for (int band = 0; band < longCount; ++band) {
         order.push_back(Content.Long[band]);
-    if (byWindow)
-        for (int band = G.MixedBlock ? 3 : 0; band < 12; ++band)
-            for (int window = 0; window < 3; ++window)
+    }
+    if (byWindow) {
+        for (int band = G.MixedBlock ? 3 : 0; band < 12; ++band) {
+            for (int window = 0; window < 3; ++window) {
                 order.push_back(Content.Short[window][band]);
+            }
+        }
+    }
 
     // Lengths: MPEG-1 slen1 for long bands 0..10 and short bands 0..5, slen2 above;
     // MPEG-2 one length per partition.
@@ -49,29 +53,35 @@ inline std::vector<std::pair<int, int>> CodedScaleFactors(const TGranuleFields& 
         const int slen1 = ScaleFactorLengths[0][G.ScalefacCompress & 15];
         const int slen2 = ScaleFactorLengths[1][G.ScalefacCompress & 15];
         const int firstSlen2 = byWindow ? (longCount + (6 - (G.MixedBlock ? 3 : 0)) * 3) : 11;
-        for (size_t i = 0; i < order.size(); ++i)
+        for (size_t i = 0; i < order.size(); ++i) {
             lengths.push_back(static_cast<int>(i) < firstSlen2 ? slen1 : slen2);
+        }
     } else {
         const int c = G.ScalefacCompress;
         const int f = c >> 1;  // channel 1 under intensity stereo: bit 0 is the intensity scale
-        if (IntensityChannel ? f >= 180 : c >= 400)
+        if (IntensityChannel ? f >= 180 : c >= 400) {
             throw std::invalid_argument("MPEG-2 scalefac_compress beyond the first partition kind");
+        }
         int slen[4] = {(c >> 4) / 5, (c >> 4) % 5, (c >> 2) & 3, c & 3};
         if (IntensityChannel) {
             const int intensity[4] = {f / 36, (f % 36) / 6, f % 6, 0};
             std::copy(intensity, intensity + 4, slen);
         }
         const int blockKind = !byWindow ? 0 : G.MixedBlock ? 2 : 1;
-        for (int partition = 0; partition < 4; ++partition)
-            for (int i = 0; i < PartitionSizes[IntensityChannel ? 3 : 0][blockKind][partition]; ++i)
+        for (int partition = 0; partition < 4; ++partition) {
+            for (int i = 0; i < PartitionSizes[IntensityChannel ? 3 : 0][blockKind][partition]; ++i) {
                 lengths.push_back(slen[partition]);
-        if (lengths.size() != order.size())
+            }
+        }
+        if (lengths.size() != order.size()) {
             throw std::logic_error("partition sizes do not match the scale factors");
+        }
     }
     std::vector<std::pair<int, int>> coded;
     for (size_t i = 0; i < order.size(); ++i) {
-        if (order[i] < 0 || order[i] >= (1 << lengths[i]))
+        if (order[i] < 0 || order[i] >= (1 << lengths[i])) {
             throw std::invalid_argument("scale factor beyond its length");
+        }
         coded.emplace_back(order[i], lengths[i]);
     }
     return coded;
@@ -83,19 +93,22 @@ inline void PutGranule(TLayer3FrameFields& Fields, int Granule, int Channel, con
     TBitWriter& writer = Fields.MainData;
     const int start = writer.BitCount;
     const bool intensityChannel = !Fields.Mpeg1 && (Fields.ModeExtension & 1) && Channel == 1;
-    for (const auto& [value, length] : CodedScaleFactors(g, Fields.Mpeg1, intensityChannel, Content))
+    for (const auto& [value, length] : CodedScaleFactors(g, Fields.Mpeg1, intensityChannel, Content)) {
         writer.Put(static_cast<uint32_t>(value), length);
+    }
 
     const int* values = Content.Values;
     // The count1 region: whole quadruples of magnitudes up to 1 below the last nonzero value.
     int end = GranuleLines;
-    while (end > 0 && values[end - 1] == 0)
+    while (end > 0 && values[end - 1] == 0) {
         --end;
+    }
     const int count1End = (end + 3) / 4 * 4;
     int bigEnd = count1End;
     auto small = [&](int Line) { return std::abs(values[Line]) <= 1; };
-    while (bigEnd >= 4 && small(bigEnd - 4) && small(bigEnd - 3) && small(bigEnd - 2) && small(bigEnd - 1))
+    while (bigEnd >= 4 && small(bigEnd - 4) && small(bigEnd - 3) && small(bigEnd - 2) && small(bigEnd - 1)) {
         bigEnd -= 4;
+    }
 
     // Region starts: implicit with window switching (the region 1 of a short block
     // starts at line 36, of others at long band 8; no region 2).
@@ -111,8 +124,9 @@ inline void PutGranule(TLayer3FrameFields& Fields, int Granule, int Channel, con
         const int region = line < region1 ? 0 : line < region2 ? 1 : 2;
         PutHuffmanPair(writer, g.TableSelect[region], values[line], values[line + 1]);
     }
-    for (int line = bigEnd; line < count1End; line += 4)
+    for (int line = bigEnd; line < count1End; line += 4) {
         PutQuadruple(writer, g.Count1Table, values[line], values[line + 1], values[line + 2], values[line + 3]);
+    }
     g.BigValues = bigEnd / 2;
     g.Part2_3Length = writer.BitCount - start;
 }

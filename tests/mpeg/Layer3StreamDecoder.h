@@ -29,8 +29,9 @@ inline std::vector<int16_t> ReadReferencePcm(const std::string& Name)
 {
     const std::vector<uint8_t> bytes = ReadFixture(Name);
     std::vector<int16_t> samples(bytes.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i)
+    for (size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<int16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    }
     return samples;
 }
 
@@ -39,8 +40,9 @@ inline TDecodedStream DecodeLayer3Stream(const std::vector<uint8_t>& Bytes)
     TDecodedStream result;
     TBitStream stream(Bytes.data(), static_cast<int32_t>(Bytes.size()));
     THeader header;
-    if (!header.ReadHeader(stream, nullptr))
+    if (!header.ReadHeader(stream, nullptr)) {
         return result;
+    }
     result.Channels = header.SingleChannel() ? 1 : 2;
     result.Frequency = header.Frequency();
     TSynthesisFilter left(0, 32768.0f), right(1, 32768.0f);
@@ -52,8 +54,9 @@ inline TDecodedStream DecodeLayer3Stream(const std::vector<uint8_t>& Bytes)
         const int32_t held = output.BytesHeld();
         std::vector<uint8_t> bytes(static_cast<size_t>(held));
         output.Read(bytes.data(), held);
-        for (int32_t i = 0; i + 1 < held; i += 2)
+        for (int32_t i = 0; i + 1 < held; i += 2) {
             result.Pcm.push_back(static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8));
+        }
         result.SamplesByFrame.push_back(held / 2);
     } while (header.ReadHeader(stream, nullptr));
     return result;

@@ -55,12 +55,14 @@ TEST(MpegBitStream, RiffWrapperStartsInTheDataChunk)
 {
     std::vector<uint8_t> bytes = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 8, 0, 0, 0};
     const uint32_t syncLike = HeaderWord(Layer2);
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         bytes.push_back(static_cast<uint8_t>(syncLike >> shift));
+    }
     Append(bytes, {0, 0, 0, 0, 'd', 'a', 't', 'a'});
     // The chunk length bytes look like a header too.
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         bytes.push_back(static_cast<uint8_t>(syncLike >> shift));
+    }
     const int32_t first = static_cast<int32_t>(bytes.size());
     Append(bytes, Frames(Layer2, 3));
     EXPECT_EQ(FirstFrameAt(bytes), first);
@@ -139,8 +141,9 @@ TEST(MpegBitStream, RefusedCandidateOverlappingARealHeader)
     TBitStream bits(stream.data(), static_cast<int32_t>(stream.size()));
     THeader header;
     int read = 0;
-    while (header.ReadHeader(bits, nullptr))
+    while (header.ReadHeader(bits, nullptr)) {
         ++read;
+    }
     EXPECT_EQ(read, 3);
 }
 
@@ -188,8 +191,9 @@ TEST(MpegBitStream, GetBitsAcrossWordsAndPastTheBody)
     EXPECT_EQ(stream.GetBits(11), 0x678u);        // to the end of the first word
     EXPECT_EQ(stream.GetBits(16), 0x9ABCu);
     EXPECT_EQ(stream.GetBits(12), 0xDE0u);  // the body's last byte, then zero bits
-    for (int i = 0; i < 2000; ++i)
+    for (int i = 0; i < 2000; ++i) {
         ASSERT_EQ(stream.GetBits(17), 0u);
+    }
     EXPECT_EQ(stream.GetBits(0), 0u);
 
     EXPECT_FALSE(stream.ReadFrame(TBitStream::MaxFrameBytes + 1));
@@ -202,8 +206,9 @@ TEST(MpegBitStream, WholeBytesAndLooksAheadAreGetBitsReads)
     // long one's later words, which reads give as GetBits does, then zeros past the
     // buffer. ReadBytes, PeekBits64 and SkipBits against GetBits at every step.
     std::vector<uint8_t> bytes(TBitStream::MaxFrameBytes + 40);
-    for (size_t i = 0; i < bytes.size(); ++i)
+    for (size_t i = 0; i < bytes.size(); ++i) {
         bytes[i] = static_cast<uint8_t>(i * 37 + 11);
+    }
     TBitStream fast(bytes.data(), static_cast<int32_t>(bytes.size()));
     TBitStream plain(bytes.data(), static_cast<int32_t>(bytes.size()));
     for (TBitStream* stream : {&fast, &plain}) {
@@ -212,8 +217,9 @@ TEST(MpegBitStream, WholeBytesAndLooksAheadAreGetBitsReads)
     }
     auto plainBits = [&](int N) {
         uint64_t value = 0;
-        for (int taken = 0; taken < N; taken += 16)
+        for (int taken = 0; taken < N; taken += 16) {
             value = value << std::min(N - taken, 16) | plain.GetBits(std::min(N - taken, 16));
+        }
         return value;
     };
     for (int round = 0; round < 200; ++round) {
@@ -224,8 +230,9 @@ TEST(MpegBitStream, WholeBytesAndLooksAheadAreGetBitsReads)
             uint8_t got[8] = {};
             fast.ReadBytes(got, bits / 8);
             uint64_t value = 0;
-            for (int i = 0; i < bits / 8; ++i)
+            for (int i = 0; i < bits / 8; ++i) {
                 value = value << 8 | got[i];
+            }
             ASSERT_EQ(value, expected) << round;
         } else {
             ASSERT_EQ(fast.PeekBits64() >> (64 - bits), expected) << round;

@@ -277,8 +277,9 @@ TEST(MpegFrontEnd, TagSearchNearTheEnd)
     ASSERT_TRUE(MpegReadTag(cutOpened.Handle, tag));
     EXPECT_EQ(std::memcmp(tag, "TAGCut", 6), 0);
     EXPECT_EQ(tag[45], 0x55);
-    for (int i = 46; i < 128; ++i)
+    for (int i = 46; i < 128; ++i) {
         ASSERT_EQ(tag[i], 0) << i;
+    }
     // None: the tag stays zero.
     TOpened untagged(frames3);
     EXPECT_FALSE(MpegReadTag(untagged.Handle, tag));
@@ -307,8 +308,9 @@ TEST(MpegFrontEnd, JointStereoBoundMayChangeEveryFrame)
     ASSERT_NE(opened.Handle->Layer12, nullptr);
     EXPECT_LE(opened.Handle->Layer12->StereoSubbandCount, 32);
     EXPECT_LE(opened.Handle->Layer12->IntensitySubbandCount, 32);
-    for (uint8_t byte : pcm)
+    for (uint8_t byte : pcm) {
         ASSERT_EQ(byte, 0);
+    }
 }
 
 TEST(MpegFrontEnd, StallGuardEndsAReadThatGivesNoPcm)
@@ -322,8 +324,9 @@ TEST(MpegFrontEnd, StallGuardEndsAReadThatGivesNoPcm)
     fields.FrequencyIndex = 1;
     fields.BitrateIndex = 1;
     std::vector<uint8_t> bytes;
-    for (int i = 0; i < 40; ++i)
+    for (int i = 0; i < 40; ++i) {
         Append(bytes, Frame(fields, {0, 0, 0xFF}));
+    }
     TOpened opened(bytes);
     ASSERT_EQ(opened.Handle->Header->MainDataSlots, 1);
     ASSERT_EQ(MpegStart(opened.Handle), MpegOk);

@@ -197,12 +197,15 @@ TEST(MpegHeader, Crc16IsTheStandardPolynomial)
 {
     // CRC-16 with polynomial 0x8005, start 0xFFFF, no reflection: "123456789" gives 0xAEE7.
     TCrc16 crc;
-    for (char c : std::string("123456789"))
+    for (char c : std::string("123456789")) {
         crc.AddBits(static_cast<uint8_t>(c), 8);
+    }
     EXPECT_EQ(crc.Checksum(), 0xAEE7);
     TCrc16 bitwise;
-    for (char c : std::string("123456789"))
-        for (int bit = 7; bit >= 0; --bit)
+    for (char c : std::string("123456789")) {
+        for (int bit = 7; bit >= 0; --bit) {
             bitwise.AddBits(static_cast<uint8_t>(c) >> bit, 1);
+        }
+    }
     EXPECT_EQ(bitwise.Checksum(), 0xAEE7);
 }

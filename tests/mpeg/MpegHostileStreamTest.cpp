@@ -30,8 +30,9 @@ TEST(MpegHostileStream, CorruptedStreamsDecodeSafely)
         for (int round = 0; round < 8; ++round) {
             std::vector<uint8_t> bytes = original;
             std::uniform_int_distribution<size_t> where(0, bytes.size() - 1);
-            for (size_t i = 0; i < bytes.size() / 40; ++i)
+            for (size_t i = 0; i < bytes.size() / 40; ++i) {
                 bytes[where(random)] = static_cast<uint8_t>(random());
+            }
             const std::vector<uint8_t> pcm = DecodeAll(bytes);
             EXPECT_LE(pcm.size(), PcmLimit(bytes.size())) << name;
         }
@@ -43,7 +44,7 @@ TEST(MpegHostileStream, ValidHeadersOverRandomBodies)
     // Every allocation, scale factor and code at random: the bodies claim far more
     // bits than the frames hold.
     std::mt19937 random(5);
-    for (int mode = 0; mode < 4; ++mode)
+    for (int mode = 0; mode < 4; ++mode) {
         for (int layer : {1, 2}) {
             TFrameFields fields;
             fields.Layer = layer;
@@ -53,14 +54,16 @@ TEST(MpegHostileStream, ValidHeadersOverRandomBodies)
             std::vector<uint8_t> bytes;
             for (int frame = 0; frame < 6; ++frame) {
                 std::vector<uint8_t> body(static_cast<size_t>(FrameBytes(fields)) - 4);
-                for (uint8_t& byte : body)
+                for (uint8_t& byte : body) {
                     byte = static_cast<uint8_t>(random());
+                }
                 Append(bytes, MpegTest::Frame(fields, body));
             }
             const std::vector<uint8_t> pcm = DecodeAll(bytes);
             EXPECT_EQ(pcm.size(), static_cast<size_t>(6 * (layer == 1 ? 384 : 1152) * (mode == 3 ? 2 : 4)))
                 << layer << "/" << mode;
         }
+    }
 }
 
 TEST(MpegHostileStream, TruncatedAndTinyBlocks)

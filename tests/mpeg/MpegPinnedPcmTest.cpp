@@ -88,11 +88,12 @@ TEST(MpegPinnedPcm, EveryStreamDecodesToItsPinnedBytes)
 TEST(MpegPinnedPcm, EveryStreamDecodesToItsPinnedBytesOnTheBaselineCode)
 {
     ExpectPinnedBytes([](TMpegHandle* Handle) {
-        for (TSynthesisFilter* filter : {Handle->FilterLeft.get(), Handle->FilterRight.get()})
+        for (TSynthesisFilter* filter : {Handle->FilterLeft.get(), Handle->FilterRight.get()}) {
             if (filter) {
                 filter->Sums = WindowSumsInPairs();
                 filter->Eight = nullptr;
             }
+        }
     });
 }
 

@@ -80,9 +80,11 @@ TEST(MpegSubband, GroupedFiveLevelCodes)
     EXPECT_FLOAT_EQ(mixed[1], 0.0f);
     EXPECT_FLOAT_EQ(mixed[2], 0.8f);
     // Corrupt codes beyond 124 decode to silence, inside the table.
-    for (uint32_t code = 125; code < 128; ++code)
-        for (int k = 0; k < 3; ++k)
+    for (uint32_t code = 125; code < 128; ++code) {
+        for (int k = 0; k < 3; ++k) {
             EXPECT_EQ(GroupedValues(5, code)[k], 0.0f);
+        }
+    }
     EXPECT_EQ(GroupedValues(9, 1024), nullptr);
     EXPECT_FLOAT_EQ(GroupedValues(9, 728)[2], 8.0f / 9.0f);
     EXPECT_FLOAT_EQ(GroupedValues(3, 0)[1], -2.0f / 3.0f);
@@ -94,10 +96,12 @@ TEST(MpegSubband, Layer2GranulesUseTheirThirdsScaleFactor)
     TBitWriter bits;
     bits.Put(1, 4);
     bits.Put(0, 2);
-    for (uint32_t index : {0u, 3u, 6u})
+    for (uint32_t index : {0u, 3u, 6u}) {
         bits.Put(index, 6);
-    for (int granule = 0; granule < 12; ++granule)
+    }
+    for (int granule = 0; granule < 12; ++granule) {
         bits.Put(26, 5);  // (2/3, 2/3, 2/3)
+    }
     TBody body(bits);
     const THeader header = HighRateHeader();
     TSubbandLayer2 subband(5);
@@ -125,17 +129,19 @@ TEST(MpegSubband, Layer2ScaleFactorSelections)
         TBitWriter bits;
         bits.Put(3, 4);
         bits.Put(static_cast<uint32_t>(selection), 2);
-        for (uint32_t index : {3u, 6u, 9u})
+        for (uint32_t index : {3u, 6u, 9u}) {
             bits.Put(index, 6);
+        }
         TBody body(bits);
         TSubbandLayer2 subband(0);
         subband.ReadAllocation(body.Stream, header, nullptr);
         subband.ReadScaleFactorSelection(body.Stream, nullptr);
         subband.ReadScaleFactor(body.Stream, header);
-        for (int third = 0; third < 3; ++third)
+        for (int third = 0; third < 3; ++third) {
             EXPECT_EQ(subband.ScaleFactors[third],
                       ScaleFactorTable[static_cast<size_t>(3 + 3 * expected[selection][third])])
                 << selection << "/" << third;
+        }
     }
 }
 
@@ -154,8 +160,9 @@ TEST(MpegSubband, AllocationZeroReadsNothingAndAddsNothing)
     subband.ReadScaleFactorSelection(body.Stream, nullptr);
     subband.ReadScaleFactor(body.Stream, header);
     subband.ReadGranule(body.Stream, ChannelsLeft, run, 0);
-    for (int position = 0; position < 3; ++position)
+    for (int position = 0; position < 3; ++position) {
         EXPECT_EQ(run.Left[TSubbandRun::Index(0, position)], 0.0f);
+    }
     EXPECT_EQ(body.Stream.GetBits(16), 0xABCDu);
 
     TBitWriter layer1Bits;
@@ -235,8 +242,9 @@ TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
     bits.Put(2, 4);
     bits.Put(2, 2);
     bits.Put(3, 6);
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         bits.Put(6, 3);
+    }
     const THeader header = HighRateHeader();
     const float expected = (0.5f + 0.25f) * (8.0f / 7.0f);
     for (uint8_t channels : {ChannelsRight, ChannelsBoth, ChannelsLeft}) {

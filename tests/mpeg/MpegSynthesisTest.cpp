@@ -28,22 +28,25 @@ class TReferenceSynthesis {
 public:
     std::vector<double> Block(const float* Samples)
     {
-        for (int i = 1023; i >= 64; --i)
+        for (int i = 1023; i >= 64; --i) {
             V[static_cast<size_t>(i)] = V[static_cast<size_t>(i - 64)];
+        }
         for (int i = 0; i < 64; ++i) {
             double sum = 0.0;
-            for (int k = 0; k < 32; ++k)
+            for (int k = 0; k < 32; ++k) {
                 sum += std::cos((16 + i) * (2 * k + 1) * std::numbers::pi / 64) * Samples[k];
+            }
             V[static_cast<size_t>(i)] = sum;
         }
         std::vector<double> out(32, 0.0);
-        for (int j = 0; j < 32; ++j)
+        for (int j = 0; j < 32; ++j) {
             for (int i = 0; i < 8; ++i) {
                 out[static_cast<size_t>(j)] +=
                     V[static_cast<size_t>(128 * i + j)] * SynthesisWindowCoefficient(64 * i + j);
                 out[static_cast<size_t>(j)] +=
                     V[static_cast<size_t>(128 * i + 96 + j)] * SynthesisWindowCoefficient(64 * i + 32 + j);
             }
+        }
         return out;
     }
 
@@ -87,20 +90,25 @@ public:
         const int c = WritePos;
         float* actual = FirstIsActual ? V1 : V2;
         float* other = FirstIsActual ? V2 : V1;
-        for (int row = 0; row < 16; ++row)
+        for (int row = 0; row < 16; ++row) {
             actual[16 * row + c] = x[16 + row];
+        }
         actual[16 * 16 + c] = 0.0f;
-        for (int row = 17; row < 32; ++row)
+        for (int row = 17; row < 32; ++row) {
             actual[16 * row + c] = -x[48 - row];
+        }
         other[c] = -x[16];
-        for (int row = 1; row <= 16; ++row)
+        for (int row = 1; row <= 16; ++row) {
             other[16 * row + c] = -x[16 - row];
-        for (int row = 17; row < 32; ++row)
+        }
+        for (int row = 17; row < 32; ++row) {
             other[16 * row + c] = -x[row - 16];
+        }
         for (int j = 0; j < 32; ++j) {
             double sum = 0.0;
-            for (int t = 0; t < 16; ++t)
+            for (int t = 0; t < 16; ++t) {
                 sum += static_cast<double>(actual[16 * j + (c - t + 16) % 16]) * Window[16 * j + t];
+            }
             Buffer.Append(0, sum != sum ? 0 : static_cast<int32_t>(std::clamp(sum, -1e9, 1e9)));
         }
         WritePos = (c + 1) % 16;
@@ -157,10 +165,12 @@ TEST(MpegSynthesis, SumsAreTruncatedTowardZeroAndClipped)
     }
     TBuffer buffer(1);
     filter.CalculatePcmSamples(buffer);
-    for (int j = 0; j < 16; ++j)
+    for (int j = 0; j < 16; ++j) {
         EXPECT_EQ(SampleAt(buffer, j), expected[j]) << j;
-    for (int j = 16; j < 32; ++j)
+    }
+    for (int j = 16; j < 32; ++j) {
         EXPECT_EQ(SampleAt(buffer, j), 0) << j;
+    }
 }
 
 TEST(MpegSynthesis, WindowSumsRunFromTapZero)
@@ -179,8 +189,9 @@ TEST(MpegSynthesis, WindowSumsRunFromTapZero)
     }
     TBuffer buffer(1);
     filter.CalculatePcmSamples(buffer);
-    for (int j = 0; j < 32; ++j)
+    for (int j = 0; j < 32; ++j) {
         EXPECT_EQ(SampleAt(buffer, j), 1) << j;
+    }
 }
 
 TEST(MpegSynthesis, WindowIsTransposedAndScaledOncePerProcess)
@@ -195,16 +206,20 @@ TEST(MpegSynthesis, WindowIsTransposedAndScaledOncePerProcess)
     EXPECT_FLOAT_EQ(w[2], 0.003250122f * 32768);
     EXPECT_FLOAT_EQ(w[3], -0.007003784f * 32768);
     EXPECT_FLOAT_EQ(w[8], 1.144989014f * 32768);
-    for (int j = 0; j < 32; ++j)
-        for (int t = 0; t < 16; ++t)
+    for (int j = 0; j < 32; ++j) {
+        for (int t = 0; t < 16; ++t) {
             ASSERT_FLOAT_EQ(w[16 * j + t], static_cast<float>(SynthesisWindowCoefficient(32 * t + j) * 32768));
+        }
+    }
     second.Reset();
     // The filters' tap-major copy: the same values, aligned for whole-register loads.
     EXPECT_EQ(second.Window, first.Window);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(second.Window) % 16, 0u);
-    for (int j = 0; j < 32; ++j)
-        for (int t = 0; t < 16; ++t)
+    for (int j = 0; j < 32; ++j) {
+        for (int t = 0; t < 16; ++t) {
             ASSERT_EQ(second.Window[32 * t + j], static_cast<double>(w[16 * j + t]));
+        }
+    }
 }
 
 TEST(MpegSynthesis, FastTransformMatchesTheDefinition)
@@ -214,16 +229,19 @@ TEST(MpegSynthesis, FastTransformMatchesTheDefinition)
     for (int round = 0; round < 20; ++round) {
         // Four blocks side by side, element k of block b at 4k + b, and so the results.
         alignas(16) float in[32 * 4], out[32 * 4];
-        for (float& x : in)
+        for (float& x : in) {
             x = value(random);
+        }
         Dct32Four(in, 4, out);
-        for (int b = 0; b < 4; ++b)
+        for (int b = 0; b < 4; ++b) {
             for (int n = 0; n < 32; ++n) {
                 double sum = 0.0;
-                for (int k = 0; k < 32; ++k)
+                for (int k = 0; k < 32; ++k) {
                     sum += in[4 * k + b] * std::cos((2 * k + 1) * n * std::numbers::pi / 64);
+                }
                 ASSERT_NEAR(out[4 * n + b], sum, 2e-5) << n;
             }
+        }
     }
 }
 
@@ -235,8 +253,9 @@ TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
         std::uniform_real_distribution<float> value(-scale, scale);
         for (int round = 0; round < 50; ++round) {
             std::vector<float> in(32);
-            for (float& x : in)
+            for (float& x : in) {
                 x = value(random);
+            }
             inputs.push_back(in);
         }
     }
@@ -248,8 +267,9 @@ TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
     std::bernoulli_distribution negative(0.5);
     for (int round = 0; round < 50; ++round) {
         std::vector<float> zeros(32);
-        for (float& x : zeros)
+        for (float& x : zeros) {
             x = negative(random) ? -0.0f : 0.0f;
+        }
         inputs.push_back(zeros);
     }
     // Four inputs at a time, each in its own lane, read with a stride wider than the
@@ -258,31 +278,37 @@ TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
     const TDct32Eight eight = Dct32EightForThisProcessor();
     for (size_t first = 0; eight && first + 8 <= inputs.size(); first += 8) {
         alignas(16) float lanes[32 * 9], fast[32 * 8];
-        for (int k = 0; k < 32; ++k)
-            for (int b = 0; b < 9; ++b)
+        for (int k = 0; k < 32; ++k) {
+            for (int b = 0; b < 9; ++b) {
                 lanes[9 * k + b] = b < 8 ? inputs[first + static_cast<size_t>(b)][static_cast<size_t>(k)] : 1e30f;
+            }
+        }
         eight(lanes, 9, fast);
         for (size_t b = 0; b < 8; ++b) {
             float scalar[32];
             ScalarDct<32>(inputs[first + b].data(), scalar);
             const float* run = fast + (b < 4 ? 0 : 128);
-            for (int n = 0; n < 32; ++n)
+            for (int n = 0; n < 32; ++n) {
                 ASSERT_PRED2(SameFloat, run[4 * n + static_cast<int>(b % 4)], scalar[n])
                     << n << " of input " << first + b;
+            }
         }
     }
     constexpr int stride = 6;
     for (size_t first = 0; first + 4 <= inputs.size(); first += 4) {
         alignas(16) float lanes[32 * stride], fast[32 * 4];
-        for (int k = 0; k < 32; ++k)
-            for (int b = 0; b < stride; ++b)
+        for (int k = 0; k < 32; ++k) {
+            for (int b = 0; b < stride; ++b) {
                 lanes[stride * k + b] = b < 4 ? inputs[first + static_cast<size_t>(b)][static_cast<size_t>(k)] : 1e30f;
+            }
+        }
         Dct32Four(lanes, stride, fast);
         for (size_t b = 0; b < 4; ++b) {
             float scalar[32];
             ScalarDct<32>(inputs[first + b].data(), scalar);
-            for (int n = 0; n < 32; ++n)
+            for (int n = 0; n < 32; ++n) {
                 ASSERT_PRED2(SameFloat, fast[4 * n + static_cast<int>(b)], scalar[n]) << n << " of input " << first + b;
+            }
         }
     }
 }
@@ -297,8 +323,9 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
     TScalarSynthesis scalar(ScaledSynthesisWindow(filter.ScaleFactor));
     TBuffer fast(1), expected(1);
     auto run = [&](const float* Samples, int Block) {
-        for (int k = 0; k < 32; ++k)
+        for (int k = 0; k < 32; ++k) {
             filter.InputSample(Samples[k], k);
+        }
         fast.Clear();
         expected.Clear();
         filter.CalculatePcmSamples(fast);
@@ -310,8 +337,9 @@ TEST(MpegSynthesis, FilterIsTheScalarWindowSumBitForBit)
         const float scale = block % 3 == 0 ? 0.01f : block % 3 == 1 ? 3.0f : 0.0f;
         std::uniform_real_distribution<float> value(-scale, scale);
         float samples[32];
-        for (float& s : samples)
+        for (float& s : samples) {
             s = value(random);
+        }
         run(samples, block);
     }
     filter.Reset();
@@ -336,14 +364,16 @@ TEST(MpegSynthesis, WholeBlocksAreTheBlocksOneByOne)
     for (int count : {1, 2, 3, 4, 5, 6, 7, 8, 9, 18, 18, 12, 3}) {
         const int stride = count + count % 3;
         std::vector<float> blocks(static_cast<size_t>(32 * stride));
-        for (float& sample : blocks)
+        for (float& sample : blocks) {
             sample = value(random);
+        }
         wholePcm.Clear();
         singlePcm.Clear();
         whole.SynthesizeBlocks(blocks.data(), stride, count, wholePcm);
         for (int b = 0; b < count; ++b) {
-            for (int k = 0; k < 32; ++k)
+            for (int k = 0; k < 32; ++k) {
                 single.InputSample(blocks[static_cast<size_t>(k * stride + b)], k);
+            }
             single.CalculatePcmSamples(singlePcm);
         }
         ASSERT_EQ(wholePcm.BytesWritten, 64 * count);
@@ -378,11 +408,14 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
         const float scale = round % 3 == 0 ? 1e-4f : round % 3 == 1 ? 0.1f : 4.0f;
         std::uniform_real_distribution<float> value(-scale, scale);
         float history[2][32 * 16];
-        for (auto& half : history)
-            for (float& x : half)
+        for (auto& half : history) {
+            for (float& x : half) {
                 x = value(random);
-        for (float& x : block)
+            }
+        }
+        for (float& x : block) {
             x = value(random);
+        }
         if (round >= 45) {
             history[0][static_cast<size_t>(random() % 512)] = extremes[round % 6];
             block[static_cast<size_t>(random() % 64)] = extremes[(round + 1) % 6];
@@ -399,8 +432,9 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
             int16_t expected[32];
             for (int j = 0; j < 32; ++j) {
                 double sum = 0.0;
-                for (int t = 0; t < 16; ++t)
+                for (int t = 0; t < 16; ++t) {
                     sum += expectedActual[32 * ((column - t + 16) % 16) + j] * window[32 * t + j];
+                }
                 expected[j] = static_cast<int16_t>(sum != sum ? 0 : std::trunc(std::clamp(sum, -32768.0, 32767.0)));
             }
             for (TWindowSums way : ways) {
@@ -432,8 +466,9 @@ TEST(MpegSynthesis, FilterMatchesTheStandardSynthesis)
     int differences = 0;
     for (int block = 0; block < 40; ++block) {
         float samples[32];
-        for (int k = 0; k < 32; ++k)
+        for (int k = 0; k < 32; ++k) {
             filter.InputSample(samples[k] = value(random), k);
+        }
         buffer.Clear();
         filter.CalculatePcmSamples(buffer);
         ASSERT_EQ(buffer.BytesWritten, 64);
@@ -444,8 +479,9 @@ TEST(MpegSynthesis, FilterMatchesTheStandardSynthesis)
             ASSERT_LE(std::abs(SampleAt(buffer, j) - want), 1) << block << "/" << j;
             differences += SampleAt(buffer, j) != want;
         }
-        for (float s : filter.Samples)
+        for (float s : filter.Samples) {
             ASSERT_EQ(s, 0.0f);
+        }
     }
     EXPECT_LT(differences, 40);
 }
@@ -462,7 +498,8 @@ TEST(MpegSynthesis, ResetForgetsTheHistory)
     for (int block = 0; block < 16; ++block) {
         buffer.Clear();
         filter.CalculatePcmSamples(buffer);
-        for (int j = 0; j < 32; ++j)
+        for (int j = 0; j < 32; ++j) {
             ASSERT_EQ(SampleAt(buffer, j), 0);
+        }
     }
 }

@@ -35,8 +35,9 @@ std::vector<uint8_t> Frame(const TFrameFields& Fields, const std::vector<uint8_t
 {
     const uint32_t h = HeaderWord(Fields);
     std::vector<uint8_t> bytes(std::max(static_cast<size_t>(FrameBytes(Fields)), Body.size() + 4), 0);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(h >> (24 - 8 * i));
+    }
     std::copy(Body.begin(), Body.end(), bytes.begin() + 4);
     bytes.resize(static_cast<size_t>(FrameBytes(Fields)));
     return bytes;
@@ -45,8 +46,9 @@ std::vector<uint8_t> Frame(const TFrameFields& Fields, const std::vector<uint8_t
 std::vector<uint8_t> Frames(const TFrameFields& Fields, int Count)
 {
     std::vector<uint8_t> bytes;
-    for (int i = 0; i < Count; ++i)
+    for (int i = 0; i < Count; ++i) {
         Append(bytes, Frame(Fields));
+    }
     return bytes;
 }
 
@@ -63,8 +65,9 @@ std::vector<uint8_t> ReadFixture(const std::string& Name)
 std::vector<int16_t> ToSamples(const std::vector<uint8_t>& Bytes)
 {
     std::vector<int16_t> samples(Bytes.size() / 2);
-    for (size_t i = 0; i < samples.size(); ++i)
+    for (size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<int16_t>(Bytes[2 * i] | Bytes[2 * i + 1] << 8);
+    }
     return samples;
 }
 

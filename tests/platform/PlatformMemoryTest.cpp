@@ -10,9 +10,11 @@ namespace {
 bool AllZero(const void* Address, size_t Size)
 {
     const auto* bytes = static_cast<const unsigned char*>(Address);
-    for (size_t i = 0; i < Size; ++i)
-        if (bytes[i] != 0)
+    for (size_t i = 0; i < Size; ++i) {
+        if (bytes[i] != 0) {
             return false;
+        }
+    }
     return true;
 }
 

@@ -17,8 +17,9 @@ uint64_t Mix(uint64_t hash, int64_t value)
 TEST(Determinism, SlidesAndTemposGiveTheSameStateInEveryBuild)
 {
     auto song = MakeSong(2, 8, 32, 6);
-    for (int n = 1; n <= 4; ++n)
+    for (int n = 1; n <= 4; ++n) {
         AddSample(*song, n, 7919 * n + 11025, 5000);
+    }
     for (int p = 0; p < 2; ++p) {
         for (int row = 0; row < 32; ++row) {
             SetGlobal(*song, p, row, static_cast<uint8_t>(1 + row % 2), static_cast<uint8_t>(37 * row + 13 * p));
@@ -40,8 +41,9 @@ TEST(Determinism, SlidesAndTemposGiveTheSameStateInEveryBuild)
     while (song->Playing) {
         song->SkipBlock();
         hash = Mix(hash, song->BlockBytes);
-        for (const TVoice& voice : song->Voices)
+        for (const TVoice& voice : song->Voices) {
             hash = Mix(Mix(Mix(hash, voice.Frequency), voice.Volume), voice.LeftGain);
+        }
     }
     EXPECT_EQ(song->LengthMs, 14794);
     EXPECT_EQ(hash, 6691461561964869207ULL);

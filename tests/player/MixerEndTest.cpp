@@ -10,8 +10,9 @@ namespace {
 std::vector<int16_t> Ramp(int Count)
 {
     std::vector<int16_t> values(static_cast<size_t>(Count));
-    for (int i = 0; i < Count; ++i)
+    for (int i = 0; i < Count; ++i) {
         values[static_cast<size_t>(i)] = static_cast<int16_t>(i);
+    }
     return values;
 }
 
@@ -73,8 +74,9 @@ TEST(MixerEnd, VoicePastItsEndAtTickStartIsSilencedEvenWhenLooping)
     song->MixTick();
     EXPECT_FALSE(voice.Active);
     EXPECT_EQ(voice.Position, 3001);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[i], 0.0f);
+    }
 }
 
 TEST(MixerEnd, EmptyReversedOrNegativeLoopsPlayAsNotLooped)
@@ -110,8 +112,9 @@ TEST(MixerEnd, ReadsOutsideTheSampleAllocationCountAsZero)
     voice.Active = true;
     song->MixTick();
     const float expected[6] = {16.0f, 24.0f, 32.0f, 16.0f, 0.0f, 0.0f};
-    for (int k = 0; k < 6; ++k)
+    for (int k = 0; k < 6; ++k) {
         EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[2 * k], expected[k] * GainOf(255)) << k;
+    }
     EXPECT_EQ(voice.Position, 6);
 
     // Positions before the data and a voice without data are silent too.

@@ -57,8 +57,9 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
     std::vector<std::unique_ptr<TDmf>> songs;
     std::vector<std::unique_ptr<TDmfPlayback>> playbacks;
     for (const TMixerPath path : MixerPaths) {
-        if (!MixerPathAvailable(path))
+        if (!MixerPathAvailable(path)) {
             continue;
+        }
         paths.push_back(path);
         songs.push_back(Make());
         playbacks.push_back(std::make_unique<TDmfPlayback>(*songs.back()));
@@ -98,8 +99,9 @@ TEST(MixerPaths, AProcessTakesTheNamedPathOrTheWidestItHasBelowIt)
 {
     TMixerPath widest = TMixerPath::Plain;
     for (const TMixerPath path : MixerPaths) {
-        if (MixerPathAvailable(path))
+        if (MixerPathAvailable(path)) {
             widest = path;
+        }
         const TMixerPath taken = MixerPathFor(MixerPathName(path));
         EXPECT_TRUE(MixerPathAvailable(taken));
         EXPECT_EQ(taken, widest) << MixerPathName(path);

@@ -22,8 +22,9 @@ float ReferenceValue(const TVoice& Voice, int64_t At, bool Is16Bit)
     const auto byteAt = [&](int64_t I) -> uint8_t {
         return Voice.Data && I >= 0 && I < Voice.DataLength ? Voice.Data[I] : 0;
     };
-    if (Is16Bit)
+    if (Is16Bit) {
         return static_cast<float>(static_cast<int16_t>(static_cast<uint16_t>(byteAt(At) | (byteAt(At + 1) << 8))));
+    }
     return static_cast<float>(static_cast<int8_t>(byteAt(At)) * 256);
 }
 
@@ -111,8 +112,9 @@ public:
     {
         for (int i = 0; i < 32; ++i) {
             std::vector<int16_t> values(static_cast<size_t>(50 + Below(3000)));
-            for (int16_t& value : values)
+            for (int16_t& value : values) {
                 value = static_cast<int16_t>(Random());
+            }
             Pcms.push_back(Pcm16(values));
         }
     }
@@ -152,8 +154,9 @@ public:
             voice.RightToLeft = static_cast<int16_t>(Below(255));
             voice.RightToRight = static_cast<int16_t>(Below(255));
             TVoice reference = voice;
-            if (reference.Active)
+            if (reference.Active) {
                 ReferenceMix(reference, tick.Expected.data(), song.BlockBytes / 4);
+            }
             tick.ExpectedVoices.push_back(reference);
         }
         return tick;
@@ -201,8 +204,9 @@ void ExpectTicksAsReference(TMixerPath Path, TRandomLoops Loops, int Rounds)
 
 TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
 {
-    if (!MixerPathAvailable(GetParam()))
+    if (!MixerPathAvailable(GetParam())) {
         GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    }
     ExpectTicksAsReference(GetParam(), TRandomLoops::AnyLength, 20);
 }
 
@@ -210,8 +214,9 @@ TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
 // stretch per pass; their wraps must land where the reference's do.
 TEST_P(MixerReferenceOnPath, ShortLoopsMatchAFrameByFrameRendering)
 {
-    if (!MixerPathAvailable(GetParam()))
+    if (!MixerPathAvailable(GetParam())) {
         GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    }
     ExpectTicksAsReference(GetParam(), TRandomLoops::Short, 20);
 }
 

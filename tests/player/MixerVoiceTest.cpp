@@ -106,8 +106,9 @@ TEST(MixerVoice, OnlyActiveVoicesBelow32AreMixed)
     song->Voices[5].LeftGain = 254;
     song->Voices[5].Active = false;
     song->MixTick();
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(TDmfMixerProbe::MixBuffer(*song)[i], 0.0f);
+    }
     EXPECT_EQ(song->Voices[32].Position, 0);
     EXPECT_EQ(song->Voices[5].Position, 0);
 }

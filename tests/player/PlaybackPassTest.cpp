@@ -49,8 +49,9 @@ TSample& PatternedSample(TDmf& Song, int Number, int32_t Rate, int32_t Length, b
 {
     TSample& sample = AddSample(Song, Number, Rate, Length, Is16Bit, Stereo);
     uint8_t* data = sample.Allocate(Length);
-    for (int32_t i = 0; i < Length; ++i)
+    for (int32_t i = 0; i < Length; ++i) {
         data[i] = static_cast<uint8_t>((i * 7 * Number) ^ (i >> 4));
+    }
     return sample;
 }
 
@@ -74,17 +75,23 @@ std::unique_ptr<TDmf> FormatsSong(int TickRate, int Tempo, int Rows = 24)
         sample.LoopStart = sample.Length / 4;
         sample.LoopEnd = sample.Length - 8;
     }
-    for (int p = 0; p < 2; ++p)
-        for (int t = 0; t < 5; ++t)
-            for (int row = t % Rows; row < Rows; row += 5 + t)
+    for (int p = 0; p < 2; ++p) {
+        for (int t = 0; t < 5; ++t) {
+            for (int row = t % Rows; row < Rows; row += 5 + t) {
                 Cell(*song, p, t, row) = {.Instrument = static_cast<uint8_t>(1 + t),
                                           .Note = static_cast<uint8_t>(30 + (row * 3 + t * 7) % 40)};
-    if (TickRate >= 0)
+            }
+        }
+    }
+    if (TickRate >= 0) {
         SetGlobal(*song, 0, 0, 1, static_cast<uint8_t>(TickRate));
-    if (Tempo >= 0)
+    }
+    if (Tempo >= 0) {
         SetGlobal(*song, 0, 0, 2, static_cast<uint8_t>(Tempo));
-    if (Rows > 9)
+    }
+    if (Rows > 9) {
         SetGlobal(*song, 1, 9, 1, 150);
+    }
     song->MeasureLength(true);
     return song;
 }
@@ -184,8 +191,9 @@ TEST(PlaybackPass, ASongCutAtTheByteTotalEndsWhereItsLengthSays)
     // 256 ticks a second over 2048 times 512 rows: more than 2^31 bytes.
     auto song = MakeSong(1, 1, 512);
     SetGlobal(*song, 0, 0, 1, 255);
-    for (int i = 0; i < MaxSequenceEntries; ++i)
+    for (int i = 0; i < MaxSequenceEntries; ++i) {
         song->Sequencer.SetEntry(i, 0);
+    }
     song->Sequencer.SetLoopEnd(MaxSequenceEntries - 1);
     song->MeasureLength(true);
     ASSERT_GT(song->LengthBytes, std::numeric_limits<int32_t>::max() - 688);
@@ -196,8 +204,9 @@ TEST(PlaybackPass, ASongCutAtTheByteTotalEndsWhereItsLengthSays)
     EXPECT_TRUE(song->Playing);
     int64_t rest = 0;
     std::vector<uint8_t> block(MaxBlockBytes);
-    while (playback.Playing())
+    while (playback.Playing()) {
         rest += playback.RenderStep(block.data());
+    }
     EXPECT_EQ(playback.PositionBytes(), song->LengthBytes);
     EXPECT_GT(rest, 0);
     EXPECT_TRUE(song->Playing) << "the song itself would go on";
@@ -210,8 +219,9 @@ TEST(PlaybackPass, SeekAtASteadyTempoLandsWhereRenderingThroughArrives)
     through.Start();
     std::vector<uint8_t> block(MaxBlockBytes);
     const double target = 250;
-    while (through.PositionMs() < target)
+    while (through.PositionMs() < target) {
         through.RenderStep(block.data());
+    }
 
     auto skipped = MakeSong(1, 1, 64, 4);
     TDmfPlayback seek(*skipped);
@@ -247,8 +257,9 @@ TEST(PlaybackPass, SeekLandsAtTheEndOfTheFirstTickAtOrAfterItsTarget)
         playback.Start();
         playback.Seek(target);
         size_t tick = 0;
-        while (static_cast<double>(ends[tick]) < target * OutputBytesPerMs - 1e-6)
+        while (static_cast<double>(ends[tick]) < target * OutputBytesPerMs - 1e-6) {
             ++tick;
+        }
         EXPECT_EQ(playback.PositionBytes(), ends[tick]) << target;
         EXPECT_EQ(PlaceOf(*song), places[tick]) << target;
     }
@@ -260,8 +271,9 @@ TEST(PlaybackPass, SeekBackRestartsAndLandsAsAFreshSeek)
     TDmfPlayback playback(*song);
     playback.Start();
     std::vector<uint8_t> block(MaxBlockBytes);
-    while (playback.PositionMs() < 600)
+    while (playback.PositionMs() < 600) {
         playback.RenderStep(block.data());
+    }
     playback.Seek(playback.PositionMs() + 200);  // forward: on from here, past both tempo changes
     const double forward = playback.PositionMs();
     playback.Seek(130);
@@ -322,8 +334,9 @@ void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<u
     TDmfPlayback playback(*song);
     playback.Start();
     std::vector<uint8_t> block(MaxBlockBytes);
-    while (playback.Playing() && playback.PositionMs() < From)
+    while (playback.Playing() && playback.PositionMs() < From) {
         playback.RenderStep(block.data());
+    }
     playback.Seek(To);
     const int64_t landing = playback.PositionBytes();
     EXPECT_GE(TDmfPlayback::BytesToMs(landing), std::min(To, TDmfPlayback::BytesToMs(song->LengthBytes)));
@@ -351,8 +364,9 @@ TEST(PlaybackPass, AfterAnySeekTheSongSoundsAsPlayedThroughFromTheLandingPoint)
                                                    {length * 0.2, length * 0.2},
                                                    {length * 0.3, length - 1},
                                                    {length * 0.3, length + 1000}};
-        for (const auto& [from, to] : seeks)
+        for (const auto& [from, to] : seeks) {
             ExpectSeekSoundsAsPlayingThrough(kind, pcm, from, to);
+        }
     }
 }
 

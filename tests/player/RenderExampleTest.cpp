@@ -13,8 +13,9 @@ namespace {
 uint64_t Fnv1a(const std::vector<uint8_t>& Bytes)
 {
     uint64_t hash = 14695981039346656037ull;
-    for (uint8_t byte : Bytes)
+    for (uint8_t byte : Bytes) {
         hash = (hash ^ byte) * 1099511628211ull;
+    }
     return hash;
 }
 

@@ -11,8 +11,9 @@ namespace {
 // Runs ticks until row `row` (1-based) has been read.
 void PlayToRow(TDmf& song, int row)
 {
-    while (song.CurrentRow != row || song.TickCountdown != 4)
+    while (song.CurrentRow != row || song.TickCountdown != 4) {
         song.SequencerTick();
+    }
 }
 
 struct SequencerEffects : ::testing::Test {
@@ -166,11 +167,13 @@ TEST_F(SequencerEffects, UnusedVoicesAreSilencedButStayActive)
     auto wide = MakeSong(2, 16, 2);
     AddSample(*wide, 1, 8000, 1000);
     wide->GetPattern(1)->SetTrackCount(8);
-    for (int t = 0; t < 16; ++t)
+    for (int t = 0; t < 16; ++t) {
         Cell(*wide, 0, t, 0) = {.Instrument = 1, .Note = 37, .Volume = 100};
+    }
     wide->Start();
-    for (int tick = 0; tick < 10; ++tick)  // pattern 1 (8 tracks) is read on tick 9
+    for (int tick = 0; tick < 10; ++tick) {  // pattern 1 (8 tracks) is read on tick 9
         wide->SequencerTick();
+    }
     EXPECT_TRUE(wide->Voices[12].Active);
     EXPECT_EQ(wide->Voices[12].Volume, 0);
     EXPECT_EQ(wide->Voices[7].Volume, 100);

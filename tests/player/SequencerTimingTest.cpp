@@ -13,8 +13,9 @@ std::vector<int> RowTicks(TDmf& song, int ticks)
     uint16_t lastRow = song.CurrentRow;
     for (int tick = 1; tick <= ticks; ++tick) {
         song.SkipBlock();
-        if (song.CurrentRow != lastRow)
+        if (song.CurrentRow != lastRow) {
             read.push_back(tick);
+        }
         lastRow = song.CurrentRow;
     }
     return read;
@@ -49,11 +50,13 @@ TEST(SequencerTiming, TickRateCommand)
     song->Start();
     song->SkipBlock();
     EXPECT_EQ(song->BlockBytes, 2940);  // 60 ticks per second
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         song->SkipBlock();
+    }
     EXPECT_EQ(song->BlockBytes, 688);  // 256 ticks per second
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         song->SkipBlock();
+    }
     EXPECT_EQ(song->BlockBytes, 176400);  // 1 tick per second
 }
 
@@ -67,8 +70,9 @@ TEST(SequencerTiming, TempoCommandUsesThePatternsRowsPerBeat)
     song->SkipBlock();
     EXPECT_EQ(song->BlockBytes, 5292);  // 33.33 ticks per second
     EXPECT_EQ(song->RowsPerBeat, 4);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         song->SkipBlock();
+    }
     EXPECT_EQ(song->BlockBytes, 2648);  // 66.67 ticks per second
     EXPECT_EQ(song->RowsPerBeat, 8);
 }

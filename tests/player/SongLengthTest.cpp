@@ -22,8 +22,9 @@ int32_t LengthByPlaying(TDmf& Song)
     int64_t total = 0;
     do {
         Song.SkipBlock();
-        if (total + Song.BlockBytes > std::numeric_limits<int32_t>::max())
+        if (total + Song.BlockBytes > std::numeric_limits<int32_t>::max()) {
             break;
+        }
         total += Song.BlockBytes;
     } while (Song.Playing);
     return static_cast<int32_t>(std::nearbyint(static_cast<double>(total) / OutputBytesPerMs));
@@ -116,14 +117,17 @@ TEST(SongLength, TheTimingOnlyRunAgreesWithThePlayersTicks)
     // The length run skips the voices; the songs here change tempo, end on
     // missing patterns, loop ends and damaged data.
     std::vector<std::string> files = {std::string(MORVEL_TEST_DATA) + "/../../examples/morvel-demo.dmf"};
-    for (const char* folder : {"/fuzz-regressions/info", "/fuzz-regressions/playback"})
-        for (const auto& entry : std::filesystem::directory_iterator(std::string(MORVEL_TEST_DATA) + folder))
+    for (const char* folder : {"/fuzz-regressions/info", "/fuzz-regressions/playback"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(std::string(MORVEL_TEST_DATA) + folder)) {
             files.push_back(entry.path().string());
+        }
+    }
     for (const std::string& file : files) {
         SCOPED_TRACE(file);
         auto song = LoadSong(ReadFileBytes(file));
-        if (!song->Loaded)
+        if (!song->Loaded) {
             continue;
+        }
         const int32_t measured = song->LengthMs;
         EXPECT_EQ(LengthByPlaying(*song), measured);
     }

@@ -80,10 +80,12 @@ TEST(SongModel, SampleCuePointsNameAndEmptying)
 TEST(SongModel, ShrinkingTheSampleCountSilencesVoicesThatPlayRemovedSamples)
 {
     auto song = MakeSong(1, 3, 4);
-    for (int n = 1; n <= 3; ++n)
+    for (int n = 1; n <= 3; ++n) {
         AddSample(*song, n, 8000, 100);
-    for (int t = 0; t < 3; ++t)
+    }
+    for (int t = 0; t < 3; ++t) {
         Cell(*song, 0, t, 0) = {.Instrument = static_cast<uint8_t>(t + 1), .Note = 37};
+    }
     song->Start();
     song->SequencerTick();
     song->SetSampleCount(1);
@@ -127,8 +129,9 @@ TEST(SongModel, RewindRestoresTheStartingState)
     Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37, .VolumeEffect = 7, .VolumeParam = 10};
     SetGlobal(*song, 0, 0, 1, 9);
     song->Start();
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         song->SequencerTick();
+    }
     song->Voices[5].Frequency = 1234;  // an idle voice with left-over state
     song->Rewind();
     EXPECT_EQ(song->SequencePos, 1);

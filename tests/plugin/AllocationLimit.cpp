@@ -16,8 +16,9 @@ void* Allocate(size_t Bytes)
         ++RefusedCount;
         throw std::bad_alloc();
     }
-    if (void* p = std::malloc(Bytes == 0 ? 1 : Bytes))
+    if (void* p = std::malloc(Bytes == 0 ? 1 : Bytes)) {
         return p;
+    }
     throw std::bad_alloc();
 }
 

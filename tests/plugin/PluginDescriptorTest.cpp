@@ -42,8 +42,9 @@ TEST_F(TPluginDescriptor, EveryEntryPointIsSetAndTheFlagsSayPlayableAndSeekable)
         reinterpret_cast<const void*>(Module->GetLength),     reinterpret_cast<const void*>(Module->GetOutputTime),
         reinterpret_cast<const void*>(Module->SetOutputTime), reinterpret_cast<const void*>(Module->SetVolume),
         reinterpret_cast<const void*>(Module->SetPan),        reinterpret_cast<const void*>(Module->EQSet)};
-    for (const void* entry : entries)
+    for (const void* entry : entries) {
         EXPECT_NE(entry, nullptr);
+    }
 }
 
 // The host walks "extension, description" pairs until an empty extension.

@@ -88,8 +88,9 @@ TEST_F(TPluginFault, FileGoneBetweenInformationAndPlayLeavesTheDriverIdle)
         const std::string song = WriteSongFile("song.dmf", SteadySong(8, "Going", "Gone"));
         EXPECT_EQ(FileTitle(song.c_str()), "Going - Gone");
         std::filesystem::remove(song);
-        if (replacedByFolder)
+        if (replacedByFolder) {
             std::filesystem::create_directory(song);
+        }
         const int threads = PlatformRecordSnapshot().ThreadsStarted;
         Host.ClearCalls();
         EXPECT_EQ(Module->Play(song.c_str()), -1);
@@ -252,10 +253,12 @@ TEST(PluginLibraryFault, QuitAndUnloadRightAfterStop)
         module->Init();
         ASSERT_EQ(module->Play(ExampleSong.c_str()), 0);
         ASSERT_TRUE(host.WaitForCall("Write"));
-        if (variant == 1)
+        if (variant == 1) {
             module->Pause();
-        if (variant == 2)
+        }
+        if (variant == 2) {
             module->SetOutputTime(40000);
+        }
         module->Stop();
         module->Quit();
         EXPECT_EQ(dlclose(library), 0) << dlerror() << " variant " << variant;

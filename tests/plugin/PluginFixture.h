@@ -57,13 +57,15 @@ protected:
         // for the output: Stop ends it in either case.
         Module->Stop();
         PlatformRecordShortenSleeps(1);
-        if (!QuitDone)
+        if (!QuitDone) {
             Module->Quit();
+        }
         DestroyDataModule1();
         SetDebugLogConsole(stdout);
         // Later tests write files of the same names.
-        for (const std::string& path : Unreadable)
+        for (const std::string& path : Unreadable) {
             ::chmod(path.c_str(), 0600);
+        }
     }
 
     void Quit()
@@ -100,8 +102,9 @@ protected:
     // receives messages on the player thread, where nothing may wait for it.
     void OnHostThread(std::function<void()> Task)
     {
-        if (!Tasks)
+        if (!Tasks) {
             Tasks = std::make_unique<TTaskThread>();
+        }
         Tasks->Post(std::move(Task));
     }
     std::string ExampleSongPath() const { return ExampleSong; }
@@ -119,8 +122,9 @@ protected:
         const std::filesystem::path file = std::filesystem::canonical(Path, error);
         for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", error)) {
             std::error_code ignored;
-            if (std::filesystem::read_symlink(entry.path(), ignored) == file)
+            if (std::filesystem::read_symlink(entry.path(), ignored) == file) {
                 return true;
+            }
         }
         return false;
     }

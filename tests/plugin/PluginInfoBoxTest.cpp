@@ -41,8 +41,9 @@ TEST_F(TPluginInfoBox, CurrentSongIsShownThenRefilledAndBroughtForward)
     EXPECT_EQ(window.BringToFrontCount, 0);
     EXPECT_EQ(window.Title, "With Message - Writer");
     std::vector<std::string> lines;
-    for (const std::string& line : message.MessageLines)
+    for (const std::string& line : message.MessageLines) {
         lines.push_back(Column40(line));
+    }
     // Empty lines stay, the long line stays one line.
     EXPECT_EQ(window.Lines, lines);
 

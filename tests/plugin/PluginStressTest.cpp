@@ -66,9 +66,10 @@ private:
                 if (worker->SinceMs.load() != 0 && stuck > std::chrono::milliseconds(HangLimit).count()) {
                     std::fprintf(stderr, "watchdog: %s has been in %s for %lld ms: a deadlock\n", worker->Name.c_str(),
                                  worker->Doing.load(), static_cast<long long>(stuck));
-                    for (const TWorker* other : Workers)
+                    for (const TWorker* other : Workers) {
                         std::fprintf(stderr, "  %s: %s (%lld calls)\n", other->Name.c_str(), other->Doing.load(),
                                      static_cast<long long>(other->Calls.load()));
+                    }
                     std::fflush(stderr);
                     std::abort();
                 }
@@ -126,8 +127,9 @@ protected:
     {
         std::lock_guard<std::mutex> lock(FaultsMutex);
         ++FaultCount;
-        if (Faults.size() < 10)
+        if (Faults.size() < 10) {
             Faults.push_back(Text);
+        }
     }
 
     TScopedEnvironment Environment;
@@ -153,11 +155,13 @@ std::vector<TStressSong> StressSongs()
         {TempPath("missing.dmf"), ""},
     };
     std::vector<TStressSong> songs;
-    for (const auto& [path, title] : files)
+    for (const auto& [path, title] : files) {
         songs.push_back({path, title, 0, {}});
+    }
     for (TStressSong& song : songs) {
-        if (song.Title.empty())
+        if (song.Title.empty()) {
             continue;
+        }
         song.Pcm = RenderRaw(song.Path);
         TDmf info;
         info.LoadInfoFromFile(song.Path);
@@ -194,11 +198,14 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
     TWorker libraries[2] = {{"media library 1"}, {"media library 2"}};
     TWorker converters[3] = {{"converter 1"}, {"converter 2"}, {"converter 3"}};
     std::vector<TWorker*> all = {&ui};
-    for (TWorker* group : {playlists, libraries})
-        for (int i = 0; i < 2; ++i)
+    for (TWorker* group : {playlists, libraries}) {
+        for (int i = 0; i < 2; ++i) {
             all.push_back(&group[i]);
-    for (TWorker& converter : converters)
+        }
+    }
+    for (TWorker& converter : converters) {
         all.push_back(&converter);
+    }
     TWatchdog watchdog(all);
 
     const auto playlistThread = [&](TWorker& Me, unsigned Seed) {
@@ -212,8 +219,9 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
                 TDoing doing(Me, "GetFileInfo");
                 Module->GetFileInfo(current ? "" : song.Path.c_str(), title, &length);
             }
-            if (!current && !song.Title.empty() && (title != song.Title || length != song.LengthMs))
+            if (!current && !song.Title.empty() && (title != song.Title || length != song.LengthMs)) {
                 Fault(song.Path + ": GetFileInfo gave '" + title + "', " + std::to_string(length));
+            }
         }
     };
     const auto libraryThread = [&](TWorker& Me, unsigned Seed) {
@@ -230,13 +238,16 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
                 TDoing doing(Me, "winampGetExtendedFileInfo");
                 answered = exports.GetExtendedFileInfo(song.Path.c_str(), field, dest.data(), destLength);
             }
-            if (dest.back() != '~')
+            if (dest.back() != '~') {
                 Fault(song.Path + ": " + field + " written past the buffer");
+            }
             if (answered && std::string(field) == "length" &&
-                dest.data() != std::to_string(song.LengthMs).substr(0, static_cast<size_t>(destLength - 1)))
+                dest.data() != std::to_string(song.LengthMs).substr(0, static_cast<size_t>(destLength - 1))) {
                 Fault(song.Path + ": length " + dest.data());
-            if (answered && song.Title.empty() && std::string(field) != "type")
+            }
+            if (answered && song.Title.empty() && std::string(field) != "type") {
                 Fault(song.Path + ": " + field + " answered for no module");
+            }
         }
     };
     const auto converterThread = [&](TWorker& Me, unsigned Seed) {
@@ -252,10 +263,12 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
                 TDoing doing(Me, "winampGetExtendedRead_open");
                 handle = exports.ReadOpen(song.Path.c_str(), &size, nullptr, nullptr, nullptr);
             }
-            if ((handle != 0) == song.Title.empty())
+            if ((handle != 0) == song.Title.empty()) {
                 Fault(song.Path + ": open gave " + std::to_string(handle));
-            if (handle == 0)
+            }
+            if (handle == 0) {
                 continue;
+            }
             // Whole, or with seeks and a kill switch now and then.
             const bool whole = first || random() % 2 == 0;
             std::vector<uint8_t> pcm;
@@ -272,8 +285,9 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
                     TDoing doing(Me, "winampGetExtendedRead_getData");
                     got = exports.ReadGetData(handle, buffer.data(), chunk, &kill);
                 }
-                if (got == 0 && kill == 0)
+                if (got == 0 && kill == 0) {
                     break;
+                }
                 pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(got));
             }
             {
@@ -282,9 +296,10 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
             }
             if (whole) {
                 ++wholeReads;
-                if (pcm != song.Pcm || size != static_cast<int>(song.Pcm.size()))
+                if (pcm != song.Pcm || size != static_cast<int>(song.Pcm.size())) {
                     Fault(song.Path + ": read " + std::to_string(pcm.size()) + " bytes of " +
                           std::to_string(song.Pcm.size()));
+                }
             }
         }
     };
@@ -294,8 +309,9 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
         threads.emplace_back(playlistThread, std::ref(playlists[i]), seed + 1 + i);
         threads.emplace_back(libraryThread, std::ref(libraries[i]), seed + 11 + i);
     }
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         threads.emplace_back(converterThread, std::ref(converters[i]), seed + 21 + i);
+    }
 
     // The UI thread: this one.
     std::mt19937 random(seed);
@@ -311,8 +327,9 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
             played = Play(song.Path);
         }
         // A file without a song plays too, and ends at once; only a missing one is refused.
-        if ((played == 0) != std::filesystem::exists(song.Path))
+        if ((played == 0) != std::filesystem::exists(song.Path)) {
             Fault(song.Path + ": Play gave " + std::to_string(played));
+        }
         bool seeked = false;
         bool paused = false;
         const int actions = first ? 0 : static_cast<int>(random() % 12);
@@ -340,16 +357,18 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
         // Half the runs play to their end; the others are stopped where they are.
         if (played == 0 && (first || random() % 2 == 0)) {
             TDoing doing(ui, "playing to the end");
-            if (paused)
+            if (paused) {
                 UnPause();
+            }
             Host.SetClock(TOutputClock::Instant);
-            if (!Host.WaitForEndOfFile())
+            if (!Host.WaitForEndOfFile()) {
                 Fault(song.Path + ": never ended");
-            else if (!seeked && !song.Title.empty()) {
+            } else if (!seeked && !song.Title.empty()) {
                 ++wholePlays;
-                if (Host.Pcm() != song.Pcm)
+                if (Host.Pcm() != song.Pcm) {
                     Fault(song.Path + ": played " + std::to_string(Host.Pcm().size()) + " bytes of " +
                           std::to_string(song.Pcm.size()));
+                }
             }
             Host.SetClock(TOutputClock::Manual);
         }
@@ -357,12 +376,14 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
         Stop();
     }
     stop = true;
-    for (std::thread& thread : threads)
+    for (std::thread& thread : threads) {
         thread.join();
+    }
 
     int64_t calls = 0;
-    for (const TWorker* worker : all)
+    for (const TWorker* worker : all) {
         calls += worker->Calls;
+    }
     std::printf("stress: %lld calls, %d songs played whole, %d read whole, %d faults\n", static_cast<long long>(calls),
                 wholePlays.load(), wholeReads.load(), FaultCount);
     EXPECT_EQ(FaultCount, 0) << "the first: " << (Faults.empty() ? "" : Faults[0]);

@@ -25,8 +25,9 @@ TEST(SongFieldCache, AFileUnchangedIsLoadedOnceAndAChangedOneAgain)
     TCache cache;
     TCountedLoads loads;
     const TCache::TStamp song{"a.dmf", 100, 7};
-    for (int question = 0; question < 10; ++question)
+    for (int question = 0; question < 10; ++question) {
         EXPECT_EQ(cache.Get(song, std::ref(loads))->front(), "load 1");
+    }
     EXPECT_EQ(loads.Count, 1);
 
     for (const TCache::TStamp& other :

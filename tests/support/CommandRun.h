@@ -22,8 +22,9 @@ inline std::string ReadBackAndClose(std::FILE* File)
     std::rewind(File);
     char chunk[4096];
     size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, File)) > 0)
+    while ((count = std::fread(chunk, 1, sizeof chunk, File)) > 0) {
         text.append(chunk, count);
+    }
     std::fclose(File);
     return text;
 }
@@ -39,9 +40,11 @@ inline TCommandRun RunCommand(TCommandFunction Command, const std::vector<std::s
         run.Status = Command(Args, out, err);
         SetDebugLogConsole(echo);
     }
-    if (out)
+    if (out) {
         run.Out = ReadBackAndClose(out);
-    if (err)
+    }
+    if (err) {
         run.Err = ReadBackAndClose(err);
+    }
     return run;
 }

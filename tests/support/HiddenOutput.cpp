@@ -10,8 +10,9 @@ using THiddenBinding = TOutModuleBinding<THiddenOutput>;
 
 THiddenOutput::THiddenOutput(In_Module& PluginModule) : Module(PluginModule)
 {
-    if (!THiddenBinding::BindIfFree(*this))
+    if (!THiddenBinding::BindIfFree(*this)) {
         throw std::logic_error("only one hidden output may be alive");
+    }
     FOutput = THiddenBinding::Record("Hidden output");
     FOutput.Pause = nullptr;
 }
@@ -25,8 +26,9 @@ THiddenOutput::~THiddenOutput()
 size_t THiddenOutput::Read(uint8_t* Dest, size_t Count)
 {
     std::unique_lock<std::mutex> lock(Mutex);
-    if (Count == 0 || GaveUp)
+    if (Count == 0 || GaveUp) {
         return 0;
+    }
     Target = Dest;
     TargetBytes = Count;
     Filled = 0;
@@ -116,8 +118,9 @@ int THiddenOutput::Write(const char* Buffer, int Length)
         Filled += piece;
         Buffer += piece;
         left -= piece;
-        if (Filled == TargetBytes)
+        if (Filled == TargetBytes) {
             Changed.notify_all();
+        }
     }
     return 0;
 }

@@ -10,8 +10,9 @@ inline TWriterSample LoopedTone(int Bytes)
 {
     TWriterSample tone;
     tone.Name = "tone";
-    for (int i = 0; i < Bytes; ++i)
+    for (int i = 0; i < Bytes; ++i) {
         tone.Pcm.push_back(static_cast<uint8_t>((i * 37) ^ (i >> 2)));
+    }
     tone.Looped = true;
     tone.LoopStart = 0;
     tone.LoopEnd = Bytes;

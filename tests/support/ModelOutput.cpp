@@ -37,14 +37,16 @@ void TModelOutput::Advance()
         PlayedBytes = WrittenBytes;
         return;
     }
-    if (!Opened || Paused)
+    if (!Opened || Paused) {
         return;
+    }
     PlayedFraction += elapsedMs * OutputBytesPerMs;
     const auto whole = static_cast<int64_t>(PlayedFraction);
     PlayedFraction -= static_cast<double>(whole);
     PlayedBytes = std::min(WrittenBytes, PlayedBytes + whole);
-    if (PlayedBytes == WrittenBytes)
+    if (PlayedBytes == WrittenBytes) {
         PlayedFraction = 0;  // an empty buffer plays silence, not what comes next
+    }
 }
 
 int TModelOutput::Open()
@@ -62,15 +64,17 @@ void TModelOutput::Close()
 {
     Advance();
     Opened = false;
-    if (Kind == TOutputModel::DirectSound)
+    if (Kind == TOutputModel::DirectSound) {
         WrittenBaseMs = 0;
+    }
 }
 
 int TModelOutput::CanWrite()
 {
     Advance();
-    if (Kind == TOutputModel::DiskWriter)
+    if (Kind == TOutputModel::DiskWriter) {
         return Paused ? 0 : DiskWriterRoom;
+    }
     // waveOut reports its room also while paused; DirectSound's may be negative.
     const int64_t room = Buffer - Held();
     return static_cast<int>(Kind == TOutputModel::WaveOut ? std::max<int64_t>(0, room) : room);
@@ -80,15 +84,18 @@ int TModelOutput::Write(int Length)
 {
     Advance();
     Largest = std::max(Largest, Length);
-    if (Length <= 0)
+    if (Length <= 0) {
         return 0;
+    }
     int kept = Length;
-    if (Kind == TOutputModel::WaveOut)
+    if (Kind == TOutputModel::WaveOut) {
         kept = Paused ? 0 : static_cast<int>(std::clamp<int64_t>(Buffer - Held(), 0, Length));
+    }
     DroppedBytes += Length - kept;
     WrittenBytes += kept;
-    if (Kind == TOutputModel::DiskWriter)
+    if (Kind == TOutputModel::DiskWriter) {
         PlayedBytes = WrittenBytes;
+    }
     return kept;
 }
 

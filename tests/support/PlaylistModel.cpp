@@ -11,8 +11,9 @@ void TPlaylistModel::Start(size_t Entry)
 {
     {
         std::lock_guard<std::mutex> lock(Mutex);
-        if (IsHalted)
+        if (IsHalted) {
             return;
+        }
         HasStarted = true;
         HasStopped = false;
         FailuresInARow = 0;
@@ -26,15 +27,17 @@ void TPlaylistModel::EndOfFile()
     {
         std::lock_guard<std::mutex> lock(Mutex);
         // A message that comes after the list stopped finds nothing playing.
-        if (!HasStarted || HasStopped || IsHalted)
+        if (!HasStarted || HasStopped || IsHalted) {
             return;
+        }
         current = Current;
     }
     const std::optional<size_t> next = Next(current);
-    if (next)
+    if (next) {
         PlayFrom(*next);
-    else
+    } else {
         StopList();
+    }
 }
 
 void TPlaylistModel::PlayFrom(size_t Entry)
@@ -42,8 +45,9 @@ void TPlaylistModel::PlayFrom(size_t Entry)
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(Mutex);
-            if (IsHalted)
+            if (IsHalted) {
                 return;
+            }
         }
         Module.Stop();
         const int result = Module.Play(Entries.at(Entry).c_str());
@@ -67,11 +71,13 @@ void TPlaylistModel::PlayFrom(size_t Entry)
         std::optional<size_t> next;
         {
             std::lock_guard<std::mutex> lock(Mutex);
-            if (result != NoSoundCard && FailuresInARow < Entries.size())
+            if (result != NoSoundCard && FailuresInARow < Entries.size()) {
                 next = Entry;
+            }
         }
-        if (next)
+        if (next) {
             next = Next(Entry);
+        }
         if (!next) {
             StopList();
             return;
@@ -87,10 +93,12 @@ std::optional<size_t> TPlaylistModel::Next(size_t Entry)
         Rules.StopAfterCurrent = false;  // once
         return std::nullopt;
     }
-    if (Rules.ManualAdvance)
+    if (Rules.ManualAdvance) {
         return Rules.Repeat ? std::optional<size_t>(Entry) : std::nullopt;
-    if (Entry + 1 < Entries.size())
+    }
+    if (Entry + 1 < Entries.size()) {
         return Entry + 1;
+    }
     return Rules.Repeat ? std::optional<size_t>(0) : std::nullopt;
 }
 

@@ -25,8 +25,9 @@ public:
         char title[512] = "untouched";
         int length = -12345;
         Self().GetFileInfo(Name, title, &length);
-        if (Length)
+        if (Length) {
             *Length = length;
+        }
         return title;
     }
 
@@ -49,8 +50,9 @@ public:
         Self().Stop();
         const std::vector<THostCall> opens = Self().Host.CallsNamed("Open");
         const std::vector<THostCall> infos = Self().Host.CallsNamed("SetInfo");
-        if (opens.empty() || infos.empty())
+        if (opens.empty() || infos.empty()) {
             return {};
+        }
         return {opens[0].Args[0], opens[0].Args[1], opens[0].Args[2], infos[0].Args[0]};
     }
 
@@ -62,8 +64,9 @@ public:
         Playlists.push_back(std::make_unique<TPlaylistModel>(*Self().Module, Entries, Rules));
         TPlaylistModel* list = Playlists.back().get();
         Self().Host.SetWindowProcedure([this, list](unsigned Message) {
-            if (Message == WM_WA_MPEG_EOF)
+            if (Message == WM_WA_MPEG_EOF) {
                 Self().OnHostThread([list] { list->EndOfFile(); });
+            }
         });
         Self().OnHostThread([list] { list->Start(0); });
         return *list;
@@ -78,8 +81,9 @@ public:
     // Before the fixture stops and unloads the plug-in: the list calls it no more.
     void HaltPlaylist()
     {
-        for (const std::unique_ptr<TPlaylistModel>& list : Playlists)
+        for (const std::unique_ptr<TPlaylistModel>& list : Playlists) {
             list->Halt();
+        }
         Self().Host.SetWindowProcedure(nullptr);
     }
 

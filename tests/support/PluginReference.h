@@ -27,9 +27,11 @@ inline std::string TempPath(const std::string& Name)
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string prefix = test ? std::string(test->test_suite_name()) + "." + test->name() + "." : "";
-    for (char& c : prefix)
-        if (c == '/')
+    for (char& c : prefix) {
+        if (c == '/') {
             c = '_';
+        }
+    }
     return ::testing::TempDir() + prefix + Name;
 }
 
@@ -106,8 +108,9 @@ inline std::vector<int64_t> PassTimestamps(const std::vector<int32_t>& Passes)
 inline int64_t Sum(const std::vector<int32_t>& Values)
 {
     int64_t sum = 0;
-    for (int32_t v : Values)
+    for (int32_t v : Values) {
         sum += v;
+    }
     return sum;
 }
 
@@ -127,8 +130,9 @@ inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
     while (n > 0) {
         writes.push_back(static_cast<int32_t>(n));
         handed += n;
-        while (rendered < handed)
+        while (rendered < handed) {
             rendered += Ticks[done++];
+        }
         n = std::min<int64_t>(Ticks[done - 1], total - handed);
     }
     return writes;
@@ -139,8 +143,9 @@ inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
 inline int64_t SeekEndBytes(const std::vector<int32_t>& Ticks, int Target)
 {
     int64_t bytes = 0;
-    for (size_t i = 0; TDmfPlayback::MsToBytes(Target) > static_cast<double>(bytes) && i < Ticks.size(); ++i)
+    for (size_t i = 0; TDmfPlayback::MsToBytes(Target) > static_cast<double>(bytes) && i < Ticks.size(); ++i) {
         bytes += Ticks[i];
+    }
     return bytes;
 }
 
@@ -153,8 +158,9 @@ inline double SeekEnd(const std::vector<int32_t>& Ticks, int Target)
 inline std::vector<int32_t> FirstArgs(const std::vector<THostCall>& Calls)
 {
     std::vector<int32_t> args;
-    for (const THostCall& call : Calls)
+    for (const THostCall& call : Calls) {
         args.push_back(call.Args.empty() ? 0 : static_cast<int32_t>(call.Args[0]));
+    }
     return args;
 }
 
@@ -186,10 +192,11 @@ inline std::vector<int32_t> PassWrites(const std::vector<THostCall>& Calls)
 {
     std::vector<int32_t> passes;
     for (const THostCall& call : Calls) {
-        if (call.Name == "SAAddPCMData")
+        if (call.Name == "SAAddPCMData") {
             passes.push_back(0);
-        else if (call.Name == "Write" && !passes.empty())
+        } else if (call.Name == "Write" && !passes.empty()) {
             passes.back() += static_cast<int32_t>(call.Args[0]);
+        }
     }
     return passes;
 }
@@ -198,9 +205,11 @@ inline std::vector<int32_t> PassWrites(const std::vector<THostCall>& Calls)
 inline std::vector<THostCall> SinceFlush(const std::vector<THostCall>& Calls)
 {
     size_t start = 0;
-    for (size_t i = 0; i < Calls.size(); ++i)
-        if (Calls[i].Name == "Flush")
+    for (size_t i = 0; i < Calls.size(); ++i) {
+        if (Calls[i].Name == "Flush") {
             start = i + 1;
+        }
+    }
     return {Calls.begin() + static_cast<ptrdiff_t>(start), Calls.end()};
 }
 
@@ -216,10 +225,12 @@ inline double PositionBeforeFlush(const std::vector<THostCall>& Calls)
 {
     double position = 0;
     for (const THostCall& call : Calls) {
-        if (call.Name == "Flush")
+        if (call.Name == "Flush") {
             break;
-        if (call.Name == "Write")
+        }
+        if (call.Name == "Write") {
             position += static_cast<double>(call.Args[0]) / OutputBytesPerMs;
+        }
     }
     return position;
 }

@@ -15,8 +15,9 @@ using TRecorderBinding = TOutModuleBinding<TRecordingHost>;
 TRecordingHost& Live()
 {
     TRecordingHost* host = TRecorderBinding::Output();
-    if (!host)
+    if (!host) {
         throw std::logic_error("a host function was called with no recorder alive");
+    }
     return *host;
 }
 
@@ -31,8 +32,9 @@ struct THostFunctions {
         TRecordingHost& host = Live();
         std::lock_guard<std::mutex> lock(host.Mutex);
         host.RecordLocked("SAAddPCMData", {Channels, Bits, Time});
-        if (host.VisualisationFails)
+        if (host.VisualisationFails) {
             throw std::runtime_error("the visualisation failed");
+        }
     }
     static int SAGetMode()
     {
@@ -82,8 +84,9 @@ struct THostFunctions {
 
 TRecordingHost::TRecordingHost()
 {
-    if (!TRecorderBinding::BindIfFree(*this))
+    if (!TRecorderBinding::BindIfFree(*this)) {
         throw std::logic_error("only one recording host may be alive");
+    }
     FOutput = TRecorderBinding::Record("Recording output");
     Window.PostMessage = &THostFunctions::PostMessage;
     Window.Context = this;
@@ -199,10 +202,12 @@ void TRecordingHost::SetDsp(int Active, int ExtraFrames)
 
 int64_t TRecordingHost::PlayedBytesLocked() const
 {
-    if (Drained || Clock == TOutputClock::Instant)
+    if (Drained || Clock == TOutputClock::Instant) {
         return ClockBytes;
-    if (Clock == TOutputClock::Lagging)
+    }
+    if (Clock == TOutputClock::Lagging) {
         return std::max<int64_t>(0, ClockBytes - static_cast<int64_t>(std::llround(Latency * OutputBytesPerMs)));
+    }
     return std::min(ClockBytes, ManualPlayedBytes);
 }
 
@@ -267,8 +272,9 @@ int TRecordingHost::Open(int Rate, int Channels, int Bits, int BufferMs, int Pre
 void TRecordingHost::Close()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    if (Model)
+    if (Model) {
         Model->Close();
+    }
     RecordLocked("Close", {});
 }
 
@@ -277,14 +283,16 @@ int TRecordingHost::Write(const char* Buffer, int Length)
     std::lock_guard<std::mutex> lock(Mutex);
     if (Model) {
         const int kept = Model->Write(Length);
-        if (Keep && kept > 0)
+        if (Keep && kept > 0) {
             Written.insert(Written.end(), Buffer, Buffer + kept);
+        }
         TotalBytes += kept;
         RecordLocked("Write", {Length});
         return 0;
     }
-    if (Keep && Length > 0)
+    if (Keep && Length > 0) {
         Written.insert(Written.end(), Buffer, Buffer + Length);
+    }
     if (Length > 0) {
         ClockBytes += Length;
         TotalBytes += Length;
@@ -313,8 +321,9 @@ int TRecordingHost::IsPlaying()
 int TRecordingHost::Pause(int Paused)
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    if (Model)
+    if (Model) {
         Model->Pause(Paused != 0);
+    }
     RecordLocked("Pause", {Paused});
     return 0;
 }
@@ -335,8 +344,9 @@ void TRecordingHost::Flush(int Ms)
     BaseMs = Ms;
     ClockBytes = 0;
     ManualPlayedBytes = 0;
-    if (Model)
+    if (Model) {
         Model->Flush(Ms);
+    }
     RecordLocked("Flush", {Ms});
 }
 
@@ -365,9 +375,10 @@ int TRecordingHost::DspDoSamples(short* Samples, int Frames, int Bits, int Chann
     const int result = Frames + DspExtra;
     // A host's DSP may at most double the frames in the buffer it was given.
     const int added = std::clamp(DspExtra, 0, Frames);
-    if (added > 0)
+    if (added > 0) {
         std::memset(reinterpret_cast<uint8_t*>(Samples) + 4 * static_cast<size_t>(Frames), DspFill,
                     4 * static_cast<size_t>(added));
+    }
     RecordLocked("dsp_dosamples", {Frames, Bits, Channels, Rate}, result);
     return result;
 }
@@ -383,8 +394,9 @@ void TRecordingHost::Post(unsigned Message, uintptr_t WParam, intptr_t LParam)
         procedure = WindowProcedure;
     }
     // Outside the lock: the window may call the plug-in, which calls the host.
-    if (procedure)
+    if (procedure) {
         procedure(Message);
+    }
 }
 
 void TRecordingHost::Receive(unsigned Message, uintptr_t WParam, intptr_t LParam)
@@ -404,9 +416,11 @@ std::vector<THostCall> TRecordingHost::CallsNamed(const std::string& Name) const
 {
     std::lock_guard<std::mutex> lock(Mutex);
     std::vector<THostCall> calls;
-    for (const THostCall& call : Log)
-        if (call.Name == Name)
+    for (const THostCall& call : Log) {
+        if (call.Name == Name) {
             calls.push_back(call);
+        }
+    }
     return calls;
 }
 
@@ -421,10 +435,12 @@ std::vector<std::string> TRecordingHost::Events() const
 {
     std::lock_guard<std::mutex> lock(Mutex);
     std::vector<std::string> names;
-    for (const THostCall& call : Log)
+    for (const THostCall& call : Log) {
         if (call.Name != "CanWrite" && call.Name != "IsPlaying" && call.Name != "GetOutputTime" &&
-            call.Name != "GetWrittenTime")
+            call.Name != "GetWrittenTime") {
             names.push_back(call.Name);
+        }
+    }
     return names;
 }
 
@@ -469,8 +485,9 @@ bool TRecordingHost::WaitUntil(const std::function<bool()>& Condition, std::chro
 {
     const auto deadline = std::chrono::steady_clock::now() + Timeout;
     while (!Condition()) {
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (std::chrono::steady_clock::now() >= deadline) {
             return false;
+        }
         // Woken by each recorded call; the short bound serves conditions on
         // state outside the recorder.
         std::unique_lock<std::mutex> lock(Mutex);

@@ -19,10 +19,12 @@ inline std::vector<uint8_t> RenderRaw(const std::string& Song)
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     const int status = out && err ? RunRenderCommand({Song, "--raw", "--force", "-o", raw}, out, err) : -1;
-    if (out)
+    if (out) {
         std::fclose(out);
-    if (err)
+    }
+    if (err) {
         std::fclose(err);
+    }
     EXPECT_EQ(status, 0) << "the render command failed (or no temporary file could be made)";
     std::vector<uint8_t> bytes = ReadFileBytes(raw);
     std::remove(raw.c_str());

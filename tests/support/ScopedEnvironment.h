@@ -16,10 +16,11 @@ public:
     ~TScopedEnvironment()
     {
         for (auto it = Saved.rbegin(); it != Saved.rend(); ++it) {
-            if (it->second)
+            if (it->second) {
                 setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
+            } else {
                 unsetenv(it->first.c_str());
+            }
         }
     }
     TScopedEnvironment(const TScopedEnvironment&) = delete;
@@ -30,10 +31,11 @@ public:
     {
         const char* old = std::getenv(Name.c_str());
         Saved.emplace_back(Name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (Value)
+        if (Value) {
             setenv(Name.c_str(), Value, 1);
-        else
+        } else {
             unsetenv(Name.c_str());
+        }
     }
 
 private:

@@ -25,10 +25,12 @@ inline std::string Sha256Hex(const std::vector<uint8_t>& Bytes)
     std::vector<uint8_t> message = Bytes;
     const uint64_t bitLength = static_cast<uint64_t>(Bytes.size()) * 8;
     message.push_back(0x80);
-    while (message.size() % 64 != 56)
+    while (message.size() % 64 != 56) {
         message.push_back(0);
-    for (int shift = 56; shift >= 0; shift -= 8)
+    }
+    for (int shift = 56; shift >= 0; shift -= 8) {
         message.push_back(static_cast<uint8_t>(bitLength >> shift));
+    }
 
     std::array<uint32_t, 8> state = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                      0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
@@ -51,13 +53,15 @@ inline std::string Sha256Hex(const std::vector<uint8_t>& Bytes)
             const uint32_t t1 = v[7] + s1 + choice + RoundConstants[i] + w[i];
             const uint32_t s0 = rotate(v[0], 2) ^ rotate(v[0], 13) ^ rotate(v[0], 22);
             const uint32_t majority = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
-            for (int k = 7; k > 0; --k)
+            for (int k = 7; k > 0; --k) {
                 v[static_cast<size_t>(k)] = v[static_cast<size_t>(k - 1)];
+            }
             v[4] += t1;
             v[0] = t1 + s0 + majority;
         }
-        for (size_t k = 0; k < 8; ++k)
+        for (size_t k = 0; k < 8; ++k) {
             state[k] += v[k];
+        }
     }
     std::string hex;
     for (uint32_t word : state) {

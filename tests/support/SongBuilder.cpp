@@ -30,12 +30,14 @@ void SetGlobal(TDmf& song, int pattern, int row, uint8_t effect, uint8_t param)
 
 TSample& AddSample(TDmf& song, int number, int32_t rate, int32_t length, bool is16Bit, bool stereo)
 {
-    if (song.SampleCount < number)
+    if (song.SampleCount < number) {
         song.SetSampleCount(number);
+    }
     TSample& sample = *song.GetSample(number);
     uint8_t* data = sample.Allocate(length);
-    for (int32_t i = 0; i < length; ++i)
+    for (int32_t i = 0; i < length; ++i) {
         data[i] = static_cast<uint8_t>(i + 1);
+    }
     sample.Length = length;
     sample.Rate = rate;
     sample.Is16Bit = is16Bit;

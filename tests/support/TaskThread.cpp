@@ -30,8 +30,9 @@ void TTaskThread::Run()
         {
             std::unique_lock<std::mutex> lock(Mutex);
             Changed.wait(lock, [this] { return Ending || !Tasks.empty(); });
-            if (Tasks.empty())
+            if (Tasks.empty()) {
                 return;
+            }
             task = std::move(Tasks.front());
             Tasks.pop_front();
         }

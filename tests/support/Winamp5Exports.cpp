@@ -10,8 +10,9 @@ std::vector<uint8_t> ReadToEnd(const TWinamp5Exports& Exports, intptr_t Handle, 
     while (pcm.size() < Limit) {
         const size_t wanted = std::min(Chunk, Limit - pcm.size());
         const size_t got = Exports.ReadGetData(Handle, buffer.data(), wanted, &keepGoing);
-        if (got == 0)
+        if (got == 0) {
             break;
+        }
         pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(got));
     }
     return pcm;
@@ -22,10 +23,12 @@ std::vector<uint8_t> ReadWholeSong(const TWinamp5Exports& Exports, const std::st
 {
     TReadFormat format;
     const intptr_t handle = Exports.ReadOpen(Path.c_str(), &format.Size, &format.Bits, &format.Channels, &format.Rate);
-    if (Format)
+    if (Format) {
         *Format = format;
-    if (handle == 0)
+    }
+    if (handle == 0) {
         return {};
+    }
     std::vector<uint8_t> pcm = ReadToEnd(Exports, handle, Chunk);
     Exports.ReadClose(handle);
     return pcm;

@@ -10,8 +10,9 @@ namespace {
 int CALLBACK NoteFace(const LOGFONTA* Font, const TEXTMETRICA*, DWORD, LPARAM Context)
 {
     auto* search = reinterpret_cast<std::pair<const std::string*, bool>*>(Context);
-    if (*search->first == Font->lfFaceName)
+    if (*search->first == Font->lfFaceName) {
         search->second = true;
+    }
     return 1;
 }
 

@@ -19,8 +19,9 @@ public:
     }
     ~THeldFile()
     {
-        if (Held())
+        if (Held()) {
             CloseHandle(Handle);
+        }
     }
     THeldFile(const THeldFile&) = delete;
     THeldFile& operator=(const THeldFile&) = delete;

@@ -31,8 +31,9 @@ std::string CaptionOf(HWND Window)
     wchar_t caption[256] = {};
     const int length = InternalGetWindowText(Window, caption, 256);
     std::string text;
-    for (int i = 0; i < length; ++i)
+    for (int i = 0; i < length; ++i) {
         text += caption[i] < 0x80 ? static_cast<char>(caption[i]) : '?';
+    }
     return text;
 }
 
@@ -45,8 +46,9 @@ BOOL CALLBACK CollectMessageBox(HWND Window, LPARAM Context)
     GetClassNameA(Window, className, sizeof className);
     // The plug-in's song information window may be a dialog too; it is no message box.
     if (process == search->Process && std::string(className) == "#32770" && IsWindowVisible(Window) &&
-        CaptionOf(Window) != InfoWindowCaption)
+        CaptionOf(Window) != InfoWindowCaption) {
         search->Found.push_back(Window);
+    }
     return TRUE;
 }
 
@@ -68,8 +70,9 @@ THostMainWindow::THostMainWindow(bool TopLevel) : IsTopLevel(TopLevel)
                                  TopLevel ? nullptr : HWND_MESSAGE, nullptr, windowClass.hInstance, this);
         failure = Window ? 0 : GetLastError();
         ready.set_value();
-        if (Window)
+        if (Window) {
             RunLoop();
+        }
     });
     made.wait();
     if (!Window) {
@@ -101,8 +104,9 @@ LRESULT CALLBACK THostMainWindow::WindowProc(HWND Window, UINT Message, WPARAM W
         SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<THostMainWindow*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
-    if (!self)
+    if (!self) {
         return DefWindowProcA(Window, Message, WParam, LParam);
+    }
     return self->Dispatch(Window, Message, WParam, LParam);
 }
 
@@ -122,10 +126,11 @@ LRESULT THostMainWindow::Dispatch(HWND Target, UINT Message, WPARAM WParam, LPAR
     case WM_COMMAND:
     case WM_WA_MPEG_EOF: {
         std::lock_guard<std::mutex> lock(ReceiverMutex);
-        if (Receiver)
+        if (Receiver) {
             Receiver->Receive(Message, WParam, LParam);
-        else
+        } else {
             ++Strays;
+        }
         return 0;
     }
     case WM_FONTCHANGE:

@@ -17,8 +17,9 @@ BOOL CALLBACK FindByCaption(HWND Window, LPARAM Context)
     auto* search = reinterpret_cast<TWindowSearch*>(Context);
     DWORD process = 0;
     GetWindowThreadProcessId(Window, &process);
-    if (process != search->Process)
+    if (process != search->Process) {
         return TRUE;
+    }
     // The caption without a message to the window's thread, which may be busy.
     wchar_t caption[64] = {};
     const int length = InternalGetWindowText(Window, caption, 64);
@@ -35,12 +36,14 @@ BOOL CALLBACK CollectEdit(HWND Window, LPARAM Context)
     auto* view = reinterpret_cast<TInfoWindowView*>(Context);
     char className[32] = {};
     GetClassNameA(Window, className, sizeof className);
-    if (_stricmp(className, "Edit") != 0)
+    if (_stricmp(className, "Edit") != 0) {
         return TRUE;
-    if (GetWindowLongA(Window, GWL_STYLE) & ES_MULTILINE)
+    }
+    if (GetWindowLongA(Window, GWL_STYLE) & ES_MULTILINE) {
         view->MessageMemo = Window;
-    else
+    } else {
         view->TitleEdit = Window;
+    }
     return TRUE;
 }
 
@@ -75,10 +78,12 @@ TInfoWindowView ReadInfoWindow(HWND Window)
     view.Visible = IsWindowVisible(Window) != FALSE;
     view.Thread = GetWindowThreadProcessId(Window, nullptr);
     EnumChildWindows(Window, &CollectEdit, reinterpret_cast<LPARAM>(&view));
-    if (view.TitleEdit)
+    if (view.TitleEdit) {
         view.Title = WindowText(view.TitleEdit);
-    if (view.MessageMemo)
+    }
+    if (view.MessageMemo) {
         view.Lines = SplitLines(WindowText(view.MessageMemo));
+    }
     view.ReadOnly = view.TitleEdit && view.MessageMemo && (GetWindowLongA(view.TitleEdit, GWL_STYLE) & ES_READONLY) &&
                     (GetWindowLongA(view.MessageMemo, GWL_STYLE) & ES_READONLY);
     return view;
@@ -88,8 +93,9 @@ TControlFont ControlFont(HWND Control)
 {
     TControlFont result;
     const auto font = reinterpret_cast<HFONT>(SendMessageA(Control, WM_GETFONT, 0, 0));
-    if (!font)
+    if (!font) {
         return result;
+    }
     LOGFONTA description{};
     if (GetObjectA(font, sizeof description, &description)) {
         result.Requested = description.lfFaceName;

@@ -13,12 +13,14 @@ const IMAGE_NT_HEADERS32* ImageHeaders(HMODULE Library)
 
 const IMAGE_EXPORT_DIRECTORY* ExportDirectory(HMODULE Library)
 {
-    if (!Library)
+    if (!Library) {
         return nullptr;
+    }
     const IMAGE_DATA_DIRECTORY& entry =
         ImageHeaders(Library)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    if (entry.VirtualAddress == 0 || entry.Size == 0)
+    if (entry.VirtualAddress == 0 || entry.Size == 0) {
         return nullptr;
+    }
     return reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(reinterpret_cast<const uint8_t*>(Library) +
                                                            entry.VirtualAddress);
 }
@@ -41,8 +43,9 @@ std::string TPluginDll::Load(const std::string& Path)
         }
         Get = reinterpret_cast<WinampGetInModule2Function>(
             reinterpret_cast<void*>(GetProcAddress(Library, "winampGetInModule2")));
-        if (!Get)
+        if (!Get) {
             failure = Path + " does not export winampGetInModule2";
+        }
     });
     return failure;
 }
@@ -50,15 +53,17 @@ std::string TPluginDll::Load(const std::string& Path)
 In_Module* TPluginDll::GetModule()
 {
     In_Module* module = nullptr;
-    if (Get)
+    if (Get) {
         Ui.Run([&] { module = Get(); });
+    }
     return module;
 }
 
 void TPluginDll::Unload()
 {
-    if (!Library)
+    if (!Library) {
         return;
+    }
     Ui.Run([&] { FreeLibrary(Library); });
     Library = nullptr;
     Get = nullptr;
@@ -73,12 +78,14 @@ std::vector<std::string> TPluginDll::ExportNames() const
 {
     std::vector<std::string> names;
     const IMAGE_EXPORT_DIRECTORY* exports = ExportDirectory(Library);
-    if (!exports)
+    if (!exports) {
         return names;
+    }
     const auto* base = reinterpret_cast<const uint8_t*>(Library);
     const auto* nameOffsets = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
-    for (DWORD i = 0; i < exports->NumberOfNames; ++i)
+    for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
         names.emplace_back(reinterpret_cast<const char*>(base + nameOffsets[i]));
+    }
     return names;
 }
 
@@ -90,8 +97,9 @@ int TPluginDll::ExportedFunctions() const
 
 bool TPluginDll::Holds(const void* Address) const
 {
-    if (!Library)
+    if (!Library) {
         return false;
+    }
     const auto start = reinterpret_cast<uintptr_t>(Library);
     const auto address = reinterpret_cast<uintptr_t>(Address);
     return address >= start && address - start < ImageHeaders(Library)->OptionalHeader.SizeOfImage;

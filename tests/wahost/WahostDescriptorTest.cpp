@@ -43,8 +43,9 @@ TEST_F(TWahostRecord, DllExportsThePluginsFunctionsAlone)
                                                "winampGetExtendedRead_setTime", "winampGetInModule2"};
     EXPECT_EQ(Dll.ExportNames(), expected);
     EXPECT_EQ(Dll.ExportedFunctions(), static_cast<int>(expected.size())) << "functions exported by ordinal only";
-    for (const std::string& name : expected)
+    for (const std::string& name : expected) {
         EXPECT_TRUE(Dll.Holds(Dll.Symbol(name.c_str()))) << name;
+    }
     EXPECT_TRUE(Winamp5().Complete());
     // The record is the DLL's own, static for its lifetime.
     EXPECT_TRUE(Dll.Holds(Module));
@@ -76,8 +77,9 @@ TEST_F(TWahostRecord, RecordReadAtTheSdkOffsetsBeforeTheHostFillsIt)
 
     // Config .. SetPan, then EQSet: the plug-in's functions, inside its image.
     std::vector<size_t> entries;
-    for (size_t offset = 28; offset <= 92; offset += 4)
+    for (size_t offset = 28; offset <= 92; offset += 4) {
         entries.push_back(offset);
+    }
     entries.push_back(140);
     for (size_t offset : entries) {
         const auto entry = reinterpret_cast<const void*>(static_cast<uintptr_t>(WordAt(record, offset)));
@@ -85,10 +87,12 @@ TEST_F(TWahostRecord, RecordReadAtTheSdkOffsetsBeforeTheHostFillsIt)
     }
     // hMainWindow, hDllInstance, SAVSAInit .. dsp_dosamples, SetInfo, outMod.
     std::vector<size_t> hostFields = {8, 12, 144, 148};
-    for (size_t offset = 96; offset <= 136; offset += 4)
+    for (size_t offset = 96; offset <= 136; offset += 4) {
         hostFields.push_back(offset);
-    for (size_t offset : hostFields)
+    }
+    for (size_t offset : hostFields) {
         EXPECT_EQ(WordAt(record, offset), 0u) << "host field at offset " << offset;
+    }
     Dll.Unload();
 }
 
@@ -118,8 +122,9 @@ TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndConfigEqualiserD
     EXPECT_EQ(Host.Events(), (std::vector<std::string>{"SetPan", "SetPan", "SetVolume"}));
     EXPECT_EQ(FirstArgs(Host.CallsNamed("SetPan")), (std::vector<int32_t>{-77, 128}));
     EXPECT_EQ(FirstArgs(Host.CallsNamed("SetVolume")), (std::vector<int32_t>{201}));
-    for (const THostCall& call : Host.Calls())
+    for (const THostCall& call : Host.Calls()) {
         EXPECT_EQ(call.Thread, MainWindow().Thread()) << call.Name;
+    }
 }
 
 // The host's About button: a message box with the plug-in's name and version

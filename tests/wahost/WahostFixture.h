@@ -47,8 +47,9 @@ protected:
             // A test that failed half-way may leave the player waiting for
             // room or for the output: Stop ends it in either case.
             Stop();
-            if (Initialised)
+            if (Initialised) {
                 Quit();
+            }
         }
         Unload();
         HeldFiles.clear();

@@ -36,10 +36,12 @@ TEST_F(TWahostFont, RegisteredAtInitAndRemovedAtQuitWithOneBroadcastEach)
     // realised; the face is no longer offered.
     EXPECT_FALSE(FontFaceListed(SongFontFace)) << "Quit left the font registered";
 
-    if (!built)
+    if (!built) {
         GTEST_SKIP() << "vuravi__.fon is not built yet: only the broadcasts were checked";
-    if (!MainWindow().TopLevel())
+    }
+    if (!MainWindow().TopLevel()) {
         GTEST_SKIP() << "no display: the broadcasts were not checked";
+    }
 }
 
 }  // namespace

@@ -24,8 +24,9 @@ protected:
     // The window Init made; the test is skipped when there can be none.
     HWND Window()
     {
-        if (!Options().Display)
+        if (!Options().Display) {
             return nullptr;
+        }
         return FindInfoWindow();
     }
 
@@ -44,11 +45,13 @@ protected:
 };
 
 #define SKIP_WITHOUT_WINDOW(window)                                                                                    \
-    if (!Options().Display)                                                                                            \
+    if (!Options().Display) {                                                                                          \
         GTEST_SKIP() << "no display: the window checks are skipped";                                                   \
-    if (!(window))                                                                                                     \
+    }                                                                                                                  \
+    if (!(window)) {                                                                                                   \
         GTEST_SKIP() << "the DLL made no window captioned \"" << InfoWindowCaption << "\" at Init (the song "          \
-                     << "information window is not built yet)";
+                     << "information window is not built yet)";                                                        \
+    }
 
 TEST_F(TWahostInfoWindow, MadeHiddenAtInitOnTheUiThreadAndGoneWithTheLibrary)
 {
@@ -93,8 +96,9 @@ TEST_F(TWahostInfoWindow, ShownForTheCurrentSongRefilledHiddenByClosingAndShownA
     const std::string song = WriteSongFile("message.dmf", message);
     PlayToEnd(song);
     std::vector<std::string> lines;
-    for (const std::string& line : message.MessageLines)
+    for (const std::string& line : message.MessageLines) {
         lines.push_back(Column40(line));
+    }
 
     EXPECT_EQ(InfoBox("", MainWindow().Handle()), 0);
     const HWND window = Window();
@@ -135,8 +139,9 @@ TEST_F(TWahostInfoWindow, OtherFilesShowNothing)
     PlayToEnd(current);
     std::string differentCase = current;
     differentCase.replace(differentCase.size() - 3, 3, "DMF");
-    for (const std::string& name : {other, differentCase, TempPath("missing.dmf")})
+    for (const std::string& name : {other, differentCase, TempPath("missing.dmf")}) {
         EXPECT_EQ(InfoBox(name.c_str()), 0) << name;
+    }
     const HWND window = Window();
     SKIP_WITHOUT_WINDOW(window);
     const TInfoWindowView view = View(window);
@@ -163,8 +168,9 @@ TEST_F(TWahostInfoWindow, TextControlsRenderInTheSongFont)
 {
     const HWND window = Window();
     SKIP_WITHOUT_WINDOW(window);
-    if (!std::filesystem::exists(std::filesystem::path(Options().Plugin).parent_path() / "vuravi__.fon"))
+    if (!std::filesystem::exists(std::filesystem::path(Options().Plugin).parent_path() / "vuravi__.fon")) {
         GTEST_SKIP() << "vuravi__.fon is not built yet: the controls cannot have their font";
+    }
     const TInfoWindowView view = View(window);
     for (HWND control : {view.TitleEdit, view.MessageMemo}) {
         ASSERT_NE(control, nullptr);

@@ -20,8 +20,9 @@ THostMainWindow* SessionWindow = nullptr;
 bool TakeOption(const char* Argument, const char* Name, std::string& Value)
 {
     const size_t length = std::strlen(Name);
-    if (std::strncmp(Argument, Name, length) != 0 || Argument[length] != '=')
+    if (std::strncmp(Argument, Name, length) != 0 || Argument[length] != '=') {
         return false;
+    }
     Value = Argument + length + 1;
     return true;
 }
@@ -43,18 +44,19 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         const char* argument = argv[i];
-        if (std::strcmp(argument, "--no-display") == 0)
+        if (std::strcmp(argument, "--no-display") == 0) {
             SessionOptions.Display = false;
-        else if (!TakeOption(argument, "--plugin", SessionOptions.Plugin) &&
-                 !TakeOption(argument, "--example", SessionOptions.ExampleSong) &&
-                 !TakeOption(argument, "--reference", SessionOptions.ReferencePcm) &&
-                 !TakeOption(argument, "--reference-from", SessionOptions.ReferenceFrom)) {
+        } else if (!TakeOption(argument, "--plugin", SessionOptions.Plugin) &&
+                   !TakeOption(argument, "--example", SessionOptions.ExampleSong) &&
+                   !TakeOption(argument, "--reference", SessionOptions.ReferencePcm) &&
+                   !TakeOption(argument, "--reference-from", SessionOptions.ReferenceFrom)) {
             std::fprintf(stderr, "morvel-wahost: unknown argument %s\n", argument);
             return 2;
         }
     }
-    if (!SessionOptions.Display)
+    if (!SessionOptions.Display) {
         std::printf("morvel-wahost: no display; the main window is message-only and the window checks are skipped\n");
+    }
     auto window = std::make_unique<THostMainWindow>(SessionOptions.Display);
     SessionWindow = window.get();
     const int result = RUN_ALL_TESTS();

@@ -16,15 +16,17 @@ using TWahostPcm = TWahostTest;
 uint32_t LeAt(const std::vector<uint8_t>& Bytes, size_t Offset, int Count)
 {
     uint32_t value = 0;
-    for (int i = Count - 1; i >= 0; --i)
+    for (int i = Count - 1; i >= 0; --i) {
         value = value << 8 | Bytes.at(Offset + static_cast<size_t>(i));
+    }
     return value;
 }
 
 TEST_F(TWahostPcm, ExampleSongEqualsTheReferenceRenderByteForByte)
 {
-    if (Options().ExampleSong.empty() || Options().ReferencePcm.empty())
+    if (Options().ExampleSong.empty() || Options().ReferencePcm.empty()) {
         GTEST_SKIP() << "no example song and reference PCM given (--example, --reference)";
+    }
     const std::vector<uint8_t> reference = ReadFileBytes(Options().ReferencePcm);
     ASSERT_FALSE(reference.empty()) << Options().ReferencePcm;
     std::printf("reference PCM: %s, from %s\n", Options().ReferencePcm.c_str(), Options().ReferenceFrom.c_str());

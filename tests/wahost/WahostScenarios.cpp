@@ -34,8 +34,9 @@ protected:
     // Without a display the plug-in can make no window to look at.
     void ExpectInfoWindowTitle(const std::string& Title)
     {
-        if (!Options().Display)
+        if (!Options().Display) {
             return;
+        }
         const HWND window = FindInfoWindow();
         ASSERT_NE(window, nullptr) << "no song information window";
         TInfoWindowView view;

@@ -20,8 +20,9 @@ TEST_F(TWahostWideName, NameTheCodePageCannotSpellIsReadOnlyThroughTheWideExport
     const std::filesystem::path wide = std::filesystem::path(::testing::TempDir()) / ForeignNameWide;
     std::filesystem::copy_file(narrow, wide, std::filesystem::copy_options::overwrite_existing);
     const std::wstring name = wide.wstring();
-    if (GetACP() == CP_UTF8)
+    if (GetACP() == CP_UTF8) {
         GTEST_SKIP() << "the ANSI code page is UTF-8: it spells every name";
+    }
     char ansi[MAX_PATH * 4] = {};
     BOOL lossy = FALSE;
     ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, ansi, sizeof ansi, nullptr, &lossy), 0);

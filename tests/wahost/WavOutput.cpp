@@ -12,16 +12,18 @@ constexpr long HeaderBytes = 44;
 
 void PutLe(uint8_t* At, uint32_t Value, int Bytes)
 {
-    for (int i = 0; i < Bytes; ++i)
+    for (int i = 0; i < Bytes; ++i) {
         At[i] = static_cast<uint8_t>(Value >> (8 * i));
+    }
 }
 
 }  // namespace
 
 TWavOutput::TWavOutput(std::string WavPath) : Path(std::move(WavPath))
 {
-    if (!TWavBinding::BindIfFree(*this))
+    if (!TWavBinding::BindIfFree(*this)) {
         throw std::logic_error("only one WAV output may be alive");
+    }
     FOutput = TWavBinding::Record("WAV writer");
 }
 
@@ -36,8 +38,9 @@ int TWavOutput::Open(int Rate, int Channels, int Bits, int, int)
     Close();
     ++OpenCount;
     File = std::fopen(Path.c_str(), "wb");
-    if (!File || Rate <= 0 || Channels <= 0 || Bits <= 0 || Bits % 8 != 0)
+    if (!File || Rate <= 0 || Channels <= 0 || Bits <= 0 || Bits % 8 != 0) {
         return -1;
+    }
     const int frameBytes = Channels * Bits / 8;
     BytesPerSecond = Rate * frameBytes;
     DataBytes = 0;
@@ -57,8 +60,9 @@ int TWavOutput::Open(int Rate, int Channels, int Bits, int, int)
 
 int TWavOutput::Write(const char* Buffer, int Length)
 {
-    if (!File || Length <= 0)
+    if (!File || Length <= 0) {
         return 0;
+    }
     std::fwrite(Buffer, 1, static_cast<size_t>(Length), File);
     DataBytes += Length;
     ClockBytes += Length;
@@ -83,8 +87,9 @@ int TWavOutput::GetOutputTime()
 
 void TWavOutput::Close()
 {
-    if (!File)
+    if (!File) {
         return;
+    }
     ++CloseCount;
     // The sizes, now that they are known (a RIFF file holds at most 4 GB).
     uint8_t size[4];

@@ -17,8 +17,9 @@ std::string VersionString(const std::vector<char>& Info, const char* Name)
     void* value = nullptr;
     UINT length = 0;
     const std::string path = std::string("\\StringFileInfo\\040904E4\\") + Name;
-    if (!VerQueryValueA(Info.data(), path.c_str(), &value, &length) || !value)
+    if (!VerQueryValueA(Info.data(), path.c_str(), &value, &length) || !value) {
         return "(missing)";
+    }
     return std::string(static_cast<const char*>(value), strnlen(static_cast<const char*>(value), length));
 }
 
@@ -54,8 +55,9 @@ TEST(PluginResources, IconLoadsAtBothSizesFromTheDll)
     for (int size : {16, 32}) {
         HANDLE icon = LoadImageA(dll, MAKEINTRESOURCEA(MORVEL_SONG_INFO_ICON), IMAGE_ICON, size, size, 0);
         EXPECT_TRUE(icon) << size;
-        if (icon)
+        if (icon) {
             DestroyIcon(static_cast<HICON>(icon));
+        }
     }
     FreeLibrary(dll);
 }

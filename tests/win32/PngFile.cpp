@@ -12,22 +12,25 @@ uint32_t Crc32(const uint8_t* Data, size_t Size, uint32_t Crc = 0)
         std::array<uint32_t, 256> t{};
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
+            for (int k = 0; k < 8; ++k) {
                 c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            }
             t[n] = c;
         }
         return t;
     }();
     Crc = ~Crc;
-    for (size_t i = 0; i < Size; ++i)
+    for (size_t i = 0; i < Size; ++i) {
         Crc = table[(Crc ^ Data[i]) & 0xFF] ^ (Crc >> 8);
+    }
     return ~Crc;
 }
 
 void PutBigEndian(std::vector<uint8_t>& Out, uint32_t Value)
 {
-    for (int shift = 24; shift >= 0; shift -= 8)
+    for (int shift = 24; shift >= 0; shift -= 8) {
         Out.push_back(static_cast<uint8_t>(Value >> shift));
+    }
 }
 
 void PutChunk(std::vector<uint8_t>& Out, const char (&Type)[5], const std::vector<uint8_t>& Data)
@@ -68,8 +71,9 @@ std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& Raw)
 
 bool WritePngFile(const std::string& Path, int Width, int Height, const std::vector<uint8_t>& Rgb)
 {
-    if (Width <= 0 || Height <= 0 || Rgb.size() != static_cast<size_t>(Width) * Height * 3)
+    if (Width <= 0 || Height <= 0 || Rgb.size() != static_cast<size_t>(Width) * Height * 3) {
         return false;
+    }
     std::vector<uint8_t> raw;
     const size_t stride = static_cast<size_t>(Width) * 3;
     for (int y = 0; y < Height; ++y) {
@@ -87,8 +91,9 @@ bool WritePngFile(const std::string& Path, int Width, int Height, const std::vec
     PutChunk(file, "IEND", {});
 
     std::FILE* out = std::fopen(Path.c_str(), "wb");
-    if (!out)
+    if (!out) {
         return false;
+    }
     const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
     return std::fclose(out) == 0 && written;
 }

@@ -62,9 +62,11 @@ std::vector<HWND> TopLevelWindowsOfThisThread()
 
 HWND FindSongInfoForm()
 {
-    for (HWND window : TopLevelWindowsOfThisThread())
-        if (WindowText(window) == Layout::Caption)
+    for (HWND window : TopLevelWindowsOfThisThread()) {
+        if (WindowText(window) == Layout::Caption) {
             return window;
+        }
+    }
     return nullptr;
 }
 
@@ -90,8 +92,9 @@ LOGFONTA FontOf(HWND Control)
 {
     LOGFONTA font = {};
     const auto handle = reinterpret_cast<HFONT>(SendMessageA(Control, WM_GETFONT, 0, 0));
-    if (!handle || !GetObjectA(handle, sizeof font, &font))
+    if (!handle || !GetObjectA(handle, sizeof font, &font)) {
         ADD_FAILURE() << "control has no font of its own";
+    }
     return font;
 }
 
@@ -103,9 +106,11 @@ LONG_PTR StyleOf(HWND Window)
 // True when Upper is above Lower among the top-level windows.
 bool IsAbove(HWND Upper, HWND Lower)
 {
-    for (HWND w = GetWindow(Upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
-        if (w == Lower)
+    for (HWND w = GetWindow(Upper, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == Lower) {
             return true;
+        }
+    }
     return false;
 }
 
@@ -129,11 +134,12 @@ TInk InkOf(const TWindowCapture& Capture, HWND Control)
     TInk ink;
     RECT client;
     GetClientRect(Control, &client);
-    for (int y = client.top; y < client.bottom; ++y)
+    for (int y = client.top; y < client.bottom; ++y) {
         for (int x = client.left; x < client.right; ++x) {
             const COLORREF c = Capture.ClientPixel(Control, x, y);
             ++(IsBlack(c) ? ink.Black : IsWhite(c) ? ink.White : ink.Other);
         }
+    }
     return ink;
 }
 
@@ -148,8 +154,9 @@ bool EndsWithoutThisThreadsHelp(std::function<void()> Work)
         done.set_value();
     });
     const bool inTime = ended.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-    while (ended.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+    while (ended.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
         PumpMessages();  // unblocks a worker that waits for this thread, so the test ends
+    }
     worker.join();
     return inTime;
 }
@@ -160,8 +167,9 @@ protected:
     {
         // Wine needs an X display for any window.
         HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        if (!probe)
+        if (!probe) {
             GTEST_SKIP() << "no display to make windows on: run under xvfb-run (or with DISPLAY set)";
+        }
         DestroyWindow(probe);
     }
 
@@ -370,8 +378,9 @@ TEST_F(SongInfoWindowTest, WindowGoneWithItsThreadLeavesASafeObject)
     maker.join();
     ASSERT_TRUE(orphan);
     // The system takes a thread's windows with it, a moment after the thread ended.
-    for (int i = 0; i < 500 && FindWindowA(nullptr, Layout::Caption); ++i)
+    for (int i = 0; i < 500 && FindWindowA(nullptr, Layout::Caption); ++i) {
         Sleep(10);
+    }
     ASSERT_EQ(FindWindowA(nullptr, Layout::Caption), nullptr);
     orphan->SetTitle("nobody reads this");
     orphan->Show();

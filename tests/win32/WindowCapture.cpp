@@ -2,8 +2,9 @@
 
 COLORREF TWindowCapture::Pixel(int X, int Y) const
 {
-    if (X < 0 || Y < 0 || X >= Width || Y >= Height)
+    if (X < 0 || Y < 0 || X >= Width || Y >= Height) {
         return CLR_INVALID;
+    }
     const size_t at = (static_cast<size_t>(Y) * Width + X) * 3;
     return RGB(Rgb[at], Rgb[at + 1], Rgb[at + 2]);
 }
@@ -20,11 +21,13 @@ TWindowCapture CaptureWindow(HWND Window)
     TWindowCapture capture;
     RECT frame;
     POINT origin{0, 0};
-    if (!GetWindowRect(Window, &frame) || !ClientToScreen(Window, &origin))
+    if (!GetWindowRect(Window, &frame) || !ClientToScreen(Window, &origin)) {
         return capture;
+    }
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-    if (width <= 0 || height <= 0)
+    if (width <= 0 || height <= 0) {
         return capture;
+    }
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -37,10 +40,12 @@ TWindowCapture CaptureWindow(HWND Window)
     HDC memory = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!memory || !bitmap || !bits) {
-        if (bitmap)
+        if (bitmap) {
             DeleteObject(bitmap);
-        if (memory)
+        }
+        if (memory) {
             DeleteDC(memory);
+        }
         return capture;
     }
     HGDIOBJ previous = SelectObject(memory, bitmap);
@@ -58,8 +63,9 @@ TWindowCapture CaptureWindow(HWND Window)
     HDC clientDc = GetDC(Window);
     const bool copied =
         clientDc && BitBlt(memory, client.x, client.y, clientRect.right, clientRect.bottom, clientDc, 0, 0, SRCCOPY);
-    if (clientDc)
+    if (clientDc) {
         ReleaseDC(Window, clientDc);
+    }
     GdiFlush();
     if (copied) {
         capture.Width = width;

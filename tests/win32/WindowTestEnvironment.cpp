@@ -36,14 +36,16 @@ std::string WineProgramSettingsKey()
 void DeleteKeyIfEmpty(const std::string& Key)
 {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, Key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, Key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
         return;
+    }
     DWORD subkeys = 1, values = 1;
     RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                      nullptr);
     RegCloseKey(handle);
-    if (subkeys == 0 && values == 0)
+    if (subkeys == 0 && values == 0) {
         RegDeleteKeyA(HKEY_CURRENT_USER, Key.c_str());
+    }
 }
 
 class TWindowTestEnvironment : public ::testing::Environment {
@@ -58,24 +60,27 @@ public:
             RegCreateKeyExA(HKEY_CURRENT_USER, WineProgramSettingsKey().c_str(), 0, nullptr, 0,
                             KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &Settings, nullptr) == ERROR_SUCCESS) {
             // A setting made by someone else is left as it is.
-            if (RegQueryValueExA(Settings, "Managed", nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND)
+            if (RegQueryValueExA(Settings, "Managed", nullptr, nullptr, nullptr, nullptr) == ERROR_FILE_NOT_FOUND) {
                 SetManaged = RegSetValueExA(Settings, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2) ==
                              ERROR_SUCCESS;
+            }
         }
     }
 
     void TearDown() override
     {
         if (Settings) {
-            if (SetManaged)
+            if (SetManaged) {
                 RegDeleteValueA(Settings, "Managed");
+            }
             RegCloseKey(Settings);
             const std::string key = WineProgramSettingsKey();
             DeleteKeyIfEmpty(key);
             DeleteKeyIfEmpty(key.substr(0, key.find_last_of('\\')));
         }
-        if (FontRegistered)
+        if (FontRegistered) {
             RemoveFontResourceA(MORVEL_SONG_FONT);
+        }
     }
 
     static bool FontRegistered;

@@ -15,8 +15,9 @@ int main(int argc, char** argv)
     std::FILE* file = std::fopen(argv[1], "wb");
     if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
         std::fprintf(stderr, "morvel_compose: cannot write %s\n", argv[1]);
-        if (file)
+        if (file) {
             std::fclose(file);
+        }
         return 1;
     }
     std::fclose(file);

@@ -58,10 +58,12 @@ void Drums(TWriterPattern& P, bool Full)
 {
     for (int row = 0; row < Rows; ++row) {
         const int inBar = row % RowsPerBar;
-        if (inBar == 0 || inBar == 8 || (Full && inBar == 10))
+        if (inBar == 0 || inBar == 8 || (Full && inBar == 10)) {
             P.At(KickTrack, row) = Note(Kick, NaturalNote, 220);
-        if (inBar == 4 || inBar == 12)
+        }
+        if (inBar == 4 || inBar == 12) {
             P.At(SnareTrack, row) = Note(Snare, NaturalNote, 190);
+        }
         if (row % 2 == 0) {
             // Hihats swing from side to side.
             TWriterCell hat = Note(Hihat, NaturalNote, row % 4 == 0 ? 150 : 100);
@@ -118,8 +120,9 @@ TWriterPattern Intro()
         }
     }
     Arpeggio(p);
-    for (int row = 32; row < Rows; row += 4)
+    for (int row = 32; row < Rows; row += 4) {
         p.At(HihatTrack, row) = Note(Hihat, NaturalNote, 80);
+    }
     return p;
 }
 
@@ -190,8 +193,9 @@ TWriterPattern Break()
         cell.InstrumentParam = static_cast<uint8_t>(3 - (row / 4) % 4);
         p.At(ChopTrack, row) = cell;
     }
-    for (int row = 48; row < Rows; row += 4)
+    for (int row = 48; row < Rows; row += 4) {
         p.At(KickTrack, row) = Note(Kick, NaturalNote, 230);
+    }
     p.At(BassTrack, 0) = Note(Bass, 22, 200);
     p.At(BassTrack, 0).NoteEffect = SlideDown;
     p.At(BassTrack, 0).NoteParam = 2;
@@ -204,10 +208,12 @@ TWriterPattern Outro()
     TWriterPattern p(TrackCount, Rows);
     for (int row = 0; row < 32; ++row) {
         const int inBar = row % RowsPerBar;
-        if (inBar == 0 || inBar == 8)
+        if (inBar == 0 || inBar == 8) {
             p.At(KickTrack, row) = Note(Kick, NaturalNote, 200);
-        if (inBar == 4 || inBar == 12)
+        }
+        if (inBar == 4 || inBar == 12) {
             p.At(SnareTrack, row) = Note(Snare, NaturalNote, 150);
+        }
     }
     p.At(BassTrack, 0) = Note(Bass, 22, 180);
     p.At(BassTrack, 32) = Note(Bass, 22, 120);
@@ -223,8 +229,9 @@ TWriterPattern Outro()
     p.At(PluckTrack, 0) = Note(Pluck, 46, 140);
     p.At(PluckTrack, 16) = Note(Pluck, 49, 120);
     p.At(PluckTrack, 32) = Note(Pluck, 53, 100);
-    for (int t = 0; t < TrackCount; ++t)
+    for (int t = 0; t < TrackCount; ++t) {
         p.At(t, Rows - 1) = Note(0, NoteOff);
+    }
     return p;
 }
 

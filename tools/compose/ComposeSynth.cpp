@@ -46,8 +46,9 @@ TWriterSample Named(const std::string& Name, uint16_t Rate, uint8_t Volume)
 double Saw(double Phase, int Harmonics)
 {
     double v = 0;
-    for (int h = 1; h <= Harmonics; ++h)
+    for (int h = 1; h <= Harmonics; ++h) {
         v += std::sin(2 * Pi * h * Phase) / h;
+    }
     return v * 0.55;
 }
 
@@ -117,8 +118,9 @@ TWriterSample MakeLead()
     for (int i = 0; i < 20 * CycleFrames; ++i) {
         const double phase = static_cast<double>(i % CycleFrames) / CycleFrames;
         double v = 0;
-        for (int h = 1; h <= 9; ++h)  // a 30% pulse from its partials
+        for (int h = 1; h <= 9; ++h) {  // a 30% pulse from its partials
             v += std::sin(Pi * h * 0.3) * std::cos(2 * Pi * h * phase) / h;
+        }
         lead.Pcm.push_back(To8(v * 0.7));
     }
     lead.LoopStart = 0;
@@ -153,8 +155,9 @@ TWriterSample MakePluck()
     // A delay line of one cycle, averaged on every pass.
     TNoise noise;
     std::vector<double> line(CycleFrames);
-    for (double& v : line)
+    for (double& v : line) {
         v = noise.Next();
+    }
     for (int i = 0; i < 12000; ++i) {
         const size_t at = static_cast<size_t>(i % CycleFrames);
         const double next = line[(at + 1) % line.size()];

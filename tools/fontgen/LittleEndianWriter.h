@@ -28,8 +28,9 @@ private:
     static uint32_t Checked(uint64_t Value, uint64_t Max)
     {
         // A value that does not fit its field would silently corrupt the file.
-        if (Value > Max)
+        if (Value > Max) {
             throw std::out_of_range("value does not fit its field");
+        }
         return static_cast<uint32_t>(Value);
     }
     void Put(uint64_t Value, int Count, uint64_t Max)
@@ -40,10 +41,12 @@ private:
     void Patch(size_t At, uint64_t Value, int Count, uint64_t Max)
     {
         const uint32_t field = Checked(Value, Max);
-        if (At + static_cast<size_t>(Count) > Bytes.size())
+        if (At + static_cast<size_t>(Count) > Bytes.size()) {
             throw std::out_of_range("patched field outside the image");
-        for (int i = 0; i < Count; ++i)
+        }
+        for (int i = 0; i < Count; ++i) {
             Bytes[At + static_cast<size_t>(i)] = static_cast<uint8_t>(field >> (8 * i));
+        }
     }
 
     std::vector<uint8_t> Bytes;

@@ -48,12 +48,14 @@ TFntFacts ReadFntFacts(std::span<const uint8_t> Fnt)
 {
     const auto u16 = [&](size_t At) { return static_cast<uint32_t>(Fnt[At] | Fnt[At + 1] << 8); };
     const auto u32 = [&](size_t At) { return u16(At) | u16(At + 2) << 16; };
-    if (Fnt.size() < FntHeaderSize || (u16(0) != 0x0200 && u16(0) != 0x0300) || u32(2) != Fnt.size())
+    if (Fnt.size() < FntHeaderSize || (u16(0) != 0x0200 && u16(0) != 0x0300) || u32(2) != Fnt.size()) {
         throw TFontError("not an FNT font resource");
+    }
     const uint32_t faceAt = u32(105);
     const auto faceEnd = faceAt < Fnt.size() ? std::find(Fnt.begin() + faceAt, Fnt.end(), 0) : Fnt.end();
-    if (faceEnd == Fnt.end())
+    if (faceEnd == Fnt.end()) {
         throw TFontError("FNT face name outside the resource");
+    }
     return {u16(68), u16(70), u16(72), std::string(Fnt.begin() + faceAt, faceEnd)};
 }
 
@@ -79,16 +81,18 @@ void PascalString(TLittleEndianWriter& W, std::string_view Text)
 
 std::vector<uint8_t> BuildFontLibrary(std::span<const uint8_t> Fnt, const std::string& ModuleName)
 {
-    if (ModuleName.empty() || ModuleName.size() > 8)
+    if (ModuleName.empty() || ModuleName.size() > 8) {
         throw TFontError("module name must have 1 to 8 characters");
+    }
     const TFntFacts facts = ReadFntFacts(Fnt);
     const std::vector<uint8_t> directory = FontDirectory(Fnt, facts.Face);
     // Font installers read the logical resolution and the face from this description.
     const std::string description = "FONTRES 100," + std::to_string(facts.HorizRes) + "," +
                                     std::to_string(facts.VertRes) + " : " + facts.Face + " " +
                                     std::to_string(facts.Points);
-    if (description.size() > 255)
+    if (description.size() > 255) {
         throw TFontError("module description too long");
+    }
 
     TLittleEndianWriter w;
     // MS-DOS header: 4 paragraphs, the stub right after it.

@@ -44,8 +44,9 @@ public:
 
     std::span<const uint8_t> Range(uint64_t At, uint64_t Count) const
     {
-        if (At > Data.size() || Count > Data.size() - At)
+        if (At > Data.size() || Count > Data.size() - At) {
             throw TFontError("PCF font truncated");
+        }
         return Data.subspan(static_cast<size_t>(At), static_cast<size_t>(Count));
     }
     uint64_t Size() const { return Data.size(); }
@@ -76,18 +77,21 @@ public:
     TPcfTable Table(uint32_t Type) const
     {
         const auto found = std::ranges::find_if(Toc, [&](const TEntry& E) { return E.Type == Type; });
-        if (found == Toc.end())
+        if (found == Toc.end()) {
             throw TFontError("PCF font lacks a table it needs");
+        }
         // bdftopcf records 100 bytes for an accelerator table whatever its real size
         // and writes the last table short of its recorded size: a table may end at the file's end.
-        if (found->Offset > Data.size())
+        if (found->Offset > Data.size()) {
             throw TFontError("PCF table outside the file");
+        }
         const uint64_t size = std::min<uint64_t>(found->Size, Data.size() - found->Offset);
         const std::span<const uint8_t> bytes = Data.subspan(found->Offset, static_cast<size_t>(size));
         // The format is repeated at the table's start, always least significant byte first.
         const uint32_t format = TPcfBytes(bytes, false).U32(0);
-        if (format != found->Format)
+        if (format != found->Format) {
             throw TFontError("PCF table format differs from the table of contents");
+        }
         return {format, TPcfBytes(bytes, (format & ByteOrderMsb) != 0)};
     }
 
@@ -99,11 +103,13 @@ private:
     void ReadTableOfContents()
     {
         const TPcfBytes file(Data, false);
-        if (file.U32(0) != 0x70636601u)  // "\1fcp"
+        if (file.U32(0) != 0x70636601u) {  // "\1fcp"
             throw TFontError("not a PCF font");
+        }
         const uint32_t count = file.U32(4);
-        if (count > (file.Size() - 8) / 16)
+        if (count > (file.Size() - 8) / 16) {
             throw TFontError("PCF table of contents larger than the file");
+        }
         for (uint32_t i = 0; i < count; ++i) {
             const uint64_t at = 8 + static_cast<uint64_t>(i) * 16;
             Toc.push_back({file.U32(at), file.U32(at + 4), file.U32(at + 8), file.U32(at + 12)});
@@ -118,8 +124,9 @@ std::map<std::string, std::string> ReadProperties(const TPcfTable& Table)
 {
     const TPcfBytes& b = Table.Bytes;
     const uint32_t count = b.U32(4);
-    if (count > b.Size() / 9)
+    if (count > b.Size() / 9) {
         throw TFontError("PCF property count larger than its table");
+    }
     const uint64_t padding = (count & 3) ? 4 - (count & 3) : 0;
     const uint64_t stringsSizeAt = 8 + static_cast<uint64_t>(count) * 9 + padding;
     const uint32_t stringsSize = b.U32(stringsSizeAt);
@@ -127,8 +134,9 @@ std::map<std::string, std::string> ReadProperties(const TPcfTable& Table)
     const auto stringAt = [&](uint32_t Offset) {
         const auto end =
             Offset < strings.size() ? std::find(strings.begin() + Offset, strings.end(), 0) : strings.end();
-        if (end == strings.end())
+        if (end == strings.end()) {
             throw TFontError("PCF property string outside its table");
+        }
         return std::string(strings.begin() + Offset, end);
     };
 
@@ -174,15 +182,17 @@ std::vector<uint8_t> NormalisedBitmapData(std::span<const uint8_t> Data, uint32_
     if (!bitMsb) {
         for (uint8_t& byte : bytes) {
             uint8_t reversed = 0;
-            for (int bit = 0; bit < 8; ++bit)
+            for (int bit = 0; bit < 8; ++bit) {
                 reversed |= static_cast<uint8_t>(((byte >> bit) & 1) << (7 - bit));
+            }
             byte = reversed;
         }
     }
     const size_t unit = static_cast<size_t>(1) << ((Format >> 4) & 3);
     if (bitMsb != ((Format & ByteOrderMsb) != 0) && unit > 1) {
-        for (size_t at = 0; at + unit <= bytes.size(); at += unit)
+        for (size_t at = 0; at + unit <= bytes.size(); at += unit) {
             std::reverse(bytes.begin() + at, bytes.begin() + at + unit);
+        }
     }
     return bytes;
 }
@@ -191,8 +201,9 @@ std::vector<TBitmapGlyph> ReadGlyphs(const TPcfTable& Table, const std::vector<T
 {
     const TPcfBytes& b = Table.Bytes;
     const uint32_t count = b.U32(4);
-    if (count != Metrics.size())
+    if (count != Metrics.size()) {
         throw TFontError("PCF bitmap count differs from the metrics count");
+    }
     const uint64_t sizesAt = 8 + static_cast<uint64_t>(count) * 4;
     const uint32_t dataSize = b.U32(sizesAt + 4 * (Table.Format & 3));
     const std::vector<uint8_t> data = NormalisedBitmapData(b.Range(sizesAt + 16, dataSize), Table.Format);
@@ -207,12 +218,14 @@ std::vector<TBitmapGlyph> ReadGlyphs(const TPcfTable& Table, const std::vector<T
         glyph.Ascent = m.Ascent;
         glyph.Width = m.Right - m.Left;
         glyph.Height = m.Ascent + m.Descent;
-        if (glyph.Width < 0 || glyph.Height < 0)
+        if (glyph.Width < 0 || glyph.Height < 0) {
             throw TFontError("PCF glyph with negative size");
+        }
         const uint64_t stride = (static_cast<uint64_t>(glyph.Width) + 8 * rowPad - 1) / (8 * rowPad) * rowPad;
         const uint64_t offset = b.U32(8 + static_cast<uint64_t>(i) * 4);
-        if (offset > data.size() || stride * static_cast<uint64_t>(glyph.Height) > data.size() - offset)
+        if (offset > data.size() || stride * static_cast<uint64_t>(glyph.Height) > data.size() - offset) {
             throw TFontError("PCF glyph bitmap outside the bitmap data");
+        }
         glyph.Pixels.resize(static_cast<size_t>(glyph.Width) * static_cast<size_t>(glyph.Height));
         for (int y = 0; y < glyph.Height; ++y) {
             for (int x = 0; x < glyph.Width; ++x) {
@@ -233,16 +246,18 @@ TBitmapFont ReadPcfFont(std::span<const uint8_t> Data)
 {
     const TPcfFile file(Data);
     TBitmapFont font;
-    if (file.Has(PropertiesTable))
+    if (file.Has(PropertiesTable)) {
         font.Properties = ReadProperties(file.Table(PropertiesTable));
+    }
 
     // The line's ascent and descent; the BDF accelerators, when present, are the font's own.
     const TPcfTable accelerators =
         file.Table(file.Has(BdfAcceleratorsTable) ? BdfAcceleratorsTable : AcceleratorsTable);
     font.Ascent = accelerators.Bytes.I32(12);
     font.Descent = accelerators.Bytes.I32(16);
-    if (font.Ascent < 0 || font.Descent < 0 || font.Ascent > 4096 || font.Descent > 4096)
+    if (font.Ascent < 0 || font.Descent < 0 || font.Ascent > 4096 || font.Descent > 4096) {
         throw TFontError("PCF font with an implausible line height");
+    }
 
     const std::vector<TBitmapGlyph> glyphs =
         ReadGlyphs(file.Table(BitmapsTable), ReadMetrics(file.Table(MetricsTable)));
@@ -251,20 +266,24 @@ TBitmapFont ReadPcfFont(std::span<const uint8_t> Data)
     const TPcfBytes& e = encodings.Bytes;
     const int firstCol = e.I16(4), lastCol = e.I16(6), firstRow = e.I16(8), lastRow = e.I16(10);
     const uint16_t defaultCode = e.U16(12);
-    if (firstCol < 0 || lastCol > 255 || firstCol > lastCol || firstRow < 0 || lastRow > 255 || firstRow > lastRow)
+    if (firstCol < 0 || lastCol > 255 || firstCol > lastCol || firstRow < 0 || lastRow > 255 || firstRow > lastRow) {
         throw TFontError("PCF encoding range out of bounds");
+    }
     const int columns = lastCol - firstCol + 1;
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int col = firstCol; col <= lastCol; ++col) {
             const uint16_t index = e.U16(14 + 2 * static_cast<uint64_t>((row - firstRow) * columns + (col - firstCol)));
-            if (index == NoGlyph)
+            if (index == NoGlyph) {
                 continue;
-            if (index >= glyphs.size())
+            }
+            if (index >= glyphs.size()) {
                 throw TFontError("PCF encoding names a glyph that does not exist");
+            }
             font.Glyphs[static_cast<uint32_t>(row << 8 | col)] = glyphs[index];
         }
     }
-    if (font.Glyphs.contains(defaultCode))
+    if (font.Glyphs.contains(defaultCode)) {
         font.DefaultChar = defaultCode;
+    }
     return font;
 }

@@ -22,18 +22,21 @@ struct TCell {
 
 TCell CellOf(const TBitmapGlyph& Glyph, const TBitmapFont& Font, uint32_t Code)
 {
-    if (Glyph.Advance <= 0 || Glyph.Advance > 255)
+    if (Glyph.Advance <= 0 || Glyph.Advance > 255) {
         throw TFontError("glyph " + std::to_string(Code) + " has an advance FNT cannot hold");
+    }
     const int height = Font.Ascent + Font.Descent;
     TCell cell{Glyph.Advance, std::vector<uint8_t>(static_cast<size_t>(Glyph.Advance) * static_cast<size_t>(height))};
     for (int y = 0; y < Glyph.Height; ++y) {
         for (int x = 0; x < Glyph.Width; ++x) {
-            if (!Glyph.Ink(x, y))
+            if (!Glyph.Ink(x, y)) {
                 continue;
+            }
             const int cellX = Glyph.Left + x;
             const int cellY = Font.Ascent - Glyph.Ascent + y;
-            if (cellX < 0 || cellX >= cell.Width || cellY < 0 || cellY >= height)
+            if (cellX < 0 || cellX >= cell.Width || cellY < 0 || cellY >= height) {
                 throw TFontError("glyph " + std::to_string(Code) + " has ink outside its cell");
+            }
             cell.Pixels[static_cast<size_t>(cellY) * static_cast<size_t>(cell.Width) + static_cast<size_t>(cellX)] = 1;
         }
     }
@@ -47,9 +50,10 @@ std::vector<uint8_t> CellBitmap(const TCell& Cell, int Height)
     std::vector<uint8_t> bytes(static_cast<size_t>(byteColumns) * static_cast<size_t>(Height));
     for (int y = 0; y < Height; ++y) {
         for (int x = 0; x < Cell.Width; ++x) {
-            if (Cell.Pixels[static_cast<size_t>(y) * static_cast<size_t>(Cell.Width) + static_cast<size_t>(x)])
+            if (Cell.Pixels[static_cast<size_t>(y) * static_cast<size_t>(Cell.Width) + static_cast<size_t>(x)]) {
                 bytes[static_cast<size_t>(x / 8) * static_cast<size_t>(Height) + static_cast<size_t>(y)] |=
                     static_cast<uint8_t>(0x80 >> (x % 8));
+            }
         }
     }
     return bytes;
@@ -59,21 +63,27 @@ std::vector<uint8_t> CellBitmap(const TCell& Cell, int Height)
 
 std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions& Options)
 {
-    if (Options.Face.empty() || Options.Face.size() > MaxFaceLength || Options.Face.find('\0') != std::string::npos)
+    if (Options.Face.empty() || Options.Face.size() > MaxFaceLength || Options.Face.find('\0') != std::string::npos) {
         throw TFontError("face name must have 1 to 31 characters");
-    if (Options.Copyright.size() > CopyrightSize)
+    }
+    if (Options.Copyright.size() > CopyrightSize) {
         throw TFontError("copyright notice longer than 60 characters");
-    if (Options.FirstChar > Options.LastChar)
+    }
+    if (Options.FirstChar > Options.LastChar) {
         throw TFontError("empty character range");
-    if (Options.Resolution <= 0)
+    }
+    if (Options.Resolution <= 0) {
         throw TFontError("resolution must be positive");
+    }
     const int height = Font.Ascent + Font.Descent;
-    if (height <= 0 || height > 255)
+    if (height <= 0 || height > 255) {
         throw TFontError("line height FNT cannot hold");
+    }
 
     const TBitmapGlyph* defaultGlyph = nullptr;
-    if (Font.DefaultChar && Font.Glyphs.contains(*Font.DefaultChar))
+    if (Font.DefaultChar && Font.Glyphs.contains(*Font.DefaultChar)) {
         defaultGlyph = &Font.Glyphs.at(*Font.DefaultChar);
+    }
 
     // Every code's cell; codes without a glyph share the default one's bitmap.
     std::vector<TCell> cells;
@@ -81,8 +91,9 @@ std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions
     for (uint32_t code = Options.FirstChar; code <= Options.LastChar; ++code) {
         const auto found = Font.Glyphs.find(code);
         hasOwnGlyph.push_back(found != Font.Glyphs.end());
-        if (found == Font.Glyphs.end() && !defaultGlyph)
+        if (found == Font.Glyphs.end() && !defaultGlyph) {
             throw TFontError("no glyph for code " + std::to_string(code) + " and no default glyph");
+        }
         cells.push_back(CellOf(found != Font.Glyphs.end() ? found->second : *defaultGlyph, Font, code));
     }
     const auto slot = [&](uint32_t Code) { return static_cast<size_t>(Code - Options.FirstChar); };
@@ -96,8 +107,9 @@ std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions
         defaultChar = *Font.DefaultChar;
     } else {
         const auto firstShared = std::ranges::find(hasOwnGlyph, false);
-        if (firstShared != hasOwnGlyph.end())
+        if (firstShared != hasOwnGlyph.end()) {
             defaultChar = Options.FirstChar + static_cast<uint32_t>(firstShared - hasOwnGlyph.begin());
+        }
     }
 
     int maxWidth = 0;
@@ -124,8 +136,9 @@ std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions
     cells.push_back(TCell{cells[slot(breakChar)].Width, std::vector<uint8_t>(cells[slot(breakChar)].Pixels.size())});
     for (const TCell& cell : cells) {
         const auto [entry, added] = known.try_emplace({cell.Width, cell.Pixels}, bitmaps.size());
-        if (added)
+        if (added) {
             bitmaps.push_back(CellBitmap(cell, height));
+        }
         bitmapOf.push_back(entry->second);
     }
     const size_t tableSize = cells.size() * 4;
@@ -138,8 +151,9 @@ std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions
     const size_t faceOffset = offset;
     const size_t totalSize = faceOffset + Options.Face.size() + 1;
     // Version 2.0 keeps bitmap offsets in 16 bits.
-    if (totalSize > 0xFFFF)
+    if (totalSize > 0xFFFF) {
         throw TFontError("font too large for an FNT 2.0 resource");
+    }
 
     TLittleEndianWriter w;
     w.U16(0x0200);  // dfVersion
@@ -177,8 +191,9 @@ std::vector<uint8_t> BuildFntResource(const TBitmapFont& Font, const TFntOptions
         w.U16(static_cast<uint32_t>(cells[i].Width));
         w.U16(static_cast<uint32_t>(bitmapOffsets[bitmapOf[i]]));
     }
-    for (const auto& bitmap : bitmaps)
+    for (const auto& bitmap : bitmaps) {
         w.Append(bitmap);
+    }
     w.Text(Options.Face);
     w.U8(0);
     return w.Data();

@@ -48,8 +48,9 @@ std::vector<uint8_t> ReadWholeFile(std::ifstream& In)
     In.seekg(0, std::ios::beg);
     In.clear();  // a pipe cannot seek, yet nothing of it was read
     char block[65536];
-    while (In.read(block, sizeof block) || In.gcount() > 0)
+    while (In.read(block, sizeof block) || In.gcount() > 0) {
         bytes.insert(bytes.end(), block, block + In.gcount());
+    }
     return bytes;
 }
 

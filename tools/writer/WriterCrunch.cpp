@@ -22,8 +22,9 @@ std::vector<uint8_t> CrunchPattern(const TWriterPattern& Pattern)
 
     auto emptyAfter = [&](auto isEmpty, int row) {
         int n = 0;
-        for (int r = row + 1; r < Pattern.Rows && n < 255 && isEmpty(r); ++r)
+        for (int r = row + 1; r < Pattern.Rows && n < 255 && isEmpty(r); ++r) {
             ++n;
+        }
         return n;
     };
 
@@ -35,10 +36,12 @@ std::vector<uint8_t> CrunchPattern(const TWriterPattern& Pattern)
             const uint8_t repeat =
                 RepeatFor(emptyAfter([&](int r) { return Pattern.Global[static_cast<size_t>(r)].Effect == 0; }, row));
             out.push_back(static_cast<uint8_t>((cell.Effect & GlobalEffectMask) | (repeat ? InfoRepeat : 0)));
-            if (repeat)
+            if (repeat) {
                 out.push_back(repeat);
-            if (cell.Effect & GlobalEffectMask)
+            }
+            if (cell.Effect & GlobalEffectMask) {
                 out.push_back(cell.Param);
+            }
             silent[0] = repeat;
         }
 
@@ -53,27 +56,37 @@ std::vector<uint8_t> CrunchPattern(const TWriterPattern& Pattern)
             const uint8_t repeat =
                 RepeatFor(emptyAfter([&](int r) { return track[static_cast<size_t>(r)].IsEmpty(); }, row));
             uint8_t info = repeat ? InfoRepeat : 0;
-            if (cell.Instrument)
+            if (cell.Instrument) {
                 info |= InfoInstrument;
-            if (cell.Note)
+            }
+            if (cell.Note) {
                 info |= InfoNote;
-            if (cell.Volume)
+            }
+            if (cell.Volume) {
                 info |= InfoVolume;
-            if (cell.InstrumentEffect || cell.InstrumentParam)
+            }
+            if (cell.InstrumentEffect || cell.InstrumentParam) {
                 info |= InfoInstrumentEffect;
-            if (cell.NoteEffect || cell.NoteParam)
+            }
+            if (cell.NoteEffect || cell.NoteParam) {
                 info |= InfoNoteEffect;
-            if (cell.VolumeEffect || cell.VolumeParam)
+            }
+            if (cell.VolumeEffect || cell.VolumeParam) {
                 info |= InfoVolumeEffect;
+            }
             out.push_back(info);
-            if (repeat)
+            if (repeat) {
                 out.push_back(repeat);
-            if (info & InfoInstrument)
+            }
+            if (info & InfoInstrument) {
                 out.push_back(cell.Instrument);
-            if (info & InfoNote)
+            }
+            if (info & InfoNote) {
                 out.push_back(cell.Note);
-            if (info & InfoVolume)
+            }
+            if (info & InfoVolume) {
                 out.push_back(cell.Volume);
+            }
             if (info & InfoInstrumentEffect) {
                 out.push_back(cell.InstrumentEffect);
                 out.push_back(cell.InstrumentParam);

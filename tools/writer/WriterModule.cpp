@@ -12,8 +12,9 @@ constexpr size_t HeaderBytes = 62;
 void TModuleWriter::Tag(const std::string& Text)
 {
     Starts.push_back(Out.size());
-    for (size_t i = 0; i < 4; ++i)
+    for (size_t i = 0; i < 4; ++i) {
         Out.push_back(i < Text.size() ? static_cast<uint8_t>(Text[i]) : 0);
+    }
 }
 
 void TModuleWriter::U16(uint16_t V)
@@ -25,16 +26,18 @@ void TModuleWriter::U16(uint16_t V)
 void TModuleWriter::I32(int32_t V)
 {
     const uint32_t u = static_cast<uint32_t>(V);
-    for (int b = 0; b < 4; ++b)
+    for (int b = 0; b < 4; ++b) {
         Out.push_back(static_cast<uint8_t>(u >> (8 * b)));
+    }
 }
 
 void TModuleWriter::CloseBlock(size_t Start)
 {
     const size_t lengthAt = Start + 4;
     const uint32_t length = static_cast<uint32_t>(Out.size() - lengthAt - 4);
-    for (int b = 0; b < 4; ++b)
+    for (int b = 0; b < 4; ++b) {
         Out[lengthAt + static_cast<size_t>(b)] = static_cast<uint8_t>(length >> (8 * b));
+    }
 }
 
 TModuleWriter& TModuleWriter::Header(uint8_t Version, const std::string& Title, const std::string& Composer,
@@ -68,8 +71,9 @@ TModuleWriter& TModuleWriter::Sequence(uint16_t LoopStart, uint16_t LoopEnd, con
     I32(0);
     U16(LoopStart);
     U16(LoopEnd);
-    for (const uint16_t entry : Entries)
+    for (const uint16_t entry : Entries) {
         U16(entry);
+    }
     CloseBlock(start);
     return *this;
 }
@@ -109,8 +113,9 @@ TModuleWriter& TModuleWriter::SampleInfo(const std::vector<TWriterSample>& List,
         U16(sample.Rate);
         U8(sample.Volume);
         U8(sample.Flags());
-        if (Version > 7)
+        if (Version > 7) {
             Out.insert(Out.end(), 8, 0);
+        }
         U16(0);
         I32(0);
     }
@@ -140,8 +145,9 @@ TModuleWriter& TModuleWriter::CuePoints(const std::vector<TWriterSample>& List)
     for (const TWriterSample& sample : List) {
         const size_t count = std::min<size_t>(sample.CuePoints.size(), 255);
         U8(static_cast<uint8_t>(count));
-        for (size_t j = 0; j < count; ++j)
+        for (size_t j = 0; j < count; ++j) {
             I32(sample.CuePoints[j]);
+        }
     }
     CloseBlock(start);
     return *this;
@@ -177,8 +183,9 @@ std::vector<uint8_t> WriteSong(const TWriterSong& Song)
 {
     TModuleWriter writer;
     writer.Header(Song.Version, Song.Title, Song.Composer, Song.Tracker);
-    if (!Song.MessageLines.empty())
+    if (!Song.MessageLines.empty()) {
         writer.Message(MessageText(Song.MessageLines));
+    }
     const uint16_t lastIndex = Song.Sequence.empty() ? 0 : static_cast<uint16_t>(Song.Sequence.size() - 1);
     writer.Sequence(Song.LoopStart, Song.LoopEnd ? *Song.LoopEnd : lastIndex, Song.Sequence);
     writer.Patterns(Song.SongTracks, Song.Patterns);
@@ -186,8 +193,9 @@ std::vector<uint8_t> WriteSong(const TWriterSong& Song)
     writer.SampleData(Song.Samples);
     const bool anyCues = std::any_of(Song.Samples.begin(), Song.Samples.end(),
                                      [](const TWriterSample& s) { return !s.CuePoints.empty(); });
-    if (anyCues)
+    if (anyCues) {
         writer.CuePoints(Song.Samples);
+    }
     writer.End();
     return writer.Bytes();
 }

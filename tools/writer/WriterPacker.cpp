@@ -6,8 +6,9 @@
 
 void TPackBitWriter::Bit(unsigned Value)
 {
-    if (Value & 1u)
+    if (Value & 1u) {
         Word = static_cast<uint16_t>(Word | (1u << Used));
+    }
     if (++Used == 16) {
         Out.push_back(static_cast<uint8_t>(Word & 0xFF));
         Out.push_back(static_cast<uint8_t>(Word >> 8));
@@ -18,8 +19,9 @@ void TPackBitWriter::Bit(unsigned Value)
 
 void TPackBitWriter::Bits(unsigned Value, int Count)
 {
-    for (int b = 0; b < Count; ++b)
+    for (int b = 0; b < Count; ++b) {
         Bit(Value >> b);
+    }
 }
 
 std::vector<uint8_t> TPackBitWriter::Bytes() const
@@ -57,16 +59,18 @@ std::unique_ptr<THuffNode> BuildTree(const std::array<uint64_t, Magnitudes>& Cou
     std::priority_queue<THuffNode*, std::vector<THuffNode*>, THeavier> queue;
     int order = 0;
     for (int m = 0; m < Magnitudes; ++m) {
-        if (Counts[static_cast<size_t>(m)] == 0)
+        if (Counts[static_cast<size_t>(m)] == 0) {
             continue;
+        }
         auto* leaf = new THuffNode;
         leaf->Weight = Counts[static_cast<size_t>(m)];
         leaf->Order = order++;
         leaf->Value = static_cast<uint8_t>(m);
         queue.push(leaf);
     }
-    if (queue.empty())
+    if (queue.empty()) {
         return std::make_unique<THuffNode>();  // no data: a lone root of value 0
+    }
     while (queue.size() > 1) {
         std::unique_ptr<THuffNode> a(queue.top());
         queue.pop();
@@ -87,10 +91,12 @@ void WriteTree(const THuffNode& Node, TPackBitWriter& Bits)
     Bits.Bits(Node.Value, 7);
     Bits.Bit(Node.Left ? 1 : 0);
     Bits.Bit(Node.Right ? 1 : 0);
-    if (Node.Left)
+    if (Node.Left) {
         WriteTree(*Node.Left, Bits);
-    if (Node.Right)
+    }
+    if (Node.Right) {
         WriteTree(*Node.Right, Bits);
+    }
 }
 
 // Bit path from the root to each leaf (bit 0 first).
@@ -135,8 +141,9 @@ std::vector<uint8_t> PackSample(const std::vector<uint8_t>& Pcm)
     WriteTree(*root, bits);
     for (size_t i = 0; i < Pcm.size(); ++i) {
         bits.Bit(signs[i]);
-        for (const unsigned bit : codes[magnitudes[i]])
+        for (const unsigned bit : codes[magnitudes[i]]) {
             bits.Bit(bit);
+        }
     }
     return bits.Bytes();
 }

@@ -19,19 +19,25 @@ TWriterPattern::TWriterPattern(int Tracks, int Rows, uint8_t Beat)
 
 uint8_t TWriterSample::Flags() const
 {
-    if (FlagsField)
+    if (FlagsField) {
         return *FlagsField;
+    }
     uint8_t flags = 0;
-    if (Looped)
+    if (Looped) {
         flags |= 0x01;
-    if (Is16Bit)
+    }
+    if (Is16Bit) {
         flags |= 0x02;
-    if (Encoding == TWriterEncoding::Packed)
+    }
+    if (Encoding == TWriterEncoding::Packed) {
         flags |= 0x04;
-    if (Encoding == TWriterEncoding::Mpeg)
+    }
+    if (Encoding == TWriterEncoding::Mpeg) {
         flags |= 0x08;
-    if (Stereo)
+    }
+    if (Stereo) {
         flags |= 0x10;
+    }
     return flags;
 }
 

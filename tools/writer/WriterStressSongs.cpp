@@ -23,7 +23,7 @@ std::vector<uint8_t> WriteLongestLegalSong()
     song.SongTracks = StressTracks;
     TWriterPattern pattern(StressTracks, StressRows);
     pattern.GlobalAt(0) = {TickRateEffect, FastestTickRate};
-    for (int track = 0; track < StressTracks; ++track)
+    for (int track = 0; track < StressTracks; ++track) {
         for (int row = 0; row < StressRows; ++row) {
             TWriterCell& cell = pattern.At(track, row);
             cell.Instrument = 1;
@@ -34,13 +34,15 @@ std::vector<uint8_t> WriteLongestLegalSong()
             cell.VolumeEffect = VolumeSlideDown;
             cell.VolumeParam = 1;
         }
+    }
     song.Patterns.push_back(std::move(pattern));
     song.Sequence.assign(SequenceEntries, 0);
     TWriterSample sample;
     sample.Name = "tone";
     sample.Pcm.assign(64, 0);
-    for (size_t i = 0; i < sample.Pcm.size(); ++i)
+    for (size_t i = 0; i < sample.Pcm.size(); ++i) {
         sample.Pcm[i] = static_cast<uint8_t>(i < 32 ? 0x40 : 0xC0);
+    }
     sample.Looped = true;
     sample.LoopEnd = static_cast<int32_t>(sample.Pcm.size());
     song.Samples.push_back(sample);

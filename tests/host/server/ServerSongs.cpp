@@ -38,14 +38,16 @@ std::vector<uint8_t> RowVolumes(int Rows, unsigned Seed)
         int level = static_cast<int>((Seed >> 16) % count);
         for (int tries = 0; tries < count && row >= 2; ++tries, level = (level + 1) % count) {
             const int group = (picked[row - 2] * count + picked[row - 1]) * count + level;
-            if (seen.insert(group).second)
+            if (seen.insert(group).second) {
                 break;
+            }
         }
         picked.push_back(level);
     }
     std::vector<uint8_t> volumes;
-    for (const int level : picked)
+    for (const int level : picked) {
         volumes.push_back(levels[level]);
+    }
     return volumes;
 }
 
@@ -60,8 +62,9 @@ TWriterSong SteppedSong(const std::string& Title, int Rows, unsigned Seed)
     TWriterPattern pattern(1, Rows);
     pattern.GlobalAt(0) = {TickRate, 15};
     const std::vector<uint8_t> volumes = RowVolumes(Rows, Seed);
-    for (int row = 0; row < Rows; ++row)
+    for (int row = 0; row < Rows; ++row) {
         pattern.At(0, row) = {1, 49, volumes[static_cast<size_t>(row)]};
+    }
     song.Patterns.push_back(pattern);
     song.Samples = {LoopedTone(1024)};
     return song;
@@ -87,8 +90,9 @@ TWriterSong SlowSong()
 bool Write(const std::string& Path, const TWriterSong& Song)
 {
     const bool written = WriteFileBytes(Path, WriteSong(Song));
-    if (!written)
+    if (!written) {
         std::fprintf(stderr, "morvel_server_songs: cannot write %s\n", Path.c_str());
+    }
     return written;
 }
 

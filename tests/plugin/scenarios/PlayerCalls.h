@@ -11,16 +11,19 @@
 inline std::vector<THostCall> PlayerCalls(const std::vector<THostCall>& Calls, std::thread::id Host)
 {
     std::vector<THostCall> calls;
-    for (const THostCall& call : Calls)
-        if (call.Thread != Host)
+    for (const THostCall& call : Calls) {
+        if (call.Thread != Host) {
             calls.push_back(call);
+        }
+    }
     return calls;
 }
 
 inline std::set<std::thread::id> PlayerThreads(const std::vector<THostCall>& Calls, std::thread::id Host)
 {
     std::set<std::thread::id> threads;
-    for (const THostCall& call : PlayerCalls(Calls, Host))
+    for (const THostCall& call : PlayerCalls(Calls, Host)) {
         threads.insert(call.Thread);
+    }
     return threads;
 }
