@@ -29,19 +29,19 @@
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 #include "tests/support/MixerProbe.h"
-#include "tests/support/ScopedMixerPath.h"
+#include "tests/support/ScopedCodePath.h"
 
 // Registers Function(State, Path) as NAME/plain, NAME/sse2 and NAME/avx2.
-#define BENCHMARK_ON_MIXER_PATHS(Function)                                                                             \
-    BENCHMARK_CAPTURE(Function, plain, TMixerPath::Plain)->Unit(benchmark::kMillisecond);                              \
-    BENCHMARK_CAPTURE(Function, sse2, TMixerPath::Sse2)->Unit(benchmark::kMillisecond);                                \
-    BENCHMARK_CAPTURE(Function, avx2, TMixerPath::Avx2)->Unit(benchmark::kMillisecond)
+#define BENCHMARK_ON_CODE_PATHS(Function)                                                                              \
+    BENCHMARK_CAPTURE(Function, plain, TCodePath::Plain)->Unit(benchmark::kMillisecond);                               \
+    BENCHMARK_CAPTURE(Function, sse2, TCodePath::Sse2)->Unit(benchmark::kMillisecond);                                 \
+    BENCHMARK_CAPTURE(Function, avx2, TCodePath::Avx2)->Unit(benchmark::kMillisecond)
 
 namespace {
 
 // The mixer's path a benchmark runs on is Taken's; false (the run skipped)
 // when that is not the one it asked for: the processor or the build has none.
-bool OnMixerPath(benchmark::State& State, const TScopedMixerPath& Taken, TMixerPath Path)
+bool OnCodePath(benchmark::State& State, const TScopedCodePath& Taken, TCodePath Path)
 {
     if (Taken.Path() == Path) {
         return true;
@@ -99,39 +99,39 @@ std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
     return song;
 }
 
-void BM_RenderExample(benchmark::State& State, TMixerPath Path)
+void BM_RenderExample(benchmark::State& State, TCodePath Path)
 {
-    const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path)) {
+    const TScopedCodePath path(Path);
+    if (!OnCodePath(State, path, Path)) {
         return;
     }
     auto song = ExampleSong(State);
     // A whole song of at most ten minutes per iteration.
     RenderFromStart(State, *song, 600.0);
 }
-BENCHMARK_ON_MIXER_PATHS(BM_RenderExample);
+BENCHMARK_ON_CODE_PATHS(BM_RenderExample);
 
-void BM_RenderStress32(benchmark::State& State, TMixerPath Path)
+void BM_RenderStress32(benchmark::State& State, TCodePath Path)
 {
-    const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path)) {
+    const TScopedCodePath path(Path);
+    if (!OnCodePath(State, path, Path)) {
         return;
     }
     auto song = SyntheticSong(32, true);
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK_ON_MIXER_PATHS(BM_RenderStress32);
+BENCHMARK_ON_CODE_PATHS(BM_RenderStress32);
 
-void BM_RenderAllVoices32(benchmark::State& State, TMixerPath Path)
+void BM_RenderAllVoices32(benchmark::State& State, TCodePath Path)
 {
-    const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path)) {
+    const TScopedCodePath path(Path);
+    if (!OnCodePath(State, path, Path)) {
         return;
     }
     auto song = SyntheticSong(32, false, TSyntheticNotes::HeldFromTheStart);
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK_ON_MIXER_PATHS(BM_RenderAllVoices32);
+BENCHMARK_ON_CODE_PATHS(BM_RenderAllVoices32);
 
 // Sets all 32 voices going round the loop LoopStart..EndOffset of song
 // sample 1 in the frame format Flags at Frequency, from the loop's start.
@@ -169,10 +169,10 @@ void MixTicks(benchmark::State& State, TDmf& Song)
     }
 }
 
-void BM_MixHeaviestTick(benchmark::State& State, TMixerPath Path)
+void BM_MixHeaviestTick(benchmark::State& State, TCodePath Path)
 {
-    const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path)) {
+    const TScopedCodePath path(Path);
+    if (!OnCodePath(State, path, Path)) {
         return;
     }
     auto song = SyntheticSong(32, true);
@@ -182,16 +182,16 @@ void BM_MixHeaviestTick(benchmark::State& State, TMixerPath Path)
     MixTicks(State, *song);
     State.counters["FramesPerTick"] = MaxBlockBytes / 4;
 }
-BENCHMARK_ON_MIXER_PATHS(BM_MixHeaviestTick);
+BENCHMARK_ON_CODE_PATHS(BM_MixHeaviestTick);
 
 // A tick at 60 per second of 32 voices, each going round a 32-frame loop of
 // an 8-bit mono sample (a chip tune's waveform) that it passes in
 // State.range(0) output frames. Counter VoiceFrame: the time per voice and
 // output frame.
-void BM_MixShortLoops(benchmark::State& State, TMixerPath Path)
+void BM_MixShortLoops(benchmark::State& State, TCodePath Path)
 {
-    const TScopedMixerPath path(Path);
-    if (!OnMixerPath(State, path, Path)) {
+    const TScopedCodePath path(Path);
+    if (!OnCodePath(State, path, Path)) {
         return;
     }
     auto song = SyntheticSong(32, false);
@@ -202,9 +202,9 @@ void BM_MixShortLoops(benchmark::State& State, TMixerPath Path)
     State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK_CAPTURE(BM_MixShortLoops, plain, TMixerPath::Plain)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_MixShortLoops, sse2, TMixerPath::Sse2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_MixShortLoops, avx2, TMixerPath::Avx2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_CAPTURE(BM_MixShortLoops, plain, TCodePath::Plain)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_CAPTURE(BM_MixShortLoops, sse2, TCodePath::Sse2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_CAPTURE(BM_MixShortLoops, avx2, TCodePath::Avx2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
 
 // A forward seek from the song's start to Share of its length, as the player
 // thread makes it after Play: every tick on the way is skipped (the voices'

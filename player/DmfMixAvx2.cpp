@@ -3,13 +3,9 @@
 // whole loads, else gathered in one instruction. Built for AVX2 here alone and run
 // only where the processor has it: the rest of the program keeps to the
 // processors it builds for.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "player/DmfMixKernels.h"
 
-#ifdef MORVEL_MIXER_AVX2
+#ifdef MORVEL_CODE_AVX2
 
 #include <immintrin.h>
 
@@ -21,12 +17,7 @@
 // Everything from here to the pop is built for AVX2 (not FMA: no product is
 // ever fused into a sum). DmfMixFrame.h stays built for every processor: its
 // functions inline into the code below, which is private to this file.
-#ifdef __clang__
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+MORVEL_WIDER_CODE_BEGIN("avx2")
 
 namespace {
 
@@ -116,15 +107,11 @@ struct TAvx2Lanes {
 
 #include "player/DmfMixLanes.h"
 
-#ifdef __clang__
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+MORVEL_WIDER_CODE_END
 
 const TMixKernels& Avx2MixKernels()
 {
     return LaneKernels<TAvx2Lanes>;
 }
 
-#endif  // MORVEL_MIXER_AVX2
+#endif  // MORVEL_CODE_AVX2

@@ -1,31 +1,17 @@
 #pragma once
-// The mixer's work that each path (DmfMixerPath.h) does its own way: a
-// stretch of a voice's frames in each frame format, the frames of a voice
-// going round a short loop, and the conversion of a tick's accumulators to
-// PCM. Every path gives the same bits.
+// The mixer's work that each code path (platform/PlatformCodePath.h) does
+// its own way: a stretch of a voice's frames in each frame format, the frames
+// of a voice going round a short loop, and the conversion of a tick's
+// accumulators to PCM. Every path gives the same bits: plain one output frame
+// at a time, SSE2 four output frames of a voice at once, AVX2 eight.
 
 #include <array>
 #include <cstdint>
 
-#include "player/DmfMixerPath.h"
+#include "platform/PlatformCodePath.h"
 
 struct TPlayHead;
 struct TLoopedHead;
-
-// Which paths this build holds: up to the widest the build asks for
-// (MORVEL_MIXER_WIDEST: 0 plain, 1 SSE2, 2 AVX2; all by default), the
-// vector ones on x86 processors only.
-#ifndef MORVEL_MIXER_WIDEST
-#define MORVEL_MIXER_WIDEST 2
-#endif
-#if defined(__SSE2__) && (defined(__x86_64__) || defined(__i386__))
-#if MORVEL_MIXER_WIDEST >= 1
-#define MORVEL_MIXER_SSE2 1
-#endif
-#if MORVEL_MIXER_WIDEST >= 2
-#define MORVEL_MIXER_AVX2 1
-#endif
-#endif
 
 // Mixes Frames output frames of a voice from Head on into the accumulators
 // Left[0..Frames-1] and Right[...], every frame read and the next one lying
@@ -48,11 +34,12 @@ struct TMixKernels {
     TMixConvert Convert;
 };
 
-// The kernels of a path this build holds.
-const TMixKernels& MixKernelsOf(TMixerPath Path);
-#ifdef MORVEL_MIXER_SSE2
+// The kernels of the widest path at or below Path that this build holds and
+// the processor runs.
+const TMixKernels& MixKernelsOf(TCodePath Path);
+#ifdef MORVEL_CODE_SSE2
 const TMixKernels& Sse2MixKernels();
 #endif
-#ifdef MORVEL_MIXER_AVX2
+#ifdef MORVEL_CODE_AVX2
 const TMixKernels& Avx2MixKernels();
 #endif

@@ -1,11 +1,7 @@
 // The mixer's SSE2 path: four output frames of a voice at a time.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "player/DmfMixKernels.h"
 
-#ifdef MORVEL_MIXER_SSE2
+#ifdef MORVEL_CODE_SSE2
 
 #include <emmintrin.h>
 
@@ -58,4 +54,4 @@ const TMixKernels& Sse2MixKernels()
     return LaneKernels<TSse2Lanes>;
 }
 
-#endif  // MORVEL_MIXER_SSE2
+#endif  // MORVEL_CODE_SSE2

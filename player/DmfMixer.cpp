@@ -2,16 +2,10 @@
 // and the FIFO that cuts the ticks into the byte counts the player asks for.
 //
 // The output must be the same byte for byte on every build and on every path
-// the mixer runs (DmfMixerPath.h): the arithmetic of a frame is written once
+// the mixer runs (DmfMixKernels.h): the arithmetic of a frame is written once
 // in DmfMixFrame.h, and the paths differ only in how many frames they do at
 // a time. The walk of a voice's play head (its steps, loop wraps and end)
 // is this file's alone, the same for mixing and for moving without mixing.
-
-// Never fuse a product into a sum, even for a processor that could: each
-// must be rounded on its own for the output to match everywhere.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
 
 #include <algorithm>
 #include <array>
@@ -292,7 +286,7 @@ void TDmf::MixTick()
     float* right = left + MixRightOffset;
     std::fill(left, left + frames, 0.0f);
     std::fill(right, right + frames, 0.0f);
-    const TMixKernels& kernels = MixKernelsOf(MixerPath());
+    const TMixKernels& kernels = MixKernelsOf(CodePath());
     WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels);
     kernels.Convert(left, right, TickBuffer.data(), frames);
 }

@@ -1,9 +1,5 @@
 // The samples of a granule go through the same float operations lane by lane as
 // one by one; no product may be fused into a sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "mpeg/layer12/MpegSubbandLayer2.h"
 
 #include <algorithm>

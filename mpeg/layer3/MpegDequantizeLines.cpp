@@ -1,9 +1,5 @@
 // The lines of dequantisation: each line's float operations in the scalar order,
 // several lines side by side; no product may be fused into a sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "mpeg/layer3/MpegDequantizeLines.h"
 
 #include <emmintrin.h>
@@ -15,7 +11,7 @@
 
 #include "mpeg/layer3/MpegFloat4.h"
 #include "mpeg/layer3/MpegLayer3Tables.h"
-#include "platform/PlatformProcessor.h"
+#include "platform/PlatformCodePath.h"
 
 namespace {
 
@@ -94,18 +90,12 @@ __attribute__((target("avx2"))) void LinesWithAvx2(const int16_t* Values, float 
 
 }  // namespace
 
-TDequantizeLines DequantizeLinesPlain()
+TDequantizeLines DequantizeLinesOf(TCodePath Path)
 {
-    return &LinesPlain;
-}
-
-TDequantizeLines DequantizeLinesWithAvx2()
-{
-    return ProcessorHasAvx2() ? &LinesWithAvx2 : nullptr;
+    return WidestCodePathUpTo(Path) == TCodePath::Avx2 ? &LinesWithAvx2 : &LinesPlain;
 }
 
 void DequantizeLines(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
 {
-    static const TDequantizeLines way = DequantizeLinesWithAvx2() ? DequantizeLinesWithAvx2() : DequantizeLinesPlain();
-    way(Values, Gain, Factors, First, Stop, Out);
+    DequantizeLinesOf(CodePath())(Values, Gain, Factors, First, Stop, Out);
 }

@@ -1,9 +1,5 @@
 // Vector lanes below do each value's own float operations in the scalar order;
 // no product may be fused into a sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "mpeg/layer3/MpegImdct.h"
 
 #include <xmmintrin.h>

@@ -2,10 +2,6 @@
 // each long band or short band and window. Lines go side by side, each through
 // its own float operations in the scalar order; no product may be fused into a
 // sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>

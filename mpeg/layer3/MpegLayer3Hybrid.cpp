@@ -2,10 +2,6 @@
 // overlap-add, frequency inversion and the hand-off to the polyphase synthesis.
 // Vector lanes below do each value's own float operations in the scalar order; no
 // product may be fused into a sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include <xmmintrin.h>
 
 #include <algorithm>

@@ -1,10 +1,6 @@
 // Each lane below is one block, and performs the same single-precision
 // operations, in the same order, as the scalar recursion would; no product may
 // be fused into a sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "mpeg/synthesis/MpegDct32.h"
 
 #include <array>
@@ -12,7 +8,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "platform/PlatformProcessor.h"
+#include "platform/PlatformCodePath.h"
 
 namespace {
 
@@ -65,13 +61,7 @@ void Dct32Four(const float* In, int Stride, float* Out)
 
 // The same eight blocks at a time, in code built for AVX alone and run only where
 // the processor has it.
-#ifdef __clang__
-// clang takes the target from a function attribute, not from a pragma (the fuzz build).
-#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx")
-#endif
+MORVEL_WIDER_CODE_BEGIN("avx")
 
 namespace {
 
@@ -93,13 +83,9 @@ void Dct32EightLanes(const float* In, int Stride, float* Out)
 
 }  // namespace
 
-#ifdef __clang__
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+MORVEL_WIDER_CODE_END
 
-TDct32Eight Dct32EightForThisProcessor()
+TDct32Eight Dct32EightOf(TCodePath Path)
 {
-    return ProcessorHasAvx() ? &Dct32EightLanes : nullptr;
+    return WidestCodePathUpTo(Path) == TCodePath::Avx2 ? &Dct32EightLanes : nullptr;
 }

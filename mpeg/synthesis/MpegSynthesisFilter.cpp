@@ -54,8 +54,8 @@ void TSynthesisFilter::Reset()
     ActualV = V1;
     WritePos = 15;
     Window = ScaledSynthesisWindowByTap(ScaleFactor);
-    Sums = WindowSumsForThisProcessor();
-    Eight = Dct32EightForThisProcessor();
+    Sums = WindowSumsOf(CodePath());
+    Eight = Dct32EightOf(CodePath());
     std::memset(V1, 0, sizeof V1);
     std::memset(V2, 0, sizeof V2);
     std::memset(Samples, 0, sizeof Samples);

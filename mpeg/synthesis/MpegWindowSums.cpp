@@ -2,16 +2,12 @@
 // accumulated in double, tap 0 first, and no product may be fused into a sum.
 // Widening the float history and window to double is exact, and so is each
 // product of the two; a lane of a vector is one output sample's own scalar sum.
-#ifndef __clang__  // clang: -ffp-contract=off for the whole build
-#pragma GCC optimize("fp-contract=off")
-#endif
-
 #include "mpeg/synthesis/MpegWindowSums.h"
 
 #include <emmintrin.h>
 #include <immintrin.h>
 
-#include "platform/PlatformProcessor.h"
+#include "platform/PlatformCodePath.h"
 
 namespace {
 
@@ -77,13 +73,7 @@ void SumsInPairs(const float* V, double* Actual, double* Other, int Column, cons
 
 // The same four outputs at a time, in code built for AVX alone and run only
 // where the processor has it.
-#ifdef __clang__
-// clang takes the target from a function attribute, not from a pragma (the fuzz build).
-#pragma clang attribute push(__attribute__((target("avx"))), apply_to = function)
-#else
-#pragma GCC push_options
-#pragma GCC target("avx")
-#endif
+MORVEL_WIDER_CODE_BEGIN("avx")
 
 inline __m128i PcmFromFourSums(__m256d Sums)
 {
@@ -120,26 +110,11 @@ void SumsInFours(const float* V, double* Actual, double* Other, int Column, cons
     }
 }
 
-#ifdef __clang__
-#pragma clang attribute pop
-#else
-#pragma GCC pop_options
-#endif
+MORVEL_WIDER_CODE_END
 
 }  // namespace
 
-TWindowSums WindowSumsInPairs()
+TWindowSums WindowSumsOf(TCodePath Path)
 {
-    return &SumsInPairs;
-}
-
-TWindowSums WindowSumsInFours()
-{
-    return ProcessorHasAvx() ? &SumsInFours : nullptr;
-}
-
-TWindowSums WindowSumsForThisProcessor()
-{
-    const TWindowSums wide = WindowSumsInFours();
-    return wide ? wide : &SumsInPairs;
+    return WidestCodePathUpTo(Path) == TCodePath::Avx2 ? &SumsInFours : &SumsInPairs;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The window sums of the synthesis filter: a block's matrixing stored in the
 // history, then the block's 32 PCM samples from the history and the window,
-// each sum accumulated in double from tap 0 to tap 15. Two ways with the same
-// results, bit for bit: pairs of doubles (SSE2, every x86 processor this builds
-// for) and fours (AVX, where the processor has it).
+// each sum accumulated in double from tap 0 to tap 15. The code paths give the
+// same results, bit for bit: pairs of doubles below avx2 (SSE2, every x86
+// processor this builds for) and fours on avx2 (with AVX).
 
 #include <cstdint>
+
+#include "platform/PlatformCodePath.h"
 
 // One block: V holds the block's 64 matrixing values V[0..63] as floats (16-byte
 // aligned). They are widened into column Column (0..15) of the two history halves,
@@ -16,9 +18,6 @@
 using TWindowSums = void (*)(const float* V, double* Actual, double* Other, int Column, const double* Window,
                              int16_t* Pcm);
 
-// The sums in pairs of doubles.
-TWindowSums WindowSumsInPairs();
-// The sums in fours, or null when the processor lacks AVX.
-TWindowSums WindowSumsInFours();
-// The fastest of the two this processor runs.
-TWindowSums WindowSumsForThisProcessor();
+// The sums on the widest path at or below Path that the build holds and the
+// processor runs.
+TWindowSums WindowSumsOf(TCodePath Path);

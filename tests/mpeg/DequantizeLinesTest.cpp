@@ -46,15 +46,14 @@ TEST(DequantizeLines, EveryWayGivesEachLinesScalarResultBitForBit)
             }
             expected[static_cast<size_t>(line)] = result;
         }
-        for (TDequantizeLines way : {DequantizeLinesPlain(), DequantizeLinesWithAvx2()}) {
-            if (!way) {
+        for (const TCodePath path : CodePaths) {
+            if (!CodePathAvailable(path)) {
                 continue;
             }
             std::vector<float> out(576, 7.0f);
-            way(values.data(), gain, usedFactors, first, stop, out.data());
+            DequantizeLinesOf(path)(values.data(), gain, usedFactors, first, stop, out.data());
             ASSERT_EQ(std::memcmp(out.data(), expected.data(), 576 * sizeof(float)), 0)
-                << "trial " << trial << ", lines " << first << ".." << stop
-                << (way == DequantizeLinesPlain() ? " plain" : " avx2");
+                << "trial " << trial << ", lines " << first << ".." << stop << " on " << CodePathName(path);
         }
     }
 }

@@ -275,7 +275,7 @@ TEST(MpegSynthesis, FastTransformIsTheRecursiveSplitBitForBit)
     // Four inputs at a time, each in its own lane, read with a stride wider than the
     // four lanes (as the filter reads its blocks); then eight at a time where the
     // processor runs the eight-lane code.
-    const TDct32Eight eight = Dct32EightForThisProcessor();
+    const TDct32Eight eight = Dct32EightOf(CodePath());
     for (size_t first = 0; eight && first + 8 <= inputs.size(); first += 8) {
         alignas(16) float lanes[32 * 9], fast[32 * 8];
         for (int k = 0; k < 32; ++k) {
@@ -397,9 +397,11 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
                               std::numeric_limits<float>::denorm_min(),
                               -0.0f,
                               3e38f};
-    std::vector<TWindowSums> ways = {WindowSumsInPairs()};
-    if (WindowSumsInFours()) {
-        ways.push_back(WindowSumsInFours());
+    std::vector<TWindowSums> ways;
+    for (const TCodePath path : CodePaths) {
+        if (CodePathAvailable(path)) {
+            ways.push_back(WindowSumsOf(path));
+        }
     }
     alignas(64) double actual[32 * 16], other[32 * 16];
     alignas(64) double expectedActual[32 * 16], expectedOther[32 * 16];

@@ -1,5 +1,5 @@
 // Whole songs on every path of the mixer: each step of the output the same
-// bytes as the plain path's; and how the process chooses its path.
+// bytes as the plain path's.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "player/DmfPlayback.h"
-#include "tests/support/ScopedMixerPath.h"
+#include "tests/support/ScopedCodePath.h"
 #include "tests/support/SongBuilder.h"
 
 namespace {
@@ -53,11 +53,11 @@ std::unique_ptr<TDmf> BusySong()
 // each step compared with the plain path's.
 template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
 {
-    std::vector<TMixerPath> paths;
+    std::vector<TCodePath> paths;
     std::vector<std::unique_ptr<TDmf>> songs;
     std::vector<std::unique_ptr<TDmfPlayback>> playbacks;
-    for (const TMixerPath path : MixerPaths) {
-        if (!MixerPathAvailable(path)) {
+    for (const TCodePath path : CodePaths) {
+        if (!CodePathAvailable(path)) {
             continue;
         }
         paths.push_back(path);
@@ -70,14 +70,14 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
     int64_t steps = 0;
     bool heard = false;
     while (playbacks[0]->Playing()) {
-        const TScopedMixerPath onPlain(TMixerPath::Plain);
+        const TScopedCodePath onPlain(TCodePath::Plain);
         const int32_t bytes = playbacks[0]->RenderStep(plain.data());
         heard = heard || std::any_of(plain.begin(), plain.begin() + bytes, [](uint8_t Byte) { return Byte != 0; });
         for (size_t i = 1; i < paths.size(); ++i) {
-            const TScopedMixerPath onPath(paths[i]);
-            ASSERT_EQ(playbacks[i]->RenderStep(block.data()), bytes) << MixerPathName(paths[i]) << " step " << steps;
+            const TScopedCodePath onPath(paths[i]);
+            ASSERT_EQ(playbacks[i]->RenderStep(block.data()), bytes) << CodePathName(paths[i]) << " step " << steps;
             ASSERT_EQ(std::memcmp(block.data(), plain.data(), static_cast<size_t>(bytes)), 0)
-                << MixerPathName(paths[i]) << " step " << steps;
+                << CodePathName(paths[i]) << " step " << steps;
         }
         ++steps;
     }
@@ -93,23 +93,6 @@ TEST(MixerPaths, EveryPathRendersWholeSongsAsThePlainPath)
         return song;
     });
     ExpectEveryPathRendersAsThePlainPath(BusySong);
-}
-
-TEST(MixerPaths, AProcessTakesTheNamedPathOrTheWidestItHasBelowIt)
-{
-    TMixerPath widest = TMixerPath::Plain;
-    for (const TMixerPath path : MixerPaths) {
-        if (MixerPathAvailable(path)) {
-            widest = path;
-        }
-        const TMixerPath taken = MixerPathFor(MixerPathName(path));
-        EXPECT_TRUE(MixerPathAvailable(taken));
-        EXPECT_EQ(taken, widest) << MixerPathName(path);
-    }
-    EXPECT_TRUE(MixerPathAvailable(TMixerPath::Plain));
-    EXPECT_EQ(MixerPathFor(nullptr), widest);
-    EXPECT_EQ(MixerPathFor("fastest"), widest);
-    EXPECT_EQ(MixerPathFor(""), widest);
 }
 
 }  // namespace

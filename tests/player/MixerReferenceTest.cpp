@@ -12,7 +12,7 @@
 #include <random>
 
 #include "tests/player/MixerFixture.h"
-#include "tests/support/ScopedMixerPath.h"
+#include "tests/support/ScopedCodePath.h"
 
 namespace {
 
@@ -181,13 +181,13 @@ void ExpectVoicesAsExpected(const TRandomTick& Tick, int Round)
     }
 }
 
-class MixerReferenceOnPath : public testing::TestWithParam<TMixerPath> { };
+class MixerReferenceOnPath : public testing::TestWithParam<TCodePath> { };
 
 // Mixes random ticks on the test's path and checks the accumulators, PCM and
 // voices against the reference's.
-void ExpectTicksAsReference(TMixerPath Path, TRandomLoops Loops, int Rounds)
+void ExpectTicksAsReference(TCodePath Path, TRandomLoops Loops, int Rounds)
 {
-    const TScopedMixerPath path(Path);
+    const TScopedCodePath path(Path);
     TRandomTicks ticks(Loops);
     for (int round = 0; round < Rounds; ++round) {
         TRandomTick tick = ticks.Next();
@@ -204,8 +204,8 @@ void ExpectTicksAsReference(TMixerPath Path, TRandomLoops Loops, int Rounds)
 
 TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
 {
-    if (!MixerPathAvailable(GetParam())) {
-        GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    if (!CodePathAvailable(GetParam())) {
+        GTEST_SKIP() << "this build or processor has no " << CodePathName(GetParam()) << " path";
     }
     ExpectTicksAsReference(GetParam(), TRandomLoops::AnyLength, 20);
 }
@@ -214,14 +214,14 @@ TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
 // stretch per pass; their wraps must land where the reference's do.
 TEST_P(MixerReferenceOnPath, ShortLoopsMatchAFrameByFrameRendering)
 {
-    if (!MixerPathAvailable(GetParam())) {
-        GTEST_SKIP() << "this build or processor has no " << MixerPathName(GetParam()) << " path";
+    if (!CodePathAvailable(GetParam())) {
+        GTEST_SKIP() << "this build or processor has no " << CodePathName(GetParam()) << " path";
     }
     ExpectTicksAsReference(GetParam(), TRandomLoops::Short, 20);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPath, MixerReferenceOnPath, testing::ValuesIn(MixerPaths),
-                         [](const testing::TestParamInfo<TMixerPath>& Info) { return MixerPathName(Info.param); });
+INSTANTIATE_TEST_SUITE_P(EveryPath, MixerReferenceOnPath, testing::ValuesIn(CodePaths),
+                         [](const testing::TestParamInfo<TCodePath>& Info) { return CodePathName(Info.param); });
 
 // A tick skipped for a seek leaves every voice where mixing it would have:
 // the same step, loop wraps, ends and held voices, with nothing mixed.
