@@ -3,7 +3,8 @@
 # each MPEG stream of tests/data (decoded by mpegdec as a compressed sample is
 # decoded when a module loads), the bench's song streams when a native build has
 # made them, and the raw render of every .dmf in tests/data and examples/
-# (morvel render --raw; a render that fails is listed with its exit code).
+# (morvel render --raw; a render that fails is listed with its exit code), and
+# of the render corpus the build's tests/morvel_song_corpus writes.
 #
 #   pcm-hashes.sh BUILD              prints "hash  name" lines for the build
 #   pcm-hashes.sh BUILD OTHER        prints the differences of two builds, fails on any
@@ -79,14 +80,22 @@ for stream in "$songs"/*.mp2 "$songs"/*.mp3; do
     echo "$(hash_of "$out")  song-streams/$(basename "$stream")"
 done
 
+# The songs of the tree, then the render corpus (tests/corpus) when the build
+# has its writer: 60 songs that use every frame format, loop, effect and tempo.
 mapfile -t songs < <(find tests/data examples -type f -name '*.dmf' | LC_ALL=C sort)
+corpus="$build/tests/morvel_song_corpus$suffix"
+if [[ -f "$corpus" ]]; then
+    "${run[@]}" "$corpus" "$work/corpus" >/dev/null
+    mapfile -t -O "${#songs[@]}" songs < <(find "$work/corpus" -name '*.dmf' | LC_ALL=C sort)
+fi
 for song in "${songs[@]}"; do
     rm -f "$out"
     status=0
     "${run[@]}" "$morvel" render "$song" --raw --force -o "$out" >/dev/null 2>&1 || status=$?
+    name="${song#"$work/"}"
     if [[ -f "$out" ]]; then
-        echo "$(hash_of "$out")  $song (render, exit $status)"
+        echo "$(hash_of "$out")  $name (render, exit $status)"
     else
-        echo "no output  $song (render, exit $status)"
+        echo "no output  $name (render, exit $status)"
     fi
 done
