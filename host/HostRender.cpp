@@ -1,7 +1,6 @@
 #include "host/HostRender.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +14,8 @@
 #include "host/HostProgress.h"
 #include "host/HostText.h"
 #include "host/HostWav.h"
+#include "platform/PlatformPath.h"
+#include "platform/PlatformStopSignals.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
@@ -36,36 +37,6 @@ constexpr THostOption RenderOptions[] = {
     {"--force", 'f', nullptr, "write over existing output files (never over an input)"},
 };
 
-// Set by SIGINT or SIGTERM while songs are rendered: the file at work is dropped.
-volatile std::sig_atomic_t StopSignal = 0;
-
-void OnStopSignal(int Signal)
-{
-    StopSignal = Signal;
-}
-
-// Catches SIGINT and SIGTERM for its lifetime.
-class TStopSignals {
-public:
-    TStopSignals()
-    {
-        StopSignal = 0;
-        OldInterrupt = std::signal(SIGINT, &OnStopSignal);
-        OldTerminate = std::signal(SIGTERM, &OnStopSignal);
-    }
-    ~TStopSignals()
-    {
-        std::signal(SIGINT, OldInterrupt);
-        std::signal(SIGTERM, OldTerminate);
-    }
-    TStopSignals(const TStopSignals&) = delete;
-    TStopSignals& operator=(const TStopSignals&) = delete;
-
-private:
-    void (*OldInterrupt)(int);
-    void (*OldTerminate)(int);
-};
-
 // One input and where its PCM goes.
 struct TRenderJob {
     std::string Input;
@@ -75,8 +46,7 @@ struct TRenderJob {
 // The default output name: the module's file name with ".wav" (".pcm" for raw PCM) for its extension.
 std::string DefaultOutput(const std::string& Input, bool Raw)
 {
-    const size_t slash = Input.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? Input : Input.substr(slash + 1);
+    std::string name = PlatformFileName(Input);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) {
         name.erase(dot);
@@ -84,9 +54,10 @@ std::string DefaultOutput(const std::string& Input, bool Raw)
     return name + (Raw ? ".pcm" : ".wav");
 }
 
+// A path that ends in a folder delimiter names a folder.
 bool EndsInSeparator(const std::string& Path)
 {
-    return !Path.empty() && (Path.back() == '/' || Path.back() == '\\');
+    return !Path.empty() && FileNameStart(std::string_view(Path)) == Path.size();
 }
 
 std::string InFolder(const std::string& Folder, const std::string& Name)
@@ -223,16 +194,15 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     TDmfPlayback playback(*song);
     playback.Start();
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
-    const size_t slash = Job.Input.find_last_of("/\\");
-    const std::string name = slash == std::string::npos ? Job.Input : Job.Input.substr(slash + 1);
-    for (uint64_t done = 0; written && done < totalBytes && !StopSignal;) {
+    const std::string name = PlatformFileName(Job.Input);
+    for (uint64_t done = 0; written && done < totalBytes && !TStopSignals::Caught();) {
         Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
         const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
         playback.Render(block.data(), count);
         written = writer.Write(block.data(), static_cast<size_t>(count));
         done += static_cast<uint64_t>(count);
     }
-    if (StopSignal) {
+    if (TStopSignals::Caught()) {
         writer.Finish();
         return fail(Job.Output == "-" ? "stopped" : "stopped; " + Job.Output + " not written");
     }
@@ -280,7 +250,7 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
     TStopSignals signals;
     status = 0;
     bool reported = false;
-    for (size_t i = 0; i < jobs.size() && !StopSignal; ++i) {
+    for (size_t i = 0; i < jobs.size() && !TStopSignals::Caught(); ++i) {
         // A blank line between the reports of two files.
         if (RenderSong(jobs[i], options, static_cast<int>(i), progress, reported ? "\n" : "", report, Err)) {
             reported = true;
@@ -288,7 +258,7 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
             status = 1;
         }
     }
-    return StopSignal ? 128 + StopSignal : status;
+    return TStopSignals::Caught() ? 128 + TStopSignals::Caught() : status;
 }
 
 const THostCommand RenderCommand = {
