@@ -1,7 +1,5 @@
 #include "host/play/HostPlay.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -17,10 +15,12 @@
 #include "host/play/HostPlayKeys.h"
 #include "host/play/HostPluginLibrary.h"
 #include "host/play/HostStatusLine.h"
-#include "host/play/HostStdoutRedirect.h"
 #include "host/play/HostTerminal.h"
 #include "module/LoadLog.h"
 #include "platform/PlatformNativeWindow.h"
+#include "platform/PlatformRawTerminal.h"
+#include "platform/PlatformStdoutRedirect.h"
+#include "platform/PlatformTerminal.h"
 #include "player/DmfOutputFormat.h"
 
 namespace {
@@ -97,19 +97,24 @@ using TTerminalOutput = std::unique_ptr<std::FILE, TTerminalClose>;
 // process's terminal opened anew; null when there is none.
 TTerminalOutput TerminalOutput(std::FILE* Console, std::FILE* Err)
 {
-    if (isatty(fileno(Console))) {
+    if (PlatformIsTerminal(Console)) {
         return TTerminalOutput(Console);
     }
-    if (isatty(fileno(Err))) {
+    if (PlatformIsTerminal(Err)) {
         return TTerminalOutput(Err);
     }
-    std::FILE* terminal = std::fopen("/dev/tty", "we");
+    std::FILE* terminal = PlatformOpenTerminal();
     return TTerminalOutput(terminal, TTerminalClose{terminal != nullptr});
 }
 
 void PostToQueue(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
     static_cast<THostEventQueue*>(Window->Context)->PostMessage(Message, WParam, LParam);
+}
+
+void PostSignalToQueue(void* Queue, int Number)
+{
+    static_cast<THostEventQueue*>(Queue)->PostSignal(Number);
 }
 
 // How the playing of one entry ended: by itself, by keys that move along the
@@ -236,7 +241,7 @@ private:
             }
             // A lone Esc waits a moment for the rest of an arrow's sequence.
             const int timeout = !Interactive ? -1 : Keys.HasPending() ? EscapeWaitMs : StatusRedrawMs;
-            const THostEvent event = Events.Wait(timeout, Interactive ? InputFd : -1);
+            const THostEvent event = Events.Wait(timeout, Interactive && KeysOpen);
             std::vector<THostKey> keys;
             switch (event.Kind) {
             case THostEvent::WindowMessage:
@@ -273,12 +278,12 @@ private:
     std::vector<THostKey> ReadKeys()
     {
         char bytes[64];
-        const ssize_t count = read(InputFd, bytes, sizeof bytes);
+        const int count = PlatformReadInput(bytes, sizeof bytes);
         if (count > 0) {
             return Keys.Decode(bytes, static_cast<size_t>(count));
         }
-        if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
-            InputFd = -1;  // the terminal went away: play on without keys
+        if (count < 0) {
+            KeysOpen = false;  // the terminal went away: play on without keys
         }
         return {};
     }
@@ -388,11 +393,11 @@ private:
     const bool Interactive;
     TStatusLine Status;
     TKeyDecoder Keys;
-    int InputFd = STDIN_FILENO;
-    std::string Counter;  // "[entry/count]" of the entry playing
-    std::string Title;    // its title
-    int Length = -1;      // its length, ms
-    int Position = 0;     // last position shown, ms
+    bool KeysOpen = true;  // standard input may still bring keys
+    std::string Counter;   // "[entry/count]" of the entry playing
+    std::string Title;     // its title
+    int Length = -1;       // its length, ms
+    int Position = 0;      // last position shown, ms
     TPendingSeek Seek;
     int Moves = 0;      // entries to move on (back when negative) once the entry playing ends
     int Direction = 1;  // of the last move
@@ -447,7 +452,7 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     } quietHostLog;
     std::FILE* logEcho = quietHostLog.Echo;
     const bool toStdout = Out == stdout;
-    TStdoutRedirect redirect(logEcho && logEcho != stdout ? fileno(logEcho) : -1);
+    TStdoutRedirect redirect(logEcho && logEcho != stdout ? logEcho : nullptr);
     std::FILE* console = toStdout ? redirect.Console() : Out;
     TNativeHostWindow window = {&PostToQueue, &events};
     TPluginLibrary library;
@@ -463,9 +468,9 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     {
         // Keys come from a terminal on standard input; the status line goes to
         // the terminal too, also when standard output is redirected.
-        TTerminalOutput statusOut(isatty(STDIN_FILENO) ? TerminalOutput(console, Err) : nullptr);
-        TQuitSignals signals(events);
-        TRawTerminal terminal(statusOut ? STDIN_FILENO : -1);
+        TTerminalOutput statusOut(PlatformInputIsTerminal() ? TerminalOutput(console, Err) : nullptr);
+        TQuitSignals signals(&PostSignalToQueue, &events);
+        TRawTerminal terminal(statusOut != nullptr);
         plugin.Init();
         TPlaylistPlayer player(plugin, output, events, console, Err, terminal.IsRaw() ? statusOut.get() : nullptr);
         status = player.Play(options.Files);

@@ -1,0 +1,49 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/PlatformEventPipe.h"
+
+TPlatformEventPipe::TPlatformEventPipe()
+{
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0) {
+        ReadEnd = ends[0];
+        WriteEnd = ends[1];
+    }
+}
+
+TPlatformEventPipe::~TPlatformEventPipe()
+{
+    if (ReadEnd >= 0) {
+        close(ReadEnd);
+    }
+    if (WriteEnd >= 0) {
+        close(WriteEnd);
+    }
+}
+
+void TPlatformEventPipe::Post(const void* Record, size_t Bytes)
+{
+    const int saved = errno;
+    [[maybe_unused]] const ssize_t written = write(WriteEnd, Record, Bytes);
+    errno = saved;
+}
+
+bool TPlatformEventPipe::Take(void* Record, size_t Bytes)
+{
+    return read(ReadEnd, Record, Bytes) == static_cast<ssize_t>(Bytes);
+}
+
+TPlatformEventPipe::TReady TPlatformEventPipe::Wait(int TimeoutMs, bool WatchInput)
+{
+    pollfd watched[2] = {{ReadEnd, POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
+    TReady ready;
+    if (poll(watched, WatchInput ? 2 : 1, TimeoutMs) > 0) {
+        ready.Record = (watched[0].revents & POLLIN) != 0;
+        ready.Input = WatchInput && watched[1].revents != 0;
+    }
+    return ready;
+}
