@@ -21,6 +21,7 @@
 #include "platform/PlatformRawTerminal.h"
 #include "platform/PlatformStdoutRedirect.h"
 #include "platform/PlatformTerminal.h"
+#include "player/DmfClockText.h"
 #include "player/DmfOutputFormat.h"
 
 namespace {
@@ -72,13 +73,7 @@ std::string KeysHelp()
 // "m:ss"; "-:--" for an unknown length.
 std::string FormatClock(int Milliseconds)
 {
-    if (Milliseconds < 0) {
-        return "-:--";
-    }
-    char text[24];
-    const int seconds = Milliseconds / 1000;
-    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
-    return text;
+    return Milliseconds < 0 ? "-:--" : ClockText(Milliseconds);
 }
 
 // A stream on the terminal, closed at the end when it was opened for the purpose.
