@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "host/HostFileCheck.h"
-#include "host/HostInfo.h"
 #include "host/play/HostAlsaOutput.h"
 #include "host/play/HostEntryTitle.h"
 #include "host/play/HostEventQueue.h"
@@ -144,9 +143,8 @@ public:
         for (size_t i = 0; i < Files.size(); i = NextEntry(i)) {
             const std::string& file = Files[i];
             // A file the plug-in cannot play would pass as a silent 0:00 song.
-            const THostSongInfo check = ReadSongInfo(file);
-            if (!check.Loaded) {
-                ReportRefusedFile(Err, file, check.Error);
+            if (const std::string problem = ModuleFileProblem(file); !problem.empty()) {
+                ReportRefusedFile(Err, file, problem);
                 continue;
             }
             if (!Plugin.IsOurFile(file.c_str())) {
