@@ -398,55 +398,102 @@ private:
     int Played = 0;  // entries the plug-in started
 };
 
+// The plug-in library to load: the one named, else the installed one. False,
+// after saying where it was looked for, when there is none.
+bool FindPlugin(TPlayOptions& Options, std::FILE* Err)
+{
+    if (Options.Plugin.empty()) {
+        Options.Plugin = DefaultPluginPath();
+    }
+    if (!Options.Plugin.empty()) {
+        return true;
+    }
+    std::string places;
+    for (const std::string& path : PluginSearchPaths()) {
+        places += (places.empty() ? "" : " nor ") + path;
+    }
+    std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
+                 places.c_str());
+    return false;
+}
+
+// The output check: a device that cannot be used is reported once, before
+// any file is tried (the plug-in's Play would answer 1 for each). False after
+// saying why.
+bool DeviceOpens(TAlsaOutput& Output, std::FILE* Err)
+{
+    if (Output.Open(OutputRate, OutputChannels, OutputBits, -1, -1) < 0) {
+        std::fprintf(Err, "morvel: %s\n", Output.LastError().c_str());
+        return false;
+    }
+    Output.Close();
+    return true;
+}
+
+// Standard output while the plug-in is loaded. The plug-in echoes its log
+// there: meanwhile standard output is the null device (with --log, standard
+// error) and the host writes to the original, Console(). The host's own
+// checks of the files are logged to the file only, so that --log shows each
+// load once.
+class TPlayConsole {
+public:
+    explicit TPlayConsole(std::FILE* Out)
+        : Out(Out), Echo(DebugLogConsole()), Redirect(Echo && Echo != stdout ? Echo : nullptr)
+    {
+        SetDebugLogConsole(nullptr);
+    }
+    ~TPlayConsole() { SetDebugLogConsole(Echo); }
+    TPlayConsole(const TPlayConsole&) = delete;
+    TPlayConsole& operator=(const TPlayConsole&) = delete;
+
+    // Where the host's own lines go.
+    std::FILE* Console() const { return Out == stdout ? Redirect.Console() : Out; }
+
+private:
+    std::FILE* const Out;
+    std::FILE* const Echo;  // where the log was echoed before
+    TStdoutRedirect Redirect;
+};
+
+// Plays the files through the loaded plug-in; returns the exit status. Keys
+// come from a terminal on standard input; the status line goes to the
+// terminal too, also when standard output is redirected.
+int PlayFiles(In_Module& Plugin, TAlsaOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
+              const std::vector<std::string>& Files)
+{
+    TTerminalOutput statusOut(PlatformInputIsTerminal() ? TerminalOutput(Console, Err) : nullptr);
+    TQuitSignals signals(&PostSignalToQueue, &Events);
+    TRawTerminal terminal(statusOut != nullptr);
+    Plugin.Init();
+    TPlaylistPlayer player(Plugin, Output, Events, Console, Err, terminal.IsRaw() ? statusOut.get() : nullptr);
+    const int status = player.Play(Files);
+    Plugin.Quit();
+    return status;
+}
+
 }  // namespace
 
 int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
     TPlayOptions options;
-    int parseStatus = 0;
-    if (!ParseOptions(Args, options, Out, Err, parseStatus)) {
-        return parseStatus;
+    int status = 0;
+    if (!ParseOptions(Args, options, Out, Err, status)) {
+        return status;
     }
-    if (options.Plugin.empty()) {
-        options.Plugin = DefaultPluginPath();
-    }
-    if (options.Plugin.empty()) {
-        std::string places;
-        for (const std::string& path : PluginSearchPaths()) {
-            places += (places.empty() ? "" : " nor ") + path;
-        }
-        std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
-                     places.c_str());
+    if (!FindPlugin(options, Err)) {
         return 1;
     }
-
     THostEventQueue events;
     if (!events.IsOpen()) {
         std::fprintf(Err, "morvel: cannot make the event pipe: %s\n", std::strerror(errno));
         return 1;
     }
     TAlsaOutput output(options.Device);
-    // A device that cannot be used is reported once, before any file is tried
-    // (the plug-in's Play would answer 1 for each).
-    if (output.Open(OutputRate, OutputChannels, OutputBits, -1, -1) < 0) {
-        std::fprintf(Err, "morvel: %s\n", output.LastError().c_str());
+    if (!DeviceOpens(output, Err)) {
         return 1;
     }
-    output.Close();
 
-    // The plug-in echoes its log to standard output: while it is loaded,
-    // standard output is the null device (with --log, standard error) and the
-    // host writes to the original. The host's own checks of the files are
-    // logged to the file only, so that --log shows each load once.
-    struct TQuietHostLog {
-        std::FILE* Echo = DebugLogConsole();
-        TQuietHostLog() { SetDebugLogConsole(nullptr); }
-        ~TQuietHostLog() { SetDebugLogConsole(Echo); }
-    } quietHostLog;
-    std::FILE* logEcho = quietHostLog.Echo;
-    const bool toStdout = Out == stdout;
-    TStdoutRedirect redirect(logEcho && logEcho != stdout ? logEcho : nullptr);
-    std::FILE* console = toStdout ? redirect.Console() : Out;
+    TPlayConsole console(Out);
     TNativeHostWindow window = {&PostToQueue, &events};
     TPluginLibrary library;
     std::string error;
@@ -455,20 +502,7 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         return 1;
     }
     library.Connect(window.Handle(), BindOutModule(output, window.Handle(), library.Instance()));
-    In_Module& plugin = *library.Module();
-
-    int status;
-    {
-        // Keys come from a terminal on standard input; the status line goes to
-        // the terminal too, also when standard output is redirected.
-        TTerminalOutput statusOut(PlatformInputIsTerminal() ? TerminalOutput(console, Err) : nullptr);
-        TQuitSignals signals(&PostSignalToQueue, &events);
-        TRawTerminal terminal(statusOut != nullptr);
-        plugin.Init();
-        TPlaylistPlayer player(plugin, output, events, console, Err, terminal.IsRaw() ? statusOut.get() : nullptr);
-        status = player.Play(options.Files);
-        plugin.Quit();
-    }
+    status = PlayFiles(*library.Module(), output, events, console.Console(), Err, options.Files);
     library.Unload();
     UnbindOutModule();
     return status;
