@@ -1,8 +1,4 @@
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 #include "platform/PlatformFile.h"
 
@@ -14,19 +10,9 @@ bool PlatformIsFile(const std::string& Path)
 
 std::FILE* PlatformCreateNewFile(const std::string& Path)
 {
-    // Not handed on to the programs this one starts, either.
-    const int fd = open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        return nullptr;
-    }
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        const int error = errno;
-        close(fd);
-        std::remove(Path.c_str());
-        errno = error;
-    }
-    return file;
+    // x: made anew (O_EXCL, so never through a link); e: not handed on to the
+    // programs this one starts.
+    return std::fopen(Path.c_str(), "wbxe");
 }
 
 void PlatformSetBinaryMode(std::FILE*)

@@ -1,6 +1,7 @@
 // While a library that prints to standard output is loaded, what it prints
-// goes nowhere and the host's own lines reach the original standard output,
-// in order; afterwards standard output is the original again.
+// goes nowhere (or to the stream named for it) and the host's own lines reach
+// the original standard output, in order; afterwards standard output is the
+// original again.
 
 #ifndef _WIN32
 
@@ -18,17 +19,37 @@
 
 namespace {
 
+// The test's own standard output is a file while it lives.
+class TStdoutToFile {
+public:
+    explicit TStdoutToFile(const std::string& Name) : Path(::testing::TempDir() + Name)
+    {
+        std::fflush(stdout);
+        Original = dup(STDOUT_FILENO);
+        const int file = open(Path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        EXPECT_GE(file, 0);
+        dup2(file, STDOUT_FILENO);
+        close(file);
+    }
+    ~TStdoutToFile() { std::remove(Path.c_str()); }
+    // Puts the original back and returns what the file got.
+    std::string Text()
+    {
+        std::fflush(stdout);
+        dup2(Original, STDOUT_FILENO);
+        close(Original);
+        const std::vector<uint8_t> written = ReadFileBytes(Path);
+        return std::string(written.begin(), written.end());
+    }
+
+private:
+    std::string Path;
+    int Original = -1;
+};
+
 TEST(PlatformStdoutRedirect, LibraryOutputIsDroppedAndTheHostKeepsTheOriginal)
 {
-    const std::string path = ::testing::TempDir() + "stdout-redirect.txt";
-    // The test's own standard output becomes a file for the time of the test.
-    std::fflush(stdout);
-    const int original = dup(STDOUT_FILENO);
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(file, 0);
-    dup2(file, STDOUT_FILENO);
-    close(file);
-
+    TStdoutToFile stdoutFile("stdout-redirect.txt");
     std::printf("before\n");
     {
         TStdoutRedirect redirect;
@@ -39,26 +60,13 @@ TEST(PlatformStdoutRedirect, LibraryOutputIsDroppedAndTheHostKeepsTheOriginal)
         std::printf("library, left in the buffer");
     }
     std::printf("after\n");
-
-    std::fflush(stdout);
-    dup2(original, STDOUT_FILENO);
-    close(original);
-    const std::vector<uint8_t> written = ReadFileBytes(path);
-    const std::string text(written.begin(), written.end());
-    EXPECT_EQ(text, "before\nhost one\nhost two\nafter\n");
-    std::remove(path.c_str());
+    EXPECT_EQ(stdoutFile.Text(), "before\nhost one\nhost two\nafter\n");
 }
 
 TEST(PlatformStdoutRedirect, LibraryOutputGoesToTheTargetWhenOneIsGiven)
 {
-    const std::string path = ::testing::TempDir() + "stdout-redirect-target.txt";
+    TStdoutToFile stdoutFile("stdout-redirect-console.txt");
     const std::string target = ::testing::TempDir() + "stdout-redirect-log.txt";
-    std::fflush(stdout);
-    const int original = dup(STDOUT_FILENO);
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(file, 0);
-    dup2(file, STDOUT_FILENO);
-    close(file);
     std::FILE* log = std::fopen(target.c_str(), "w");
     ASSERT_NE(log, nullptr);
     {
@@ -67,14 +75,9 @@ TEST(PlatformStdoutRedirect, LibraryOutputGoesToTheTargetWhenOneIsGiven)
         std::fprintf(redirect.Console(), "host\n");
     }
     std::fclose(log);
-    std::fflush(stdout);
-    dup2(original, STDOUT_FILENO);
-    close(original);
-    const std::vector<uint8_t> console = ReadFileBytes(path);
+    EXPECT_EQ(stdoutFile.Text(), "host\n");
     const std::vector<uint8_t> logged = ReadFileBytes(target);
-    EXPECT_EQ(std::string(console.begin(), console.end()), "host\n");
     EXPECT_EQ(std::string(logged.begin(), logged.end()), "library\n");
-    std::remove(path.c_str());
     std::remove(target.c_str());
 }
 
