@@ -5,16 +5,15 @@
 // PlatformEventPipeNative.cpp is its one body.
 
 #include <cstddef>
+#include <memory>
 
 class TPlatformEventPipe {
 public:
     TPlatformEventPipe();
     ~TPlatformEventPipe();
-    TPlatformEventPipe(const TPlatformEventPipe&) = delete;
-    TPlatformEventPipe& operator=(const TPlatformEventPipe&) = delete;
 
     // False when the pipe could not be made.
-    bool IsOpen() const { return WriteEnd >= 0; }
+    bool IsOpen() const { return Ends != nullptr; }
     // Writes the record whole (a few dozen bytes at most, so that posts from
     // several threads never mix). Safe in a signal handler; errno is kept.
     void Post(const void* Record, size_t Bytes);
@@ -32,6 +31,6 @@ public:
     TReady Wait(int TimeoutMs, bool WatchInput);
 
 private:
-    int ReadEnd = -1;
-    int WriteEnd = -1;
+    struct TEnds;
+    std::unique_ptr<TEnds> Ends;  // the pipe's two ends, closed with it; null when none was made
 };
