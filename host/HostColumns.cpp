@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/PlatformTerminal.h"
+
 namespace {
 
 constexpr char Ellipsis[] = "...";
@@ -127,4 +129,10 @@ std::string ShortenToColumns(const std::string& Utf8, int Columns, bool KeepEnd)
     }
     const int kept = Columns - EllipsisColumns;
     return KeepEnd ? Ellipsis + LastColumns(Utf8, kept) : FirstColumns(Utf8, kept) + Ellipsis;
+}
+
+int TerminalWidth(std::FILE* Stream)
+{
+    const int columns = PlatformTerminalColumns(Stream);
+    return columns > 0 ? columns : 80;
 }

@@ -3,7 +3,11 @@
 // to fit, never inside a character. East Asian wide characters take two
 // columns, combining marks none, a byte that is no valid UTF-8 one.
 
+#include <cstdio>
 #include <string>
+
+// The width in columns of the terminal Stream writes to; 80 when it cannot tell.
+int TerminalWidth(std::FILE* Stream);
 
 int TextColumns(const std::string& Utf8);
 // The longest start of the text that takes at most Columns.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <new>
 
 #include "player/DmfSong.h"
@@ -85,6 +86,13 @@ std::string LoadSongFile(TDmf& Song, const std::string& Path, bool InfoOnly)
         return error.what();
     }
     return Song.Loaded ? std::string() : NotAModuleReason(Path);
+}
+
+std::string ModuleFileProblem(const std::string& Path)
+{
+    // The song object is large: keep it off the stack.
+    auto song = std::make_unique<TDmf>();
+    return LoadSongFile(*song, Path, true);
 }
 
 void ReportRefusedFile(std::FILE* Err, const std::string& Path, const std::string& Reason)

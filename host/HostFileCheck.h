@@ -23,5 +23,10 @@ std::string NotAModuleReason(const std::string& Path);
 // module. Nothing is thrown.
 std::string LoadSongFile(TDmf& Song, const std::string& Path, bool InfoOnly);
 
+// Why the file is no complete module, from the information load (which skips
+// the sample data); empty when it is one. For a command that hands the file
+// to the plug-in: it would take any file as a silent song of no length.
+std::string ModuleFileProblem(const std::string& Path);
+
 // The line every command writes for a file it refuses: "morvel: FILE: REASON".
 void ReportRefusedFile(std::FILE* Err, const std::string& Path, const std::string& Reason);

@@ -5,6 +5,7 @@
 
 #include "host/HostFileCheck.h"
 #include "host/HostText.h"
+#include "player/DmfClockText.h"
 #include "player/DmfSong.h"
 
 THostSongInfo ReadSongInfo(const std::string& Path)
@@ -29,10 +30,9 @@ THostSongInfo ReadSongInfo(const std::string& Path)
 
 std::string FormatLength(int32_t Milliseconds)
 {
-    const int32_t ms = std::max(Milliseconds, 0);
-    char text[32];
-    std::snprintf(text, sizeof text, "%d:%02d.%03d", ms / 60000, (ms / 1000) % 60, ms % 1000);
-    return text;
+    char thousandths[8];
+    std::snprintf(thousandths, sizeof thousandths, ".%03d", static_cast<int>(std::max(Milliseconds, 0) % 1000));
+    return ClockText(Milliseconds) + thousandths;
 }
 
 std::string SongTitle(const THostSongInfo& Info)

@@ -1,25 +1,15 @@
 #include "host/HostOutputFile.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <random>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/PlatformFile.h"
+#include "platform/PlatformPath.h"
 
 namespace {
 
-#ifdef _WIN32
-constexpr int CreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
-#else
-constexpr int CreateFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
-#endif
 // Tries of a new random name before giving up.
 constexpr int NameTries = 100;
 
@@ -34,9 +24,8 @@ bool TOutputFile::Create(const std::string& Path, std::string& Error)
 {
     Discard();
     Target = Path;
-    const size_t slash = Path.find_last_of("/\\");
-    const std::string folder = slash == std::string::npos ? "" : Path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? Path : Path.substr(slash + 1);
+    const std::string folder = PlatformFolderPart(Path);
+    const std::string name = PlatformFileName(Path);
     std::random_device seed;
     std::mt19937 random(seed());
     for (int attempt = 0; attempt < NameTries; ++attempt) {
@@ -45,19 +34,12 @@ bool TOutputFile::Create(const std::string& Path, std::string& Error)
         // Hidden, and never a name another morvel run's target could have.
         const std::string candidate = folder + "." + name + suffix + ".part";
         // A new file only: never opened through a link or over another file.
-        const int fd = open(candidate.c_str(), CreateFlags, 0666);
-        if (fd < 0) {
+        File = PlatformCreateNewFile(candidate);
+        if (!File) {
             if (errno == EEXIST) {
                 continue;
             }
             Error = std::strerror(errno);
-            return false;
-        }
-        File = fdopen(fd, "wb");
-        if (!File) {
-            Error = std::strerror(errno);
-            close(fd);
-            std::remove(candidate.c_str());
             return false;
         }
         Temporary = candidate;

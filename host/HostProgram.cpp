@@ -2,20 +2,9 @@
 
 #include "host/HostInfo.h"
 #include "host/HostRender.h"
-#ifndef _WIN32
-#include "host/play/HostPlay.h"
-#endif
 #include "module/LoadLog.h"
 
 namespace {
-
-// A new command is one more entry.
-const THostCommand* const Commands[] = {
-    &InfoCommand, &RenderCommand,
-#ifndef _WIN32
-    &PlayCommand,  // needs the plug-in as a shared library and ALSA
-#endif
-};
 
 constexpr THostOption ProgramOptions[] = {
     {"--log", 0, nullptr, "also echo the loader's log to standard error"},
@@ -31,7 +20,7 @@ std::string ProgramSynopsis()
 
 const THostCommand* FindCommand(const std::string& Name)
 {
-    for (const THostCommand* command : Commands) {
+    for (const THostCommand* command : HostCommands()) {
         if (Name == command->Name) {
             return command;
         }
@@ -49,7 +38,14 @@ void Print(std::FILE* Stream, const std::string& Text)
 
 std::span<const THostCommand* const> HostCommands()
 {
-    return Commands;
+    // A new command for every system is one more entry here.
+    static const std::vector<const THostCommand*> commands = [] {
+        std::vector<const THostCommand*> all = {&InfoCommand, &RenderCommand};
+        const std::span<const THostCommand* const> own = SystemCommands();
+        all.insert(all.end(), own.begin(), own.end());
+        return all;
+    }();
+    return commands;
 }
 
 std::string VersionText()
@@ -60,7 +56,7 @@ std::string VersionText()
 std::string ProgramHelp()
 {
     std::string help = ProgramSynopsis() + "\ncommands:\n";
-    for (const THostCommand* command : Commands) {
+    for (const THostCommand* command : HostCommands()) {
         std::string line = WrapText(command->Summary, 10);
         line.replace(0, 2 + std::string(command->Name).size(), std::string("  ") + command->Name);
         help += line;

@@ -11,8 +11,13 @@
 
 #include "host/HostCommand.h"
 
-// Every command of the program.
+// Every command of the program on this system: info and render, then the
+// system's own.
 std::span<const THostCommand* const> HostCommands();
+// The commands only some systems have: play on Linux (HostProgramNative.cpp,
+// the plug-in as a shared library on ALSA); none on Windows
+// (HostProgramWin32.cpp), where Winamp plays through the plug-in.
+std::span<const THostCommand* const> SystemCommands();
 
 // "morvel 0.7.5"
 std::string VersionText();

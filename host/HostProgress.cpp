@@ -4,13 +4,7 @@
 #include <cmath>
 
 #include "host/HostColumns.h"
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
+#include "platform/PlatformTerminal.h"
 
 namespace {
 
@@ -20,28 +14,6 @@ constexpr auto SingleFileQuietTime = std::chrono::milliseconds(500);
 constexpr int BarCells = 20;
 // A name shortened below this many columns says nothing any more.
 constexpr int ShortestName = 8;
-
-bool IsTerminal(std::FILE* Stream)
-{
-#ifdef _WIN32
-    return _isatty(_fileno(Stream)) != 0;
-#else
-    return isatty(fileno(Stream)) != 0;
-#endif
-}
-
-int TerminalColumns(std::FILE* Stream)
-{
-#ifndef _WIN32
-    winsize size = {};
-    if (ioctl(fileno(Stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
-        return size.ws_col;
-    }
-#else
-    (void)Stream;
-#endif
-    return 80;
-}
 
 // "[#####---------------]  25%" with Cells cells; "25%" with none.
 std::string Bar(double Done, int Cells)
@@ -90,7 +62,8 @@ std::string ProgressText(int File, int FileCount, const std::string& Name, doubl
     return "";
 }
 
-TProgressBar::TProgressBar(std::FILE* Out, int FileCount) : Out(Out), FileCount(FileCount), Enabled(IsTerminal(Out))
+TProgressBar::TProgressBar(std::FILE* Out, int FileCount)
+    : Out(Out), FileCount(FileCount), Enabled(PlatformIsTerminal(Out))
 {
 }
 
@@ -106,7 +79,7 @@ void TProgressBar::Update(int File, const std::string& Name, double Done)
     if (now - LastDrawn < RedrawInterval) {
         return;
     }
-    const int columns = TerminalColumns(Out);
+    const int columns = TerminalWidth(Out);
     const std::string text = ProgressText(File, FileCount, Name, Done, columns);
     // Blanks over the rest of a longer line before (no terminal escape codes
     // needed), up to the terminal's width, which may have shrunk.
@@ -121,7 +94,7 @@ void TProgressBar::Update(int File, const std::string& Name, double Done)
 
 void TProgressBar::MakeWayFor(std::FILE* Stream)
 {
-    if (Stream == Out || IsTerminal(Stream)) {
+    if (Stream == Out || PlatformIsTerminal(Stream)) {
         Clear();
     }
 }
@@ -131,7 +104,7 @@ void TProgressBar::Clear()
     if (!Shown) {
         return;
     }
-    const int blanks = std::min(LastWidth, TerminalColumns(Out) - 1);
+    const int blanks = std::min(LastWidth, TerminalWidth(Out) - 1);
     std::fprintf(Out, "\r%s\r", std::string(static_cast<size_t>(std::max(blanks, 0)), ' ').c_str());
     std::fflush(Out);
     Shown = false;

@@ -1,7 +1,6 @@
 #include "host/HostRender.h"
 
 #include <algorithm>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +14,8 @@
 #include "host/HostProgress.h"
 #include "host/HostText.h"
 #include "host/HostWav.h"
+#include "platform/PlatformPath.h"
+#include "platform/PlatformStopSignals.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
@@ -36,36 +37,6 @@ constexpr THostOption RenderOptions[] = {
     {"--force", 'f', nullptr, "write over existing output files (never over an input)"},
 };
 
-// Set by SIGINT or SIGTERM while songs are rendered: the file at work is dropped.
-volatile std::sig_atomic_t StopSignal = 0;
-
-void OnStopSignal(int Signal)
-{
-    StopSignal = Signal;
-}
-
-// Catches SIGINT and SIGTERM for its lifetime.
-class TStopSignals {
-public:
-    TStopSignals()
-    {
-        StopSignal = 0;
-        OldInterrupt = std::signal(SIGINT, &OnStopSignal);
-        OldTerminate = std::signal(SIGTERM, &OnStopSignal);
-    }
-    ~TStopSignals()
-    {
-        std::signal(SIGINT, OldInterrupt);
-        std::signal(SIGTERM, OldTerminate);
-    }
-    TStopSignals(const TStopSignals&) = delete;
-    TStopSignals& operator=(const TStopSignals&) = delete;
-
-private:
-    void (*OldInterrupt)(int);
-    void (*OldTerminate)(int);
-};
-
 // One input and where its PCM goes.
 struct TRenderJob {
     std::string Input;
@@ -75,8 +46,7 @@ struct TRenderJob {
 // The default output name: the module's file name with ".wav" (".pcm" for raw PCM) for its extension.
 std::string DefaultOutput(const std::string& Input, bool Raw)
 {
-    const size_t slash = Input.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? Input : Input.substr(slash + 1);
+    std::string name = PlatformFileName(Input);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) {
         name.erase(dot);
@@ -84,9 +54,10 @@ std::string DefaultOutput(const std::string& Input, bool Raw)
     return name + (Raw ? ".pcm" : ".wav");
 }
 
+// A path that ends in a folder delimiter names a folder.
 bool EndsInSeparator(const std::string& Path)
 {
-    return !Path.empty() && (Path.back() == '/' || Path.back() == '\\');
+    return !Path.empty() && FileNameStart(std::string_view(Path)) == Path.size();
 }
 
 std::string InFolder(const std::string& Folder, const std::string& Name)
@@ -177,81 +148,117 @@ std::string OutputProblem(const TRenderJob& Job, const TRenderOptions& Options)
     return {};
 }
 
-// Renders one song and reports it after Separator; false, after saying why, when it failed.
-bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index, TProgressBar& Progress,
-                const char* Separator, std::FILE* Report, std::FILE* Err)
+// Says why a job failed, the progress bar making way; false.
+bool Fail(TProgressBar& Progress, std::FILE* Err, const std::string& Message)
 {
-    const bool raw = Options.Raw;
-    const auto fail = [&](const std::string& Message) {
-        Progress.MakeWayFor(Err);
-        std::fprintf(Err, "morvel: %s\n", Message.c_str());
-        return false;
-    };
+    Progress.MakeWayFor(Err);
+    std::fprintf(Err, "morvel: %s\n", Message.c_str());
+    return false;
+}
+
+// A song loaded for its job, and how much of it goes out.
+struct TLoadedSong {
+    std::unique_ptr<TDmf> Song;  // the song object is large: kept off the stack
+    uint64_t Bytes = 0;          // the whole song, or what a WAV file can hold of it
+};
+
+// The checks before anything is written: the output may be written, the
+// input is a module, and how much of it the output can hold. False, after
+// saying why, when the job cannot be done.
+bool PrepareJob(const TRenderJob& Job, const TRenderOptions& Options, TProgressBar& Progress, std::FILE* Err,
+                TLoadedSong& Loaded)
+{
     const std::string outputProblem = OutputProblem(Job, Options);
     if (!outputProblem.empty()) {
-        return fail(Job.Input + " not rendered: " + outputProblem);
+        return Fail(Progress, Err, Job.Input + " not rendered: " + outputProblem);
     }
-    // The song object is large: keep it off the stack.
-    auto song = std::make_unique<TDmf>();
-    const std::string problem = LoadSongFile(*song, Job.Input, false);
+    Loaded.Song = std::make_unique<TDmf>();
+    const std::string problem = LoadSongFile(*Loaded.Song, Job.Input, false);
     if (!problem.empty()) {
         Progress.MakeWayFor(Err);
         ReportRefusedFile(Err, Job.Input, problem);
         return false;
     }
-
-    const int32_t lengthMs = std::max(song->LengthMs, 0);
     // The song's length is what the playback pass hands out, to the byte.
-    uint64_t totalBytes = static_cast<uint64_t>(std::max<int64_t>(song->LengthBytes, 0));
-    if (!raw && totalBytes > WavMaxDataBytes) {
+    Loaded.Bytes = static_cast<uint64_t>(std::max<int64_t>(Loaded.Song->LengthBytes, 0));
+    if (!Options.Raw && Loaded.Bytes > WavMaxDataBytes) {
         Progress.MakeWayFor(Err);
         std::fprintf(Err, "morvel: %s is too long for a WAV file; only its first 4 GB are written\n",
                      Job.Input.c_str());
-        totalBytes = WavMaxDataBytes;
+        Loaded.Bytes = WavMaxDataBytes;
     }
+    return true;
+}
 
-    TOutputFile file;
-    std::string error;
-    if (Job.Output != "-" && !file.Create(Job.Output, error)) {
-        return fail("cannot write " + Job.Output + ": " + error);
-    }
-    TPcmWriter writer(Job.Output == "-" ? stdout : file.Stream(), raw);
-    bool written = writer.Begin(static_cast<uint32_t>(raw ? 0 : totalBytes));
+// Writes the song's PCM from its start, Loaded.Bytes of it, showing the
+// progress as file Index of the run. False when writing failed or a stop
+// signal came (TStopSignals::Caught tells).
+bool WritePcm(const TLoadedSong& Loaded, TPcmWriter& Writer, int Index, const std::string& Input,
+              TProgressBar& Progress)
+{
+    const uint64_t totalBytes = Loaded.Bytes;
+    bool written = Writer.Begin(static_cast<uint32_t>(Writer.IsRaw() ? 0 : totalBytes));
     // The total is known ahead (the WAV header holds it), so the PCM goes out
     // in pieces of up to the largest step rather than step by step: the song
     // hands out the same stream in any portions.
-    TDmfPlayback playback(*song);
+    TDmfPlayback playback(*Loaded.Song);
     playback.Start();
     std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
-    const size_t slash = Job.Input.find_last_of("/\\");
-    const std::string name = slash == std::string::npos ? Job.Input : Job.Input.substr(slash + 1);
-    for (uint64_t done = 0; written && done < totalBytes && !StopSignal;) {
+    const std::string name = PlatformFileName(Input);
+    for (uint64_t done = 0; written && done < totalBytes && !TStopSignals::Caught();) {
         Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
         const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
         playback.Render(block.data(), count);
-        written = writer.Write(block.data(), static_cast<size_t>(count));
+        written = Writer.Write(block.data(), static_cast<size_t>(count));
         done += static_cast<uint64_t>(count);
     }
-    if (StopSignal) {
-        writer.Finish();
-        return fail(Job.Output == "-" ? "stopped" : "stopped; " + Job.Output + " not written");
-    }
-    if (!writer.Finish() || !written) {
-        return fail("writing " + Job.Output + " failed");
-    }
-    if (Job.Output != "-" && !file.Commit(Options.Force, error)) {
-        return fail("cannot write " + Job.Output + ": " + error);
-    }
+    return written && !TStopSignals::Caught();
+}
 
-    Progress.MakeWayFor(Report);
-    std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song->SongName + " - " + song->Composer).c_str());
+// The lines that tell what was rendered, after Separator.
+void ReportRendered(const TRenderJob& Job, const TLoadedSong& Loaded, bool Raw, const char* Separator,
+                    std::FILE* Report)
+{
+    const TDmf& song = *Loaded.Song;
+    const int32_t lengthMs = std::max(song.LengthMs, 0);
+    std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(song.SongName + " - " + song.Composer).c_str());
     std::fprintf(Report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
     static_assert(OutputChannels == 2, "the report calls the output stereo");
     std::fprintf(Report, "Output: %s (%s, %d Hz, %d-bit, stereo, %llu bytes of PCM)\n",
-                 Job.Output == "-" ? "standard output" : Job.Output.c_str(), raw ? "raw PCM" : "WAV",
+                 Job.Output == "-" ? "standard output" : Job.Output.c_str(), Raw ? "raw PCM" : "WAV",
                  static_cast<int>(OutputRate), static_cast<int>(OutputBits),
-                 static_cast<unsigned long long>(totalBytes));
+                 static_cast<unsigned long long>(Loaded.Bytes));
     std::fflush(Report);
+}
+
+// Renders one song and reports it after Separator; false, after saying why, when it failed.
+bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index, TProgressBar& Progress,
+                const char* Separator, std::FILE* Report, std::FILE* Err)
+{
+    TLoadedSong loaded;
+    if (!PrepareJob(Job, Options, Progress, Err, loaded)) {
+        return false;
+    }
+    const bool toStdout = Job.Output == "-";
+    TOutputFile file;
+    std::string error;
+    if (!toStdout && !file.Create(Job.Output, error)) {
+        return Fail(Progress, Err, "cannot write " + Job.Output + ": " + error);
+    }
+    TPcmWriter writer(toStdout ? stdout : file.Stream(), Options.Raw);
+    const bool written = WritePcm(loaded, writer, Index, Job.Input, Progress);
+    if (TStopSignals::Caught()) {
+        writer.Finish();
+        return Fail(Progress, Err, toStdout ? "stopped" : "stopped; " + Job.Output + " not written");
+    }
+    if (!writer.Finish() || !written) {
+        return Fail(Progress, Err, "writing " + Job.Output + " failed");
+    }
+    if (!toStdout && !file.Commit(Options.Force, error)) {
+        return Fail(Progress, Err, "cannot write " + Job.Output + ": " + error);
+    }
+    Progress.MakeWayFor(Report);
+    ReportRendered(Job, loaded, Options.Raw, Separator, Report);
     return true;
 }
 
@@ -280,7 +287,7 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
     TStopSignals signals;
     status = 0;
     bool reported = false;
-    for (size_t i = 0; i < jobs.size() && !StopSignal; ++i) {
+    for (size_t i = 0; i < jobs.size() && !TStopSignals::Caught(); ++i) {
         // A blank line between the reports of two files.
         if (RenderSong(jobs[i], options, static_cast<int>(i), progress, reported ? "\n" : "", report, Err)) {
             reported = true;
@@ -288,7 +295,7 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
             status = 1;
         }
     }
-    return StopSignal ? 128 + StopSignal : status;
+    return TStopSignals::Caught() ? 128 + TStopSignals::Caught() : status;
 }
 
 const THostCommand RenderCommand = {

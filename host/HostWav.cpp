@@ -1,11 +1,7 @@
 #include "host/HostWav.h"
 
+#include "platform/PlatformFile.h"
 #include "player/DmfOutputFormat.h"
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace {
 
@@ -49,11 +45,9 @@ std::array<uint8_t, WavHeaderBytes> WavHeader(uint32_t DataBytes)
 
 TPcmWriter::TPcmWriter(std::FILE* File, bool Raw) : File(File), Raw(Raw)
 {
-#ifdef _WIN32
     if (File == stdout) {
-        _setmode(_fileno(stdout), _O_BINARY);  // no newline translation in PCM
+        PlatformSetBinaryMode(stdout);  // no newline translation in PCM
     }
-#endif
 }
 
 bool TPcmWriter::Begin(uint32_t DataBytes)

@@ -23,6 +23,8 @@ public:
     TPcmWriter(std::FILE* File, bool Raw);
 
     bool IsOpen() const { return File != nullptr; }
+    // Headerless PCM: no WAV header is written.
+    bool IsRaw() const { return Raw; }
     // Writes the header (unless raw) for DataBytes of PCM to come.
     bool Begin(uint32_t DataBytes);
     bool Write(const void* Bytes, size_t Count);

@@ -7,6 +7,7 @@
 #include "module/LoadLog.h"
 #include "module/LoadReader.h"
 #include "module/LoadSampleRecord.h"
+#include "platform/PlatformPath.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -50,13 +51,6 @@ std::string ZeroEndedText(const uint8_t* Field, size_t Width)
     return std::string(Field, end);
 }
 
-// The file name part of a path: what follows the last directory or drive separator.
-std::string FileNamePart(const std::string& Path)
-{
-    const size_t cut = Path.find_last_of("\\:/");
-    return cut == std::string::npos ? Path : Path.substr(cut + 1);
-}
-
 }  // namespace
 
 uint8_t TDmf::BlockKind(const uint8_t Tag[4])
@@ -85,7 +79,9 @@ void TDmf::LoadFile(const std::string& Path, bool InfoOnly)
     TFileStream file(Path);
     Load(file, InfoOnly);
     if (Loaded) {
-        FileName = FileNamePart(Path);
+        // What follows the last folder or drive delimiter of a Windows path,
+        // on every system: a song names its file the same wherever it is loaded.
+        FileName = PlatformFileName(Path, WindowsFolderDelimiters);
         FilePath = Path;
     }
 }

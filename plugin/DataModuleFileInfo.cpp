@@ -56,9 +56,7 @@ std::string TDataModule1::FontPath() const
     if (path.size() > MaxModulePath) {
         path.resize(MaxModulePath);
     }
-    const size_t delimiter = path.find_last_of(PlatformFolderDelimiters);
-    path.erase(delimiter == std::string::npos ? 0 : delimiter + 1);
-    return path + "vuravi__.fon";
+    return PlatformFolderPart(path) + "vuravi__.fon";
 }
 
 void TDataModule1::morvelpluginInit(TSender)

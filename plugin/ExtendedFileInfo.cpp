@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "player/DmfClockText.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
 #include "plugin/HostFileName.h"
@@ -63,10 +64,7 @@ std::string TrackerText(const TDmf& Song)
 
 std::string LengthText(int32_t Ms)
 {
-    const int32_t seconds = std::max(Ms, 0) / 1000;
-    const std::string secondsText = std::to_string(seconds % 60);
-    return std::to_string(seconds / 60) + ":" + (secondsText.size() < 2 ? "0" : "") + secondsText + " (" +
-           std::to_string(Ms) + " ms)";
+    return ClockText(Ms) + " (" + std::to_string(Ms) + " ms)";
 }
 
 // How the samples are stored, e.g. "3 (2 raw, 1 MPEG)".

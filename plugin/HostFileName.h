@@ -15,18 +15,9 @@
 // nor a file in a folder named "a.dmf".
 template <class TChar> bool HasOurExtension(std::basic_string_view<TChar> Name)
 {
-    const std::string_view separators(PlatformPathSeparators);
-    size_t dot = std::string_view::npos;
-    size_t separator = std::string_view::npos;
-    for (size_t i = 0; i < Name.size(); ++i) {
-        if (Name[i] == TChar{'.'}) {
-            dot = i;
-        } else if (Name[i] > 0 && Name[i] < 0x80 &&
-                   separators.find(static_cast<char>(Name[i])) != std::string_view::npos) {
-            separator = i;
-        }
-    }
-    if (dot == std::string_view::npos || (separator != std::string_view::npos && dot < separator)) {
+    Name.remove_prefix(FileNameStart(Name));
+    const size_t dot = Name.rfind(TChar{'.'});
+    if (dot == std::basic_string_view<TChar>::npos) {
         return false;
     }
     const std::string_view ours(ModuleExtension);

@@ -260,12 +260,6 @@ std::string TAlsaOutput::LastError()
     return Error;
 }
 
-int TAlsaOutput::RingBytes()
-{
-    std::lock_guard<std::mutex> lock(Mutex);
-    return static_cast<int>(RingLimit);
-}
-
 int TAlsaOutput::QueuedBytes()
 {
     std::lock_guard<std::mutex> lock(Mutex);

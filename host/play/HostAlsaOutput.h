@@ -66,8 +66,7 @@ public:
     bool IsOpen();
     // Why the last Open failed, or why the device stopped playing; empty when neither.
     std::string LastError();
-    // The ring's size and what it holds, in bytes.
-    int RingBytes();
+    // What the ring holds, in bytes.
     int QueuedBytes();
 
     // How many times Flush was called since the output was made, and the time

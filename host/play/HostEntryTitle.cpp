@@ -3,16 +3,11 @@
 #include <algorithm>
 
 #include "host/HostText.h"
+#include "platform/PlatformPath.h"
 
 namespace {
 
 constexpr char Separator[] = " - ";
-
-std::string BaseName(const std::string& Path)
-{
-    const size_t slash = Path.find_last_of('/');
-    return slash == std::string::npos ? Path : Path.substr(slash + 1);
-}
 
 bool IsBlank(const std::string& Text)
 {
@@ -42,7 +37,7 @@ std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
     }
     if (IsBlank(name)) {
         // A file name is the user's own text, UTF-8 or not; only control characters go.
-        name = BaseName(Path);
+        name = PlatformFileName(Path);
         std::replace_if(
             name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
     }

@@ -1,14 +1,11 @@
 #include "host/play/HostPlay.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "host/HostFileCheck.h"
-#include "host/HostInfo.h"
 #include "host/play/HostAlsaOutput.h"
 #include "host/play/HostEntryTitle.h"
 #include "host/play/HostEventQueue.h"
@@ -17,10 +14,13 @@
 #include "host/play/HostPlayKeys.h"
 #include "host/play/HostPluginLibrary.h"
 #include "host/play/HostStatusLine.h"
-#include "host/play/HostStdoutRedirect.h"
 #include "host/play/HostTerminal.h"
 #include "module/LoadLog.h"
 #include "platform/PlatformNativeWindow.h"
+#include "platform/PlatformRawTerminal.h"
+#include "platform/PlatformStdoutRedirect.h"
+#include "platform/PlatformTerminal.h"
+#include "player/DmfClockText.h"
 #include "player/DmfOutputFormat.h"
 
 namespace {
@@ -72,13 +72,7 @@ std::string KeysHelp()
 // "m:ss"; "-:--" for an unknown length.
 std::string FormatClock(int Milliseconds)
 {
-    if (Milliseconds < 0) {
-        return "-:--";
-    }
-    char text[24];
-    const int seconds = Milliseconds / 1000;
-    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
-    return text;
+    return Milliseconds < 0 ? "-:--" : ClockText(Milliseconds);
 }
 
 // A stream on the terminal, closed at the end when it was opened for the purpose.
@@ -97,19 +91,24 @@ using TTerminalOutput = std::unique_ptr<std::FILE, TTerminalClose>;
 // process's terminal opened anew; null when there is none.
 TTerminalOutput TerminalOutput(std::FILE* Console, std::FILE* Err)
 {
-    if (isatty(fileno(Console))) {
+    if (PlatformIsTerminal(Console)) {
         return TTerminalOutput(Console);
     }
-    if (isatty(fileno(Err))) {
+    if (PlatformIsTerminal(Err)) {
         return TTerminalOutput(Err);
     }
-    std::FILE* terminal = std::fopen("/dev/tty", "we");
+    std::FILE* terminal = PlatformOpenTerminal();
     return TTerminalOutput(terminal, TTerminalClose{terminal != nullptr});
 }
 
 void PostToQueue(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
     static_cast<THostEventQueue*>(Window->Context)->PostMessage(Message, WParam, LParam);
+}
+
+void PostSignalToQueue(void* Queue, int Number)
+{
+    static_cast<THostEventQueue*>(Queue)->PostSignal(Number);
 }
 
 // How the playing of one entry ended: by itself, by keys that move along the
@@ -144,9 +143,8 @@ public:
         for (size_t i = 0; i < Files.size(); i = NextEntry(i)) {
             const std::string& file = Files[i];
             // A file the plug-in cannot play would pass as a silent 0:00 song.
-            const THostSongInfo check = ReadSongInfo(file);
-            if (!check.Loaded) {
-                ReportRefusedFile(Err, file, check.Error);
+            if (const std::string problem = ModuleFileProblem(file); !problem.empty()) {
+                ReportRefusedFile(Err, file, problem);
                 continue;
             }
             if (!Plugin.IsOurFile(file.c_str())) {
@@ -236,7 +234,7 @@ private:
             }
             // A lone Esc waits a moment for the rest of an arrow's sequence.
             const int timeout = !Interactive ? -1 : Keys.HasPending() ? EscapeWaitMs : StatusRedrawMs;
-            const THostEvent event = Events.Wait(timeout, Interactive ? InputFd : -1);
+            const THostEvent event = Events.Wait(timeout, Interactive && KeysOpen);
             std::vector<THostKey> keys;
             switch (event.Kind) {
             case THostEvent::WindowMessage:
@@ -273,12 +271,12 @@ private:
     std::vector<THostKey> ReadKeys()
     {
         char bytes[64];
-        const ssize_t count = read(InputFd, bytes, sizeof bytes);
+        const int count = PlatformReadInput(bytes, sizeof bytes);
         if (count > 0) {
             return Keys.Decode(bytes, static_cast<size_t>(count));
         }
-        if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
-            InputFd = -1;  // the terminal went away: play on without keys
+        if (count < 0) {
+            KeysOpen = false;  // the terminal went away: play on without keys
         }
         return {};
     }
@@ -388,11 +386,11 @@ private:
     const bool Interactive;
     TStatusLine Status;
     TKeyDecoder Keys;
-    int InputFd = STDIN_FILENO;
-    std::string Counter;  // "[entry/count]" of the entry playing
-    std::string Title;    // its title
-    int Length = -1;      // its length, ms
-    int Position = 0;     // last position shown, ms
+    bool KeysOpen = true;  // standard input may still bring keys
+    std::string Counter;   // "[entry/count]" of the entry playing
+    std::string Title;     // its title
+    int Length = -1;       // its length, ms
+    int Position = 0;      // last position shown, ms
     TPendingSeek Seek;
     int Moves = 0;      // entries to move on (back when negative) once the entry playing ends
     int Direction = 1;  // of the last move
@@ -400,55 +398,102 @@ private:
     int Played = 0;  // entries the plug-in started
 };
 
+// The plug-in library to load: the one named, else the installed one. False,
+// after saying where it was looked for, when there is none.
+bool FindPlugin(TPlayOptions& Options, std::FILE* Err)
+{
+    if (Options.Plugin.empty()) {
+        Options.Plugin = DefaultPluginPath();
+    }
+    if (!Options.Plugin.empty()) {
+        return true;
+    }
+    std::string places;
+    for (const std::string& path : PluginSearchPaths()) {
+        places += (places.empty() ? "" : " nor ") + path;
+    }
+    std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
+                 places.c_str());
+    return false;
+}
+
+// The output check: a device that cannot be used is reported once, before
+// any file is tried (the plug-in's Play would answer 1 for each). False after
+// saying why.
+bool DeviceOpens(TAlsaOutput& Output, std::FILE* Err)
+{
+    if (Output.Open(OutputRate, OutputChannels, OutputBits, -1, -1) < 0) {
+        std::fprintf(Err, "morvel: %s\n", Output.LastError().c_str());
+        return false;
+    }
+    Output.Close();
+    return true;
+}
+
+// Standard output while the plug-in is loaded. The plug-in echoes its log
+// there: meanwhile standard output is the null device (with --log, standard
+// error) and the host writes to the original, Console(). The host's own
+// checks of the files are logged to the file only, so that --log shows each
+// load once.
+class TPlayConsole {
+public:
+    explicit TPlayConsole(std::FILE* Out)
+        : Out(Out), Echo(DebugLogConsole()), Redirect(Echo && Echo != stdout ? Echo : nullptr)
+    {
+        SetDebugLogConsole(nullptr);
+    }
+    ~TPlayConsole() { SetDebugLogConsole(Echo); }
+    TPlayConsole(const TPlayConsole&) = delete;
+    TPlayConsole& operator=(const TPlayConsole&) = delete;
+
+    // Where the host's own lines go.
+    std::FILE* Console() const { return Out == stdout ? Redirect.Console() : Out; }
+
+private:
+    std::FILE* const Out;
+    std::FILE* const Echo;  // where the log was echoed before
+    TStdoutRedirect Redirect;
+};
+
+// Plays the files through the loaded plug-in; returns the exit status. Keys
+// come from a terminal on standard input; the status line goes to the
+// terminal too, also when standard output is redirected.
+int PlayFiles(In_Module& Plugin, TAlsaOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
+              const std::vector<std::string>& Files)
+{
+    TTerminalOutput statusOut(PlatformInputIsTerminal() ? TerminalOutput(Console, Err) : nullptr);
+    TQuitSignals signals(&PostSignalToQueue, &Events);
+    TRawTerminal terminal(statusOut != nullptr);
+    Plugin.Init();
+    TPlaylistPlayer player(Plugin, Output, Events, Console, Err, terminal.IsRaw() ? statusOut.get() : nullptr);
+    const int status = player.Play(Files);
+    Plugin.Quit();
+    return status;
+}
+
 }  // namespace
 
 int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FILE* Err)
 {
     TPlayOptions options;
-    int parseStatus = 0;
-    if (!ParseOptions(Args, options, Out, Err, parseStatus)) {
-        return parseStatus;
+    int status = 0;
+    if (!ParseOptions(Args, options, Out, Err, status)) {
+        return status;
     }
-    if (options.Plugin.empty()) {
-        options.Plugin = DefaultPluginPath();
-    }
-    if (options.Plugin.empty()) {
-        std::string places;
-        for (const std::string& path : PluginSearchPaths()) {
-            places += (places.empty() ? "" : " nor ") + path;
-        }
-        std::fprintf(Err, "morvel: the plug-in library is missing: neither %s exists (--plugin names another)\n",
-                     places.c_str());
+    if (!FindPlugin(options, Err)) {
         return 1;
     }
-
     THostEventQueue events;
     if (!events.IsOpen()) {
         std::fprintf(Err, "morvel: cannot make the event pipe: %s\n", std::strerror(errno));
         return 1;
     }
     TAlsaOutput output(options.Device);
-    // A device that cannot be used is reported once, before any file is tried
-    // (the plug-in's Play would answer 1 for each).
-    if (output.Open(OutputRate, OutputChannels, OutputBits, -1, -1) < 0) {
-        std::fprintf(Err, "morvel: %s\n", output.LastError().c_str());
+    if (!DeviceOpens(output, Err)) {
         return 1;
     }
-    output.Close();
 
-    // The plug-in echoes its log to standard output: while it is loaded,
-    // standard output is the null device (with --log, standard error) and the
-    // host writes to the original. The host's own checks of the files are
-    // logged to the file only, so that --log shows each load once.
-    struct TQuietHostLog {
-        std::FILE* Echo = DebugLogConsole();
-        TQuietHostLog() { SetDebugLogConsole(nullptr); }
-        ~TQuietHostLog() { SetDebugLogConsole(Echo); }
-    } quietHostLog;
-    std::FILE* logEcho = quietHostLog.Echo;
-    const bool toStdout = Out == stdout;
-    TStdoutRedirect redirect(logEcho && logEcho != stdout ? fileno(logEcho) : -1);
-    std::FILE* console = toStdout ? redirect.Console() : Out;
+    TPlayConsole console(Out);
     TNativeHostWindow window = {&PostToQueue, &events};
     TPluginLibrary library;
     std::string error;
@@ -457,20 +502,7 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         return 1;
     }
     library.Connect(window.Handle(), BindOutModule(output, window.Handle(), library.Instance()));
-    In_Module& plugin = *library.Module();
-
-    int status;
-    {
-        // Keys come from a terminal on standard input; the status line goes to
-        // the terminal too, also when standard output is redirected.
-        TTerminalOutput statusOut(isatty(STDIN_FILENO) ? TerminalOutput(console, Err) : nullptr);
-        TQuitSignals signals(events);
-        TRawTerminal terminal(statusOut ? STDIN_FILENO : -1);
-        plugin.Init();
-        TPlaylistPlayer player(plugin, output, events, console, Err, terminal.IsRaw() ? statusOut.get() : nullptr);
-        status = player.Play(options.Files);
-        plugin.Quit();
-    }
+    status = PlayFiles(*library.Module(), output, events, console.Console(), Err, options.Files);
     library.Unload();
     UnbindOutModule();
     return status;

@@ -1,9 +1,7 @@
 #include "host/play/HostPluginLibrary.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <cstdio>
+#include "platform/PlatformFile.h"
+#include "platform/PlatformPath.h"
 
 namespace {
 
@@ -61,44 +59,32 @@ void SetInfo(int, int, int, int)
 std::vector<std::string> PluginSearchPaths()
 {
     constexpr const char* library = "libmorvel_plugin.so";
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
+    const std::string program = PlatformProgramPath();
+    if (program.empty()) {
         return {std::string("./") + library};
     }
-    const std::string program(path, static_cast<size_t>(length));
-    const size_t slash = program.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : program.substr(0, slash);
-    return {folder + "/" + library, folder + "/" + MORVEL_PLUGIN_INSTALL_DIR + "/" + library};
+    const std::string folder = PlatformFolderPart(program);
+    return {folder + library, folder + MORVEL_PLUGIN_INSTALL_DIR + "/" + library};
 }
 
 std::string DefaultPluginPath()
 {
     for (const std::string& path : PluginSearchPaths()) {
-        if (access(path.c_str(), F_OK) == 0) {
+        if (PlatformIsFile(path)) {
             return path;
         }
     }
     return {};
 }
 
-TPluginLibrary::~TPluginLibrary()
-{
-    Unload();
-}
-
 bool TPluginLibrary::Load(const std::string& Path, std::string& Error)
 {
     Unload();
-    // A path without a slash would be searched for on the library path; the user means this file.
-    const std::string file = Path.find('/') == std::string::npos ? "./" + Path : Path;
-    Handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!Handle) {
-        const char* reason = dlerror();
-        Error = "cannot load the plug-in " + Path + ": " + (reason ? reason : "unknown error");
+    if (!Library.Load(Path, Error)) {
+        Error = "cannot load the plug-in " + Path + ": " + Error;
         return false;
     }
-    auto entry = reinterpret_cast<WinampGetInModule2Function>(dlsym(Handle, "winampGetInModule2"));
+    auto entry = reinterpret_cast<WinampGetInModule2Function>(Library.Symbol("winampGetInModule2"));
     In_Module* record = entry ? entry() : nullptr;
     if (!record || record->version != InModuleVersion) {
         Error = "the plug-in " + Path + " is not a Winamp input plug-in" +
@@ -132,8 +118,5 @@ void TPluginLibrary::Connect(HWND MainWindow, Out_Module* Output)
 void TPluginLibrary::Unload()
 {
     Record = nullptr;
-    if (Handle) {
-        dlclose(Handle);
-    }
-    Handle = nullptr;
+    Library.Unload();
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/PlatformLibrary.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 
 // Where morvel play looks for libmorvel_plugin.so, in order: beside the
@@ -19,11 +20,6 @@ std::string DefaultPluginPath();
 
 class TPluginLibrary {
 public:
-    TPluginLibrary() = default;
-    ~TPluginLibrary();  // unloads
-    TPluginLibrary(const TPluginLibrary&) = delete;
-    TPluginLibrary& operator=(const TPluginLibrary&) = delete;
-
     // Loads the library and takes its record; false, with the reason in
     // Error, when the library cannot be used.
     bool Load(const std::string& Path, std::string& Error);
@@ -32,10 +28,11 @@ public:
     void Connect(HWND MainWindow, Out_Module* Output);
     // The record; null until loaded.
     In_Module* Module() const { return Record; }
-    HINSTANCE Instance() const { return reinterpret_cast<HINSTANCE>(Handle); }
+    HINSTANCE Instance() const { return reinterpret_cast<HINSTANCE>(Library.Handle()); }
+    // Unloads the library (also when the object ends).
     void Unload();
 
 private:
-    void* Handle = nullptr;
+    TPlatformLibrary Library;
     In_Module* Record = nullptr;
 };

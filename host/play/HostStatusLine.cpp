@@ -1,7 +1,5 @@
 #include "host/play/HostStatusLine.h"
 
-#include <sys/ioctl.h>
-
 #include <algorithm>
 
 #include "host/HostColumns.h"
@@ -33,10 +31,8 @@ std::string FitStatusLine(const TStatusParts& Parts, int Columns)
 
 void TStatusLine::Show(const TStatusParts& Parts)
 {
-    winsize size = {};
-    const int columns = ioctl(fileno(Out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
     // One column is left free, so the cursor never wraps to a new line.
-    std::fprintf(Out, "\r%s\x1b[K", FitStatusLine(Parts, columns - 1).c_str());
+    std::fprintf(Out, "\r%s\x1b[K", FitStatusLine(Parts, TerminalWidth(Out) - 1).c_str());
     std::fflush(Out);
     Shown = true;
 }

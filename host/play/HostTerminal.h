@@ -1,12 +1,10 @@
 #pragma once
-// The terminal while morvel plays: keys without line buffering or echo, and
-// signals that end playback in order without leaving the terminal in that mode.
+// The keys typed on the terminal while morvel plays (the terminal's mode and
+// the signals are platform/PlatformRawTerminal.h's).
 
 #include <cstddef>
 #include <string>
 #include <vector>
-
-class THostEventQueue;
 
 // The keys of morvel play, as HostPlayKeys.h lists them for users.
 enum class THostKey { PauseResume, Back, Forward, BackSecond, ForwardSecond, Next, Previous, Help, Quit };
@@ -28,31 +26,4 @@ public:
 
 private:
     std::string Pending;  // the start of an unfinished escape sequence
-};
-
-// Input from Fd without line buffering and echo until the object ends. Also
-// restored while the process is stopped (Ctrl-Z), when a second quit signal
-// ends it at once, and when it crashes. Nothing happens when Fd is no terminal.
-class TRawTerminal {
-public:
-    explicit TRawTerminal(int Fd);
-    ~TRawTerminal();
-    TRawTerminal(const TRawTerminal&) = delete;
-    TRawTerminal& operator=(const TRawTerminal&) = delete;
-
-    bool IsRaw() const { return Raw; }
-
-private:
-    bool Raw = false;
-};
-
-// While the object lives, SIGINT, SIGTERM, SIGHUP and SIGQUIT are posted to
-// the queue, so that the play loop stops, quits and restores what it changed;
-// a second one ends the process at once (128 + the signal).
-class TQuitSignals {
-public:
-    explicit TQuitSignals(THostEventQueue& Queue);
-    ~TQuitSignals();
-    TQuitSignals(const TQuitSignals&) = delete;
-    TQuitSignals& operator=(const TQuitSignals&) = delete;
 };

@@ -61,22 +61,8 @@ public:
 
     // Binds Output, replacing whatever was bound.
     static void Bind(TOutput& Output) { Bound.store(&Output); }
-    // Binds Output only when the slot is free; false when another is bound.
-    static bool BindIfFree(TOutput& Output)
-    {
-        TOutput* none = nullptr;
-        return Bound.compare_exchange_strong(none, &Output);
-    }
     // Frees the slot: the functions answer as an idle output.
     static void Unbind() { Bound.store(nullptr); }
-    // Frees the slot if Output is what it holds.
-    static void Unbind(TOutput& Output)
-    {
-        TOutput* expected = &Output;
-        Bound.compare_exchange_strong(expected, nullptr);
-    }
-    // The bound output, or null.
-    static TOutput* Output() { return Bound.load(); }
 
 private:
     static inline std::atomic<TOutput*> Bound{nullptr};

@@ -1,6 +1,6 @@
 // The play loop's event queue: window messages posted from other threads
 // arrive whole and in order, signals survive the dropping of stale messages,
-// and input on a watched descriptor wakes the wait.
+// and keys on standard input wake the wait when it watches for them.
 
 #ifndef _WIN32
 
@@ -59,17 +59,25 @@ TEST(HostEventQueue, DroppingMessagesKeepsASignal)
     EXPECT_EQ(queue.Wait(0).Kind, THostEvent::Timeout);
 }
 
-TEST(HostEventQueue, InputOnTheWatchedDescriptorWakesTheWait)
+TEST(HostEventQueue, KeysOnStandardInputWakeTheWaitWhenWatched)
 {
     THostEventQueue queue;
+    // Standard input is a pipe for the time of the test.
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
-    EXPECT_EQ(queue.Wait(0, ends[0]).Kind, THostEvent::Timeout);
+    const int original = dup(STDIN_FILENO);
+    ASSERT_GE(original, 0);
+    ASSERT_EQ(dup2(ends[0], STDIN_FILENO), STDIN_FILENO);
+    EXPECT_EQ(queue.Wait(0, true).Kind, THostEvent::Timeout);
     ASSERT_EQ(write(ends[1], "q", 1), 1);
-    EXPECT_EQ(queue.Wait(1000, ends[0]).Kind, THostEvent::Input);
+    EXPECT_EQ(queue.Wait(1000, true).Kind, THostEvent::Input);
+    // Unwatched, waiting keys wake nothing.
+    EXPECT_EQ(queue.Wait(0, false).Kind, THostEvent::Timeout);
     // Queued events come first.
     queue.PostMessage(0x0111, 40048, 0);
-    EXPECT_EQ(queue.Wait(1000, ends[0]).Kind, THostEvent::WindowMessage);
+    EXPECT_EQ(queue.Wait(1000, true).Kind, THostEvent::WindowMessage);
+    dup2(original, STDIN_FILENO);
+    close(original);
     close(ends[0]);
     close(ends[1]);
 }

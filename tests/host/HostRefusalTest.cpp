@@ -112,6 +112,9 @@ TEST_F(THostRefusal, EveryCommandGivesTheSameLineAndGoesOnWithTheOthers)
         EXPECT_EQ(render.Status, 1);
         EXPECT_EQ(render.Err, line);
         EXPECT_TRUE(fs::is_empty(Root / "out"));
+
+        // morvel play's check before the plug-in gets the file gives the same reason.
+        EXPECT_EQ(ModuleFileProblem(bad.Path), reason);
     }
 }
 
@@ -121,6 +124,7 @@ TEST_F(THostRefusal, TheLoadersOwnVerdictDecidesNotTheName)
     const std::string tiny = Write("tiny.txt", {'E', 'N', 'D', 'E'});
     EXPECT_EQ(OpenProblem(tiny), "");
     EXPECT_TRUE(ReadSongInfo(tiny).Loaded);
+    EXPECT_EQ(ModuleFileProblem(tiny), "");
     // Bytes after the end block are never read.
     std::vector<uint8_t> song = ReadFileBytes(ExampleSong);
     song.insert(song.end(), {'j', 'u', 'n', 'k'});

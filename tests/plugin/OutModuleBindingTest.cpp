@@ -1,6 +1,6 @@
 // The Out_Module binding: a record's plain functions reach the object bound
-// in its slot, each slot apart from the others, and an empty slot answers as
-// an idle output.
+// in its slot, each slot apart from the others, a new binding replacing the
+// one before, and an empty slot answers as an idle output.
 
 #include <gtest/gtest.h>
 
@@ -125,34 +125,33 @@ TEST(OutModuleBinding, OutputWithoutTheOptionalFunctionsIgnoresThem)
     EXPECT_EQ(output.Calls, std::vector<std::string>{"Close"});
 }
 
-TEST(OutModuleBinding, SlotsAreApartAndTakenOnlyWhenFree)
+TEST(OutModuleBinding, SlotsAreApartAndABindingReplacesTheOneBefore)
 {
     using TFirst = TOutModuleBinding<TCallLog>;
     using TSecond = TOutModuleBinding<TCallLog, TSecondSlot>;
     TCallLog first;
     TCallLog second;
-    TCallLog intruder;
+    TCallLog replaced;
     const Out_Module firstRecord = TFirst::Record(Description);
     const Out_Module secondRecord = TSecond::Record(Description);
     EXPECT_NE(firstRecord.Flush, secondRecord.Flush);
 
-    ASSERT_TRUE(TFirst::BindIfFree(first));
-    ASSERT_TRUE(TSecond::BindIfFree(second));
-    EXPECT_FALSE(TFirst::BindIfFree(intruder));
-    // Unbinding another output leaves the slot as it is.
-    TFirst::Unbind(intruder);
-    EXPECT_EQ(TFirst::Output(), &first);
-
+    TFirst::Bind(replaced);
+    TFirst::Bind(first);
+    TSecond::Bind(second);
     firstRecord.Flush(1);
     secondRecord.Flush(2);
     EXPECT_EQ(first.Calls, std::vector<std::string>{"Flush 1"});
     EXPECT_EQ(second.Calls, std::vector<std::string>{"Flush 2"});
-    EXPECT_TRUE(intruder.Calls.empty());
+    EXPECT_TRUE(replaced.Calls.empty());
 
-    TFirst::Unbind(first);
-    TSecond::Unbind(second);
-    EXPECT_EQ(TFirst::Output(), nullptr);
-    EXPECT_EQ(TSecond::Output(), nullptr);
+    // Freeing one slot leaves the other bound.
+    TFirst::Unbind();
+    EXPECT_EQ(firstRecord.Open(44100, 2, 16, -1, -1), -1);
+    secondRecord.Flush(3);
+    EXPECT_EQ(second.Calls, (std::vector<std::string>{"Flush 2", "Flush 3"}));
+    EXPECT_EQ(first.Calls, std::vector<std::string>{"Flush 1"});
+    TSecond::Unbind();
 }
 
 }  // namespace

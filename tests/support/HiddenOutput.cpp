@@ -2,25 +2,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
-
-namespace {
-using THiddenBinding = TOutModuleBinding<THiddenOutput>;
-}  // namespace
 
 THiddenOutput::THiddenOutput(In_Module& PluginModule) : Module(PluginModule)
 {
-    if (!THiddenBinding::BindIfFree(*this)) {
-        throw std::logic_error("only one hidden output may be alive");
-    }
-    FOutput = THiddenBinding::Record("Hidden output");
+    FOutput = TOutModuleBinding<THiddenOutput>::Record("Hidden output");
     FOutput.Pause = nullptr;
 }
 
 THiddenOutput::~THiddenOutput()
 {
     GiveUp();
-    THiddenBinding::Unbind(*this);
 }
 
 size_t THiddenOutput::Read(uint8_t* Dest, size_t Count)

@@ -24,6 +24,7 @@
 
 #include "plugin/sdk/OutModuleBinding.h"
 #include "plugin/sdk/WinampPluginRecords.h"
+#include "tests/support/OutputClaim.h"
 
 class THiddenOutput {
 public:
@@ -83,4 +84,5 @@ private:
     int OpenCount = 0;
     int CloseCount = 0;
     Out_Module FOutput{};
+    TOutputClaim<THiddenOutput> Claim{*this, "hidden output"};  // last: let go first
 };

@@ -9,12 +9,10 @@
 
 namespace {
 
-// The output's record reaches the live recorder through its binding's slot.
-using TRecorderBinding = TOutModuleBinding<TRecordingHost>;
-
+// The host functions reach the live recorder through its claim of the output's slot.
 TRecordingHost& Live()
 {
-    TRecordingHost* host = TRecorderBinding::Output();
+    TRecordingHost* host = TOutputClaim<TRecordingHost>::Held();
     if (!host) {
         throw std::logic_error("a host function was called with no recorder alive");
     }
@@ -84,18 +82,12 @@ struct THostFunctions {
 
 TRecordingHost::TRecordingHost()
 {
-    if (!TRecorderBinding::BindIfFree(*this)) {
-        throw std::logic_error("only one recording host may be alive");
-    }
-    FOutput = TRecorderBinding::Record("Recording output");
+    FOutput = TOutModuleBinding<TRecordingHost>::Record("Recording output");
     Window.PostMessage = &THostFunctions::PostMessage;
     Window.Context = this;
 }
 
-TRecordingHost::~TRecordingHost()
-{
-    TRecorderBinding::Unbind(*this);
-}
+TRecordingHost::~TRecordingHost() = default;
 
 void TRecordingHost::Attach(In_Module& Module)
 {

@@ -19,6 +19,7 @@
 #include "plugin/sdk/OutModuleBinding.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 #include "tests/support/ModelOutput.h"
+#include "tests/support/OutputClaim.h"
 
 struct THostCall {
     std::string Name;           // the function's name in its record ("Write", "SAAddPCMData", ...)
@@ -179,4 +180,5 @@ private:
     Out_Module FOutput{};
     TNativeHostWindow Window{};
     HWND RealWindow = nullptr;
+    TOutputClaim<TRecordingHost> Claim{*this, "recording host"};  // last: let go first
 };

@@ -1,10 +1,6 @@
 #include "tests/wahost/WavOutput.h"
 
-#include <stdexcept>
-
 namespace {
-
-using TWavBinding = TOutModuleBinding<TWavOutput>;
 
 // Room the output reports: more than the largest render step and all a DSP may add.
 constexpr int AlwaysRoom = 8 << 20;
@@ -21,16 +17,12 @@ void PutLe(uint8_t* At, uint32_t Value, int Bytes)
 
 TWavOutput::TWavOutput(std::string WavPath) : Path(std::move(WavPath))
 {
-    if (!TWavBinding::BindIfFree(*this)) {
-        throw std::logic_error("only one WAV output may be alive");
-    }
-    FOutput = TWavBinding::Record("WAV writer");
+    FOutput = TOutModuleBinding<TWavOutput>::Record("WAV writer");
 }
 
 TWavOutput::~TWavOutput()
 {
     Close();
-    TWavBinding::Unbind(*this);
 }
 
 int TWavOutput::Open(int Rate, int Channels, int Bits, int, int)

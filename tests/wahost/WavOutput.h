@@ -10,6 +10,7 @@
 
 #include "plugin/sdk/OutModuleBinding.h"
 #include "plugin/sdk/WinampPluginRecords.h"
+#include "tests/support/OutputClaim.h"
 
 class TWavOutput {
 public:
@@ -48,4 +49,5 @@ private:
     int OpenCount = 0;
     int CloseCount = 0;
     Out_Module FOutput{};
+    TOutputClaim<TWavOutput> Claim{*this, "WAV output"};  // last: let go first
 };

@@ -1,39 +1,36 @@
-#include "platform/PlatformLock.h"
+// The re-entrant lock as a Win32 critical section.
 
-#ifdef _WIN32
 #include <windows.h>
 
+#include "platform/PlatformLock.h"
+
 static_assert(sizeof(CRITICAL_SECTION) <= 64, "TCriticalSection storage too small");
-static CRITICAL_SECTION* Native(unsigned char* storage)
+
+namespace {
+
+CRITICAL_SECTION* Native(unsigned char* Storage)
 {
-    return reinterpret_cast<CRITICAL_SECTION*>(storage);
+    return reinterpret_cast<CRITICAL_SECTION*>(Storage);
 }
+
+}  // namespace
 
 TCriticalSection::TCriticalSection()
 {
     InitializeCriticalSection(Native(Section));
 }
+
 TCriticalSection::~TCriticalSection()
 {
     DeleteCriticalSection(Native(Section));
 }
+
 void TCriticalSection::Enter()
 {
     EnterCriticalSection(Native(Section));
 }
+
 void TCriticalSection::Leave()
 {
     LeaveCriticalSection(Native(Section));
 }
-#else
-TCriticalSection::TCriticalSection() = default;
-TCriticalSection::~TCriticalSection() = default;
-void TCriticalSection::Enter()
-{
-    Mutex.lock();
-}
-void TCriticalSection::Leave()
-{
-    Mutex.unlock();
-}
-#endif

@@ -1,16 +1,16 @@
-#include "host/play/HostStdoutRedirect.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
-TStdoutRedirect::TStdoutRedirect(int TargetFd)
+#include "platform/PlatformStdoutRedirect.h"
+
+TStdoutRedirect::TStdoutRedirect(std::FILE* Target)
 {
     std::fflush(stdout);
     SavedFd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
     if (SavedFd < 0) {
         return;
     }
-    const int target = TargetFd >= 0 ? fcntl(TargetFd, F_DUPFD_CLOEXEC, 3) : open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const int target = Target ? fcntl(fileno(Target), F_DUPFD_CLOEXEC, 3) : open("/dev/null", O_WRONLY | O_CLOEXEC);
     Saved = target >= 0 ? fdopen(SavedFd, "w") : nullptr;
     if (!Saved || dup2(target, STDOUT_FILENO) < 0) {
         if (Saved) {

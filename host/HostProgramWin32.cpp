@@ -1,0 +1,6 @@
+#include "host/HostProgram.h"
+
+std::span<const THostCommand* const> SystemCommands()
+{
+    return {};
+}
