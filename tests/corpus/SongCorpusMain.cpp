@@ -24,7 +24,7 @@ namespace {
 // standard library's distributions.
 class TCorpusRandom {
 public:
-    explicit TCorpusRandom(uint32_t Seed) : State(Seed * 2654435761u + 1) {}
+    explicit TCorpusRandom(uint32_t Seed) : State(Seed * 2654435761u + 1) { }
 
     uint32_t Next()
     {
