@@ -56,7 +56,7 @@ bool OnCodePath(benchmark::State& State, const TScopedCodePath& Taken, TCodePath
 // voice and output frame that gives.
 void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
 {
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    std::vector<uint8_t> block(static_cast<size_t>(MaxTickBytes));
     const int64_t wanted = static_cast<int64_t>(Seconds * OutputBytesPerSecond);
     int64_t rendered = 0;
     double voiceFrames = 0.0;
@@ -176,11 +176,11 @@ void BM_MixHeaviestTick(benchmark::State& State, TCodePath Path)
         return;
     }
     auto song = SyntheticSong(32, true);
-    song->BlockBytes = MaxBlockBytes;
+    song->BlockBytes = MaxTickBytes;
     // One frame looped at the highest frequency.
     LoopAllVoices(*song, VoiceFlag16Bit | VoiceFlagStereo, std::numeric_limits<int32_t>::max(), 1000, 1004);
     MixTicks(State, *song);
-    State.counters["FramesPerTick"] = MaxBlockBytes / 4;
+    State.counters["FramesPerTick"] = MaxTickBytes / 4;
 }
 BENCHMARK_ON_CODE_PATHS(BM_MixHeaviestTick);
 

@@ -65,7 +65,7 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
     } catch (const std::exception&) {
         return 0;  // the plug-in refuses such a file the same way
     }
-    std::vector<uint8_t> buffer(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     TDmfPlayback playback(song);
     playback.Start();
     std::vector<uint8_t> through;

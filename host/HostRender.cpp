@@ -222,12 +222,12 @@ bool RenderSong(const TRenderJob& Job, const TRenderOptions& Options, int Index,
     // hands out the same stream in any portions.
     TDmfPlayback playback(*song);
     playback.Start();
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    std::vector<uint8_t> block(static_cast<size_t>(MaxTickBytes));
     const size_t slash = Job.Input.find_last_of("/\\");
     const std::string name = slash == std::string::npos ? Job.Input : Job.Input.substr(slash + 1);
     for (uint64_t done = 0; written && done < totalBytes && !StopSignal;) {
         Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
-        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
+        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxTickBytes));
         playback.Render(block.data(), count);
         written = writer.Write(block.data(), static_cast<size_t>(count));
         done += static_cast<uint64_t>(count);

@@ -223,11 +223,11 @@ void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Righ
     }
 }
 
-// Bytes one tick yields: BlockBytes held to whole frames within the buffers,
-// and at least one frame so that every request completes.
-int32_t TickBytesOf(int32_t BlockBytes)
+// Bytes one tick yields: the tick's length (BlockBytes) held to whole frames
+// within the buffers, and at least one frame so that every request completes.
+int32_t TickBytesOf(int32_t Bytes)
 {
-    return std::clamp<int32_t>(BlockBytes, 4, MaxBlockBytes) & ~3;
+    return std::clamp<int32_t>(Bytes, 4, MaxTickBytes) & ~3;
 }
 
 }  // namespace
@@ -235,7 +235,7 @@ int32_t TickBytesOf(int32_t BlockBytes)
 void TDmf::RenderBlock(void* Dest, int32_t Count)
 {
     TLockGuard guard(Lock);
-    if (Count <= 0 || Count > MaxBlockBytes) {
+    if (Count <= 0 || Count > MaxTickBytes) {
         return;
     }
     AllocateRenderBuffers();
@@ -273,7 +273,7 @@ void TDmf::DiscardQueued()
 }
 
 // Bound: a tick mixes at most MixedVoices (32) voices over at most
-// MaxBlockBytes / 4 (110,250) frames, and each pass of a voice's loop mixes at
+// MaxTickBytes / 4 (110,250) frames, and each pass of a voice's loop mixes at
 // least one frame, a loop wrap taking one division however far a step
 // overshoots: the work is linear in the tick's frames whatever the voices'
 // frequencies or loop lengths (about 30 ms for the heaviest tick, benchmark

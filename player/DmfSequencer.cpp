@@ -87,7 +87,7 @@ void TDmf::Rewind()
     // Every playback from the start is the run that measured the length:
     // the same first tick, the same tempo, the same idle voices.
     TickCountdown = 1;
-    BlockBytes = InitialBlockBytes;
+    BlockBytes = InitialTickBytes;
     for (TVoice& voice : Voices) {
         if (!voice.Active) {
             voice = TVoice{};
@@ -310,9 +310,9 @@ void TDmf::SetTickRate(double TicksPerSecond)
         return;
     }
     const double quarter = OutputBytesPerSecond / TicksPerSecond / 4.0;
-    int64_t bytes = 4 * RoundHalfEven(std::min(quarter, double{MaxBlockBytes}));
+    int64_t bytes = 4 * RoundHalfEven(std::min(quarter, double{MaxTickBytes}));
     // A tick never has zero bytes, or rendering and the length run would never advance.
-    BlockBytes = static_cast<int32_t>(std::clamp<int64_t>(bytes, 4, MaxBlockBytes));
+    BlockBytes = static_cast<int32_t>(std::clamp<int64_t>(bytes, 4, MaxTickBytes));
 }
 
 double TDmf::NoteFreq(int32_t Rate, double Note) const

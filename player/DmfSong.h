@@ -49,8 +49,10 @@ public:
     void Stop();    // stops and silences every voice
     void Resume();  // plays on from where it stopped (only when Loaded)
     void Rewind();  // back to the first row of the sequence
-    // One sequencer tick and the gain update, nothing mixed; the voices' play
-    // heads move on as the tick's mix would have moved them.
+    // One tick: the sequencer's tick and the gain update, nothing mixed; the
+    // voices' play heads move on as the tick's mix would have moved them.
+    // (SkipBlock is the name the song has always given this: it skips one
+    // tick, BlockBytes of output.)
     void SkipBlock();
     // The tick both rendering and skipping begin with: the sequencer's tick
     // (while playing) and the gain update; the play heads stay where they are.
@@ -74,7 +76,10 @@ public:
     void MeasureLength(bool RewindAfter);
 
     // ---- Mixer -----------------------------------------------------------
-    // Fills Dest with exactly Count bytes of output when 0 < Count <= 441000.
+    // Fills Dest with exactly Count bytes of output when 0 < Count <=
+    // MaxTickBytes: any count, as many ticks as it takes, the rest of the last
+    // one kept for the next call. (RenderBlock is the name the song has always
+    // given this, from when every call was one tick.)
     void RenderBlock(void* Dest, int32_t Count);
     // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
     void MixTick();
@@ -129,7 +134,10 @@ public:
     uint8_t TickCountdown = 1;   // ticks left until the next row is read
     uint16_t RowsPerBeat = 0;    // copied from the pattern by the tempo command
     uint8_t MasterVolume = 240;
-    int32_t BlockBytes = InitialBlockBytes;  // output bytes of one tick
+    // The output bytes of one tick at the current tempo: a multiple of 4, at
+    // most MaxTickBytes. (BlockBytes is the name the song and its players have
+    // always used for a tick's length.)
+    int32_t BlockBytes = InitialTickBytes;
     std::array<TTrackState, VoiceCount> TrackStates{};
     std::array<TVoice, VoiceCount> Voices{};
 
@@ -146,7 +154,7 @@ private:
     // Empty until the song first mixes.
     std::vector<float> MixBuffer;     // 441017 floats: the left accumulators, then the right (DmfMixFrame.h)
     std::vector<uint8_t> TickBuffer;  // 16-bit stereo PCM of the last tick mixed
-    std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (2 x 441000)
+    std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (two of the largest ticks)
     int32_t FifoBytes = 0;
 
     // ---- Loader working state: one load's, none outside it (module/) -----

@@ -13,7 +13,7 @@
 
 namespace {
 // The largest render step, and as much again for what a DSP may add.
-constexpr int PlayBufferBytes = 2 * MaxBlockBytes;
+constexpr int PlayBufferBytes = 2 * MaxTickBytes;
 
 constexpr unsigned PausePollMs = 100;
 constexpr unsigned RoomPollMs = 5;

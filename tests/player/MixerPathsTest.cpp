@@ -66,7 +66,7 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
         playbacks.back()->Start();
     }
     ASSERT_GE(paths.size(), 1u);
-    std::vector<uint8_t> plain(MaxBlockBytes), block(MaxBlockBytes);
+    std::vector<uint8_t> plain(MaxTickBytes), block(MaxTickBytes);
     int64_t steps = 0;
     bool heard = false;
     while (playbacks[0]->Playing()) {

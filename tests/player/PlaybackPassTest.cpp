@@ -35,7 +35,7 @@ TSequencerPlace PlaceOf(const TDmf& Song)
 std::vector<uint8_t> RenderToEnd(TDmfPlayback& Playback)
 {
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     Playback.Start();
     while (Playback.Playing()) {
         const int32_t n = Playback.RenderStep(block.data());
@@ -203,7 +203,7 @@ TEST(PlaybackPass, ASongCutAtTheByteTotalEndsWhereItsLengthSays)
     playback.Seek(song->LengthMs - 1000);
     EXPECT_TRUE(song->Playing);
     int64_t rest = 0;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     while (playback.Playing()) {
         rest += playback.RenderStep(block.data());
     }
@@ -217,7 +217,7 @@ TEST(PlaybackPass, SeekAtASteadyTempoLandsWhereRenderingThroughArrives)
     auto rendered = MakeSong(1, 1, 64, 4);
     TDmfPlayback through(*rendered);
     through.Start();
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     const double target = 250;
     while (through.PositionMs() < target) {
         through.RenderStep(block.data());
@@ -270,7 +270,7 @@ TEST(PlaybackPass, SeekBackRestartsAndLandsAsAFreshSeek)
     auto song = TempoChangeSong();
     TDmfPlayback playback(*song);
     playback.Start();
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     while (playback.PositionMs() < 600) {
         playback.RenderStep(block.data());
     }
@@ -316,7 +316,7 @@ TEST(PlaybackPass, SeekEndsAtTheSongsEndOrWhenCancelledOrAtItsTarget)
 std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
 {
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     while (Playback.Playing()) {
         const int32_t n = Playback.RenderStep(block.data());
         pcm.insert(pcm.end(), block.begin(), block.begin() + n);
@@ -333,7 +333,7 @@ void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<u
     auto song = Kind.Make();
     TDmfPlayback playback(*song);
     playback.Start();
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     while (playback.Playing() && playback.PositionMs() < From) {
         playback.RenderStep(block.data());
     }

@@ -78,7 +78,7 @@ inline TWriterSong TenMsSong(int Rows)
     return WithGlobal(SteadySong(Rows, "Ten", "Ms"), 0, 1, 99);
 }
 
-// The song's render steps as it plays from its start: the BlockBytes after
+// The song's tick lengths as it plays from its start: the BlockBytes after
 // each tick, up to the tick that ends it.
 inline std::vector<int32_t> TickLengths(const std::string& Path)
 {
@@ -126,7 +126,7 @@ inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
     int64_t handed = 0;
     int64_t rendered = 0;
     size_t done = 0;
-    int64_t n = std::min<int64_t>(InitialBlockBytes, total);
+    int64_t n = std::min<int64_t>(InitialTickBytes, total);
     while (n > 0) {
         writes.push_back(static_cast<int32_t>(n));
         handed += n;
@@ -179,7 +179,7 @@ inline std::vector<uint8_t> EnginePcm(const std::string& Path, const std::vector
     TDmfPlayback playback(song);
     playback.Start();
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    std::vector<uint8_t> block(static_cast<size_t>(MaxTickBytes));
     for (int32_t n : Portions) {
         playback.Render(block.data(), n);
         pcm.insert(pcm.end(), block.begin(), block.begin() + n);
