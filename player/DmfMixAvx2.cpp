@@ -1,5 +1,5 @@
 // The mixer's AVX2 path: eight output frames of a voice at a time. Where the
-// step is short enough the source words are cut by shuffles from a few
+// increment is short enough the source words are cut by shuffles from a few
 // whole loads, else gathered in one instruction. Built for AVX2 here alone and run
 // only where the processor has it: the rest of the program keeps to the
 // processors it builds for.
