@@ -1,8 +1,8 @@
 #pragma once
 // The arithmetic of one output frame of a voice, written out plainly: the
-// mixer's plain path runs it frame by frame, and every wider path does the
-// same operations in the same order in each lane of its vectors, so that all
-// paths give the same bits. All sums and products are single-precision
+// mixer's kernels on the plain code path run it frame by frame, and those of
+// every wider path do the same operations in the same order in each lane of
+// their vectors, so that all paths give the same bits. All sums and products are single-precision
 // floats, each rounded on its own (no fused multiply-add, no reassociation),
 // and the interpolation weight is always exact (a multiple of 1/65536 below 1).
 //

@@ -71,21 +71,20 @@ template <class Lanes> struct TOneByteWindow {
 };
 
 // The words of a group of 16-bit stereo frames (one word each) picked from
-// the Count frames at Base: frame Index[i], or the next one.
-template <class Lanes> struct TOneFrameWindow {
+// the frames at Base, the Count of one load (OneFrameWindow) or the 16 of 64
+// bytes (FrameWindows): frame Index[i], or the next one.
+template <class Lanes, TGroupLoad Load> struct TFrameWindow {
     const uint8_t* Base;
     typename Lanes::TWords Index;
 
-    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::OneFrameWords(Base, Index + Skip / 4); }
-};
-
-// The words of a group of 16-bit stereo frames (one word each) picked from
-// the 16 frames at Base: frame Index[i], or the next one.
-template <class Lanes> struct TFrameWindows {
-    const uint8_t* Base;
-    typename Lanes::TWords Index;
-
-    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::FrameWords(Base, Index + Skip / 4); }
+    typename Lanes::TInts At(uint32_t Skip) const
+    {
+        if constexpr (Load == TGroupLoad::OneFrameWindow) {
+            return Lanes::OneFrameWords(Base, Index + Skip / 4);
+        } else {
+            return Lanes::FrameWords(Base, Index + Skip / 4);
+        }
+    }
 };
 
 // The values of Count frames and the frames after them, one frame per lane:
@@ -247,10 +246,8 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
             const uint32_t high =
                 Half * incrementBytes + (((fraction + Half * incrementFraction) >> MixFractionBits) << Shift);
             c = LaneColumns<Lanes, Format>(TByteWindows<Lanes>{base, base + high, Lanes::ByteControl(rel)});
-        } else if constexpr (Load == TGroupLoad::OneFrameWindow) {
-            c = LaneColumns<Lanes, Format>(TOneFrameWindow<Lanes>{base, frames});
-        } else if constexpr (Load == TGroupLoad::FrameWindows) {
-            c = LaneColumns<Lanes, Format>(TFrameWindows<Lanes>{base, frames});
+        } else if constexpr (Load == TGroupLoad::OneFrameWindow || Load == TGroupLoad::FrameWindows) {
+            c = LaneColumns<Lanes, Format>(TFrameWindow<Lanes, Load>{base, frames});
         }
         gains.template Add<Format>(c, fractions, Left, Right);
         fraction += Count * incrementFraction;

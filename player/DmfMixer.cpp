@@ -1,10 +1,10 @@
 // The voice mixer: one tick of the 32 note voices into 16-bit stereo PCM,
 // and the FIFO that cuts the ticks into the byte counts the player asks for.
 //
-// The output must be the same byte for byte on every build and on every path
-// the mixer runs (DmfMixKernels.h): the arithmetic of a frame is written once
-// in DmfMixFrame.h, and the paths differ only in how many frames they do at
-// a time. The walk of a voice's play head (its increments, loop wraps and end)
+// The output must be the same byte for byte on every build and on every code
+// path (DmfMixKernels.h): the arithmetic of a frame is written once in
+// DmfMixFrame.h, and the paths' kernels differ only in how many frames they
+// do at a time. The walk of a voice's play head (its increments, loop wraps and end)
 // is this file's alone, the same for mixing and for moving without mixing.
 
 #include <algorithm>
@@ -200,7 +200,7 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
 }
 
 // Walks every active voice below 32 over Frames frames in its frame format;
-// a mix with the kernels of the mixer's path.
+// a mix with the kernels of the process's code path.
 template <TVoiceWalk Walk>
 void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
                 const TMixKernels* Kernels)
