@@ -45,9 +45,11 @@ public:
     void Clear();
 
     // ---- Sequencer -------------------------------------------------------
-    void Start();   // rewinds and plays (only when Loaded)
-    void Stop();    // stops and silences every voice
-    void Resume();  // plays on from where it stopped (only when Loaded)
+    void Start();  // rewinds and plays (only when Loaded)
+    void Stop();   // stops and silences every voice
+    // Plays on from where it stopped (only when Loaded): kept as the song has
+    // always had it, though the players of this program start or seek instead.
+    void Resume();
     void Rewind();  // back to the first row of the sequence
     // One tick: the sequencer's tick and the gain update, nothing mixed; the
     // voices' play heads move on as the tick's mix would have moved them.
@@ -112,7 +114,9 @@ public:
     TSequencer Sequencer;
     std::array<std::unique_ptr<TPattern>, MaxPatterns> Patterns;
     int32_t PatternCount = 0;
-    uint16_t SongTrackCount = 0;  // track count of the pattern block header
+    // The track count of the pattern block's header: kept as the song has
+    // always held it, though playback goes by each pattern's own TrackCount.
+    uint16_t SongTrackCount = 0;
     // 1-based; [0] unused.
     std::array<std::unique_ptr<TSample>, MaxSamples + 1> Samples;
     int32_t SampleCount = 0;
