@@ -64,7 +64,11 @@ public:
     void ProcessTick(bool WithVoices = true);
     void AdvanceVoices(int32_t TrackCount);  // a tick's effects on the pattern's voices
     void ProcessGlobalRow(uint8_t PatternNo);
-    void ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_t TrackNo);
+    // Reads row Row of track Track of pattern PatternNo into the track state
+    // and the voice of the same number: its columns, then the note it starts
+    // or stops. One number names the cell's track and the voice, since track
+    // t always drives voice t (once two parameters, always passed the same).
+    void ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row);
     void SetTickRate(double TicksPerSecond);
     double NoteFreq(int32_t Rate, double Note) const;
     void PlayInstrument(uint8_t Instrument, uint8_t Voice, uint16_t Note);
@@ -148,6 +152,13 @@ public:
 private:
     // Tests read and write the mixer's buffers through this seam.
     friend struct TDmfMixerProbe;
+
+    // ---- A track row's columns (player/DmfSequencer.cpp) -----------------
+    // Each reads its column of the cell and acts on the column's effect: a
+    // new effect goes into the reader of its column.
+    void ReadInstrumentColumn(uint8_t Track, const TSector& Cell);  // cue point 0; sample offset, cue jump
+    void ReadNoteColumn(uint8_t Track, const TSector& Cell);        // pitch slides
+    void ReadVolumeColumn(uint8_t Track, const TSector& Cell);      // volume slides, panning
 
     void ResetTrackStatesAndPanning();
     void ResetToEmptySong();
