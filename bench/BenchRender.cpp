@@ -29,6 +29,7 @@
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 #include "tests/support/MixerProbe.h"
+#include "tests/support/PlaybackSteps.h"
 #include "tests/support/ScopedCodePath.h"
 
 // Registers Function(State, Path) as NAME/plain, NAME/sse2 and NAME/avx2.
@@ -56,7 +57,7 @@ bool OnCodePath(benchmark::State& State, const TScopedCodePath& Taken, TCodePath
 // voice and output frame that gives.
 void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
 {
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    std::vector<uint8_t> buffer(static_cast<size_t>(MaxTickBytes));
     const int64_t wanted = static_cast<int64_t>(Seconds * OutputBytesPerSecond);
     int64_t rendered = 0;
     double voiceFrames = 0.0;
@@ -65,13 +66,13 @@ void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
         playback.Start();
         int64_t bytes = 0;
         while (bytes < wanted && playback.Playing()) {
-            const int32_t step = playback.RenderStep(block.data());
+            const int32_t step = RenderStep(playback, buffer.data());
             bytes += step;
             const auto sounding = std::count_if(Song.Voices.begin(), Song.Voices.begin() + MixedVoices,
                                                 [](const TVoice& Voice) { return Voice.Active; });
             voiceFrames += static_cast<double>(sounding) * (step / 4);
         }
-        benchmark::DoNotOptimize(block.data());
+        benchmark::DoNotOptimize(buffer.data());
         rendered += bytes;
     }
     State.counters["RealTime"] =
@@ -176,11 +177,11 @@ void BM_MixHeaviestTick(benchmark::State& State, TCodePath Path)
         return;
     }
     auto song = SyntheticSong(32, true);
-    song->BlockBytes = MaxBlockBytes;
+    song->BlockBytes = MaxTickBytes;
     // One frame looped at the highest frequency.
     LoopAllVoices(*song, VoiceFlag16Bit | VoiceFlagStereo, std::numeric_limits<int32_t>::max(), 1000, 1004);
     MixTicks(State, *song);
-    State.counters["FramesPerTick"] = MaxBlockBytes / 4;
+    State.counters["FramesPerTick"] = MaxTickBytes / 4;
 }
 BENCHMARK_ON_CODE_PATHS(BM_MixHeaviestTick);
 

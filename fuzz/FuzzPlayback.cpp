@@ -19,6 +19,7 @@
 #include "player/DmfLimits.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
+#include "tests/support/PlaybackSteps.h"
 
 namespace {
 
@@ -27,12 +28,12 @@ constexpr double ThroughMs = 6000;
 constexpr double FirstRenderMs = 1500;
 constexpr double AfterSeekMs = 1000;
 
-// Player passes for Ms of song time or until the song's end, appended to Pcm.
+// Render steps for Ms of song time or until the song's end, appended to Pcm.
 void Render(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double Ms, std::vector<uint8_t>& Pcm)
 {
     const double end = Playback.PositionMs() + Ms;
     while (Playback.Playing() && Playback.PositionMs() < end) {
-        const int32_t n = Playback.RenderStep(Buffer.data());
+        const int32_t n = RenderStep(Playback, Buffer.data());
         Pcm.insert(Pcm.end(), Buffer.begin(), Buffer.begin() + n);
     }
 }
@@ -65,7 +66,7 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
     } catch (const std::exception&) {
         return 0;  // the plug-in refuses such a file the same way
     }
-    std::vector<uint8_t> buffer(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     TDmfPlayback playback(song);
     playback.Start();
     std::vector<uint8_t> through;

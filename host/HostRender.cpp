@@ -203,11 +203,11 @@ bool WritePcm(const TLoadedSong& Loaded, TPcmWriter& Writer, int Index, const st
     // hands out the same stream in any portions.
     TDmfPlayback playback(*Loaded.Song);
     playback.Start();
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    std::vector<uint8_t> block(static_cast<size_t>(MaxTickBytes));
     const std::string name = PlatformFileName(Input);
     for (uint64_t done = 0; written && done < totalBytes && !TStopSignals::Caught();) {
         Progress.Update(Index, name, static_cast<double>(done) / static_cast<double>(totalBytes));
-        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxBlockBytes));
+        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(totalBytes - done, MaxTickBytes));
         playback.Render(block.data(), count);
         written = Writer.Write(block.data(), static_cast<size_t>(count));
         done += static_cast<uint64_t>(count);

@@ -16,7 +16,10 @@ inline constexpr int MaxSampleName = 30;         // characters of a sample name
 inline constexpr int VoiceCount = 33;            // voices and track states 0..32
 inline constexpr int MixedVoices = 32;           // the mixer never mixes voice 32
 
-inline constexpr int32_t MaxBlockBytes = 441000;    // largest tick (2.5 s of output)
-inline constexpr int32_t InitialBlockBytes = 2940;  // 60 ticks per second
+// A tick is the sequencer's unit of time and of output: its bytes (BlockBytes)
+// follow the tempo. The largest tick is also the most RenderBlock hands out
+// in one call.
+inline constexpr int32_t MaxTickBytes = 441000;    // largest tick (2.5 s of output)
+inline constexpr int32_t InitialTickBytes = 2940;  // 60 ticks per second
 inline constexpr int TicksPerRow = 4;
 inline constexpr int SampleGuardBytes = 16;  // zero bytes before and after sample PCM

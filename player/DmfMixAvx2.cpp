@@ -1,8 +1,8 @@
-// The mixer's AVX2 path: eight output frames of a voice at a time. Where the
-// step is short enough the source words are cut by shuffles from a few
-// whole loads, else gathered in one instruction. Built for AVX2 here alone and run
-// only where the processor has it: the rest of the program keeps to the
-// processors it builds for.
+// The mixer's kernels on the AVX2 code path: eight output frames of a voice
+// at a time. Where the increment is short enough the source words are cut by
+// shuffles from a few whole loads, else gathered in one instruction. Built
+// for AVX2 here alone and run only where the processor has it: the rest of
+// the program keeps to the processors it builds for.
 #include "player/DmfMixKernels.h"
 
 #ifdef MORVEL_CODE_AVX2

@@ -1,8 +1,8 @@
 #pragma once
 // The arithmetic of one output frame of a voice, written out plainly: the
-// mixer's plain path runs it frame by frame, and every wider path does the
-// same operations in the same order in each lane of its vectors, so that all
-// paths give the same bits. All sums and products are single-precision
+// mixer's kernels on the plain code path run it frame by frame, and those of
+// every wider path do the same operations in the same order in each lane of
+// their vectors, so that all paths give the same bits. All sums and products are single-precision
 // floats, each rounded on its own (no fused multiply-add, no reassociation),
 // and the interpolation weight is always exact (a multiple of 1/65536 below 1).
 //
@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstring>
 
-// Gain 0..254 in 1/255 steps, held in single precision.
+// Gain 0..254 in units of 1/255, held in single precision.
 inline constexpr float MixGainScale = 0.003921568859f;
 // Interpolation weights are 16-bit fractions of a frame.
 inline constexpr float MixWeightScale = 1.0f / 65536.0f;
@@ -41,12 +41,14 @@ inline float* MixLeftOf(float* Buffer)
 }
 
 // Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
+// Its increment is how far it moves on the sample for each output frame:
+// the voice's frequency over the output rate.
 struct TPlayHead {
-    int64_t Offset;         // byte offset of the current frame from the voice's Data
-    uint32_t Fraction;      // position between this frame and the next, 0..65535
-    uint32_t StepBytes;     // whole frames of one output step, in bytes
-    uint32_t StepFraction;  // fraction of a frame of one output step
-    uint64_t Step;          // the whole step in 16.16 frames
+    int64_t Offset;              // byte offset of the current frame from the voice's Data
+    uint32_t Fraction;           // position between this frame and the next, 0..65535
+    uint32_t IncrementBytes;     // the increment's whole frames, in bytes
+    uint32_t IncrementFraction;  // the increment's fraction of a frame
+    uint64_t Increment;          // the whole increment in 16.16 frames
 };
 
 // The four PCM frame formats. PCM and processor are both little-endian.
@@ -75,65 +77,67 @@ template <bool Is16Bit, bool IsStereo> struct TFrameFormat {
     }
 };
 
-// Moves the play head on by one output frame.
+// Moves the play head on by one output frame: one increment.
 template <class Format> inline void Advance(TPlayHead& Head)
 {
-    Head.Fraction += Head.StepFraction;
-    Head.Offset += Head.StepBytes + (Head.Fraction >> MixFractionBits) * Format::Bytes;
+    Head.Fraction += Head.IncrementFraction;
+    Head.Offset += Head.IncrementBytes + (Head.Fraction >> MixFractionBits) * Format::Bytes;
     Head.Fraction &= MixFractionMask;
 }
 
 // Moves the play head on by Frames output frames at once: the same place as
-// Frames single advances (the whole steps and the carries of the fractions
-// add up to the 16.16 total). At most 110,250 frames of a step below 2^32.
+// Frames single advances (the whole increments and the carries of the
+// fractions add up to the 16.16 total). At most 110,250 frames of an
+// increment below 2^32.
 template <class Format> inline void AdvanceBy(TPlayHead& Head, int32_t Frames)
 {
-    const uint64_t total = Head.Fraction + static_cast<uint64_t>(Frames) * Head.Step;
+    const uint64_t total = Head.Fraction + static_cast<uint64_t>(Frames) * Head.Increment;
     Head.Offset += static_cast<int64_t>(total >> MixFractionBits) * Format::Bytes;
     Head.Fraction = static_cast<uint32_t>(total & MixFractionMask);
 }
 
-// A play head inside a loop that it passes in a few output frames: each step
-// wraps as the walk's (DmfMixer.cpp) would, so the head can go on across its
-// wraps without ending a stretch at each. The walk goes back by whole loop
-// lengths to the one offset in LoopStart + 1..End that a step's move reaches
-// modulo the loop's length; the same offset comes from the move itself
-// reduced to 1..Length (0 stays 0) and at most one loop length back.
+// A play head inside a loop that it passes in a few output frames: each
+// advance wraps as the walk's (DmfMixer.cpp) would, so the head can go on
+// across its wraps without ending a stretch at each. The walk goes back by
+// whole loop lengths to the one offset in LoopStart + 1..End that an
+// increment's move reaches modulo the loop's length; the same offset comes
+// from the move itself reduced to 1..Length (0 stays 0) and at most one loop
+// length back.
 struct TLoopedHead {
-    uint32_t Offset;        // LoopStart..End
-    uint32_t Fraction;      // 0..65535
-    uint32_t StepFraction;  // fraction of a frame of one output step
-    uint32_t End;           // the loop's end offset
-    uint32_t Length;        // End - LoopStart, at least 1
-    uint32_t Moves[2];      // a step's move in bytes, reduced: without and with a carry of the fraction
+    uint32_t Offset;             // LoopStart..End
+    uint32_t Fraction;           // 0..65535
+    uint32_t IncrementFraction;  // the increment's fraction of a frame
+    uint32_t End;                // the loop's end offset
+    uint32_t Length;             // End - LoopStart, at least 1
+    uint32_t Moves[2];           // an increment's move in bytes, reduced: without and with a carry of the fraction
 
-    TLoopedHead(uint32_t Offset, uint32_t Fraction, uint32_t StepBytes, uint32_t StepFraction, uint32_t End,
+    TLoopedHead(uint32_t Offset, uint32_t Fraction, uint32_t IncrementBytes, uint32_t IncrementFraction, uint32_t End,
                 uint32_t Length, uint32_t FrameBytes)
         : Offset(Offset),
           Fraction(Fraction),
-          StepFraction(StepFraction),
+          IncrementFraction(IncrementFraction),
           End(End),
           Length(Length),
-          Moves{Reduced(StepBytes), Reduced(StepBytes + FrameBytes)}
+          Moves{Reduced(IncrementBytes), Reduced(IncrementBytes + FrameBytes)}
     {
     }
 
-    // Moves the head on by one output frame.
-    void Step()
+    // Moves the head on by one output frame: one increment.
+    void Advance()
     {
-        Fraction += StepFraction;
+        Fraction += IncrementFraction;
         Offset += Moves[Fraction >> MixFractionBits];
         Fraction &= MixFractionMask;
         Offset -= Offset > End ? Length : 0;
     }
 
-    // What Steps steps, Carries of which carry a fraction, add to the head's
-    // place in the loop (its offset less the first one after LoopStart),
-    // 0..Length-1: the place goes round the loop, so only the moves' sum
-    // modulo the length counts.
-    uint32_t MoveOf(uint32_t Steps, uint32_t Carries) const
+    // What Increments increments, Carries of which carry a fraction, add to
+    // the head's place in the loop (its offset less the first one after
+    // LoopStart), 0..Length-1: the place goes round the loop, so only the
+    // moves' sum modulo the length counts.
+    uint32_t MoveOf(uint32_t Increments, uint32_t Carries) const
     {
-        const uint64_t move = uint64_t{Steps - Carries} * Moves[0] + uint64_t{Carries} * Moves[1];
+        const uint64_t move = uint64_t{Increments - Carries} * Moves[0] + uint64_t{Carries} * Moves[1];
         return static_cast<uint32_t>(move % Length);
     }
 
@@ -173,8 +177,8 @@ inline void MixFrames(const uint8_t* Data, int32_t /*DataLength*/, TPlayHead& He
     uint32_t fraction = Head.Fraction;
     for (int32_t k = 0; k < Frames; ++k) {
         MixFrame<Format>(Data + offset, fraction, Gains, Left[k], Right[k]);
-        fraction += Head.StepFraction;
-        offset += Head.StepBytes + (fraction >> MixFractionBits) * Format::Bytes;
+        fraction += Head.IncrementFraction;
+        offset += Head.IncrementBytes + (fraction >> MixFractionBits) * Format::Bytes;
         fraction &= MixFractionMask;
     }
     Head.Offset = offset;
@@ -190,7 +194,7 @@ inline void MixLoopedFrames(const uint8_t* Data, TLoopedHead& Head, const float*
 {
     for (int32_t k = 0; k < Frames; ++k) {
         MixFrame<Format>(Data + Head.Offset, Head.Fraction, Gains, Left[k], Right[k]);
-        Head.Step();
+        Head.Advance();
     }
 }
 

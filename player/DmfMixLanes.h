@@ -1,7 +1,7 @@
 #pragma once
 // A voice mixed several output frames at a time, one frame per lane of a
 // vector, and a tick's accumulators converted to PCM as many at a time. Each
-// lane does exactly the steps of the plain frame (DmfMixFrame.h) in the same
+// lane does exactly the operations of the plain frame (DmfMixFrame.h) in the same
 // order, so every width gives the plain path's bits.
 //
 // The code is written once for any width and takes its vectors from a lane
@@ -23,7 +23,7 @@
 //                          little-endian left, right pairs
 //   Windows                true when it also gives the six below, which take
 //                          a group's words from one or a few whole loads
-//                          instead of one load per lane, for steps short
+//                          instead of one load per lane, for increments short
 //                          enough:
 //   ByteControl(Rel)       where each lane's word lies in its half's window
 //   ByteWords(Low, High, Control)  those words, from the 16-byte windows at
@@ -71,21 +71,20 @@ template <class Lanes> struct TOneByteWindow {
 };
 
 // The words of a group of 16-bit stereo frames (one word each) picked from
-// the Count frames at Base: frame Index[i], or the next one.
-template <class Lanes> struct TOneFrameWindow {
+// the frames at Base, the Count of one load (OneFrameWindow) or the 16 of 64
+// bytes (FrameWindows): frame Index[i], or the next one.
+template <class Lanes, TGroupLoad Load> struct TFrameWindow {
     const uint8_t* Base;
     typename Lanes::TWords Index;
 
-    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::OneFrameWords(Base, Index + Skip / 4); }
-};
-
-// The words of a group of 16-bit stereo frames (one word each) picked from
-// the 16 frames at Base: frame Index[i], or the next one.
-template <class Lanes> struct TFrameWindows {
-    const uint8_t* Base;
-    typename Lanes::TWords Index;
-
-    typename Lanes::TInts At(uint32_t Skip) const { return Lanes::FrameWords(Base, Index + Skip / 4); }
+    typename Lanes::TInts At(uint32_t Skip) const
+    {
+        if constexpr (Load == TGroupLoad::OneFrameWindow) {
+            return Lanes::OneFrameWords(Base, Index + Skip / 4);
+        } else {
+            return Lanes::FrameWords(Base, Index + Skip / 4);
+        }
+    }
 };
 
 // The values of Count frames and the frames after them, one frame per lane:
@@ -167,14 +166,14 @@ template <class Lanes> struct TLaneGains {
 };
 
 // The most frames the frame of lane Lanes from a group's first frame can lie
-// from it: whole steps and the carries of the fraction steps.
+// from it: whole increments and the carries of their fractions.
 inline uint32_t FramesSpanned(const TPlayHead& Head, uint32_t Lanes, int BytesShift)
 {
-    const uint32_t carries = (MixFractionMask + Lanes * Head.StepFraction) >> MixFractionBits;
-    return Lanes * (Head.StepBytes >> BytesShift) + carries;
+    const uint32_t carries = (MixFractionMask + Lanes * Head.IncrementFraction) >> MixFractionBits;
+    return Lanes * (Head.IncrementBytes >> BytesShift) + carries;
 }
 
-// How a stretch of this step loads its groups' words: from windows where a
+// How a stretch of this increment loads its groups' words: from windows where a
 // group's frames (and the next ones) lie close enough together.
 template <class Lanes, class Format> TGroupLoad GroupLoadFor(const TPlayHead& Head)
 {
@@ -212,17 +211,17 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
     constexpr uint32_t Count = Lanes::Count;
     constexpr uint32_t Half = Count / 2;
     constexpr int Shift = Format::BytesShift;
-    // The step in locals: the stores to the accumulators could otherwise be Head's.
-    const uint32_t stepBytes = Head.StepBytes;
-    const uint32_t stepFraction = Head.StepFraction;
-    // Lane i mixes the group's frame i: i whole steps and the carries of i
-    // fraction steps from the group's first frame.
+    // The increment in locals: the stores to the accumulators could otherwise be Head's.
+    const uint32_t incrementBytes = Head.IncrementBytes;
+    const uint32_t incrementFraction = Head.IncrementFraction;
+    // Lane i mixes the group's frame i: i whole increments and the carries of
+    // their i fractions from the group's first frame.
     TWords lane{};
     for (uint32_t i = 0; i < Count; ++i) {
         lane[i] = i;
     }
-    const TWords laneFractions = lane * stepFraction;
-    const TWords laneFrames = lane * (stepBytes >> Shift);
+    const TWords laneFractions = lane * incrementFraction;
+    const TWords laneFrames = lane * (incrementBytes >> Shift);
     const TLaneGains<Lanes> gains(Gains);
     // The last offset of a group's first frame whose windows lie inside the
     // allocation (the high half's window starts at most Half frames further).
@@ -230,7 +229,7 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
                                 : Load == TGroupLoad::OneFrameWindow ? int64_t{DataLength} - 4 * int64_t{Count}
                                 : Load == TGroupLoad::OneByteWindow
                                     ? int64_t{DataLength} - 16
-                                    : int64_t{DataLength} - 16 - (int64_t{Half} * stepBytes + (Half << Shift));
+                                    : int64_t{DataLength} - 16 - (int64_t{Half} * incrementBytes + (Half << Shift));
     uint32_t offset = static_cast<uint32_t>(Head.Offset);
     uint32_t fraction = Head.Fraction;
     for (int32_t g = 0; g < Groups; ++g, Left += Count, Right += Count) {
@@ -244,16 +243,15 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
         } else if constexpr (Load == TGroupLoad::OneByteWindow) {
             c = LaneColumns<Lanes, Format>(TOneByteWindow<Lanes>{base, Lanes::OneByteControl(rel)});
         } else if constexpr (Load == TGroupLoad::ByteWindows) {
-            const uint32_t high = Half * stepBytes + (((fraction + Half * stepFraction) >> MixFractionBits) << Shift);
+            const uint32_t high =
+                Half * incrementBytes + (((fraction + Half * incrementFraction) >> MixFractionBits) << Shift);
             c = LaneColumns<Lanes, Format>(TByteWindows<Lanes>{base, base + high, Lanes::ByteControl(rel)});
-        } else if constexpr (Load == TGroupLoad::OneFrameWindow) {
-            c = LaneColumns<Lanes, Format>(TOneFrameWindow<Lanes>{base, frames});
-        } else if constexpr (Load == TGroupLoad::FrameWindows) {
-            c = LaneColumns<Lanes, Format>(TFrameWindows<Lanes>{base, frames});
+        } else if constexpr (Load == TGroupLoad::OneFrameWindow || Load == TGroupLoad::FrameWindows) {
+            c = LaneColumns<Lanes, Format>(TFrameWindow<Lanes, Load>{base, frames});
         }
         gains.template Add<Format>(c, fractions, Left, Right);
-        fraction += Count * stepFraction;
-        offset += Count * stepBytes + ((fraction >> MixFractionBits) << Shift);
+        fraction += Count * incrementFraction;
+        offset += Count * incrementBytes + ((fraction >> MixFractionBits) << Shift);
         fraction &= MixFractionMask;
     }
 }
@@ -302,11 +300,11 @@ void MixLanes(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, const fl
 
 // Mixes Frames frames from a head inside a short loop (TLoopedHead), Count
 // at a time and the rest one by one, and moves Head past them. The first
-// group's lanes take the head's own steps; from then on each lane moves on
-// by Count steps at once: its place in the loop by those steps' move (one
+// group's lanes take the head's own advances; from then on each lane moves
+// on by Count increments at once: its place in the loop by their move (one
 // carry more where its fraction carries), taken back by the loop's length
 // once it reaches it. A head on the loop's start (only before its first
-// step) has no place: it goes frame by frame until it leaves it.
+// advance) has no place: it goes frame by frame until it leaves it.
 template <class Lanes, class Format>
 void MixLoopedLanes(const uint8_t* Data, TLoopedHead& Head, const float* Gains, float* Left, float* Right,
                     int32_t Frames)
@@ -322,9 +320,9 @@ void MixLoopedLanes(const uint8_t* Data, TLoopedHead& Head, const float* Gains, 
     }
     if (Frames - k >= static_cast<int32_t>(Count)) {
         const TLaneGains<Lanes> gains(Gains);
-        const uint32_t groupSteps = Count * head.StepFraction;
-        const uint32_t groupFraction = groupSteps & MixFractionMask;
-        const uint32_t groupCarries = groupSteps >> MixFractionBits;
+        const uint32_t groupFractions = Count * head.IncrementFraction;
+        const uint32_t groupFraction = groupFractions & MixFractionMask;
+        const uint32_t groupCarries = groupFractions >> MixFractionBits;
         const uint32_t move = head.MoveOf(Count, groupCarries);
         const uint32_t carryMove = head.MoveOf(Count, groupCarries + 1) - move;  // modulo 2^32
         const TInts length = TInts{} + static_cast<int32_t>(head.Length);
@@ -332,7 +330,7 @@ void MixLoopedLanes(const uint8_t* Data, TLoopedHead& Head, const float* Gains, 
         for (uint32_t i = 0; i < Count; ++i) {
             places[i] = head.Offset - first;
             fractions[i] = head.Fraction;
-            head.Step();
+            head.Advance();
         }
         for (; k + static_cast<int32_t>(Count) <= Frames; k += Count) {
             gains.template Add<Format>(LaneColumns<Lanes, Format>(TLaneLoads<Lanes>{Data + first, places}), fractions,

@@ -1,4 +1,5 @@
-// The mixer's SSE2 path: four output frames of a voice at a time.
+// The mixer's kernels on the SSE2 code path: four output frames of a voice
+// at a time.
 #include "player/DmfMixKernels.h"
 
 #ifdef MORVEL_CODE_SSE2

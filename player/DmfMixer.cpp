@@ -1,10 +1,10 @@
 // The voice mixer: one tick of the 32 note voices into 16-bit stereo PCM,
 // and the FIFO that cuts the ticks into the byte counts the player asks for.
 //
-// The output must be the same byte for byte on every build and on every path
-// the mixer runs (DmfMixKernels.h): the arithmetic of a frame is written once
-// in DmfMixFrame.h, and the paths differ only in how many frames they do at
-// a time. The walk of a voice's play head (its steps, loop wraps and end)
+// The output must be the same byte for byte on every build and on every code
+// path (DmfMixKernels.h): the arithmetic of a frame is written once in
+// DmfMixFrame.h, and the paths' kernels differ only in how many frames they
+// do at a time. The walk of a voice's play head (its increments, loop wraps and end)
 // is this file's alone, the same for mixing and for moving without mixing.
 
 #include <algorithm>
@@ -39,17 +39,17 @@ void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, con
 // How many output frames, at most Limit, start at or before byte offset Last.
 template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
 {
-    if (Head.Step == 0) {
+    if (Head.Increment == 0) {
         return Limit;
     }
-    // Frame n reads at Offset + Bytes * ((Fraction + n * Step) >> 16); it stays
-    // at or before Last while Fraction + n * Step < (WholeFrames + 1) << 16.
+    // Frame n reads at Offset + Bytes * ((Fraction + n * Increment) >> 16); it
+    // stays at or before Last while Fraction + n * Increment < (WholeFrames + 1) << 16.
     const uint64_t wholeFrames = static_cast<uint64_t>(Last - Head.Offset) >> Format::BytesShift;
     const uint64_t room = ((wholeFrames + 1) << MixFractionBits) - Head.Fraction;
-    if (room <= Head.Step) {
-        return 1;  // a step past a short loop: no division on every frame
+    if (room <= Head.Increment) {
+        return 1;  // an increment past a short loop: no division on every frame
     }
-    const uint64_t frames = (room + Head.Step - 1) / Head.Step;
+    const uint64_t frames = (room + Head.Increment - 1) / Head.Increment;
     return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
 }
 
@@ -68,10 +68,10 @@ std::array<float, 4> GainsOf(const TVoice& Voice)
     return reals;
 }
 
-// Resampling step from the voice's frequency to the output rate in 16.16
-// frames. Taken in 64 bits: a 32-bit product would wrap above 65535 Hz.
+// The play head's increment: the voice's frequency over the output rate, in
+// 16.16 frames. Taken in 64 bits: a 32-bit product would wrap above 65535 Hz.
 // A voice without a positive frequency holds still.
-uint64_t StepOf(int32_t Frequency)
+uint64_t IncrementOf(int32_t Frequency)
 {
     if (Frequency <= 0) {
         return 0;
@@ -81,23 +81,23 @@ uint64_t StepOf(int32_t Frequency)
 
 // How far a head that has passed the loop's end by Over bytes goes back: by
 // whole loop lengths until it is inside the loop again. A mixed stretch ends
-// with the step that passes the end, so Over is at most a step and a frame,
-// and the loop lengths a whole step spans are counted once per voice and
-// tick, not on every wrap; what is left, or a longer way (a skipped tick),
-// takes a division.
+// with the increment that passes the end, so Over is at most an increment and
+// a frame, and the loop lengths a whole increment spans are counted once per
+// voice and tick, not on every wrap; what is left, or a longer way (a skipped
+// tick), takes a division.
 class TLoopWrap {
 public:
-    TLoopWrap(int64_t LoopLength, uint32_t StepBytes)
-        : LoopLength(LoopLength), StepLoops(LoopLength * (StepBytes / LoopLength))
+    TLoopWrap(int64_t LoopLength, uint32_t IncrementBytes)
+        : LoopLength(LoopLength), IncrementLoops(LoopLength * (IncrementBytes / LoopLength))
     {
     }
 
     int64_t Back(int64_t Over) const
     {
         int64_t back = 0;
-        if (Over > StepLoops) {
-            back = StepLoops;
-            Over -= StepLoops;
+        if (Over > IncrementLoops) {
+            back = IncrementLoops;
+            Over -= IncrementLoops;
         }
         if (Over <= LoopLength) {
             return back + LoopLength;
@@ -107,7 +107,7 @@ public:
 
 private:
     int64_t LoopLength;
-    int64_t StepLoops;  // the whole loop lengths within one step
+    int64_t IncrementLoops;  // the whole loop lengths within one increment
 };
 
 // Stretches shorter than this are mixed frame by frame in the walk itself:
@@ -126,7 +126,7 @@ enum class TVoiceWalk { Mix, Move };
 // Walks one voice over Frames output frames, in one frame format: the one
 // walk of a play head, mixing or not. It runs in stretches that end where the
 // head passes the end offset, then loops back or stops the voice, so that a
-// tick skipped leaves the voice where a tick mixed leaves it: the same step,
+// tick skipped leaves the voice where a tick mixed leaves it: the same increments,
 // the same wraps, the same end, a voice without frequency held still.
 template <class Format, TVoiceWalk Walk>
 void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels)
@@ -141,18 +141,18 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     // the allocation.
     const int64_t insideLast = std::min<int64_t>(end, int64_t{dataLength} - Format::ReadBytes);
 
-    const uint64_t step = StepOf(Voice.Frequency);
-    TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(step >> MixFractionBits) * Format::Bytes,
-                   static_cast<uint32_t>(step & MixFractionMask), step};
+    const uint64_t increment = IncrementOf(Voice.Frequency);
+    TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(increment >> MixFractionBits) * Format::Bytes,
+                   static_cast<uint32_t>(increment & MixFractionMask), increment};
     const std::array<float, 4> gains = Walk == TVoiceWalk::Mix ? GainsOf(Voice) : std::array<float, 4>{};
     const TMixStretch stretch = Kernels ? Kernels->Stretches[Format::Index] : nullptr;
 
-    const TLoopWrap wrap(loops ? loopLength : 1, head.StepBytes);
+    const TLoopWrap wrap(loops ? loopLength : 1, head.IncrementBytes);
     // A short loop whose every frame and the next one lie inside the
     // allocation: once the head is in it, it is mixed to the tick's end.
     const bool shortLoop =
         Walk == TVoiceWalk::Mix && loops && end <= insideLast &&
-        (static_cast<uint64_t>(loopLength) << MixFractionBits) < ShortLoopFrames * step * Format::Bytes;
+        (static_cast<uint64_t>(loopLength) << MixFractionBits) < ShortLoopFrames * increment * Format::Bytes;
 
     // A voice already past its end is silenced unmixed, looping or not.
     if (head.Offset > end) {
@@ -170,8 +170,9 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
             AdvanceBy<Format>(head, run);
         } else if (shortLoop && head.Offset >= Voice.LoopStart) {
             run = Frames - done;
-            TLoopedHead looped(static_cast<uint32_t>(head.Offset), head.Fraction, head.StepBytes, head.StepFraction,
-                               static_cast<uint32_t>(end), static_cast<uint32_t>(loopLength), Format::Bytes);
+            TLoopedHead looped(static_cast<uint32_t>(head.Offset), head.Fraction, head.IncrementBytes,
+                               head.IncrementFraction, static_cast<uint32_t>(end), static_cast<uint32_t>(loopLength),
+                               Format::Bytes);
             Kernels->Looped[Format::Index](Voice.Data, looped, gains.data(), Left + done, Right + done, run);
             head.Offset = looped.Offset;
             head.Fraction = looped.Fraction;
@@ -199,7 +200,7 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
 }
 
 // Walks every active voice below 32 over Frames frames in its frame format;
-// a mix with the kernels of the mixer's path.
+// a mix with the kernels of the process's code path.
 template <TVoiceWalk Walk>
 void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
                 const TMixKernels* Kernels)
@@ -223,11 +224,11 @@ void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Righ
     }
 }
 
-// Bytes one tick yields: BlockBytes held to whole frames within the buffers,
-// and at least one frame so that every request completes.
-int32_t TickBytesOf(int32_t BlockBytes)
+// Bytes one tick yields: the tick's length (BlockBytes) held to whole frames
+// within the buffers, and at least one frame so that every request completes.
+int32_t TickBytesOf(int32_t Bytes)
 {
-    return std::clamp<int32_t>(BlockBytes, 4, MaxBlockBytes) & ~3;
+    return std::clamp<int32_t>(Bytes, 4, MaxTickBytes) & ~3;
 }
 
 }  // namespace
@@ -235,7 +236,7 @@ int32_t TickBytesOf(int32_t BlockBytes)
 void TDmf::RenderBlock(void* Dest, int32_t Count)
 {
     TLockGuard guard(Lock);
-    if (Count <= 0 || Count > MaxBlockBytes) {
+    if (Count <= 0 || Count > MaxTickBytes) {
         return;
     }
     AllocateRenderBuffers();
@@ -273,8 +274,8 @@ void TDmf::DiscardQueued()
 }
 
 // Bound: a tick mixes at most MixedVoices (32) voices over at most
-// MaxBlockBytes / 4 (110,250) frames, and each pass of a voice's loop mixes at
-// least one frame, a loop wrap taking one division however far a step
+// MaxTickBytes / 4 (110,250) frames, and each pass of a voice's loop mixes at
+// least one frame, a loop wrap taking one division however far an increment
 // overshoots: the work is linear in the tick's frames whatever the voices'
 // frequencies or loop lengths (about 30 ms for the heaviest tick, benchmark
 // BM_MixHeaviestTick).

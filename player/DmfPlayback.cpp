@@ -33,15 +33,6 @@ void TDmfPlayback::Render(void* Dest, int32_t Count)
     Position += Count;
 }
 
-int32_t TDmfPlayback::RenderStep(void* Dest)
-{
-    const int32_t count = StepBytes();
-    if (count > 0) {
-        Render(Dest, count);
-    }
-    return count;
-}
-
 void TDmfPlayback::Seek(double TargetMs, const std::atomic<bool>* Cancel)
 {
     // Compared in bytes, so that a target on a tick's end lands there.

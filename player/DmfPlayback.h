@@ -34,11 +34,9 @@ public:
     // The bytes of the next render step: the tick length current now, or
     // what is left of the song when that is less (0 at its end).
     int32_t StepBytes() const;
-    // Renders Count bytes (0 < Count <= MaxBlockBytes) into Dest and moves
+    // Renders Count bytes (0 < Count <= MaxTickBytes) into Dest and moves
     // the position on by their song time.
     void Render(void* Dest, int32_t Count);
-    // One render step into Dest (room for MaxBlockBytes); its byte count.
-    int32_t RenderStep(void* Dest);
     // Moves to TargetMs: ends at the end of the first tick at or after it, or
     // at the song's end (a target past it). What the song had mixed ahead is
     // dropped, so the next step is the song from there; the voices stand

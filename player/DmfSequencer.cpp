@@ -47,6 +47,21 @@ constexpr uint8_t NoteStopA = 127;
 constexpr uint8_t NoteStopB = 255;
 constexpr uint8_t LastPlayableNote = 108;
 
+// The effect an effect byte selects: its low four bits (the high four are ignored).
+uint8_t EffectOf(uint8_t Byte)
+{
+    return Byte & 15;
+}
+
+// A slide effect's change per tick: Param up or down, none for any other effect.
+int32_t SlideOf(uint8_t Effect, uint8_t Param, uint8_t Up, uint8_t Down)
+{
+    if (Effect == Up) {
+        return Param;
+    }
+    return Effect == Down ? -int32_t{Param} : 0;
+}
+
 }  // namespace
 
 void TDmf::Start()
@@ -87,7 +102,7 @@ void TDmf::Rewind()
     // Every playback from the start is the run that measured the length:
     // the same first tick, the same tempo, the same idle voices.
     TickCountdown = 1;
-    BlockBytes = InitialBlockBytes;
+    BlockBytes = InitialTickBytes;
     for (TVoice& voice : Voices) {
         if (!voice.Active) {
             voice = TVoice{};
@@ -133,7 +148,7 @@ void TDmf::ProcessTick(bool WithVoices)
         for (int32_t t = 0; t < trackCount; ++t) {
             TrackStates[static_cast<size_t>(t)].PitchSlide = 0;
             TrackStates[static_cast<size_t>(t)].VolumeSlide = 0;
-            ProcessTrackRow(static_cast<uint8_t>(t), CurrentPattern, CurrentRow - 1, static_cast<uint8_t>(t));
+            ProcessTrackRow(static_cast<uint8_t>(t), CurrentPattern, CurrentRow - 1);
         }
     }
     if (pattern->RowCount > CurrentRow) {
@@ -210,15 +225,14 @@ void TDmf::ProcessGlobalRow(uint8_t PatternNo)
     }
 }
 
-void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_t TrackNo)
+void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row)
 {
     if (Track >= VoiceCount) {
         return;
     }
     TTrackState& state = TrackStates[Track];
-    TVoice& voice = Voices[Track];
     const TPattern* pattern = GetPattern(PatternNo);
-    const TTrack* track = pattern ? pattern->Track(TrackNo) : nullptr;
+    const TTrack* track = pattern ? pattern->Track(Track) : nullptr;
     const TSector* found = track ? track->Sector(Row) : nullptr;
     const TSector cell = found ? *found : TSector{};
 
@@ -226,70 +240,14 @@ void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_
     state.PitchSlide = 0;
     state.Volume = 0;
     state.Note = 0;
-
-    if (cell.HasInstrument()) {
-        voice.Position = 0;
-        state.Instrument = cell.Instrument;
-        if (const TSample* sample = GetSample(state.Instrument)) {
-            JumpToCue(voice, *sample, 0);
-        }
-    }
-
-    if (cell.HasNote()) {
-        state.Note = cell.Note;
-        if (cell.Note >= 128 && cell.Note <= 254) {
-            state.Note = 0;
-        } else {
-            state.CurrentNote = cell.Note;
-        }
-    }
-
-    if (cell.HasVolume()) {
-        state.Volume = cell.Volume;
-    }
-
-    if (cell.HasInstrumentEffect()) {
-        state.InstrumentEffect = cell.InstrumentEffect & 15;
-        state.InstrumentParam = cell.InstrumentParam;
-        const uint8_t effect = state.InstrumentEffect;
-        if (effect >= InstrumentOffsetFirst && effect <= InstrumentOffsetLast) {
-            const int32_t offset = ((effect - InstrumentOffsetFirst) * 256 + cell.InstrumentParam) * 256;
-            if (offset < voice.EndOffset) {
-                voice.Position = offset;
-            }
-        } else if (effect == InstrumentCueJump && state.Instrument != 0) {
-            if (const TSample* sample = GetSample(state.Instrument)) {
-                JumpToCue(voice, *sample, cell.InstrumentParam);
-            }
-        }
-    }
-
-    if (cell.HasNoteEffect()) {
-        state.NoteEffect = cell.NoteEffect & 15;
-        state.NoteParam = cell.NoteParam;
-        if (state.NoteEffect == NotePitchSlideUp) {
-            state.PitchSlide = cell.NoteParam;
-        } else if (state.NoteEffect == NotePitchSlideDown) {
-            state.PitchSlide = -int32_t{cell.NoteParam};
-        }
-    }
-
-    if (cell.HasVolumeEffect()) {
-        state.VolumeEffect = cell.VolumeEffect & 15;
-        state.VolumeParam = cell.VolumeParam;
-        if (state.VolumeEffect == VolumeSlideUp) {
-            state.VolumeSlide = cell.VolumeParam;
-        } else if (state.VolumeEffect == VolumeSlideDown) {
-            state.VolumeSlide = -int32_t{cell.VolumeParam};
-        } else if (state.VolumeEffect == VolumeSetPanning) {
-            SetPanning(Track, cell.VolumeParam);
-        }
-    }
+    // Each column with its effect: no column reads what another one sets.
+    ReadInstrumentColumn(Track, cell);
+    ReadNoteColumn(Track, cell);
+    ReadVolumeColumn(Track, cell);
 
     if (state.Volume != 0) {
         SetVolume(Track, static_cast<int16_t>(state.Volume));
     }
-
     if (state.Note >= 1 && state.Note <= LastPlayableNote && state.Instrument != 0) {
         PlayInstrument(state.Instrument, Track, state.Note);
         if (state.Volume == 0) {
@@ -298,9 +256,73 @@ void TDmf::ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_
             }
         }
     }
-
     if (state.Note == NoteStopA || state.Note == NoteStopB) {
-        voice.Active = false;
+        Voices[Track].Active = false;
+    }
+}
+
+void TDmf::ReadInstrumentColumn(uint8_t Track, const TSector& Cell)
+{
+    TTrackState& state = TrackStates[Track];
+    TVoice& voice = Voices[Track];
+    if (Cell.HasInstrument()) {
+        voice.Position = 0;
+        state.Instrument = Cell.Instrument;
+        if (const TSample* sample = GetSample(state.Instrument)) {
+            JumpToCue(voice, *sample, 0);
+        }
+    }
+    if (!Cell.HasInstrumentEffect()) {
+        return;
+    }
+    state.InstrumentEffect = EffectOf(Cell.InstrumentEffect);
+    state.InstrumentParam = Cell.InstrumentParam;
+    const uint8_t effect = state.InstrumentEffect;
+    if (effect >= InstrumentOffsetFirst && effect <= InstrumentOffsetLast) {
+        // Held against the end of what the voice played before this row: the
+        // row's note starts after its effects.
+        const int32_t offset = ((effect - InstrumentOffsetFirst) * 256 + Cell.InstrumentParam) * 256;
+        if (offset < voice.EndOffset) {
+            voice.Position = offset;
+        }
+    } else if (effect == InstrumentCueJump && state.Instrument != 0) {
+        if (const TSample* sample = GetSample(state.Instrument)) {
+            JumpToCue(voice, *sample, Cell.InstrumentParam);
+        }
+    }
+}
+
+void TDmf::ReadNoteColumn(uint8_t Track, const TSector& Cell)
+{
+    TTrackState& state = TrackStates[Track];
+    if (Cell.HasNote()) {
+        state.Note = Cell.Note;
+        if (Cell.Note >= 128 && Cell.Note <= 254) {
+            state.Note = 0;
+        } else {
+            state.CurrentNote = Cell.Note;
+        }
+    }
+    if (Cell.HasNoteEffect()) {
+        state.NoteEffect = EffectOf(Cell.NoteEffect);
+        state.NoteParam = Cell.NoteParam;
+        state.PitchSlide = SlideOf(state.NoteEffect, Cell.NoteParam, NotePitchSlideUp, NotePitchSlideDown);
+    }
+}
+
+void TDmf::ReadVolumeColumn(uint8_t Track, const TSector& Cell)
+{
+    TTrackState& state = TrackStates[Track];
+    if (Cell.HasVolume()) {
+        state.Volume = Cell.Volume;
+    }
+    if (Cell.HasVolumeEffect()) {
+        state.VolumeEffect = EffectOf(Cell.VolumeEffect);
+        state.VolumeParam = Cell.VolumeParam;
+        state.VolumeSlide = SlideOf(state.VolumeEffect, Cell.VolumeParam, VolumeSlideUp, VolumeSlideDown);
+        if (state.VolumeEffect == VolumeSetPanning) {
+            SetPanning(Track, Cell.VolumeParam);
+        }
     }
 }
 
@@ -310,9 +332,9 @@ void TDmf::SetTickRate(double TicksPerSecond)
         return;
     }
     const double quarter = OutputBytesPerSecond / TicksPerSecond / 4.0;
-    int64_t bytes = 4 * RoundHalfEven(std::min(quarter, double{MaxBlockBytes}));
+    int64_t bytes = 4 * RoundHalfEven(std::min(quarter, double{MaxTickBytes}));
     // A tick never has zero bytes, or rendering and the length run would never advance.
-    BlockBytes = static_cast<int32_t>(std::clamp<int64_t>(bytes, 4, MaxBlockBytes));
+    BlockBytes = static_cast<int32_t>(std::clamp<int64_t>(bytes, 4, MaxTickBytes));
 }
 
 double TDmf::NoteFreq(int32_t Rate, double Note) const

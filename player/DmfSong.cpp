@@ -8,7 +8,7 @@ namespace {
 // Capacities of the render buffers: one largest tick plus headroom.
 constexpr size_t MixValues = 441017;
 constexpr size_t TickBytes = 441001;
-constexpr size_t FifoCapacity = 2 * static_cast<size_t>(MaxBlockBytes);
+constexpr size_t FifoCapacity = 2 * static_cast<size_t>(MaxTickBytes);
 }  // namespace
 
 TDmf::TDmf() = default;

@@ -45,12 +45,16 @@ public:
     void Clear();
 
     // ---- Sequencer -------------------------------------------------------
-    void Start();   // rewinds and plays (only when Loaded)
-    void Stop();    // stops and silences every voice
-    void Resume();  // plays on from where it stopped (only when Loaded)
+    void Start();  // rewinds and plays (only when Loaded)
+    void Stop();   // stops and silences every voice
+    // Plays on from where it stopped (only when Loaded): kept as the song has
+    // always had it, though the players of this program start or seek instead.
+    void Resume();
     void Rewind();  // back to the first row of the sequence
-    // One sequencer tick and the gain update, nothing mixed; the voices' play
-    // heads move on as the tick's mix would have moved them.
+    // One tick: the sequencer's tick and the gain update, nothing mixed; the
+    // voices' play heads move on as the tick's mix would have moved them.
+    // (SkipBlock is the name the song has always given this: it skips one
+    // tick, BlockBytes of output.)
     void SkipBlock();
     // The tick both rendering and skipping begin with: the sequencer's tick
     // (while playing) and the gain update; the play heads stay where they are.
@@ -60,7 +64,11 @@ public:
     void ProcessTick(bool WithVoices = true);
     void AdvanceVoices(int32_t TrackCount);  // a tick's effects on the pattern's voices
     void ProcessGlobalRow(uint8_t PatternNo);
-    void ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row, uint8_t TrackNo);
+    // Reads row Row of track Track of pattern PatternNo into the track state
+    // and the voice of the same number: its columns, then the note it starts
+    // or stops. One number names the cell's track and the voice, since track
+    // t always drives voice t (once two parameters, always passed the same).
+    void ProcessTrackRow(uint8_t Track, uint8_t PatternNo, int32_t Row);
     void SetTickRate(double TicksPerSecond);
     double NoteFreq(int32_t Rate, double Note) const;
     void PlayInstrument(uint8_t Instrument, uint8_t Voice, uint16_t Note);
@@ -74,7 +82,10 @@ public:
     void MeasureLength(bool RewindAfter);
 
     // ---- Mixer -----------------------------------------------------------
-    // Fills Dest with exactly Count bytes of output when 0 < Count <= 441000.
+    // Fills Dest with exactly Count bytes of output when 0 < Count <=
+    // MaxTickBytes: any count, as many ticks as it takes, the rest of the last
+    // one kept for the next call. (RenderBlock is the name the song has always
+    // given this, from when every call was one tick.)
     void RenderBlock(void* Dest, int32_t Count);
     // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
     void MixTick();
@@ -107,7 +118,9 @@ public:
     TSequencer Sequencer;
     std::array<std::unique_ptr<TPattern>, MaxPatterns> Patterns;
     int32_t PatternCount = 0;
-    uint16_t SongTrackCount = 0;  // track count of the pattern block header
+    // The track count of the pattern block's header: kept as the song has
+    // always held it, though playback goes by each pattern's own TrackCount.
+    uint16_t SongTrackCount = 0;
     // 1-based; [0] unused.
     std::array<std::unique_ptr<TSample>, MaxSamples + 1> Samples;
     int32_t SampleCount = 0;
@@ -129,13 +142,23 @@ public:
     uint8_t TickCountdown = 1;   // ticks left until the next row is read
     uint16_t RowsPerBeat = 0;    // copied from the pattern by the tempo command
     uint8_t MasterVolume = 240;
-    int32_t BlockBytes = InitialBlockBytes;  // output bytes of one tick
+    // The output bytes of one tick at the current tempo: a multiple of 4, at
+    // most MaxTickBytes. (BlockBytes is the name the song and its players have
+    // always used for a tick's length.)
+    int32_t BlockBytes = InitialTickBytes;
     std::array<TTrackState, VoiceCount> TrackStates{};
     std::array<TVoice, VoiceCount> Voices{};
 
 private:
     // Tests read and write the mixer's buffers through this seam.
     friend struct TDmfMixerProbe;
+
+    // ---- A track row's columns (player/DmfSequencer.cpp) -----------------
+    // Each reads its column of the cell and acts on the column's effect: a
+    // new effect goes into the reader of its column.
+    void ReadInstrumentColumn(uint8_t Track, const TSector& Cell);  // cue point 0; sample offset, cue jump
+    void ReadNoteColumn(uint8_t Track, const TSector& Cell);        // pitch slides
+    void ReadVolumeColumn(uint8_t Track, const TSector& Cell);      // volume slides, panning
 
     void ResetTrackStatesAndPanning();
     void ResetToEmptySong();
@@ -146,7 +169,7 @@ private:
     // Empty until the song first mixes.
     std::vector<float> MixBuffer;     // 441017 floats: the left accumulators, then the right (DmfMixFrame.h)
     std::vector<uint8_t> TickBuffer;  // 16-bit stereo PCM of the last tick mixed
-    std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (2 x 441000)
+    std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (two of the largest ticks)
     int32_t FifoBytes = 0;
 
     // ---- Loader working state: one load's, none outside it (module/) -----

@@ -10,6 +10,9 @@
 struct TPlayerShared {
     std::atomic<bool> StopRequested{false};
     std::atomic<bool> Paused{false};
+    // The song time of what has gone to the output, in milliseconds, and the
+    // target of a seek not yet carried out (-1: none). MS is the spelling the
+    // driver has always given these two; the engine's own is Ms.
     std::atomic<double> PositionMS{0.0};
     std::atomic<int32_t> SeekTargetMS{-1};
     // The host's output is open for the song: its clocks count what it holds.

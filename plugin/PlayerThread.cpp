@@ -13,7 +13,7 @@
 
 namespace {
 // The largest render step, and as much again for what a DSP may add.
-constexpr int PlayBufferBytes = 2 * MaxBlockBytes;
+constexpr int PlayBufferBytes = 2 * MaxTickBytes;
 
 constexpr unsigned PausePollMs = 100;
 constexpr unsigned RoomPollMs = 5;
@@ -53,7 +53,7 @@ void TPlayerThread::WaitFor()
 void TPlayerThread::Execute()
 {
     try {
-        PlayPasses();
+        PlayPass();
         // The song ended by itself: the output plays what it holds. The
         // position stays at the song's end meanwhile, so that the host's
         // clock counts on to it.
@@ -82,46 +82,50 @@ void TPlayerThread::Finish()
     }
 }
 
-void TPlayerThread::PlayPasses()
+void TPlayerThread::PlayPass()
 {
     while (!Shared.StopRequested) {
         while (Shared.Paused && !Shared.StopRequested) {
             PlatformSleep(PausePollMs);
         }
-
-        // Taken and cleared in one step: a target set meanwhile waits for the next pass.
+        // Taken and cleared at once: a target set meanwhile waits for the next step.
         const int target = Shared.SeekTargetMS.exchange(-1);
         if (target >= 0) {
             Seek(target);
         }
-        // The song's last step was handed out (or a seek passed its end).
-        if (!Playback.Playing()) {
+        // The song's last step has gone out (or a seek passed its end), or
+        // Stop came while a step waited for room.
+        if (!Playback.Playing() || !PlayStep()) {
             break;
         }
-
-        // A step starts once the output can take its first piece; the rest
-        // follows as room appears, so any output that holds a piece keeps
-        // playing, at every tempo.
-        const int n = Playback.StepBytes();
-        if (!WaitForRoom(std::min(n, MaxWriteBytes))) {
-            break;
-        }
-
-        const double start = Playback.PositionMs();
-        Playback.Render(PlayBuffer.data(), n);
-        const int timestamp = RoundMs(start);
-        Module.SAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
-        Module.VSAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
-
-        int count = n;
-        if (Module.dsp_isactive() == 1) {
-            const int frames = Module.dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()),
-                                                    n / OutputBytesPerFrame, OutputBits, OutputChannels, OutputRate);
-            // Never more than the buffer holds, whatever the DSP answers.
-            count = std::clamp(frames, 0, PlayBufferBytes / OutputBytesPerFrame) * OutputBytesPerFrame;
-        }
-        WriteToOutput(count, start, Playback.PositionMs());
     }
+}
+
+bool TPlayerThread::PlayStep()
+{
+    // A step starts once the output can take its first piece; the rest
+    // follows as room appears, so any output that holds a piece keeps
+    // playing, at every tempo.
+    const int n = Playback.StepBytes();
+    if (!WaitForRoom(std::min(n, MaxWriteBytes))) {
+        return false;
+    }
+
+    const double start = Playback.PositionMs();
+    Playback.Render(PlayBuffer.data(), n);
+    const int timestamp = RoundMs(start);
+    Module.SAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
+    Module.VSAAddPCMData(PlayBuffer.data(), OutputChannels, OutputBits, timestamp);
+
+    int count = n;
+    if (Module.dsp_isactive() == 1) {
+        const int frames = Module.dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()), n / OutputBytesPerFrame,
+                                                OutputBits, OutputChannels, OutputRate);
+        // Never more than the buffer holds, whatever the DSP answers.
+        count = std::clamp(frames, 0, PlayBufferBytes / OutputBytesPerFrame) * OutputBytesPerFrame;
+    }
+    WriteToOutput(count, start, Playback.PositionMs());
+    return true;
 }
 
 void TPlayerThread::Seek(int Target)

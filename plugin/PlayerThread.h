@@ -1,6 +1,7 @@
 #pragma once
-// The player thread: pulls one render step at a time from the current song
-// and hands it to the host's visualisation, DSP and output.
+// The player thread: runs the playback pass over the current song, one
+// render step at a time, and hands each step to the host's visualisation,
+// DSP and output.
 
 #include <vector>
 
@@ -26,9 +27,13 @@ public:
     void WaitFor();
 
 private:
-    // Whatever fails in the passes ends the song as its own end does.
+    // Whatever fails in the pass ends the song as its own end does.
     void Execute();
-    void PlayPasses();
+    // Runs the playback pass until the song's last step has gone out, or Stop.
+    void PlayPass();
+    // Renders the next render step and hands it to the host; false when Stop
+    // came while it waited for the output's room.
+    bool PlayStep();
     void Seek(int Target);
     // Until the output reports room for Wanted bytes; false when stopping.
     bool WaitForRoom(int Wanted);

@@ -4,6 +4,7 @@
 // inside ever reaches the host: each entry point answers a fixed value then.
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/PlatformExport.h"
 #include "platform/PlatformSystem.h"
@@ -24,74 +25,86 @@ Out_Module* HostOutput()
     return Descriptor.outMod;
 }
 
+// The host's call carried to the plug-in's handler for Event, the plug-in as
+// its sender, when one is assigned; otherwise Default's answer, given the
+// plug-in (null without its data module).
+template <class TEvent, class TDefault, class... TArgs>
+auto HandlerOr(TEvent TNoxWinAmpInputPlugin::*Event, TDefault&& Default, TArgs&&... Args)
+{
+    TNoxWinAmpInputPlugin* plugin = Plugin();
+    if (plugin && (plugin->*Event).Assigned()) {
+        return (plugin->*Event)(plugin, std::forward<TArgs>(Args)...);
+    }
+    return Default(plugin);
+}
+
+// The default of the events that do nothing without a handler.
+void DoNothing(TNoxWinAmpInputPlugin*)
+{
+}
+
+// Sets the pause flag the plug-in answers IsPaused with when no handler does.
+void SetPaused(bool Paused)
+{
+    if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
+        plugin->FPaused = Paused;
+    }
+}
+
 void Config(HWND ParentWindow)
 {
-    Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnConfig.Assigned()) {
-            plugin->OnConfig(plugin, ParentWindow);
-        }
-    });
+    Guarded([&] { HandlerOr(&TNoxWinAmpInputPlugin::OnConfig, DoNothing, ParentWindow); });
 }
 
 void About(HWND ParentWindow)
 {
-    Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnAbout.Assigned()) {
-            plugin->OnAbout(plugin, ParentWindow);
-        }
-    });
+    Guarded([&] { HandlerOr(&TNoxWinAmpInputPlugin::OnAbout, DoNothing, ParentWindow); });
 }
 
 void Init()
 {
-    Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnInit.Assigned()) {
-            plugin->OnInit(plugin);
-        }
-    });
+    Guarded([&] { HandlerOr(&TNoxWinAmpInputPlugin::OnInit, DoNothing); });
 }
 
 void Quit()
 {
-    Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnQuit.Assigned()) {
-            plugin->OnQuit(plugin);
-        }
-    });
+    Guarded([&] { HandlerOr(&TNoxWinAmpInputPlugin::OnQuit, DoNothing); });
 }
 
 void GetFileInfo(const char* File, char* Title, int* LengthMs)
 {
     Guarded([&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnGetFileInfo.Assigned()) {
-            plugin->OnGetFileInfo(plugin, File, Title, LengthMs);
-        } else if (LengthMs) {
-            *LengthMs = -1;
-        }
+        HandlerOr(
+            &TNoxWinAmpInputPlugin::OnGetFileInfo,
+            [&](TNoxWinAmpInputPlugin*) {
+                if (LengthMs) {
+                    *LengthMs = -1;
+                }
+            },
+            File, Title, LengthMs);
     });
 }
 
 int InfoBox(const char* File, HWND ParentWindow)
 {
     return Guarded(0, [&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnInfoBox.Assigned()) {
-            return plugin->OnInfoBox(plugin, File, ParentWindow);
-        }
-        PlatformMessageBox(ParentWindow, File ? File : "", plugin ? plugin->Name : "");
-        return 0;
+        return HandlerOr(
+            &TNoxWinAmpInputPlugin::OnInfoBox,
+            [&](TNoxWinAmpInputPlugin* Component) {
+                PlatformMessageBox(ParentWindow, File ? File : "", Component ? Component->Name : "");
+                return 0;
+            },
+            File, ParentWindow);
     });
 }
 
 int IsOurFile(const char* FileName)
 {
     return Guarded(0, [&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnIsOurFile.Assigned()) {
-            return plugin->OnIsOurFile(plugin, FileName) ? 1 : 0;
-        }
-        return 0;
+        return HandlerOr(
+                   &TNoxWinAmpInputPlugin::OnIsOurFile, [](TNoxWinAmpInputPlugin*) { return false; }, FileName)
+                   ? 1
+                   : 0;
     });
 }
 
@@ -99,122 +112,96 @@ int Play(const char* FileName)
 {
     // -1 tells the host that this file cannot be played; it moves on.
     return Guarded(-1, [&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (!plugin) {
+        if (!Plugin()) {
             return -1;
         }
-        plugin->FPaused = false;
-        if (plugin->OnPlay.Assigned()) {
-            return plugin->OnPlay(plugin, FileName);
-        }
-        return 1;
+        SetPaused(false);
+        return HandlerOr(
+            &TNoxWinAmpInputPlugin::OnPlay, [](TNoxWinAmpInputPlugin*) { return 1; }, FileName);
     });
 }
 
 void Pause()
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
-            plugin->FPaused = true;
-            if (plugin->OnPause.Assigned()) {
-                plugin->OnPause(plugin);
-            }
-        }
+        SetPaused(true);
+        HandlerOr(&TNoxWinAmpInputPlugin::OnPause, DoNothing);
     });
 }
 
 void UnPause()
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
-            plugin->FPaused = false;
-            if (plugin->OnUnPause.Assigned()) {
-                plugin->OnUnPause(plugin);
-            }
-        }
+        SetPaused(false);
+        HandlerOr(&TNoxWinAmpInputPlugin::OnUnPause, DoNothing);
     });
 }
 
 int IsPaused()
 {
     return Guarded(0, [&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (!plugin) {
-            return 0;
-        }
-        if (plugin->OnIsPaused.Assigned()) {
-            return plugin->OnIsPaused(plugin) ? 1 : 0;
-        }
-        return plugin->FPaused ? 1 : 0;
+        return HandlerOr(&TNoxWinAmpInputPlugin::OnIsPaused,
+                         [](TNoxWinAmpInputPlugin* Component) { return Component && Component->FPaused; })
+                   ? 1
+                   : 0;
     });
 }
 
 void Stop()
 {
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin()) {
-            plugin->FPaused = false;
-            if (plugin->OnStop.Assigned()) {
-                plugin->OnStop(plugin);
-            }
-        }
+        SetPaused(false);
+        HandlerOr(&TNoxWinAmpInputPlugin::OnStop, DoNothing);
     });
 }
 
 int GetLength()
 {
     return Guarded(-1000, [&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnGetLength.Assigned()) {
-            return plugin->OnGetLength(plugin);
-        }
-        return -1000;
+        return HandlerOr(&TNoxWinAmpInputPlugin::OnGetLength, [](TNoxWinAmpInputPlugin*) { return -1000; });
     });
 }
 
 int GetOutputTime()
 {
     return Guarded(0, [&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnGetOutputTime.Assigned()) {
-            return plugin->OnGetOutputTime(plugin);
-        }
-        Out_Module* out = HostOutput();
-        return out ? out->GetOutputTime() : 0;
+        return HandlerOr(&TNoxWinAmpInputPlugin::OnGetOutputTime, [](TNoxWinAmpInputPlugin*) {
+            Out_Module* out = HostOutput();
+            return out ? out->GetOutputTime() : 0;
+        });
     });
 }
 
 void SetOutputTime(int TimeMs)
 {
+    Guarded([&] { HandlerOr(&TNoxWinAmpInputPlugin::OnSetOutputTime, DoNothing, TimeMs); });
+}
+
+// A setting of the host's output (volume, pan): the plug-in's handler for
+// Event takes it when one is assigned, else the output's own Set.
+void SetOutputValue(TNoxWinAmpOutputPluginSetValueEvent TNoxWinAmpInputPlugin::*Event, void (*Out_Module::*Set)(int),
+                    int Value)
+{
     Guarded([&] {
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnSetOutputTime.Assigned()) {
-            plugin->OnSetOutputTime(plugin, TimeMs);
-        }
+        HandlerOr(
+            Event,
+            [&](TNoxWinAmpInputPlugin*) {
+                if (Out_Module* out = HostOutput()) {
+                    (out->*Set)(Value);
+                }
+            },
+            Value);
     });
 }
 
 void SetVolume(int Volume)
 {
-    Guarded([&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnSetVolume.Assigned()) {
-            plugin->OnSetVolume(plugin, Volume);
-        } else if (Out_Module* out = HostOutput()) {
-            out->SetVolume(Volume);
-        }
-    });
+    SetOutputValue(&TNoxWinAmpInputPlugin::OnSetVolume, &Out_Module::SetVolume, Volume);
 }
 
 void SetPan(int Pan)
 {
-    Guarded([&] {
-        TNoxWinAmpInputPlugin* plugin = Plugin();
-        if (plugin && plugin->OnSetPan.Assigned()) {
-            plugin->OnSetPan(plugin, Pan);
-        } else if (Out_Module* out = HostOutput()) {
-            out->SetPan(Pan);
-        }
-    });
+    SetOutputValue(&TNoxWinAmpInputPlugin::OnSetPan, &Out_Module::SetPan, Pan);
 }
 
 void EQSet(int On, char Data[10], int PreAmp)
@@ -224,9 +211,7 @@ void EQSet(int On, char Data[10], int PreAmp)
         if (Data) {
             std::copy(Data, Data + bands.size(), bands.begin());
         }
-        if (TNoxWinAmpInputPlugin* plugin = Plugin(); plugin && plugin->OnEQSet.Assigned()) {
-            plugin->OnEQSet(plugin, On, bands, PreAmp);
-        }
+        HandlerOr(&TNoxWinAmpInputPlugin::OnEQSet, DoNothing, On, bands, PreAmp);
     });
 }
 

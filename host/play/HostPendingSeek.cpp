@@ -7,7 +7,7 @@
 namespace {
 
 // The player seeks to the first render step boundary at or after the target.
-constexpr int LongestStepMs = MaxBlockBytes * 1000 / OutputBytesPerSecond;
+constexpr int LongestStepMs = MaxTickBytes * 1000 / OutputBytesPerSecond;
 
 }  // namespace
 

@@ -100,7 +100,7 @@ TEST(LoadContainer, InformationLoadMeasuresTheLengthTheFullLoadPlays)
         EXPECT_TRUE(info.Loaded);
         EXPECT_EQ(info.LengthMs, full->LengthMs);
         EXPECT_EQ(info.LengthBytes, full->LengthBytes);
-        EXPECT_GT(full->LengthBytes, 100 * InitialBlockBytes) << "the 128 rows of the empty song";
+        EXPECT_GT(full->LengthBytes, 100 * InitialTickBytes) << "the 128 rows of the empty song";
     }
 }
 

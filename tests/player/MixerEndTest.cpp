@@ -35,7 +35,7 @@ TEST(MixerEnd, LoopWrapsByTheLoopLength)
     EXPECT_EQ(voice.Position, 1004);
     EXPECT_TRUE(voice.Active);
 
-    // A step spanning many loop lengths lands where repeated wrapping would.
+    // An increment spanning many loop lengths lands where repeated wrapping would.
     voice.LoopStart = 2990;
     voice.Position = 2996;
     voice.Frequency = OutputRate * 25;  // 50 bytes per output frame, loop of 10

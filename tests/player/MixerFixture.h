@@ -47,7 +47,7 @@ inline TTestPcm Pcm8(const std::vector<int8_t>& Values)
     return pcm;
 }
 
-// An active, non-looping voice at the output rate (a step of one frame) on Pcm, with the given flags.
+// An active, non-looping voice at the output rate (an increment of one frame) on Pcm, with the given flags.
 inline void PlayPcm(TVoice& Voice, const TTestPcm& Pcm, uint8_t Flags)
 {
     Voice = TVoice{};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/DmfPlayback.h"
+#include "tests/support/PlaybackSteps.h"
 #include "tests/support/ScopedCodePath.h"
 #include "tests/support/SongBuilder.h"
 
@@ -66,17 +67,17 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
         playbacks.back()->Start();
     }
     ASSERT_GE(paths.size(), 1u);
-    std::vector<uint8_t> plain(MaxBlockBytes), block(MaxBlockBytes);
+    std::vector<uint8_t> plain(MaxTickBytes), buffer(MaxTickBytes);
     int64_t steps = 0;
     bool heard = false;
     while (playbacks[0]->Playing()) {
         const TScopedCodePath onPlain(TCodePath::Plain);
-        const int32_t bytes = playbacks[0]->RenderStep(plain.data());
+        const int32_t bytes = RenderStep(*playbacks[0], plain.data());
         heard = heard || std::any_of(plain.begin(), plain.begin() + bytes, [](uint8_t Byte) { return Byte != 0; });
         for (size_t i = 1; i < paths.size(); ++i) {
             const TScopedCodePath onPath(paths[i]);
-            ASSERT_EQ(playbacks[i]->RenderStep(block.data()), bytes) << CodePathName(paths[i]) << " step " << steps;
-            ASSERT_EQ(std::memcmp(block.data(), plain.data(), static_cast<size_t>(bytes)), 0)
+            ASSERT_EQ(RenderStep(*playbacks[i], buffer.data()), bytes) << CodePathName(paths[i]) << " step " << steps;
+            ASSERT_EQ(std::memcmp(buffer.data(), plain.data(), static_cast<size_t>(bytes)), 0)
                 << CodePathName(paths[i]) << " step " << steps;
         }
         ++steps;

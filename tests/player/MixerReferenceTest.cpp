@@ -28,14 +28,14 @@ float ReferenceValue(const TVoice& Voice, int64_t At, bool Is16Bit)
     return static_cast<float>(static_cast<int8_t>(byteAt(At)) * 256);
 }
 
-// One voice for Frames frames, written out step by step.
+// One voice for Frames frames, written out frame by frame.
 void ReferenceMix(TVoice& Voice, float* Out, int Frames)
 {
     const bool is16Bit = (Voice.Flags & VoiceFlag16Bit) != 0;
     const bool stereo = (Voice.Flags & VoiceFlagStereo) != 0;
     const int valueBytes = is16Bit ? 2 : 1;
     const int z = valueBytes * (stereo ? 2 : 1);
-    const uint64_t step = Voice.Frequency > 0 ? (static_cast<uint64_t>(Voice.Frequency) << 16) / OutputRate : 0;
+    const uint64_t increment = Voice.Frequency > 0 ? (static_cast<uint64_t>(Voice.Frequency) << 16) / OutputRate : 0;
     const bool loops = Voice.Looping && Voice.LoopStart >= 0 && Voice.EndOffset > Voice.LoopStart;
     int64_t p = Voice.Position;
     uint32_t fraction = Voice.Fraction;
@@ -55,8 +55,8 @@ void ReferenceMix(TVoice& Voice, float* Out, int Frames)
             Out[2 * k] += v * (static_cast<float>(toLeft) * g);
             Out[2 * k + 1] += v * (static_cast<float>(toRight) * g);
         }
-        fraction += static_cast<uint32_t>(step & 0xFFFF);
-        p += static_cast<int64_t>(step >> 16) * z + (fraction >> 16) * z;
+        fraction += static_cast<uint32_t>(increment & 0xFFFF);
+        p += static_cast<int64_t>(increment >> 16) * z + (fraction >> 16) * z;
         fraction &= 0xFFFF;
         bool ended = false;
         while (p > Voice.EndOffset) {
@@ -133,8 +133,8 @@ public:
             voice.EndOffset = Below(6) == 0 ? pcm.Length + Below(200) : 1 + Below(static_cast<uint32_t>(pcm.Length));
             voice.Looping = Below(3) != 0;
             if (Loops == TRandomLoops::Short) {
-                // Half of them whole frames long, so that steps of whole
-                // loops come up; a quarter of the voices at the loop's start.
+                // Half of them whole frames long, so that increments of
+                // whole loops come up; a quarter of the voices at the loop's start.
                 const int32_t frameBytes =
                     ((voice.Flags & VoiceFlag16Bit) ? 2 : 1) * ((voice.Flags & VoiceFlagStereo) ? 2 : 1);
                 const int32_t length = Below(2) == 0 ? frameBytes * (1 + Below(4)) : 1 + Below(40);
@@ -210,7 +210,7 @@ TEST_P(MixerReferenceOnPath, RandomVoicesMatchAFrameByFrameRendering)
     ExpectTicksAsReference(GetParam(), TRandomLoops::AnyLength, 20);
 }
 
-// Loops shorter than a few steps are mixed round and round rather than a
+// Loops shorter than a few increments are mixed round and round rather than a
 // stretch per pass; their wraps must land where the reference's do.
 TEST_P(MixerReferenceOnPath, ShortLoopsMatchAFrameByFrameRendering)
 {
@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, MixerReferenceOnPath, testing::ValuesIn(Code
                          [](const testing::TestParamInfo<TCodePath>& Info) { return CodePathName(Info.param); });
 
 // A tick skipped for a seek leaves every voice where mixing it would have:
-// the same step, loop wraps, ends and held voices, with nothing mixed.
+// the same increments, loop wraps, ends and held voices, with nothing mixed.
 TEST(MixerReference, MovingVoicesLeavesThemWhereMixingWould)
 {
     for (const TRandomLoops loops : {TRandomLoops::AnyLength, TRandomLoops::Short}) {

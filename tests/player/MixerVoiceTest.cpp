@@ -1,4 +1,4 @@
-// Exact accumulator values of hand-built voices: stepping, interpolation, gains.
+// Exact accumulator values of hand-built voices: increments, interpolation, gains.
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ TEST(MixerVoice, EightBitStereoReadsValuesTimes256AndRoutesBothChannels)
     EXPECT_EQ(voice.Position, 4);
 }
 
-TEST(MixerVoice, QuarterStepsInterpolateLinearlyBetweenFrames)
+TEST(MixerVoice, QuarterFrameIncrementsInterpolateLinearlyBetweenFrames)
 {
     auto song = SongWithTick(6);
     // 11025 Hz: a quarter frame per output frame, weights 0, 1/4, 1/2, 3/4.
@@ -82,7 +82,7 @@ TEST(MixerVoice, FractionCarriesIntoThePositionAndStartsTheWeight)
     EXPECT_EQ(voice.Fraction, 0);
 }
 
-TEST(MixerVoice, FrequenciesAbove65535HzStepWithoutWrapping)
+TEST(MixerVoice, FrequenciesAbove65535HzAdvanceWithoutWrapping)
 {
     auto song = SongWithTick(4);
     std::vector<int16_t> values(64, 100);
@@ -91,9 +91,9 @@ TEST(MixerVoice, FrequenciesAbove65535HzStepWithoutWrapping)
     PlayPcm(voice, pcm, VoiceFlag16Bit);
     voice.Frequency = 100000;
     song->MixTick();
-    const uint64_t step = uint64_t{100000} * 65536 / OutputRate;
-    EXPECT_EQ(voice.Position, static_cast<int32_t>((4 * step) >> 16) * 2);
-    EXPECT_EQ(voice.Fraction, (4 * step) & 0xFFFF);
+    const uint64_t increment = uint64_t{100000} * 65536 / OutputRate;
+    EXPECT_EQ(voice.Position, static_cast<int32_t>((4 * increment) >> 16) * 2);
+    EXPECT_EQ(voice.Fraction, (4 * increment) & 0xFFFF);
 }
 
 TEST(MixerVoice, OnlyActiveVoicesBelow32AreMixed)

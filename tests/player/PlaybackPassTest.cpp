@@ -13,6 +13,7 @@
 
 #include "player/DmfPlayback.h"
 #include "tests/player/TempoChangeSong.h"
+#include "tests/support/PlaybackSteps.h"
 
 namespace {
 
@@ -35,11 +36,11 @@ TSequencerPlace PlaceOf(const TDmf& Song)
 std::vector<uint8_t> RenderToEnd(TDmfPlayback& Playback)
 {
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     Playback.Start();
     while (Playback.Playing()) {
-        const int32_t n = Playback.RenderStep(block.data());
-        pcm.insert(pcm.end(), block.begin(), block.begin() + n);
+        const int32_t n = RenderStep(Playback, buffer.data());
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
     }
     return pcm;
 }
@@ -129,10 +130,10 @@ std::vector<uint8_t> TickStream(TDmf& Song, int64_t Bytes)
 {
     Song.Start();
     std::vector<uint8_t> out;
-    std::vector<uint8_t> block(4000);
+    std::vector<uint8_t> buffer(4000);
     while (static_cast<int64_t>(out.size()) < Bytes) {
-        Song.RenderBlock(block.data(), 4000);
-        out.insert(out.end(), block.begin(), block.end());
+        Song.RenderBlock(buffer.data(), 4000);
+        out.insert(out.end(), buffer.begin(), buffer.end());
     }
     out.resize(static_cast<size_t>(Bytes));
     Song.Stop();
@@ -203,9 +204,9 @@ TEST(PlaybackPass, ASongCutAtTheByteTotalEndsWhereItsLengthSays)
     playback.Seek(song->LengthMs - 1000);
     EXPECT_TRUE(song->Playing);
     int64_t rest = 0;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     while (playback.Playing()) {
-        rest += playback.RenderStep(block.data());
+        rest += RenderStep(playback, buffer.data());
     }
     EXPECT_EQ(playback.PositionBytes(), song->LengthBytes);
     EXPECT_GT(rest, 0);
@@ -217,10 +218,10 @@ TEST(PlaybackPass, SeekAtASteadyTempoLandsWhereRenderingThroughArrives)
     auto rendered = MakeSong(1, 1, 64, 4);
     TDmfPlayback through(*rendered);
     through.Start();
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     const double target = 250;
     while (through.PositionMs() < target) {
-        through.RenderStep(block.data());
+        RenderStep(through, buffer.data());
     }
 
     auto skipped = MakeSong(1, 1, 64, 4);
@@ -270,9 +271,9 @@ TEST(PlaybackPass, SeekBackRestartsAndLandsAsAFreshSeek)
     auto song = TempoChangeSong();
     TDmfPlayback playback(*song);
     playback.Start();
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     while (playback.PositionMs() < 600) {
-        playback.RenderStep(block.data());
+        RenderStep(playback, buffer.data());
     }
     playback.Seek(playback.PositionMs() + 200);  // forward: on from here, past both tempo changes
     const double forward = playback.PositionMs();
@@ -316,10 +317,10 @@ TEST(PlaybackPass, SeekEndsAtTheSongsEndOrWhenCancelledOrAtItsTarget)
 std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
 {
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     while (Playback.Playing()) {
-        const int32_t n = Playback.RenderStep(block.data());
-        pcm.insert(pcm.end(), block.begin(), block.begin() + n);
+        const int32_t n = RenderStep(Playback, buffer.data());
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
     }
     return pcm;
 }
@@ -333,9 +334,9 @@ void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<u
     auto song = Kind.Make();
     TDmfPlayback playback(*song);
     playback.Start();
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> buffer(MaxTickBytes);
     while (playback.Playing() && playback.PositionMs() < From) {
-        playback.RenderStep(block.data());
+        RenderStep(playback, buffer.data());
     }
     playback.Seek(To);
     const int64_t landing = playback.PositionBytes();

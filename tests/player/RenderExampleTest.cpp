@@ -27,7 +27,7 @@ TEST(RenderExample, FirstSecondsOfTheExampleSongAreUnchanged)
     song.Start();
     constexpr size_t seconds = 6;
     std::vector<uint8_t> output;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     while (output.size() < seconds * OutputBytesPerSecond) {
         const int32_t count = song.BlockBytes;
         song.RenderBlock(block.data(), count);

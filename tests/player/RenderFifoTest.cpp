@@ -22,7 +22,7 @@ std::unique_ptr<TDmf> TempoSong()
 std::vector<uint8_t> RenderInRequests(TDmf& Song, int32_t Count, size_t Total)
 {
     std::vector<uint8_t> out;
-    std::vector<uint8_t> block(MaxBlockBytes);
+    std::vector<uint8_t> block(MaxTickBytes);
     while (out.size() < Total) {
         const int32_t count = Count > 0 ? Count : Song.BlockBytes;
         Song.RenderBlock(block.data(), count);
@@ -74,7 +74,7 @@ TEST(RenderFifo, OutOfRangeCountsLeaveDestinationAndSongUntouched)
     const int32_t fifoBytes = song->QueuedBytes();
     const uint8_t countdown = song->TickCountdown;
     const int32_t position = song->Voices[0].Position;
-    const int32_t counts[] = {0, -4, MaxBlockBytes + 1};
+    const int32_t counts[] = {0, -4, MaxTickBytes + 1};
     for (int32_t count : counts) {
         std::fill(block.begin(), block.end(), 0xAB);
         song->RenderBlock(block.data(), count);

@@ -100,6 +100,36 @@ TEST_F(SequencerEffects, InstrumentOffsetAndCueOrdering)
     EXPECT_EQ(voice.Position, 640);
 }
 
+// Every column of one cell at once: each acts on its own, whatever the others
+// hold; an effect that is no slide leaves its column's slide at none.
+TEST_F(SequencerEffects, TheColumnsOfOneCellActTogetherEachOnItsOwn)
+{
+    Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};
+    Cell(*song, 0, 0, 1) = {.Instrument = 1,
+                            .Note = 49,
+                            .Volume = 100,
+                            .InstrumentEffect = 6,
+                            .InstrumentParam = 1,  // offset 256
+                            .NoteEffect = 0x15,    // pitch slide down, high bits ignored
+                            .NoteParam = 16,
+                            .VolumeEffect = 0x12,  // volume slide down
+                            .VolumeParam = 8};
+    Cell(*song, 0, 1, 1) = {.NoteEffect = 6, .NoteParam = 9, .VolumeEffect = 7, .VolumeParam = 30};  // no slides
+    PlayToRow(*song, 2);
+    EXPECT_TRUE(voice.Active);
+    EXPECT_EQ(voice.Position, 256);
+    EXPECT_EQ(voice.Frequency, 16000);
+    EXPECT_EQ(voice.Volume, 100);
+    EXPECT_EQ(voice.Panning, 127);
+    EXPECT_EQ(state.PitchSlide, -16);
+    EXPECT_EQ(state.VolumeSlide, -8);
+    const TTrackState& other = song->TrackStates[1];
+    EXPECT_EQ(other.NoteEffect, 6);
+    EXPECT_EQ(other.PitchSlide, 0);
+    EXPECT_EQ(other.VolumeSlide, 0);
+    EXPECT_EQ(song->Voices[1].Panning, 30);
+}
+
 TEST_F(SequencerEffects, VolumeSlidesActFourTimesAndStopAtTheirLimits)
 {
     Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37, .Volume = 250, .VolumeEffect = 1, .VolumeParam = 6};

@@ -78,7 +78,7 @@ inline TWriterSong TenMsSong(int Rows)
     return WithGlobal(SteadySong(Rows, "Ten", "Ms"), 0, 1, 99);
 }
 
-// The song's render steps as it plays from its start: the BlockBytes after
+// The song's tick lengths as it plays from its start: the BlockBytes after
 // each tick, up to the tick that ends it.
 inline std::vector<int32_t> TickLengths(const std::string& Path)
 {
@@ -93,12 +93,12 @@ inline std::vector<int32_t> TickLengths(const std::string& Path)
     return ticks;
 }
 
-// The visualisation time of each pass: the rounded sum of the passes before it.
-inline std::vector<int64_t> PassTimestamps(const std::vector<int32_t>& Passes)
+// The visualisation time of each render step: the rounded sum of the steps before it.
+inline std::vector<int64_t> StepTimestamps(const std::vector<int32_t>& Steps)
 {
     std::vector<int64_t> times;
     double position = 0;
-    for (int32_t n : Passes) {
+    for (int32_t n : Steps) {
         times.push_back(std::lround(position));
         position += n / OutputBytesPerMs;
     }
@@ -114,11 +114,11 @@ inline int64_t Sum(const std::vector<int32_t>& Values)
     return sum;
 }
 
-// What each pass of the player writes for these ticks: the first pass takes
-// the initial 2940 bytes; each later pass the length of the last tick the song
-// has rendered so far (the song renders whole ticks ahead of what it hands
-// out); once the tick that ends the song is rendered, the pass after it hands
-// out what is left, and the song's length in all has gone out.
+// What each render step of the player writes for these ticks: the first
+// takes the initial 2940 bytes; each later one the length of the last tick
+// the song has rendered so far (the song renders whole ticks ahead of what it
+// hands out); once the tick that ends the song is rendered, the step after it
+// hands out what is left, and the song's length in all has gone out.
 inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
 {
     const int64_t total = Sum(Ticks);
@@ -126,7 +126,7 @@ inline std::vector<int32_t> ExpectedWrites(const std::vector<int32_t>& Ticks)
     int64_t handed = 0;
     int64_t rendered = 0;
     size_t done = 0;
-    int64_t n = std::min<int64_t>(InitialBlockBytes, total);
+    int64_t n = std::min<int64_t>(InitialTickBytes, total);
     while (n > 0) {
         writes.push_back(static_cast<int32_t>(n));
         handed += n;
@@ -179,7 +179,7 @@ inline std::vector<uint8_t> EnginePcm(const std::string& Path, const std::vector
     TDmfPlayback playback(song);
     playback.Start();
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> block(static_cast<size_t>(MaxBlockBytes));
+    std::vector<uint8_t> block(static_cast<size_t>(MaxTickBytes));
     for (int32_t n : Portions) {
         playback.Render(block.data(), n);
         pcm.insert(pcm.end(), block.begin(), block.begin() + n);
@@ -187,18 +187,18 @@ inline std::vector<uint8_t> EnginePcm(const std::string& Path, const std::vector
     return pcm;
 }
 
-// The bytes written in each pass: Writes between one SAAddPCMData and the next.
-inline std::vector<int32_t> PassWrites(const std::vector<THostCall>& Calls)
+// The bytes written in each render step: Writes between one SAAddPCMData and the next.
+inline std::vector<int32_t> StepWrites(const std::vector<THostCall>& Calls)
 {
-    std::vector<int32_t> passes;
+    std::vector<int32_t> steps;
     for (const THostCall& call : Calls) {
         if (call.Name == "SAAddPCMData") {
-            passes.push_back(0);
-        } else if (call.Name == "Write" && !passes.empty()) {
-            passes.back() += static_cast<int32_t>(call.Args[0]);
+            steps.push_back(0);
+        } else if (call.Name == "Write" && !steps.empty()) {
+            steps.back() += static_cast<int32_t>(call.Args[0]);
         }
     }
-    return passes;
+    return steps;
 }
 
 // The calls since the last Flush.
