@@ -18,6 +18,7 @@
 #include "player/DmfPattern.h"
 #include "player/DmfSample.h"
 #include "player/DmfSequence.h"
+#include "player/DmfSoundSettings.h"
 #include "player/DmfVoice.h"
 
 class TSampleUnpacker;
@@ -133,6 +134,11 @@ public:
     // Held by each whole load, render, skip, start, stop and rewind; Acquire
     // and Release hold it across several calls.
     TCriticalSection Lock;
+
+    // ---- How the song sounds: the listener's choices (player/) -----------
+    // Set by the song's driver before it starts the song, and kept while the
+    // song plays. The defaults are the sound the player has always made.
+    TSoundSettings Sound;
 
     // ---- Play state: the sequencer's, where the song is (player/) --------
     bool Playing = false;
