@@ -45,6 +45,6 @@ public:
     int Channel = 0;                              // buffer channel of the PCM
     float ScaleFactor = 32768.0f;                 // scale asked for at creation
     const double* Window = nullptr;               // the process's scaled window, tap by tap
-    TWindowSums Sums = nullptr;                   // the window sums this processor runs fastest
-    TDct32Eight Eight = nullptr;                  // the transform of eight blocks at once, where there is AVX
+    TWindowSums Sums = nullptr;                   // the window sums of the process's code path
+    TDct32Eight Eight = nullptr;                  // the transform of eight blocks at once, on avx2
 };

@@ -382,13 +382,13 @@ TEST(MpegSynthesis, WholeBlocksAreTheBlocksOneByOne)
     }
 }
 
-TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
+TEST(MpegSynthesis, WindowSumsOnEveryPathAreTheScalarSumsBitForBit)
 {
     // Histories and blocks of quiet, loud and extreme floats (non-numbers,
-    // infinities, the smallest) at every write column: both vector ways store the
-    // block's matrixing in the history as the plain widening does and give the PCM
-    // of the scalar sum, tap 0 first, truncated and limited. The fours run where
-    // AVX is there.
+    // infinities, the smallest) at every write column: the sums of every path this
+    // build and processor have (one at a time, in pairs, in fours) store the
+    // block's matrixing in the history as a plain widening does and give the PCM
+    // of the scalar sum, tap 0 first, truncated and limited.
     std::mt19937 random(17);
     const double* window = ScaledSynthesisWindowByTap(32768.0f);
     const float extremes[] = {std::numeric_limits<float>::quiet_NaN(),
@@ -397,10 +397,10 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
                               std::numeric_limits<float>::denorm_min(),
                               -0.0f,
                               3e38f};
-    std::vector<TWindowSums> ways;
+    std::vector<TCodePath> paths;
     for (const TCodePath path : CodePaths) {
         if (CodePathAvailable(path)) {
-            ways.push_back(WindowSumsOf(path));
+            paths.push_back(path);
         }
     }
     alignas(64) double actual[32 * 16], other[32 * 16];
@@ -439,14 +439,14 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
                 }
                 expected[j] = static_cast<int16_t>(sum != sum ? 0 : std::trunc(std::clamp(sum, -32768.0, 32767.0)));
             }
-            for (TWindowSums way : ways) {
+            for (const TCodePath path : paths) {
                 for (int i = 0; i < 32 * 16; ++i) {
                     actual[i] = history[0][i];
                     other[i] = history[1][i];
                 }
                 int16_t pcm[32];
-                way(block, actual, other, column, window, pcm);
-                const char* name = way == ways[0] ? "pairs" : "fours";
+                WindowSumsOf(path)(block, actual, other, column, window, pcm);
+                const char* name = CodePathName(path);
                 ASSERT_EQ(std::memcmp(pcm, expected, sizeof pcm), 0)
                     << "round " << round << ", column " << column << ", " << name;
                 ASSERT_EQ(std::memcmp(actual, expectedActual, sizeof actual), 0) << round << "/" << column << name;
