@@ -21,8 +21,8 @@ public:
 
     // Stream, Header, filters and Output are not owned. FilterRight is null for
     // single-channel output. Layer: 1 or 2, the family of the subband decoders.
-    // Channels: 0 = the only (left) channel, 2 = both. Crc (never given by the front
-    // end) receives the allocation and selection fields.
+    // Channels: 0 = the only (left) channel, 2 = both. Crc receives the allocation
+    // and selection fields (the handle's, always null: no CRC is checked).
     TLayer12Decoder(TBitStream* Stream, THeader* Header, TSynthesisFilter* FilterLeft, TSynthesisFilter* FilterRight,
                     TBuffer* Output, uint8_t Channels, int Layer, TCrc16* Crc = nullptr);
     ~TLayer12Decoder();

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegCrc16.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer12/MpegQuantization.h"
 #include "mpeg/layer12/MpegScaleFactors.h"
@@ -260,4 +261,32 @@ TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
             EXPECT_FLOAT_EQ(run.Right[position], channels == ChannelsBoth ? expected : 0.0f);
         }
     }
+}
+
+TEST(MpegSubband, GivenAccumulatorTakesTheAllocationAndSelectionFieldsInOrder)
+{
+    // Layer I stereo: two allocations of 4 bits. Layer II stereo, subband 0: two
+    // allocations of 4 bits, then the selection of the coded channel alone.
+    TCrc16 expected;
+    TBitWriter layer1;
+    layer1.Put(5, 4);
+    layer1.Put(9, 4);
+    expected.AddBits(5, 4);
+    expected.AddBits(9, 4);
+    TBitWriter layer2;
+    layer2.Put(0, 4);
+    layer2.Put(2, 4);
+    layer2.Put(1, 2);
+    expected.AddBits(0, 4);
+    expected.AddBits(2, 4);
+    expected.AddBits(1, 2);
+    const THeader header = HighRateHeader();
+    TCrc16 given;
+    TBody first(layer1);
+    TSubbandLayer1Stereo(3).ReadAllocation(first.Stream, header, &given);
+    TBody second(layer2);
+    TSubbandLayer2Stereo subband(0);
+    subband.ReadAllocation(second.Stream, header, &given);
+    subband.ReadScaleFactorSelection(second.Stream, &given);
+    EXPECT_EQ(given.Checksum(), expected.Checksum());
 }
