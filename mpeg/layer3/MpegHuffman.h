@@ -4,7 +4,7 @@
 #include "mpeg/layer3/MpegBitReserve.h"
 #include "mpeg/layer3/MpegHuffmanTables.h"
 
-// Result of HuffmanDecode.
+// Result of HuffmanDecode (below).
 inline constexpr int HuffmanDecoded = 0;  // a code word (or a walk off the tree) was read
 inline constexpr int HuffmanNoTree = 2;   // the table has no codes: x, y := 0, nothing read
 
@@ -77,6 +77,9 @@ inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, THuffma
 // and 33), with linbits and sign bits. A walk that leaves the tree keeps the
 // previous values of x and y. The first bits are resolved by the table's lookup and
 // the rest by the tree, one bit per step, so the bits consumed are the walk's.
+// Kept as the decoder's interface names it, for the tests: the granule's loop
+// (TLayer3Decoder::DecodeHuffman) takes its codes through HuffmanDecodeShort and
+// HuffmanDecodeLong itself, from a window of bits it refills.
 inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
 {
     if (Table.Tree == nullptr) {

@@ -458,34 +458,62 @@ TEST(MpegSynthesis, WindowSumsOnEveryPathAreTheScalarSumsBitForBit)
 
 TEST(MpegSynthesis, FilterMatchesTheStandardSynthesis)
 {
-    // 40 blocks of random subband samples through every write position; the
-    // filter's PCM is the reference sum truncated, give or take one step.
+    // 40 blocks of random subband samples through every write position, handed
+    // over as the decoders do (a Layer III granule's 18, a Layer I frame's 12,
+    // then fewer); the filter's PCM is the reference sum truncated, give or take
+    // one step.
     std::mt19937 random(11);
     std::uniform_real_distribution<float> value(-0.05f, 0.05f);
     TSynthesisFilter filter(0, 32768.0f);
     TReferenceSynthesis reference;
     TBuffer buffer(1);
     int differences = 0;
-    for (int block = 0; block < 40; ++block) {
-        float samples[32];
-        for (int k = 0; k < 32; ++k) {
-            filter.InputSample(samples[k] = value(random), k);
+    for (int count : {18, 12, 7, 3}) {
+        std::vector<float> blocks(static_cast<size_t>(32 * count));
+        for (float& sample : blocks) {
+            sample = value(random);
         }
         buffer.Clear();
-        filter.CalculatePcmSamples(buffer);
-        ASSERT_EQ(buffer.BytesWritten, 64);
-        const std::vector<double> expected = reference.Block(samples);
-        for (int j = 0; j < 32; ++j) {
-            const int32_t want = static_cast<int32_t>(
-                std::clamp(std::trunc(expected[static_cast<size_t>(j)] * 32768), -32768.0, 32767.0));
-            ASSERT_LE(std::abs(SampleAt(buffer, j) - want), 1) << block << "/" << j;
-            differences += SampleAt(buffer, j) != want;
-        }
-        for (float s : filter.Samples) {
-            ASSERT_EQ(s, 0.0f);
+        filter.SynthesizeBlocks(blocks.data(), count, count, buffer);
+        ASSERT_EQ(buffer.BytesWritten, 64 * count);
+        for (int b = 0; b < count; ++b) {
+            float samples[32];
+            for (int k = 0; k < 32; ++k) {
+                samples[k] = blocks[static_cast<size_t>(k * count + b)];
+            }
+            const std::vector<double> expected = reference.Block(samples);
+            for (int j = 0; j < 32; ++j) {
+                const int32_t want = static_cast<int32_t>(
+                    std::clamp(std::trunc(expected[static_cast<size_t>(j)] * 32768), -32768.0, 32767.0));
+                const int32_t got = SampleAt(buffer, 32 * b + j);
+                ASSERT_LE(std::abs(got - want), 1) << count << "/" << b << "/" << j;
+                differences += got != want;
+            }
         }
     }
     EXPECT_LT(differences, 40);
+}
+
+TEST(MpegSynthesis, ASubbandNotGivenIsSilentInTheNextBlock)
+{
+    // One block with subbands 3 and 20 given, then one with subband 5 alone: the
+    // second block's subbands 3 and 20 are 0, as in the two blocks handed over
+    // whole.
+    TSynthesisFilter single(0, 32768.0f), whole(0, 32768.0f);
+    TBuffer singlePcm(1), wholePcm(1);
+    single.InputSample(0.4f, 3);
+    single.InputSample(-0.2f, 20);
+    single.CalculatePcmSamples(singlePcm);
+    single.InputSample(0.3f, 5);
+    single.CalculatePcmSamples(singlePcm);
+    float blocks[32 * 2] = {};
+    blocks[3 * 2] = 0.4f;
+    blocks[20 * 2] = -0.2f;
+    blocks[5 * 2 + 1] = 0.3f;
+    whole.SynthesizeBlocks(blocks, 2, 2, wholePcm);
+    ASSERT_EQ(singlePcm.BytesWritten, 128);
+    ASSERT_EQ(wholePcm.BytesWritten, 128);
+    EXPECT_EQ(std::memcmp(singlePcm.Data, wholePcm.Data, 128), 0);
 }
 
 TEST(MpegSynthesis, ResetForgetsTheHistory)
