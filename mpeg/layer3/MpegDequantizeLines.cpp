@@ -98,14 +98,12 @@ MORVEL_WIDER_CODE_END
 
 }  // namespace
 
-TDequantizeLines DequantizeLinesOf(TCodePath Path)
+TDequantizeLines DequantizeLinesOf([[maybe_unused]] TCodePath Path)
 {
 #ifdef MORVEL_CODE_AVX2
     if (WidestCodePathUpTo(Path) == TCodePath::Avx2) {
         return &LinesInEights;
     }
-#else
-    (void)Path;
 #endif
     return &LinesInFours;
 }

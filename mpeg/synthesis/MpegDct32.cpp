@@ -87,14 +87,12 @@ void Dct32EightLanes(const float* In, int Stride, float* Out)
 MORVEL_WIDER_CODE_END
 #endif  // MORVEL_CODE_AVX2
 
-TDct32Eight Dct32EightOf(TCodePath Path)
+TDct32Eight Dct32EightOf([[maybe_unused]] TCodePath Path)
 {
 #ifdef MORVEL_CODE_AVX2
     if (WidestCodePathUpTo(Path) == TCodePath::Avx2) {
         return &Dct32EightLanes;
     }
-#else
-    (void)Path;
 #endif
     return nullptr;
 }
