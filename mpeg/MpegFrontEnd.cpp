@@ -57,16 +57,20 @@ int32_t WholeMilliseconds(float Ms)
     return static_cast<int32_t>(Ms);
 }
 
+// What the layer decoders work with, all the handle's.
+TLayerLinks LinksOf(TMpegHandle& H)
+{
+    return {H.Stream.get(), H.Header.get(), H.FilterLeft.get(), H.FilterRight.get(), H.Output.get(), H.Channels};
+}
+
 void MakeLayer3(TMpegHandle& H)
 {
-    H.Layer3 = std::make_unique<TLayer3Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(), H.FilterRight.get(),
-                                                H.Output.get(), H.Channels);
+    H.Layer3 = std::make_unique<TLayer3Decoder>(LinksOf(H));
 }
 
 void MakeLayer12(TMpegHandle& H, int32_t Layer)
 {
-    H.Layer12 = std::make_unique<TLayer12Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(),
-                                                  H.FilterRight.get(), H.Output.get(), H.Channels, Layer, H.Crc);
+    H.Layer12 = std::make_unique<TLayer12Decoder>(LinksOf(H), Layer, H.Crc);
 }
 
 // Runs Operation on Handle's record: no handle answers MpegNoHandle, and an
