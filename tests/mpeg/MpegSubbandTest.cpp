@@ -268,18 +268,16 @@ TEST(MpegSubband, GivenAccumulatorTakesTheAllocationAndSelectionFieldsInOrder)
     // Layer I stereo: two allocations of 4 bits. Layer II stereo, subband 0: two
     // allocations of 4 bits, then the selection of the coded channel alone.
     TCrc16 expected;
-    TBitWriter layer1;
-    layer1.Put(5, 4);
-    layer1.Put(9, 4);
-    expected.AddBits(5, 4);
-    expected.AddBits(9, 4);
-    TBitWriter layer2;
-    layer2.Put(0, 4);
-    layer2.Put(2, 4);
-    layer2.Put(1, 2);
-    expected.AddBits(0, 4);
-    expected.AddBits(2, 4);
-    expected.AddBits(1, 2);
+    auto field = [&](TBitWriter& Bits, uint32_t Value, int Count) {
+        Bits.Put(Value, Count);
+        expected.AddBits(Value, Count);
+    };
+    TBitWriter layer1, layer2;
+    field(layer1, 5, 4);
+    field(layer1, 9, 4);
+    field(layer2, 0, 4);
+    field(layer2, 2, 4);
+    field(layer2, 1, 2);
     const THeader header = HighRateHeader();
     TCrc16 given;
     TBody first(layer1);
