@@ -39,7 +39,7 @@ double DecodeStream(const std::vector<uint8_t>& Bytes)
     const int32_t rate = header.Frequency();
     TSynthesisFilter left(0, 32768.0f), right(1, 32768.0f);
     TBuffer output(2);
-    TLayer3Decoder decoder(&stream, &header, &left, &right, &output, 2);
+    TLayer3Decoder decoder({&stream, &header, &left, &right, &output, 2});
     int64_t samples = 0;
     uint8_t pcm[TBuffer::Capacity];
     do {

@@ -72,12 +72,6 @@ void TMMAllocator::FreeAll()
     Obtained = 0;
 }
 
-size_t TMMAllocator::BlockCount()
-{
-    TLockGuard guard(Lock);
-    return Blocks.size();
-}
-
 TMMAllocator& MMAllocator()
 {
     static TMMAllocator instance;

@@ -27,7 +27,6 @@ public:
     void Release(void*& Block);
     // Returns every block to the platform.
     void FreeAll();
-    size_t BlockCount();
 
 private:
     struct TBlockRecord {

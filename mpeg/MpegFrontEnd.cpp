@@ -57,16 +57,43 @@ int32_t WholeMilliseconds(float Ms)
     return static_cast<int32_t>(Ms);
 }
 
+// What the layer decoders work with, all the handle's.
+TLayerLinks LinksOf(TMpegHandle& H)
+{
+    return {H.Stream.get(), H.Header.get(), H.FilterLeft.get(), H.FilterRight.get(), H.Output.get(), H.Channels};
+}
+
 void MakeLayer3(TMpegHandle& H)
 {
-    H.Layer3 = std::make_unique<TLayer3Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(), H.FilterRight.get(),
-                                                H.Output.get(), H.Channels);
+    H.Layer3 = std::make_unique<TLayer3Decoder>(LinksOf(H));
 }
 
 void MakeLayer12(TMpegHandle& H, int32_t Layer)
 {
-    H.Layer12 = std::make_unique<TLayer12Decoder>(H.Stream.get(), H.Header.get(), H.FilterLeft.get(),
-                                                  H.FilterRight.get(), H.Output.get(), H.Channels, Layer, H.Crc);
+    H.Layer12 = std::make_unique<TLayer12Decoder>(LinksOf(H), Layer, H.Crc);
+}
+
+// Runs Operation on Handle's record: no handle answers MpegNoHandle, and an
+// exception the operation's Failure code (none escapes).
+template <class TOperation> int32_t Guarded(TMpegHandle* Handle, int32_t Failure, TOperation Operation)
+{
+    if (!IsMpegHandle(Handle)) {
+        return MpegNoHandle;
+    }
+    try {
+        return Operation(*Handle);
+    } catch (...) {
+        return Failure;
+    }
+}
+
+// The same with the handle's lock held throughout.
+template <class TOperation> int32_t Locked(TMpegHandle* Handle, int32_t Failure, TOperation Operation)
+{
+    return Guarded(Handle, Failure, [&](TMpegHandle& H) {
+        TLockGuard guard(H.Lock);
+        return Operation(H);
+    });
 }
 
 }  // namespace
@@ -115,12 +142,7 @@ TMpegHandle* MpegCreate(TMMAllocator& Allocator, TMpegNotify Notify, int32_t Not
 
 int32_t MpegOpen(TMpegHandle* Handle, const char* Name, const void* Memory, int32_t Size)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    try {
-        TLockGuard guard(h.Lock);
+    return Locked(Handle, MpegNoHeader, [&](TMpegHandle& h) -> int32_t {
         if (!Name) {
             Name = "";
         }
@@ -160,9 +182,7 @@ int32_t MpegOpen(TMpegHandle* Handle, const char* Name, const void* Memory, int3
             h.Notify(Handle, h.NotifyData);
         }
         return MpegOk;
-    } catch (...) {
-        return MpegNoHeader;
-    }
+    });
 }
 
 int32_t MpegStart(TMpegHandle* Handle)
@@ -202,12 +222,7 @@ int32_t MpegStart(TMpegHandle* Handle)
 
 int32_t MpegSeek(TMpegHandle* Handle, int32_t Frame)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    try {
-        TLockGuard guard(h.Lock);
+    return Locked(Handle, MpegSeekFailed, [&](TMpegHandle& h) -> int32_t {
         h.SeekFrame = std::clamp(Frame, 0, std::max(h.TotalFrames - 1, 0));
         if (!h.Started) {
             return MpegOk;
@@ -228,18 +243,12 @@ int32_t MpegSeek(TMpegHandle* Handle, int32_t Frame)
         // decode, whatever the frame-count estimate says.
         h.EndOfStream = false;
         return MpegOk;
-    } catch (...) {
-        return MpegSeekFailed;
-    }
+    });
 }
 
 int32_t MpegDecodeFrame(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    try {
+    return Guarded(Handle, MpegDecodeFailed, [&](TMpegHandle& h) -> int32_t {
         if (!h.Started) {
             return MpegDecodeFailed;
         }
@@ -268,19 +277,12 @@ int32_t MpegDecodeFrame(TMpegHandle* Handle)
             h.Layer12->DecodeFrame();
         }
         return MpegOk;
-    } catch (...) {
-        return MpegDecodeFailed;
-    }
+    });
 }
 
 int32_t MpegRead(TMpegHandle* Handle, void* Dest, int32_t Size)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    try {
-        TLockGuard guard(h.Lock);
+    return Locked(Handle, MpegDecodeFailed, [&](TMpegHandle& h) -> int32_t {
         h.AbortRequested = false;
         int32_t copied = 0;
         int32_t decoded = 0;
@@ -315,22 +317,15 @@ int32_t MpegRead(TMpegHandle* Handle, void* Dest, int32_t Size)
                      !h.AbortRequested);
         }
         return copied;
-    } catch (...) {
-        return MpegDecodeFailed;
-    }
+    });
 }
 
 int32_t MpegStop(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    if (!h.Started) {
-        return MpegOk;
-    }
-    try {
-        TLockGuard guard(h.Lock);
+    return Locked(Handle, MpegStopFailed, [](TMpegHandle& h) -> int32_t {
+        if (!h.Started) {
+            return MpegOk;
+        }
         h.Layer3.reset();
         h.Layer12.reset();
         h.FilterLeft.reset();
@@ -339,19 +334,12 @@ int32_t MpegStop(TMpegHandle* Handle)
         h.SeekFrame = 0;
         h.Started = false;
         return MpegOk;
-    } catch (...) {
-        return MpegStopFailed;
-    }
+    });
 }
 
 int32_t MpegClose(TMpegHandle* Handle)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    try {
-        TLockGuard guard(h.Lock);
+    return Locked(Handle, MpegStopFailed, [&](TMpegHandle& h) -> int32_t {
         MpegStop(Handle);
         h.SourceName[0] = 0;
         h.FromMemory = false;
@@ -362,9 +350,7 @@ int32_t MpegClose(TMpegHandle* Handle)
         h.Stream.reset();
         h.Header.reset();
         return MpegOk;
-    } catch (...) {
-        return MpegStopFailed;
-    }
+    });
 }
 
 int32_t MpegFree(TMpegHandle*& Handle)
@@ -389,14 +375,10 @@ int32_t MpegFree(TMpegHandle*& Handle)
 
 int32_t MpegGetInfo(TMpegHandle* Handle, TMpegInfo& Info)
 {
-    if (!IsMpegHandle(Handle)) {
-        return MpegNoHandle;
-    }
-    TMpegHandle& h = *Handle;
-    if (h.TotalFrames <= 0 || !h.Header || !h.Stream) {
-        return MpegNoFrames;
-    }
-    try {
+    return Guarded(Handle, MpegNoFrames, [&](TMpegHandle& h) -> int32_t {
+        if (h.TotalFrames <= 0 || !h.Header || !h.Stream) {
+            return MpegNoFrames;
+        }
         // Filled aside so that a failure leaves the caller's record untouched.
         TMpegInfo filled{};
         const THeader& header = *h.Header;
@@ -412,9 +394,7 @@ int32_t MpegGetInfo(TMpegHandle* Handle, TMpegInfo& Info)
         MpegReadTag(Handle, filled.Tag);
         Info = filled;
         return MpegOk;
-    } catch (...) {
-        return MpegNoFrames;
-    }
+    });
 }
 
 bool MpegReadTag(TMpegHandle* Handle, void* Dest)

@@ -33,7 +33,7 @@ struct TMpegHandle {
     TCriticalSection Lock;                          // held by open, close, seek, stop and read
     std::unique_ptr<TBitStream> Stream;             // the open stream, none when closed
     std::unique_ptr<THeader> Header;                // header of the current frame, none when closed
-    TCrc16* Crc = nullptr;                          // accumulator for the Layer I/II readers (never given)
+    TCrc16* Crc = nullptr;                          // Layer I/II readers' CRC (kept as named; always null)
     std::unique_ptr<TSynthesisFilter> FilterLeft;   // synthesis of channel 0
     std::unique_ptr<TSynthesisFilter> FilterRight;  // synthesis of channel 1, two-channel output only
     std::unique_ptr<TBuffer> Output;                // decoded PCM waiting to be read

@@ -1,7 +1,9 @@
 #pragma once
 // CRC-16 of protected MPEG audio frames (polynomial 0x8005, start value 0xFFFF).
-// The decoder feeds it the protected fields but never compares the result: the
-// check word is only consumed so that the following fields start on the right bit.
+// Kept as the decoder's interface names it: the header feeds it the protected
+// header bits, the Layer I/II readers the allocation fields when one is given
+// (the front end gives none), and nothing compares the result: the check word
+// is only consumed so that the following fields start on the right bit.
 
 #include <cstdint>
 

@@ -158,18 +158,12 @@ bool THeader::ReadHeader(TBitStream& Stream, TCrc16* Crc)
         VbrHeader = at + 4 <= FrameSize && (tag == "Xing" || tag == "VBRI");
         FirstFrameSize = FrameSize;
     }
-    if (ProtectionBit == 0) {
+    HasCrc = ProtectionBit == 0;
+    GivenCrc = HasCrc ? Crc : nullptr;
+    if (HasCrc) {
         Checksum = static_cast<int32_t>(Stream.GetBits(16));
-        if (Crc) {
-            CrcAccumulator = Crc;
-        } else {
-            OwnCrc = std::make_unique<TCrc16>();
-            CrcAccumulator = OwnCrc.get();
-        }
-        CrcAccumulator->AddBits(h & 0xFFFF, 16);
-    } else {
-        OwnCrc.reset();
-        CrcAccumulator = nullptr;
+        OwnCrc = TCrc16();
+        CrcAccumulator()->AddBits(h & 0xFFFF, 16);
     }
     return true;
 }

@@ -2,7 +2,6 @@
 // The decoded header of the current MPEG audio frame and the frame arithmetic.
 
 #include <cstdint>
-#include <memory>
 
 #include "mpeg/frame/MpegCrc16.h"
 
@@ -13,7 +12,8 @@ public:
     static constexpr int MaxCandidates = 50;  // refused header candidates before a search gives up
 
     // Finds and decodes the next frame header and reads the frame body. Crc, when
-    // given, receives the protected header bits of a frame with CRC.
+    // given, receives the protected header bits of a frame with CRC (the decoder's
+    // interface has the parameter; the front end gives none).
     bool ReadHeader(TBitStream& Stream, TCrc16* Crc);
     // Goes back to the first frame and reads headers up to frame Frame.
     bool SeekToFrame(TBitStream& Stream, int32_t Frame);
@@ -28,6 +28,10 @@ public:
     int32_t Frequency() const;
     int32_t Bitrate() const;  // bit/s
     bool SingleChannel() const { return Mode == ModeSingleChannel; }
+    // The accumulator of the current frame's CRC, fed its protected header bits:
+    // the one given to ReadHeader, else the header's own; none for a frame without
+    // CRC. Kept as the decoder's interface has it: no CRC is ever compared.
+    TCrc16* CrcAccumulator() { return HasCrc ? (GivenCrc ? GivenCrc : &OwnCrc) : nullptr; }
 
     static constexpr uint8_t ModeStereo = 0;
     static constexpr uint8_t ModeJointStereo = 1;
@@ -49,7 +53,6 @@ public:
     int32_t IntensityStereoBound = 0;  // first intensity-coded subband in joint stereo, else 0
     int32_t MainDataSlots = 0;         // Layer III: main-data bytes in this frame, else 0
     int32_t Checksum = 0;              // the CRC word read after a protected header (never compared)
-    TCrc16* CrcAccumulator = nullptr;  // accumulator of a protected frame (given or OwnCrc), else none
     bool VbrHeader = false;            // the first frame holds a "Xing" or "VBRI" information header
 
 private:
@@ -57,5 +60,7 @@ private:
     bool AcceptLater(uint32_t HeaderWord);
     void ComputeFrameLayout();
 
-    std::unique_ptr<TCrc16> OwnCrc;  // accumulator made when no caller's accumulator is given
+    bool HasCrc = false;         // the current frame is protected
+    TCrc16* GivenCrc = nullptr;  // the accumulator given for the current frame, or none
+    TCrc16 OwnCrc;               // the accumulator when none is given, restarted for each frame
 };

@@ -51,17 +51,8 @@ int RunGranules(int Layer)
 
 }  // namespace
 
-TLayer12Decoder::TLayer12Decoder(TBitStream* Stream, THeader* Header, TSynthesisFilter* FilterLeft,
-                                 TSynthesisFilter* FilterRight, TBuffer* Output, uint8_t Channels, int Layer,
-                                 TCrc16* Crc)
-    : Layer(Layer == 1 ? 1 : 2),
-      Stream(Stream),
-      Header(Header),
-      FilterLeft(FilterLeft),
-      FilterRight(FilterRight),
-      Output(Output),
-      Channels(Channels),
-      Crc(Crc)
+TLayer12Decoder::TLayer12Decoder(const TLayerLinks& Links, int Layer, TCrc16* Crc)
+    : Layer(Layer == 1 ? 1 : 2), Links(Links), Crc(Crc)
 {
 }
 
@@ -83,7 +74,7 @@ void TLayer12Decoder::FreeSubbands()
 
 void TLayer12Decoder::PrepareSubbands()
 {
-    const THeader& header = *Header;
+    const THeader& header = *Links.Header;
     if (header.Mode != SubbandMode) {
         FreeSubbands();
         SubbandMode = header.Mode;
@@ -113,8 +104,8 @@ void TLayer12Decoder::PrepareSubbands()
 void TLayer12Decoder::DecodeFrame()
 {
     PrepareSubbands();
-    TBitStream& stream = *Stream;
-    const THeader& header = *Header;
+    TBitStream& stream = *Links.Stream;
+    const THeader& header = *Links.Header;
     const int32_t n = SubbandCount;
     if (n <= 0) {
         return;
@@ -135,7 +126,7 @@ void TLayer12Decoder::DecodeFrame()
         subbands[i]->ReadScaleFactor(stream, header);
     }
 
-    const bool twoChannels = Channels == ChannelsBoth && !header.SingleChannel() && FilterRight;
+    const bool twoChannels = Links.Channels == ChannelsBoth && !header.SingleChannel() && Links.FilterRight;
     const uint8_t channels = twoChannels ? ChannelsBoth : ChannelsLeft;
     // Subbands above the frame's last are silent in every block.
     const int uncoded = TSubbandRun::Index(n, 0);
@@ -152,9 +143,9 @@ void TLayer12Decoder::DecodeFrame()
                 frameDone = subbands[i]->ReadGranule(stream, channels, Run, blocks);
             }
         }
-        FilterLeft->SynthesizeBlocks(Run.Left, TSubbandRun::Stride, blocks, *Output);
+        Links.FilterLeft->SynthesizeBlocks(Run.Left, TSubbandRun::Stride, blocks, *Links.Output);
         if (twoChannels) {
-            FilterRight->SynthesizeBlocks(Run.Right, TSubbandRun::Stride, blocks, *Output);
+            Links.FilterRight->SynthesizeBlocks(Run.Right, TSubbandRun::Stride, blocks, *Links.Output);
         }
     }
 }

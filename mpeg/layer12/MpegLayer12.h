@@ -7,24 +7,18 @@
 #include <cstdint>
 #include <memory>
 
+#include "mpeg/frame/MpegLayerLinks.h"
 #include "mpeg/layer12/MpegSubband.h"
 
-class TBitStream;
-class THeader;
 class TCrc16;
-class TSynthesisFilter;
-class TBuffer;
 
 class TLayer12Decoder {
 public:
     static constexpr int MaxSubbands = 32;
 
-    // Stream, Header, filters and Output are not owned. FilterRight is null for
-    // single-channel output. Layer: 1 or 2, the family of the subband decoders.
-    // Channels: 0 = the only (left) channel, 2 = both. Crc (never given by the front
-    // end) receives the allocation and selection fields.
-    TLayer12Decoder(TBitStream* Stream, THeader* Header, TSynthesisFilter* FilterLeft, TSynthesisFilter* FilterRight,
-                    TBuffer* Output, uint8_t Channels, int Layer, TCrc16* Crc = nullptr);
+    // Layer: 1 or 2, the family of the subband decoders. Crc receives the
+    // allocation and selection fields (the handle's, always null: no CRC is checked).
+    TLayer12Decoder(const TLayerLinks& Links, int Layer, TCrc16* Crc = nullptr);
     ~TLayer12Decoder();
     TLayer12Decoder(const TLayer12Decoder&) = delete;
     TLayer12Decoder& operator=(const TLayer12Decoder&) = delete;
@@ -49,12 +43,7 @@ private:
     void PrepareSubbands();
     void FreeSubbands();
 
-    TBitStream* Stream;             // frame bits (not owned)
-    THeader* Header;                // the current frame's header (not owned)
-    TSynthesisFilter* FilterLeft;   // synthesis of channel 0 (not owned)
-    TSynthesisFilter* FilterRight;  // synthesis of channel 1, null for one channel (not owned)
-    TBuffer* Output;                // PCM collector (not owned)
-    uint8_t Channels;               // channel selection: 0 the only or left channel, 2 both
-    TCrc16* Crc;                    // accumulator for the allocation readers, or none
-    TSubbandRun Run;                // the samples of the blocks read and not yet synthesised
+    TLayerLinks Links;  // stream, header, filters, PCM buffer and channel selection
+    TCrc16* Crc;        // accumulator for the allocation readers, or none
+    TSubbandRun Run;    // the samples of the blocks read and not yet synthesised
 };

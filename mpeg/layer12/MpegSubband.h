@@ -34,6 +34,8 @@ public:
 
     // Starts a new frame for subband Number.
     virtual void Reset(int Number) = 0;
+    // Crc, when given, takes the allocation (and Layer II's selection) fields in
+    // the order read; the decoder's interface has it, the front end gives none.
     virtual void ReadAllocation(TBitStream& Stream, const THeader& Header, TCrc16* Crc) = 0;
     // Layer II only: the scale-factor selection information.
     virtual void ReadScaleFactorSelection(TBitStream& /*Stream*/, TCrc16* /*Crc*/) { }

@@ -15,6 +15,23 @@ float ReadScale(TBitStream& Stream)
     return ScaleFactorTable[Stream.GetBits(ScaleFactorBits)];
 }
 
+// The sample length and requantisation of a channel's allocation; a silent
+// channel (allocation 0) keeps the ones it had.
+void TakeAllocation(int Allocation, int& SampleLength, float& Factor, float& Offset)
+{
+    if (Allocation != 0) {
+        SampleLength = Allocation + 1;
+        Factor = Layer1Factor(Allocation);
+        Offset = Layer1Offset(Allocation);
+    }
+}
+
+// A sample code requantised and scaled.
+float ScaledValue(float Sample, float Factor, float Offset, float ScaleFactor)
+{
+    return static_cast<float>((static_cast<double>(Sample) * Factor + Offset) * ScaleFactor);
+}
+
 }  // namespace
 
 void TSubbandLayer1::Reset(int Number)
@@ -29,11 +46,7 @@ void TSubbandLayer1::ReadAllocation(TBitStream& Stream, const THeader&, TCrc16* 
     if (Crc) {
         Crc->AddBits(static_cast<uint32_t>(Allocation), AllocationBits);
     }
-    if (Allocation != 0) {
-        SampleLength = Allocation + 1;
-        Factor = Layer1Factor(Allocation);
-        Offset = Layer1Offset(Allocation);
-    }
+    TakeAllocation(Allocation, SampleLength, Factor, Offset);
 }
 
 void TSubbandLayer1::ReadScaleFactor(TBitStream& Stream, const THeader&)
@@ -57,7 +70,7 @@ bool TSubbandLayer1::ReadChannel1Sample(TBitStream& Stream)
 
 float TSubbandLayer1::Channel1Value() const
 {
-    return static_cast<float>((static_cast<double>(Sample) * Factor + Offset) * ScaleFactor);
+    return ScaledValue(Sample, Factor, Offset, ScaleFactor);
 }
 
 bool TSubbandLayer1::ReadGranule(TBitStream& Stream, uint8_t Channels, TSubbandRun& Run, int Block)
@@ -107,16 +120,8 @@ void TSubbandLayer1Stereo::ReadAllocation(TBitStream& Stream, const THeader&, TC
         Crc->AddBits(static_cast<uint32_t>(Allocation), AllocationBits);
         Crc->AddBits(static_cast<uint32_t>(Channel2Allocation), AllocationBits);
     }
-    if (Allocation != 0) {
-        SampleLength = Allocation + 1;
-        Factor = Layer1Factor(Allocation);
-        Offset = Layer1Offset(Allocation);
-    }
-    if (Channel2Allocation != 0) {
-        Channel2SampleLength = Channel2Allocation + 1;
-        Channel2Factor = Layer1Factor(Channel2Allocation);
-        Channel2Offset = Layer1Offset(Channel2Allocation);
-    }
+    TakeAllocation(Allocation, SampleLength, Factor, Offset);
+    TakeAllocation(Channel2Allocation, Channel2SampleLength, Channel2Factor, Channel2Offset);
 }
 
 void TSubbandLayer1Stereo::ReadScaleFactor(TBitStream& Stream, const THeader&)
@@ -139,9 +144,8 @@ bool TSubbandLayer1Stereo::ReadGranule(TBitStream& Stream, uint8_t Channels, TSu
     float left = Allocation != 0 && Channels != ChannelsRight ? Channel1Value() : 0.0f;
     float right = 0.0f;
     if (Channel2Allocation != 0 && Channels != ChannelsLeft) {
-        const float value = static_cast<float>((static_cast<double>(Channel2Sample) * Channel2Factor + Channel2Offset) *
-                                               Channel2ScaleFactor);
-        (Channels == ChannelsBoth ? right : left) = value;
+        (Channels == ChannelsBoth ? right : left) =
+            ScaledValue(Channel2Sample, Channel2Factor, Channel2Offset, Channel2ScaleFactor);
     }
     Run.Left[at] = left;
     Run.Right[at] = right;

@@ -3,7 +3,9 @@
 #include "mpeg/layer3/MpegDequantizeLines.h"
 
 #include <emmintrin.h>
+#ifdef MORVEL_CODE_AVX2
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -55,7 +57,7 @@ void QuantizedLines(const int16_t* Values, float Gain, const float* Factors, int
     }
 }
 
-void LinesPlain(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
+void LinesInFours(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
 {
     if (Factors) {
         QuantizedLines<true>(Values, Gain, Factors, First, Stop, Out);
@@ -64,10 +66,13 @@ void LinesPlain(const int16_t* Values, float Gain, const float* Factors, int Fir
     }
 }
 
+#ifdef MORVEL_CODE_AVX2
 // Eight lines at a time with AVX2, the powers gathered from the table in one
 // instruction, each line through the same float operations; the rest as above.
-__attribute__((target("avx2"))) void LinesWithAvx2(const int16_t* Values, float Gain, const float* Factors, int First,
-                                                   int Stop, float* Out)
+// Built for AVX2 and run only where the processor has it.
+MORVEL_WIDER_CODE_BEGIN("avx2")
+
+void LinesInEights(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)
 {
     const int* power = reinterpret_cast<const int*>(Layer3Math().Power43);
     const __m256i largest = _mm256_set1_epi32(TLayer3Math::PowerTableSize - 1);
@@ -85,14 +90,22 @@ __attribute__((target("avx2"))) void LinesWithAvx2(const int16_t* Values, float 
         }
         _mm256_storeu_ps(Out + line, result);
     }
-    LinesPlain(Values, Gain, Factors, line, Stop, Out);
+    LinesInFours(Values, Gain, Factors, line, Stop, Out);
 }
+
+MORVEL_WIDER_CODE_END
+#endif  // MORVEL_CODE_AVX2
 
 }  // namespace
 
-TDequantizeLines DequantizeLinesOf(TCodePath Path)
+TDequantizeLines DequantizeLinesOf([[maybe_unused]] TCodePath Path)
 {
-    return WidestCodePathUpTo(Path) == TCodePath::Avx2 ? &LinesWithAvx2 : &LinesPlain;
+#ifdef MORVEL_CODE_AVX2
+    if (WidestCodePathUpTo(Path) == TCodePath::Avx2) {
+        return &LinesInEights;
+    }
+#endif
+    return &LinesInFours;
 }
 
 void DequantizeLines(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out)

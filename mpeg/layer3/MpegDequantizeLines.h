@@ -10,7 +10,7 @@
 // then, with Factors, times the line's factor Factors[line].
 void DequantizeLines(const int16_t* Values, float Gain, const float* Factors, int First, int Stop, float* Out);
 
-// The same on a code path: eight lines at a time on avx2, one by one below it,
+// The same on a code path: eight lines at a time on avx2, four below it,
 // with the same results. DequantizeLines runs the process's path.
 using TDequantizeLines = void (*)(const int16_t* Values, float Gain, const float* Factors, int First, int Stop,
                                   float* Out);

@@ -4,7 +4,7 @@
 #include "mpeg/layer3/MpegBitReserve.h"
 #include "mpeg/layer3/MpegHuffmanTables.h"
 
-// Result of HuffmanDecode.
+// Result of HuffmanDecode (below).
 inline constexpr int HuffmanDecoded = 0;  // a code word (or a walk off the tree) was read
 inline constexpr int HuffmanNoTree = 2;   // the table has no codes: x, y := 0, nothing read
 
@@ -73,10 +73,64 @@ inline int HuffmanDecodeShort(const THuffmanTable& Table, uint64_t Bits, THuffma
     return used;
 }
 
+// The reservoir's next bits held in a register across a run of codes and
+// refilled only when a code might reach past them: the next bit is the top bit
+// of Next(). The reservoir lags behind by the bits taken since the last refill
+// until Settle.
+class THuffmanBitWindow {
+public:
+    static_assert(HuffmanShortCodeBits <= TBitReserve::WindowBits);
+
+    explicit THuffmanBitWindow(TBitReserve& Reservoir) : Reservoir(Reservoir), Window(Reservoir.PeekWindow()) { }
+
+    // The next bits, at least as many valid as the last Refill asked for.
+    uint64_t Next() const { return Window << Taken; }
+    // Makes at least Bits (up to TBitReserve::WindowBits) valid at Next.
+    void Refill(int Bits)
+    {
+        if (Taken > TBitReserve::WindowBits - Bits) {
+            Settle();
+        }
+    }
+    // Takes Bits of those valid at Next.
+    void Take(int Bits) { Taken += Bits; }
+    // The reservoir's BitsRead with the bits taken.
+    int32_t BitsRead() const { return Reservoir.BitsRead() + Taken; }
+    // Any code of Table (a table with codes) into Values, with its linbits and
+    // sign bits; a walk that leaves the tree keeps Values.
+    void Decode(const THuffmanTable& Table, THuffmanValues& Values)
+    {
+        Refill(HuffmanShortCodeBits);
+        const int used = HuffmanDecodeShort(Table, Next(), Values);
+        if (used != 0) {
+            Taken += used;
+            return;
+        }
+        Reservoir.SkipBits(Taken);
+        Taken = 0;
+        Values = HuffmanDecodeLong(Table, Values, Reservoir);
+        Window = Reservoir.PeekWindow();
+    }
+    // Skips the bits taken in the reservoir and holds its next ones.
+    void Settle()
+    {
+        Reservoir.SkipBits(Taken);
+        Taken = 0;
+        Window = Reservoir.PeekWindow();
+    }
+
+private:
+    TBitReserve& Reservoir;
+    uint64_t Window;  // the reservoir's next bits at the last refill
+    int Taken = 0;    // bits of Window taken since
+};
+
 // Decodes one pair x, y (big-value tables) or one quadruple v, w, x, y (tables 32
 // and 33), with linbits and sign bits. A walk that leaves the tree keeps the
 // previous values of x and y. The first bits are resolved by the table's lookup and
 // the rest by the tree, one bit per step, so the bits consumed are the walk's.
+// Kept as the decoder's interface names it, for the tests: the granule's loop
+// (TLayer3Decoder::DecodeHuffman) decodes a run of codes from one bit window.
 inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int& W, TBitReserve& Reservoir)
 {
     if (Table.Tree == nullptr) {
@@ -85,12 +139,9 @@ inline int HuffmanDecode(const THuffmanTable& Table, int& X, int& Y, int& V, int
         return HuffmanNoTree;
     }
     THuffmanValues values{X, Y, V, W};
-    const int used = HuffmanDecodeShort(Table, Reservoir.PeekWindow(), values);
-    if (used == 0) {
-        values = HuffmanDecodeLong(Table, values, Reservoir);
-    } else {
-        Reservoir.SkipBits(used);
-    }
+    THuffmanBitWindow bits(Reservoir);
+    bits.Decode(Table, values);
+    bits.Settle();
     X = values.X;
     Y = values.Y;
     V = values.V;

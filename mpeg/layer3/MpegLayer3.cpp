@@ -15,15 +15,7 @@ constexpr int MaxBigValues = GranuleLines / 2;
 
 }  // namespace
 
-TLayer3Decoder::TLayer3Decoder(TBitStream* Stream, THeader* Header, TSynthesisFilter* FilterLeft,
-                               TSynthesisFilter* FilterRight, TBuffer* Output, uint8_t Channels)
-    : Stream(Stream),
-      Header(Header),
-      FilterLeft(FilterLeft),
-      FilterRight(FilterRight),
-      Output(Output),
-      Channels(Channels),
-      Reservoir(std::make_unique<TBitReserve>())
+TLayer3Decoder::TLayer3Decoder(const TLayerLinks& Links) : Links(Links), Reservoir(std::make_unique<TBitReserve>())
 {
 }
 
@@ -32,11 +24,11 @@ TLayer3Decoder::~TLayer3Decoder() = default;
 void TLayer3Decoder::Reset()
 {
     FrameStart = 0;
-    if (FilterLeft) {
-        FilterLeft->Reset();
+    if (Links.FilterLeft) {
+        Links.FilterLeft->Reset();
     }
-    if (FilterRight) {
-        FilterRight->Reset();
+    if (Links.FilterRight) {
+        Links.FilterRight->Reset();
     }
     std::fill(&Overlap[0][0], &Overlap[0][0] + 2 * GranuleLines, 0.0f);
     Reservoir = std::make_unique<TBitReserve>();
@@ -46,17 +38,17 @@ void TLayer3Decoder::DecodeFrame()
 {
     // The sync pattern keeps version, rate and channel count fixed, but the header is
     // the authority for the frame at hand.
-    const bool mpeg1 = Header->Version == 1;
-    StreamChannels = Header->SingleChannel() ? 1 : 2;
+    const bool mpeg1 = Links.Header->Version == 1;
+    StreamChannels = Links.Header->SingleChannel() ? 1 : 2;
     GranuleCount = mpeg1 ? 2 : 1;
-    BandTableIndex = std::min<int>(Header->SampleFrequency, 2) + (mpeg1 ? 3 : 0);
+    BandTableIndex = std::min<int>(Links.Header->SampleFrequency, 2) + (mpeg1 ? 3 : 0);
     // Subbands 0 and 1 hold 8 long bands at the MPEG-1 rates and 6 at the MPEG-2 ones.
     MixedLongBands = mpeg1 ? 8 : 6;
-    if (StreamChannels == 2 && Channels == 2 && FilterRight != nullptr) {
+    if (StreamChannels == 2 && Links.Channels == 2 && Links.FilterRight != nullptr) {
         FirstChannel = 0;
         LastChannel = 1;
     } else {
-        FirstChannel = LastChannel = StreamChannels == 2 && Channels == 1 ? 1 : 0;
+        FirstChannel = LastChannel = StreamChannels == 2 && Links.Channels == 1 ? 1 : 0;
     }
 
     ReadSideInfo();
@@ -86,11 +78,11 @@ void TLayer3Decoder::DecodeFrame()
 
 void TLayer3Decoder::ReadSideInfo()
 {
-    const bool mpeg1 = Header->Version == 1;
+    const bool mpeg1 = Links.Header->Version == 1;
     int bitsLeft = SideInfoBits[mpeg1 ? 1 : 0][StreamChannels - 1];
     auto get = [&](int Count) {
         bitsLeft -= Count;
-        return static_cast<int>(Stream->GetBits(Count));
+        return static_cast<int>(Links.Stream->GetBits(Count));
     };
     TSideInfo& info = SideInfo;
     info.MainDataBegin = get(mpeg1 ? 9 : 8);
@@ -145,7 +137,7 @@ void TLayer3Decoder::ReadSideInfo()
     }
     // Skip what an early end left unread.
     for (; bitsLeft > 0; bitsLeft -= 16) {
-        Stream->GetBits(std::min(bitsLeft, 16));
+        Links.Stream->GetBits(std::min(bitsLeft, 16));
     }
 }
 
@@ -154,9 +146,9 @@ void TLayer3Decoder::ReadSideInfo()
 // holds (the first frames after the start or a reset): the frame gives no PCM.
 bool TLayer3Decoder::TakeMainData()
 {
-    const int32_t slots = std::clamp<int32_t>(Header->MainDataSlots, 0, TBitStream::MaxFrameBytes);
+    const int32_t slots = std::clamp<int32_t>(Links.Header->MainDataSlots, 0, TBitStream::MaxFrameBytes);
     uint8_t mainData[TBitStream::MaxFrameBytes];
-    Stream->ReadBytes(mainData, slots);
+    Links.Stream->ReadBytes(mainData, slots);
     Reservoir->PutBytes(mainData, slots);
     int32_t mainDataEnd = Reservoir->BitsRead() / 8;
     if (Reservoir->BitsRead() % 8 != 0) {

@@ -6,20 +6,15 @@
 #include <cstdint>
 #include <memory>
 
+#include "mpeg/frame/MpegLayerLinks.h"
 #include "mpeg/layer3/MpegBitReserve.h"
 #include "mpeg/layer3/MpegLayer3Tables.h"
 
-class TBitStream;
-class THeader;
-class TSynthesisFilter;
-class TBuffer;
-
 class TLayer3Decoder {
 public:
-    // Stream, Header, filters and Output are not owned. FilterRight is null for
-    // single-channel output. Channels: 0 = the only (left) channel, 2 = both.
-    TLayer3Decoder(TBitStream* Stream, THeader* Header, TSynthesisFilter* FilterLeft, TSynthesisFilter* FilterRight,
-                   TBuffer* Output, uint8_t Channels);
+    // A single-channel stream decodes as channel 0 alone, a two-channel one with
+    // Links.Channels 2 as both.
+    explicit TLayer3Decoder(const TLayerLinks& Links);
     ~TLayer3Decoder();
     TLayer3Decoder(const TLayer3Decoder&) = delete;
     TLayer3Decoder& operator=(const TLayer3Decoder&) = delete;
@@ -83,18 +78,13 @@ private:
     void HybridOne(int Channel, int Subband, int BlockType);
     void HandOff(int Channel);
 
-    TBitStream* Stream;             // frame bits (not owned)
-    THeader* Header;                // the current frame's header (not owned)
-    TSynthesisFilter* FilterLeft;   // synthesis of channel 0 (not owned)
-    TSynthesisFilter* FilterRight;  // synthesis of channel 1, null for one channel (not owned)
-    TBuffer* Output;                // PCM collector (not owned)
-    uint8_t Channels;               // channel selection: 0 the only or left channel, 2 both
-    int StreamChannels = 1;         // channels coded in the current frame
-    int GranuleCount = 1;           // 2 for MPEG-1, 1 for MPEG-2
-    int BandTableIndex = 0;         // sampling-frequency index, + 3 for MPEG-1
-    int MixedLongBands = 8;         // long bands of a mixed block's long part, lines 0 to 35
-    int FirstChannel = 0;           // first channel synthesised
-    int LastChannel = 0;            // last channel synthesised
+    TLayerLinks Links;       // stream, header, filters, PCM buffer and channel selection
+    int StreamChannels = 1;  // channels coded in the current frame
+    int GranuleCount = 1;    // 2 for MPEG-1, 1 for MPEG-2
+    int BandTableIndex = 0;  // sampling-frequency index, + 3 for MPEG-1
+    int MixedLongBands = 8;  // long bands of a mixed block's long part, lines 0 to 35
+    int FirstChannel = 0;    // first channel synthesised
+    int LastChannel = 0;     // last channel synthesised
 
     std::unique_ptr<TBitReserve> Reservoir;  // main data of this and earlier frames
     TSideInfo SideInfo;                      // the current frame's side information

@@ -170,10 +170,11 @@ void TLayer3Decoder::HybridOne(int Channel, int Subband, int BlockType)
 
 void TLayer3Decoder::HandOff(int Channel)
 {
-    TSynthesisFilter* filter = Channel == 1 && Channels == 2 && FilterRight != nullptr ? FilterRight : FilterLeft;
+    TSynthesisFilter* filter =
+        Channel == 1 && Links.Channels == 2 && Links.FilterRight != nullptr ? Links.FilterRight : Links.FilterLeft;
     if (filter == nullptr) {
         return;
     }
     // HybridOut holds the 18 time slots of each subband side by side: 18 whole blocks.
-    filter->SynthesizeBlocks(HybridOut, SubbandLines, SubbandLines, *Output);
+    filter->SynthesizeBlocks(HybridOut, SubbandLines, SubbandLines, *Links.Output);
 }

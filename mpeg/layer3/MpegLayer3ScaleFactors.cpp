@@ -55,7 +55,8 @@ void TLayer3Decoder::ReadScaleFactorsLsf(int Channel, int Granule)
     const int blockKind = g.Short() ? (g.Mixed() ? 2 : 1) : 0;
     int slen[4] = {};
     int kind = 0;
-    const bool intensityVariant = (Header->ModeExtension == 1 || Header->ModeExtension == 3) && Channel == 1;
+    const bool intensityVariant =
+        (Links.Header->ModeExtension == 1 || Links.Header->ModeExtension == 3) && Channel == 1;
     if (intensityVariant) {
         const int f = g.ScalefacCompress >> 1;
         if (f < 180) {

@@ -11,9 +11,9 @@ void TLayer3Decoder::ProcessStereo(int Granule)
     if (StreamChannels == 1) {
         return;
     }
-    const bool joint = Header->Mode == THeader::ModeJointStereo;
-    const bool midSide = joint && (Header->ModeExtension & 2) != 0;
-    const bool intensity = joint && (Header->ModeExtension & 1) != 0;
+    const bool joint = Links.Header->Mode == THeader::ModeJointStereo;
+    const bool midSide = joint && (Links.Header->ModeExtension & 2) != 0;
+    const bool intensity = joint && (Links.Header->ModeExtension & 1) != 0;
     // Each line's two values are read before either is replaced.
     float* left = Spectrum[0];
     float* right = Spectrum[1];
@@ -33,7 +33,7 @@ void TLayer3Decoder::ProcessStereo(int Granule)
     // stream cannot ask for intensity where it is off.
     std::fill(IntensityPosition, IntensityPosition + GranuleLines, NoIntensity);
     FindIntensityPositions(Granule);
-    const bool mpeg1 = Header->Version == 1;
+    const bool mpeg1 = Links.Header->Version == 1;
     for (int line = 0; line < GranuleLines; ++line) {
         const float a = left[line];
         const float b = right[line];
@@ -64,7 +64,7 @@ void TLayer3Decoder::FindIntensityPositions(int Granule)
     const TBandTable& bands = BandTables[BandTableIndex];
     const TScaleFactors& s = ScaleFactors[1];
     const float* right = Spectrum[1];
-    const bool mpeg1 = Header->Version == 1;
+    const bool mpeg1 = Links.Header->Version == 1;
     const TLayer3Math& math = Layer3Math();
     const float* io = math.IntensityFactors[intensityScale];
 

@@ -59,6 +59,7 @@ void Dct32Four(const float* In, int Stride, float* Out)
     std::memcpy(Out, out, sizeof out);
 }
 
+#ifdef MORVEL_CODE_AVX2
 // The same eight blocks at a time, in code built for AVX alone and run only where
 // the processor has it.
 MORVEL_WIDER_CODE_BEGIN("avx")
@@ -84,8 +85,14 @@ void Dct32EightLanes(const float* In, int Stride, float* Out)
 }  // namespace
 
 MORVEL_WIDER_CODE_END
+#endif  // MORVEL_CODE_AVX2
 
-TDct32Eight Dct32EightOf(TCodePath Path)
+TDct32Eight Dct32EightOf([[maybe_unused]] TCodePath Path)
 {
-    return WidestCodePathUpTo(Path) == TCodePath::Avx2 ? &Dct32EightLanes : nullptr;
+#ifdef MORVEL_CODE_AVX2
+    if (WidestCodePathUpTo(Path) == TCodePath::Avx2) {
+        return &Dct32EightLanes;
+    }
+#endif
+    return nullptr;
 }

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int Lanes = 4;          // blocks transformed side by side
-constexpr int WideLanes = 8;      // the same where the processor has AVX
+constexpr int WideLanes = 8;      // the same on avx2 (Dct32EightOf)
 constexpr int MatrixValues = 64;  // the standard's V[0..63] of a block
 
 // The standard's matrixing of four blocks from their DCT-II x (x[n] of block b in

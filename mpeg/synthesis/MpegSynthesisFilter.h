@@ -19,6 +19,9 @@ public:
 
     // Forgets the history (after a seek).
     void Reset();
+    // Block by block: InputSample, CalculatePcmSamples and Samples are kept as the
+    // filter's interface names them (tests and benchmarks use them); the decoders
+    // hand whole runs of blocks to SynthesizeBlocks instead.
     // Sample of subband Subband for the next block; the last value given wins.
     void InputSample(float Sample, int Subband)
     {
@@ -41,10 +44,10 @@ public:
     alignas(64) double V2[Subbands * Taps] = {};  // the other half, alternating with V1
     double* ActualV = V1;                         // the half that receives the first half of the next block
     int WritePos = 15;                            // column of the next block, 0..15
-    float Samples[Subbands] = {};                 // subband samples of the next block
+    float Samples[Subbands] = {};                 // subband samples of the next block (InputSample's)
     int Channel = 0;                              // buffer channel of the PCM
     float ScaleFactor = 32768.0f;                 // scale asked for at creation
     const double* Window = nullptr;               // the process's scaled window, tap by tap
-    TWindowSums Sums = nullptr;                   // the window sums this processor runs fastest
-    TDct32Eight Eight = nullptr;                  // the transform of eight blocks at once, where there is AVX
+    TWindowSums Sums = nullptr;                   // the window sums of the process's code path
+    TDct32Eight Eight = nullptr;                  // the transform of eight blocks at once, on avx2
 };

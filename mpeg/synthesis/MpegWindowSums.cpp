@@ -2,12 +2,20 @@
 // accumulated in double, tap 0 first, and no product may be fused into a sum.
 // Widening the float history and window to double is exact, and so is each
 // product of the two; a lane of a vector is one output sample's own scalar sum.
+// The sums are written once (MpegWindowSumLanes.inc) for the lane set of each
+// path: one double (plain), two (SSE2) or four (AVX, on avx2).
 #include "mpeg/synthesis/MpegWindowSums.h"
 
-#include <emmintrin.h>
-#include <immintrin.h>
+#include <algorithm>
 
 #include "platform/PlatformCodePath.h"
+
+#ifdef MORVEL_CODE_SSE2
+#include <emmintrin.h>
+#endif
+#ifdef MORVEL_CODE_AVX2
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -29,92 +37,109 @@ inline int TapColumn(int Column, int Tap)
     return (Column - Tap) & (Taps - 1);
 }
 
-// The PCM of two sums: truncated toward zero and limited to 16 bits (a
-// non-number gives 0). Limiting before truncating gives the same integers.
-inline __m128i PcmFromSums(__m128d Sums)
-{
-    Sums = _mm_and_pd(Sums, _mm_cmpord_pd(Sums, Sums));
-    Sums = _mm_min_pd(_mm_max_pd(Sums, _mm_set1_pd(-32768.0)), _mm_set1_pd(32767.0));
-    return _mm_cvttpd_epi32(Sums);
-}
+namespace Plain {
 
-// The history is stored with stores as wide as the loads of the sums, so that
-// the block's own column, read again at once, comes straight from the stores.
-void SumsInPairs(const float* V, double* Actual, double* Other, int Column, const double* Window, int16_t* Pcm)
-{
-    double* actual = Actual + Subbands * Column;
-    double* other = Other + Subbands * Column;
-    for (int row = 0; row < Subbands; row += 4) {
-        const __m128 first = _mm_load_ps(V + row);
-        const __m128 second = _mm_load_ps(V + Subbands + row);
-        _mm_store_pd(actual + row, _mm_cvtps_pd(first));
-        _mm_store_pd(actual + row + 2, _mm_cvtps_pd(_mm_movehl_ps(first, first)));
-        _mm_store_pd(other + row, _mm_cvtps_pd(second));
-        _mm_store_pd(other + row + 2, _mm_cvtps_pd(_mm_movehl_ps(second, second)));
-    }
-    for (int j = 0; j < Subbands; j += 2 * SumsInFlight) {
-        __m128d sums[SumsInFlight];
-        for (__m128d& sum : sums) {
-            sum = _mm_setzero_pd();
-        }
-        for (int t = 0; t < Taps; ++t) {
-            const double* rows = Actual + Subbands * TapColumn(Column, t) + j;
-            const double* coefficients = Window + Subbands * t + j;
-            for (int g = 0; g < SumsInFlight; ++g) {
-                sums[g] = _mm_add_pd(sums[g], _mm_mul_pd(_mm_load_pd(rows + 2 * g), _mm_load_pd(coefficients + 2 * g)));
-            }
-        }
-        for (int g = 0; g < SumsInFlight; g += 2) {
-            const __m128i four = _mm_unpacklo_epi64(PcmFromSums(sums[g]), PcmFromSums(sums[g + 1]));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm + j + 2 * g), _mm_packs_epi32(four, four));
-        }
-    }
-}
+struct TLanes {
+    static constexpr int Count = 1;
+    using TSums = double;
 
-// The same four outputs at a time, in code built for AVX alone and run only
-// where the processor has it.
+    static TSums Widen(const float* From) { return *From; }
+    static TSums Load(const double* At) { return *At; }
+    static void Store(double* At, TSums Sums) { *At = Sums; }
+    static int16_t PcmOf(double Sum)
+    {
+        return Sum != Sum ? 0 : static_cast<int16_t>(std::clamp(Sum, -32768.0, 32767.0));
+    }
+    static void StorePcm(TSums First, TSums Second, int16_t* Pcm)
+    {
+        Pcm[0] = PcmOf(First);
+        Pcm[1] = PcmOf(Second);
+    }
+};
+
+#include "mpeg/synthesis/MpegWindowSumLanes.inc"
+
+}  // namespace Plain
+
+#ifdef MORVEL_CODE_SSE2
+namespace Pairs {
+
+struct TLanes {
+    static constexpr int Count = 2;
+    using TSums = __m128d;
+
+    static TSums Widen(const float* From)
+    {
+        return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(From))));
+    }
+    static TSums Load(const double* At) { return _mm_load_pd(At); }
+    static void Store(double* At, TSums Sums) { _mm_store_pd(At, Sums); }
+    // Limiting before truncating gives the same integers.
+    static __m128i PcmOf(TSums Sums)
+    {
+        Sums = _mm_and_pd(Sums, _mm_cmpord_pd(Sums, Sums));
+        Sums = _mm_min_pd(_mm_max_pd(Sums, _mm_set1_pd(-32768.0)), _mm_set1_pd(32767.0));
+        return _mm_cvttpd_epi32(Sums);
+    }
+    static void StorePcm(TSums First, TSums Second, int16_t* Pcm)
+    {
+        const __m128i four = _mm_unpacklo_epi64(PcmOf(First), PcmOf(Second));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(Pcm), _mm_packs_epi32(four, four));
+    }
+};
+
+#include "mpeg/synthesis/MpegWindowSumLanes.inc"
+
+}  // namespace Pairs
+#endif  // MORVEL_CODE_SSE2
+
+#ifdef MORVEL_CODE_AVX2
+// Four outputs at a time, in code built for AVX alone and run only where the
+// processor has it.
 MORVEL_WIDER_CODE_BEGIN("avx")
 
-inline __m128i PcmFromFourSums(__m256d Sums)
-{
-    Sums = _mm256_and_pd(Sums, _mm256_cmp_pd(Sums, Sums, _CMP_ORD_Q));
-    Sums = _mm256_min_pd(_mm256_max_pd(Sums, _mm256_set1_pd(-32768.0)), _mm256_set1_pd(32767.0));
-    return _mm256_cvttpd_epi32(Sums);
-}
+namespace Fours {
 
-void SumsInFours(const float* V, double* Actual, double* Other, int Column, const double* Window, int16_t* Pcm)
-{
-    double* actual = Actual + Subbands * Column;
-    double* other = Other + Subbands * Column;
-    for (int row = 0; row < Subbands; row += 4) {
-        _mm256_store_pd(actual + row, _mm256_cvtps_pd(_mm_load_ps(V + row)));
-        _mm256_store_pd(other + row, _mm256_cvtps_pd(_mm_load_ps(V + Subbands + row)));
+struct TLanes {
+    static constexpr int Count = 4;
+    using TSums = __m256d;
+
+    static TSums Widen(const float* From) { return _mm256_cvtps_pd(_mm_load_ps(From)); }
+    static TSums Load(const double* At) { return _mm256_load_pd(At); }
+    static void Store(double* At, TSums Sums) { _mm256_store_pd(At, Sums); }
+    static __m128i PcmOf(TSums Sums)
+    {
+        Sums = _mm256_and_pd(Sums, _mm256_cmp_pd(Sums, Sums, _CMP_ORD_Q));
+        Sums = _mm256_min_pd(_mm256_max_pd(Sums, _mm256_set1_pd(-32768.0)), _mm256_set1_pd(32767.0));
+        return _mm256_cvttpd_epi32(Sums);
     }
-    for (int j = 0; j < Subbands; j += 4 * SumsInFlight) {
-        __m256d sums[SumsInFlight];
-        for (__m256d& sum : sums) {
-            sum = _mm256_setzero_pd();
-        }
-        for (int t = 0; t < Taps; ++t) {
-            const double* rows = Actual + Subbands * TapColumn(Column, t) + j;
-            const double* coefficients = Window + Subbands * t + j;
-            for (int g = 0; g < SumsInFlight; ++g) {
-                sums[g] = _mm256_add_pd(
-                    sums[g], _mm256_mul_pd(_mm256_load_pd(rows + 4 * g), _mm256_load_pd(coefficients + 4 * g)));
-            }
-        }
-        for (int g = 0; g < SumsInFlight; g += 2) {
-            const __m128i eight = _mm_packs_epi32(PcmFromFourSums(sums[g]), PcmFromFourSums(sums[g + 1]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm + j + 4 * g), eight);
-        }
+    static void StorePcm(TSums First, TSums Second, int16_t* Pcm)
+    {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(Pcm), _mm_packs_epi32(PcmOf(First), PcmOf(Second)));
     }
-}
+};
+
+#include "mpeg/synthesis/MpegWindowSumLanes.inc"
+
+}  // namespace Fours
 
 MORVEL_WIDER_CODE_END
+#endif  // MORVEL_CODE_AVX2
 
 }  // namespace
 
 TWindowSums WindowSumsOf(TCodePath Path)
 {
-    return WidestCodePathUpTo(Path) == TCodePath::Avx2 ? &SumsInFours : &SumsInPairs;
+    switch (WidestCodePathUpTo(Path)) {
+#ifdef MORVEL_CODE_AVX2
+    case TCodePath::Avx2:
+        return &Fours::WindowSums;
+#endif
+#ifdef MORVEL_CODE_SSE2
+    case TCodePath::Sse2:
+        return &Pairs::WindowSums;
+#endif
+    default:
+        return &Plain::WindowSums;
+    }
 }

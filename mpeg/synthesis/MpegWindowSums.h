@@ -2,8 +2,8 @@
 // The window sums of the synthesis filter: a block's matrixing stored in the
 // history, then the block's 32 PCM samples from the history and the window,
 // each sum accumulated in double from tap 0 to tap 15. The code paths give the
-// same results, bit for bit: pairs of doubles below avx2 (SSE2, every x86
-// processor this builds for) and fours on avx2 (with AVX).
+// same results, bit for bit: one sum at a time on plain, pairs of doubles on
+// sse2 and fours on avx2 (with AVX).
 
 #include <cstdint>
 

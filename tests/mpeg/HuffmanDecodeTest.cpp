@@ -169,3 +169,39 @@ TEST(HuffmanDecode, RandomBitsMatchPrefixDecoding)
         }
     }
 }
+
+// One bit window decodes a long run of codes (refilled wherever a code may pass
+// the bits it holds) as HuffmanDecode does code by code on a copy of the same
+// bits: the same values, the same bits read after each code and once settled.
+TEST(HuffmanDecode, OneWindowDecodesARunAsCodeByCode)
+{
+    std::mt19937 random(43);
+    for (int number = 1; number < HuffmanTableCount; ++number) {
+        const THuffmanTable& table = HuffmanTable(number);
+        if (table.Tree == nullptr) {
+            continue;  // no codes: the granule's loop reads nothing for these
+        }
+        SCOPED_TRACE(number);
+        auto windowed = std::make_unique<TBitReserve>();
+        auto single = std::make_unique<TBitReserve>();
+        for (int32_t i = 0; i < TBitReserve::Size; ++i) {
+            const uint32_t byte = random() & 0xFF;
+            windowed->PutByte(byte);
+            single->PutByte(byte);
+        }
+        THuffmanBitWindow bits(*windowed);
+        THuffmanValues values;
+        int x = 0, y = 0, v = 0, w = 0;
+        while (single->BitsRead() < 8 * (TBitReserve::Size - 64)) {
+            bits.Decode(table, values);
+            HuffmanDecode(table, x, y, v, w, *single);
+            ASSERT_EQ(values.X, x);
+            ASSERT_EQ(values.Y, y);
+            ASSERT_EQ(values.V, v);
+            ASSERT_EQ(values.W, w);
+            ASSERT_EQ(bits.BitsRead(), single->BitsRead());
+        }
+        bits.Settle();
+        EXPECT_EQ(windowed->BitsRead(), single->BitsRead());
+    }
+}

@@ -47,8 +47,8 @@ inline TDecodedStream DecodeLayer3Stream(const std::vector<uint8_t>& Bytes)
     result.Frequency = header.Frequency();
     TSynthesisFilter left(0, 32768.0f), right(1, 32768.0f);
     TBuffer output(result.Channels);
-    TLayer3Decoder decoder(&stream, &header, &left, result.Channels == 2 ? &right : nullptr, &output,
-                           result.Channels == 2 ? 2 : 0);
+    TLayer3Decoder decoder({&stream, &header, &left, result.Channels == 2 ? &right : nullptr, &output,
+                            static_cast<uint8_t>(result.Channels == 2 ? 2 : 0)});
     do {
         decoder.DecodeFrame();
         const int32_t held = output.BytesHeld();

@@ -174,23 +174,46 @@ TEST(MpegHeader, SeekToFrameRereadsFromTheFirstFrame)
     EXPECT_FALSE(h.SeekToFrame(stream, 4));
 }
 
-TEST(MpegHeader, ProtectedFrameConsumesTheCheckWord)
+TEST(MpegHeader, ProtectedFramesConsumeTheCheckWordAndFeedAnAccumulator)
 {
+    // Two protected frames and one without CRC. The header's own accumulator
+    // starts afresh for each protected frame with its protected header bits (so
+    // two equal headers leave the same sum), a copy of the header has its own,
+    // and a frame without CRC has none; an accumulator given to ReadHeader takes
+    // the bits instead, frame after frame.
     TFrameFields fields;
     fields.Crc = true;
     std::vector<uint8_t> bytes = Frame(fields, {0xBE, 0xEF, 0xA5});
+    Append(bytes, Frame(fields, {0x12, 0x34}));
+    Append(bytes, Frame(TFrameFields()));
+    const uint32_t protectedBits = HeaderWord(fields) & 0xFFFF;
+    TCrc16 once;
+    once.AddBits(protectedBits, 16);
+
     TBitStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
     THeader h;
     ASSERT_TRUE(h.ReadHeader(stream, nullptr));
     EXPECT_EQ(h.Checksum, 0xBEEF);
-    EXPECT_NE(h.CrcAccumulator, nullptr);
     EXPECT_EQ(stream.GetBits(8), 0xA5u);
+    ASSERT_NE(h.CrcAccumulator(), nullptr);
+    EXPECT_EQ(h.CrcAccumulator()->Checksum(), once.Checksum());
+    ASSERT_TRUE(h.ReadHeader(stream, nullptr));
+    EXPECT_EQ(h.Checksum, 0x1234);
+    EXPECT_EQ(h.CrcAccumulator()->Checksum(), once.Checksum());
+    THeader copy = h;
+    EXPECT_NE(copy.CrcAccumulator(), h.CrcAccumulator());
+    ASSERT_TRUE(h.ReadHeader(stream, nullptr));
+    EXPECT_EQ(h.CrcAccumulator(), nullptr);
 
     TCrc16 given;
     TBitStream again(bytes.data(), static_cast<int32_t>(bytes.size()));
     THeader h2;
     ASSERT_TRUE(h2.ReadHeader(again, &given));
-    EXPECT_EQ(h2.CrcAccumulator, &given);
+    ASSERT_TRUE(h2.ReadHeader(again, &given));
+    EXPECT_EQ(h2.CrcAccumulator(), &given);
+    TCrc16 twice = once;
+    twice.AddBits(protectedBits, 16);
+    EXPECT_EQ(given.Checksum(), twice.Checksum());
 }
 
 TEST(MpegHeader, Crc16IsTheStandardPolynomial)

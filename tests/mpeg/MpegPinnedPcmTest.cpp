@@ -80,8 +80,9 @@ TEST(MpegPinnedPcm, EveryStreamDecodesToItsPinnedBytes)
     ExpectPinnedBytes();
 }
 
-// On every plainer path this build and processor have (SSE2: window sums in
-// pairs, four blocks per transform), whatever the fastest is.
+// On every plainer path this build and processor have (window sums one at a
+// time on plain and in pairs on sse2, four blocks per transform on both),
+// whatever the fastest is.
 TEST(MpegPinnedPcm, EveryStreamDecodesToItsPinnedBytesOnEveryPlainerPath)
 {
     for (const TCodePath path : CodePaths) {

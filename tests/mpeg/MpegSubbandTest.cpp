@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "mpeg/frame/MpegBitStream.h"
+#include "mpeg/frame/MpegCrc16.h"
 #include "mpeg/frame/MpegHeader.h"
 #include "mpeg/layer12/MpegQuantization.h"
 #include "mpeg/layer12/MpegScaleFactors.h"
@@ -260,4 +261,30 @@ TEST(MpegSubband, Layer2StereoRightChannelAloneGoesLeft)
             EXPECT_FLOAT_EQ(run.Right[position], channels == ChannelsBoth ? expected : 0.0f);
         }
     }
+}
+
+TEST(MpegSubband, GivenAccumulatorTakesTheAllocationAndSelectionFieldsInOrder)
+{
+    // Layer I stereo: two allocations of 4 bits. Layer II stereo, subband 0: two
+    // allocations of 4 bits, then the selection of the coded channel alone.
+    TCrc16 expected;
+    auto field = [&](TBitWriter& Bits, uint32_t Value, int Count) {
+        Bits.Put(Value, Count);
+        expected.AddBits(Value, Count);
+    };
+    TBitWriter layer1, layer2;
+    field(layer1, 5, 4);
+    field(layer1, 9, 4);
+    field(layer2, 0, 4);
+    field(layer2, 2, 4);
+    field(layer2, 1, 2);
+    const THeader header = HighRateHeader();
+    TCrc16 given;
+    TBody first(layer1);
+    TSubbandLayer1Stereo(3).ReadAllocation(first.Stream, header, &given);
+    TBody second(layer2);
+    TSubbandLayer2Stereo subband(0);
+    subband.ReadAllocation(second.Stream, header, &given);
+    subband.ReadScaleFactorSelection(second.Stream, &given);
+    EXPECT_EQ(given.Checksum(), expected.Checksum());
 }

@@ -382,13 +382,13 @@ TEST(MpegSynthesis, WholeBlocksAreTheBlocksOneByOne)
     }
 }
 
-TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
+TEST(MpegSynthesis, WindowSumsOnEveryPathAreTheScalarSumsBitForBit)
 {
     // Histories and blocks of quiet, loud and extreme floats (non-numbers,
-    // infinities, the smallest) at every write column: both vector ways store the
-    // block's matrixing in the history as the plain widening does and give the PCM
-    // of the scalar sum, tap 0 first, truncated and limited. The fours run where
-    // AVX is there.
+    // infinities, the smallest) at every write column: the sums of every path this
+    // build and processor have (one at a time, in pairs, in fours) store the
+    // block's matrixing in the history as a plain widening does and give the PCM
+    // of the scalar sum, tap 0 first, truncated and limited.
     std::mt19937 random(17);
     const double* window = ScaledSynthesisWindowByTap(32768.0f);
     const float extremes[] = {std::numeric_limits<float>::quiet_NaN(),
@@ -397,10 +397,10 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
                               std::numeric_limits<float>::denorm_min(),
                               -0.0f,
                               3e38f};
-    std::vector<TWindowSums> ways;
+    std::vector<TCodePath> paths;
     for (const TCodePath path : CodePaths) {
         if (CodePathAvailable(path)) {
-            ways.push_back(WindowSumsOf(path));
+            paths.push_back(path);
         }
     }
     alignas(64) double actual[32 * 16], other[32 * 16];
@@ -439,14 +439,14 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
                 }
                 expected[j] = static_cast<int16_t>(sum != sum ? 0 : std::trunc(std::clamp(sum, -32768.0, 32767.0)));
             }
-            for (TWindowSums way : ways) {
+            for (const TCodePath path : paths) {
                 for (int i = 0; i < 32 * 16; ++i) {
                     actual[i] = history[0][i];
                     other[i] = history[1][i];
                 }
                 int16_t pcm[32];
-                way(block, actual, other, column, window, pcm);
-                const char* name = way == ways[0] ? "pairs" : "fours";
+                WindowSumsOf(path)(block, actual, other, column, window, pcm);
+                const char* name = CodePathName(path);
                 ASSERT_EQ(std::memcmp(pcm, expected, sizeof pcm), 0)
                     << "round " << round << ", column " << column << ", " << name;
                 ASSERT_EQ(std::memcmp(actual, expectedActual, sizeof actual), 0) << round << "/" << column << name;
@@ -458,34 +458,62 @@ TEST(MpegSynthesis, WindowSumsInPairsAndFoursAreTheScalarSumsBitForBit)
 
 TEST(MpegSynthesis, FilterMatchesTheStandardSynthesis)
 {
-    // 40 blocks of random subband samples through every write position; the
-    // filter's PCM is the reference sum truncated, give or take one step.
+    // 40 blocks of random subband samples through every write position, handed
+    // over as the decoders do (a Layer III granule's 18, a Layer I frame's 12,
+    // then fewer); the filter's PCM is the reference sum truncated, give or take
+    // one step.
     std::mt19937 random(11);
     std::uniform_real_distribution<float> value(-0.05f, 0.05f);
     TSynthesisFilter filter(0, 32768.0f);
     TReferenceSynthesis reference;
     TBuffer buffer(1);
     int differences = 0;
-    for (int block = 0; block < 40; ++block) {
-        float samples[32];
-        for (int k = 0; k < 32; ++k) {
-            filter.InputSample(samples[k] = value(random), k);
+    for (int count : {18, 12, 7, 3}) {
+        std::vector<float> blocks(static_cast<size_t>(32 * count));
+        for (float& sample : blocks) {
+            sample = value(random);
         }
         buffer.Clear();
-        filter.CalculatePcmSamples(buffer);
-        ASSERT_EQ(buffer.BytesWritten, 64);
-        const std::vector<double> expected = reference.Block(samples);
-        for (int j = 0; j < 32; ++j) {
-            const int32_t want = static_cast<int32_t>(
-                std::clamp(std::trunc(expected[static_cast<size_t>(j)] * 32768), -32768.0, 32767.0));
-            ASSERT_LE(std::abs(SampleAt(buffer, j) - want), 1) << block << "/" << j;
-            differences += SampleAt(buffer, j) != want;
-        }
-        for (float s : filter.Samples) {
-            ASSERT_EQ(s, 0.0f);
+        filter.SynthesizeBlocks(blocks.data(), count, count, buffer);
+        ASSERT_EQ(buffer.BytesWritten, 64 * count);
+        for (int b = 0; b < count; ++b) {
+            float samples[32];
+            for (int k = 0; k < 32; ++k) {
+                samples[k] = blocks[static_cast<size_t>(k * count + b)];
+            }
+            const std::vector<double> expected = reference.Block(samples);
+            for (int j = 0; j < 32; ++j) {
+                const int32_t want = static_cast<int32_t>(
+                    std::clamp(std::trunc(expected[static_cast<size_t>(j)] * 32768), -32768.0, 32767.0));
+                const int32_t got = SampleAt(buffer, 32 * b + j);
+                ASSERT_LE(std::abs(got - want), 1) << count << "/" << b << "/" << j;
+                differences += got != want;
+            }
         }
     }
     EXPECT_LT(differences, 40);
+}
+
+TEST(MpegSynthesis, ASubbandNotGivenIsSilentInTheNextBlock)
+{
+    // One block with subbands 3 and 20 given, then one with subband 5 alone: the
+    // second block's subbands 3 and 20 are 0, as in the two blocks handed over
+    // whole.
+    TSynthesisFilter single(0, 32768.0f), whole(0, 32768.0f);
+    TBuffer singlePcm(1), wholePcm(1);
+    single.InputSample(0.4f, 3);
+    single.InputSample(-0.2f, 20);
+    single.CalculatePcmSamples(singlePcm);
+    single.InputSample(0.3f, 5);
+    single.CalculatePcmSamples(singlePcm);
+    float blocks[32 * 2] = {};
+    blocks[3 * 2] = 0.4f;
+    blocks[20 * 2] = -0.2f;
+    blocks[5 * 2 + 1] = 0.3f;
+    whole.SynthesizeBlocks(blocks, 2, 2, wholePcm);
+    ASSERT_EQ(singlePcm.BytesWritten, 128);
+    ASSERT_EQ(wholePcm.BytesWritten, 128);
+    EXPECT_EQ(std::memcmp(singlePcm.Data, wholePcm.Data, 128), 0);
 }
 
 TEST(MpegSynthesis, ResetForgetsTheHistory)
