@@ -18,6 +18,10 @@ intptr_t PlatformSendMessage(HWND Window, unsigned Message, uintptr_t WParam, in
 HWND PlatformFindWindow(const std::string& ClassName);
 // A modal message box with one OK button; returns when it is dismissed.
 void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& Caption);
+// The plug-in library itself as the system loaded it (on Windows the module
+// that holds its resources): the module of this code, or of the program that
+// has it linked in.
+HINSTANCE PlatformModuleInstance();
 // The full path of the plug-in library itself (at most 260 characters).
 std::string PlatformModuleFileName();
 // The running program's file (the host's), its links resolved; empty when the

@@ -49,6 +49,16 @@ void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& 
     PlatformRecordNote([&](TPlatformRecord& r) { r.MessageBoxes.push_back({Owner, Text, Caption}); });
 }
 
+HINSTANCE PlatformModuleInstance()
+{
+    // Where the file this code was loaded from lies in memory.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&PlatformModuleInstance), &info) != 0) {
+        return static_cast<HINSTANCE>(info.dli_fbase);
+    }
+    return nullptr;
+}
+
 std::string PlatformModuleFileName()
 {
     // The file this code was loaded from: the shared library, or the program

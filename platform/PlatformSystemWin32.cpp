@@ -31,12 +31,19 @@ void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& 
     MessageBoxA(Owner, Text.c_str(), Caption.c_str(), MB_OK);
 }
 
-std::string PlatformModuleFileName()
+HINSTANCE PlatformModuleInstance()
 {
     // The module that holds this code: the plug-in DLL (or a program linking it).
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&PlatformModuleFileName), &module)) {
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&PlatformModuleInstance), &module);
+    return module;
+}
+
+std::string PlatformModuleFileName()
+{
+    HMODULE module = PlatformModuleInstance();
+    if (!module) {
         return {};
     }
     char path[MAX_PATH + 1] = {};
