@@ -23,22 +23,13 @@
 #include "tests/support/ConfigDialogDriver.h"
 #include "tests/support/PluginReference.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/SettingsFileText.h"
 #include "tests/support/WindowText.h"
 #include "tests/win32/PngFile.h"
 #include "tests/win32/WindowCapture.h"
+#include "tests/win32/WindowTestEnvironment.h"
 
 namespace {
-
-// A winamp.ini as Winamp writes it: the host's section and another plug-in's.
-const std::string WinampIni = "[Winamp]\r\nutf8=1\r\nskin=Big Bento\r\n[in_mod]\r\nmixrate=44100\r\nnch=2\r\n";
-
-std::string SectionOf(const TSoundSettings& Settings)
-{
-    return std::string("[in_morvel]\r\nInterpolation=") + InterpolationName(Settings.Interpolation) +
-           "\r\nOutputRate=" + std::to_string(Settings.Rate) +
-           "\r\nStereoSeparation=" + std::to_string(Settings.Separation) +
-           "\r\nClickRemoval=" + (Settings.ClickRemoval ? "1" : "0") + "\r\n";
-}
 
 std::string FileText(const std::string& Path)
 {
@@ -57,24 +48,13 @@ LRESULT CALLBACK MainWindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM
     return DefWindowProcA(Window, Message, WParam, LParam);
 }
 
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageA(&message);
-    }
-}
-
 class ConfigDialogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Wine needs an X display for any window.
-        HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        if (!probe) {
+        if (!WindowsCanBeMade()) {
             GTEST_SKIP() << "no display to make windows on: run under xvfb-run (or with DISPLAY set)";
         }
-        DestroyWindow(probe);
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = MainWindowProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
