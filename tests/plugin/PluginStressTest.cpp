@@ -260,10 +260,12 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
             if (answered && song.Title.empty() && std::string(field) != "type") {
                 Fault(song.Path + ": " + field + " answered for no module");
             }
-            const std::string rate = dest.data();
-            if (answered && std::string(field) == "samplerate" && destLength > 5 && rate != "44100" &&
-                rate != "48000") {
-                Fault(song.Path + ": samplerate " + rate);
+            // Either rate the listener switches between; a buffer too short holds neither whole.
+            if (answered && std::string(field) == "samplerate" && destLength > 5) {
+                const std::string rate = dest.data();
+                if (rate != "44100" && rate != std::to_string(Chosen.Rate)) {
+                    Fault(song.Path + ": samplerate " + rate);
+                }
             }
         }
     };
