@@ -1,7 +1,8 @@
 #pragma once
-// A shared library loaded by its path, as a program loads a plug-in, and the
-// running program's own path (where it looks for one). Linux only (morvel
-// play's): PlatformLibraryNative.cpp is its one body.
+// A shared library loaded by its path, as a program loads a plug-in. Linux
+// only (morvel play's): PlatformLibraryNative.cpp is its one body. Where the
+// program looks for one, its own path, is PlatformProgramPath
+// (PlatformSystem.h).
 
 #include <string>
 
@@ -26,6 +27,3 @@ public:
 private:
     void* Loaded = nullptr;
 };
-
-// The running program's file, its links resolved; empty when the system does not say.
-std::string PlatformProgramPath();

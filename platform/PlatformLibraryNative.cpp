@@ -1,5 +1,4 @@
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include "platform/PlatformLibrary.h"
 #include "platform/PlatformPath.h"
@@ -34,11 +33,4 @@ void TPlatformLibrary::Unload()
         dlclose(Loaded);
     }
     Loaded = nullptr;
-}
-
-std::string PlatformProgramPath()
-{
-    char path[4096];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }

@@ -14,8 +14,15 @@ struct TRecordedMessageBox {
     std::string Caption;
 };
 
+// A modal dialog a plug-in would have shown (its settings), by its caption.
+struct TRecordedDialog {
+    HWND Owner;
+    std::string Caption;
+};
+
 struct TPlatformRecord {
     std::vector<TRecordedMessageBox> MessageBoxes;
+    std::vector<TRecordedDialog> Dialogs;
     std::vector<std::string> FontsAdded;  // paths, in order
     std::vector<std::string> FontsRemoved;
     int FontChangeBroadcasts = 0;

@@ -3,6 +3,7 @@
 // the host's.
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -31,6 +32,12 @@ void PlatformPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr
     }
 }
 
+intptr_t PlatformSendMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
+{
+    TNativeHostWindow* window = TNativeHostWindow::FromHandle(Window);
+    return window && window->SendMessage ? window->SendMessage(window, Message, WParam, LParam) : 0;
+}
+
 HWND PlatformFindWindow(const std::string& ClassName)
 {
     PlatformRecordNote([&](TPlatformRecord& r) { r.WindowClassesSought.push_back(ClassName); });
@@ -42,6 +49,16 @@ void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& 
     PlatformRecordNote([&](TPlatformRecord& r) { r.MessageBoxes.push_back({Owner, Text, Caption}); });
 }
 
+HINSTANCE PlatformModuleInstance()
+{
+    // Where the file this code was loaded from lies in memory.
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&PlatformModuleInstance), &info) != 0) {
+        return static_cast<HINSTANCE>(info.dli_fbase);
+    }
+    return nullptr;
+}
+
 std::string PlatformModuleFileName()
 {
     // The file this code was loaded from: the shared library, or the program
@@ -51,6 +68,13 @@ std::string PlatformModuleFileName()
         return info.dli_fname;
     }
     return {};
+}
+
+std::string PlatformProgramPath()
+{
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
 bool PlatformAddFontResource(const std::string& Path)

@@ -9,6 +9,18 @@ void PlatformPostMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr
     PostMessageA(Window, Message, static_cast<WPARAM>(WParam), static_cast<LPARAM>(LParam));
 }
 
+intptr_t PlatformSendMessage(HWND Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
+{
+    // A window whose thread hangs, or waits for the caller, answers nothing
+    // rather than hanging the plug-in with it.
+    DWORD_PTR answer = 0;
+    if (!Window || !SendMessageTimeoutA(Window, Message, static_cast<WPARAM>(WParam), static_cast<LPARAM>(LParam),
+                                        SMTO_ABORTIFHUNG, 5000, &answer)) {
+        return 0;
+    }
+    return static_cast<intptr_t>(answer);
+}
+
 HWND PlatformFindWindow(const std::string& ClassName)
 {
     return FindWindowA(ClassName.c_str(), nullptr);
@@ -19,16 +31,31 @@ void PlatformMessageBox(HWND Owner, const std::string& Text, const std::string& 
     MessageBoxA(Owner, Text.c_str(), Caption.c_str(), MB_OK);
 }
 
-std::string PlatformModuleFileName()
+HINSTANCE PlatformModuleInstance()
 {
     // The module that holds this code: the plug-in DLL (or a program linking it).
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&PlatformModuleFileName), &module)) {
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&PlatformModuleInstance), &module);
+    return module;
+}
+
+std::string PlatformModuleFileName()
+{
+    HMODULE module = PlatformModuleInstance();
+    if (!module) {
         return {};
     }
     char path[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    return std::string(path, length);
+}
+
+std::string PlatformProgramPath()
+{
+    // The module a null handle names: the host's program file.
+    char path[MAX_PATH + 1] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
     return std::string(path, length);
 }
 

@@ -10,10 +10,22 @@ inline constexpr int32_t OutputBits = 16;  // per sample
 inline constexpr int32_t OutputBytesPerFrame = OutputChannels * OutputBits / 8;
 inline constexpr int32_t OutputBytesPerSecond = OutputRate * OutputBytesPerFrame;
 inline constexpr double OutputBytesPerMs = OutputBytesPerSecond / 1000.0;
-// What a host shows as the stream's bit rate (1411.2 kbit/s, cut to whole ones).
-inline constexpr int32_t OutputKbps = OutputBytesPerSecond * 8 / 1000;
-// ... and as its sampling rate, in whole kHz.
-inline constexpr int32_t OutputKhz = OutputRate / 1000;
+// What a host shows as the bit rate of this PCM at Rate frames per second,
+// in whole kbit/s (1411.2 cut to 1411 at 44100 Hz); its sampling rate it
+// shows in whole kHz (Rate / 1000).
+constexpr int32_t OutputKbpsAt(int32_t Rate)
+{
+    return static_cast<int32_t>(int64_t{Rate} * OutputBytesPerFrame * 8 / 1000);
+}
+
+// The most output bytes one tick can render at Rate frames per second: the
+// longest tick, 2.5 s (110250 frames at 44100 Hz), at that rate, rounded up,
+// and one frame more for the fraction of a frame a tick carries to the next.
+constexpr int32_t MaxStepBytesAt(int32_t Rate)
+{
+    constexpr int64_t longestTickFrames = 110250;
+    return static_cast<int32_t>(((longestTickFrames * Rate + OutputRate - 1) / OutputRate + 1) * OutputBytesPerFrame);
+}
 
 // The format in words, for the texts a program prints ("morvel render --help").
 // A string literal, so that texts can be joined to it where they are written;

@@ -31,6 +31,8 @@ public:
     // Song time of what has been rendered or skipped so far.
     double PositionMs() const { return BytesToMs(Position); }
     int64_t PositionBytes() const { return Position; }
+    // The bytes the pass hands out in all from its start: the song's length.
+    int64_t LengthBytes() const { return End; }
     // The bytes of the next render step: the tick length current now, or
     // what is left of the song when that is less (0 at its end).
     int32_t StepBytes() const;

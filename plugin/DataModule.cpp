@@ -28,6 +28,7 @@ TDataModule1::TDataModule1(TComponent* Owner) : TComponent(Owner)
     morvelplugin->SetUsesOutput(true);
     morvelplugin->OnInit = {this, &TDataModule1::morvelpluginInit};
     morvelplugin->OnQuit = {this, &TDataModule1::morvelpluginQuit};
+    morvelplugin->OnConfig = {this, &TDataModule1::morvelpluginConfig};
     morvelplugin->OnAbout = {this, &TDataModule1::morvelpluginAbout};
     morvelplugin->OnGetFileInfo = {this, &TDataModule1::morvelpluginGetFileInfo};
     morvelplugin->OnInfoBox = {this, &TDataModule1::morvelpluginInfoBox};
@@ -89,4 +90,9 @@ void DestroyDataModule1()
 {
     delete DataModule1;
     DataModule1 = nullptr;
+}
+
+TSoundSettings PluginSoundSettings()
+{
+    return DataModule1 ? DataModule1->SoundSettings.Current() : TSoundSettings{};
 }

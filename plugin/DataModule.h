@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "plugin/PlayerShared.h"
+#include "plugin/PluginSoundSettings.h"
 #include "plugin/SongInfoForm.h"
 #include "plugin/kit/NoxWinAmpControl.h"
 #include "plugin/kit/NoxWinAmpInputPlugin.h"
@@ -25,6 +26,7 @@ public:
     // ---- Handlers ------------------------------------------------------------
     void morvelpluginInit(TSender Sender);
     void morvelpluginQuit(TSender Sender);
+    void morvelpluginConfig(TSender Sender, HWND ParentWindow);
     void morvelpluginAbout(TSender Sender, HWND ParentWindow);
     void morvelpluginGetFileInfo(TSender Sender, const char* FileName, char* Title, int* LengthMS);
     int morvelpluginInfoBox(TSender Sender, const char* FileName, HWND ParentWindow);
@@ -49,6 +51,10 @@ public:
     // from TPlayerShared: the part of this state the thread sees.
     std::unique_ptr<TPlayerThread> PlayerThread;
 
+    // The listener's sound settings: read at Init, chosen in the Config
+    // dialog; each Play gives its song a copy.
+    TPluginSoundSettings SoundSettings;
+
     Out_Module* OutMod() const;
     In_Module* Module() const { return morvelplugin->FModule; }
 
@@ -68,3 +74,6 @@ private:
 extern TDataModule1* DataModule1;
 void CreateDataModule1();
 void DestroyDataModule1();
+// The sound settings in force: the data module's, the defaults without one.
+// For Winamp 5's exports, which stand beside the data module.
+TSoundSettings PluginSoundSettings();

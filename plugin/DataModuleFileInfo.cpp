@@ -1,5 +1,6 @@
-// Start-up and shut-down, file names, file information and the song
-// information window: the handlers that serve the host outside playback.
+// Start-up and shut-down, the sound settings, file names, file information
+// and the song information window: the handlers that serve the host outside
+// playback.
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "platform/PlatformSystem.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
+#include "plugin/ConfigDialog.h"
 #include "plugin/DataModule.h"
 #include "plugin/HostFileName.h"
 #include "plugin/PluginIdentity.h"
@@ -25,7 +27,7 @@ constexpr char AboutCaption[] = "About Morvel";
 // Under the plug-in's name and version: what it plays.
 const std::string AboutFormatLine = std::string("Plays ") + ModuleFamily + "s (." + ModuleExtension +
                                     "): tracker modules of up to 32 tracks with raw, packed and MPEG-compressed "
-                                    "samples, as " DMF_OUTPUT_FORMAT_WORDS ".";
+                                    "samples, as " DMF_OUTPUT_FORMAT_WORDS " or as the sound settings (Config) choose.";
 
 std::string SongTitle(const TDmf& Song)
 {
@@ -62,6 +64,9 @@ std::string TDataModule1::FontPath() const
 void TDataModule1::morvelpluginInit(TSender)
 {
     SetCurrentSong(std::make_shared<TDmf>());
+    // The host has filled in its main window, which names its settings file.
+    In_Module* module = Module();
+    SoundSettings.Load(module ? module->hMainWindow : nullptr);
     PlatformAddFontResource(FontPath());
     PlatformBroadcastFontChange();
     if (!songinfoform) {
@@ -112,6 +117,15 @@ void TDataModule1::morvelpluginGetFileInfo(TSender, const char* FileName, char* 
     }
     CopyTitle(SongTitle(song), Title);
     StoreLength(LengthMS, song.LengthMs);
+}
+
+void TDataModule1::morvelpluginConfig(TSender, HWND ParentWindow)
+{
+    // A song that plays keeps the settings it started with; the next Play
+    // takes the new ones.
+    if (const std::optional<TSoundSettings> chosen = PluginRunConfigDialog(ParentWindow, SoundSettings.Current())) {
+        SoundSettings.Choose(*chosen);
+    }
 }
 
 void TDataModule1::morvelpluginAbout(TSender, HWND ParentWindow)

@@ -28,6 +28,9 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     std::unique_ptr<TPlayerThread> thread;
     try {
         song->LoadFromFile(FileName ? FileName : "");
+        // The settings in force now, kept by the song while it plays, before
+        // anything is sized for its rate.
+        song->Sound = SoundSettings.Current();
         song->AllocateRenderBuffers();
         thread = std::make_unique<TPlayerThread>(*this, *Module(), *song);
     } catch (const std::exception&) {
@@ -48,16 +51,18 @@ int TDataModule1::morvelpluginPlay(TSender, const char* FileName)
     Paused = false;
     In_Module* module = Module();
     Out_Module* out = OutMod();
-    const int latency = out->Open(OutputRate, OutputChannels, OutputBits, -1, -1);
+    // Everything the host is told is at the song's rate.
+    const int32_t rate = song->Sound.Rate;
+    const int latency = out->Open(rate, OutputChannels, OutputBits, -1, -1);
     // No output (no sound card, a device in use): an error for the host, which
     // moves on; an output that failed to open holds nothing to close.
     if (latency < 0) {
         return 1;
     }
     OutputOpen = true;
-    module->SetInfo(OutputKbps, OutputKhz, OutputChannels, 1);
-    module->SAVSAInit(latency, OutputRate);
-    module->VSASetInfo(OutputRate, OutputChannels);
+    module->SetInfo(OutputKbpsAt(rate), rate / 1000, OutputChannels, 1);
+    module->SAVSAInit(latency, rate);
+    module->VSASetInfo(rate, OutputChannels);
     out->SetVolume(-666);
 
     song->Start();

@@ -9,6 +9,7 @@
 #include "player/DmfClockText.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
+#include "plugin/DataModule.h"
 #include "plugin/HostFileName.h"
 #include "plugin/PluginIdentity.h"
 #include "plugin/SongFieldCache.h"
@@ -121,10 +122,29 @@ const TSongField SongFields[] = {
     {"comment", MessageText},
     // The same milliseconds as GetFileInfo and GetLength.
     {"length", [](const TDmf& Song) { return std::to_string(Song.LengthMs); }},
-    {"bitrate", [](const TDmf&) { return std::to_string(OutputKbps); }},
-    {"samplerate", [](const TDmf&) { return std::to_string(OutputRate); }},
     {"formatinformation", FormatInformation},
 };
+// The kept values end with one saying whether the file holds a module at all.
+constexpr size_t LoadedEntry = std::size(SongFields);
+
+struct TOutputField {
+    const char* Name;
+    std::string (*Value)(int32_t Rate);
+};
+
+// The fields of the PCM a module plays as: at the rate in force when asked
+// (the settings may change between two questions), for any file that holds one.
+const TOutputField OutputFields[] = {
+    {"bitrate", [](int32_t Rate) { return std::to_string(OutputKbpsAt(Rate)); }},
+    {"samplerate", [](int32_t Rate) { return std::to_string(Rate); }},
+};
+
+template <class TField, size_t Count> const TField* FieldNamed(const TField (&Fields)[Count], const char* Name)
+{
+    const auto field = std::find_if(std::begin(Fields), std::end(Fields),
+                                    [&](const TField& Known) { return SameField(Name, Known.Name); });
+    return field == std::end(Fields) ? nullptr : field;
+}
 
 template <class TChar> std::string FieldText(const TChar* Name, const char* Field)
 {
@@ -139,9 +159,9 @@ template <class TChar> std::string FieldText(const TChar* Name, const char* Fiel
     if (SameField(Field, "family")) {
         return ours ? ModuleFamily : "";
     }
-    const auto field = std::find_if(std::begin(SongFields), std::end(SongFields),
-                                    [&](const TSongField& Known) { return SameField(Field, Known.Name); });
-    if (field == std::end(SongFields)) {
+    const TSongField* songField = FieldNamed(SongFields, Field);
+    const TOutputField* outputField = FieldNamed(OutputFields, Field);
+    if (!songField && !outputField) {
         return {};
     }
     std::unique_ptr<TFileStream> file;
@@ -160,9 +180,13 @@ template <class TChar> std::string FieldText(const TChar* Name, const char* Fiel
         for (const TSongField& known : SongFields) {
             texts.push_back(song->Loaded ? known.Value(*song) : std::string());
         }
+        texts.push_back(song->Loaded ? "1" : "");
         return texts;
     });
-    return (*values)[static_cast<size_t>(field - std::begin(SongFields))];
+    if (outputField) {
+        return (*values)[LoadedEntry].empty() ? std::string() : outputField->Value(PluginSoundSettings().Rate);
+    }
+    return (*values)[static_cast<size_t>(songField - std::begin(SongFields))];
 }
 
 }  // namespace

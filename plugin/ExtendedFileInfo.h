@@ -1,7 +1,8 @@
 #pragma once
 // What Winamp 5's media library, playlist and title formatting ask of a file
 // by field name (winampGetExtendedFileInfo): the song's name, composer,
-// message and length, the output's format, and a few lines on the module.
+// message and length, the format it plays as (at the output rate of the
+// sound settings in force when asked), and a few lines on the module.
 
 #include <string>
 

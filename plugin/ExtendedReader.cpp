@@ -20,28 +20,35 @@ TExtendedReader::TExtendedReader(std::unique_ptr<TDmf> LoadedSong) : Song(std::m
 {
     // As morvel render plays the song: from its start, its whole length.
     Playback.Start();
-    Total = static_cast<uint64_t>(std::max<int64_t>(Song->LengthBytes, 0));
+    Total = static_cast<uint64_t>(std::max<int64_t>(Playback.LengthBytes(), 0));
+}
+
+int32_t TExtendedReader::Rate() const
+{
+    return Song->Sound.Rate;
 }
 
 TExtendedReader::~TExtendedReader() = default;
 
-std::unique_ptr<TExtendedReader> TExtendedReader::Open(const char* Name)
+std::unique_ptr<TExtendedReader> TExtendedReader::Open(const char* Name, const TSoundSettings& Sound)
 {
-    return FromStream(*OpenHostFile(Name));
+    return FromStream(*OpenHostFile(Name), Sound);
 }
 
-std::unique_ptr<TExtendedReader> TExtendedReader::Open(const wchar_t* Name)
+std::unique_ptr<TExtendedReader> TExtendedReader::Open(const wchar_t* Name, const TSoundSettings& Sound)
 {
-    return FromStream(*OpenHostFile(Name));
+    return FromStream(*OpenHostFile(Name), Sound);
 }
 
-std::unique_ptr<TExtendedReader> TExtendedReader::FromStream(TStream& File)
+std::unique_ptr<TExtendedReader> TExtendedReader::FromStream(TStream& File, const TSoundSettings& Sound)
 {
     auto song = std::make_unique<TDmf>();
     song->LoadFromStream(File);
     if (!song->Loaded) {
         return nullptr;
     }
+    // Before the pass starts, and before anything is sized for the rate.
+    song->Sound = Sound;
     // Everything the reads need is had now: a read never fails for memory.
     song->AllocateRenderBuffers();
     return std::unique_ptr<TExtendedReader>(new TExtendedReader(std::move(song)));

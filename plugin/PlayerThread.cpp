@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "platform/PlatformSystem.h"
-#include "player/DmfLimits.h"
 #include "player/DmfNumbers.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
@@ -12,8 +11,6 @@
 #include "plugin/sdk/WinampPluginRecords.h"
 
 namespace {
-// The largest render step, and as much again for what a DSP may add.
-constexpr int PlayBufferBytes = 2 * MaxTickBytes;
 
 constexpr unsigned PausePollMs = 100;
 constexpr unsigned RoomPollMs = 5;
@@ -36,7 +33,12 @@ template <class Body> void Attempt(Body&& Run) noexcept
 }  // namespace
 
 TPlayerThread::TPlayerThread(TPlayerShared& Shared, In_Module& Module, TDmf& Song)
-    : Shared(Shared), Module(Module), Song(Song), Playback(Song), PlayBuffer(PlayBufferBytes, 0)
+    : Shared(Shared),
+      Module(Module),
+      Song(Song),
+      Playback(Song),
+      // The largest render step at the song's rate, and as much again for what a DSP may add.
+      PlayBuffer(2 * static_cast<size_t>(MaxStepBytesAt(Song.Sound.Rate)), 0)
 {
 }
 
@@ -120,9 +122,10 @@ bool TPlayerThread::PlayStep()
     int count = n;
     if (Module.dsp_isactive() == 1) {
         const int frames = Module.dsp_dosamples(reinterpret_cast<short*>(PlayBuffer.data()), n / OutputBytesPerFrame,
-                                                OutputBits, OutputChannels, OutputRate);
+                                                OutputBits, OutputChannels, Song.Sound.Rate);
         // Never more than the buffer holds, whatever the DSP answers.
-        count = std::clamp(frames, 0, PlayBufferBytes / OutputBytesPerFrame) * OutputBytesPerFrame;
+        const int bufferFrames = static_cast<int>(PlayBuffer.size() / OutputBytesPerFrame);
+        count = std::clamp(frames, 0, bufferFrames) * OutputBytesPerFrame;
     }
     WriteToOutput(count, start, Playback.PositionMs());
     return true;

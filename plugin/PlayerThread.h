@@ -18,7 +18,8 @@ public:
     static constexpr int MaxWriteBytes = 8192;
 
     // Allocates everything the run needs (throws std::bad_alloc), so that a
-    // failure shows in Play, before the host's output is opened.
+    // failure shows in Play, before the host's output is opened: sized for
+    // the song's rate, which its settings (Song.Sound) hold from then on.
     // Shared and Module outlive the run: the driver waits for it to end.
     TPlayerThread(TPlayerShared& Shared, In_Module& Module, TDmf& Song);
     // False when the thread could not be made.

@@ -11,6 +11,7 @@
 #include "platform/PlatformExport.h"
 #include "platform/PlatformWideText.h"
 #include "player/DmfOutputFormat.h"
+#include "plugin/DataModule.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/ExtendedFileInfo.h"
 #include "plugin/ExtendedReadHandles.h"
@@ -35,11 +36,13 @@ template <class TChar> int CopyAnswer(const std::basic_string<TChar>& Text, TCha
 template <class TChar> intptr_t OpenReader(const TChar* Name, int* Size, int* Bits, int* Channels, int* Rate)
 {
     return Guarded(intptr_t{0}, [&]() -> intptr_t {
-        std::unique_ptr<TExtendedReader> reader = TExtendedReader::Open(Name);
+        // The settings in force when it opens, kept by the decoder to its end.
+        std::unique_ptr<TExtendedReader> reader = TExtendedReader::Open(Name, PluginSoundSettings());
         if (!reader) {
             return 0;
         }
         const uint64_t total = reader->TotalBytes();
+        const int32_t rate = reader->Rate();
         const intptr_t handle = ExtendedReadHandles().Add(std::move(reader));
         if (Size) {
             *Size = static_cast<int>(std::min<uint64_t>(total, INT32_MAX));
@@ -51,7 +54,7 @@ template <class TChar> intptr_t OpenReader(const TChar* Name, int* Size, int* Bi
             *Channels = OutputChannels;
         }
         if (Rate) {
-            *Rate = OutputRate;
+            *Rate = rate;
         }
         return handle;
     });

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/PlatformSystem.h"
 #include "plugin/PluginResources.h"
 #include "plugin/SongInfoForm.h"
 #include "plugin/SongInfoWindow.h"
@@ -26,16 +27,6 @@ constexpr COLORREF TextColour = RGB(255, 255, 255);
 constexpr COLORREF TextBackgroundColour = RGB(0, 0, 0);
 
 LRESULT CALLBACK FormProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
-
-HINSTANCE CodeModule()
-{
-    // The module holding this code: the plug-in DLL (or a program linking it),
-    // which also holds the icon.
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&CodeModule), &module);
-    return module;
-}
 
 // The window class, registered while some window object of this module lives.
 struct TWindowClass {
@@ -207,7 +198,7 @@ private:
     void LetGoFromForeignThread();
     void DeleteGdiObjects();
 
-    HINSTANCE Module = CodeModule();
+    HINSTANCE Module = PlatformModuleInstance();  // which also holds the icon
     DWORD OwnerThread = GetCurrentThreadId();
     bool HasClass = false;
     HFONT FormFont = nullptr;

@@ -2,6 +2,7 @@
 
 #include "platform/PlatformFile.h"
 #include "platform/PlatformPath.h"
+#include "platform/PlatformSystem.h"
 
 namespace {
 

@@ -13,6 +13,13 @@
 // repeat, stop after the current one, stop at the end of the list).
 inline constexpr unsigned WM_WA_MPEG_EOF = 0x0400 + 2;  // WM_USER + 2
 
+// Sent to the host's main window (Winamp 2.9 and later) with wParam 0 and
+// lParam IPC_GETINIFILE, it answers the full path of its settings file,
+// winamp.ini (or the one of the user's profile), as a char*; an earlier host
+// answers 0, and its settings file is winamp.ini beside its program.
+inline constexpr unsigned WM_WA_IPC = 0x0400;  // WM_USER
+inline constexpr intptr_t IPC_GETINIFILE = 334;
+
 // The record version the host expects of an input plug-in.
 inline constexpr int InModuleVersion = 0x100;
 

@@ -15,4 +15,13 @@ TEST(PlatformModuleFileName, NamesTheFileThisCodeWasLoadedFrom)
     EXPECT_NE(std::filesystem::path(path).filename().string().find("test_platform"), std::string::npos) << path;
 }
 
+// The host's program, beside which an older Winamp keeps its settings file:
+// here the test program, which has the code linked in.
+TEST(PlatformModuleFileName, TheProgramsPathNamesTheRunningProgram)
+{
+    const std::string path = PlatformProgramPath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_TRUE(std::filesystem::equivalent(path, PlatformModuleFileName())) << path;
+}
+
 }  // namespace

@@ -43,6 +43,9 @@ protected:
         PlatformRecordReset();
         SongInfoWindowRecordReset();
         HostThreadId = std::this_thread::get_id();
+        // The host names a settings file of the test's own, which no test
+        // but the settings' writes.
+        Host.SetSettingsFile(TempPath("winamp.ini"));
         Module = winampGetInModule2();
         Host.Attach(*Module);
         Module->Init();
@@ -72,6 +75,41 @@ protected:
     {
         Module->Quit();
         QuitDone = true;
+    }
+
+    // As Winamp starts again: the plug-in stopped, quit and made anew, and
+    // its Init reads the host's settings file.
+    void Restart()
+    {
+        Module->Stop();
+        Module->Quit();
+        DestroyDataModule1();
+        CreateDataModule1();
+        Module = winampGetInModule2();
+        Host.Attach(*Module);
+        Module->Init();
+        QuitDone = false;
+    }
+
+    // The listener confirms the Config dialog with Chosen in its controls:
+    // true once done. Natively the dialog is only recorded (and closes as by
+    // Cancel), so its OK is done here as the real one does it.
+    bool ConfirmConfig(const TSoundSettings& Chosen)
+    {
+        const size_t shown = PlatformRecordSnapshot().Dialogs.size();
+        Module->Config(Host.MainWindow());
+        EXPECT_EQ(PlatformRecordSnapshot().Dialogs.size(), shown + 1) << "Config showed no dialog";
+        DataModule1->SoundSettings.Choose(Chosen);
+        return true;
+    }
+
+    // The current song plays with these settings (what the host hears of
+    // them is the PCM, which the scenario compares).
+    void ExpectCurrentSongSound(const TSoundSettings& Sound)
+    {
+        const std::shared_ptr<TDmf> song = DataModule1->CurrentSong();
+        ASSERT_TRUE(song);
+        EXPECT_TRUE(song->Sound == Sound);
     }
 
     // ---- Entry points, on the test's thread ----

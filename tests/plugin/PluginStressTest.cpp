@@ -2,10 +2,12 @@
 // threads at once: the UI thread plays, pauses, seeks and stops songs and asks
 // for the current song's title and the time; playlist threads ask for the
 // titles of other files; media-library threads for fields of files; converter
-// threads read songs through extended read, with seeks and kill switches.
-// Every song played or read whole must equal the render, every answer must
-// belong to the file asked about, and a watchdog ends the program with a
-// report when a call does not come back (a deadlock).
+// threads read songs through extended read, with seeks and kill switches; the
+// listener opens Config and chooses other sound settings now and then.
+// Every song played or read whole must equal the render with the settings it
+// started with (and keep them to its end), every answer must belong to the
+// file asked about, and a watchdog ends the program with a report when a call
+// does not come back (a deadlock).
 //
 // MORVEL_STRESS_SECONDS sets the length (default 8 s: the test command runs it
 // natively, under AddressSanitizer and under ThreadSanitizer);
@@ -101,11 +103,18 @@ private:
     TWorker& Worker;
 };
 
+// The settings the listener switches to and back from: every one other than
+// the default, told apart by the rate they announce.
+const TSoundSettings Chosen{TInterpolation::Sinc, 48000, 150, true};
+
 struct TStressSong {
     std::string Path;
     std::string Title;  // the playlist's title; empty for a file that holds no module
     int LengthMs = 0;
-    std::vector<uint8_t> Pcm;  // the render; empty for no module
+    std::vector<uint8_t> Pcm;        // the render; empty for no module
+    std::vector<uint8_t> ChosenPcm;  // ... with the Chosen settings
+
+    const std::vector<uint8_t>& PcmAt(int64_t Rate) const { return Rate == Chosen.Rate ? ChosenPcm : Pcm; }
 };
 
 class TPluginStress : public TPluginTest {
@@ -156,13 +165,14 @@ std::vector<TStressSong> StressSongs()
     };
     std::vector<TStressSong> songs;
     for (const auto& [path, title] : files) {
-        songs.push_back({path, title, 0, {}});
+        songs.push_back({path, title, 0, {}, {}});
     }
     for (TStressSong& song : songs) {
         if (song.Title.empty()) {
             continue;
         }
         song.Pcm = RenderRaw(song.Path);
+        song.ChosenPcm = SoundPcm(song.Path, Chosen);
         TDmf info;
         info.LoadInfoFromFile(song.Path);
         song.LengthMs = info.LengthMs;
@@ -197,7 +207,8 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
     TWorker playlists[2] = {{"playlist 1"}, {"playlist 2"}};
     TWorker libraries[2] = {{"media library 1"}, {"media library 2"}};
     TWorker converters[3] = {{"converter 1"}, {"converter 2"}, {"converter 3"}};
-    std::vector<TWorker*> all = {&ui};
+    TWorker listener{"listener"};
+    std::vector<TWorker*> all = {&ui, &listener};
     for (TWorker* group : {playlists, libraries}) {
         for (int i = 0; i < 2; ++i) {
             all.push_back(&group[i]);
@@ -227,7 +238,8 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
     const auto libraryThread = [&](TWorker& Me, unsigned Seed) {
         std::mt19937 random(Seed);
         const TWinamp5Exports exports = Winamp5();
-        const char* fields[] = {"title", "artist", "length", "comment", "formatinformation", "album", "type"};
+        const char* fields[] = {"title", "artist", "length",  "comment",   "formatinformation",
+                                "album", "type",   "bitrate", "samplerate"};
         while (!stop) {
             const TStressSong& song = songs[random() % songs.size()];
             const char* field = fields[random() % std::size(fields)];
@@ -248,6 +260,13 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
             if (answered && song.Title.empty() && std::string(field) != "type") {
                 Fault(song.Path + ": " + field + " answered for no module");
             }
+            // Either rate the listener switches between; a buffer too short holds neither whole.
+            if (answered && std::string(field) == "samplerate" && destLength > 5) {
+                const std::string rate = dest.data();
+                if (rate != "44100" && rate != std::to_string(Chosen.Rate)) {
+                    Fault(song.Path + ": samplerate " + rate);
+                }
+            }
         }
     };
     const auto converterThread = [&](TWorker& Me, unsigned Seed) {
@@ -259,9 +278,10 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
             const TStressSong& song = first ? songs[0] : songs[random() % songs.size()];
             intptr_t handle = 0;
             int size = -1;
+            int rate = 0;
             {
                 TDoing doing(Me, "winampGetExtendedRead_open");
-                handle = exports.ReadOpen(song.Path.c_str(), &size, nullptr, nullptr, nullptr);
+                handle = exports.ReadOpen(song.Path.c_str(), &size, nullptr, nullptr, &rate);
             }
             if ((handle != 0) == song.Title.empty()) {
                 Fault(song.Path + ": open gave " + std::to_string(handle));
@@ -296,15 +316,31 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
             }
             if (whole) {
                 ++wholeReads;
-                if (pcm != song.Pcm || size != static_cast<int>(song.Pcm.size())) {
+                const std::vector<uint8_t>& expected = song.PcmAt(rate);
+                if (pcm != expected || size != static_cast<int>(expected.size())) {
                     Fault(song.Path + ": read " + std::to_string(pcm.size()) + " bytes of " +
-                          std::to_string(song.Pcm.size()));
+                          std::to_string(expected.size()) + " at " + std::to_string(rate) + " Hz");
                 }
             }
         }
     };
 
+    // The listener: Config (natively only recorded) and what its OK does,
+    // the settings changing under every other thread.
+    const auto listenerThread = [&](TWorker& Me, unsigned Seed) {
+        std::mt19937 random(Seed);
+        while (!stop) {
+            {
+                TDoing doing(Me, "Config");
+                Module->Config(Host.MainWindow());
+                DataModule1->SoundSettings.Choose(random() % 2 ? Chosen : TSoundSettings{});
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
+        }
+    };
+
     std::vector<std::thread> threads;
+    threads.emplace_back(listenerThread, std::ref(listener), seed + 31);
     for (int i = 0; i < 2; ++i) {
         threads.emplace_back(playlistThread, std::ref(playlists[i]), seed + 1 + i);
         threads.emplace_back(libraryThread, std::ref(libraries[i]), seed + 11 + i);
@@ -329,6 +365,13 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
         // A file without a song plays too, and ends at once; only a missing one is refused.
         if ((played == 0) != std::filesystem::exists(song.Path)) {
             Fault(song.Path + ": Play gave " + std::to_string(played));
+        }
+        // The settings the song started with, which it keeps to its end.
+        const std::shared_ptr<TDmf> current = DataModule1->CurrentSong();
+        const TSoundSettings started = current->Sound;
+        const std::vector<THostCall> opens = Host.CallsNamed("Open");
+        if (played == 0 && (opens.empty() || opens[0].Args[0] != started.Rate)) {
+            Fault(song.Path + ": opened at another rate than the song's " + std::to_string(started.Rate));
         }
         bool seeked = false;
         bool paused = false;
@@ -365,15 +408,18 @@ TEST_F(TPluginStress, Winamp5FromSeveralThreadsAtOnce)
                 Fault(song.Path + ": never ended");
             } else if (!seeked && !song.Title.empty()) {
                 ++wholePlays;
-                if (Host.Pcm() != song.Pcm) {
+                if (Host.Pcm() != song.PcmAt(started.Rate)) {
                     Fault(song.Path + ": played " + std::to_string(Host.Pcm().size()) + " bytes of " +
-                          std::to_string(song.Pcm.size()));
+                          std::to_string(song.PcmAt(started.Rate).size()));
                 }
             }
             Host.SetClock(TOutputClock::Manual);
         }
         TDoing doing(ui, "Stop");
         Stop();
+        if (!(current->Sound == started)) {
+            Fault(song.Path + ": the settings changed while it played");
+        }
     }
     stop = true;
     for (std::thread& thread : threads) {

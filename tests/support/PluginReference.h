@@ -17,6 +17,7 @@
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
 #include "tests/support/LoopedTone.h"
+#include "tests/support/PlaybackSteps.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/TestFiles.h"
 #include "tools/writer/WriterModule.h"
@@ -183,6 +184,23 @@ inline std::vector<uint8_t> EnginePcm(const std::string& Path, const std::vector
     for (int32_t n : Portions) {
         playback.Render(block.data(), n);
         pcm.insert(pcm.end(), block.begin(), block.begin() + n);
+    }
+    return pcm;
+}
+
+// The song's whole PCM as the playback pass hands it out with these sound
+// settings, which its driver gives the song before the pass starts.
+inline std::vector<uint8_t> SoundPcm(const std::string& Path, const TSoundSettings& Sound)
+{
+    TDmf song;
+    song.LoadFromFile(Path);
+    song.Sound = Sound;
+    TDmfPlayback playback(song);
+    playback.Start();
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> step(static_cast<size_t>(MaxStepBytesAt(Sound.Rate)));
+    while (const int32_t n = RenderStep(playback, step.data())) {
+        pcm.insert(pcm.end(), step.begin(), step.begin() + n);
     }
     return pcm;
 }

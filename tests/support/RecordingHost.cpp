@@ -78,12 +78,18 @@ struct THostFunctions {
     {
         static_cast<TRecordingHost*>(Window->Context)->Post(Message, WParam, LParam);
     }
+    static intptr_t SendMessage(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
+    {
+        const auto* host = static_cast<TRecordingHost*>(Window->Context);
+        return Message == WM_WA_IPC && WParam == 0 && LParam == IPC_GETINIFILE ? host->SettingsFileAnswer() : 0;
+    }
 };
 
 TRecordingHost::TRecordingHost()
 {
     FOutput = TOutModuleBinding<TRecordingHost>::Record("Recording output");
     Window.PostMessage = &THostFunctions::PostMessage;
+    Window.SendMessage = &THostFunctions::SendMessage;
     Window.Context = this;
 }
 
@@ -175,6 +181,20 @@ void TRecordingHost::SetWindowProcedure(std::function<void(unsigned Message)> Pr
 {
     std::lock_guard<std::mutex> lock(Mutex);
     WindowProcedure = std::move(Procedure);
+}
+
+void TRecordingHost::SetSettingsFile(const std::string& Path)
+{
+    std::lock_guard<std::mutex> lock(Mutex);
+    SettingsFile = Path;
+}
+
+intptr_t TRecordingHost::SettingsFileAnswer() const
+{
+    // The plug-in reads the path while the host holds it; the test changes it
+    // only between the plug-in's calls.
+    std::lock_guard<std::mutex> lock(Mutex);
+    return SettingsFile.empty() ? 0 : reinterpret_cast<intptr_t>(SettingsFile.c_str());
 }
 
 void TRecordingHost::FailVisualisation(bool Fail)

@@ -67,6 +67,12 @@ public:
     // thread: nothing there may wait for the player), the window's own for a
     // real one.
     void SetWindowProcedure(std::function<void(unsigned Message)> Procedure);
+    // The path the main window answers when the plug-in asks for the host's
+    // settings file (IPC_GETINIFILE); empty: it answers 0, as a host from
+    // before that question does. The answer, a char* (the real main window
+    // answers with it as well).
+    void SetSettingsFile(const std::string& Path);
+    intptr_t SettingsFileAnswer() const;
 
     // ---- Behaviour (any time, from any thread) ----
     // Bytes the output holds at most: CanWrite answers this less what is
@@ -176,6 +182,7 @@ private:
 
     std::optional<TModelOutput> Model;
     std::function<void(unsigned)> WindowProcedure;
+    std::string SettingsFile;
 
     Out_Module FOutput{};
     TNativeHostWindow Window{};

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <future>
 
+#include "plugin/ConfigDialog.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/wahost/InfoWindowProbe.h"
 
@@ -44,9 +45,11 @@ BOOL CALLBACK CollectMessageBox(HWND Window, LPARAM Context)
     GetWindowThreadProcessId(Window, &process);
     char className[64] = {};
     GetClassNameA(Window, className, sizeof className);
-    // The plug-in's song information window may be a dialog too; it is no message box.
+    // The plug-in's song information window may be a dialog too, and its
+    // Config dialog is one: neither is a message box.
+    const std::string caption = CaptionOf(Window);
     if (process == search->Process && std::string(className) == "#32770" && IsWindowVisible(Window) &&
-        CaptionOf(Window) != InfoWindowCaption) {
+        caption != InfoWindowCaption && caption != TConfigDialogText::Caption) {
         search->Found.push_back(Window);
     }
     return TRUE;
@@ -132,6 +135,11 @@ LRESULT THostMainWindow::Dispatch(HWND Target, UINT Message, WPARAM WParam, LPAR
             ++Strays;
         }
         return 0;
+    }
+    case WM_WA_IPC: {
+        // The question for the settings file, answered with the recorder's path.
+        std::lock_guard<std::mutex> lock(ReceiverMutex);
+        return WParam == 0 && LParam == IPC_GETINIFILE && Receiver ? Receiver->SettingsFileAnswer() : 0;
     }
     case WM_FONTCHANGE:
         ++FontChangeCount;

@@ -109,14 +109,15 @@ TEST_F(TWahostDescriptor, SecondCallGivesTheSameRecordAndLeavesTheHostFieldsAlon
     EXPECT_EQ(again->dsp_dosamples, before.dsp_dosamples);
 }
 
-TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndConfigEqualiserDoNothing)
+// Pan and volume reach the host's output as given; the equaliser has no
+// handler. (Config shows its dialog, which the settings scenarios work.)
+TEST_F(TWahostDescriptor, PanAndVolumeReachTheOutputUnchangedAndTheEqualiserDoesNothing)
 {
     char bands[10] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     Ui([&] {
         Module->SetPan(-77);
         Module->SetPan(128);
         Module->SetVolume(201);
-        Module->Config(MainWindow().Handle());
         Module->EQSet(1, bands, 20);
     });
     EXPECT_EQ(Host.Events(), (std::vector<std::string>{"SetPan", "SetPan", "SetVolume"}));

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/ConfigDialogDriver.h"
 #include "tests/support/PluginHostVerbs.h"
 #include "tests/support/PluginReference.h"
 #include "tests/support/RecordingHost.h"
@@ -31,6 +32,9 @@ protected:
     {
         StraysBefore = MainWindow().StrayCommands();
         MainWindow().TakeMessageBoxes();
+        // The host names a settings file of the test's own, which no test
+        // but the settings' writes.
+        Host.SetSettingsFile(TempPath("winamp.ini"));
         Host.UseMainWindow(MainWindow().Handle());
         MainWindow().SetReceiver(&Host);
         if (StartAtSetUp) {
@@ -78,6 +82,41 @@ protected:
     }
 
     void Ui(const std::function<void()>& Task) { MainWindow().Run(Task); }
+
+    // As Winamp starts again: the plug-in stopped, quit, unloaded and loaded
+    // anew, and its Init reads the host's settings file.
+    void Restart()
+    {
+        Stop();
+        Quit();
+        Unload();
+        ASSERT_NO_FATAL_FAILURE(Load());
+        Init();
+    }
+
+    // The listener opens Config from the main window, sets the dialog's
+    // controls to Chosen and presses OK: true once done, false when no
+    // dialog can be shown (no display).
+    bool ConfirmConfig(const TSoundSettings& Chosen)
+    {
+        if (!Options().Display) {
+            return false;
+        }
+        std::thread host([&] { Ui([&] { Module->Config(MainWindow().Handle()); }); });
+        const HWND dialog = WaitForConfigDialog();
+        if (dialog) {
+            EXPECT_EQ(GetWindow(dialog, GW_OWNER), MainWindow().Handle());
+            SetConfigDialog(dialog, Chosen);
+            ClickConfigButton(dialog, IDOK);
+        }
+        host.join();
+        EXPECT_NE(dialog, nullptr) << "Config showed no dialog";
+        return dialog != nullptr;
+    }
+
+    // Outside the DLL the song's settings are heard only: the scenario
+    // compares the PCM.
+    void ExpectCurrentSongSound(const TSoundSettings&) { }
 
     // ---- Entry points, on the UI thread ----
     void Init()

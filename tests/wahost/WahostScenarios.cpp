@@ -57,3 +57,4 @@ protected:
 #include "tests/plugin/scenarios/PlaylistScenarios.inc"
 #include "tests/plugin/scenarios/RobustnessScenarios.inc"
 #include "tests/plugin/scenarios/SeekScenarios.inc"
+#include "tests/plugin/scenarios/SettingsScenarios.inc"

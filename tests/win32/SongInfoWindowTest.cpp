@@ -26,15 +26,6 @@ namespace {
 
 using Layout = TSongInfoLayout;
 
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
 // Lets the display catch up: a window just shown gets its expose and paint
 // messages over a few rounds.
 void PumpMessagesFor(std::chrono::milliseconds Duration)
@@ -165,12 +156,9 @@ class SongInfoWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // Wine needs an X display for any window.
-        HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        if (!probe) {
+        if (!WindowsCanBeMade()) {
             GTEST_SKIP() << "no display to make windows on: run under xvfb-run (or with DISPLAY set)";
         }
-        DestroyWindow(probe);
     }
 
     void TearDown() override

@@ -100,3 +100,21 @@ bool SongFontRegistered()
 {
     return TWindowTestEnvironment::FontRegistered;
 }
+
+bool WindowsCanBeMade()
+{
+    HWND probe = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (probe) {
+        DestroyWindow(probe);
+    }
+    return probe != nullptr;
+}
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
