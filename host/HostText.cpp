@@ -18,6 +18,18 @@ std::string Latin1ToUtf8(const std::string& Text)
     return out;
 }
 
+std::string TerminalText(const std::string& Latin1)
+{
+    std::string text = Latin1;
+    for (char& c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+            c = '?';
+        }
+    }
+    return Latin1ToUtf8(text);
+}
+
 std::string JsonString(const std::string& Text)
 {
     std::string out = "\"";

@@ -18,15 +18,7 @@ bool IsBlank(const std::string& Text)
 
 std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
 {
-    std::string title = PluginTitle;
-    std::replace_if(
-        title.begin(), title.end(),
-        [](char c) {
-            const unsigned char byte = static_cast<unsigned char>(c);
-            return byte < 0x20 || (byte >= 0x7F && byte < 0xA0);
-        },
-        '?');
-    title = Latin1ToUtf8(title);
+    const std::string title = TerminalText(PluginTitle);
 
     // The name is what comes before the first separator; a composer may hold one too.
     const size_t separator = title.find(Separator);
