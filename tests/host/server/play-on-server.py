@@ -21,11 +21,17 @@ so the test proves the sound, not only the exit status:
   alone quits;
 - with --pause-within: the sound stops and starts again within that many
   seconds of the key;
-- with --kill-server: the server (MORVEL_TEST_SERVER_PID) killed mid-song
-  ends the song with one line on standard error and exit status 1, at once.
+- with --kill-server: the stream is listed by the server under the program's
+  name and the song's title; the server (MORVEL_TEST_SERVER_PID) killed
+  mid-song ends the song with one line on standard error and exit status 1,
+  at once.
 
     play-on-server.py --morvel PROGRAM --songs-tool PROGRAM --work FOLDER
                       [--output NAME] [--gap S] [--pause-within S] [--kill-server]
+                      [--output-only]
+
+--output-only leaves out the checks of the walk itself, which another run
+with the same program makes (one song, the slowest last tick, the list keys).
 
 Without the server (MORVEL_TEST_PULSE_SINK unset) it is skipped (exit 77)."""
 
@@ -328,6 +334,10 @@ def server_killed(sink, path, song, work):
     process = subprocess.Popen([*PLAY, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                stderr=subprocess.PIPE, text=True)
     time.sleep(2.0)
+    # The desktop's volume control lists the stream under the program, by the song's title.
+    streams = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True).stdout
+    check('application.name = "Morvel"' in streams and 'media.name = "Long - morvel tests"' in streams,
+          f"{label}: the stream is not named after the program and the song: {streams!r}")
     killed = time.monotonic()
     os.kill(server, signal.SIGKILL)
     try:
@@ -355,6 +365,8 @@ def main():
     parser.add_argument("--gap", type=float, default=1.0)
     parser.add_argument("--pause-within", type=float)
     parser.add_argument("--kill-server", action="store_true")
+    parser.add_argument("--output-only", action="store_true",
+                        help="only the checks an output changes: three songs, the keys, the server killed")
     args = parser.parse_args()
     sink = os.environ.get("MORVEL_TEST_PULSE_SINK")
     if not sink:
@@ -367,15 +379,18 @@ def main():
     path = {name: os.path.join(args.work, name + ".dmf") for name in ("short", "second", "long", "slow")}
     song = {name: Rendering(args.morvel, file) for name, file in path.items()}
 
-    play_list(sink, [path["short"]], [song["short"]], "one song", args.work, args.gap)
+    if not args.output_only:
+        play_list(sink, [path["short"]], [song["short"]], "one song", args.work, args.gap)
     play_list(sink, [path["short"], path["second"], path["short"]], [song["short"], song["second"], song["short"]],
               "three songs", args.work, args.gap)
-    # The slow song's one steady note tells where the recording is in it only
-    # to within 50 ms: its next song's start is held to the second.
-    play_list(sink, [path["slow"], path["short"]], [song["slow"], song["short"]], "the slowest song's last tick",
-              args.work, 1.0)
+    if not args.output_only:
+        # The slow song's one steady note tells where the recording is in it
+        # only to within 50 ms: its next song's start is held to the second.
+        play_list(sink, [path["slow"], path["short"]], [song["slow"], song["short"]], "the slowest song's last tick",
+                  args.work, 1.0)
     play_with_keys(sink, path["long"], song["long"], args.work, args.pause_within)
-    move_along_the_list([path["short"], path["second"], path["long"]])
+    if not args.output_only:
+        move_along_the_list([path["short"], path["second"], path["long"]])
     if args.kill_server:
         server_killed(sink, path["long"], song["long"], args.work)
 
