@@ -302,7 +302,10 @@ bool WritePcm(const TLoadedSong& Loaded, TPcmSink& Sink, int Index, const std::s
     TDmf& song = *Loaded.Song;
     TDmfPlayback playback(song);
     playback.Start();
+    // Render steps fill a block of the largest step's size, which goes out
+    // whole: a few large writes rather than one a tick.
     std::vector<int16_t> block(static_cast<size_t>(MaxTickBytes) / sizeof(int16_t));
+    const uint64_t blockBytes = static_cast<uint64_t>(MaxTickBytes);
     const std::string name = PlatformFileName(Input);
     const double lengthMs = std::max(song.LengthMs, 1);
     const uint64_t limit = Loaded.MaxBytes > 0 ? Loaded.MaxBytes : UINT64_MAX;
@@ -310,10 +313,15 @@ bool WritePcm(const TLoadedSong& Loaded, TPcmSink& Sink, int Index, const std::s
     Written = 0;
     while (written && playback.Playing() && Written < limit && !TStopSignals::Caught()) {
         Progress.Update(Index, name, std::min(playback.PositionMs() / lengthMs, 1.0));
-        const int32_t count = static_cast<int32_t>(std::min<uint64_t>(playback.StepBytes(), limit - Written));
-        playback.Render(block.data(), count);
-        written = Sink.Write(block.data(), static_cast<size_t>(count));
-        Written += static_cast<uint64_t>(count);
+        uint64_t filled = 0;
+        while (playback.Playing() && filled + static_cast<uint64_t>(playback.StepBytes()) <= blockBytes &&
+               Written + filled < limit) {
+            const uint64_t count = std::min<uint64_t>(playback.StepBytes(), limit - Written - filled);
+            playback.Render(reinterpret_cast<uint8_t*>(block.data()) + filled, static_cast<int32_t>(count));
+            filled += count;
+        }
+        written = Sink.Write(block.data(), static_cast<size_t>(filled));
+        Written += filled;
     }
     return written && !TStopSignals::Caught();
 }
