@@ -207,7 +207,7 @@ std::string InfoAsText(const THostSongInfo& Info, bool Samples, int Columns)
     if (!Info.Message.empty()) {
         text += "Message:\n";
         for (const std::string& line : Info.Message) {
-            text += "  " + Latin1ToUtf8(line.substr(0, line.find_last_not_of(' ') + 1)) + "\n";
+            text += "  " + Latin1ToUtf8(WithoutPadding(line)) + "\n";
         }
     }
     if (Samples && !Info.SampleList.empty()) {

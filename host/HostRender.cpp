@@ -195,7 +195,7 @@ TSoundTags SongTags(const TDmf& Song)
     tags.Artist = Latin1ToUtf8(Song.Composer);
     std::string comment;
     for (const std::string& line : Song.Message) {
-        comment += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+        comment += WithoutPadding(line) + "\n";
     }
     tags.Comment = Latin1ToUtf8(comment.substr(0, comment.find_last_not_of('\n') + 1));
     tags.Software = std::string("Morvel ") + MORVEL_VERSION;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "host/HostText.h"
 #include "platform/PlatformPath.h"
 
 namespace {
@@ -77,11 +78,7 @@ const TSoundFormat* FormatOfPath(const std::string& Path)
 
 std::string FormatNameList()
 {
-    std::string names;
-    for (const TSoundFormat& format : Formats) {
-        names += (names.empty() ? "" : ", ") + std::string(format.Name);
-    }
-    return names;
+    return NameList(Formats);
 }
 
 bool IsLossy(const TSoundFormat& Format)

@@ -30,6 +30,11 @@ std::string TerminalText(const std::string& Latin1)
     return Latin1ToUtf8(text);
 }
 
+std::string WithoutPadding(const std::string& Line)
+{
+    return Line.substr(0, Line.find_last_not_of(' ') + 1);
+}
+
 std::string JsonString(const std::string& Text)
 {
     std::string out = "\"";

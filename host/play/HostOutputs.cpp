@@ -1,5 +1,6 @@
 #include "host/play/HostOutputs.h"
 
+#include "host/HostText.h"
 #include "host/play/HostAlsaOutput.h"
 #include "host/play/HostNullOutput.h"
 #include "host/play/HostPulseOutput.h"
@@ -51,11 +52,7 @@ const THostOutputKind* OutputNamed(const std::string& Name)
 
 std::string OutputNameList()
 {
-    std::string names;
-    for (const THostOutputKind& kind : Outputs) {
-        names += (names.empty() ? "" : ", ") + std::string(kind.Name);
-    }
-    return names;
+    return NameList(Outputs);
 }
 
 THostOutputChoice DefaultOutput(const std::string& Device, bool DeviceGiven)
