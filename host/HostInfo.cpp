@@ -198,16 +198,16 @@ std::string SamplesAsText(const std::vector<THostSampleInfo>& Samples, int Colum
 
 std::string InfoAsText(const THostSongInfo& Info, bool Samples, int Columns)
 {
-    std::string text = "File:     " + Latin1ToUtf8(Info.File) + "\n";
-    text += "Title:    " + Latin1ToUtf8(Info.SongName) + "\n";
-    text += "Composer: " + Latin1ToUtf8(Info.Composer) + "\n";
+    std::string text = "File:     " + TerminalPath(Info.File) + "\n";
+    text += "Title:    " + TerminalText(Info.SongName) + "\n";
+    text += "Composer: " + TerminalText(Info.Composer) + "\n";
     text += "Length:   " + FormatLength(Info.LengthMs) + "\n";
     text += "Patterns: " + std::to_string(Info.Patterns) + "  Tracks: " + std::to_string(Info.Tracks) +
             "  Samples: " + std::to_string(Info.Samples) + "\n";
     if (!Info.Message.empty()) {
         text += "Message:\n";
         for (const std::string& line : Info.Message) {
-            text += "  " + Latin1ToUtf8(WithoutPadding(line)) + "\n";
+            text += "  " + TerminalText(WithoutPadding(line)) + "\n";
         }
     }
     if (Samples && !Info.SampleList.empty()) {

@@ -331,7 +331,7 @@ void ReportRendered(const TRenderJob& Job, const TDmf& Song, double Quality, uin
                     std::FILE* Report)
 {
     const int32_t lengthMs = std::max(Song.LengthMs, 0);
-    std::fprintf(Report, "%sTitle:  %s\n", Separator, Latin1ToUtf8(Song.SongName + " - " + Song.Composer).c_str());
+    std::fprintf(Report, "%sTitle:  %s\n", Separator, TerminalText(Song.SongName + " - " + Song.Composer).c_str());
     std::fprintf(Report, "Length: %s (%d ms)\n", FormatLength(lengthMs).c_str(), lengthMs);
     std::string format = Job.Format->Words;
     if (IsLossy(*Job.Format)) {

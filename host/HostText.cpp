@@ -30,6 +30,17 @@ std::string TerminalText(const std::string& Latin1)
     return Latin1ToUtf8(text);
 }
 
+std::string TerminalPath(const std::string& Path)
+{
+    std::string text = Path;
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return text;
+}
+
 std::string WithoutPadding(const std::string& Line)
 {
     return Line.substr(0, Line.find_last_not_of(' ') + 1);

@@ -4,9 +4,12 @@
 #include <string>
 
 std::string Latin1ToUtf8(const std::string& Text);
-// The text fit for a terminal: its control characters, which would drive
+// Module text fit for a terminal: its control characters, which would drive
 // the terminal, made "?", then UTF-8.
 std::string TerminalText(const std::string& Latin1);
+// A path fit for a terminal: the user's own text, UTF-8 or not, kept but for
+// its control characters, made "?".
+std::string TerminalPath(const std::string& Path);
 // A line of the song message without the spaces that pad it.
 std::string WithoutPadding(const std::string& Line);
 // The names of a table's rows (each with a Name), "a, b, c": for help texts and errors.

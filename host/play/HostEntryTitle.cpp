@@ -1,7 +1,5 @@
 #include "host/play/HostEntryTitle.h"
 
-#include <algorithm>
-
 #include "host/HostText.h"
 #include "platform/PlatformPath.h"
 
@@ -28,10 +26,7 @@ std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
         composer.clear();
     }
     if (IsBlank(name)) {
-        // A file name is the user's own text, UTF-8 or not; only control characters go.
-        name = PlatformFileName(Path);
-        std::replace_if(
-            name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+        name = TerminalPath(PlatformFileName(Path));
     }
     return composer.empty() ? name : name + Separator + composer;
 }
