@@ -109,6 +109,13 @@ std::string CommandHelp(const THostCommand& Command)
     return help;
 }
 
+int CommandUsageError(const THostCommand& Command, const std::string& Error, std::FILE* Err)
+{
+    std::fprintf(Err, "morvel %s: %s\nusage: %s\nTry 'morvel %s --help' for more.\n", Command.Name, Error.c_str(),
+                 CommandSynopsis(Command).c_str(), Command.Name);
+    return 2;
+}
+
 bool ReadCommandArgs(const THostCommand& Command, const std::vector<std::string>& Args, THostArgs& Parsed,
                      std::FILE* Out, std::FILE* Err, int& Status)
 {
@@ -123,9 +130,7 @@ bool ReadCommandArgs(const THostCommand& Command, const std::vector<std::string>
         error = "no file given";
     }
     if (!error.empty()) {
-        std::fprintf(Err, "morvel %s: %s\nusage: %s\nTry 'morvel %s --help' for more.\n", Command.Name, error.c_str(),
-                     CommandSynopsis(Command).c_str(), Command.Name);
-        Status = 2;
+        Status = CommandUsageError(Command, error, Err);
         return false;
     }
     if (Parsed.Has("--log")) {

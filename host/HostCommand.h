@@ -43,6 +43,10 @@ std::string CommandSynopsis(const THostCommand& Command);
 // The whole help of "morvel NAME --help".
 std::string CommandHelp(const THostCommand& Command);
 
+// Reports a usage error of the command (Error, its synopsis, where to look
+// for more) on Err; returns the exit status for it, 2.
+int CommandUsageError(const THostCommand& Command, const std::string& Error, std::FILE* Err);
+
 // Reads the command's arguments: false when the command is to end at once
 // with Status (its help was asked for: 0; a usage error, reported with the
 // synopsis on Err: 2). --log turns the loader's log echo to Err on.

@@ -2,8 +2,10 @@
 // One sample's record from the sample information block, kept until the sample
 // data block has used it.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "player/DmfLimits.h"
 
@@ -23,4 +25,7 @@ struct TSampleRecord {
     uint16_t Rate = 0;                       // Hz at the reference note
     uint8_t Volume = 0;                      // default volume
     uint8_t Flags = 0;                       // SampleFlag* bits
+
+    // The name as the sample keeps it: its first 30 characters.
+    std::string KeptName() const { return std::string(Name.data(), std::min<size_t>(NameLength, MaxSampleName)); }
 };

@@ -61,6 +61,14 @@ void TDmf::ReadSampleInfo()
         // Known to both loads: the information load reads no sample data.
         if (TSample* sample = GetSample(s)) {
             sample->Storage = StorageOf(record.Flags);
+            sample->Declared = {record.KeptName(),
+                                record.Length,
+                                record.LoopStart,
+                                record.LoopEnd,
+                                record.Rate,
+                                (record.Flags & SampleFlagLooped) != 0,
+                                (record.Flags & SampleFlag16Bit) != 0,
+                                (record.Flags & SampleFlagStereo) != 0};
         }
         DebugLog(" Sample: " + HexVar(s) + " " + HexVar(record.NameLength) + " " +
                  std::string(record.Name.data(), record.Name.size()) + " " + std::to_string(record.Length) + " " +
@@ -154,7 +162,7 @@ bool TDmf::ReadSampleData()
         sample->Volume = record.Volume;
         sample->Enabled = true;
         sample->SetEmpty(length < 1);
-        sample->SetName(std::string(record.Name.data(), std::min<size_t>(record.NameLength, MaxSampleName)));
+        sample->SetName(record.KeptName());
         bytesProcessed += static_cast<uint32_t>(stored);
     }
 

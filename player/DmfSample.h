@@ -45,6 +45,20 @@ public:
     std::array<int32_t, MaxCuePoints> CuePoints;  // byte offsets from Data; -1 = unset
     // As the file stores the PCM; the information load, which reads no PCM, sets it too.
     TSampleStorage Storage = TSampleStorage::Raw;
+    // What the sample information block says of the sample, as it stands in
+    // the file: both loads keep it (the information load reads no PCM, and
+    // leaves the fields above empty), for a listing of the song's samples.
+    // Playback reads the fields above only.
+    struct TDeclared {
+        std::string Name;       // at most 30 characters
+        int32_t Length = 0;     // PCM bytes
+        int32_t LoopStart = 0;  // byte offsets
+        int32_t LoopEnd = 0;    // as stored: may lie past the length
+        uint16_t Rate = 0;      // Hz at the reference note
+        bool Looped = false;
+        bool Is16Bit = false;
+        bool Stereo = false;
+    } Declared;
 
     // Makes a zeroed allocation of Length + Extra + 32 bytes and points Data 16
     // bytes into it (Extra: room a decoder may write past the PCM). Leaves the

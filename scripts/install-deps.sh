@@ -5,7 +5,9 @@ set -euo pipefail
 packages=(cmake make g++ libgtest-dev googletest libbenchmark-dev libasound2-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb xauth mpg123 twolame lame sox xfonts-base
           clang libclang-rt-14-dev clang-format-16
-          pulseaudio pulseaudio-utils libasound2-plugins python3)
+          pulseaudio pulseaudio-utils libasound2-plugins python3
+          libpulse-dev libsndfile1-dev flac vorbis-tools opus-tools
+          pipewire pipewire-pulse wireplumber dbus)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386

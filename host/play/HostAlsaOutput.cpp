@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <utility>
+
+#include "host/play/HostSoftwareGain.h"
 
 namespace {
 
@@ -27,23 +28,6 @@ void QuietAlsaError(const char*, int, const char*, int, const char*, ...)
 }
 
 }  // namespace
-
-void ApplySoftwareGain(int16_t* Samples, long Frames, int Channels, int Volume, int Pan)
-{
-    if (Volume == 255 && Pan == 0) {
-        return;
-    }
-    const float volume = static_cast<float>(Volume) / 255.0f;
-    const float left = Pan > 0 ? volume * static_cast<float>(128 - Pan) / 128.0f : volume;
-    const float right = Pan < 0 ? volume * static_cast<float>(128 + Pan) / 128.0f : volume;
-    for (long frame = 0; frame < Frames; ++frame) {
-        int16_t* at = Samples + frame * Channels;
-        for (int channel = 0; channel < Channels; ++channel) {
-            const float gain = Channels < 2 ? volume : channel == 0 ? left : channel == 1 ? right : volume;
-            at[channel] = static_cast<int16_t>(std::lrint(static_cast<float>(at[channel]) * gain));
-        }
-    }
-}
 
 TAlsaOutput::TAlsaOutput(std::string Device) : Device(std::move(Device))
 {
@@ -99,9 +83,7 @@ int TAlsaOutput::Open(int Rate, int Channels, int BitsPerSample, int, int)
     LatencyMs = RingSeconds * 1000 + static_cast<int>(bufferFrames * 1000 / Rate);
     Paused = DevicePaused = Failed = StopFeeder = Dropping = false;
     Clock = TDeviceClock(Rate);
-    FlushMs = 0;
-    WrittenBytes = 0;
-    LastOutputMs = 0;
+    Clocks.Open(Rate, FrameBytes);
     Feeder = std::thread(&TAlsaOutput::Feed, this);
     return LatencyMs;
 }
@@ -131,7 +113,7 @@ int TAlsaOutput::Write(const char* Bytes, int Count)
     if (Count <= 0) {
         return 0;
     }
-    WrittenBytes += Count;
+    Clocks.Wrote(Count);
     // Without a working device the audio is let go at once, so a writer waiting for room goes on.
     if (Pcm && !Failed && !Dropping) {
         Ring.Push(Bytes, static_cast<size_t>(Count));
@@ -208,11 +190,7 @@ void TAlsaOutput::Flush(int TimeMs)
     std::lock_guard<std::mutex> lock(Mutex);
     DropHeld();
     Dropping = false;
-    FlushMs = TimeMs;
-    WrittenBytes = 0;
-    LastOutputMs = TimeMs;
-    ++Flushes.Count;
-    Flushes.TimeMs = TimeMs;
+    Clocks.Flushed(TimeMs);
 }
 
 void TAlsaOutput::DropUntilFlush()
@@ -236,16 +214,14 @@ void TAlsaOutput::DropHeld()
 int TAlsaOutput::GetOutputTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    const int64_t pending = std::min(PendingBytes(), WrittenBytes);
     // A device's delay wavers; what has been heard stays heard.
-    LastOutputMs = std::max(LastOutputMs, FlushMs + TimeOf(WrittenBytes - pending));
-    return LastOutputMs;
+    return Clocks.HeardMs(Clocks.Written() - PendingBytes());
 }
 
 int TAlsaOutput::GetWrittenTime()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    return FlushMs + TimeOf(WrittenBytes);
+    return Clocks.WrittenMs();
 }
 
 bool TAlsaOutput::IsOpen()
@@ -269,7 +245,7 @@ int TAlsaOutput::QueuedBytes()
 TFlushMark TAlsaOutput::LastFlush()
 {
     std::lock_guard<std::mutex> lock(Mutex);
-    return Flushes;
+    return Clocks.Flushes();
 }
 
 int64_t TAlsaOutput::PendingBytes()
@@ -291,11 +267,6 @@ int64_t TAlsaOutput::DeviceDelay()
     }
     snd_pcm_sframes_t frames = 0;
     return snd_pcm_delay(Pcm, &frames) == 0 ? static_cast<int64_t>(frames) : -1;
-}
-
-int TAlsaOutput::TimeOf(int64_t Bytes) const
-{
-    return static_cast<int>(Bytes * 1000 / (static_cast<int64_t>(Rate) * FrameBytes));
 }
 
 void TAlsaOutput::Recover(int Result)

@@ -1,7 +1,8 @@
 #pragma once
-// The host's output plug-in on ALSA: what an input plug-in writes is queued in
-// a ring of a few seconds that a feeder thread plays on the device. The
-// operations are those of Out_Module; any thread may call them.
+// morvel play's output on ALSA: what the plug-in writes is queued in a ring
+// of a few seconds that a feeder thread plays on the device. Through a sound
+// server's ALSA plug-in (PulseAudio's, PipeWire's) the device's delay is
+// believed only as far as TDeviceClock allows.
 
 #include <condition_variable>
 #include <cstdint>
@@ -12,21 +13,17 @@
 
 #include "host/play/HostByteRing.h"
 #include "host/play/HostDeviceClock.h"
-#include "host/play/HostFlushMark.h"
+#include "host/play/HostOutput.h"
+#include "host/play/HostOutputClocks.h"
 #include "player/DmfOutputFormat.h"
 
 struct _snd_pcm;
 
-// Volume (0..255) and balance (-128 left only .. 128 right only) applied to
-// interleaved 16-bit frames in place; with more than two channels the balance
-// moves the first two.
-void ApplySoftwareGain(int16_t* Samples, long Frames, int Channels, int Volume, int Pan);
-
-class TAlsaOutput {
+class TAlsaOutput : public THostOutput {
 public:
     // Device: an ALSA PCM name ("default", "null", "hw:0", ...).
     explicit TAlsaOutput(std::string Device);
-    ~TAlsaOutput();
+    ~TAlsaOutput() override;
     TAlsaOutput(const TAlsaOutput&) = delete;
     TAlsaOutput& operator=(const TAlsaOutput&) = delete;
 
@@ -34,44 +31,44 @@ public:
     // and starts the feeder; both clocks start at 0. Returns the latency in ms
     // (ring and device buffer), negative on failure (see LastError). The two
     // buffer arguments are hints the output does without.
-    int Open(int Rate, int Channels, int BitsPerSample, int BufferMs, int PrebufferMs);
+    int Open(int Rate, int Channels, int BitsPerSample, int BufferMs, int PrebufferMs) override;
     // Stops the feeder and closes the device; what is queued is dropped.
-    void Close();
+    void Close() override;
     // Queues the bytes (all of them, also beyond CanWrite); 0.
-    int Write(const char* Bytes, int Count);
+    int Write(const char* Bytes, int Count) override;
     // Bytes free in the ring; 0 while paused.
-    int CanWrite();
+    int CanWrite() override;
     // 1 while queued audio has not been heard yet. This does not wait for the
     // device's delay to reach 0, which some never report (see TDeviceClock).
-    int IsPlaying();
+    int IsPlaying() override;
     // 1 pauses, 0 resumes; returns the previous state.
-    int Pause(int Paused);
+    int Pause(int Paused) override;
     // 0..255, a software gain; -666 keeps the volume.
-    void SetVolume(int Volume);
+    void SetVolume(int Volume) override;
     // -128 (left only) .. 128 (right only), a software balance.
-    void SetPan(int Pan);
+    void SetPan(int Pan) override;
     // Drops what is queued and held by the device; both clocks go on from TimeMs.
-    void Flush(int TimeMs);
+    void Flush(int TimeMs) override;
     // Drops what is queued and held by the device, and what is written from
     // now until the next Flush: audio from before a seek that the host asked
     // for and the writer has not carried out yet, which no one should hear.
     // It counts as played.
-    void DropUntilFlush();
+    void DropUntilFlush() override;
     // Milliseconds played: written time less what is queued or in the device;
     // it never goes back between two flushes.
-    int GetOutputTime();
+    int GetOutputTime() override;
     // Milliseconds written since Open, counted from the last Flush time.
-    int GetWrittenTime();
+    int GetWrittenTime() override;
 
     bool IsOpen();
     // Why the last Open failed, or why the device stopped playing; empty when neither.
-    std::string LastError();
+    std::string LastError() override;
     // What the ring holds, in bytes.
     int QueuedBytes();
 
     // How many times Flush was called since the output was made, and the time
     // of the last one: a host sees from it that a seek it asked for is done.
-    TFlushMark LastFlush();
+    TFlushMark LastFlush() override;
 
 private:
     void Feed();
@@ -79,7 +76,6 @@ private:
     int64_t PendingBytes();
     // The device's delay in frames, negative when it reports none it means.
     int64_t DeviceDelay();
-    int TimeOf(int64_t Bytes) const;
     // Empties the ring and the device (prepared again, not paused).
     void DropHeld();
     // After a failed device call: the device is made ready again, or given up.
@@ -107,10 +103,7 @@ private:
     int FrameBytes = OutputBytesPerFrame;
     int64_t BufferFrames = 0;  // the device's own buffer
     int LatencyMs = 0;
-    int FlushMs = 0;           // the clocks' time at the last Flush (0 after Open)
-    int64_t WrittenBytes = 0;  // written since the last Flush
-    int LastOutputMs = 0;      // the output time reported last
-    TFlushMark Flushes;
+    TOutputClocks Clocks;
     int Volume = 255;
     int Pan = 0;
 };

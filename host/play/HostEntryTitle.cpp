@@ -1,7 +1,5 @@
 #include "host/play/HostEntryTitle.h"
 
-#include <algorithm>
-
 #include "host/HostText.h"
 #include "platform/PlatformPath.h"
 
@@ -18,15 +16,7 @@ bool IsBlank(const std::string& Text)
 
 std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
 {
-    std::string title = PluginTitle;
-    std::replace_if(
-        title.begin(), title.end(),
-        [](char c) {
-            const unsigned char byte = static_cast<unsigned char>(c);
-            return byte < 0x20 || (byte >= 0x7F && byte < 0xA0);
-        },
-        '?');
-    title = Latin1ToUtf8(title);
+    const std::string title = TerminalText(PluginTitle);
 
     // The name is what comes before the first separator; a composer may hold one too.
     const size_t separator = title.find(Separator);
@@ -36,10 +26,7 @@ std::string EntryTitle(const std::string& PluginTitle, const std::string& Path)
         composer.clear();
     }
     if (IsBlank(name)) {
-        // A file name is the user's own text, UTF-8 or not; only control characters go.
-        name = PlatformFileName(Path);
-        std::replace_if(
-            name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+        name = TerminalPath(PlatformFileName(Path));
     }
     return composer.empty() ? name : name + Separator + composer;
 }

@@ -1,26 +1,26 @@
 #include "host/play/HostOutModule.h"
 
-#include "host/play/HostAlsaOutput.h"
+#include "host/play/HostOutput.h"
 #include "plugin/sdk/OutModuleBinding.h"
 
 namespace {
 
-using TAlsaBinding = TOutModuleBinding<TAlsaOutput>;
+using TOutputBinding = TOutModuleBinding<THostOutput>;
 
-char Description[] = "morvel ALSA output";
-Out_Module Record = TAlsaBinding::Record(Description);
+char Description[] = "morvel output";
+Out_Module Record = TOutputBinding::Record(Description);
 
 }  // namespace
 
-Out_Module* BindOutModule(TAlsaOutput& Output, HWND MainWindow, HINSTANCE Instance)
+Out_Module* BindOutModule(THostOutput& Output, HWND MainWindow, HINSTANCE Instance)
 {
     Record.hMainWindow = MainWindow;
     Record.hDllInstance = Instance;
-    TAlsaBinding::Bind(Output);
+    TOutputBinding::Bind(Output);
     return &Record;
 }
 
 void UnbindOutModule()
 {
-    TAlsaBinding::Unbind();
+    TOutputBinding::Unbind();
 }

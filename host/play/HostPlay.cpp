@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "host/HostFileCheck.h"
-#include "host/play/HostAlsaOutput.h"
 #include "host/play/HostEntryTitle.h"
 #include "host/play/HostEventQueue.h"
 #include "host/play/HostOutModule.h"
+#include "host/play/HostOutputs.h"
 #include "host/play/HostPendingSeek.h"
 #include "host/play/HostPlayKeys.h"
 #include "host/play/HostPluginLibrary.h"
@@ -34,15 +34,22 @@ constexpr int SmallSeekStepMs = 1000;
 constexpr int StatusRedrawMs = 200;
 // How long an Esc waits for the rest of a sequence before it counts as the key.
 constexpr int EscapeWaitMs = 100;
+// How often the walk looks whether the output stopped working, when nothing else wakes it.
+constexpr int OutputCheckMs = 100;
 
 struct TPlayOptions {
-    std::string Device = "default";
+    THostOutputChoice Output{nullptr, ""};
     std::string Plugin;  // empty: the installed library (DefaultPluginPath)
     std::vector<std::string> Files;
 };
 
 constexpr THostOption PlayOptions[] = {
-    {"--device", 'd', "NAME", "the ALSA device to play on (default: default; null plays silently, at once)"},
+    {"--output", 0, "NAME",
+     "pulse (a PulseAudio or PipeWire server), alsa or null (silent, at once); by default pulse when a server "
+     "answers, else alsa"},
+    {"--device", 'd', "NAME",
+     "the output's device: a PulseAudio sink, an ALSA device (default: default); without --output an ALSA device, "
+     "null playing silently"},
     {"--plugin", 0, "PATH", "the plug-in library to load instead of the installed libmorvel_plugin.so"},
 };
 
@@ -53,7 +60,17 @@ bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, s
     if (!ReadCommandArgs(PlayCommand, Args, args, Out, Err, Status)) {
         return false;
     }
-    Options.Device = args.Value("--device", Options.Device);
+    if (args.Has("--output")) {
+        Options.Output = {OutputNamed(args.Value("--output")), args.Value("--device")};
+        if (!Options.Output.Kind) {
+            Status = CommandUsageError(
+                PlayCommand,
+                "no output is named " + args.Value("--output") + " (the outputs: " + OutputNameList() + ")", Err);
+            return false;
+        }
+    } else {
+        Options.Output = DefaultOutput(args.Value("--device"), args.Has("--device"));
+    }
     Options.Plugin = args.Value("--plugin");
     Options.Files = args.Operands;
     return true;
@@ -112,15 +129,15 @@ void PostSignalToQueue(void* Queue, int Number)
 }
 
 // How the playing of one entry ended: by itself, by keys that move along the
-// list, by the quit key or by a signal.
-enum class TEntryEnd { Ended, Moved, Quit, Signal };
+// list, by the quit key, by a signal or by the output's failure.
+enum class TEntryEnd { Ended, Moved, Quit, Signal, OutputFailed };
 
 // Walks the playlist through a loaded, initialised plug-in.
 class TPlaylistPlayer {
 public:
     // With a terminal (StatusOut not null) the status line goes there and the
     // keys are read from standard input.
-    TPlaylistPlayer(In_Module& Plugin, TAlsaOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
+    TPlaylistPlayer(In_Module& Plugin, THostOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
                     std::FILE* StatusOut)
         : Plugin(Plugin),
           Output(Output),
@@ -152,6 +169,7 @@ public:
                 continue;
             }
             const std::string title = TitleOf(file, Length);
+            Output.SetStreamTitle(title);
             if (Plugin.Play(file.c_str()) != 0) {
                 // 1: the output could not be opened; no other file would play either.
                 if (Plugin.UsesOutputPlug && !DeviceWorks()) {
@@ -233,8 +251,12 @@ private:
                 ShowStatus();
             }
             // A lone Esc waits a moment for the rest of an arrow's sequence.
-            const int timeout = !Interactive ? -1 : Keys.HasPending() ? EscapeWaitMs : StatusRedrawMs;
+            const int timeout = !Interactive ? OutputCheckMs : Keys.HasPending() ? EscapeWaitMs : StatusRedrawMs;
             const THostEvent event = Events.Wait(timeout, Interactive && KeysOpen);
+            // An output that stopped working (a sound server gone) ends the entry at once.
+            if (Plugin.UsesOutputPlug && !Output.LastError().empty()) {
+                return TEntryEnd::OutputFailed;
+            }
             std::vector<THostKey> keys;
             switch (event.Kind) {
             case THostEvent::WindowMessage:
@@ -378,7 +400,7 @@ private:
     }
 
     In_Module& Plugin;
-    TAlsaOutput& Output;
+    THostOutput& Output;
     THostEventQueue& Events;
     std::FILE* Console;
     std::FILE* Err;
@@ -420,7 +442,7 @@ bool FindPlugin(TPlayOptions& Options, std::FILE* Err)
 // The output check: a device that cannot be used is reported once, before
 // any file is tried (the plug-in's Play would answer 1 for each). False after
 // saying why.
-bool DeviceOpens(TAlsaOutput& Output, std::FILE* Err)
+bool DeviceOpens(THostOutput& Output, std::FILE* Err)
 {
     if (Output.Open(OutputRate, OutputChannels, OutputBits, -1, -1) < 0) {
         std::fprintf(Err, "morvel: %s\n", Output.LastError().c_str());
@@ -458,7 +480,7 @@ private:
 // Plays the files through the loaded plug-in; returns the exit status. Keys
 // come from a terminal on standard input; the status line goes to the
 // terminal too, also when standard output is redirected.
-int PlayFiles(In_Module& Plugin, TAlsaOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
+int PlayFiles(In_Module& Plugin, THostOutput& Output, THostEventQueue& Events, std::FILE* Console, std::FILE* Err,
               const std::vector<std::string>& Files)
 {
     TTerminalOutput statusOut(PlatformInputIsTerminal() ? TerminalOutput(Console, Err) : nullptr);
@@ -488,8 +510,8 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         std::fprintf(Err, "morvel: cannot make the event pipe: %s\n", std::strerror(errno));
         return 1;
     }
-    TAlsaOutput output(options.Device);
-    if (!DeviceOpens(output, Err)) {
+    const std::unique_ptr<THostOutput> output = options.Output.Kind->Make(options.Output.Device);
+    if (!DeviceOpens(*output, Err)) {
         return 1;
     }
 
@@ -501,8 +523,8 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
         std::fprintf(Err, "morvel: %s\n", error.c_str());
         return 1;
     }
-    library.Connect(window.Handle(), BindOutModule(output, window.Handle(), library.Instance()));
-    status = PlayFiles(*library.Module(), output, events, console.Console(), Err, options.Files);
+    library.Connect(window.Handle(), BindOutModule(*output, window.Handle(), library.Instance()));
+    status = PlayFiles(*library.Module(), *output, events, console.Console(), Err, options.Files);
     library.Unload();
     UnbindOutModule();
     return status;
@@ -511,8 +533,9 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
 const THostCommand PlayCommand = {
     .Name = "play",
     .Operands = "FILE...",
-    .Summary = "a playlist through the plug-in, on an ALSA device",
-    .About = "Plays the files in turn through the plug-in library, as Winamp drives the plug-in, on an ALSA device. "
+    .Summary = "a playlist through the plug-in, on PulseAudio, PipeWire or ALSA",
+    .About = "Plays the files in turn through the plug-in library, as Winamp drives the plug-in, on a PulseAudio "
+             "server (PulseAudio or PipeWire) when one answers, else on ALSA (--output chooses). "
              "Each file played gets one line on standard output; a file that is not a module is reported on "
              "standard error and skipped. On a terminal a status line shows the title and the position, and keys "
              "control playback.",

@@ -1,6 +1,7 @@
 #pragma once
-// morvel play [--device NAME] [--plugin PATH] FILE...: plays a playlist through
-// the plug-in library, as a Winamp-style host does, on an ALSA device.
+// morvel play [--output NAME] [--device NAME] [--plugin PATH] FILE...: plays a
+// playlist through the plug-in library, as a Winamp-style host does, on one of
+// the outputs of HostOutputs.h.
 
 #include <cstdio>
 #include <string>

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/play/HostAlsaOutput.h"
+#include "host/play/HostSoftwareGain.h"
 #include "player/DmfOutputFormat.h"
 
 namespace {

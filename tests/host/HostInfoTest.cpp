@@ -53,6 +53,11 @@ TEST(HostInfo, LengthAndTextFormats)
     EXPECT_EQ(FormatLength(3600000 + 5), "60:00.005");
     EXPECT_EQ(JsonString("a\"b\\c\n\x01\xE9"), "\"a\\\"b\\\\c\\n\\u0001\\u00E9\"");
     EXPECT_EQ(Latin1ToUtf8("M\xFCller"), "M\xC3\xBCller");
+    // A module's text never drives the terminal (ESC, and CSI among the C1 controls); a path is the user's UTF-8.
+    EXPECT_EQ(TerminalText("a\x1B[2J\x9B"
+                           "1m\xFC"),
+              "a?[2J?1m\xC3\xBC");
+    EXPECT_EQ(TerminalPath("s\xC3\xBC\x1B.dmf"), "s\xC3\xBC?.dmf");
 }
 
 TEST(HostInfo, JsonLinePerFileAndFailuresListedToo)

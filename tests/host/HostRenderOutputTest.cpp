@@ -8,7 +8,7 @@
 
 #include "host/HostOutputFile.h"
 #include "host/HostRender.h"
-#include "host/HostWav.h"
+#include "host/HostSoundFile.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
 
@@ -76,7 +76,7 @@ TEST_F(THostRenderOutput, AnInputIsNeverWrittenOverNotEvenWithForce)
     for (const bool force : {false, true}) {
         const std::vector<std::string> extra = force ? std::vector<std::string>{"--force"} : std::vector<std::string>{};
         for (const std::string& output : sameFile) {
-            std::vector<std::string> args = {input, "-o", output};
+            std::vector<std::string> args = {input, "--format", "wav", "-o", output};
             args.insert(args.end(), extra.begin(), extra.end());
             const TCommandRun run = RunCommand(&RunRenderCommand, args);
             EXPECT_EQ(run.Status, 1) << output;
@@ -94,6 +94,9 @@ TEST_F(THostRenderOutput, AnInputIsNeverWrittenOverNotEvenWithForce)
 
 TEST_F(THostRenderOutput, AnExistingFileIsReplacedOnlyWithForce)
 {
+    if (!SoundFilesAvailable()) {
+        GTEST_SKIP() << "this build has no encoder library: it writes raw PCM only";
+    }
     const std::string input = Write("song.dmf", Tiny);
     const std::string precious = Write("song.wav", Text("precious"));
     const TCommandRun refused = RunCommand(&RunRenderCommand, {input, "-o", precious});
@@ -107,7 +110,7 @@ TEST_F(THostRenderOutput, AnExistingFileIsReplacedOnlyWithForce)
     // Options anywhere before the files, the short form too.
     ASSERT_EQ(RunCommand(&RunRenderCommand, {"-f", input, "-o", precious}).Status, 0);
     const std::vector<uint8_t> wav = ReadFileBytes(precious);
-    ASSERT_GT(wav.size(), static_cast<size_t>(WavHeaderBytes));
+    ASSERT_GT(wav.size(), 44u);
     EXPECT_EQ(std::vector<uint8_t>(wav.begin(), wav.begin() + 4), Text("RIFF"));
 
     EXPECT_EQ(Names(Root), (std::vector<std::string>{"song.dmf", "song.wav"}));
@@ -128,6 +131,9 @@ TEST_F(THostRenderOutput, AnExistingFileIsReplacedOnlyWithForce)
 
 TEST_F(THostRenderOutput, FoldersAsOutputNamesThem)
 {
+    if (!SoundFilesAvailable()) {
+        GTEST_SKIP() << "this build has no encoder library: it writes raw PCM only";
+    }
     const std::string first = Write("first.dmf", Tiny);
     const std::string second = Write("second.dmf", Tiny);
 

@@ -1,4 +1,5 @@
-// morvel render: WAV and raw output of the example song, and its failures.
+// morvel render: WAV and raw output of the example song, and its failures
+// (every other format: HostRenderFormatsTestNative.cpp).
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 #include "host/HostInfo.h"
 #include "host/HostProgress.h"
 #include "host/HostRender.h"
-#include "host/HostWav.h"
+#include "host/HostSoundFile.h"
 #include "player/DmfOutputFormat.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFiles.h"
@@ -20,38 +21,23 @@ namespace {
 
 const std::string ExampleSong = MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf";
 constexpr size_t ExampleSongPlayedFrames = 2300991;
+// The WAV file's header: the canonical one, before the PCM.
+constexpr size_t WavHeaderBytes = 44;
 
 int RunRender(const std::vector<std::string>& Args)
 {
     return RunCommand(&RunRenderCommand, Args).Status;
 }
 
-TEST(HostRender, WavHeaderDescribes44100HzSixteenBitStereo)
+TEST(HostRender, WritesTheWholeSongAsRawPcm)
 {
-    const auto header = WavHeader(1000);
-    const uint8_t expected[WavHeaderBytes] = {
-        'R',  'I',  'F', 'F', 0x0C, 0x04, 0,    0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16,   0,    0, 0, 1, 0, 2, 0,
-        0x44, 0xAC, 0,   0,   0x10, 0xB1, 0x02, 0, 4,   0,   16,  0,   'd', 'a', 't', 'a', 0xE8, 0x03, 0, 0};
-    EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.end()), std::vector<uint8_t>(expected, expected + 44));
-}
-
-TEST(HostRender, WritesTheWholeSongAsWavOrRawPcm)
-{
-    const std::string wav = ::testing::TempDir() + "render.wav";
     const std::string raw = ::testing::TempDir() + "render.pcm";
-    ASSERT_EQ(RunRender({ExampleSong, "-o", wav}), 0);
     ASSERT_EQ(RunRender({ExampleSong, "--raw", "-o", raw}), 0);
-    const std::vector<uint8_t> wavBytes = ReadFileBytes(wav);
     const std::vector<uint8_t> rawBytes = ReadFileBytes(raw);
     // What a player hands out for the example song: its whole length, every
     // tick up to the one that ends it, 2300991 frames: 52177 ms.
     ASSERT_EQ(rawBytes.size(), ExampleSongPlayedFrames * OutputBytesPerFrame);
     EXPECT_EQ(std::lround(rawBytes.size() / OutputBytesPerMs), 52177);
-    ASSERT_EQ(wavBytes.size(), rawBytes.size() + WavHeaderBytes);
-    const auto header = WavHeader(static_cast<uint32_t>(rawBytes.size()));
-    EXPECT_TRUE(std::equal(header.begin(), header.end(), wavBytes.begin()));
-    EXPECT_TRUE(std::equal(rawBytes.begin(), rawBytes.end(), wavBytes.begin() + WavHeaderBytes));
-    std::remove(wav.c_str());
     std::remove(raw.c_str());
 }
 
@@ -100,6 +86,9 @@ TEST(HostRender, UsageErrorsAndUnreadableFilesFail)
 
 TEST(HostRender, SeveralFilesGoToOneFolderMadeWhenMissingAndAFailureDoesNotStopTheRest)
 {
+    if (!SoundFilesAvailable()) {
+        GTEST_SKIP() << "this build has no encoder library: it writes raw PCM only";
+    }
     namespace fs = std::filesystem;
     const fs::path root = fs::path(::testing::TempDir()) / "render-many";
     fs::remove_all(root);

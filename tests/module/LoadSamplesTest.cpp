@@ -116,9 +116,10 @@ TEST(LoadSamples, PackedSamplesDecodeAndTheStreamGoesOnAfterThem)
     EXPECT_TRUE(HoldsPcm(*song->GetSample(3), raw.Pcm));
 }
 
-// How each sample is stored is known to both loads, the information load
-// reading no sample data; a record with both flags is packed.
-TEST(LoadSamples, StorageIsKnownToTheFullAndTheInformationLoad)
+// How each sample is stored, and what its record declares, is known to both
+// loads, the information load reading no sample data; a record with both
+// flags is packed.
+TEST(LoadSamples, StorageAndRecordAreKnownToTheFullAndTheInformationLoad)
 {
     TQuietLog quiet;
     TWriterSample packed = Sample("packed", Ramp(600, 3));
@@ -137,9 +138,27 @@ TEST(LoadSamples, StorageIsKnownToTheFullAndTheInformationLoad)
     for (const std::unique_ptr<TDmf>& song : songs) {
         ASSERT_EQ(song->SampleCount, 4);
         for (int s = 1; s <= 4; ++s) {
-            EXPECT_EQ(song->GetSample(s)->Storage, expected[static_cast<size_t>(s - 1)]) << s;
+            const TSample& sample = *song->GetSample(s);
+            const TWriterSample& written = samples[static_cast<size_t>(s - 1)];
+            EXPECT_EQ(sample.Storage, expected[static_cast<size_t>(s - 1)]) << s;
+            EXPECT_EQ(sample.Declared.Name, written.Name) << s;
+            EXPECT_EQ(sample.Declared.Length, written.RecordLength()) << s;
+            EXPECT_EQ(sample.Declared.Rate, written.Rate) << s;
+            EXPECT_EQ(sample.Declared.Is16Bit, written.Is16Bit) << s;
         }
     }
+    // The loop as stored, also past the length (where playback ends it), and the rest of the flags.
+    TWriterSample looped = Sample("Loop", Ramp(400));
+    looped.Stereo = true;
+    looped.Looped = true;
+    looped.LoopStart = 40;
+    looped.LoopEnd = 900;
+    TModuleWriter loopWriter;
+    loopWriter.Header(8, "", "").SampleInfo({looped}, 8).SampleData({looped}).End();
+    const TSample::TDeclared declared = LoadInfoBytes(loopWriter.Bytes())->GetSample(1)->Declared;
+    EXPECT_TRUE(declared.Looped && declared.Stereo);
+    EXPECT_EQ(declared.LoopStart, 40);
+    EXPECT_EQ(declared.LoopEnd, 900);
 }
 
 TEST(LoadSamples, EmptyAndMpegSamples)

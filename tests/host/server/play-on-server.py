@@ -1,23 +1,37 @@
 #!/usr/bin/env python3
 """morvel play on a real sound server: a private PulseAudio server with a null
-sink (with-pulse.sh starts it), reached through ALSA's default device, which
-plays in real time as a desktop does. What the sink played is recorded from
-its monitor and compared with morvel render of the same songs, so the test
-proves the sound, not only the exit status:
+sink (with-pulse.sh starts it; with-pipewire.sh PipeWire with its PulseAudio
+server), which plays in real time as a desktop does, reached through the
+output --output names: "pulse" (the server's own client library) or "alsa"
+(ALSA's default device, the server's ALSA plug-in). What the sink played is
+recorded from its monitor and compared with morvel render of the same songs,
+so the test proves the sound, not only the exit status:
 
-- a song and two-entry lists end by themselves, exit 0, within their length
-  plus one second from the first sound, each song heard whole with the
-  loudness curve of its rendering, the next song no sooner than the length
-  morvel info reports for the last (its last tick heard, even at the slowest
-  tempo, where that tick lasts 2.5 s) and within a second of it;
+- a song and lists of two and three entries end by themselves, exit 0,
+  within their length plus one second from the first sound, each song heard
+  whole with the loudness curve of its rendering, the next song no sooner
+  than the length morvel info reports for the last (its last tick heard, even
+  at the slowest tempo, where that tick lasts 2.5 s) and within a second of
+  it (--gap: within that many seconds, where the songs tell it to 10 ms);
 - through a terminal (a pseudo-terminal, standard output a pipe): pause, two
   one-second seeks typed together while paused, a ten-second seek and q; the
   recording resumes 2 s after where it paused, jumps 10 s at the seek, and
   stops at q; the status line shows the seeks at once and where it stopped;
 - along a list: n n typed together skip two entries, p goes back one, Esc
-  alone quits.
+  alone quits;
+- with --pause-within: the sound stops and starts again within that many
+  seconds of the key;
+- with --kill-server: the stream is listed by the server under the program's
+  name and the song's title; the server (MORVEL_TEST_SERVER_PID) killed
+  mid-song ends the song with one line on standard error and exit status 1,
+  at once.
 
     play-on-server.py --morvel PROGRAM --songs-tool PROGRAM --work FOLDER
+                      [--output NAME] [--gap S] [--pause-within S] [--kill-server]
+                      [--output-only]
+
+--output-only leaves out the checks of the walk itself, which another run
+with the same program makes (one song, the slowest last tick, the list keys).
 
 Without the server (MORVEL_TEST_PULSE_SINK unset) it is skipped (exit 77)."""
 
@@ -25,6 +39,7 @@ import argparse
 import json
 import os
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -47,6 +62,8 @@ SECOND = int(round(1 / STEP))
 EDGE = 3
 
 failures = []
+# The command that plays, with the output under test: set in main.
+PLAY = []
 
 
 def check(condition, message):
@@ -109,13 +126,13 @@ def record(sink):
     return recorder
 
 
-def play_list(morvel, sink, files, songs, label, work):
+def play_list(sink, files, songs, label, work, max_gap):
     """Plays files to their end with standard input not a terminal."""
     print(f"{label}: morvel play {' '.join(os.path.basename(f) for f in files)}", flush=True)
     recorder = record(sink)
     length = sum(song.seconds for song in songs)
     try:
-        run = subprocess.run([morvel, "play", *files], stdin=subprocess.DEVNULL, capture_output=True, text=True,
+        run = subprocess.run([*PLAY, *files], stdin=subprocess.DEVNULL, capture_output=True, text=True,
                              timeout=length + 10)
     except subprocess.TimeoutExpired:
         recorder.stop()
@@ -147,7 +164,7 @@ def play_list(morvel, sink, files, songs, label, work):
             print(f"  song {index + 1} sounds {gap:.3f} s after song {index}'s reported length")
             check(gap >= -2 * STEP, f"{label}: song {index + 1} started {-gap:.3f} s before song {index} had "
                                     f"played its length: song {index} was cut")
-            check(gap <= 1.0, f"{label}: song {index + 1} started {gap:.3f} s after the last song's length")
+            check(gap <= max_gap, f"{label}: song {index + 1} started {gap:.3f} s after the last song's length")
             at = following[0][0]
         offset, _ = recording.best_offset(curve, at, song.curve, SECOND // 2, near=song.first, within=5)
         compare(curve, at, song, offset, song.end - offset, f"{label} song {index + 1}")
@@ -197,17 +214,18 @@ class PlayTerminal(Terminal):
         return False
 
 
-def play_with_keys(morvel, sink, path, song, work):
+def play_with_keys(sink, path, song, work, pause_within):
     label = "keys"
     print(f"{label}: morvel play {os.path.basename(path)} on a terminal, standard output a pipe", flush=True)
     recorder = record(sink)
     terminal = PlayTerminal()
-    process = subprocess.Popen([morvel, "play", path], stdin=terminal.slave, stdout=subprocess.PIPE,
+    process = subprocess.Popen([*PLAY, path], stdin=terminal.slave, stdout=subprocess.PIPE,
                                stderr=terminal.slave, text=True)
     check(terminal.wait_for(lambda shown, paused: shown is not None and shown >= 1),
           f"{label}: no status line on the terminal")
     terminal.type("h")
     time.sleep(0.3)
+    paused_typed = time.monotonic()
     terminal.type(" ")
     check(terminal.wait_for(lambda shown, paused: paused), f"{label}: the status line does not say paused")
     time.sleep(0.7)
@@ -217,6 +235,7 @@ def play_with_keys(morvel, sink, path, song, work):
     check(terminal.wait_for(lambda shown, paused: paused and shown == paused_at + 2, timeout=1.0),
           f"{label}: after two 1 s seeks while paused at {paused_at} s the status shows {terminal.status()}")
     time.sleep(0.5)
+    resumed_typed = time.monotonic()
     terminal.type(" ")
     time.sleep(1.5)
     before_seek, _ = terminal.status()
@@ -241,6 +260,13 @@ def play_with_keys(morvel, sink, path, song, work):
         return
     (first, first_end), (second, second_end) = runs
     print(f"  paused for {(second - first_end) * STEP:.2f} s")
+    stopped_after = recorder.time_of(first_end * STEP) - paused_typed
+    started_after = recorder.time_of(second * STEP) - resumed_typed
+    print(f"  the sound stopped {stopped_after:.3f} s after the pause key, started {started_after:.3f} s after the "
+          f"resume key")
+    if pause_within is not None:
+        check(stopped_after <= pause_within, f"{label}: the sound stopped {stopped_after:.3f} s after the pause key")
+        check(started_after <= pause_within, f"{label}: the sound started {started_after:.3f} s after the resume key")
     # Before the pause: the song from its start.
     offset, _ = recording.best_offset(curve, first, song.curve, SECOND // 2, near=song.first, within=5)
     compare(curve, first, song, offset, first_end - first, f"{label} before the pause")
@@ -271,12 +297,12 @@ def play_with_keys(morvel, sink, path, song, work):
     check(sound_end - quit_at <= 0.5, f"{label}: the sound went on {sound_end - quit_at:.3f} s after q")
 
 
-def move_along_the_list(morvel, files):
+def move_along_the_list(files):
     """n n typed together skip two entries, p goes back one, Esc alone quits."""
     label = "list keys"
     print(f"{label}: morvel play {' '.join(os.path.basename(f) for f in files)} on a terminal", flush=True)
     terminal = PlayTerminal()
-    process = subprocess.Popen([morvel, "play", *files], stdin=terminal.slave, stdout=subprocess.PIPE,
+    process = subprocess.Popen([*PLAY, *files], stdin=terminal.slave, stdout=subprocess.PIPE,
                                stderr=terminal.slave, text=True)
     check(terminal.wait_for_entry(1), f"{label}: the first entry is not shown playing")
     time.sleep(0.5)
@@ -297,29 +323,76 @@ def move_along_the_list(morvel, files):
     check(all("stopped at" in line for line in out.splitlines()), f"{label}: standard output {out!r}")
 
 
+def server_killed(sink, path, song, work):
+    """The server is killed two seconds into a song: the song ends at once
+    with one line on standard error, and the program exits with 1."""
+    label = "server killed"
+    server = int(os.environ.get("MORVEL_TEST_SERVER_PID", "0"))
+    if not check(server > 0, f"{label}: no MORVEL_TEST_SERVER_PID to kill"):
+        return
+    print(f"{label}: morvel play {os.path.basename(path)}, the server killed after 2 s", flush=True)
+    process = subprocess.Popen([*PLAY, path], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, text=True)
+    time.sleep(2.0)
+    # The desktop's volume control lists the stream under the program, by the song's title.
+    streams = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True).stdout
+    check('application.name = "Morvel"' in streams and 'media.name = "Long - morvel tests"' in streams,
+          f"{label}: the stream is not named after the program and the song: {streams!r}")
+    killed = time.monotonic()
+    os.kill(server, signal.SIGKILL)
+    try:
+        out, err = process.communicate(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        out, err = process.communicate()
+        check(False, f"{label}: still playing 10 s after the server went away")
+        return
+    ended = time.monotonic() - killed
+    print(f"  exit {process.returncode} {ended:.3f} s after the kill; stderr: {err!r}")
+    check(process.returncode == 1, f"{label}: exit status {process.returncode}, expected 1")
+    check(ended <= 1.0, f"{label}: the program ended {ended:.3f} s after the server went away")
+    check(len(err.splitlines()) == 1 and err.startswith("morvel: "), f"{label}: standard error {err!r}")
+    check(re.fullmatch(r"[^\n]*: [^\n]*, stopped at 0:0[1-3]\n", out) is not None, f"{label}: standard output {out!r}")
+
+
 def main():
+    global PLAY
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--morvel", required=True)
     parser.add_argument("--songs-tool", required=True)
     parser.add_argument("--work", required=True)
+    parser.add_argument("--output", default="alsa")
+    parser.add_argument("--gap", type=float, default=1.0)
+    parser.add_argument("--pause-within", type=float)
+    parser.add_argument("--kill-server", action="store_true")
+    parser.add_argument("--output-only", action="store_true",
+                        help="only the checks an output changes: three songs, the keys, the server killed")
     args = parser.parse_args()
     sink = os.environ.get("MORVEL_TEST_PULSE_SINK")
     if not sink:
-        print("skipped: no private PulseAudio server (run it through tests/host/server/with-pulse.sh)")
+        print("skipped: no private sound server (run it through tests/host/server/with-pulse.sh or with-pipewire.sh)")
         return SKIPPED
+    PLAY = [args.morvel, "play", "--output", args.output]
 
     os.makedirs(args.work, exist_ok=True)
     subprocess.run([args.songs_tool, args.work], check=True)
     path = {name: os.path.join(args.work, name + ".dmf") for name in ("short", "second", "long", "slow")}
     song = {name: Rendering(args.morvel, file) for name, file in path.items()}
 
-    play_list(args.morvel, sink, [path["short"]], [song["short"]], "one song", args.work)
-    play_list(args.morvel, sink, [path["short"], path["second"]], [song["short"], song["second"]], "two songs",
-              args.work)
-    play_list(args.morvel, sink, [path["slow"], path["short"]], [song["slow"], song["short"]],
-              "the slowest song's last tick", args.work)
-    play_with_keys(args.morvel, sink, path["long"], song["long"], args.work)
-    move_along_the_list(args.morvel, [path["short"], path["second"], path["long"]])
+    if not args.output_only:
+        play_list(sink, [path["short"]], [song["short"]], "one song", args.work, args.gap)
+    play_list(sink, [path["short"], path["second"], path["short"]], [song["short"], song["second"], song["short"]],
+              "three songs", args.work, args.gap)
+    if not args.output_only:
+        # The slow song's one steady note tells where the recording is in it
+        # only to within 50 ms: its next song's start is held to the second.
+        play_list(sink, [path["slow"], path["short"]], [song["slow"], song["short"]], "the slowest song's last tick",
+                  args.work, 1.0)
+    play_with_keys(sink, path["long"], song["long"], args.work, args.pause_within)
+    if not args.output_only:
+        move_along_the_list([path["short"], path["second"], path["long"]])
+    if args.kill_server:
+        server_killed(sink, path["long"], song["long"], args.work)
 
     if failures:
         print(f"{len(failures)} failures")

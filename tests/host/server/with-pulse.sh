@@ -8,6 +8,7 @@
 #   PULSE_SERVER             the server's socket
 #   ALSA_CONFIG_PATH         ALSA's configuration with the default device on it
 #   MORVEL_TEST_PULSE_SINK   the null sink (its monitor records what it plays)
+#   MORVEL_TEST_SERVER_PID   the server (a test may kill it: it is the last thing a run does)
 #   HOME, XDG_RUNTIME_DIR    private folders (the client's cookie, the log)
 set -euo pipefail
 
@@ -70,7 +71,7 @@ if ! pactl info >/dev/null 2>&1; then
     exit 1
 fi
 
-export ALSA_CONFIG_PATH="$dir/asound.conf" MORVEL_TEST_PULSE_SINK="$sink"
+export ALSA_CONFIG_PATH="$dir/asound.conf" MORVEL_TEST_PULSE_SINK="$sink" MORVEL_TEST_SERVER_PID="$server"
 status=0
 "$@" || status=$?
 exit "$status"
