@@ -1,0 +1,74 @@
+#pragma once
+// The kernels of the band-limited interpolation (TInterpolation::Sinc): a
+// sinc windowed by a Kaiser window, whose cut-off follows the voice's
+// increment so that a sample played above the output rate does not alias.
+//
+// At or below one source frame per output frame (a step of 1) the kernel
+// passes the sample's own band: cut-off at half the source rate, 8 taps. Above
+// it the cut-off falls with the step and the kernel spans as many more source
+// frames: cut-off 1/(2 x step) of the source rate, 8 taps per whole step
+// begun. The step is taken in 13 classes (1, 1.25, 1.5, 1.75, 2, 2.5, 3, 3.5,
+// 4, 5, 6, 7, 8), a voice using the first class at or above its step (its
+// cut-off never above the step's); above 8 the step-8 kernel serves, and the
+// images it lets through grow with the step.
+//
+// The window: Kaiser with beta 6, a stopband near -63 dB. At 8 taps per step
+// it keeps a tone's images and the part of the band that folds at least 60 dB
+// down once they lie 60% of the cut-off beyond it; a larger beta would deepen
+// the stopband but widen the transition, passing more of what lies just above
+// the cut-off; a smaller one the reverse.
+//
+// Each kernel is normalised to a gain of exactly 1 at every phase (its taps
+// sum to 1), so a constant sample plays as that constant at any fraction.
+//
+// Phases: the 16-bit fraction of the play head picks one of 256 phases (128
+// from a step of 2 on, 64 from 4 on, 32 at 8: a kernel wider in source frames
+// is smoother in them), and its low bits place the head between that phase
+// and the next, whose taps are interpolated linearly. Against the kernel
+// computed exactly at the head's fraction the taps differ by at most 1.9e-5
+// summed over a kernel: at most 0.62 of a full-scale sample's 32768, within
+// a sixth of the output's least significant bit (which is 4 of them).
+//
+// The tables (about 312 KiB) are made once when the program starts.
+
+#include <array>
+#include <cstdint>
+
+// Taps of one chunk: a kernel's taps are summed chunk by chunk, one tap per
+// lane of an 8-wide vector, and the lanes' sums added pairwise at the end
+// (SincSum in DmfMixTaps.h).
+inline constexpr int SincChunkTaps = 8;
+// A chunk's taps as the wider paths hold them, one per lane: the compiler's
+// own vectors, which each path builds for its registers.
+typedef float TTapFloats __attribute__((vector_size(4 * SincChunkTaps)));
+typedef int32_t TTapInts __attribute__((vector_size(4 * SincChunkTaps)));
+typedef uint32_t TTapWords __attribute__((vector_size(4 * SincChunkTaps)));
+// Taps of the widest kernel (a step of 8).
+inline constexpr int SincMostTaps = 64;
+
+struct TSincKernel {
+    int32_t Taps;            // 8 per whole step begun: the frames read around the head
+    int32_t Chunks;          // Taps / SincChunkTaps
+    int32_t PhaseShift;      // the fraction's phase: Fraction >> PhaseShift
+    uint32_t BetweenMask;    // where the head lies towards the next phase: Fraction & BetweenMask
+    uint64_t MostIncrement;  // the largest 16.16 increment the kernel is meant for
+    // Per phase, per chunk, the chunk's 8 taps at the phase, then the 8
+    // slopes towards the next phase per unit of Fraction & BetweenMask: a tap
+    // is Base + Slope x (Fraction & BetweenMask). Tap i of a kernel weighs the
+    // frame Taps / 2 - 1 - i frames before the head's (i from 0).
+    const float* Rows;
+};
+
+// The kernels, in rising steps.
+inline constexpr int SincKernelCount = 13;
+const std::array<TSincKernel, SincKernelCount>& SincKernels();
+
+// The kernel for a play head of this 16.16 increment: the first whose step is
+// at or above the increment, the last above them all.
+const TSincKernel& SincKernelFor(uint64_t Increment);
+
+// Floats of one phase's row: every chunk's taps and slopes.
+inline int32_t SincRowFloats(const TSincKernel& Kernel)
+{
+    return 2 * Kernel.Taps;
+}
