@@ -27,7 +27,7 @@ void JumpToCue(TVoice& voice, const TSample& sample, int index)
 {
     const int32_t cue = sample.GetCuePoint(index);
     if (cue >= 0 && cue < sample.Length) {
-        voice.Position = cue;
+        voice.MoveTo(cue);
     }
 }
 
@@ -266,7 +266,7 @@ void TDmf::ReadInstrumentColumn(uint8_t Track, const TSector& Cell)
     TTrackState& state = TrackStates[Track];
     TVoice& voice = Voices[Track];
     if (Cell.HasInstrument()) {
-        voice.Position = 0;
+        voice.MoveTo(0);
         state.Instrument = Cell.Instrument;
         if (const TSample* sample = GetSample(state.Instrument)) {
             JumpToCue(voice, *sample, 0);
@@ -283,7 +283,7 @@ void TDmf::ReadInstrumentColumn(uint8_t Track, const TSector& Cell)
         // row's note starts after its effects.
         const int32_t offset = ((effect - InstrumentOffsetFirst) * 256 + Cell.InstrumentParam) * 256;
         if (offset < voice.EndOffset) {
-            voice.Position = offset;
+            voice.MoveTo(offset);
         }
     } else if (effect == InstrumentCueJump && state.Instrument != 0) {
         if (const TSample* sample = GetSample(state.Instrument)) {
