@@ -185,10 +185,11 @@ inline void LaneValues(const TLaneColumns<Lanes, LaneTaps<Interpolation>>& C, ty
                 Right = C.Right[0] * keep + C.Right[1] * w;
             }
         } else {
-            const TFloats halfW = w * 0.5f;
-            CatmullRom(C.Left[0], C.Left[1], C.Left[2], C.Left[3], w, halfW, Left);
+            TFloats weights[4];
+            CatmullRomWeights(w, weights);
+            CatmullRom(weights, C.Left[0], C.Left[1], C.Left[2], C.Left[3], Left);
             if constexpr (Format::Stereo) {
-                CatmullRom(C.Right[0], C.Right[1], C.Right[2], C.Right[3], w, halfW, Right);
+                CatmullRom(weights, C.Right[0], C.Right[1], C.Right[2], C.Right[3], Right);
             }
         }
     }

@@ -16,11 +16,12 @@
 //   half, else the next: the hard, stepped sound of early trackers, which
 //   some chip tunes are written for.
 // - Cubic: the Catmull-Rom spline through the frames before, at and the two
-//   after the head. It passes through every frame (a sample played at its own
-//   rate is left as it is), follows the slope of the frames around it, and
-//   undershoots a step by at most 7.4% of its height, a little less than the
-//   cubics of the trackers whose sound listeners know; in Horner form it costs
-//   a dozen operations more than linear's.
+//   after the head. It passes through every frame, so a sample played at its
+//   own rate (or any whole step) is left as it is; its slope at a frame is
+//   that of the frames either side, so a sampled curve plays without the
+//   corners linear leaves; at a jump between two levels it over- and
+//   undershoots by at most 7.4% of the jump, on the frames either side. Its
+//   weights cost 16 operations a frame, then 7 a channel, against linear's 3.
 // - Sinc: a Kaiser-windowed sinc whose cut-off follows the increment
 //   (DmfSincKernels.h).
 
@@ -68,18 +69,31 @@ inline void AddFrameValues(float LeftValue, float RightValue, const float* Gains
     }
 }
 
-// Catmull-Rom through A, B (the head's frame), C and D at T (0..1) past B,
-// HalfT = T x 0.5: B + T/2 x (C - A + T x (2A - 5B + 4C - D + T x (3(B - C) +
-// D - A))), in this order. Written once for a float and for a vector of them
-// (a lane per frame), which the wider paths pass by reference.
-template <class TValue>
-inline void CatmullRom(const TValue& A, const TValue& B, const TValue& C, const TValue& D, const TValue& T,
-                       const TValue& HalfT, TValue& Value)
+// The Catmull-Rom spline's weights of the frames before, at and the two after
+// the head at T (0..1) past it: -T/2 + T^2 - T^3/2, 1 - 5T^2/2 + 3T^3/2,
+// T/2 + 2T^2 - 3T^3/2 and T^3/2 - T^2/2, in Horner form and in this order.
+// They hang on the fraction alone, so they are worked out while the frames
+// load, and a stereo frame's channels share them. Written once for a float
+// and for a vector of them (a lane per frame), which the wider paths pass by
+// reference.
+template <class TValue> inline void CatmullRomWeights(const TValue& T, TValue (&Weights)[4])
 {
-    const TValue d1 = C - A;
-    const TValue d2 = ((A + A) - B * 5.0f) + (C * 4.0f - D);
-    const TValue d3 = (B - C) * 3.0f + (D - A);
-    Value = B + HalfT * (d1 + T * (d2 + T * d3));
+    const TValue half = T * 0.5f;
+    const TValue threeHalves = T * 1.5f;
+    const TValue square = T * T;
+    Weights[0] = T * (T * (1.0f - half) - 0.5f);
+    Weights[1] = square * (threeHalves - 2.5f) + 1.0f;
+    Weights[2] = T * (T * (2.0f - threeHalves) + 0.5f);
+    Weights[3] = square * (half - 0.5f);
+}
+
+// The frames A, B (the head's), C and D weighed and summed: (A w0 + B w1) +
+// (C w2 + D w3).
+template <class TValue>
+inline void CatmullRom(const TValue (&Weights)[4], const TValue& A, const TValue& B, const TValue& C, const TValue& D,
+                       TValue& Value)
+{
+    Value = (A * Weights[0] + B * Weights[1]) + (C * Weights[2] + D * Weights[3]);
 }
 
 // The lanes' sums of a sinc's chunks added pairwise: the order a vector's
@@ -129,12 +143,12 @@ inline void TapValues(const uint8_t* First, uint32_t Fraction, const TSincKernel
             values[channel] = Format::Value(First, channel) * keep + Format::Value(First + Format::Bytes, channel) * w;
         }
     } else if constexpr (Interpolation == TInterpolation::Cubic) {
-        const float t = static_cast<float>(Fraction) * MixWeightScale;
-        const float halfT = t * 0.5f;
+        float weights[4];
+        CatmullRomWeights(static_cast<float>(Fraction) * MixWeightScale, weights);
         for (int channel = 0; channel < Channels; ++channel) {
-            CatmullRom(Format::Value(First, channel), Format::Value(First + Format::Bytes, channel),
+            CatmullRom(weights, Format::Value(First, channel), Format::Value(First + Format::Bytes, channel),
                        Format::Value(First + 2 * Format::Bytes, channel),
-                       Format::Value(First + 3 * Format::Bytes, channel), t, halfT, values[channel]);
+                       Format::Value(First + 3 * Format::Bytes, channel), values[channel]);
         }
     } else {
         for (int channel = 0; channel < Channels; ++channel) {
