@@ -166,7 +166,7 @@ void MixUnrolledLoop(const TPlayedFrames& Played, const TUnrolledLoop<Format>& L
     const TTapSpan span = TapSpanOf(Interpolation, Sinc);
     const int64_t before = int64_t{span.Before} * Format::Bytes;
     const int64_t base = Head.Offset - before;
-    alignas(32) uint8_t frames[UnrolledLoopBytes];
+    uint8_t frames[UnrolledLoopBytes];
     const int64_t bytes = Loop.Bytes;
     // One period gathered, the rest a period further each time.
     Played.Gather<Format>(base, static_cast<int32_t>(std::min(Loop.Period, bytes) / Format::Bytes), frames);
