@@ -20,7 +20,10 @@
 #include <vector>
 
 #include "player/DmfInterpolatedValues.h"
+#include "player/DmfPlayback.h"
+#include "tests/player/BusySong.h"
 #include "tests/player/MixerFixture.h"
+#include "tests/support/PlaybackSteps.h"
 #include "tests/support/ScopedCodePath.h"
 
 namespace {
@@ -377,6 +380,68 @@ TEST(MixerInterpolation, MovingVoicesLeavesThemWhereMixingWould)
                     ExpectVoiceAsExpected(moved->Voices[v], mixed->Voices[v], InterpolationName(interpolation));
                 }
             }
+        }
+    }
+}
+
+// A note started again is a new start: its voice has not yet gone round its
+// loop, and reads the data before the loop as it lies on its first pass.
+TEST(MixerInterpolation, ANoteStartedAgainHasNotGoneRoundItsLoop)
+{
+    auto song = MakeSong(1, 1, 16);
+    TSample& sample = AddSample(*song, 1, 44100, 4000, true);
+    sample.Looped = true;
+    sample.LoopStart = 1000;
+    sample.LoopEnd = 1200;
+    Cell(*song, 0, 0, 0) = {.Instrument = 1, .Note = 37};
+    Cell(*song, 0, 0, 8) = {.Instrument = 1, .Note = 37};
+    song->Start();
+    bool passed = false;
+    song->SequencerTick();
+    while (song->CurrentRow < 9) {
+        song->MoveVoices();
+        passed = passed || song->Voices[0].LoopPassed;
+        song->SequencerTick();
+    }
+    EXPECT_TRUE(passed);
+    EXPECT_EQ(song->Voices[0].Position, 0);
+    EXPECT_FALSE(song->Voices[0].LoopPassed);
+}
+
+// The bytes of Song's playback pass from where it stands to its end.
+std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
+{
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> buffer(MaxTickBytes);
+    while (Playback.Playing()) {
+        const int32_t n = RenderStep(Playback, buffer.data());
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
+    }
+    return pcm;
+}
+
+// After a seek a song sounds from the landing point under any interpolation
+// as it does played through: a voice that went round its loop in the ticks
+// skipped reads the loop's last frames before its start as it would have.
+TEST(MixerInterpolation, ASongSoundsAfterASeekAsPlayedThrough)
+{
+    for (const TInterpolation interpolation : AllInterpolations) {
+        auto through = BusySong();
+        through->Sound.Interpolation = interpolation;
+        TDmfPlayback pass(*through);
+        pass.Start();
+        const std::vector<uint8_t> pcm = RenderRest(pass);
+        for (const double share : {0.13, 0.5, 0.77}) {
+            auto song = BusySong();
+            song->Sound.Interpolation = interpolation;
+            TDmfPlayback playback(*song);
+            playback.Start();
+            playback.Seek(share * TDmfPlayback::BytesToMs(static_cast<int64_t>(pcm.size())));
+            const auto landing = static_cast<size_t>(playback.PositionBytes());
+            const std::vector<uint8_t> after = RenderRest(playback);
+            ASSERT_EQ(after.size(), pcm.size() - landing) << InterpolationName(interpolation);
+            EXPECT_TRUE(std::equal(after.begin(), after.end(), pcm.begin() + static_cast<ptrdiff_t>(landing)))
+                << InterpolationName(interpolation) << " from " << share;
         }
     }
 }
