@@ -80,6 +80,14 @@ template <bool Is16Bit, bool IsStereo> struct TFrameFormat {
     }
 };
 
+// Lane i of Numbers holds i: the frame of a group a vector's lane mixes.
+template <class TWords> inline void LaneNumbers(TWords& Numbers)
+{
+    for (uint32_t i = 0; i < sizeof(TWords) / sizeof(Numbers[0]); ++i) {
+        Numbers[i] = i;
+    }
+}
+
 // Moves the play head on by one output frame: one increment.
 template <class Format> inline void Advance(TPlayHead& Head)
 {

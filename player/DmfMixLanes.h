@@ -296,10 +296,8 @@ void MixGroups(const uint8_t* Data, int32_t DataLength, const TPlayHead& Head, c
     const uint32_t incrementFraction = Head.IncrementFraction;
     // Lane i mixes the group's frame i: i whole increments and the carries of
     // their i fractions from the group's first frame.
-    TWords lane{};
-    for (uint32_t i = 0; i < Count; ++i) {
-        lane[i] = i;
-    }
+    TWords lane;
+    LaneNumbers(lane);
     const TWords laneFractions = lane * incrementFraction;
     const TWords laneFrames = lane * (incrementBytes >> Shift);
     const TLaneGains<Lanes> gains(Gains);

@@ -124,10 +124,8 @@ void MixSincGroups(const uint8_t* Data, const TPlayHead& Head, const TSincKernel
     const uint32_t incrementFraction = Head.IncrementFraction;
     // Frame f of a group lies f whole increments and the carries of their f
     // fractions from the group's first frame.
-    TTapWords lane{};
-    for (uint32_t f = 0; f < SincChunkTaps; ++f) {
-        lane[f] = f;
-    }
+    TTapWords lane;
+    LaneNumbers(lane);
     const TTapWords laneFractions = lane * incrementFraction;
     const TTapWords laneBytes = lane * incrementBytes;
     uint32_t offset = static_cast<uint32_t>(Head.Offset) - before;

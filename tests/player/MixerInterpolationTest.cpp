@@ -249,12 +249,7 @@ public:
         const int32_t frequencies[] = {OutputRate,        22050,          8363, 1 + Below(100000),
                                        1 + Below(400000), Below(3000000), 0};
         voice.Frequency = frequencies[Below(7)];
-        voice.LeftGain = static_cast<int16_t>(Below(255));
-        voice.RightGain = static_cast<int16_t>(Below(255));
-        voice.LeftToLeft = static_cast<int16_t>(Below(255));
-        voice.LeftToRight = static_cast<int16_t>(Below(255));
-        voice.RightToLeft = static_cast<int16_t>(Below(255));
-        voice.RightToRight = static_cast<int16_t>(Below(255));
+        SetRandomGains(voice, Random);
         return voice;
     }
 
@@ -271,6 +266,30 @@ void ExpectVoiceAsExpected(const TVoice& Voice, const TVoice& Expected, const ch
     EXPECT_EQ(Voice.Position, Expected.Position) << What;
     EXPECT_EQ(Voice.Fraction, Expected.Fraction) << What;
     EXPECT_EQ(Voice.LoopPassed, Expected.LoopPassed) << What;
+}
+
+// Two songs of one tick, both with the same 32 random voices, under each
+// interpolation: Rounds ticks of random length for each length of loops,
+// each pair handed to Check(First, Second, What) unmixed.
+template <class TCheck> void ForRandomTwins(uint32_t Seed, int Rounds, TCheck Check)
+{
+    TRandomVoices voices(Seed);
+    for (const TInterpolation interpolation : AllInterpolations) {
+        for (const TLoops loops : {TLoops::AnyLength, TLoops::Short}) {
+            for (int round = 0; round < Rounds; ++round) {
+                const int32_t frames = 1 + voices.Below(3000);
+                auto first = SongWithTick(frames);
+                auto second = SongWithTick(frames);
+                first->Sound.Interpolation = second->Sound.Interpolation = interpolation;
+                for (size_t v = 0; v < 32; ++v) {
+                    first->Voices[v] = second->Voices[v] = voices.Next(loops, v);
+                }
+                const std::string what = std::string(InterpolationName(interpolation)) + " round " +
+                                         std::to_string(round) + (loops == TLoops::Short ? " short" : "");
+                Check(*first, *second, what);
+            }
+        }
+    }
 }
 
 // ---- The tests ----------------------------------------------------------
@@ -322,38 +341,23 @@ TEST_P(MixerInterpolationOnPath, EveryInterpolationGivesThePlainPathsBits)
     if (!CodePathAvailable(GetParam())) {
         GTEST_SKIP() << "this build or processor has no " << CodePathName(GetParam()) << " path";
     }
-    TRandomVoices voices(7u);
-    for (const TInterpolation interpolation : AllInterpolations) {
-        for (const TLoops loops : {TLoops::AnyLength, TLoops::Short}) {
-            for (int round = 0; round < 12; ++round) {
-                const int32_t frames = 1 + voices.Below(3000);
-                auto plain = SongWithTick(frames);
-                auto onPath = SongWithTick(frames);
-                plain->Sound.Interpolation = onPath->Sound.Interpolation = interpolation;
-                for (size_t v = 0; v < 32; ++v) {
-                    plain->Voices[v] = onPath->Voices[v] = voices.Next(loops, v);
-                }
-                {
-                    const TScopedCodePath path(TCodePath::Plain);
-                    plain->MixTick();
-                }
-                {
-                    const TScopedCodePath path(GetParam());
-                    onPath->MixTick();
-                }
-                const std::string what = std::string(InterpolationName(interpolation)) + " round " +
-                                         std::to_string(round) + (loops == TLoops::Short ? " short" : "");
-                const std::vector<float> expected = TDmfMixerProbe::MixBuffer(*plain);
-                ASSERT_EQ(std::memcmp(TDmfMixerProbe::MixBuffer(*onPath).data(), expected.data(),
-                                      expected.size() * sizeof(float)),
-                          0)
-                    << what;
-                for (size_t v = 0; v < 32; ++v) {
-                    ExpectVoiceAsExpected(onPath->Voices[v], plain->Voices[v], what.c_str());
-                }
-            }
+    ForRandomTwins(7u, 12, [this](TDmf& Plain, TDmf& OnPath, const std::string& What) {
+        {
+            const TScopedCodePath path(TCodePath::Plain);
+            Plain.MixTick();
         }
-    }
+        {
+            const TScopedCodePath path(GetParam());
+            OnPath.MixTick();
+        }
+        const std::vector<float> expected = TDmfMixerProbe::MixBuffer(Plain);
+        ASSERT_EQ(
+            std::memcmp(TDmfMixerProbe::MixBuffer(OnPath).data(), expected.data(), expected.size() * sizeof(float)), 0)
+            << What;
+        for (size_t v = 0; v < 32; ++v) {
+            ExpectVoiceAsExpected(OnPath.Voices[v], Plain.Voices[v], What.c_str());
+        }
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPath, MixerInterpolationOnPath, testing::ValuesIn(CodePaths),
@@ -363,25 +367,13 @@ INSTANTIATE_TEST_SUITE_P(EveryPath, MixerInterpolationOnPath, testing::ValuesIn(
 // interpolation would have, gone round its loop or not.
 TEST(MixerInterpolation, MovingVoicesLeavesThemWhereMixingWould)
 {
-    TRandomVoices voices(11u);
-    for (const TInterpolation interpolation : AllInterpolations) {
-        for (const TLoops loops : {TLoops::AnyLength, TLoops::Short}) {
-            for (int round = 0; round < 40; ++round) {
-                const int32_t frames = 1 + voices.Below(3000);
-                auto mixed = SongWithTick(frames);
-                auto moved = SongWithTick(frames);
-                mixed->Sound.Interpolation = moved->Sound.Interpolation = interpolation;
-                for (size_t v = 0; v < 32; ++v) {
-                    mixed->Voices[v] = moved->Voices[v] = voices.Next(loops, v);
-                }
-                mixed->MixTick();
-                moved->MoveVoices();
-                for (size_t v = 0; v < 32; ++v) {
-                    ExpectVoiceAsExpected(moved->Voices[v], mixed->Voices[v], InterpolationName(interpolation));
-                }
-            }
+    ForRandomTwins(11u, 40, [](TDmf& Mixed, TDmf& Moved, const std::string& What) {
+        Mixed.MixTick();
+        Moved.MoveVoices();
+        for (size_t v = 0; v < 32; ++v) {
+            ExpectVoiceAsExpected(Moved.Voices[v], Mixed.Voices[v], What.c_str());
         }
-    }
+    });
 }
 
 // A note started again is a new start: its voice has not yet gone round its
@@ -406,18 +398,6 @@ TEST(MixerInterpolation, ANoteStartedAgainHasNotGoneRoundItsLoop)
     EXPECT_TRUE(passed);
     EXPECT_EQ(song->Voices[0].Position, 0);
     EXPECT_FALSE(song->Voices[0].LoopPassed);
-}
-
-// The bytes of Song's playback pass from where it stands to its end.
-std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
-{
-    std::vector<uint8_t> pcm;
-    std::vector<uint8_t> buffer(MaxTickBytes);
-    while (Playback.Playing()) {
-        const int32_t n = RenderStep(Playback, buffer.data());
-        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
-    }
-    return pcm;
 }
 
 // After a seek a song sounds from the landing point under any interpolation
