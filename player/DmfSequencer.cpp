@@ -7,6 +7,7 @@
 
 #include "player/DmfNoteFactor.h"
 #include "player/DmfNumbers.h"
+#include "player/DmfSincKernels.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -67,6 +68,9 @@ int32_t SlideOf(uint8_t Effect, uint8_t Param, uint8_t Up, uint8_t Down)
 void TDmf::Start()
 {
     TLockGuard guard(Lock);
+    if (Sound.Interpolation == TInterpolation::Sinc) {
+        SincKernels();  // made before the song renders, once for the program
+    }
     if (Loaded) {
         Rewind();
         Playing = true;

@@ -104,22 +104,22 @@ struct TSincTables {
     }
 };
 
-// Made when the program starts, before anything renders.
-const TSincTables Tables;
-
 }  // namespace
 
 const std::array<TSincKernel, SincKernelCount>& SincKernels()
 {
-    return Tables.Kernels;
+    // Made on the first call, once for all threads.
+    static const TSincTables tables;
+    return tables.Kernels;
 }
 
 const TSincKernel& SincKernelFor(uint64_t Increment)
 {
-    for (const TSincKernel& kernel : Tables.Kernels) {
+    const std::array<TSincKernel, SincKernelCount>& kernels = SincKernels();
+    for (const TSincKernel& kernel : kernels) {
         if (Increment <= kernel.MostIncrement) {
             return kernel;
         }
     }
-    return Tables.Kernels.back();
+    return kernels.back();
 }

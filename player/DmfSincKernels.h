@@ -38,7 +38,10 @@
 // summed over a kernel: at most 0.62 of a full-scale sample's 32768, within
 // a sixth of the output's least significant bit (which is 4 of them).
 //
-// The tables (about 312 KiB) are made once when the program starts.
+// The tables (about 312 KiB, static storage) are made once, by the first call
+// of SincKernels: a song that plays under the sinc makes them when it starts
+// (TDmf::Start), before it renders; a program that never plays one never
+// spends the 5 ms they take.
 
 #include <array>
 #include <cstdint>
@@ -68,7 +71,7 @@ struct TSincKernel {
     const float* Rows;
 };
 
-// The kernels, in rising steps.
+// The kernels, in rising steps; made on the first call (thread-safe).
 inline constexpr int SincKernelCount = 13;
 const std::array<TSincKernel, SincKernelCount>& SincKernels();
 
