@@ -39,11 +39,23 @@
 
 namespace {
 
-// A benchmark of the mixer: Function(State, Path, Interpolation).
-using TMixerBenchmark = void (*)(benchmark::State&, TCodePath, TInterpolation);
+// The mixer's path a benchmark runs on is Taken's; false (the run skipped)
+// when that is not the one it asked for: the processor or the build has none.
+bool OnCodePath(benchmark::State& State, const TScopedCodePath& Taken, TCodePath Path)
+{
+    if (Taken.Path() == Path) {
+        return true;
+    }
+    State.SkipWithError("no such path of the mixer here");
+    return false;
+}
+
+// A benchmark of the mixer under an interpolation: Function(State, Interpolation).
+using TMixerBenchmark = void (*)(benchmark::State&, TInterpolation);
 
 // Registers Function as NAME/PATH/INTERPOLATION on every path under every
-// interpolation, each run with the arguments of Args, timed in Unit.
+// interpolation, each run with the arguments of Args, timed in Unit; it runs
+// on its path (skipped where there is none).
 bool RegisterOnCodePaths(const char* Name, TMixerBenchmark Function, benchmark::TimeUnit Unit,
                          std::initializer_list<int64_t> Args = {})
 {
@@ -51,8 +63,13 @@ bool RegisterOnCodePaths(const char* Name, TMixerBenchmark Function, benchmark::
         for (const TInterpolation interpolation : Interpolations) {
             const std::string name =
                 std::string(Name) + "/" + CodePathName(path) + "/" + InterpolationName(interpolation);
-            benchmark::internal::Benchmark* benchmark = benchmark::RegisterBenchmark(
-                name.c_str(), [=](benchmark::State& State) { Function(State, path, interpolation); });
+            benchmark::internal::Benchmark* benchmark =
+                benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& State) {
+                    const TScopedCodePath taken(path);
+                    if (OnCodePath(State, taken, path)) {
+                        Function(State, interpolation);
+                    }
+                });
             benchmark->Unit(Unit);
             for (const int64_t arg : Args) {
                 benchmark->Arg(arg);
@@ -64,17 +81,6 @@ bool RegisterOnCodePaths(const char* Name, TMixerBenchmark Function, benchmark::
 
 #define BENCHMARK_ON_CODE_PATHS(Function, ...)                                                                         \
     [[maybe_unused]] const bool Function##Registered = RegisterOnCodePaths(#Function, Function, __VA_ARGS__)
-
-// The mixer's path a benchmark runs on is Taken's; false (the run skipped)
-// when that is not the one it asked for: the processor or the build has none.
-bool OnCodePath(benchmark::State& State, const TScopedCodePath& Taken, TCodePath Path)
-{
-    if (Taken.Path() == Path) {
-        return true;
-    }
-    State.SkipWithError("no such path of the mixer here");
-    return false;
-}
 
 // Renders the song from its start for Seconds of output (or until it ends)
 // per iteration, the way the player thread asks for it. Counters: Voices,
@@ -125,12 +131,8 @@ std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
     return song;
 }
 
-void BM_RenderExample(benchmark::State& State, TCodePath Path, TInterpolation Interpolation)
+void BM_RenderExample(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = ExampleSong(State);
     song->Sound.Interpolation = Interpolation;
     // A whole song of at most ten minutes per iteration.
@@ -138,24 +140,16 @@ void BM_RenderExample(benchmark::State& State, TCodePath Path, TInterpolation In
 }
 BENCHMARK_ON_CODE_PATHS(BM_RenderExample, benchmark::kMillisecond);
 
-void BM_RenderStress32(benchmark::State& State, TCodePath Path, TInterpolation Interpolation)
+void BM_RenderStress32(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, true);
     song->Sound.Interpolation = Interpolation;
     RenderFromStart(State, *song, 20.0);
 }
 BENCHMARK_ON_CODE_PATHS(BM_RenderStress32, benchmark::kMillisecond);
 
-void BM_RenderAllVoices32(benchmark::State& State, TCodePath Path, TInterpolation Interpolation)
+void BM_RenderAllVoices32(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, false, TSyntheticNotes::HeldFromTheStart);
     song->Sound.Interpolation = Interpolation;
     RenderFromStart(State, *song, 20.0);
@@ -198,12 +192,18 @@ void MixTicks(benchmark::State& State, TDmf& Song)
     }
 }
 
-void BM_MixHeaviestTick(benchmark::State& State, TCodePath Path, TInterpolation Interpolation)
+// Mixes ticks of 735 frames (60 a second) over and over (MixTicks). Counter
+// VoiceFrame: the time per voice and output frame.
+void MixTicksOf735Frames(benchmark::State& State, TDmf& Song)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
+    Song.BlockBytes = 735 * 4;
+    MixTicks(State, Song);
+    State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_MixHeaviestTick(benchmark::State& State, TInterpolation Interpolation)
+{
     auto song = SyntheticSong(32, true);
     song->Sound.Interpolation = Interpolation;
     song->BlockBytes = MaxTickBytes;
@@ -216,37 +216,24 @@ BENCHMARK_ON_CODE_PATHS(BM_MixHeaviestTick, benchmark::kMillisecond);
 
 // A tick at 60 per second of 32 voices, each going round a 32-frame loop of
 // an 8-bit mono sample (a chip tune's waveform) that it passes in
-// State.range(0) output frames. Counter VoiceFrame: the time per voice and
-// output frame.
-void BM_MixShortLoops(benchmark::State& State, TCodePath Path, TInterpolation Interpolation)
+// State.range(0) output frames.
+void BM_MixShortLoops(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, false);
     song->Sound.Interpolation = Interpolation;
-    song->BlockBytes = 735 * 4;
     const auto passFrames = static_cast<int32_t>(State.range(0));
     LoopAllVoices(*song, 0, OutputRate * 32 / passFrames, 1000, 1032);
-    MixTicks(State, *song);
-    State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    MixTicksOf735Frames(State, *song);
 }
 BENCHMARK_ON_CODE_PATHS(BM_MixShortLoops, benchmark::kNanosecond, {4, 16, 64, 256});
 
 // A tick at 60 per second of 32 voices, half 16-bit mono, half 16-bit
 // stereo, each moving State.range(0) / 100 frames of a long loop for each
-// output frame. Counter VoiceFrame: the time per voice and output frame.
-void BM_MixAtStep(benchmark::State& State, TCodePath Path, TInterpolation Interpolation)
+// output frame.
+void BM_MixAtStep(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, true);
     song->Sound.Interpolation = Interpolation;
-    song->BlockBytes = 735 * 4;
     const auto frequency = static_cast<int32_t>(OutputRate * State.range(0) / 100);
     const int32_t bytes = song->GetSample(1)->Length;
     LoopAllVoices(*song, VoiceFlag16Bit, frequency, 0, bytes / 2 - 64);
@@ -254,9 +241,7 @@ void BM_MixAtStep(benchmark::State& State, TCodePath Path, TInterpolation Interp
         song->Voices[static_cast<size_t>(v)].Flags = VoiceFlag16Bit | VoiceFlagStereo;
         song->Voices[static_cast<size_t>(v)].EndOffset = bytes - 64;
     }
-    MixTicks(State, *song);
-    State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    MixTicksOf735Frames(State, *song);
 }
 BENCHMARK_ON_CODE_PATHS(BM_MixAtStep, benchmark::kNanosecond, {50, 100, 137, 200, 400, 800});
 
