@@ -12,13 +12,17 @@
 // frequency a voice can hold, each wrapping a one-frame loop on every frame.
 // ShortLoops: 32 voices going round short loops, passed in 4 to 256 output
 // frames.
-// Each of these runs on every path of the mixer (NAME/plain, NAME/sse2,
-// NAME/avx2), a path the processor lacks skipped.
+// AtStep: 32 voices of 16-bit mono and stereo moving 0.5 to 8 frames of a
+// long loop for each output frame (the step, in hundredths).
+// Each of these runs on every path of the mixer under every interpolation
+// (NAME/PATH/INTERPOLATION: plain, sse2 or avx2; none, linear, cubic or
+// sinc), a path the processor lacks skipped.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <string>
@@ -28,15 +32,10 @@
 #include "module/LoadLog.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
+#include "player/DmfSoundSettings.h"
 #include "tests/support/MixerProbe.h"
 #include "tests/support/PlaybackSteps.h"
 #include "tests/support/ScopedCodePath.h"
-
-// Registers Function(State, Path) as NAME/plain, NAME/sse2 and NAME/avx2.
-#define BENCHMARK_ON_CODE_PATHS(Function)                                                                              \
-    BENCHMARK_CAPTURE(Function, plain, TCodePath::Plain)->Unit(benchmark::kMillisecond);                               \
-    BENCHMARK_CAPTURE(Function, sse2, TCodePath::Sse2)->Unit(benchmark::kMillisecond);                                 \
-    BENCHMARK_CAPTURE(Function, avx2, TCodePath::Avx2)->Unit(benchmark::kMillisecond)
 
 namespace {
 
@@ -50,6 +49,38 @@ bool OnCodePath(benchmark::State& State, const TScopedCodePath& Taken, TCodePath
     State.SkipWithError("no such path of the mixer here");
     return false;
 }
+
+// A benchmark of the mixer under an interpolation: Function(State, Interpolation).
+using TMixerBenchmark = void (*)(benchmark::State&, TInterpolation);
+
+// Registers Function as NAME/PATH/INTERPOLATION on every path under every
+// interpolation, each run with the arguments of Args, timed in Unit; it runs
+// on its path (skipped where there is none).
+bool RegisterOnCodePaths(const char* Name, TMixerBenchmark Function, benchmark::TimeUnit Unit,
+                         std::initializer_list<int64_t> Args = {})
+{
+    for (const TCodePath path : CodePaths) {
+        for (const TInterpolation interpolation : Interpolations) {
+            const std::string name =
+                std::string(Name) + "/" + CodePathName(path) + "/" + InterpolationName(interpolation);
+            benchmark::internal::Benchmark* benchmark =
+                benchmark::RegisterBenchmark(name.c_str(), [=](benchmark::State& State) {
+                    const TScopedCodePath taken(path);
+                    if (OnCodePath(State, taken, path)) {
+                        Function(State, interpolation);
+                    }
+                });
+            benchmark->Unit(Unit);
+            for (const int64_t arg : Args) {
+                benchmark->Arg(arg);
+            }
+        }
+    }
+    return true;
+}
+
+#define BENCHMARK_ON_CODE_PATHS(Function, ...)                                                                         \
+    [[maybe_unused]] const bool Function##Registered = RegisterOnCodePaths(#Function, Function, __VA_ARGS__)
 
 // Renders the song from its start for Seconds of output (or until it ends)
 // per iteration, the way the player thread asks for it. Counters: Voices,
@@ -100,39 +131,30 @@ std::unique_ptr<TDmf> ExampleSong(benchmark::State& State)
     return song;
 }
 
-void BM_RenderExample(benchmark::State& State, TCodePath Path)
+void BM_RenderExample(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = ExampleSong(State);
+    song->Sound.Interpolation = Interpolation;
     // A whole song of at most ten minutes per iteration.
     RenderFromStart(State, *song, 600.0);
 }
-BENCHMARK_ON_CODE_PATHS(BM_RenderExample);
+BENCHMARK_ON_CODE_PATHS(BM_RenderExample, benchmark::kMillisecond);
 
-void BM_RenderStress32(benchmark::State& State, TCodePath Path)
+void BM_RenderStress32(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, true);
+    song->Sound.Interpolation = Interpolation;
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK_ON_CODE_PATHS(BM_RenderStress32);
+BENCHMARK_ON_CODE_PATHS(BM_RenderStress32, benchmark::kMillisecond);
 
-void BM_RenderAllVoices32(benchmark::State& State, TCodePath Path)
+void BM_RenderAllVoices32(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, false, TSyntheticNotes::HeldFromTheStart);
+    song->Sound.Interpolation = Interpolation;
     RenderFromStart(State, *song, 20.0);
 }
-BENCHMARK_ON_CODE_PATHS(BM_RenderAllVoices32);
+BENCHMARK_ON_CODE_PATHS(BM_RenderAllVoices32, benchmark::kMillisecond);
 
 // Sets all 32 voices going round the loop LoopStart..EndOffset of song
 // sample 1 in the frame format Flags at Frequency, from the loop's start.
@@ -170,42 +192,58 @@ void MixTicks(benchmark::State& State, TDmf& Song)
     }
 }
 
-void BM_MixHeaviestTick(benchmark::State& State, TCodePath Path)
+// Mixes ticks of 735 frames (60 a second) over and over (MixTicks). Counter
+// VoiceFrame: the time per voice and output frame.
+void MixTicksOf735Frames(benchmark::State& State, TDmf& Song)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
+    Song.BlockBytes = 735 * 4;
+    MixTicks(State, Song);
+    State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_MixHeaviestTick(benchmark::State& State, TInterpolation Interpolation)
+{
     auto song = SyntheticSong(32, true);
+    song->Sound.Interpolation = Interpolation;
     song->BlockBytes = MaxTickBytes;
     // One frame looped at the highest frequency.
     LoopAllVoices(*song, VoiceFlag16Bit | VoiceFlagStereo, std::numeric_limits<int32_t>::max(), 1000, 1004);
     MixTicks(State, *song);
     State.counters["FramesPerTick"] = MaxTickBytes / 4;
 }
-BENCHMARK_ON_CODE_PATHS(BM_MixHeaviestTick);
+BENCHMARK_ON_CODE_PATHS(BM_MixHeaviestTick, benchmark::kMillisecond);
 
 // A tick at 60 per second of 32 voices, each going round a 32-frame loop of
 // an 8-bit mono sample (a chip tune's waveform) that it passes in
-// State.range(0) output frames. Counter VoiceFrame: the time per voice and
-// output frame.
-void BM_MixShortLoops(benchmark::State& State, TCodePath Path)
+// State.range(0) output frames.
+void BM_MixShortLoops(benchmark::State& State, TInterpolation Interpolation)
 {
-    const TScopedCodePath path(Path);
-    if (!OnCodePath(State, path, Path)) {
-        return;
-    }
     auto song = SyntheticSong(32, false);
-    song->BlockBytes = 735 * 4;
+    song->Sound.Interpolation = Interpolation;
     const auto passFrames = static_cast<int32_t>(State.range(0));
     LoopAllVoices(*song, 0, OutputRate * 32 / passFrames, 1000, 1032);
-    MixTicks(State, *song);
-    State.counters["VoiceFrame"] = benchmark::Counter(static_cast<double>(State.iterations()) * MixedVoices * 735,
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    MixTicksOf735Frames(State, *song);
 }
-BENCHMARK_CAPTURE(BM_MixShortLoops, plain, TCodePath::Plain)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_MixShortLoops, sse2, TCodePath::Sse2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
-BENCHMARK_CAPTURE(BM_MixShortLoops, avx2, TCodePath::Avx2)->Arg(4)->Arg(16)->Arg(64)->Arg(256);
+BENCHMARK_ON_CODE_PATHS(BM_MixShortLoops, benchmark::kNanosecond, {4, 16, 64, 256});
+
+// A tick at 60 per second of 32 voices, half 16-bit mono, half 16-bit
+// stereo, each moving State.range(0) / 100 frames of a long loop for each
+// output frame.
+void BM_MixAtStep(benchmark::State& State, TInterpolation Interpolation)
+{
+    auto song = SyntheticSong(32, true);
+    song->Sound.Interpolation = Interpolation;
+    const auto frequency = static_cast<int32_t>(OutputRate * State.range(0) / 100);
+    const int32_t bytes = song->GetSample(1)->Length;
+    LoopAllVoices(*song, VoiceFlag16Bit, frequency, 0, bytes / 2 - 64);
+    for (int v = 0; v < MixedVoices; v += 2) {
+        song->Voices[static_cast<size_t>(v)].Flags = VoiceFlag16Bit | VoiceFlagStereo;
+        song->Voices[static_cast<size_t>(v)].EndOffset = bytes - 64;
+    }
+    MixTicksOf735Frames(State, *song);
+}
+BENCHMARK_ON_CODE_PATHS(BM_MixAtStep, benchmark::kNanosecond, {50, 100, 137, 200, 400, 800});
 
 // A forward seek from the song's start to Share of its length, as the player
 // thread makes it after Play: every tick on the way is skipped (the voices'

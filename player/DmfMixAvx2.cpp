@@ -11,8 +11,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "player/DmfMixFrame.h"
+#include "player/DmfMixTaps.h"
 
 // Everything from here to the pop is built for AVX2 (not FMA: no product is
 // ever fused into a sum). DmfMixFrame.h stays built for every processor: its
@@ -86,6 +88,25 @@ struct TAvx2Lanes {
     {
         const __m256i frames = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Frames));
         return reinterpret_cast<TInts>(_mm256_permutevar8x32_epi32(frames, reinterpret_cast<__m256i>(Index)));
+    }
+
+    // Eight signed bytes or 16-bit values from Values on, widened to 32 bits.
+    static void Widen8(const uint8_t* Values, TTapInts& Words)
+    {
+        Words =
+            reinterpret_cast<TTapInts>(_mm256_cvtepi8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(Values))));
+    }
+    static void Widen16(const uint8_t* Values, TTapInts& Words)
+    {
+        Words = reinterpret_cast<TTapInts>(
+            _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(Values))));
+    }
+
+    // Lane Lane of Values in every lane.
+    static void Spread(const TTapFloats& Values, int Lane, TTapFloats& Spread)
+    {
+        Spread = reinterpret_cast<TTapFloats>(
+            _mm256_permutevar8x32_ps(reinterpret_cast<__m256>(Values), _mm256_set1_epi32(Lane)));
     }
 
     // The maximum gives its second operand unless the first is greater.

@@ -9,6 +9,7 @@
 // The header holds no code a processor might lack: a path built for wider
 // registers includes it before switching its own code to them.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -39,6 +40,8 @@ inline float* MixLeftOf(float* Buffer)
 {
     return Buffer + ((0 - reinterpret_cast<uintptr_t>(Buffer)) / sizeof(float) & 15);
 }
+
+struct TSincKernel;
 
 // Where a voice plays and how fast it moves, in bytes and 1/65536 frames.
 // Its increment is how far it moves on the sample for each output frame:
@@ -77,6 +80,14 @@ template <bool Is16Bit, bool IsStereo> struct TFrameFormat {
     }
 };
 
+// Lane i of Numbers holds i: the frame of a group a vector's lane mixes.
+template <class TWords> inline void LaneNumbers(TWords& Numbers)
+{
+    for (uint32_t i = 0; i < sizeof(TWords) / sizeof(Numbers[0]); ++i) {
+        Numbers[i] = i;
+    }
+}
+
 // Moves the play head on by one output frame: one increment.
 template <class Format> inline void Advance(TPlayHead& Head)
 {
@@ -94,6 +105,23 @@ template <class Format> inline void AdvanceBy(TPlayHead& Head, int32_t Frames)
     const uint64_t total = Head.Fraction + static_cast<uint64_t>(Frames) * Head.Increment;
     Head.Offset += static_cast<int64_t>(total >> MixFractionBits) * Format::Bytes;
     Head.Fraction = static_cast<uint32_t>(total & MixFractionMask);
+}
+
+// How many output frames, at most Limit, start at or before byte offset Last.
+template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
+{
+    if (Head.Increment == 0) {
+        return Limit;
+    }
+    // Frame n reads at Offset + Bytes * ((Fraction + n * Increment) >> 16); it
+    // stays at or before Last while Fraction + n * Increment < (WholeFrames + 1) << 16.
+    const uint64_t wholeFrames = static_cast<uint64_t>(Last - Head.Offset) >> Format::BytesShift;
+    const uint64_t room = ((wholeFrames + 1) << MixFractionBits) - Head.Fraction;
+    if (room <= Head.Increment) {
+        return 1;  // an increment past a short loop: no division on every frame
+    }
+    const uint64_t frames = (room + Head.Increment - 1) / Head.Increment;
+    return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
 }
 
 // A play head inside a loop that it passes in a few output frames: each
@@ -168,10 +196,10 @@ inline void MixFrame(const uint8_t* Frame, uint32_t Fraction, const float* Gains
 
 // Mixes Frames frames one by one into Left[0..Frames-1] and Right[...], all
 // of whose two source frames lie inside the sample's allocation (the offsets
-// fit 32 bits there).
+// fit 32 bits there). (Linear has no sinc kernel.)
 template <class Format>
 inline void MixFrames(const uint8_t* Data, int32_t /*DataLength*/, TPlayHead& Head, const float* Gains, float* Left,
-                      float* Right, int32_t Frames)
+                      float* Right, int32_t Frames, const TSincKernel* /*Sinc*/ = nullptr)
 {
     uint32_t offset = static_cast<uint32_t>(Head.Offset);
     uint32_t fraction = Head.Fraction;

@@ -3,12 +3,21 @@
 #include "player/DmfMixKernels.h"
 
 #include "player/DmfMixFrame.h"
+#include "player/DmfMixTaps.h"
 
 namespace {
 
+template <TInterpolation Interpolation>
+constexpr TMixStretches PlainTapStretches = {
+    &MixTapFrames<Interpolation, TFrameFormat<false, false>>, &MixTapFrames<Interpolation, TFrameFormat<false, true>>,
+    &MixTapFrames<Interpolation, TFrameFormat<true, false>>, &MixTapFrames<Interpolation, TFrameFormat<true, true>>};
+
 constexpr TMixKernels PlainKernels = {
-    {&MixFrames<TFrameFormat<false, false>>, &MixFrames<TFrameFormat<false, true>>,
-     &MixFrames<TFrameFormat<true, false>>, &MixFrames<TFrameFormat<true, true>>},
+    {PlainTapStretches<TInterpolation::None>,
+     {&MixFrames<TFrameFormat<false, false>>, &MixFrames<TFrameFormat<false, true>>,
+      &MixFrames<TFrameFormat<true, false>>, &MixFrames<TFrameFormat<true, true>>},
+     PlainTapStretches<TInterpolation::Cubic>,
+     PlainTapStretches<TInterpolation::Sinc>},
     {&MixLoopedFrames<TFrameFormat<false, false>>, &MixLoopedFrames<TFrameFormat<false, true>>,
      &MixLoopedFrames<TFrameFormat<true, false>>, &MixLoopedFrames<TFrameFormat<true, true>>},
     &ConvertFrames};

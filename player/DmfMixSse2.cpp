@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "player/DmfMixFrame.h"
+#include "player/DmfMixTaps.h"
 
 namespace {
 
@@ -32,6 +34,30 @@ struct TSse2Lanes {
             words[i] = word;
         }
         return words;
+    }
+
+    // Eight signed bytes or 16-bit values from Values on, widened to 32 bits.
+    static void Widen8(const uint8_t* Values, TTapInts& Words)
+    {
+        typedef int8_t TBytes __attribute__((vector_size(8)));
+        TBytes bytes;
+        std::memcpy(&bytes, Values, sizeof bytes);
+        Words = __builtin_convertvector(bytes, TTapInts);
+    }
+    static void Widen16(const uint8_t* Values, TTapInts& Words)
+    {
+        typedef int16_t TShorts __attribute__((vector_size(16)));
+        TShorts shorts;
+        std::memcpy(&shorts, Values, sizeof shorts);
+        Words = __builtin_convertvector(shorts, TTapInts);
+    }
+
+    // Lane Lane of Values in every lane.
+    static void Spread(const TTapFloats& Values, int Lane, TTapFloats& Spread)
+    {
+        for (int i = 0; i < SincChunkTaps; ++i) {
+            Spread[i] = Values[Lane];
+        }
     }
 
     // The maximum gives its second operand unless the first is greater.

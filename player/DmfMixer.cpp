@@ -12,9 +12,12 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #include "player/DmfMixFrame.h"
 #include "player/DmfMixKernels.h"
+#include "player/DmfMixTaps.h"
+#include "player/DmfPlayedFrames.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -34,23 +37,6 @@ void MixOneGuarded(const uint8_t* Data, int32_t DataLength, TPlayHead& Head, con
     }
     MixFrame<Format>(frames, Head.Fraction, Gains, Left, Right);
     Advance<Format>(Head);
-}
-
-// How many output frames, at most Limit, start at or before byte offset Last.
-template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, int32_t Limit)
-{
-    if (Head.Increment == 0) {
-        return Limit;
-    }
-    // Frame n reads at Offset + Bytes * ((Fraction + n * Increment) >> 16); it
-    // stays at or before Last while Fraction + n * Increment < (WholeFrames + 1) << 16.
-    const uint64_t wholeFrames = static_cast<uint64_t>(Last - Head.Offset) >> Format::BytesShift;
-    const uint64_t room = ((wholeFrames + 1) << MixFractionBits) - Head.Fraction;
-    if (room <= Head.Increment) {
-        return 1;  // an increment past a short loop: no division on every frame
-    }
-    const uint64_t frames = (room + Head.Increment - 1) / Head.Increment;
-    return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
 }
 
 // The voice's gains as reals, set up once per voice and tick: mono
@@ -119,6 +105,11 @@ constexpr int32_t ShortStretch = 8;
 // stretches would be too short to pay for their setup.
 constexpr uint64_t ShortLoopFrames = 32;
 
+// What a walk that reads no taps (linear's, or one that only moves) keeps of them: nothing.
+struct TNoTapReads {
+    template <class... TArguments> explicit TNoTapReads(const TArguments&...) { }
+};
+
 // What a voice's walk does with each stretch of frames: mixes it into the
 // tick's accumulators, or only moves past it (a seek skips the tick).
 enum class TVoiceWalk { Mix, Move };
@@ -127,8 +118,10 @@ enum class TVoiceWalk { Mix, Move };
 // walk of a play head, mixing or not. It runs in stretches that end where the
 // head passes the end offset, then loops back or stops the voice, so that a
 // tick skipped leaves the voice where a tick mixed leaves it: the same increments,
-// the same wraps, the same end, a voice without frequency held still.
-template <class Format, TVoiceWalk Walk>
+// the same wraps, the same end, a voice without frequency held still. A mix
+// runs its stretches under Interpolation; the interpolations beside linear
+// read the frames the voice plays around its head (DmfPlayedFrames.h).
+template <class Format, TVoiceWalk Walk, TInterpolation Interpolation = TInterpolation::Linear>
 void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels)
 {
     const int64_t end = Voice.EndOffset;
@@ -145,7 +138,11 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(increment >> MixFractionBits) * Format::Bytes,
                    static_cast<uint32_t>(increment & MixFractionMask), increment};
     const std::array<float, 4> gains = Walk == TVoiceWalk::Mix ? GainsOf(Voice) : std::array<float, 4>{};
-    const TMixStretch stretch = Kernels ? Kernels->Stretches[Format::Index] : nullptr;
+    const TMixStretch stretch =
+        Kernels ? Kernels->Stretches[static_cast<size_t>(Interpolation)][Format::Index] : nullptr;
+    constexpr bool ReadsTaps = Walk == TVoiceWalk::Mix && Interpolation != TInterpolation::Linear;
+    [[maybe_unused]] std::conditional_t<ReadsTaps, TTapReads<Format>, TNoTapReads> reads(Voice, Interpolation, head,
+                                                                                         Frames);
 
     const TLoopWrap wrap(loops ? loopLength : 1, head.IncrementBytes);
     // A short loop whose every frame and the next one lie inside the
@@ -168,8 +165,25 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
             // (they only ever go back by whole loop lengths).
             run = loops ? Frames - done : FramesUpTo<Format>(head, end, Frames - done);
             AdvanceBy<Format>(head, run);
+        } else if constexpr (ReadsTaps) {
+            if (reads.Unrolls && reads.Played.Passed && head.Offset > Voice.LoopStart) {
+                run = Frames - done;
+                MixUnrolledLoop<Interpolation, Format>(reads.Played, reads.Loop, head, stretch, reads.Sinc,
+                                                       gains.data(), Left + done, Right + done, run);
+            } else if (head.Offset >= reads.StraightFirst && head.Offset <= reads.StraightLast) {
+                run = FramesUpTo<Format>(head, reads.StraightLast, Frames - done);
+                (run < ShortStretch ? &MixTapFrames<Interpolation, Format> : stretch)(
+                    Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run, reads.Sinc);
+            } else {
+                MixPlayedFrame<Interpolation, Format>(reads.Played, head, reads.Sinc, gains.data(), Left[done],
+                                                      Right[done]);
+            }
         } else if (shortLoop && head.Offset >= Voice.LoopStart) {
             run = Frames - done;
+            // Round the loop when the frames take it past the end (its wraps are the looped head's).
+            TPlayHead through = head;
+            AdvanceBy<Format>(through, run);
+            Voice.LoopPassed = Voice.LoopPassed || through.Offset > end;
             TLoopedHead looped(static_cast<uint32_t>(head.Offset), head.Fraction, head.IncrementBytes,
                                head.IncrementFraction, static_cast<uint32_t>(end), static_cast<uint32_t>(loopLength),
                                Format::Bytes);
@@ -181,7 +195,7 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
             if (run < ShortStretch) {
                 MixFrames<Format>(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run);
             } else {
-                stretch(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run);
+                stretch(Voice.Data, dataLength, head, gains.data(), Left + done, Right + done, run, nullptr);
             }
         } else {
             MixOneGuarded<Format>(Voice.Data, dataLength, head, gains.data(), Left[done], Right[done]);
@@ -193,6 +207,10 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
                 break;
             }
             head.Offset -= wrap.Back(head.Offset - end);
+            Voice.LoopPassed = true;
+            if constexpr (ReadsTaps) {
+                reads.Pass();
+            }
         }
     }
     Voice.Position = static_cast<int32_t>(std::min<int64_t>(head.Offset, std::numeric_limits<int32_t>::max()));
@@ -200,8 +218,8 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
 }
 
 // Walks every active voice below 32 over Frames frames in its frame format;
-// a mix with the kernels of the process's code path.
-template <TVoiceWalk Walk>
+// a mix with the kernels of the process's code path, under Interpolation.
+template <TVoiceWalk Walk, TInterpolation Interpolation = TInterpolation::Linear>
 void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
                 const TMixKernels* Kernels)
 {
@@ -213,13 +231,13 @@ void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Righ
         const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
         const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
         if (is16Bit && stereo) {
-            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<true, true>, Walk, Interpolation>(voice, Left, Right, Frames, Kernels);
         } else if (is16Bit) {
-            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<true, false>, Walk, Interpolation>(voice, Left, Right, Frames, Kernels);
         } else if (stereo) {
-            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<false, true>, Walk, Interpolation>(voice, Left, Right, Frames, Kernels);
         } else {
-            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<false, false>, Walk, Interpolation>(voice, Left, Right, Frames, Kernels);
         }
     }
 }
@@ -288,6 +306,19 @@ void TDmf::MixTick()
     std::fill(left, left + frames, 0.0f);
     std::fill(right, right + frames, 0.0f);
     const TMixKernels& kernels = MixKernelsOf(CodePath());
-    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels);
+    switch (Sound.Interpolation) {
+    case TInterpolation::None:
+        WalkVoices<TVoiceWalk::Mix, TInterpolation::None>(Voices, left, right, frames, &kernels);
+        break;
+    case TInterpolation::Cubic:
+        WalkVoices<TVoiceWalk::Mix, TInterpolation::Cubic>(Voices, left, right, frames, &kernels);
+        break;
+    case TInterpolation::Sinc:
+        WalkVoices<TVoiceWalk::Mix, TInterpolation::Sinc>(Voices, left, right, frames, &kernels);
+        break;
+    default:
+        WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels);
+        break;
+    }
     kernels.Convert(left, right, TickBuffer.data(), frames);
 }

@@ -7,6 +7,7 @@
 
 #include "player/DmfNoteFactor.h"
 #include "player/DmfNumbers.h"
+#include "player/DmfSincKernels.h"
 #include "player/DmfSong.h"
 
 namespace {
@@ -27,7 +28,7 @@ void JumpToCue(TVoice& voice, const TSample& sample, int index)
 {
     const int32_t cue = sample.GetCuePoint(index);
     if (cue >= 0 && cue < sample.Length) {
-        voice.Position = cue;
+        voice.MoveTo(cue);
     }
 }
 
@@ -67,6 +68,9 @@ int32_t SlideOf(uint8_t Effect, uint8_t Param, uint8_t Up, uint8_t Down)
 void TDmf::Start()
 {
     TLockGuard guard(Lock);
+    if (Sound.Interpolation == TInterpolation::Sinc) {
+        SincKernels();  // made before the song renders, once for the program
+    }
     if (Loaded) {
         Rewind();
         Playing = true;
@@ -266,7 +270,7 @@ void TDmf::ReadInstrumentColumn(uint8_t Track, const TSector& Cell)
     TTrackState& state = TrackStates[Track];
     TVoice& voice = Voices[Track];
     if (Cell.HasInstrument()) {
-        voice.Position = 0;
+        voice.MoveTo(0);
         state.Instrument = Cell.Instrument;
         if (const TSample* sample = GetSample(state.Instrument)) {
             JumpToCue(voice, *sample, 0);
@@ -283,7 +287,7 @@ void TDmf::ReadInstrumentColumn(uint8_t Track, const TSector& Cell)
         // row's note starts after its effects.
         const int32_t offset = ((effect - InstrumentOffsetFirst) * 256 + Cell.InstrumentParam) * 256;
         if (offset < voice.EndOffset) {
-            voice.Position = offset;
+            voice.MoveTo(offset);
         }
     } else if (effect == InstrumentCueJump && state.Instrument != 0) {
         if (const TSample* sample = GetSample(state.Instrument)) {

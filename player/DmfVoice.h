@@ -49,4 +49,16 @@ struct TVoice {
     int16_t RightToRight = 0;
     double VolumeExact = 0.0;  // the volume as a real number; slides work on it
     int32_t DataLength = 0;    // bytes readable from Data (the sample's PCM allocation past Data)
+    // The play head has gone back round its loop since its position was last
+    // set: the interpolations beside linear then read the loop's last frames
+    // before its start, as the voice plays them (player/DmfPlayedFrames.h).
+    bool LoopPassed = false;
+
+    // Sets the play head to byte Offset of the sample: a new start there,
+    // not yet round the loop.
+    void MoveTo(int32_t Offset)
+    {
+        Position = Offset;
+        LoopPassed = false;
+    }
 };

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "player/DmfSong.h"
@@ -57,6 +58,15 @@ inline void PlayPcm(TVoice& Voice, const TTestPcm& Pcm, uint8_t Flags)
     Voice.Frequency = OutputRate;
     Voice.Flags = Flags;
     Voice.Active = true;
+}
+
+// Every gain of Voice, mono and stereo, a random 0..254.
+inline void SetRandomGains(TVoice& Voice, std::mt19937& Random)
+{
+    for (int16_t* gain : {&Voice.LeftGain, &Voice.RightGain, &Voice.LeftToLeft, &Voice.LeftToRight, &Voice.RightToLeft,
+                          &Voice.RightToRight}) {
+        *gain = static_cast<int16_t>(Random() % 255);
+    }
 }
 
 // A song object whose ticks are Frames output frames long.

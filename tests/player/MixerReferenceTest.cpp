@@ -147,12 +147,7 @@ public:
             voice.Fraction = static_cast<uint16_t>(Random());
             const int32_t frequencies[] = {OutputRate, 22050, 8363, 1 + Below(200000), Below(3000000), 0};
             voice.Frequency = frequencies[Below(6)];
-            voice.LeftGain = static_cast<int16_t>(Below(255));
-            voice.RightGain = static_cast<int16_t>(Below(255));
-            voice.LeftToLeft = static_cast<int16_t>(Below(255));
-            voice.LeftToRight = static_cast<int16_t>(Below(255));
-            voice.RightToLeft = static_cast<int16_t>(Below(255));
-            voice.RightToRight = static_cast<int16_t>(Below(255));
+            SetRandomGains(voice, Random);
             TVoice reference = voice;
             if (reference.Active) {
                 ReferenceMix(reference, tick.Expected.data(), song.BlockBytes / 4);

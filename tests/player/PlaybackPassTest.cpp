@@ -313,18 +313,6 @@ TEST(PlaybackPass, SeekEndsAtTheSongsEndOrWhenCancelledOrAtItsTarget)
     EXPECT_EQ(PlaceOf(*song), before);
 }
 
-// Continues the pass to the song's end.
-std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
-{
-    std::vector<uint8_t> pcm;
-    std::vector<uint8_t> buffer(MaxTickBytes);
-    while (Playback.Playing()) {
-        const int32_t n = RenderStep(Playback, buffer.data());
-        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
-    }
-    return pcm;
-}
-
 // Plays to From (0: from a fresh start), seeks to To: everything handed out
 // after the seek is the song played through, from the landing point on.
 void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<uint8_t>& Through, double From,

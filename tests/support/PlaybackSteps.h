@@ -2,6 +2,7 @@
 // The playback pass driven as its players drive it: one render step at a time.
 
 #include <cstdint>
+#include <vector>
 
 #include "player/DmfPlayback.h"
 
@@ -15,4 +16,17 @@ inline int32_t RenderStep(TDmfPlayback& Playback, void* Dest)
         Playback.Render(Dest, count);
     }
     return count;
+}
+
+// The bytes the pass hands out from where it stands to the song's end, step
+// by step.
+inline std::vector<uint8_t> RenderRest(TDmfPlayback& Playback)
+{
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> buffer(MaxTickBytes);
+    while (Playback.Playing()) {
+        const int32_t n = RenderStep(Playback, buffer.data());
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
+    }
+    return pcm;
 }
