@@ -17,6 +17,7 @@
 #include "host/HostProgress.h"
 #include "host/HostSoundFile.h"
 #include "host/HostSoundFormat.h"
+#include "host/HostSoundOptions.h"
 #include "host/HostText.h"
 #include "platform/PlatformFile.h"
 #include "platform/PlatformPath.h"
@@ -34,6 +35,8 @@ struct TRenderOptions {
     const TSoundFormat* Format = nullptr;  // --format; null: by the output's name
     double Quality = -1;                   // --quality; negative: the format's default
     bool Force = false;                    // an existing output file may be replaced
+    TSoundSettings Sound;                  // the sound settings' options
+    bool RateGiven = false;                // --rate was given: not the format's own rate
 };
 
 constexpr THostOption RenderOptions[] = {
@@ -45,6 +48,10 @@ constexpr THostOption RenderOptions[] = {
     {"--quality", 'q', "Q", "of ogg, opus and mp3: 0 (smallest) to 10 (best sound); by default 5, 3 and 8"},
     {"--raw", 0, nullptr, "headerless PCM, named .pcm: --format raw"},
     {"--force", 'f', nullptr, "write over existing output files (never over an input)"},
+    InterpolationOption,
+    RateOption,
+    SeparationOption,
+    ClickRemovalOption,
 };
 
 // One input, where its PCM goes and in what format.
@@ -176,11 +183,12 @@ bool Fail(TProgressBar& Progress, std::FILE* Err, const std::string& Message)
 }
 
 // The sound settings a song renders with: the one place they are made for a
-// job. The defaults, at the rate the format carries when it has one of its own.
-TSoundSettings RenderSettings(const TSoundFormat& Format)
+// job. Those the options ask for, at the rate the format carries when it has
+// one of its own and no other was asked for.
+TSoundSettings RenderSettings(const TSoundFormat& Format, const TRenderOptions& Options)
 {
-    TSoundSettings settings;
-    if (Format.Rate > 0) {
+    TSoundSettings settings = Options.Sound;
+    if (Format.Rate > 0 && !Options.RateGiven) {
         settings.Rate = Format.Rate;
     }
     return settings;
@@ -239,7 +247,7 @@ bool PrepareJob(const TRenderJob& Job, const TRenderOptions& Options, TProgressB
         return false;
     }
     // Before the playback pass starts, as the song keeps them while it plays.
-    Loaded.Song->Sound = RenderSettings(*Job.Format);
+    Loaded.Song->Sound = RenderSettings(*Job.Format, Options);
     const uint64_t songBytes = static_cast<uint64_t>(std::max<int64_t>(Loaded.Song->LengthBytes, 0));
     Loaded.MaxBytes = Job.Format->MaxDataBytes;
     if (Loaded.MaxBytes > 0 && songBytes > Loaded.MaxBytes) {
@@ -304,8 +312,8 @@ bool WritePcm(const TLoadedSong& Loaded, TPcmSink& Sink, int Index, const std::s
     playback.Start();
     // Render steps fill a block of the largest step's size, which goes out
     // whole: a few large writes rather than one a tick.
-    std::vector<int16_t> block(static_cast<size_t>(MaxTickBytes) / sizeof(int16_t));
-    const uint64_t blockBytes = static_cast<uint64_t>(MaxTickBytes);
+    const uint64_t blockBytes = MaxStepBytesAt(song.Sound.Rate);
+    std::vector<int16_t> block(static_cast<size_t>(blockBytes) / sizeof(int16_t));
     const std::string name = PlatformFileName(Input);
     const double lengthMs = std::max(song.LengthMs, 1);
     const uint64_t limit = Loaded.MaxBytes > 0 ? Loaded.MaxBytes : UINT64_MAX;
@@ -426,18 +434,25 @@ int RunRenderCommand(const std::vector<std::string>& Args, std::FILE* Out, std::
     options.Output = args.Value("--output");
     options.Force = args.Has("--force");
     std::string error;
-    if (!ReadFormatOptions(args, options, error)) {
+    if (!ReadFormatOptions(args, options, error) || !ReadSoundOptions(args, options.Sound, error)) {
         return CommandUsageError(RenderCommand, error, Err);
     }
+    options.RateGiven = args.Has(RateOption.Long);
     std::vector<TRenderJob> jobs;
     if (!PlanJobs(options, jobs, Err, status)) {
         return status;
     }
-    // --quality for a file whose name chose a lossless format.
+    // --quality for a file whose name chose a lossless format, or a rate the format cannot carry.
     for (const TRenderJob& job : jobs) {
         if (options.Quality >= 0 && !IsLossy(*job.Format)) {
             return CommandUsageError(
                 RenderCommand, "--quality is for ogg, opus and mp3; " + job.Output + " is " + job.Format->Name, Err);
+        }
+        if (options.RateGiven && !FormatTakesRate(*job.Format, options.Sound.Rate)) {
+            return CommandUsageError(RenderCommand,
+                                     std::string(job.Format->Words) + " carries " + FormatRateList(*job.Format) +
+                                         " Hz, not " + std::to_string(options.Sound.Rate),
+                                     Err);
         }
     }
 
@@ -462,8 +477,9 @@ const THostCommand RenderCommand = {
     .Name = "render",
     .Operands = "FILE...",
     .Summary = "songs as WAV, FLAC, Ogg Vorbis, Opus, MP3 or raw PCM files",
-    .About = "Renders each song from its start for its length as " DMF_OUTPUT_FORMAT_WORDS " PCM (Opus at 48000 "
-             "Hz), into a file of the format --format names or the output's extension tells (.wav, .flac, .ogg, "
+    .About = "Renders each song from its start for its length as " DMF_OUTPUT_FORMAT_WORDS " PCM, or at the rate "
+             "--rate gives (Opus at 48000 Hz unless --rate names another of its rates), with the sound the options "
+             "choose, into a file of the format --format names or the output's extension tells (.wav, .flac, .ogg, "
              ".opus, .mp3, .pcm for raw PCM), tagged with the song's name, composer and message where the format "
              "has tags. Each output is named after its input with the format's extension (.wav by default), in the "
              "current folder or in the folder -o names; standard output (-o -) takes raw PCM unless --format says "

@@ -25,6 +25,23 @@ constexpr TSoundFormat Formats[] = {
     {TSoundFormatKind::Mp3, "mp3", ".mp3", nullptr, "MP3", 8, 0, true, true, 0},
 };
 
+// The sampling rates of MPEG audio (MP3, with its low-rate extensions), and
+// of Opus.
+constexpr int32_t Mp3Rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+constexpr int32_t OpusRates[] = {8000, 12000, 16000, 24000, OpusRate};
+
+std::span<const int32_t> RatesOf(const TSoundFormat& Format)
+{
+    switch (Format.Kind) {
+    case TSoundFormatKind::Mp3:
+        return Mp3Rates;
+    case TSoundFormatKind::Opus:
+        return OpusRates;
+    default:
+        return {};
+    }
+}
+
 std::string Lower(std::string Text)
 {
     std::transform(Text.begin(), Text.end(), Text.begin(),
@@ -84,4 +101,23 @@ std::string FormatNameList()
 bool IsLossy(const TSoundFormat& Format)
 {
     return Format.DefaultQuality >= 0;
+}
+
+bool FormatTakesRate(const TSoundFormat& Format, int32_t Rate)
+{
+    const std::span<const int32_t> rates = RatesOf(Format);
+    return rates.empty() || std::find(rates.begin(), rates.end(), Rate) != rates.end();
+}
+
+std::string FormatRateList(const TSoundFormat& Format)
+{
+    const std::span<const int32_t> rates = RatesOf(Format);
+    if (rates.empty()) {
+        return "any";
+    }
+    std::string list;
+    for (size_t i = 0; i < rates.size(); ++i) {
+        list += (i == 0 ? "" : i + 1 == rates.size() ? " or " : ", ") + std::to_string(rates[i]);
+    }
+    return list;
 }

@@ -39,3 +39,9 @@ const TSoundFormat* FormatOfPath(const std::string& Path);
 // "raw, wav, flac, ogg, opus, mp3": for help texts and errors.
 std::string FormatNameList();
 bool IsLossy(const TSoundFormat& Format);
+// The format carries PCM at Rate: MP3 only at the MPEG rates, Opus at its
+// five; the others at any rate the player makes.
+bool FormatTakesRate(const TSoundFormat& Format, int32_t Rate);
+// The rates the format carries, "8000, 12000, ... or 48000", for errors;
+// "any" for the formats that take every rate.
+std::string FormatRateList(const TSoundFormat& Format);
