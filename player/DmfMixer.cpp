@@ -16,6 +16,7 @@
 #include "player/DmfMixFrame.h"
 #include "player/DmfMixKernels.h"
 #include "player/DmfSong.h"
+#include "player/DmfSongTime.h"
 
 namespace {
 
@@ -71,12 +72,12 @@ std::array<float, 4> GainsOf(const TVoice& Voice)
 // The play head's increment: the voice's frequency over the output rate, in
 // 16.16 frames. Taken in 64 bits: a 32-bit product would wrap above 65535 Hz.
 // A voice without a positive frequency holds still.
-uint64_t IncrementOf(int32_t Frequency)
+uint64_t IncrementOf(int32_t Frequency, int32_t Rate)
 {
     if (Frequency <= 0) {
         return 0;
     }
-    return (static_cast<uint64_t>(Frequency) << MixFractionBits) / static_cast<uint64_t>(OutputRate);
+    return (static_cast<uint64_t>(Frequency) << MixFractionBits) / static_cast<uint64_t>(Rate);
 }
 
 // How far a head that has passed the loop's end by Over bytes goes back: by
@@ -129,7 +130,7 @@ enum class TVoiceWalk { Mix, Move };
 // tick skipped leaves the voice where a tick mixed leaves it: the same increments,
 // the same wraps, the same end, a voice without frequency held still.
 template <class Format, TVoiceWalk Walk>
-void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels)
+void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels, int32_t Rate)
 {
     const int64_t end = Voice.EndOffset;
     // An empty or reversed loop (or one starting before the data) would loop
@@ -141,7 +142,7 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     // the allocation.
     const int64_t insideLast = std::min<int64_t>(end, int64_t{dataLength} - Format::ReadBytes);
 
-    const uint64_t increment = IncrementOf(Voice.Frequency);
+    const uint64_t increment = IncrementOf(Voice.Frequency, Rate);
     TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(increment >> MixFractionBits) * Format::Bytes,
                    static_cast<uint32_t>(increment & MixFractionMask), increment};
     const std::array<float, 4> gains = Walk == TVoiceWalk::Mix ? GainsOf(Voice) : std::array<float, 4>{};
@@ -199,11 +200,11 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     Voice.Fraction = static_cast<uint16_t>(head.Fraction);
 }
 
-// Walks every active voice below 32 over Frames frames in its frame format;
-// a mix with the kernels of the process's code path.
+// Walks every active voice below 32 over Frames frames at Rate in its frame
+// format; a mix with the kernels of the process's code path.
 template <TVoiceWalk Walk>
 void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
-                const TMixKernels* Kernels)
+                const TMixKernels* Kernels, int32_t Rate)
 {
     for (int v = 0; v < MixedVoices; ++v) {
         TVoice& voice = Voices[static_cast<size_t>(v)];
@@ -213,37 +214,44 @@ void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Righ
         const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
         const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
         if (is16Bit && stereo) {
-            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
         } else if (is16Bit) {
-            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
         } else if (stereo) {
-            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
         } else {
-            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Left, Right, Frames, Kernels);
+            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
         }
     }
 }
 
-// Bytes one tick yields: the tick's length (BlockBytes) held to whole frames
-// within the buffers, and at least one frame so that every request completes.
-int32_t TickBytesOf(int32_t Bytes)
+// Song frames one tick lasts: the tick's length (BlockBytes) held to whole
+// frames within the longest tick, and at least one frame so that every
+// request completes.
+int32_t TickSongFrames(int32_t Bytes)
 {
-    return std::clamp<int32_t>(Bytes, 4, MaxTickBytes) & ~3;
+    return std::clamp<int32_t>(Bytes, OutputBytesPerFrame, MaxTickBytes) / OutputBytesPerFrame;
 }
 
 }  // namespace
 
+int32_t TDmf::NextTickFrames(int32_t Rate)
+{
+    const int64_t start = ElapsedFrames;
+    ElapsedFrames += TickSongFrames(BlockBytes);
+    return static_cast<int32_t>(OutputFramesOf(ElapsedFrames, Rate) - OutputFramesOf(start, Rate));
+}
+
 void TDmf::RenderBlock(void* Dest, int32_t Count)
 {
     TLockGuard guard(Lock);
-    if (Count <= 0 || Count > MaxTickBytes) {
+    if (Count <= 0 || Count > MaxTickBytesAt(SoundInForce().Rate)) {
         return;
     }
     AllocateRenderBuffers();
     while (Count > FifoBytes) {
         SequencerTick();
-        MixTick();
-        const int32_t bytes = TickBytesOf(BlockBytes);
+        const int32_t bytes = MixTick();
         if (FifoBytes == 0 && bytes >= Count) {
             // The usual request, one tick or less: straight from the tick,
             // only the rest through the FIFO.
@@ -264,7 +272,8 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
 
 void TDmf::MoveVoices()
 {
-    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, TickBytesOf(BlockBytes) / 4, nullptr);
+    const int32_t rate = SoundInForce().Rate;
+    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, NextTickFrames(rate), nullptr, rate);
 }
 
 void TDmf::DiscardQueued()
@@ -274,20 +283,22 @@ void TDmf::DiscardQueued()
 }
 
 // Bound: a tick mixes at most MixedVoices (32) voices over at most
-// MaxTickBytes / 4 (110,250) frames, and each pass of a voice's loop mixes at
-// least one frame, a loop wrap taking one division however far an increment
-// overshoots: the work is linear in the tick's frames whatever the voices'
-// frequencies or loop lengths (about 30 ms for the heaviest tick, benchmark
-// BM_MixHeaviestTick).
-void TDmf::MixTick()
+// MaxTickFramesAt(rate) (110,250 at 44100 Hz, 480,000 at 192000) frames, and
+// each pass of a voice's loop mixes at least one frame, a loop wrap taking one
+// division however far an increment overshoots: the work is linear in the
+// tick's frames whatever the voices' frequencies or loop lengths (about 30 ms
+// for the heaviest tick at 44100 Hz, benchmark BM_MixHeaviestTick).
+int32_t TDmf::MixTick()
 {
     AllocateRenderBuffers();
-    const int32_t frames = TickBytesOf(BlockBytes) / 4;
+    const TSoundSettings sound = SoundInForce();
+    const int32_t frames = NextTickFrames(sound.Rate);
     float* left = MixLeftOf(MixBuffer.data());
-    float* right = left + MixRightOffset;
+    float* right = left + MixRight;
     std::fill(left, left + frames, 0.0f);
     std::fill(right, right + frames, 0.0f);
     const TMixKernels& kernels = MixKernelsOf(CodePath());
-    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels);
+    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels, sound.Rate);
     kernels.Convert(left, right, TickBuffer.data(), frames);
+    return frames * OutputBytesPerFrame;
 }

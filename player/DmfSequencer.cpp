@@ -103,6 +103,7 @@ void TDmf::Rewind()
     // the same first tick, the same tempo, the same idle voices.
     TickCountdown = 1;
     BlockBytes = InitialTickBytes;
+    ElapsedFrames = 0;
     for (TVoice& voice : Voices) {
         if (!voice.Active) {
             voice = TVoice{};
