@@ -17,6 +17,7 @@
 #include "player/DmfMixKernels.h"
 #include "player/DmfSong.h"
 #include "player/DmfSongTime.h"
+#include "player/DmfStereoSeparation.h"
 
 namespace {
 
@@ -299,6 +300,9 @@ int32_t TDmf::MixTick()
     std::fill(right, right + frames, 0.0f);
     const TMixKernels& kernels = MixKernelsOf(CodePath());
     WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels, sound.Rate);
+    if (sound.Separation != 100) {
+        SeparateStereo(left, right, frames, sound.Separation);
+    }
     kernels.Convert(left, right, TickBuffer.data(), frames);
     return frames * OutputBytesPerFrame;
 }
