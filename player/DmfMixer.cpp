@@ -18,6 +18,8 @@
 #include "player/DmfSong.h"
 #include "player/DmfSongTime.h"
 #include "player/DmfStereoSeparation.h"
+#include "player/DmfVoiceRamps.h"
+#include "player/DmfVoiceValues.h"
 
 namespace {
 
@@ -53,21 +55,6 @@ template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, 
     }
     const uint64_t frames = (room + Head.Increment - 1) / Head.Increment;
     return static_cast<int32_t>(std::min<uint64_t>(frames, static_cast<uint64_t>(Limit)));
-}
-
-// The voice's gains as reals, set up once per voice and tick: mono
-// {left, right}, stereo {left to left, left to right, right to left, right to right}.
-std::array<float, 4> GainsOf(const TVoice& Voice)
-{
-    const bool stereo = (Voice.Flags & VoiceFlagStereo) != 0;
-    const std::array<int16_t, 4> gains =
-        stereo ? std::array<int16_t, 4>{Voice.LeftToLeft, Voice.LeftToRight, Voice.RightToLeft, Voice.RightToRight}
-               : std::array<int16_t, 4>{Voice.LeftGain, Voice.RightGain, 0, 0};
-    std::array<float, 4> reals;
-    for (size_t i = 0; i < gains.size(); ++i) {
-        reals[i] = static_cast<float>(gains[i]) * MixGainScale;
-    }
-    return reals;
 }
 
 // The play head's increment: the voice's frequency over the output rate, in
@@ -121,22 +108,32 @@ constexpr int32_t ShortStretch = 8;
 // stretches would be too short to pay for their setup.
 constexpr uint64_t ShortLoopFrames = 32;
 
+// An empty or reversed loop (or one starting before the data) would loop
+// forever without moving on; such a voice plays to its end instead.
+bool LoopsOf(const TVoice& Voice)
+{
+    return Voice.Looping && Voice.LoopStart >= 0 && Voice.EndOffset > Voice.LoopStart;
+}
+
 // What a voice's walk does with each stretch of frames: mixes it into the
-// tick's accumulators, or only moves past it (a seek skips the tick).
-enum class TVoiceWalk { Mix, Move };
+// tick's accumulators, mixes it frame by frame with gains of each frame's own
+// (a glide of click removal, the same code on every path), or only moves past
+// it (a seek skips the tick).
+enum class TVoiceWalk { Mix, Ramp, Move };
 
 // Walks one voice over Frames output frames, in one frame format: the one
 // walk of a play head, mixing or not. It runs in stretches that end where the
 // head passes the end offset, then loops back or stops the voice, so that a
 // tick skipped leaves the voice where a tick mixed leaves it: the same increments,
-// the same wraps, the same end, a voice without frequency held still.
+// the same wraps, the same end, a voice without frequency held still. A glide
+// takes frame k's gains from FrameGains[4k..4k+3]. Returns the frames the
+// voice played: Frames, or fewer when it ended.
 template <class Format, TVoiceWalk Walk>
-void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels, int32_t Rate)
+int32_t WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels, int32_t Rate,
+                  const float* FrameGains = nullptr)
 {
     const int64_t end = Voice.EndOffset;
-    // An empty or reversed loop (or one starting before the data) would loop
-    // forever without moving on; such a voice plays to its end instead.
-    const bool loops = Voice.Looping && Voice.LoopStart >= 0 && end > Voice.LoopStart;
+    const bool loops = LoopsOf(Voice);
     const int64_t loopLength = end - Voice.LoopStart;
     const int32_t dataLength = Voice.Data ? std::max(Voice.DataLength, 0) : 0;
     // Last offset whose frame and the next one (a word at least) lie inside
@@ -146,7 +143,7 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     const uint64_t increment = IncrementOf(Voice.Frequency, Rate);
     TPlayHead head{Voice.Position, Voice.Fraction, static_cast<uint32_t>(increment >> MixFractionBits) * Format::Bytes,
                    static_cast<uint32_t>(increment & MixFractionMask), increment};
-    const std::array<float, 4> gains = Walk == TVoiceWalk::Mix ? GainsOf(Voice) : std::array<float, 4>{};
+    const std::array<float, 4> gains = Walk == TVoiceWalk::Mix ? VoiceGains(Voice) : std::array<float, 4>{};
     const TMixStretch stretch = Kernels ? Kernels->Stretches[Format::Index] : nullptr;
 
     const TLoopWrap wrap(loops ? loopLength : 1, head.IncrementBytes);
@@ -159,7 +156,7 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     // A voice already past its end is silenced unmixed, looping or not.
     if (head.Offset > end) {
         Voice.Active = false;
-        return;
+        return 0;
     }
     int32_t done = 0;
     while (done < Frames) {
@@ -170,6 +167,10 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
             // (they only ever go back by whole loop lengths).
             run = loops ? Frames - done : FramesUpTo<Format>(head, end, Frames - done);
             AdvanceBy<Format>(head, run);
+        } else if constexpr (Walk == TVoiceWalk::Ramp) {
+            MixFrameValues(VoiceFrameValues<Format>(Voice, head), FrameGains + 4 * done, Format::Stereo, Left[done],
+                           Right[done]);
+            Advance<Format>(head);
         } else if (shortLoop && head.Offset >= Voice.LoopStart) {
             run = Frames - done;
             TLoopedHead looped(static_cast<uint32_t>(head.Offset), head.Fraction, head.IncrementBytes,
@@ -199,29 +200,159 @@ void WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const T
     }
     Voice.Position = static_cast<int32_t>(std::min<int64_t>(head.Offset, std::numeric_limits<int32_t>::max()));
     Voice.Fraction = static_cast<uint16_t>(head.Fraction);
+    return done;
+}
+
+// The accumulators from frame K on; none while the walk only moves.
+float* FromFrame(float* Accumulators, int32_t K)
+{
+    return Accumulators ? Accumulators + K : nullptr;
+}
+
+// Calls Body with the frame format (a TFrameFormat) of voice flags Flags.
+template <class TBody> decltype(auto) InFormatOf(uint8_t Flags, TBody&& Body)
+{
+    const bool is16Bit = (Flags & VoiceFlag16Bit) != 0;
+    const bool stereo = (Flags & VoiceFlagStereo) != 0;
+    if (is16Bit && stereo) {
+        return Body(TFrameFormat<true, true>{});
+    }
+    if (is16Bit) {
+        return Body(TFrameFormat<true, false>{});
+    }
+    if (stereo) {
+        return Body(TFrameFormat<false, true>{});
+    }
+    return Body(TFrameFormat<false, false>{});
+}
+
+// What a voice whose sample has ended last played: its value one increment
+// before where its play head stopped (the step back undoes the last advance
+// exactly), not the frame past its end.
+template <class Format> TFrameValues LastValues(const TVoice& Voice, int32_t Rate)
+{
+    const uint64_t increment = IncrementOf(Voice.Frequency, Rate);
+    const auto fraction = static_cast<uint32_t>(increment & MixFractionMask);
+    const bool carried = Voice.Fraction < fraction;
+    TPlayHead head{int64_t{Voice.Position} - static_cast<int64_t>(increment >> MixFractionBits) * Format::Bytes -
+                       (carried ? Format::Bytes : 0),
+                   (Voice.Fraction + (carried ? 1u << MixFractionBits : 0u)) - fraction,
+                   static_cast<uint32_t>(increment >> MixFractionBits) * Format::Bytes, fraction, increment};
+    return VoiceFrameValues<Format>(Voice, head);
+}
+
+// Where a voice ends with click removal: where it loops, as without; a voice
+// that plays to its end stops after its last frame whose interpolation lies
+// inside its sample, instead of playing on into the zeros behind it, and
+// holds what it played there, fading out.
+template <class Format> class TGlidingEnd {
+public:
+    explicit TGlidingEnd(TVoice& Voice) : Voice(Voice), EndOffset(Voice.EndOffset)
+    {
+        if (!LoopsOf(Voice)) {
+            Voice.EndOffset = static_cast<int32_t>(
+                std::max<int64_t>(int64_t{EndOffset} - Format::Bytes - 1, std::numeric_limits<int32_t>::min()));
+        }
+    }
+    ~TGlidingEnd() { Voice.EndOffset = EndOffset; }
+    TGlidingEnd(const TGlidingEnd&) = delete;
+    TGlidingEnd& operator=(const TGlidingEnd&) = delete;
+
+private:
+    TVoice& Voice;
+    int32_t EndOffset;
+};
+
+// One voice's tick with click removal: the frames of its gains' glide one by
+// one, the rest as without; a one-shot sample that ends leaves its last
+// values fading out from the gains they had.
+template <class Format, TVoiceWalk Walk>
+void WalkGlidingVoice(int V, TVoice& Voice, TVoiceRamps& Ramps, float* Left, float* Right, int32_t Frames,
+                      const TMixKernels* Kernels, int32_t Rate)
+{
+    constexpr TVoiceWalk glide = Walk == TVoiceWalk::Mix ? TVoiceWalk::Ramp : TVoiceWalk::Move;
+    const TGlidingEnd<Format> end(Voice);
+    TGainRamp& ramp = Ramps.Voices[static_cast<size_t>(V)].Gains;
+    int32_t played = 0;
+    if (!ramp.IsSteady()) {
+        const int32_t frames = std::min(Frames, ramp.FramesLeft());
+        if constexpr (Walk == TVoiceWalk::Mix) {
+            ramp.NextGains(frames, Ramps.FrameGains.data());
+        }
+        played = WalkVoice<Format, glide>(Voice, Left, Right, frames, Kernels, Rate, Ramps.FrameGains.data());
+        ramp.Done += played;
+    }
+    if (Voice.Active && played < Frames) {
+        played += WalkVoice<Format, Walk>(Voice, FromFrame(Left, played), FromFrame(Right, played), Frames - played,
+                                          Kernels, Rate);
+    }
+    if (!Voice.Active) {
+        if (played > 0) {
+            Ramps.Fade(V, Voice, ramp.Current(), LastValues<Format>(Voice, Rate), played, Rate);
+        }
+        ramp = TGainRamp{};
+    }
+}
+
+// Voice V's old notes fading out over the tick: each one's frames one by one,
+// playing on until its sample ends, then holding its last values.
+template <TVoiceWalk Walk>
+void WalkFadingNotes(int V, TVoiceRamps& Ramps, float* Left, float* Right, int32_t Frames, int32_t Rate)
+{
+    constexpr TVoiceWalk glide = Walk == TVoiceWalk::Mix ? TVoiceWalk::Ramp : TVoiceWalk::Move;
+    float* gains = Ramps.FrameGains.data();
+    for (TFadingNote& note : Ramps.Voices[static_cast<size_t>(V)].Fading) {
+        if (!note.Sounding()) {
+            continue;
+        }
+        const int32_t start = std::min(note.Delay, Frames);
+        note.Delay = 0;
+        const int32_t frames = std::min(Frames - start, note.Gains.FramesLeft());
+        if constexpr (Walk == TVoiceWalk::Mix) {
+            note.Gains.NextGains(frames, gains);
+        }
+        int32_t played = 0;
+        if (note.Voice.Active && frames > 0) {
+            InFormatOf(note.Voice.Flags, [&](auto Format) {
+                using TFormat = decltype(Format);
+                const TGlidingEnd<TFormat> end(note.Voice);
+                played = WalkVoice<TFormat, glide>(note.Voice, FromFrame(Left, start), FromFrame(Right, start), frames,
+                                                   nullptr, Rate, gains);
+                if (!note.Voice.Active && played > 0) {
+                    note.Held = LastValues<TFormat>(note.Voice, Rate);
+                }
+            });
+        }
+        if constexpr (Walk == TVoiceWalk::Mix) {
+            const bool stereo = (note.Voice.Flags & VoiceFlagStereo) != 0;
+            for (int32_t k = played; k < frames; ++k) {
+                MixFrameValues(note.Held, gains + 4 * k, stereo, Left[start + k], Right[start + k]);
+            }
+        }
+        note.Gains.Done += frames;
+    }
 }
 
 // Walks every active voice below 32 over Frames frames at Rate in its frame
-// format; a mix with the kernels of the process's code path.
+// format; a mix with the kernels of the process's code path. With Ramps
+// (click removal), each voice's gains glide and its old notes fade out.
 template <TVoiceWalk Walk>
 void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
-                const TMixKernels* Kernels, int32_t Rate)
+                const TMixKernels* Kernels, int32_t Rate, TVoiceRamps* Ramps)
 {
     for (int v = 0; v < MixedVoices; ++v) {
         TVoice& voice = Voices[static_cast<size_t>(v)];
-        if (!voice.Active) {
-            continue;
+        if (voice.Active) {
+            InFormatOf(voice.Flags, [&](auto Format) {
+                if (Ramps) {
+                    WalkGlidingVoice<decltype(Format), Walk>(v, voice, *Ramps, Left, Right, Frames, Kernels, Rate);
+                } else {
+                    WalkVoice<decltype(Format), Walk>(voice, Left, Right, Frames, Kernels, Rate);
+                }
+            });
         }
-        const bool is16Bit = (voice.Flags & VoiceFlag16Bit) != 0;
-        const bool stereo = (voice.Flags & VoiceFlagStereo) != 0;
-        if (is16Bit && stereo) {
-            WalkVoice<TFrameFormat<true, true>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
-        } else if (is16Bit) {
-            WalkVoice<TFrameFormat<true, false>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
-        } else if (stereo) {
-            WalkVoice<TFrameFormat<false, true>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
-        } else {
-            WalkVoice<TFrameFormat<false, false>, Walk>(voice, Left, Right, Frames, Kernels, Rate);
+        if (Ramps) {
+            WalkFadingNotes<Walk>(v, *Ramps, Left, Right, Frames, Rate);
         }
     }
 }
@@ -273,8 +404,9 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
 
 void TDmf::MoveVoices()
 {
-    const int32_t rate = SoundInForce().Rate;
-    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, NextTickFrames(rate), nullptr, rate);
+    const TSoundSettings sound = SoundInForce();
+    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, NextTickFrames(sound.Rate), nullptr, sound.Rate,
+                                 sound.ClickRemoval ? &Ramps : nullptr);
 }
 
 void TDmf::DiscardQueued()
@@ -299,7 +431,8 @@ int32_t TDmf::MixTick()
     std::fill(left, left + frames, 0.0f);
     std::fill(right, right + frames, 0.0f);
     const TMixKernels& kernels = MixKernelsOf(CodePath());
-    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels, sound.Rate);
+    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels, sound.Rate,
+                                sound.ClickRemoval ? &Ramps : nullptr);
     if (sound.Separation != 100) {
         SeparateStereo(left, right, frames, sound.Separation);
     }

@@ -81,6 +81,7 @@ void TDmf::Stop()
         voice.MixVolume = 0;
         voice.Active = false;
     }
+    Ramps.Clear();
 }
 
 void TDmf::Resume()
@@ -121,10 +122,17 @@ void TDmf::SkipBlock()
 void TDmf::SequencerTick()
 {
     TLockGuard guard(Lock);
+    const TSoundSettings sound = SoundInForce();
+    if (sound.ClickRemoval) {
+        Ramps.Remember(Voices);
+    }
     if (Playing) {
         ProcessTick();
     }
     UpdateVoiceGains();
+    if (sound.ClickRemoval) {
+        Ramps.Follow(Voices, sound.Rate);
+    }
 }
 
 void TDmf::ProcessTick(bool WithVoices)

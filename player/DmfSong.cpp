@@ -76,6 +76,18 @@ void TDmf::SetSampleCount(int32_t N)
     SampleCount = N;
 }
 
+void TDmf::SilenceVoicesReading(const uint8_t* Data)
+{
+    for (TVoice& voice : Voices) {
+        if (voice.Data == Data) {
+            voice.Active = false;
+            voice.Data = nullptr;
+            voice.DataLength = 0;
+        }
+    }
+    Ramps.Forget(Data);
+}
+
 void TDmf::Clear()
 {
     if (Playing) {

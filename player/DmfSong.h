@@ -20,6 +20,7 @@
 #include "player/DmfSequence.h"
 #include "player/DmfSoundSettings.h"
 #include "player/DmfVoice.h"
+#include "player/DmfVoiceRamps.h"
 
 class TSampleUnpacker;
 struct TSampleRecord;
@@ -42,12 +43,15 @@ public:
     void SetPatternCount(int32_t N);
     // Creates samples or drops those above N, first silencing voices that play them (N held to 0..255).
     void SetSampleCount(int32_t N);
+    // Silences every voice and fading note that reads Data (a sample's PCM
+    // about to be released).
+    void SilenceVoicesReading(const uint8_t* Data);
     // Stops a playing song; when Loaded, drops the samples and the Loaded state.
     void Clear();
 
     // ---- Sequencer -------------------------------------------------------
     void Start();  // rewinds and plays (only when Loaded)
-    void Stop();   // stops and silences every voice
+    void Stop();   // stops and silences every voice, its glides and fading notes (click removal) at once
     // Plays on from where it stopped (only when Loaded): kept as the song has
     // always had it, though the players of this program start or seek instead.
     void Resume();
@@ -58,7 +62,8 @@ public:
     // tick, BlockBytes of output.)
     void SkipBlock();
     // The tick both rendering and skipping begin with: the sequencer's tick
-    // (while playing) and the gain update; the play heads stay where they are.
+    // (while playing) and the gain update; the play heads stay where they
+    // are. With click removal, what the tick changed starts its glides.
     void SequencerTick();
     // One tick; WithVoices false advances only the song's timing (rows,
     // sequence, tick length), as the length run needs.
@@ -192,6 +197,8 @@ private:
     int32_t FifoBytes = 0;
     int32_t BufferFrames = 0;
     int32_t MixRight = 0;
+    // Click removal's glides and fading notes (player/DmfVoiceRamps.h).
+    TVoiceRamps Ramps;
     // The output frames of the next tick at Rate, which it counts as elapsed.
     int32_t NextTickFrames(int32_t Rate);
 

@@ -1,11 +1,13 @@
 // Whole songs on every path of the mixer: each step of the output the same
-// bytes as the plain path's.
+// bytes as the plain path's, with every sound setting as it comes and with
+// the others (rates, separation, click removal).
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "player/DmfPlayback.h"
@@ -50,9 +52,9 @@ std::unique_ptr<TDmf> BusySong()
     return song;
 }
 
-// Plays Make's song once on every available path, step by step in lockstep,
-// each step compared with the plain path's.
-template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
+// Plays Make's song with Sound once on every available path, step by step in
+// lockstep, each step compared with the plain path's.
+template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make, const TSoundSettings& Sound = {})
 {
     std::vector<TCodePath> paths;
     std::vector<std::unique_ptr<TDmf>> songs;
@@ -63,11 +65,12 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make)
         }
         paths.push_back(path);
         songs.push_back(Make());
+        songs.back()->Sound = Sound;
         playbacks.push_back(std::make_unique<TDmfPlayback>(*songs.back()));
         playbacks.back()->Start();
     }
     ASSERT_GE(paths.size(), 1u);
-    std::vector<uint8_t> plain(MaxTickBytes), buffer(MaxTickBytes);
+    std::vector<uint8_t> plain(StepRoomBytes), buffer(StepRoomBytes);
     int64_t steps = 0;
     bool heard = false;
     while (playbacks[0]->Playing()) {
@@ -94,6 +97,16 @@ TEST(MixerPaths, EveryPathRendersWholeSongsAsThePlainPath)
         return song;
     });
     ExpectEveryPathRendersAsThePlainPath(BusySong);
+}
+
+TEST(MixerPaths, EveryPathRendersAsThePlainPathWithEverySetting)
+{
+    for (const TSoundSettings sound : {TSoundSettings{.Rate = 48000, .Separation = 150, .ClickRemoval = true},
+                                       TSoundSettings{.Rate = 22050, .Separation = 0, .ClickRemoval = true},
+                                       TSoundSettings{.Rate = 96000, .Separation = 200}}) {
+        SCOPED_TRACE(std::to_string(sound.Rate) + " Hz, separation " + std::to_string(sound.Separation));
+        ExpectEveryPathRendersAsThePlainPath(BusySong, sound);
+    }
 }
 
 }  // namespace

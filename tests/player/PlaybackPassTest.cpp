@@ -310,8 +310,16 @@ struct TPassSound {
 };
 
 const TPassSound PassSounds[] = {
-    {"8000 Hz", {.Rate = 8000}},   {"22050 Hz", {.Rate = 22050}}, {"44101 Hz", {.Rate = 44101}},
-    {"48000 Hz", {.Rate = 48000}}, {"96000 Hz", {.Rate = 96000}}, {"192000 Hz", {.Rate = 192000}},
+    {"8000 Hz", {.Rate = 8000}},
+    {"22050 Hz", {.Rate = 22050}},
+    {"44101 Hz", {.Rate = 44101}},
+    {"48000 Hz", {.Rate = 48000}},
+    {"96000 Hz", {.Rate = 96000}},
+    {"192000 Hz", {.Rate = 192000}},
+    {"click removal", {.ClickRemoval = true}},
+    {"8000 Hz, no separation, click removal", {.Rate = 8000, .Separation = 0, .ClickRemoval = true}},
+    {"48000 Hz, separation 150 %, click removal", {.Rate = 48000, .Separation = 150, .ClickRemoval = true}},
+    {"192000 Hz, click removal", {.Rate = 192000, .ClickRemoval = true}},
 };
 
 std::unique_ptr<TDmf> PassSong(const TPassSong& Kind, const TSoundSettings& Sound)
