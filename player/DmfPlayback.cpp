@@ -6,7 +6,7 @@
 #include "player/DmfSong.h"
 #include "player/DmfSongTime.h"
 
-TDmfPlayback::TDmfPlayback(TDmf& Song) : Song(Song), End(Song.LengthBytes)
+TDmfPlayback::TDmfPlayback(TDmf& Song) : Song(Song), End(Song.LengthBytes), Rate(Song.SoundInForce().Rate)
 {
 }
 
@@ -23,11 +23,12 @@ void TDmfPlayback::Start()
     Song.DiscardQueued();
     Position = StepStart = StepEnd = Handed = 0;
     End = Song.LengthBytes;
+    Rate = Song.SoundInForce().Rate;
 }
 
 int64_t TDmfPlayback::OutputBytesAt(int64_t SongBytes) const
 {
-    return OutputBytesOf(SongBytes, Song.SoundInForce().Rate);
+    return OutputBytesOf(SongBytes, Rate);
 }
 
 int64_t TDmfPlayback::LengthOutputBytes() const

@@ -24,12 +24,13 @@ class TDmf;
 class TDmfPlayback {
 public:
     // A pass over a song as it stands: one its driver has just started
-    // plays from the start to the length it was measured with.
+    // plays from the start to the length it was measured with, at the rate
+    // its settings hold (which stays while it plays).
     explicit TDmfPlayback(TDmf& Song);
 
-    // The song from its start, the position at 0. A song that was never
-    // measured (one made in memory) is measured first: its length is where
-    // the pass ends.
+    // The song from its start, the position at 0, at the rate its settings
+    // hold now. A song that was never measured (one made in memory) is
+    // measured first: its length is where the pass ends.
     void Start();
     // Song time of the song remains to be handed out.
     bool Playing() const { return Position < End; }
@@ -77,4 +78,5 @@ private:
     // seek's landing counts the output before it as handed).
     int64_t Handed = 0;
     int64_t End = 0;  // the song's length in song time
+    int32_t Rate;     // the song's output rate
 };

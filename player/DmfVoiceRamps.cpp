@@ -62,7 +62,8 @@ void TVoiceRamps::Follow(const std::array<TVoice, VoiceCount>& Voices, int32_t R
         TVoiceGains from = BeforeGains[v];
         // Between ticks only the mix moves a play head: one the tick moved
         // (a new note, an instrument, an offset or cue) is a cut.
-        const bool moved = now.Data != before.Data || now.Position != before.Position || now.Fraction != before.Fraction;
+        const bool moved =
+            now.Data != before.Data || now.Position != before.Position || now.Fraction != before.Fraction;
         const bool cut = before.Active && (!now.Active || moved);
         if (cut) {
             Fade(static_cast<int>(v), before, from, {}, 0, Rate);
@@ -79,8 +80,8 @@ void TVoiceRamps::Follow(const std::array<TVoice, VoiceCount>& Voices, int32_t R
     }
 }
 
-void TVoiceRamps::Fade(int V, const TVoice& Voice, const TVoiceGains& Gains, const TFrameValues& Held,
-                       int32_t Delay, int32_t Rate)
+void TVoiceRamps::Fade(int V, const TVoice& Voice, const TVoiceGains& Gains, const TFrameValues& Held, int32_t Delay,
+                       int32_t Rate)
 {
     if (Gains == TVoiceGains{}) {
         return;

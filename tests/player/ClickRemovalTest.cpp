@@ -32,7 +32,8 @@ void CosineSample(TDmf& Song, int Number, double Periods, double Phase, bool Loo
     // Two frames more for a loop: the interpolation reads the frame after its end.
     TSample& sample = AddSample(Song, Number, 44100, 2 * (frames + (Looped ? 2 : 0)), true);
     for (int k = 0; k < sample.Length / 2; ++k) {
-        const auto value = static_cast<int16_t>(std::lround(16000 * std::cos(2 * std::numbers::pi * k / Period + Phase)));
+        const auto value =
+            static_cast<int16_t>(std::lround(16000 * std::cos(2 * std::numbers::pi * k / Period + Phase)));
         sample.Data[2 * k] = static_cast<uint8_t>(value & 0xFF);
         sample.Data[2 * k + 1] = static_cast<uint8_t>((value >> 8) & 0xFF);
     }
@@ -48,12 +49,8 @@ struct TEvent {
 };
 
 const TEvent Events[] = {
-    {"a note starts on a silent voice", 2},
-    {"the panning goes hard left", 4},
-    {"the volume drops", 6},
-    {"a new note cuts a sounding one", 8},
-    {"a note off cuts it", 12},
-    {"a one-shot sample starts", 16},
+    {"a note starts on a silent voice", 2}, {"the panning goes hard left", 4}, {"the volume drops", 6},
+    {"a new note cuts a sounding one", 8},  {"a note off cuts it", 12},        {"a one-shot sample starts", 16},
 };
 
 std::unique_ptr<TDmf> CosineSong()
@@ -82,8 +79,8 @@ std::vector<std::array<int, 2>> Render(int32_t Rate, bool ClickRemoval)
     const std::vector<uint8_t> pcm = RenderToEnd(playback);
     std::vector<std::array<int, 2>> frames;
     for (size_t k = 0; k + 4 <= pcm.size(); k += 4) {
-        frames.push_back({static_cast<int16_t>(pcm[k] | (pcm[k + 1] << 8)),
-                          static_cast<int16_t>(pcm[k + 2] | (pcm[k + 3] << 8))});
+        frames.push_back(
+            {static_cast<int16_t>(pcm[k] | (pcm[k + 1] << 8)), static_cast<int16_t>(pcm[k + 2] | (pcm[k + 3] << 8))});
     }
     return frames;
 }
@@ -145,7 +142,8 @@ TEST(ClickRemoval, OnlyTheGlidesFramesDiffer)
         // Each differing frame lies within a glide of an event: a row's
         // start, or the one-shot's end in row 17.
         for (const int64_t k : differing) {
-            bool nearEvent = k >= OutputFramesOf(16 * RowFrames, rate) + ramp && k < OutputFramesOf(18 * RowFrames, rate);
+            bool nearEvent =
+                k >= OutputFramesOf(16 * RowFrames, rate) + ramp && k < OutputFramesOf(18 * RowFrames, rate);
             for (const TEvent& event : Events) {
                 const int64_t at = OutputFramesOf(int64_t{event.Row} * RowFrames, rate);
                 nearEvent = nearEvent || (k >= at && k < at + ramp);
