@@ -49,6 +49,9 @@ int32_t TDmfPlayback::StepBytes() const
 
 void TDmfPlayback::Render(void* Dest, int32_t Count)
 {
+    if (Count < 0) {
+        return;
+    }
     auto* out = static_cast<uint8_t*>(Dest);
     int32_t done = 0;
     do {

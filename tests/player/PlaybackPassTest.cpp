@@ -454,6 +454,24 @@ TEST(PlaybackPass, AfterAnySeekTheSongSoundsAsPlayedThroughFromTheLandingPoint)
     }
 }
 
+TEST(PlaybackPass, RenderingNoBytesOrANegativeCountMovesNothing)
+{
+    auto song = FormatsSong(49, -1);
+    song->Sound.Rate = 22050;
+    TDmfPlayback playback(*song);
+    const std::vector<uint8_t> pcm = RenderToEnd(playback);
+    playback.Start();
+    std::vector<uint8_t> buffer(StepRoomBytes, 0xAB);
+    const int32_t step = playback.StepBytes();
+    for (const int32_t count : {0, -4, 0}) {
+        playback.Render(buffer.data(), count);
+        EXPECT_EQ(playback.PositionBytes(), 0) << count;
+        EXPECT_EQ(playback.StepBytes(), step) << count;
+    }
+    EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0xAB), static_cast<long>(buffer.size()));
+    EXPECT_TRUE(RenderRest(playback) == pcm);
+}
+
 TEST(PlaybackPass, ATargetOnATicksEndLandsThereAtEveryRate)
 {
     for (const int32_t rate : {OutputRate, 8000, 44101, 192000}) {
