@@ -102,7 +102,7 @@ const TPassSong PassSongs[] = {
      }},
     {"50 ticks a second", [] { return FormatsSong(49, -1); }},
     {"200 ticks a second", [] { return FormatsSong(199, -1); }},
-    {"slowest", [] { return FormatsSong(-1, 1, 3); }},
+    {"slowest", [] { return FormatsSong(-1, 1, 1); }},
     {"one short tick",
      [] {
          auto song = MakeSong(1, 1, 1);
@@ -367,6 +367,9 @@ TEST(PlaybackPass, AtEveryRateEachStepEndsAtTheSongTimeItDoesAt44100AndTheSongsF
         RenderSteps(*kind.Make(), ends);
         for (size_t i = 0; i < std::size(PassSounds); ++i) {
             const TSoundSettings& sound = PassSounds[i].Sound;
+            if (sound.ClickRemoval) {
+                continue;  // the rate alone decides the counts
+            }
             SCOPED_TRACE(std::string(kind.Name) + " at " + PassSounds[i].Name);
             auto song = PassSong(kind, sound);
             std::vector<int64_t> rateEnds;
