@@ -334,26 +334,34 @@ void WalkFadingNotes(int V, TVoiceRamps& Ramps, float* Left, float* Right, int32
 }
 
 // Walks every active voice below 32 over Frames frames at Rate in its frame
-// format; a mix with the kernels of the process's code path. With Ramps
-// (click removal), each voice's gains glide and its old notes fade out.
+// format; a mix with the kernels of the process's code path.
 template <TVoiceWalk Walk>
 void WalkVoices(std::array<TVoice, VoiceCount>& Voices, float* Left, float* Right, int32_t Frames,
-                const TMixKernels* Kernels, int32_t Rate, TVoiceRamps* Ramps)
+                const TMixKernels* Kernels, int32_t Rate)
 {
     for (int v = 0; v < MixedVoices; ++v) {
         TVoice& voice = Voices[static_cast<size_t>(v)];
         if (voice.Active) {
             InFormatOf(voice.Flags, [&](auto Format) {
-                if (Ramps) {
-                    WalkGlidingVoice<decltype(Format), Walk>(v, voice, *Ramps, Left, Right, Frames, Kernels, Rate);
-                } else {
-                    WalkVoice<decltype(Format), Walk>(voice, Left, Right, Frames, Kernels, Rate);
-                }
+                WalkVoice<decltype(Format), Walk>(voice, Left, Right, Frames, Kernels, Rate);
             });
         }
-        if (Ramps) {
-            WalkFadingNotes<Walk>(v, *Ramps, Left, Right, Frames, Rate);
+    }
+}
+
+// The same with click removal: each voice's gains glide and its old notes fade out.
+template <TVoiceWalk Walk>
+void WalkGlidingVoices(std::array<TVoice, VoiceCount>& Voices, TVoiceRamps& Ramps, float* Left, float* Right,
+                       int32_t Frames, const TMixKernels* Kernels, int32_t Rate)
+{
+    for (int v = 0; v < MixedVoices; ++v) {
+        TVoice& voice = Voices[static_cast<size_t>(v)];
+        if (voice.Active) {
+            InFormatOf(voice.Flags, [&](auto Format) {
+                WalkGlidingVoice<decltype(Format), Walk>(v, voice, Ramps, Left, Right, Frames, Kernels, Rate);
+            });
         }
+        WalkFadingNotes<Walk>(v, Ramps, Left, Right, Frames, Rate);
     }
 }
 
@@ -369,8 +377,12 @@ int32_t TickSongFrames(int32_t Bytes)
 
 int32_t TDmf::NextTickFrames(int32_t Rate)
 {
+    const int32_t songFrames = TickSongFrames(BlockBytes);
     const int64_t start = ElapsedFrames;
-    ElapsedFrames += TickSongFrames(BlockBytes);
+    ElapsedFrames += songFrames;
+    if (Rate == OutputRate) {
+        return songFrames;  // what the difference comes to, without two divisions a tick
+    }
     return static_cast<int32_t>(OutputFramesOf(ElapsedFrames, Rate) - OutputFramesOf(start, Rate));
 }
 
@@ -405,8 +417,12 @@ void TDmf::RenderBlock(void* Dest, int32_t Count)
 void TDmf::MoveVoices()
 {
     const TSoundSettings sound = SoundInForce();
-    WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, NextTickFrames(sound.Rate), nullptr, sound.Rate,
-                                 sound.ClickRemoval ? &Ramps : nullptr);
+    const int32_t frames = NextTickFrames(sound.Rate);
+    if (sound.ClickRemoval) {
+        WalkGlidingVoices<TVoiceWalk::Move>(Voices, *Ramps, nullptr, nullptr, frames, nullptr, sound.Rate);
+    } else {
+        WalkVoices<TVoiceWalk::Move>(Voices, nullptr, nullptr, frames, nullptr, sound.Rate);
+    }
 }
 
 void TDmf::DiscardQueued()
@@ -431,8 +447,11 @@ int32_t TDmf::MixTick()
     std::fill(left, left + frames, 0.0f);
     std::fill(right, right + frames, 0.0f);
     const TMixKernels& kernels = MixKernelsOf(CodePath());
-    WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels, sound.Rate,
-                                sound.ClickRemoval ? &Ramps : nullptr);
+    if (sound.ClickRemoval) {
+        WalkGlidingVoices<TVoiceWalk::Mix>(Voices, *Ramps, left, right, frames, &kernels, sound.Rate);
+    } else {
+        WalkVoices<TVoiceWalk::Mix>(Voices, left, right, frames, &kernels, sound.Rate);
+    }
     if (sound.Separation != 100) {
         SeparateStereo(left, right, frames, sound.Separation);
     }

@@ -8,6 +8,7 @@
 #include "player/DmfNoteFactor.h"
 #include "player/DmfNumbers.h"
 #include "player/DmfSong.h"
+#include "player/DmfVoiceRamps.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ void TDmf::Stop()
         voice.MixVolume = 0;
         voice.Active = false;
     }
-    Ramps.Clear();
+    Ramps->Clear();
 }
 
 void TDmf::Resume()
@@ -122,16 +123,16 @@ void TDmf::SkipBlock()
 void TDmf::SequencerTick()
 {
     TLockGuard guard(Lock);
-    const TSoundSettings sound = SoundInForce();
-    if (sound.ClickRemoval) {
-        Ramps.Remember(Voices);
+    const bool clickRemoval = Sound.ClickRemoval;
+    if (clickRemoval) {
+        Ramps->Remember(Voices);
     }
     if (Playing) {
         ProcessTick();
     }
     UpdateVoiceGains();
-    if (sound.ClickRemoval) {
-        Ramps.Follow(Voices, sound.Rate);
+    if (clickRemoval) {
+        Ramps->Follow(Voices, SoundInForce().Rate);
     }
 }
 

@@ -4,8 +4,11 @@
 
 #include "module/LoadLog.h"
 #include "player/DmfSongTime.h"
+#include "player/DmfVoiceRamps.h"
 
-TDmf::TDmf() = default;
+TDmf::TDmf() : Ramps(std::make_unique<TVoiceRamps>())
+{
+}
 
 void TDmf::AllocateRenderBuffers()
 {
@@ -85,7 +88,7 @@ void TDmf::SilenceVoicesReading(const uint8_t* Data)
             voice.DataLength = 0;
         }
     }
-    Ramps.Forget(Data);
+    Ramps->Forget(Data);
 }
 
 void TDmf::Clear()

@@ -20,9 +20,9 @@
 #include "player/DmfSequence.h"
 #include "player/DmfSoundSettings.h"
 #include "player/DmfVoice.h"
-#include "player/DmfVoiceRamps.h"
 
 class TSampleUnpacker;
+class TVoiceRamps;
 struct TSampleRecord;
 
 class TDmf {
@@ -197,8 +197,9 @@ private:
     int32_t FifoBytes = 0;
     int32_t BufferFrames = 0;
     int32_t MixRight = 0;
-    // Click removal's glides and fading notes (player/DmfVoiceRamps.h).
-    TVoiceRamps Ramps;
+    // Click removal's glides and fading notes (player/DmfVoiceRamps.h), made
+    // with the song: larger than the rest of the song object.
+    std::unique_ptr<TVoiceRamps> Ramps;
     // The output frames of the next tick at Rate, which it counts as elapsed.
     int32_t NextTickFrames(int32_t Rate);
 
