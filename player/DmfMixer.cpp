@@ -59,13 +59,16 @@ template <class Format> int32_t FramesUpTo(const TPlayHead& Head, int64_t Last, 
 
 // The play head's increment: the voice's frequency over the output rate, in
 // 16.16 frames. Taken in 64 bits: a 32-bit product would wrap above 65535 Hz.
-// A voice without a positive frequency holds still.
+// A voice without a positive frequency holds still. At 44100 Hz the
+// division is by a constant, which the compiler makes a multiplication (the
+// skipped ticks of a seek take this for every voice).
 uint64_t IncrementOf(int32_t Frequency, int32_t Rate)
 {
     if (Frequency <= 0) {
         return 0;
     }
-    return (static_cast<uint64_t>(Frequency) << MixFractionBits) / static_cast<uint64_t>(Rate);
+    const uint64_t scaled = static_cast<uint64_t>(Frequency) << MixFractionBits;
+    return Rate == OutputRate ? scaled / OutputRate : scaled / static_cast<uint64_t>(Rate);
 }
 
 // How far a head that has passed the loop's end by Over bytes goes back: by
@@ -127,10 +130,13 @@ enum class TVoiceWalk { Mix, Ramp, Move };
 // tick skipped leaves the voice where a tick mixed leaves it: the same increments,
 // the same wraps, the same end, a voice without frequency held still. A glide
 // takes frame k's gains from FrameGains[4k..4k+3]. Returns the frames the
-// voice played: Frames, or fewer when it ended.
+// voice played: Frames, or fewer when it ended. Built into each caller: a
+// skipped tick walks every voice, and a call per voice would cost it more
+// than the walk of a voice without a short loop does.
 template <class Format, TVoiceWalk Walk>
-int32_t WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames, const TMixKernels* Kernels, int32_t Rate,
-                  const float* FrameGains = nullptr)
+[[gnu::always_inline]] inline int32_t WalkVoice(TVoice& Voice, float* Left, float* Right, int32_t Frames,
+                                                const TMixKernels* Kernels, int32_t Rate,
+                                                const float* FrameGains = nullptr)
 {
     const int64_t end = Voice.EndOffset;
     const bool loops = LoopsOf(Voice);
