@@ -17,6 +17,10 @@
 // Each of these runs on every path of the mixer under every interpolation
 // (NAME/PATH/INTERPOLATION: plain, sse2 or avx2; none, linear, cubic or
 // sinc), a path the processor lacks skipped.
+// ExampleSound, Stress32Sound: the sound settings' cost on the widest path,
+// the example song and Stress32 at output rates 44100, 96000 and 192000 Hz,
+// with stereo separation, click removal or both, and under sinc (arguments:
+// rate, separation, click removal, interpolation).
 
 #include <benchmark/benchmark.h>
 
@@ -82,35 +86,45 @@ bool RegisterOnCodePaths(const char* Name, TMixerBenchmark Function, benchmark::
 #define BENCHMARK_ON_CODE_PATHS(Function, ...)                                                                         \
     [[maybe_unused]] const bool Function##Registered = RegisterOnCodePaths(#Function, Function, __VA_ARGS__)
 
-// Renders the song from its start for Seconds of output (or until it ends)
-// per iteration, the way the player thread asks for it. Counters: Voices,
-// the voices sounding after each step on average; VoiceFrame, the time per
-// voice and output frame that gives.
+// Renders the song from its start for Seconds of song time (or until it
+// ends) per iteration, the way the player thread asks for it, at the song's
+// output rate. Counters: RealTime, seconds of song rendered per second;
+// Voices, the voices sounding after each step on average; VoiceFrame, the
+// time per voice and output frame that gives; OutputFrame, per output frame.
 void RenderFromStart(benchmark::State& State, TDmf& Song, double Seconds)
 {
-    std::vector<uint8_t> buffer(static_cast<size_t>(MaxTickBytes));
-    const int64_t wanted = static_cast<int64_t>(Seconds * OutputBytesPerSecond);
-    int64_t rendered = 0;
+    std::vector<uint8_t> buffer(static_cast<size_t>(StepRoomBytes));
+    double renderedMs = 0.0;
+    double outputFrames = 0.0;
     double voiceFrames = 0.0;
     TDmfPlayback playback(Song);
     for (auto _ : State) {
         playback.Start();
-        int64_t bytes = 0;
-        while (bytes < wanted && playback.Playing()) {
-            const int32_t step = RenderStep(playback, buffer.data());
-            bytes += step;
+        while (playback.PositionMs() < Seconds * 1000 && playback.Playing()) {
+            const int32_t frames = RenderStep(playback, buffer.data()) / OutputBytesPerFrame;
             const auto sounding = std::count_if(Song.Voices.begin(), Song.Voices.begin() + MixedVoices,
                                                 [](const TVoice& Voice) { return Voice.Active; });
-            voiceFrames += static_cast<double>(sounding) * (step / 4);
+            outputFrames += frames;
+            voiceFrames += static_cast<double>(sounding) * frames;
         }
         benchmark::DoNotOptimize(buffer.data());
-        rendered += bytes;
+        renderedMs += playback.PositionMs();
     }
-    State.counters["RealTime"] =
-        benchmark::Counter(static_cast<double>(rendered) / OutputBytesPerSecond, benchmark::Counter::kIsRate);
-    State.counters["Voices"] = voiceFrames / std::max(1.0, static_cast<double>(rendered / 4));
+    State.counters["RealTime"] = benchmark::Counter(renderedMs / 1000, benchmark::Counter::kIsRate);
+    State.counters["Voices"] = voiceFrames / std::max(1.0, outputFrames);
     State.counters["VoiceFrame"] =
         benchmark::Counter(voiceFrames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    State.counters["OutputFrame"] =
+        benchmark::Counter(outputFrames, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// The sound settings the benchmark's arguments name: rate, separation, click removal.
+TSoundSettings SoundOf(const benchmark::State& State)
+{
+    return {.Interpolation = static_cast<TInterpolation>(State.range(3)),
+            .Rate = static_cast<int32_t>(State.range(0)),
+            .Separation = static_cast<int32_t>(State.range(1)),
+            .ClickRemoval = State.range(2) != 0};
 }
 
 // The example song, loaded (labelled with its file name), or an in-memory
@@ -155,6 +169,41 @@ void BM_RenderAllVoices32(benchmark::State& State, TInterpolation Interpolation)
     RenderFromStart(State, *song, 20.0);
 }
 BENCHMARK_ON_CODE_PATHS(BM_RenderAllVoices32, benchmark::kMillisecond);
+
+// Each sound setting on its own, both together, and the higher rates.
+#define BENCHMARK_SOUND_SETTINGS(Function)                                                                             \
+    BENCHMARK(Function)                                                                                                \
+        ->ArgNames({"rate", "separation", "clicks", "interpolation"})                                                  \
+        ->Args({44100, 100, 0, Linear})                                                                                \
+        ->Args({44100, 150, 0, Linear})                                                                                \
+        ->Args({44100, 100, 1, Linear})                                                                                \
+        ->Args({44100, 150, 1, Linear})                                                                                \
+        ->Args({96000, 100, 0, Linear})                                                                                \
+        ->Args({192000, 100, 0, Linear})                                                                               \
+        ->Args({192000, 150, 1, Linear})                                                                               \
+        ->Args({44100, 100, 0, Sinc})                                                                                  \
+        ->Args({96000, 100, 0, Sinc})                                                                                  \
+        ->Unit(benchmark::kMillisecond)
+
+// The interpolations as benchmark arguments.
+constexpr int64_t Linear = static_cast<int64_t>(TInterpolation::Linear);
+constexpr int64_t Sinc = static_cast<int64_t>(TInterpolation::Sinc);
+
+void BM_RenderExampleSound(benchmark::State& State)
+{
+    auto song = ExampleSong(State);
+    song->Sound = SoundOf(State);
+    RenderFromStart(State, *song, 600.0);
+}
+BENCHMARK_SOUND_SETTINGS(BM_RenderExampleSound);
+
+void BM_RenderStress32Sound(benchmark::State& State)
+{
+    auto song = SyntheticSong(32, true);
+    song->Sound = SoundOf(State);
+    RenderFromStart(State, *song, 20.0);
+}
+BENCHMARK_SOUND_SETTINGS(BM_RenderStress32Sound);
 
 // Sets all 32 voices going round the loop LoopStart..EndOffset of song
 // sample 1 in the frame format Flags at Frequency, from the loop's start.

@@ -2,7 +2,8 @@
 // song: render a few seconds pass by pass, seek forward and back by skipping
 // ticks, render again; and after every seek the bytes must be the song played
 // through from the landing point (a render without the seek), or the harness
-// fails.
+// fails. The sound settings (output rate, separation, click removal) come
+// from one of the input's last bytes: the defaults for most inputs.
 //
 // Bounds: the load is bounded by the input's size and its length run by the
 // 32-bit byte total; every render and skip loop below by song time (a tick is
@@ -19,6 +20,7 @@
 #include "player/DmfLimits.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
+#include "player/DmfSongTime.h"
 #include "tests/support/PlaybackSteps.h"
 
 namespace {
@@ -41,10 +43,10 @@ void Render(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double Ms, std
 // Seeks to TargetMs and renders on: the bytes must be the song played through
 // from the landing point, as far as Through reaches.
 void SeekAndCompare(TDmfPlayback& Playback, std::vector<uint8_t>& Buffer, double TargetMs,
-                    const std::vector<uint8_t>& Through)
+                    const std::vector<uint8_t>& Through, int32_t Rate)
 {
     Playback.Seek(TargetMs);
-    const int64_t landing = Playback.PositionBytes();
+    const int64_t landing = OutputBytesOf(Playback.PositionBytes(), Rate);
     std::vector<uint8_t> after;
     Render(Playback, Buffer, AfterSeekMs, after);
     const int64_t known =
@@ -66,7 +68,15 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
     } catch (const std::exception&) {
         return 0;  // the plug-in refuses such a file the same way
     }
-    std::vector<uint8_t> buffer(MaxTickBytes);
+    // One byte in eight picks other settings than the defaults.
+    const uint8_t choice = Size >= 5 ? Data[Size - 5] : 0;
+    if (choice < 32) {
+        constexpr int32_t rates[] = {8000, 22050, 44101, 192000};
+        song.Sound = {
+            .Rate = rates[choice % 4], .Separation = choice / 4 % 2 == 0 ? 0 : 200, .ClickRemoval = choice < 16};
+    }
+    const int32_t rate = song.SoundInForce().Rate;
+    std::vector<uint8_t> buffer(MaxTickBytesAt(rate));
     TDmfPlayback playback(song);
     playback.Start();
     std::vector<uint8_t> through;
@@ -84,8 +94,8 @@ int FuzzPlayback(const uint8_t* Data, size_t Size)
     if (first.size() > through.size() || !std::equal(first.begin(), first.end(), through.begin())) {
         std::abort();  // a second start that does not play as the first
     }
-    SeekAndCompare(playback, buffer, playback.PositionMs() + static_cast<int>(chosen(0)) % 4000, through);
-    SeekAndCompare(playback, buffer, static_cast<int>(chosen(2)) % static_cast<int>(ThroughMs), through);
+    SeekAndCompare(playback, buffer, playback.PositionMs() + static_cast<int>(chosen(0)) % 4000, through, rate);
+    SeekAndCompare(playback, buffer, static_cast<int>(chosen(2)) % static_cast<int>(ThroughMs), through, rate);
     song.Stop();
     return 0;
 }

@@ -25,6 +25,7 @@
 #include "player/DmfOutputFormat.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
+#include "player/DmfSongTime.h"
 
 namespace {
 
@@ -312,7 +313,7 @@ bool WritePcm(const TLoadedSong& Loaded, TPcmSink& Sink, int Index, const std::s
     playback.Start();
     // Render steps fill a block of the largest step's size, which goes out
     // whole: a few large writes rather than one a tick.
-    const uint64_t blockBytes = MaxStepBytesAt(song.Sound.Rate);
+    const uint64_t blockBytes = MaxTickBytesAt(song.SoundInForce().Rate);
     std::vector<int16_t> block(static_cast<size_t>(blockBytes) / sizeof(int16_t));
     const std::string name = PlatformFileName(Input);
     const double lengthMs = std::max(song.LengthMs, 1);

@@ -32,10 +32,9 @@ inline constexpr float MixOutputLow = -131072.0f;
 inline constexpr float MixOutputHigh = 131071.0f;
 
 // A tick's accumulators: the left outputs' from the first 64-byte boundary
-// of the mixer's buffer on, the right outputs' MixRightOffset floats further
-// (room for the longest tick). A buffer of 2 x MixRightOffset + 16 floats
-// holds both.
-inline constexpr size_t MixRightOffset = 110256;
+// of the mixer's buffer on, the right outputs' a multiple of 16 floats
+// further, room for the longest tick at the song's rate (TDmf's MixRight). A
+// buffer of twice that and 16 floats more holds both.
 inline float* MixLeftOf(float* Buffer)
 {
     return Buffer + ((0 - reinterpret_cast<uintptr_t>(Buffer)) / sizeof(float) & 15);

@@ -18,15 +18,6 @@ constexpr int32_t OutputKbpsAt(int32_t Rate)
     return static_cast<int32_t>(int64_t{Rate} * OutputBytesPerFrame * 8 / 1000);
 }
 
-// The most output bytes one tick can render at Rate frames per second: the
-// longest tick, 2.5 s (110250 frames at 44100 Hz), at that rate, rounded up,
-// and one frame more for the fraction of a frame a tick carries to the next.
-constexpr int32_t MaxStepBytesAt(int32_t Rate)
-{
-    constexpr int64_t longestTickFrames = 110250;
-    return static_cast<int32_t>(((longestTickFrames * Rate + OutputRate - 1) / OutputRate + 1) * OutputBytesPerFrame);
-}
-
 // The format in words, for the texts a program prints ("morvel render --help").
 // A string literal, so that texts can be joined to it where they are written;
 // the check below holds it to the numbers above.

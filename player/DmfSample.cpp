@@ -19,15 +19,8 @@ TSample::~TSample()
 void TSample::SilenceVoices()
 {
     // A voice must never read a released buffer.
-    if (!Owner || !Data) {
-        return;
-    }
-    for (TVoice& voice : Owner->Voices) {
-        if (voice.Data == Data) {
-            voice.Active = false;
-            voice.Data = nullptr;
-            voice.DataLength = 0;
-        }
+    if (Owner && Data) {
+        Owner->SilenceVoicesReading(Data);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "player/DmfNumbers.h"
 #include "player/DmfSincKernels.h"
 #include "player/DmfSong.h"
+#include "player/DmfVoiceRamps.h"
 
 namespace {
 
@@ -85,6 +86,7 @@ void TDmf::Stop()
         voice.MixVolume = 0;
         voice.Active = false;
     }
+    Ramps->Clear();
 }
 
 void TDmf::Resume()
@@ -107,6 +109,7 @@ void TDmf::Rewind()
     // the same first tick, the same tempo, the same idle voices.
     TickCountdown = 1;
     BlockBytes = InitialTickBytes;
+    ElapsedFrames = 0;
     for (TVoice& voice : Voices) {
         if (!voice.Active) {
             voice = TVoice{};
@@ -124,10 +127,17 @@ void TDmf::SkipBlock()
 void TDmf::SequencerTick()
 {
     TLockGuard guard(Lock);
+    const bool clickRemoval = Sound.ClickRemoval;
+    if (clickRemoval) {
+        Ramps->Remember(Voices);
+    }
     if (Playing) {
         ProcessTick();
     }
     UpdateVoiceGains();
+    if (clickRemoval) {
+        Ramps->Follow(Voices, SoundInForce().Rate);
+    }
 }
 
 void TDmf::ProcessTick(bool WithVoices)

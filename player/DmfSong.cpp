@@ -3,26 +3,28 @@
 #include <algorithm>
 
 #include "module/LoadLog.h"
+#include "player/DmfSongTime.h"
+#include "player/DmfVoiceRamps.h"
 
-namespace {
-// Capacities of the render buffers: one largest tick plus headroom.
-constexpr size_t MixValues = 441017;
-constexpr size_t TickBytes = 441001;
-constexpr size_t FifoCapacity = 2 * static_cast<size_t>(MaxTickBytes);
-}  // namespace
-
-TDmf::TDmf() = default;
+TDmf::TDmf() : Ramps(std::make_unique<TVoiceRamps>())
+{
+}
 
 void TDmf::AllocateRenderBuffers()
 {
-    // About 5 MB: only songs that are mixed pay for them, not the many
-    // information loads of a playlist.
-    if (!Fifo.empty()) {
+    // About 2 MB at 44100 Hz, 10 MB at 192000: only songs that are mixed pay
+    // for them, not the many information loads of a playlist.
+    const int32_t frames = MaxTickFramesAt(SoundInForce().Rate);
+    if (frames <= BufferFrames) {
         return;
     }
-    MixBuffer.assign(MixValues, 0.0f);
-    TickBuffer.assign(TickBytes, 0);
-    Fifo.assign(FifoCapacity, 0);
+    // Each half of the accumulators a whole number of 64-byte lines.
+    MixRight = (frames + 15) & ~15;
+    MixBuffer.assign(2 * static_cast<size_t>(MixRight) + 16, 0.0f);
+    TickBuffer.assign(static_cast<size_t>(frames) * OutputBytesPerFrame, 0);
+    // What the FIFO holds stays queued.
+    Fifo.resize(2 * TickBuffer.size());
+    BufferFrames = frames;
 }
 
 TDmf::~TDmf()
@@ -75,6 +77,18 @@ void TDmf::SetSampleCount(int32_t N)
         Samples[static_cast<size_t>(k)].reset();
     }
     SampleCount = N;
+}
+
+void TDmf::SilenceVoicesReading(const uint8_t* Data)
+{
+    for (TVoice& voice : Voices) {
+        if (voice.Data == Data) {
+            voice.Active = false;
+            voice.Data = nullptr;
+            voice.DataLength = 0;
+        }
+    }
+    Ramps->Forget(Data);
 }
 
 void TDmf::Clear()

@@ -22,6 +22,7 @@
 #include "player/DmfVoice.h"
 
 class TSampleUnpacker;
+class TVoiceRamps;
 struct TSampleRecord;
 
 class TDmf {
@@ -42,12 +43,15 @@ public:
     void SetPatternCount(int32_t N);
     // Creates samples or drops those above N, first silencing voices that play them (N held to 0..255).
     void SetSampleCount(int32_t N);
+    // Silences every voice and fading note that reads Data (a sample's PCM
+    // about to be released).
+    void SilenceVoicesReading(const uint8_t* Data);
     // Stops a playing song; when Loaded, drops the samples and the Loaded state.
     void Clear();
 
     // ---- Sequencer -------------------------------------------------------
     void Start();  // rewinds and plays (only when Loaded)
-    void Stop();   // stops and silences every voice
+    void Stop();   // stops and silences every voice, its glides and fading notes (click removal) at once
     // Plays on from where it stopped (only when Loaded): kept as the song has
     // always had it, though the players of this program start or seek instead.
     void Resume();
@@ -58,7 +62,8 @@ public:
     // tick, BlockBytes of output.)
     void SkipBlock();
     // The tick both rendering and skipping begin with: the sequencer's tick
-    // (while playing) and the gain update; the play heads stay where they are.
+    // (while playing) and the gain update; the play heads stay where they
+    // are. With click removal, what the tick changed starts its glides.
     void SequencerTick();
     // One tick; WithVoices false advances only the song's timing (rows,
     // sequence, tick length), as the length run needs.
@@ -83,16 +88,22 @@ public:
     void MeasureLength(bool RewindAfter);
 
     // ---- Mixer -----------------------------------------------------------
-    // Fills Dest with exactly Count bytes of output when 0 < Count <=
-    // MaxTickBytes: any count, as many ticks as it takes, the rest of the last
-    // one kept for the next call. (RenderBlock is the name the song has always
-    // given this, from when every call was one tick.)
+    // Fills Dest with exactly Count bytes of output at the song's rate when
+    // 0 < Count <= MaxTickBytesAt(rate): any count, as many ticks as it
+    // takes, the rest of the last one kept for the next call. (RenderBlock is
+    // the name the song has always given this, from when every call was one
+    // tick.)
     void RenderBlock(void* Dest, int32_t Count);
-    // Mixes voices 0..31 for one tick into TickBuffer (BlockBytes bytes).
-    void MixTick();
+    // Mixes voices 0..31 for one tick into TickBuffer and returns its bytes:
+    // the output frames of the tick's song time at the song's rate
+    // (DmfSongTime.h), BlockBytes at 44100 Hz.
+    int32_t MixTick();
     // Moves voices 0..31 on by one tick exactly as MixTick does, mixing nothing.
     void MoveVoices();
-    // Makes the mixer's buffers on the first mix; a song that never renders has none.
+    // Makes the mixer's buffers, sized for the rate in force, on the first
+    // mix (again only if a later one needs larger ones); a song that never
+    // renders has none. A driver that must not fail for memory while it
+    // renders calls it once it has set Sound.
     void AllocateRenderBuffers();
     // Bytes mixed but not yet handed out by RenderBlock.
     int32_t QueuedBytes() const { return FifoBytes; }
@@ -139,6 +150,8 @@ public:
     // Set by the song's driver before it starts the song, and kept while the
     // song plays. The defaults are the sound the player has always made.
     TSoundSettings Sound;
+    // Sound with every value held to its range: what the song renders with.
+    TSoundSettings SoundInForce() const { return SoundSettingsHeld(Sound); }
 
     // ---- Play state: the sequencer's, where the song is (player/) --------
     bool Playing = false;
@@ -152,6 +165,10 @@ public:
     // most MaxTickBytes. (BlockBytes is the name the song and its players have
     // always used for a tick's length.)
     int32_t BlockBytes = InitialTickBytes;
+    // Song time of the ticks mixed or skipped since the song was last
+    // rewound, in frames at 44100 Hz (the sum of their BlockBytes / 4): where
+    // the song stands, and where each tick's output frames begin.
+    int64_t ElapsedFrames = 0;
     std::array<TTrackState, VoiceCount> TrackStates{};
     std::array<TVoice, VoiceCount> Voices{};
 
@@ -172,11 +189,19 @@ private:
     void LoadFile(const std::string& Path, bool InfoOnly);
 
     // ---- Mixer buffers: the mixer's alone (player/DmfMixer.cpp) ----------
-    // Empty until the song first mixes.
-    std::vector<float> MixBuffer;     // 441017 floats: the left accumulators, then the right (DmfMixFrame.h)
+    // Empty until the song first mixes; each sized for BufferFrames, the
+    // longest tick at the rate in force when they were made.
+    std::vector<float> MixBuffer;     // the left accumulators, then the right MixRight floats further (DmfMixFrame.h)
     std::vector<uint8_t> TickBuffer;  // 16-bit stereo PCM of the last tick mixed
     std::vector<uint8_t> Fifo;        // rendered PCM not yet handed out (two of the largest ticks)
     int32_t FifoBytes = 0;
+    int32_t BufferFrames = 0;
+    int32_t MixRight = 0;
+    // Click removal's glides and fading notes (player/DmfVoiceRamps.h), made
+    // with the song: larger than the rest of the song object.
+    std::unique_ptr<TVoiceRamps> Ramps;
+    // The output frames of the next tick at Rate, which it counts as elapsed.
+    int32_t NextTickFrames(int32_t Rate);
 
     // ---- Loader working state: one load's, none outside it (module/) -----
     TStream* Stream = nullptr;  // the module while it is being read

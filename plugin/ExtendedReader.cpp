@@ -20,7 +20,7 @@ TExtendedReader::TExtendedReader(std::unique_ptr<TDmf> LoadedSong) : Song(std::m
 {
     // As morvel render plays the song: from its start, its whole length.
     Playback.Start();
-    Total = static_cast<uint64_t>(std::max<int64_t>(Playback.LengthBytes(), 0));
+    Total = static_cast<uint64_t>(std::max<int64_t>(Playback.LengthOutputBytes(), 0));
 }
 
 int32_t TExtendedReader::Rate() const

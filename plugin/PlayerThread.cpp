@@ -7,6 +7,7 @@
 #include "player/DmfNumbers.h"
 #include "player/DmfOutputFormat.h"
 #include "player/DmfSong.h"
+#include "player/DmfSongTime.h"
 #include "plugin/PlayerShared.h"
 #include "plugin/sdk/WinampPluginRecords.h"
 
@@ -38,7 +39,7 @@ TPlayerThread::TPlayerThread(TPlayerShared& Shared, In_Module& Module, TDmf& Son
       Song(Song),
       Playback(Song),
       // The largest render step at the song's rate, and as much again for what a DSP may add.
-      PlayBuffer(2 * static_cast<size_t>(MaxStepBytesAt(Song.Sound.Rate)), 0)
+      PlayBuffer(2 * static_cast<size_t>(MaxTickBytesAt(Song.SoundInForce().Rate)), 0)
 {
 }
 

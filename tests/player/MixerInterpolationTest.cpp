@@ -19,8 +19,8 @@
 #include <random>
 #include <vector>
 
-#include "player/DmfInterpolatedValues.h"
 #include "player/DmfPlayback.h"
+#include "player/DmfVoiceValues.h"
 #include "tests/player/BusySong.h"
 #include "tests/player/MixerFixture.h"
 #include "tests/support/PlaybackSteps.h"
@@ -447,18 +447,19 @@ TEST(MixerInterpolation, AFramesValuesAreWhatItsMixAdds)
                 voice.RightGain = voice.LeftToRight = voice.RightToLeft = 0;
                 std::array<float, 2> values{};
                 const uint64_t increment = IncrementOfVoice(voice);
+                const TPlayHead head{voice.Position, voice.Fraction, 0, 0, increment};
                 switch ((voice.Flags & VoiceFlag16Bit ? 2 : 0) + (stereo ? 1 : 0)) {
                 case 0:
-                    values = VoiceFrameValuesOf<TFrameFormat<false, false>>(interpolation, voice, increment);
+                    values = VoiceFrameValues<TFrameFormat<false, false>>(interpolation, voice, head);
                     break;
                 case 1:
-                    values = VoiceFrameValuesOf<TFrameFormat<false, true>>(interpolation, voice, increment);
+                    values = VoiceFrameValues<TFrameFormat<false, true>>(interpolation, voice, head);
                     break;
                 case 2:
-                    values = VoiceFrameValuesOf<TFrameFormat<true, false>>(interpolation, voice, increment);
+                    values = VoiceFrameValues<TFrameFormat<true, false>>(interpolation, voice, head);
                     break;
                 default:
-                    values = VoiceFrameValuesOf<TFrameFormat<true, true>>(interpolation, voice, increment);
+                    values = VoiceFrameValues<TFrameFormat<true, true>>(interpolation, voice, head);
                     break;
                 }
                 const TReferenceRead read{voice, interpolation != TInterpolation::Linear, voice.LoopPassed};

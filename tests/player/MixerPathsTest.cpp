@@ -1,11 +1,13 @@
-// Whole songs on every path of the mixer under every interpolation: each step
-// of the output the same bytes as the plain path's.
+// Whole songs on every path of the mixer: each step of the output the same
+// bytes as the plain path's, under every interpolation and with the other
+// settings (rates, separation, click removal).
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "player/DmfPlayback.h"
@@ -15,9 +17,9 @@
 
 namespace {
 
-// Plays Make's song under Interpolation once on every available path, step
-// by step in lockstep, each step compared with the plain path's.
-template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make, TInterpolation Interpolation)
+// Plays Make's song with Sound once on every available path, step by step in
+// lockstep, each step compared with the plain path's.
+template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make, const TSoundSettings& Sound = {})
 {
     std::vector<TCodePath> paths;
     std::vector<std::unique_ptr<TDmf>> songs;
@@ -28,12 +30,12 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make, TIn
         }
         paths.push_back(path);
         songs.push_back(Make());
-        songs.back()->Sound.Interpolation = Interpolation;
+        songs.back()->Sound = Sound;
         playbacks.push_back(std::make_unique<TDmfPlayback>(*songs.back()));
         playbacks.back()->Start();
     }
     ASSERT_GE(paths.size(), 1u);
-    std::vector<uint8_t> plain(MaxTickBytes), buffer(MaxTickBytes);
+    std::vector<uint8_t> plain(StepRoomBytes), buffer(StepRoomBytes);
     int64_t steps = 0;
     bool heard = false;
     while (playbacks[0]->Playing()) {
@@ -43,9 +45,9 @@ template <class TMake> void ExpectEveryPathRendersAsThePlainPath(TMake Make, TIn
         for (size_t i = 1; i < paths.size(); ++i) {
             const TScopedCodePath onPath(paths[i]);
             ASSERT_EQ(RenderStep(*playbacks[i], buffer.data()), bytes)
-                << CodePathName(paths[i]) << " " << InterpolationName(Interpolation) << " step " << steps;
+                << CodePathName(paths[i]) << " " << InterpolationName(Sound.Interpolation) << " step " << steps;
             ASSERT_EQ(std::memcmp(buffer.data(), plain.data(), static_cast<size_t>(bytes)), 0)
-                << CodePathName(paths[i]) << " " << InterpolationName(Interpolation) << " step " << steps;
+                << CodePathName(paths[i]) << " " << InterpolationName(Sound.Interpolation) << " step " << steps;
         }
         ++steps;
     }
@@ -62,8 +64,22 @@ TEST(MixerPaths, EveryPathRendersWholeSongsAsThePlainPath)
                 song->LoadFromFile(MORVEL_TEST_DATA "/../../examples/morvel-demo.dmf");
                 return song;
             },
-            interpolation);
-        ExpectEveryPathRendersAsThePlainPath(BusySong, interpolation);
+            TSoundSettings{.Interpolation = interpolation});
+        ExpectEveryPathRendersAsThePlainPath(BusySong, TSoundSettings{.Interpolation = interpolation});
+    }
+}
+
+TEST(MixerPaths, EveryPathRendersAsThePlainPathWithEverySetting)
+{
+    for (const TSoundSettings sound :
+         {TSoundSettings{
+              .Interpolation = TInterpolation::Cubic, .Rate = 48000, .Separation = 150, .ClickRemoval = true},
+          TSoundSettings{.Interpolation = TInterpolation::Sinc, .Rate = 22050, .Separation = 0, .ClickRemoval = true},
+          TSoundSettings{.Rate = 44100, .ClickRemoval = true},
+          TSoundSettings{.Interpolation = TInterpolation::None, .Rate = 96000, .Separation = 200}}) {
+        SCOPED_TRACE(std::string(InterpolationName(sound.Interpolation)) + ", " + std::to_string(sound.Rate) +
+                     " Hz, separation " + std::to_string(sound.Separation));
+        ExpectEveryPathRendersAsThePlainPath(BusySong, sound);
     }
 }
 

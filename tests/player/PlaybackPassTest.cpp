@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "player/DmfPlayback.h"
+#include "player/DmfSongTime.h"
 #include "tests/player/TempoChangeSong.h"
 #include "tests/support/PlaybackSteps.h"
 
@@ -30,19 +31,6 @@ struct TSequencerPlace {
 TSequencerPlace PlaceOf(const TDmf& Song)
 {
     return {Song.SequencePos, Song.CurrentRow, Song.TickCountdown, Song.BlockBytes, Song.Playing};
-}
-
-// Every step from the start until the song stops by itself.
-std::vector<uint8_t> RenderToEnd(TDmfPlayback& Playback)
-{
-    std::vector<uint8_t> pcm;
-    std::vector<uint8_t> buffer(MaxTickBytes);
-    Playback.Start();
-    while (Playback.Playing()) {
-        const int32_t n = RenderStep(Playback, buffer.data());
-        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
-    }
-    return pcm;
 }
 
 // A sample of Length bytes in one frame format, its bytes a pattern of its own.
@@ -114,7 +102,7 @@ const TPassSong PassSongs[] = {
      }},
     {"50 ticks a second", [] { return FormatsSong(49, -1); }},
     {"200 ticks a second", [] { return FormatsSong(199, -1); }},
-    {"slowest", [] { return FormatsSong(-1, 1, 3); }},
+    {"slowest", [] { return FormatsSong(-1, 1, 1); }},
     {"one short tick",
      [] {
          auto song = MakeSong(1, 1, 1);
@@ -313,16 +301,101 @@ TEST(PlaybackPass, SeekEndsAtTheSongsEndOrWhenCancelledOrAtItsTarget)
     EXPECT_EQ(PlaceOf(*song), before);
 }
 
+// The sound settings the pass is held to at every rate: the output rates
+// (an odd one among them), and click removal and stereo separation, whose
+// ramps and fading notes a seek must carry exactly as playing through does.
+struct TPassSound {
+    const char* Name;
+    TSoundSettings Sound;
+};
+
+const TPassSound PassSounds[] = {
+    {"8000 Hz", {.Rate = 8000}},
+    {"22050 Hz", {.Rate = 22050}},
+    {"44101 Hz", {.Rate = 44101}},
+    {"48000 Hz", {.Rate = 48000}},
+    {"96000 Hz", {.Rate = 96000}},
+    {"192000 Hz", {.Rate = 192000}},
+    {"click removal", {.ClickRemoval = true}},
+    {"8000 Hz, no separation, click removal", {.Rate = 8000, .Separation = 0, .ClickRemoval = true}},
+    {"48000 Hz, separation 150 %, click removal", {.Rate = 48000, .Separation = 150, .ClickRemoval = true}},
+    {"192000 Hz, click removal", {.Rate = 192000, .ClickRemoval = true}},
+};
+
+std::unique_ptr<TDmf> PassSong(const TPassSong& Kind, const TSoundSettings& Sound)
+{
+    auto song = Kind.Make();
+    song->Sound = Sound;
+    return song;
+}
+
+// The whole song step by step, and the song time after each step.
+std::vector<uint8_t> RenderSteps(TDmf& Song, std::vector<int64_t>& Ends)
+{
+    TDmfPlayback playback(Song);
+    playback.Start();
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> buffer(StepRoomBytes);
+    while (playback.Playing()) {
+        const int32_t n = RenderStep(playback, buffer.data());
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
+        Ends.push_back(playback.PositionBytes());
+    }
+    return pcm;
+}
+
+// The whole song in portions of Portion bytes (the last one shorter).
+std::vector<uint8_t> RenderPortions(TDmf& Song, int32_t Portion)
+{
+    TDmfPlayback playback(Song);
+    playback.Start();
+    std::vector<uint8_t> pcm;
+    std::vector<uint8_t> buffer(static_cast<size_t>(Portion));
+    while (static_cast<int64_t>(pcm.size()) < playback.LengthOutputBytes()) {
+        const auto n = std::min<int64_t>(Portion, playback.LengthOutputBytes() - static_cast<int64_t>(pcm.size()));
+        playback.Render(buffer.data(), static_cast<int32_t>(n));
+        pcm.insert(pcm.end(), buffer.begin(), buffer.begin() + n);
+    }
+    EXPECT_FALSE(playback.Playing());
+    return pcm;
+}
+
+TEST(PlaybackPass, AtEveryRateEachStepEndsAtTheSongTimeItDoesAt44100AndTheSongsFramesGoOut)
+{
+    for (const TPassSong& kind : PassSongs) {
+        std::vector<int64_t> ends;
+        RenderSteps(*kind.Make(), ends);
+        for (size_t i = 0; i < std::size(PassSounds); ++i) {
+            const TSoundSettings& sound = PassSounds[i].Sound;
+            if (sound.ClickRemoval) {
+                continue;  // the rate alone decides the counts
+            }
+            SCOPED_TRACE(std::string(kind.Name) + " at " + PassSounds[i].Name);
+            auto song = PassSong(kind, sound);
+            std::vector<int64_t> rateEnds;
+            const std::vector<uint8_t> pcm = RenderSteps(*song, rateEnds);
+            EXPECT_EQ(rateEnds, ends);
+            // round(F x R / 44100) frames, F the song's frames at 44100 Hz.
+            const int64_t frames = song->LengthBytes / 4;
+            EXPECT_EQ(static_cast<int64_t>(pcm.size()), 4 * ((frames * sound.Rate + 22050) / 44100));
+            // The same stream in portions across steps and inside them.
+            const int32_t portion = i % 2 == 0 ? 4 * 37 + 2 : MaxTickBytesAt(sound.Rate);
+            EXPECT_TRUE(RenderPortions(*song, portion) == pcm) << portion;
+        }
+    }
+}
+
 // Plays to From (0: from a fresh start), seeks to To: everything handed out
 // after the seek is the song played through, from the landing point on.
-void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<uint8_t>& Through, double From,
-                                      double To)
+// Returns the landing point in song time.
+int64_t ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const TSoundSettings& Sound,
+                                         const std::vector<uint8_t>& Through, double From, double To)
 {
     SCOPED_TRACE(std::string(Kind.Name) + ": " + std::to_string(From) + " ms to " + std::to_string(To) + " ms");
-    auto song = Kind.Make();
+    auto song = PassSong(Kind, Sound);
     TDmfPlayback playback(*song);
     playback.Start();
-    std::vector<uint8_t> buffer(MaxTickBytes);
+    std::vector<uint8_t> buffer(StepRoomBytes);
     while (playback.Playing() && playback.PositionMs() < From) {
         RenderStep(playback, buffer.data());
     }
@@ -331,21 +404,29 @@ void ExpectSeekSoundsAsPlayingThrough(const TPassSong& Kind, const std::vector<u
     EXPECT_GE(TDmfPlayback::BytesToMs(landing), std::min(To, TDmfPlayback::BytesToMs(song->LengthBytes)));
     EXPECT_EQ(song->QueuedBytes(), 0);
     const std::vector<uint8_t> after = RenderRest(playback);
-    ASSERT_EQ(static_cast<int64_t>(after.size()), song->LengthBytes - landing);
-    EXPECT_TRUE(std::equal(after.begin(), after.end(), Through.begin() + landing))
-        << "differs first at byte "
-        << std::mismatch(after.begin(), after.end(), Through.begin() + landing).first - after.begin();
+    const int64_t handed = OutputBytesOf(landing, Sound.Rate);
+    EXPECT_EQ(static_cast<int64_t>(after.size()), playback.LengthOutputBytes() - handed);
+    EXPECT_EQ(static_cast<int64_t>(Through.size()), playback.LengthOutputBytes());
+    if (static_cast<int64_t>(after.size() + handed) == static_cast<int64_t>(Through.size())) {
+        EXPECT_TRUE(std::equal(after.begin(), after.end(), Through.begin() + handed))
+            << "differs first at byte "
+            << std::mismatch(after.begin(), after.end(), Through.begin() + handed).first - after.begin();
+    }
+    return landing;
 }
 
-TEST(PlaybackPass, AfterAnySeekTheSongSoundsAsPlayedThroughFromTheLandingPoint)
+// Forward from the start and from inside the song, backward, to a whole
+// tick's end, inside a tick, to the end and past it; each landing the same
+// song time at every rate and with every setting.
+void ExpectEverySeekSoundsAsPlayingThrough(const TSoundSettings& Sound, std::vector<int64_t>& Landings)
 {
+    const bool first = Landings.empty();
+    size_t seek = 0;
     for (const TPassSong& kind : PassSongs) {
-        auto reference = kind.Make();
+        auto reference = PassSong(kind, Sound);
         TDmfPlayback through(*reference);
         const std::vector<uint8_t> pcm = RenderToEnd(through);
-        const double length = TDmfPlayback::BytesToMs(static_cast<int64_t>(pcm.size()));
-        // Forward from the start and from inside the song, backward, to a
-        // whole tick's end, inside a tick, to the end and past it.
+        const double length = TDmfPlayback::BytesToMs(reference->LengthBytes);
         const std::pair<double, double> seeks[] = {{0, length * 0.4},
                                                    {length * 0.1, length * 0.6},
                                                    {length * 0.7, length * 0.3},
@@ -354,19 +435,59 @@ TEST(PlaybackPass, AfterAnySeekTheSongSoundsAsPlayedThroughFromTheLandingPoint)
                                                    {length * 0.3, length - 1},
                                                    {length * 0.3, length + 1000}};
         for (const auto& [from, to] : seeks) {
-            ExpectSeekSoundsAsPlayingThrough(kind, pcm, from, to);
+            const int64_t landing = ExpectSeekSoundsAsPlayingThrough(kind, Sound, pcm, from, to);
+            if (first) {
+                Landings.push_back(landing);
+            } else {
+                ASSERT_LT(seek, Landings.size());
+                EXPECT_EQ(landing, Landings[seek]) << kind.Name << ": " << from << " ms to " << to << " ms";
+            }
+            ++seek;
         }
     }
 }
 
-TEST(PlaybackPass, ATargetOnATicksEndLandsThere)
+TEST(PlaybackPass, AfterAnySeekTheSongSoundsAsPlayedThroughFromTheLandingPoint)
 {
-    auto song = FormatsSong(99, -1);  // 1764-byte ticks: 10 ms each, exactly
+    std::vector<int64_t> landings;
+    ExpectEverySeekSoundsAsPlayingThrough(TSoundSettings{}, landings);
+    for (const TPassSound& sound : PassSounds) {
+        SCOPED_TRACE(sound.Name);
+        ExpectEverySeekSoundsAsPlayingThrough(sound.Sound, landings);
+    }
+}
+
+TEST(PlaybackPass, RenderingNoBytesOrANegativeCountMovesNothing)
+{
+    auto song = FormatsSong(49, -1);
+    song->Sound.Rate = 22050;
     TDmfPlayback playback(*song);
+    const std::vector<uint8_t> pcm = RenderToEnd(playback);
     playback.Start();
-    for (const int target : {10, 410, 1230, 20}) {
-        playback.Seek(target);
-        EXPECT_EQ(playback.PositionBytes(), static_cast<int64_t>(target) * 1764 / 10) << target;
+    std::vector<uint8_t> buffer(StepRoomBytes, 0xAB);
+    const int32_t step = playback.StepBytes();
+    for (const int32_t count : {0, -4, 0}) {
+        playback.Render(buffer.data(), count);
+        EXPECT_EQ(playback.PositionBytes(), 0) << count;
+        EXPECT_EQ(playback.StepBytes(), step) << count;
+    }
+    EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0xAB), static_cast<long>(buffer.size()));
+    EXPECT_TRUE(RenderRest(playback) == pcm);
+}
+
+TEST(PlaybackPass, ATargetOnATicksEndLandsThereAtEveryRate)
+{
+    for (const int32_t rate : {OutputRate, 8000, 44101, 192000}) {
+        auto song = FormatsSong(99, -1);  // 1764-byte ticks: 10 ms each, exactly
+        song->Sound.Rate = rate;
+        TDmfPlayback playback(*song);
+        playback.Start();
+        for (const int target : {10, 410, 1230, 20}) {
+            playback.Seek(target);
+            EXPECT_EQ(playback.PositionBytes(), static_cast<int64_t>(target) * 1764 / 10) << target << " " << rate;
+            EXPECT_EQ(playback.StepBytes(), OutputBytesOf(playback.PositionBytes() + 1764, rate) -
+                                                OutputBytesOf(playback.PositionBytes(), rate));
+        }
     }
 }
 

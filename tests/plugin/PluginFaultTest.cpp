@@ -20,9 +20,14 @@
 
 namespace {
 
+// The largest single allocation the scarce-memory tests allow: less than each
+// of a song's render buffers and the player's buffer (0.9 MB each at 44100
+// Hz), more than anything the test songs load.
+constexpr size_t ScarceBytes = 512 << 10;
+
 class TPluginFault : public TPluginTest {
 protected:
-    // Plays Path while no single allocation over 1 MB can be had: Play
+    // Plays Path while no single allocation over ScarceBytes can be had: Play
     // answers -1 before it calls the host or starts a thread.
     void ExpectPlayRefusedWithoutMemory(const std::string& Path)
     {
@@ -30,7 +35,7 @@ protected:
         const size_t calls = Host.Calls().size();
         int played = 0;
         {
-            TAllocationLimit limit(1 << 20);
+            TAllocationLimit limit(ScarceBytes);
             played = Module->Play(Path.c_str());
             EXPECT_GT(TAllocationLimit::Refused(), 0);
         }
@@ -134,7 +139,7 @@ TEST_F(TPluginFault, LoadThatRunsOutOfMemoryPartWayIsDroppedWhole)
 // Play answer -1 with nothing opened and no thread.
 TEST_F(TPluginFault, RenderBuffersThatCannotBeHadFailPlayBeforeTheOutputOpens)
 {
-    // The song loads within the limit; its 1.7 MB mixing buffer does not.
+    // The song loads within the limit; its render buffers do not.
     const std::string path = WriteSongFile("song.dmf", SteadySong(8, "Light", "Song"));
     ExpectPlayRefusedWithoutMemory(path);
     Module->Stop();
@@ -144,7 +149,7 @@ TEST_F(TPluginFault, RenderBuffersThatCannotBeHadFailPlayBeforeTheOutputOpens)
 }
 
 // Once Play has answered 0 the player allocates nothing: memory running short
-// then (here: every request over 1 MB refused from before the first mix on)
+// then (here: every request over ScarceBytes refused from before the first mix on)
 // does not end the song, nor the host.
 TEST_F(TPluginFault, PlayerNeedsNoMemoryOnceItRuns)
 {
@@ -155,7 +160,7 @@ TEST_F(TPluginFault, PlayerNeedsNoMemoryOnceItRuns)
     ASSERT_TRUE(Host.WaitUntilWaitingForRoom());
     EXPECT_EQ(Host.Count("SAAddPCMData"), 0) << "the player mixed before the output had room";
     {
-        TAllocationLimit limit(1 << 20);
+        TAllocationLimit limit(ScarceBytes);
         Host.SetClock(TOutputClock::Instant);
         Host.SetCapacity(TRecordingHost::AmpleRoom);
         ASSERT_TRUE(Host.WaitForEndOfFile());
@@ -267,7 +272,7 @@ TEST(PluginLibraryFault, QuitAndUnloadRightAfterStop)
     SetDebugLogConsole(stdout);
 }
 
-// Winamp 5's converter opening a song while no single allocation over 1 MB
+// Winamp 5's converter opening a song while no single allocation over ScarceBytes
 // can be had: handle 0, the host's size untouched, no decoder and no file left
 // open; with memory the same song opens.
 TEST_F(TPluginFault, ExtendedReadWithoutMemoryOpensNothing)
@@ -277,7 +282,7 @@ TEST_F(TPluginFault, ExtendedReadWithoutMemoryOpensNothing)
     int size = -7;
     intptr_t handle = -1;
     {
-        TAllocationLimit limit(1 << 20);
+        TAllocationLimit limit(ScarceBytes);
         handle = winampGetExtendedRead_open(song.c_str(), &size, nullptr, nullptr, nullptr);
         EXPECT_GT(TAllocationLimit::Refused(), 0);
     }

@@ -16,9 +16,9 @@ struct TDmfMixerProbe {
     {
         const float* left = MixLeftOf(Song.MixBuffer.data());
         std::vector<float> sums;
-        for (size_t k = 0; k < MixRightOffset; ++k) {
+        for (int32_t k = 0; k < Song.BufferFrames; ++k) {
             sums.push_back(left[k]);
-            sums.push_back(left[MixRightOffset + k]);
+            sums.push_back(left[Song.MixRight + k]);
         }
         return sums;
     }
@@ -27,7 +27,7 @@ struct TDmfMixerProbe {
     static int32_t MixInt(TDmf& Song, size_t I)
     {
         const float* left = MixLeftOf(Song.MixBuffer.data());
-        return static_cast<int32_t>(MixRounded(left[I / 2 + (I % 2) * MixRightOffset]));
+        return static_cast<int32_t>(MixRounded(left[I / 2 + (I % 2) * static_cast<size_t>(Song.MixRight)]));
     }
     // 16-bit stereo PCM of the last tick mixed.
     static std::vector<uint8_t>& TickBuffer(TDmf& Song) { return Song.TickBuffer; }

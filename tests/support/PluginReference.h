@@ -16,6 +16,7 @@
 #include "player/DmfLimits.h"
 #include "player/DmfPlayback.h"
 #include "player/DmfSong.h"
+#include "player/DmfSongTime.h"
 #include "tests/support/LoopedTone.h"
 #include "tests/support/PlaybackSteps.h"
 #include "tests/support/RecordingHost.h"
@@ -198,7 +199,7 @@ inline std::vector<uint8_t> SoundPcm(const std::string& Path, const TSoundSettin
     TDmfPlayback playback(song);
     playback.Start();
     std::vector<uint8_t> pcm;
-    std::vector<uint8_t> step(static_cast<size_t>(MaxStepBytesAt(Sound.Rate)));
+    std::vector<uint8_t> step(static_cast<size_t>(MaxTickBytesAt(Sound.Rate)));
     while (const int32_t n = RenderStep(playback, step.data())) {
         pcm.insert(pcm.end(), step.begin(), step.begin() + n);
     }
