@@ -320,6 +320,10 @@ const TPassSound PassSounds[] = {
     {"8000 Hz, no separation, click removal", {.Rate = 8000, .Separation = 0, .ClickRemoval = true}},
     {"48000 Hz, separation 150 %, click removal", {.Rate = 48000, .Separation = 150, .ClickRemoval = true}},
     {"192000 Hz, click removal", {.Rate = 192000, .ClickRemoval = true}},
+    {"sinc, click removal", {.Interpolation = TInterpolation::Sinc, .ClickRemoval = true}},
+    {"cubic, 48000 Hz, click removal",
+     {.Interpolation = TInterpolation::Cubic, .Rate = 48000, .Separation = 50, .ClickRemoval = true}},
+    {"none, 22050 Hz", {.Interpolation = TInterpolation::None, .Rate = 22050}},
 };
 
 std::unique_ptr<TDmf> PassSong(const TPassSong& Kind, const TSoundSettings& Sound)
