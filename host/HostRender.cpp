@@ -249,7 +249,8 @@ bool PrepareJob(const TRenderJob& Job, const TRenderOptions& Options, TProgressB
     }
     // Before the playback pass starts, as the song keeps them while it plays.
     Loaded.Song->Sound = RenderSettings(*Job.Format, Options);
-    const uint64_t songBytes = static_cast<uint64_t>(std::max<int64_t>(Loaded.Song->LengthBytes, 0));
+    const uint64_t songBytes = static_cast<uint64_t>(
+        OutputBytesOf(std::max<int64_t>(Loaded.Song->LengthBytes, 0), Loaded.Song->SoundInForce().Rate));
     Loaded.MaxBytes = Job.Format->MaxDataBytes;
     if (Loaded.MaxBytes > 0 && songBytes > Loaded.MaxBytes) {
         Progress.MakeWayFor(Err);

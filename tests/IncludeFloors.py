@@ -40,9 +40,11 @@ ALLOWED = {
 }
 # Single headers a folder may include beyond its folders: morvel play plays
 # through the plug-in, and of the engine uses only the output format, its
-# limits, the clock text and the loader's log.
+# limits, the clock text, the sound settings and the file that keeps them
+# (for the plug-in), and the loader's log.
 ALLOWED_HEADERS = {
-    "host/play": {"player/DmfOutputFormat.h", "player/DmfLimits.h", "player/DmfClockText.h", "module/LoadLog.h"},
+    "host/play": {"player/DmfOutputFormat.h", "player/DmfLimits.h", "player/DmfClockText.h", "player/DmfSoundSettings.h",
+                  "player/DmfSoundSettingsFile.h", "module/LoadLog.h"},
 }
 # The two arrows let through on purpose: the song's operations write the
 # loader's log, and the program lists its play command.

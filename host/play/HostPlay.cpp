@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/HostFileCheck.h"
+#include "host/HostSoundOptions.h"
 #include "host/play/HostEntryTitle.h"
 #include "host/play/HostEventQueue.h"
 #include "host/play/HostOutModule.h"
@@ -13,6 +14,7 @@
 #include "host/play/HostPendingSeek.h"
 #include "host/play/HostPlayKeys.h"
 #include "host/play/HostPluginLibrary.h"
+#include "host/play/HostSettingsFile.h"
 #include "host/play/HostStatusLine.h"
 #include "host/play/HostTerminal.h"
 #include "module/LoadLog.h"
@@ -22,6 +24,7 @@
 #include "platform/PlatformTerminal.h"
 #include "player/DmfClockText.h"
 #include "player/DmfOutputFormat.h"
+#include "plugin/sdk/WinampPluginRecords.h"
 
 namespace {
 
@@ -40,6 +43,7 @@ constexpr int OutputCheckMs = 100;
 struct TPlayOptions {
     THostOutputChoice Output{nullptr, ""};
     std::string Plugin;  // empty: the installed library (DefaultPluginPath)
+    TSoundSettings Sound;
     std::vector<std::string> Files;
 };
 
@@ -51,6 +55,10 @@ constexpr THostOption PlayOptions[] = {
      "the output's device: a PulseAudio sink, an ALSA device (default: default); without --output an ALSA device, "
      "null playing silently"},
     {"--plugin", 0, "PATH", "the plug-in library to load instead of the installed libmorvel_plugin.so"},
+    InterpolationOption,
+    RateOption,
+    SeparationOption,
+    ClickRemovalOption,
 };
 
 bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, std::FILE* Out, std::FILE* Err,
@@ -70,6 +78,11 @@ bool ParseOptions(const std::vector<std::string>& Args, TPlayOptions& Options, s
         }
     } else {
         Options.Output = DefaultOutput(args.Value("--device"), args.Has("--device"));
+    }
+    std::string error;
+    if (!ReadSoundOptions(args, Options.Sound, error)) {
+        Status = CommandUsageError(PlayCommand, error, Err);
+        return false;
     }
     Options.Plugin = args.Value("--plugin");
     Options.Files = args.Operands;
@@ -118,9 +131,28 @@ TTerminalOutput TerminalOutput(std::FILE* Console, std::FILE* Err)
     return TTerminalOutput(terminal, TTerminalClose{terminal != nullptr});
 }
 
+// What the host's window stands for: the queue its posts go to, and the
+// settings file it names.
+struct THostWindowContext {
+    THostEventQueue& Events;
+    const THostSettingsFile& Settings;
+};
+
 void PostToQueue(TNativeHostWindow* Window, unsigned Message, uintptr_t WParam, intptr_t LParam)
 {
-    static_cast<THostEventQueue*>(Window->Context)->PostMessage(Message, WParam, LParam);
+    static_cast<THostWindowContext*>(Window->Context)->Events.PostMessage(Message, WParam, LParam);
+}
+
+// The window's answer to the plug-in's question for the host's settings
+// file, as Winamp's; 0 to every other message, as a window that does not
+// know it.
+intptr_t AnswerFromWindow(TNativeHostWindow* Window, unsigned Message, uintptr_t /*WParam*/, intptr_t LParam)
+{
+    const std::string& path = static_cast<THostWindowContext*>(Window->Context)->Settings.Path();
+    if (Message == WM_WA_IPC && LParam == IPC_GETINIFILE && !path.empty()) {
+        return reinterpret_cast<intptr_t>(path.c_str());
+    }
+    return 0;
 }
 
 void PostSignalToQueue(void* Queue, int Number)
@@ -516,7 +548,9 @@ int RunPlayCommand(const std::vector<std::string>& Args, std::FILE* Out, std::FI
     }
 
     TPlayConsole console(Out);
-    TNativeHostWindow window = {&PostToQueue, &events};
+    const THostSettingsFile settings(options.Sound);
+    THostWindowContext context{events, settings};
+    TNativeHostWindow window = {&PostToQueue, &context, &AnswerFromWindow};
     TPluginLibrary library;
     std::string error;
     if (!library.Load(options.Plugin, error)) {

@@ -7,6 +7,10 @@
 # 2. A playlist of nothing playable exits with 1.
 # 3. With --log the plug-in's log is echoed to standard error. The log file is
 #    in $XDG_STATE_HOME/morvel/, never in the current folder.
+# 4. The sound settings' options reach the plug-in through the settings file
+#    the host's window names: what it plays (ALSA's file device over the null
+#    device, as fast as it renders) is morvel render's bytes with the same
+#    options, and the settings file is gone afterwards.
 #   cmake -DMORVEL=<program> -DSONG=<example song> -DWORKDIR=<scratch folder> -P PlayEndToEnd.cmake
 # (run in WORKDIR with XDG_STATE_HOME=WORKDIR/state)
 
@@ -74,3 +78,19 @@ string(FIND "${log}" "] Reading Block, type: ENDE" at)
 if(at EQUAL -1)
   message(FATAL_ERROR "no load in ${WORKDIR}/state/morvel/mrvldebug.txt")
 endif()
+
+foreach(options "--rate;22050;--interpolation;cubic;--separation;50"
+                "--rate;48000;--interpolation;sinc;--click-removal")
+  set(played ${WORKDIR}/played.raw)
+  set(rendered ${WORKDIR}/rendered.raw)
+  file(REMOVE ${played} ${rendered})
+  file(GLOB before_files "$ENV{TMPDIR}/morvel-play-*.ini" "/tmp/morvel-play-*.ini")
+  run_morvel(play --output alsa --device "file:FILE=${played},FORMAT=raw" ${options} ${SONG})
+  expect("exit status of play ${options}" "${status}" 0)
+  run_morvel(render ${SONG} --raw ${options} -o ${rendered})
+  expect("exit status of render ${options}" "${status}" 0)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${played} ${rendered} RESULT_VARIABLE differ)
+  expect("play ${options} against render ${options} (0: the same bytes)" "${differ}" 0)
+  file(GLOB after_files "$ENV{TMPDIR}/morvel-play-*.ini" "/tmp/morvel-play-*.ini")
+  expect("settings files left behind" "${after_files}" "${before_files}")
+endforeach()
