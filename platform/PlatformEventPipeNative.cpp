@@ -9,6 +9,7 @@
 struct TPlatformEventPipe::TEnds {
     int Read;
     int Write;
+    TEnds(int Read, int Write) : Read(Read), Write(Write) { }
     ~TEnds()
     {
         close(Read);
