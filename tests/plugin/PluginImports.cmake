@@ -7,7 +7,9 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} failed on ${LIBRARY}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" names "${listing}")
-set(system KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll msvcrt.dll)
+# COMCTL32: the common controls (the Config dialog's slider), in every
+# Windows since 95, as in every Winamp.
+set(system KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll COMCTL32.dll msvcrt.dll)
 set(imported)
 foreach(entry IN LISTS names)
   string(REGEX REPLACE "^DLL Name: *" "" name "${entry}")
