@@ -48,7 +48,9 @@ constexpr double Pi = 3.14159265358979323846;
 TWriterSample MakeSample(TCorpusRandom& Random, int Number)
 {
     TWriterSample sample;
-    sample.Name = "corpus sample " + std::to_string(Number);
+    // Appended, not joined with +, which gcc 12 warns of wrongly (-Wrestrict).
+    sample.Name = "corpus sample ";
+    sample.Name += std::to_string(Number);
     sample.Is16Bit = Random.OneIn(2);
     sample.Stereo = Random.OneIn(3);
     const int shortLoop = Random.OneIn(4);
